@@ -1,0 +1,89 @@
+#include "ftpdirlist/ftpdirlist.hpp"
+
+#include "entries/entry_table.h"
+#include "input/dir_list.h"
+
+namespace ftpdir {
+
+namespace {
+
+std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table) {
+    std::vector<Entry> out;
+    out.reserve(table.Size());
+    for (std::size_t i = 0; i < table.Size(); ++i) {
+        const ftpdirlist::EntryRow& row = table.Row(i);
+        Entry e;
+        e.name.assign(row.name, row.nameLength);
+        e.attributes.assign(row.attributes, row.attributesLength);
+        e.size = row.size;
+        e.isDir = row.isDir != 0;
+        e.isLink = row.isLink != 0;
+        const ftpdirlist::FtpDateTime& dt = row.dateTime;
+        if (dt.hasDate == 1) e.date = Date{dt.year, dt.month, dt.day};
+        if (dt.hasTime == 1) e.time = Time{dt.hour, dt.minute};
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+}  // namespace
+
+struct Parser::Impl {
+    Options options;
+    std::unique_ptr<ftpdirlist::CFtpDirList> list;
+    std::vector<ftpdirlist::SkippedLine> skippedRaw;
+    std::vector<SkippedLine> skipped;
+    bool finished = false;
+
+    explicit Impl(Options o) : options(std::move(o)) { Start(); }
+
+    void Start() {
+        if (options.today) {
+            const Date& d = *options.today;
+            list = std::make_unique<ftpdirlist::CFtpDirList>(
+                ftpdirlist::LocalDate{d.year, d.month, d.day});
+        } else {
+            list = std::make_unique<ftpdirlist::CFtpDirList>();
+        }
+        skippedRaw.clear();
+        skipped.clear();
+        if (options.collectSkipped) list->SetSkippedSink(&skippedRaw);
+        finished = false;
+    }
+
+    void Publish() {
+        for (auto& s : skippedRaw) skipped.push_back({s.number, std::move(s.text)});
+        skippedRaw.clear();
+    }
+};
+
+Parser::Parser(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+Parser::~Parser() = default;
+Parser::Parser(Parser&&) noexcept = default;
+Parser& Parser::operator=(Parser&&) noexcept = default;
+
+void Parser::append(std::string_view chunk) {
+    if (impl_->finished) impl_->Start();
+    impl_->list->AppendData(chunk.data(), chunk.size());
+}
+
+std::vector<Entry> Parser::finish() {
+    if (impl_->finished) impl_->Start();
+    ftpdirlist::EntryTable table = impl_->list->Finish();
+    impl_->Publish();
+    impl_->finished = true;
+    return ToEntries(table);
+}
+
+const std::vector<SkippedLine>& Parser::skipped() const {
+    if (!impl_->finished) impl_->Publish();
+    return impl_->skipped;
+}
+
+std::vector<Entry> parse(std::string_view listing, const Options& options) {
+    Parser parser(options);
+    parser.append(listing);
+    return parser.finish();
+}
+
+}  // namespace ftpdir

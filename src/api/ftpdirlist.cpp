@@ -1,0 +1,100 @@
+// The three exported functions over one module-wide listing. The parsing
+// itself is re-entrant (CFtpDirList); only this layer holds global state.
+#include "ftpdirlist/ftpdirlist.h"
+
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "entries/entry_table.h"
+#include "input/dir_list.h"
+
+namespace {
+
+using ftpdirlist::CFtpDirList;
+using ftpdirlist::EntryRow;
+using ftpdirlist::EntryTable;
+
+struct ModuleState {
+    std::int32_t count = 0;
+    std::unique_ptr<EntryTable> table;
+
+    void Clear() noexcept {
+        count = 0;
+        table.reset();
+    }
+};
+
+ModuleState g_state;
+
+std::int32_t ClampLength(std::size_t length) {
+    return length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())
+               ? std::numeric_limits<std::int32_t>::max()
+               : static_cast<std::int32_t>(length);
+}
+
+}  // namespace
+
+extern "C" {
+
+FTPDIRLIST_API int32_t FTPDIRLIST_CALL InitFtpDirList(const char* data, int32_t length) {
+    g_state.Clear();
+    if (data == nullptr || length <= 0) return 0;
+    try {
+        CFtpDirList list;
+        list.AppendData(data, static_cast<std::size_t>(length));
+        auto table = std::make_unique<EntryTable>(list.Finish());
+        if (table->Size() == 0) return 0;
+        g_state.count = ClampLength(table->Size());
+        g_state.table = std::move(table);
+        return g_state.count;
+    } catch (...) {
+        // Out of memory: nothing may cross into the host; keep nothing.
+        g_state.Clear();
+        return 0;
+    }
+}
+
+FTPDIRLIST_API void FTPDIRLIST_CALL GetFtpDirItem(int32_t index, FtpDirItem* item, int32_t mode) {
+    if (item == nullptr || !g_state.table || index < 0 || index >= g_state.count) return;
+    const EntryRow& e = g_state.table->Row(static_cast<std::size_t>(index));
+
+    if (mode == 1) {
+        item->attributesLength = ClampLength(e.attributesLength);
+        item->nameLength = ClampLength(e.nameLength);
+        return;
+    }
+    if (mode == 0) {
+        if (item->attributes != nullptr && e.attributesLength != 0) {
+            std::memcpy(item->attributes, e.attributes, e.attributesLength);
+        }
+        if (item->name != nullptr && e.nameLength != 0) {
+            std::memcpy(item->name, e.name, e.nameLength);
+        }
+    }
+
+    item->size = e.size;
+    item->hasDate = e.dateTime.hasDate;
+    item->hasTime = e.dateTime.hasTime;
+    if (e.dateTime.hasDate == 1) {
+        item->year = e.dateTime.year;
+        item->month = e.dateTime.month;
+        item->day = e.dateTime.day;
+    }
+    if (e.dateTime.hasTime == 1) {
+        item->hour = e.dateTime.hour;
+        item->minute = e.dateTime.minute;
+    }
+    // Hosts learn directory and link from the attribute text; entries
+    // without one (DOS-style) get "d" or "l" when the host's buffer is empty.
+    if (item->attributes != nullptr && item->attributes[0] == '\0') {
+        if (e.isDir == 1) std::memcpy(item->attributes, "d", 2);
+        if (e.isLink == 1) std::memcpy(item->attributes, "l", 2);
+    }
+}
+
+FTPDIRLIST_API void FTPDIRLIST_CALL UnInitFtpDirList(void) { g_state.Clear(); }
+
+}  // extern "C"

@@ -1,0 +1,164 @@
+#include "entries/entry_table.h"
+
+#include <cassert>
+#include <cstring>
+#include <limits>
+
+#include "parse/tokens.h"
+
+namespace ftpdirlist {
+
+EntryTable::EntryTable() = default;
+EntryTable::~EntryTable() = default;
+EntryTable::EntryTable(EntryTable&&) noexcept = default;
+EntryTable& EntryTable::operator=(EntryTable&&) noexcept = default;
+
+EntryRow& EntryTable::NewRow() {
+    const std::size_t block = count_ / kRowsPerBlock;
+    if (block == blocks_.size()) {
+        blocks_.emplace_back(new EntryRow[kRowsPerBlock]);
+    }
+    return blocks_[block][count_ % kRowsPerBlock];
+}
+
+const char* EntryTable::Keep(std::string_view text) {
+    if (text.empty()) return "";
+    if (text.size() > arenaLeft_) {
+        // A text longer than a block gets a block of its own, so that the
+        // rest of the current block stays usable.
+        if (text.size() > kArenaBlock / 4) {
+            bigTexts_.emplace_back(new char[text.size()]);
+            std::memcpy(bigTexts_.back().get(), text.data(), text.size());
+            return bigTexts_.back().get();
+        }
+        arena_.emplace_back(new char[kArenaBlock]);
+        arenaNext_ = arena_.back().get();
+        arenaLeft_ = kArenaBlock;
+    }
+    char* at = arenaNext_;
+    std::memcpy(at, text.data(), text.size());
+    arenaNext_ += text.size();
+    arenaLeft_ -= text.size();
+    return at;
+}
+
+void EntryTable::Store(EntryRow& row, const ParsedEntry& entry, bool withName) {
+    if (withName) {
+        row.name = Keep(entry.name);
+        row.nameLength = entry.name.size();
+    }
+    row.attributes = Keep(entry.attributes);
+    row.attributesLength = entry.attributes.size();
+    row.size = entry.size;
+    row.dateTime = entry.dateTime;
+    row.isDir = entry.isDir;
+    row.isLink = entry.isLink;
+}
+
+std::uint32_t EntryTable::Hash(std::string_view name) const {
+    // FNV-1a: names are short and this runs only for VMS listings.
+    std::uint32_t h = 2166136261u;
+    for (char ch : name) {
+        h ^= static_cast<unsigned char>(ch);
+        h *= 16777619u;
+    }
+    return h;
+}
+
+void EntryTable::Index(std::size_t row, std::uint32_t hash) {
+    const std::size_t mask = index_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        if (index_[i].row == 0) {
+            index_[i] = {static_cast<std::uint32_t>(row + 1), hash};
+            ++indexed_;
+            return;
+        }
+    }
+}
+
+void EntryTable::GrowIndex() {
+    std::vector<Slot> old;
+    old.swap(index_);
+    index_.assign(old.empty() ? 64 : old.size() * 2, Slot{0, 0});
+    indexed_ = 0;
+    for (const Slot& s : old) {
+        if (s.row != 0) Index(s.row - 1, s.hash);
+    }
+}
+
+void EntryTable::BuildIndex() {
+    indexBuilt_ = true;
+    std::size_t slots = 64;
+    while (slots < count_ * 2) slots *= 2;
+    index_.assign(slots, Slot{0, 0});
+    // Entries stored before the listing turned VMS-style keep their whole
+    // name; only the first row of each name is indexed.
+    for (std::size_t r = 0; r < count_; ++r) {
+        const std::string_view name = Row(r).Name();
+        const std::uint32_t hash = Hash(name);
+        const std::size_t mask = index_.size() - 1;
+        bool seen = false;
+        for (std::size_t i = hash & mask; index_[i].row != 0; i = (i + 1) & mask) {
+            if (index_[i].hash == hash && Row(index_[i].row - 1).Name() == name) {
+                seen = true;
+                break;
+            }
+        }
+        if (!seen) Index(r, hash);
+    }
+}
+
+void EntryTable::AddEntry(ParsedEntry& entry, bool vms) {
+    if (!vms) {
+        EntryRow& row = NewRow();
+        Store(row, entry, true);
+        row.version = 0;
+        ++count_;
+        return;
+    }
+
+    const std::size_t semicolon = entry.name.rfind(';');
+    if (semicolon == std::string_view::npos || semicolon == 0 ||
+        semicolon + 1 == entry.name.size()) {
+        return;  // no version to compare: not a VMS file name
+    }
+    const std::int32_t version = ReadInt32(entry.name.substr(semicolon + 1));
+    entry.name = entry.name.substr(0, semicolon);
+
+    if (!indexBuilt_) BuildIndex();
+    const std::uint32_t hash = Hash(entry.name);
+    const std::size_t mask = index_.size() - 1;
+    for (std::size_t i = hash & mask; index_[i].row != 0; i = (i + 1) & mask) {
+        if (index_[i].hash != hash) continue;
+        EntryRow& stored = blocks_[(index_[i].row - 1) / kRowsPerBlock][(index_[i].row - 1) % kRowsPerBlock];
+        if (stored.Name() != entry.name) continue;
+        if (version > stored.version) {
+            Store(stored, entry, false);  // same name bytes: keep the stored ones
+            stored.version = version;
+        }
+        return;
+    }
+
+    if (count_ >= std::numeric_limits<std::uint32_t>::max() - 1) return;
+    EntryRow& row = NewRow();
+    Store(row, entry, true);
+    row.version = version;
+    const std::size_t added = count_++;
+    if ((indexed_ + 1) * 2 > index_.size()) GrowIndex();
+    Index(added, hash);
+}
+
+FtpDirEntry EntryTable::Entry(std::size_t index) const {
+    assert(index < count_);
+    const EntryRow& row = Row(index);
+    FtpDirEntry e;
+    e.name.assign(row.name, row.nameLength);
+    e.attributes.assign(row.attributes, row.attributesLength);
+    e.size = row.size;
+    e.isDir = row.isDir;
+    e.isLink = row.isLink;
+    e.dateTime = row.dateTime;
+    return e;
+}
+
+}  // namespace ftpdirlist

@@ -1,0 +1,168 @@
+#include "input/dir_list.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "parse/parse_line.h"
+
+namespace ftpdirlist {
+
+namespace {
+
+const char* Find(const char* p, const char* end, char ch) {
+    const void* at = std::memchr(p, ch, static_cast<std::size_t>(end - p));
+    return at ? static_cast<const char*>(at) : end;
+}
+
+// Finds line ends (the first CR or LF) in one chunk. Remembers the next CR
+// and the next LF it has seen, so that every byte is searched at most once
+// per character even when one of them never occurs.
+class LineEndFinder {
+public:
+    LineEndFinder(const char* begin, const char* end)
+        : end_(end), cr_(Find(begin, end, '\r')), lf_(Find(begin, end, '\n')) {}
+
+    const char* Next(const char* p) {
+        if (cr_ < p) cr_ = Find(p, end_, '\r');
+        if (lf_ < p) lf_ = Find(p, end_, '\n');
+        return std::min(cr_, lf_);
+    }
+
+private:
+    const char* end_;
+    const char* cr_;
+    const char* lf_;
+};
+
+}  // namespace
+
+CFtpDirList::CFtpDirList() : parse_(&ParseWithClock), context_(this) {}
+
+CFtpDirList::CFtpDirList(LocalDate today)
+    : parse_(&ParseWithClock), context_(this), today_(today) {}
+
+CFtpDirList::CFtpDirList(ParseFn parse, void* context) : parse_(parse), context_(context) {}
+
+int CFtpDirList::ParseWithClock(void* context, std::string_view line, ParsedEntry& entry,
+                                int& flagWord) {
+    return ParseLine(line, entry, flagWord, static_cast<CFtpDirList*>(context)->today_);
+}
+
+void CFtpDirList::AppendData(const char* data, std::size_t length) {
+    if (data == nullptr || length == 0) return;
+    const char* p = data;
+    const char* end = data + length;
+    if (!carry_.empty()) {
+        // The kept line goes on into this chunk.
+        const char* eol = Find(p, end, '\n');
+        eol = Find(p, eol, '\r');
+        carry_.append(p, static_cast<std::size_t>(eol - p));
+        if (eol == end) return;
+        EmitLine(carry_.data(), carry_.size(), carryNumber_);
+        carry_.clear();
+        p = eol;
+    }
+    Scan(p, end);
+}
+
+void CFtpDirList::Scan(const char* p, const char* end) {
+    LineEndFinder finder(p, end);
+    for (;;) {
+        // Line ends, empty lines and leading spaces separate lines.
+        for (; p != end; ++p) {
+            const char ch = *p;
+            if (ch == '\n') {
+                if (!lastWasCR_) ++lineBreaks_;
+                lastWasCR_ = false;
+            } else if (ch == '\r') {
+                ++lineBreaks_;
+                lastWasCR_ = true;
+            } else if (ch == ' ') {
+                lastWasCR_ = false;
+            } else {
+                break;
+            }
+        }
+        if (p == end) return;
+        lastWasCR_ = false;
+        const std::uint64_t number = lineBreaks_ + 1;
+        const char* eol = finder.Next(p);
+        if (eol == end) {
+            // Its line end has not arrived: wait for the next chunk.
+            carry_.assign(p, static_cast<std::size_t>(end - p));
+            carryNumber_ = number;
+            return;
+        }
+        EmitLine(p, static_cast<std::size_t>(eol - p), number);
+        p = eol;
+    }
+}
+
+void CFtpDirList::EmitLine(const char* begin, std::size_t length, std::uint64_t number) {
+    // A zero byte ends the line's text; trailing spaces go only when the
+    // line has none, since they then lie after it.
+    const void* nul = std::memchr(begin, 0, length);
+    if (nul != nullptr) {
+        length = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
+    } else {
+        while (length > 0 && begin[length - 1] == ' ') --length;
+    }
+    LineStep(std::string_view(begin, length), number);
+}
+
+// A line that fails alone is kept and tried once more joined with the next
+// line by one space; servers put long names on a line of their own. Only
+// two neighbouring lines are ever joined.
+void CFtpDirList::LineStep(std::string_view line, std::uint64_t number) {
+    if (TryLine(line)) {
+        if (hasPending_) {
+            Skip(pendingLine_, pendingNumber_);
+            hasPending_ = false;
+        }
+        return;
+    }
+    if (hasPending_) {
+        joined_.assign(pendingLine_);
+        joined_.push_back(' ');
+        joined_.append(line.data(), line.size());
+        if (TryLine(joined_)) {
+            hasPending_ = false;
+            return;
+        }
+        Skip(pendingLine_, pendingNumber_);
+    }
+    pendingLine_.assign(line.data(), line.size());
+    pendingNumber_ = number;
+    hasPending_ = true;
+}
+
+bool CFtpDirList::TryLine(std::string_view text) {
+    // Every line starts from a fresh record, so nothing of an earlier line
+    // leaks into this one.
+    record_.Reset();
+    int flagWord = 0;
+    if (!parse_(context_, text, record_, flagWord)) return false;
+    if (flagWord != 0) flags_ = flagWord;
+    if (record_.name == "." || record_.name == "..") return true;
+    entries_.AddEntry(record_, (flags_ & kVmsLine) != 0);
+    return true;
+}
+
+void CFtpDirList::Skip(std::string_view text, std::uint64_t number) {
+    if (skipped_ != nullptr) skipped_->push_back({number, std::string(text)});
+}
+
+EntryTable CFtpDirList::Finish() {
+    if (!carry_.empty()) {
+        EmitLine(carry_.data(), carry_.size(), carryNumber_);
+        carry_.clear();
+        carry_.shrink_to_fit();
+    }
+    if (hasPending_) {
+        Skip(pendingLine_, pendingNumber_);
+        hasPending_ = false;
+    }
+    return std::move(entries_);
+}
+
+}  // namespace ftpdirlist

@@ -1,0 +1,129 @@
+#include "parse/month_map.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+namespace ftpdirlist {
+
+namespace {
+
+struct MonthKey {
+    const char* text;
+    int month;
+};
+
+// Keys grouped by the number they give. Keys with bytes of 0x80 and above
+// are written as escapes in the code page the servers send them in.
+constexpr MonthKey kMonthKeys[] = {
+    {"jan", 1}, {"JAN", 1}, {"1", 1}, {"01", 1}, {"janv", 1}, {"gen", 1}, {"ene", 1}, {"sty", 1},
+    {"\xFF\xED\xE2", 1},  // янв, Windows-1251
+    {"jan1", 1},
+
+    {"feb", 2}, {"FEB", 2}, {"2", 2}, {"02", 2},
+    {"f\xE9" "b", 2},      // féb, Windows-1252
+    {"f\xE9v", 2},         // fév, Windows-1252
+    {"fev", 2},
+    {"f\xE9vr", 2},        // févr, Windows-1252
+    {"fevr", 2}, {"lut", 2},
+    {"\xF4\xE5\xE2", 2},   // фев, Windows-1251
+    {"feb2", 2},
+
+    {"mar", 3}, {"MAR", 3}, {"3", 3}, {"03", 3}, {"mrz", 3},
+    {"m\xE4r", 3},         // mär, Windows-1252
+    {"mars", 3},
+    {"\xEC\xE0\xF0", 3},   // мар, Windows-1251
+    {"mrt", 3}, {"mar3", 3},
+
+    {"apr", 4}, {"APR", 4}, {"4", 4}, {"04", 4}, {"avr", 4}, {"abr", 4}, {"kwi", 4},
+    {"\xE0\xEF\xF0", 4},   // апр, Windows-1251
+    {"apr4", 4},
+
+    {"may", 5}, {"MAY", 5}, {"5", 5}, {"05", 5}, {"mai", 5}, {"mag", 5}, {"maj", 5},
+    {"\xEC\xE0\xE9", 5},   // май, Windows-1251
+    {"mei", 5}, {"may5", 5},
+
+    {"jun", 6}, {"JUN", 6}, {"6", 6}, {"06", 6}, {"juin", 6}, {"giu", 6}, {"cze", 6},
+    {"\xE8\xFE\xED", 6},   // июн, Windows-1251
+    {"jun6", 6},
+
+    {"jul", 7}, {"JUL", 7}, {"7", 7}, {"07", 7}, {"juil", 7}, {"lug", 7}, {"lip", 7},
+    {"\xE8\xFE\xEB", 7},   // июл, Windows-1251
+    {"jul7", 7},
+
+    {"aug", 8}, {"AUG", 8}, {"8", 8}, {"08", 8},
+    {"ao\xFB", 8},         // aoû, Windows-1252
+    {"ao\xFBt", 8},        // août, Windows-1252
+    {"aout", 8}, {"ago", 8}, {"sie", 8},
+    {"\xE0\xE2\xE3", 8},   // авг, Windows-1251
+    {"aug8", 8},
+
+    {"sep", 9}, {"SEP", 9}, {"9", 9}, {"09", 9}, {"sept", 9}, {"set", 9}, {"wrz", 9},
+    {"\xF1\xE5\xED", 9},   // сен, Windows-1251
+    {"sep9", 9}, {"sept9", 9},
+
+    {"oct", 10}, {"OCT", 10}, {"10", 10}, {"okt", 10}, {"ott", 10},
+    {"pa\x9F", 10},        // paź, Windows-1250
+    {"\xEE\xEA\xF2", 10},  // окт, Windows-1251
+    {"oct0", 10},
+
+    {"nov", 11}, {"NOV", 11}, {"11", 11}, {"lis", 11},
+    {"\xED\xEE\xFF", 11},  // ноя, Windows-1251
+    {"nov1", 11},
+
+    {"dec", 12}, {"DEC", 12}, {"12", 12}, {"dez", 12},
+    {"d\xE9" "c", 12},     // déc, Windows-1252
+    {"dic", 12}, {"gru", 12},
+    {"\xE4\xE5\xEA", 12},  // дек, Windows-1251
+    {"dec2", 12},
+};
+
+constexpr std::size_t kKeyCount = sizeof(kMonthKeys) / sizeof(kMonthKeys[0]);
+static_assert(kKeyCount == 113, "every month key is listed once");
+
+constexpr std::size_t kLongestKey = 5;
+
+// A key of up to seven bytes packed into one word, its length in the top
+// byte, so that a lookup is a binary search over integers.
+constexpr std::uint64_t Pack(const char* text, std::size_t length) {
+    std::uint64_t word = static_cast<std::uint64_t>(length) << 56;
+    for (std::size_t i = 0; i < length; ++i) {
+        word |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
+    }
+    return word;
+}
+
+constexpr std::size_t Length(const char* text) {
+    std::size_t n = 0;
+    while (text[n] != '\0') ++n;
+    return n;
+}
+
+struct PackedKey {
+    std::uint64_t word;
+    int month;
+};
+
+struct SortedKeys {
+    std::array<PackedKey, kKeyCount> keys{};
+    SortedKeys() {
+        for (std::size_t i = 0; i < kKeyCount; ++i) {
+            keys[i] = {Pack(kMonthKeys[i].text, Length(kMonthKeys[i].text)), kMonthKeys[i].month};
+        }
+        std::sort(keys.begin(), keys.end(),
+                  [](const PackedKey& a, const PackedKey& b) { return a.word < b.word; });
+    }
+};
+
+}  // namespace
+
+int MonthMap(std::string_view token) {
+    if (token.empty() || token.size() > kLongestKey) return 0;
+    static const SortedKeys table;
+    const std::uint64_t word = Pack(token.data(), token.size());
+    auto it = std::lower_bound(table.keys.begin(), table.keys.end(), word,
+                               [](const PackedKey& k, std::uint64_t w) { return k.word < w; });
+    return (it != table.keys.end() && it->word == word) ? it->month : 0;
+}
+
+}  // namespace ftpdirlist

@@ -1,0 +1,13 @@
+// Month tokens of the listings, in eight languages, to month numbers.
+#pragma once
+
+#include <string_view>
+
+namespace ftpdirlist {
+
+// Looks `token` up in MonthMap, comparing whole keys byte for byte (no case
+// folding, no trimming). Returns the month number 1-12, or 0 when the token
+// is not a key. Does not allocate.
+int MonthMap(std::string_view token);
+
+}  // namespace ftpdirlist

@@ -1,0 +1,33 @@
+// Parsing one listing line: dispatch by the first token, and one parser per
+// listing style.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "model/entry.h"
+#include "parse/today.h"
+#include "parse/tokens.h"
+
+namespace ftpdirlist {
+
+// Bit of the flag word set for a line that is taken as VMS-style, whether or
+// not that line is then accepted.
+constexpr int kVmsLine = 1;
+
+// Parses `line` into `entry`, which the caller passes newly reset. Returns 1
+// when the line is a directory entry and `entry` holds it, 0 otherwise; sets
+// `flagWord` to 0, or to kVmsLine for a VMS-style line. The texts in `entry`
+// point into `line` or into the entry's scratch buffers. `today` gives the
+// year of Unix-style entries that carry a time. Never throws except
+// std::bad_alloc from growing a scratch buffer.
+int ParseLine(std::string_view line, ParsedEntry& entry, int& flagWord, Today& today);
+
+// The style parsers, entered with the line's first token and the cursor just
+// after it.
+int ParseUnixLine(std::string_view mode, Cursor& cursor, ParsedEntry& entry, Today& today);
+int ParseVmsLine(std::string_view first, std::size_t semicolon, Cursor& cursor,
+                 ParsedEntry& entry);
+int ParseDosLine(std::string_view date, Cursor& cursor, ParsedEntry& entry);
+
+}  // namespace ftpdirlist

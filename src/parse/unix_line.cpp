@@ -1,0 +1,140 @@
+// Unix-style lines, the form `ls -l` writes:
+//   drwxr-xr-x  2 owner group  4096 Jan 15 12:30 name
+// and its variants: no group column, extra columns, a one-byte mode token
+// followed by a rights token, "folder" as link count, day before month,
+// and a year in place of the time.
+#include <algorithm>
+#include <cstdint>
+
+#include "parse/month_map.h"
+#include "parse/parse_line.h"
+
+namespace ftpdirlist {
+
+namespace {
+
+std::string_view TrimPointsAndCommas(std::string_view token) {
+    while (!token.empty() && (token.back() == '.' || token.back() == ',')) token.remove_suffix(1);
+    return token;
+}
+
+// Month tokens come in any mix of ASCII case; bytes of 0x80 and above are
+// left alone, so accented capitals are not found.
+int LookUpMonth(std::string_view token) {
+    token = TrimPointsAndCommas(token);
+    char lowered[8];
+    if (token.size() > sizeof lowered) return 0;  // longer than any key
+    for (std::size_t i = 0; i < token.size(); ++i) {
+        const char ch = token[i];
+        lowered[i] = (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+    }
+    return MonthMap(std::string_view(lowered, token.size()));
+}
+
+// The year of an entry that gives a time: this year, unless the date lies
+// more than one day after today, then last year. Months count as 31 days.
+std::int32_t YearOfTimedEntry(std::int32_t month, std::int32_t day, Today& today) {
+    const LocalDate now = today.Get();
+    const std::int64_t entry = static_cast<std::int64_t>(month) * 31 + day;
+    const std::int64_t limit = static_cast<std::int64_t>(now.month) * 31 + now.day + 1;
+    return entry > limit ? now.year - 1 : now.year;
+}
+
+}  // namespace
+
+int ParseUnixLine(std::string_view mode, Cursor& cursor, ParsedEntry& entry, Today& today) {
+    entry.attributes = mode;
+    bool joined = false;
+    if (mode.size() == 1) {
+        const std::string_view rights = NextToken(cursor, false);
+        if (rights.data() == nullptr) return 0;
+        entry.attributesScratch.assign(mode.data(), mode.size());
+        entry.attributesScratch.push_back(' ');
+        entry.attributesScratch.append(rights.data(), rights.size());
+        entry.attributes = entry.attributesScratch;
+        joined = true;
+    }
+
+    const char type = entry.attributes[0];
+    entry.isDir = (type == 'd' || type == 'l') ? 1 : 0;
+    entry.isLink = (type == 'l') ? 1 : 0;
+
+    // Link count and owner; some servers write "folder" as the link count
+    // and leave out owner and group.
+    bool folder = false;
+    if (!joined) {
+        const std::string_view links = NextToken(cursor, false);
+        if (links.data() == nullptr) return 0;
+        if (links == "folder") {
+            folder = true;
+        } else if (NextToken(cursor, false).data() == nullptr) {
+            return 0;
+        }
+    }
+
+    std::string_view held;  // the group in the standard form
+    if (!folder) {
+        held = NextToken(cursor, false);
+        if (held.data() == nullptr) return 0;
+    }
+
+    // The size is the first all-digit token, unless the held token is all
+    // digits and nothing after it is (a line without a group column).
+    std::string_view current = NextToken(cursor, false);
+    if (current.data() == nullptr) return 0;
+    const bool heldIsNumber = IsAllDigits(held);
+    while (!heldIsNumber && !IsAllDigits(current)) {
+        current = NextToken(cursor, false);
+        if (current.data() == nullptr) return 0;
+    }
+
+    std::string_view sizeToken;
+    std::string_view monthToken;
+    if (IsAllDigits(current)) {
+        sizeToken = current;
+        monthToken = NextToken(cursor, false);
+        if (monthToken.data() == nullptr) return 0;
+    } else {
+        sizeToken = held;
+        monthToken = current;
+    }
+    entry.size = ReadInt64(sizeToken);
+
+    std::string_view dayToken = NextToken(cursor, false);
+    if (dayToken.data() == nullptr) return 0;
+    dayToken = TrimPointsAndCommas(dayToken);
+    if (ReadInt32(dayToken) == 0) std::swap(dayToken, monthToken);  // day before month
+
+    const std::string_view yearOrTime = NextToken(cursor, false);
+    if (yearOrTime.data() == nullptr) return 0;
+
+    FtpDateTime& dt = entry.dateTime;
+    dt.month = LookUpMonth(monthToken);
+    if (dt.month == 0) return 0;
+    dt.day = ReadInt32(dayToken);
+
+    std::size_t separator = yearOrTime.find(':');
+    if (separator == std::string_view::npos) separator = yearOrTime.find('.');
+    if (separator != std::string_view::npos) {
+        dt.hour = ReadInt32(yearOrTime.substr(0, separator));
+        dt.minute = ReadInt32(yearOrTime.substr(separator + 1));
+        dt.hasTime = 1;
+        dt.year = YearOfTimedEntry(dt.month, dt.day, today);
+    } else {
+        dt.hasTime = 0;
+        dt.year = ReadInt32(yearOrTime);
+    }
+    if (dt.year == 0) return 0;
+
+    std::string_view name = NextToken(cursor, true);
+    if (name.data() == nullptr) return 0;
+    // Servers that mark types in the name (ls -F) append one of these.
+    const char last = name.back();
+    if (last == '*' || last == '/' || last == '|') name.remove_suffix(1);
+
+    entry.name = name;
+    dt.hasDate = 1;
+    return 1;
+}
+
+}  // namespace ftpdirlist

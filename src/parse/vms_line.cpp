@@ -1,0 +1,63 @@
+// VMS-style lines:
+//   README.TXT;3  2  12-JAN-2002 10:30:45  [SYSTEM]  (RWED,RWED,RE,)
+// The version suffix stays on the name; the entry list keeps the highest
+// version of each file.
+#include "parse/month_map.h"
+#include "parse/parse_line.h"
+
+namespace ftpdirlist {
+
+namespace {
+constexpr std::string_view kDirSuffix = ".DIR";
+}
+
+int ParseVmsLine(std::string_view first, std::size_t semicolon, Cursor& cursor,
+                 ParsedEntry& entry) {
+    // VMS lines give blocks, not bytes.
+    entry.size = -2;
+    if (semicolon == 0) return 0;
+
+    entry.isDir = 0;
+    entry.name = first;  // base name, the ";" and everything after it
+    const std::string_view base = first.substr(0, semicolon);
+    if (semicolon > kDirSuffix.size() &&
+        base.substr(semicolon - kDirSuffix.size()) == kDirSuffix) {
+        entry.isDir = 1;
+        entry.nameScratch.assign(base.data(), semicolon - kDirSuffix.size());
+        entry.nameScratch.append(first.data() + semicolon, first.size() - semicolon);
+        entry.name = entry.nameScratch;
+    }
+
+    if (NextToken(cursor, false).data() == nullptr) return 0;  // size in blocks
+
+    // Date: day-MONTH-year.
+    const std::string_view date = NextToken(cursor, false);
+    if (date.data() == nullptr) return 0;
+    const std::size_t dash1 = date.find('-');
+    if (dash1 == std::string_view::npos) return 0;
+    FtpDateTime& dt = entry.dateTime;
+    dt.day = ReadInt32(date.substr(0, dash1));
+    const std::size_t dash2 = date.find('-', dash1 + 1);
+    if (dash2 == std::string_view::npos) return 0;
+    dt.month = MonthMap(date.substr(dash1 + 1, dash2 - dash1 - 1));
+    if (dt.month == 0) return 0;
+    dt.year = ReadInt32(date.substr(dash2 + 1));
+    dt.hasTime = 1;
+
+    // Time: hour:minute, seconds and fractions ignored.
+    const std::string_view time = NextToken(cursor, false);
+    if (time.data() == nullptr) return 0;
+    const std::size_t colon = time.find(':');
+    if (colon == std::string_view::npos) return 0;
+    dt.hour = ReadInt32(time.substr(0, colon));
+    dt.minute = ReadInt32(time.substr(colon + 1));
+
+    if (NextToken(cursor, false).data() == nullptr) return 0;  // owner
+    const std::string_view protection = NextToken(cursor, true);
+    if (protection.data() == nullptr) return 0;
+    entry.attributes = protection;
+    dt.hasDate = 1;
+    return 1;
+}
+
+}  // namespace ftpdirlist
