@@ -1,40 +1,11 @@
 #include "input/dir_list.h"
 
-#include <algorithm>
 #include <cstring>
 
+#include "parse/bytes.h"
 #include "parse/parse_line.h"
 
 namespace ftpdirlist {
-
-namespace {
-
-const char* Find(const char* p, const char* end, char ch) {
-    const void* at = std::memchr(p, ch, static_cast<std::size_t>(end - p));
-    return at ? static_cast<const char*>(at) : end;
-}
-
-// Finds line ends (the first CR or LF) in one chunk. Remembers the next CR
-// and the next LF it has seen, so that every byte is searched at most once
-// per character even when one of them never occurs.
-class LineEndFinder {
-public:
-    LineEndFinder(const char* begin, const char* end)
-        : end_(end), cr_(Find(begin, end, '\r')), lf_(Find(begin, end, '\n')) {}
-
-    const char* Next(const char* p) {
-        if (cr_ < p) cr_ = Find(p, end_, '\r');
-        if (lf_ < p) lf_ = Find(p, end_, '\n');
-        return std::min(cr_, lf_);
-    }
-
-private:
-    const char* end_;
-    const char* cr_;
-    const char* lf_;
-};
-
-}  // namespace
 
 CFtpDirList::CFtpDirList() : parse_(&ParseWithClock), context_(this) {}
 
@@ -54,8 +25,7 @@ void CFtpDirList::AppendData(const char* data, std::size_t length) {
     const char* end = data + length;
     if (!carry_.empty()) {
         // The kept line goes on into this chunk.
-        const char* eol = Find(p, end, '\n');
-        eol = Find(p, eol, '\r');
+        const char* eol = bytes::FindLineStop<false>(p, end);
         carry_.append(p, static_cast<std::size_t>(eol - p));
         if (eol == end) return;
         EmitLine(carry_.data(), carry_.size(), carryNumber_);
@@ -66,7 +36,6 @@ void CFtpDirList::AppendData(const char* data, std::size_t length) {
 }
 
 void CFtpDirList::Scan(const char* p, const char* end) {
-    LineEndFinder finder(p, end);
     for (;;) {
         // Line ends, empty lines and leading spaces separate lines.
         for (; p != end; ++p) {
@@ -86,25 +55,32 @@ void CFtpDirList::Scan(const char* p, const char* end) {
         if (p == end) return;
         lastWasCR_ = false;
         const std::uint64_t number = lineBreaks_ + 1;
-        const char* eol = finder.Next(p);
+        // One pass finds the line end, or a zero byte, which ends the
+        // line's text early.
+        const char* stop = bytes::FindLineStop<true>(p, end);
+        const char* eol = (stop != end && *stop == '\0') ? bytes::FindLineStop<false>(stop, end) : stop;
         if (eol == end) {
             // Its line end has not arrived: wait for the next chunk.
             carry_.assign(p, static_cast<std::size_t>(end - p));
             carryNumber_ = number;
             return;
         }
-        EmitLine(p, static_cast<std::size_t>(eol - p), number);
+        EmitText(p, static_cast<std::size_t>(stop - p), stop != eol, number);
         p = eol;
     }
 }
 
 void CFtpDirList::EmitLine(const char* begin, std::size_t length, std::uint64_t number) {
+    const void* nul = std::memchr(begin, 0, length);
+    if (nul != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
+    EmitText(begin, length, nul != nullptr, number);
+}
+
+void CFtpDirList::EmitText(const char* begin, std::size_t length, bool cutAtZero,
+                           std::uint64_t number) {
     // A zero byte ends the line's text; trailing spaces go only when the
     // line has none, since they then lie after it.
-    const void* nul = std::memchr(begin, 0, length);
-    if (nul != nullptr) {
-        length = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
-    } else {
+    if (!cutAtZero) {
         while (length > 0 && begin[length - 1] == ' ') --length;
     }
     LineStep(std::string_view(begin, length), number);

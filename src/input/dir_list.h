@@ -61,6 +61,7 @@ private:
 
     void Scan(const char* p, const char* end);
     void EmitLine(const char* begin, std::size_t length, std::uint64_t number);
+    void EmitText(const char* begin, std::size_t length, bool cutAtZero, std::uint64_t number);
     void LineStep(std::string_view line, std::uint64_t number);
     bool TryLine(std::string_view text);
     void Skip(std::string_view text, std::uint64_t number);

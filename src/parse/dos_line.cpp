@@ -88,16 +88,16 @@ bool ReadTime(std::string_view token, FtpDateTime& dt) {
 
 }  // namespace
 
-int ParseDosLine(std::string_view date, Cursor& cursor, ParsedEntry& entry) {
+int ParseDosTokens(std::string_view date, TokenScanner& tokens, ParsedEntry& entry) {
     FtpDateTime& dt = entry.dateTime;
     if (!ReadDate(date, dt)) return 0;
 
-    const std::string_view time = NextToken(cursor, false);
+    const std::string_view time = tokens.Next();
     if (time.data() == nullptr) return 0;
     dt.hasTime = 1;
     if (!ReadTime(time, dt)) return 0;
 
-    const std::string_view size = NextToken(cursor, false);
+    const std::string_view size = tokens.Next();
     if (size.data() == nullptr) return 0;
     if (size == "<DIR>") {
         entry.isDir = 1;
@@ -107,7 +107,7 @@ int ParseDosLine(std::string_view date, Cursor& cursor, ParsedEntry& entry) {
         entry.size = ReadInt64(size);
     }
 
-    const std::string_view name = NextToken(cursor, true);
+    const std::string_view name = tokens.Rest();
     if (name.data() == nullptr) return 0;
     entry.name = name;
     dt.hasDate = 1;

@@ -1,6 +1,5 @@
 #include "parse/month_map.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -84,7 +83,7 @@ static_assert(kKeyCount == 113, "every month key is listed once");
 constexpr std::size_t kLongestKey = 5;
 
 // A key of up to seven bytes packed into one word, its length in the top
-// byte, so that a lookup is a binary search over integers.
+// byte, so that a lookup compares integers.
 constexpr std::uint64_t Pack(const char* text, std::size_t length) {
     std::uint64_t word = static_cast<std::uint64_t>(length) << 56;
     for (std::size_t i = 0; i < length; ++i) {
@@ -99,31 +98,59 @@ constexpr std::size_t Length(const char* text) {
     return n;
 }
 
-struct PackedKey {
-    std::uint64_t word;
-    int month;
+// Open addressing over the packed words: 256 slots for 113 keys keep the
+// probe sequences short, and a lookup is a multiply, a shift and one or two
+// compares. A word of 0 (no key packs to it) marks an empty slot.
+class KeyTable {
+public:
+    KeyTable() {
+        for (const MonthKey& key : kMonthKeys) {
+            const std::uint64_t word = Pack(key.text, Length(key.text));
+            std::size_t i = Slot(word);
+            while (words_[i] != 0) i = (i + 1) % kSlots;
+            words_[i] = word;
+            months_[i] = static_cast<std::uint8_t>(key.month);
+        }
+    }
+
+    int Find(std::uint64_t word) const {
+        for (std::size_t i = Slot(word);; i = (i + 1) % kSlots) {
+            if (words_[i] == word) return months_[i];
+            if (words_[i] == 0) return 0;
+        }
+    }
+
+private:
+    static constexpr std::size_t kSlots = 256;
+    static std::size_t Slot(std::uint64_t word) {
+        return static_cast<std::size_t>((word * 0x9E3779B97F4A7C15ull) >> 56);
+    }
+
+    std::array<std::uint64_t, kSlots> words_{};
+    std::array<std::uint8_t, kSlots> months_{};
 };
 
-struct SortedKeys {
-    std::array<PackedKey, kKeyCount> keys{};
-    SortedKeys() {
-        for (std::size_t i = 0; i < kKeyCount; ++i) {
-            keys[i] = {Pack(kMonthKeys[i].text, Length(kMonthKeys[i].text)), kMonthKeys[i].month};
-        }
-        std::sort(keys.begin(), keys.end(),
-                  [](const PackedKey& a, const PackedKey& b) { return a.word < b.word; });
-    }
-};
+const KeyTable& Keys() {
+    static const KeyTable table;
+    return table;
+}
 
 }  // namespace
 
 int MonthMap(std::string_view token) {
     if (token.empty() || token.size() > kLongestKey) return 0;
-    static const SortedKeys table;
-    const std::uint64_t word = Pack(token.data(), token.size());
-    auto it = std::lower_bound(table.keys.begin(), table.keys.end(), word,
-                               [](const PackedKey& k, std::uint64_t w) { return k.word < w; });
-    return (it != table.keys.end() && it->word == word) ? it->month : 0;
+    return Keys().Find(Pack(token.data(), token.size()));
+}
+
+int MonthMapFolded(std::string_view token) {
+    if (token.empty() || token.size() > kLongestKey) return 0;
+    std::uint64_t word = static_cast<std::uint64_t>(token.size()) << 56;
+    for (std::size_t i = 0; i < token.size(); ++i) {
+        unsigned ch = static_cast<unsigned char>(token[i]);
+        if (ch - 'A' < 26u) ch += 'a' - 'A';
+        word |= static_cast<std::uint64_t>(ch) << (8 * i);
+    }
+    return Keys().Find(word);
 }
 
 }  // namespace ftpdirlist

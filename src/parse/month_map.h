@@ -10,4 +10,8 @@ namespace ftpdirlist {
 // is not a key. Does not allocate.
 int MonthMap(std::string_view token);
 
+// MonthMap with the ASCII capitals of `token` read as small letters (bytes
+// of 0x80 and above are left alone). Does not allocate.
+int MonthMapFolded(std::string_view token);
+
 }  // namespace ftpdirlist

@@ -30,4 +30,12 @@ int ParseVmsLine(std::string_view first, std::size_t semicolon, Cursor& cursor,
                  ParsedEntry& entry);
 int ParseDosLine(std::string_view date, Cursor& cursor, ParsedEntry& entry);
 
+// The same parsers reading the rest of the line from a TokenScanner (what
+// ParseLine uses); the Cursor forms above wrap these.
+int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& entry,
+                    Today& today);
+int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& tokens,
+                   ParsedEntry& entry);
+int ParseDosTokens(std::string_view date, TokenScanner& tokens, ParsedEntry& entry);
+
 }  // namespace ftpdirlist

@@ -36,12 +36,12 @@ std::int64_t ReadClamped(std::string_view text, std::int64_t lo, std::int64_t hi
 
 }  // namespace
 
-std::int32_t ReadInt32(std::string_view text) {
+std::int32_t ReadInt32Slow(std::string_view text) {
     return static_cast<std::int32_t>(ReadClamped(text, std::numeric_limits<std::int32_t>::min(),
                                                  std::numeric_limits<std::int32_t>::max()));
 }
 
-std::int64_t ReadInt64(std::string_view text) {
+std::int64_t ReadInt64Slow(std::string_view text) {
     return ReadClamped(text, std::numeric_limits<std::int64_t>::min(),
                        std::numeric_limits<std::int64_t>::max());
 }

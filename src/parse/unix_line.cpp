@@ -20,15 +20,16 @@ std::string_view TrimPointsAndCommas(std::string_view token) {
 
 // Month tokens come in any mix of ASCII case; bytes of 0x80 and above are
 // left alone, so accented capitals are not found.
-int LookUpMonth(std::string_view token) {
-    token = TrimPointsAndCommas(token);
-    char lowered[8];
-    if (token.size() > sizeof lowered) return 0;  // longer than any key
+int LookUpMonth(std::string_view token) { return MonthMapFolded(TrimPointsAndCommas(token)); }
+
+// Where the hour ends in a time token: the first ":", else the first ".".
+std::size_t TimeSeparator(std::string_view token) {
+    std::size_t point = std::string_view::npos;
     for (std::size_t i = 0; i < token.size(); ++i) {
-        const char ch = token[i];
-        lowered[i] = (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+        if (token[i] == ':') return i;
+        if (token[i] == '.' && point == std::string_view::npos) point = i;
     }
-    return MonthMap(std::string_view(lowered, token.size()));
+    return point;
 }
 
 // The year of an entry that gives a time: this year, unless the date lies
@@ -42,11 +43,12 @@ std::int32_t YearOfTimedEntry(std::int32_t month, std::int32_t day, Today& today
 
 }  // namespace
 
-int ParseUnixLine(std::string_view mode, Cursor& cursor, ParsedEntry& entry, Today& today) {
+int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& entry,
+                    Today& today) {
     entry.attributes = mode;
     bool joined = false;
     if (mode.size() == 1) {
-        const std::string_view rights = NextToken(cursor, false);
+        const std::string_view rights = tokens.Next();
         if (rights.data() == nullptr) return 0;
         entry.attributesScratch.assign(mode.data(), mode.size());
         entry.attributesScratch.push_back(' ');
@@ -63,36 +65,39 @@ int ParseUnixLine(std::string_view mode, Cursor& cursor, ParsedEntry& entry, Tod
     // and leave out owner and group.
     bool folder = false;
     if (!joined) {
-        const std::string_view links = NextToken(cursor, false);
+        const std::string_view links = tokens.Next();
         if (links.data() == nullptr) return 0;
         if (links == "folder") {
             folder = true;
-        } else if (NextToken(cursor, false).data() == nullptr) {
+        } else if (tokens.Next().data() == nullptr) {
             return 0;
         }
     }
 
     std::string_view held;  // the group in the standard form
     if (!folder) {
-        held = NextToken(cursor, false);
+        held = tokens.Next();
         if (held.data() == nullptr) return 0;
     }
 
     // The size is the first all-digit token, unless the held token is all
     // digits and nothing after it is (a line without a group column).
-    std::string_view current = NextToken(cursor, false);
+    std::string_view current = tokens.Next();
     if (current.data() == nullptr) return 0;
-    const bool heldIsNumber = IsAllDigits(held);
-    while (!heldIsNumber && !IsAllDigits(current)) {
-        current = NextToken(cursor, false);
-        if (current.data() == nullptr) return 0;
+    bool currentIsNumber = IsAllDigits(current);
+    if (!IsAllDigits(held)) {
+        while (!currentIsNumber) {
+            current = tokens.Next();
+            if (current.data() == nullptr) return 0;
+            currentIsNumber = IsAllDigits(current);
+        }
     }
 
     std::string_view sizeToken;
     std::string_view monthToken;
-    if (IsAllDigits(current)) {
+    if (currentIsNumber) {
         sizeToken = current;
-        monthToken = NextToken(cursor, false);
+        monthToken = tokens.Next();
         if (monthToken.data() == nullptr) return 0;
     } else {
         sizeToken = held;
@@ -100,12 +105,12 @@ int ParseUnixLine(std::string_view mode, Cursor& cursor, ParsedEntry& entry, Tod
     }
     entry.size = ReadInt64(sizeToken);
 
-    std::string_view dayToken = NextToken(cursor, false);
+    std::string_view dayToken = tokens.Next();
     if (dayToken.data() == nullptr) return 0;
     dayToken = TrimPointsAndCommas(dayToken);
     if (ReadInt32(dayToken) == 0) std::swap(dayToken, monthToken);  // day before month
 
-    const std::string_view yearOrTime = NextToken(cursor, false);
+    const std::string_view yearOrTime = tokens.Next();
     if (yearOrTime.data() == nullptr) return 0;
 
     FtpDateTime& dt = entry.dateTime;
@@ -113,8 +118,7 @@ int ParseUnixLine(std::string_view mode, Cursor& cursor, ParsedEntry& entry, Tod
     if (dt.month == 0) return 0;
     dt.day = ReadInt32(dayToken);
 
-    std::size_t separator = yearOrTime.find(':');
-    if (separator == std::string_view::npos) separator = yearOrTime.find('.');
+    const std::size_t separator = TimeSeparator(yearOrTime);
     if (separator != std::string_view::npos) {
         dt.hour = ReadInt32(yearOrTime.substr(0, separator));
         dt.minute = ReadInt32(yearOrTime.substr(separator + 1));
@@ -126,7 +130,7 @@ int ParseUnixLine(std::string_view mode, Cursor& cursor, ParsedEntry& entry, Tod
     }
     if (dt.year == 0) return 0;
 
-    std::string_view name = NextToken(cursor, true);
+    std::string_view name = tokens.Rest();
     if (name.data() == nullptr) return 0;
     // Servers that mark types in the name (ls -F) append one of these.
     const char last = name.back();

@@ -11,8 +11,8 @@ namespace {
 constexpr std::string_view kDirSuffix = ".DIR";
 }
 
-int ParseVmsLine(std::string_view first, std::size_t semicolon, Cursor& cursor,
-                 ParsedEntry& entry) {
+int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& tokens,
+                   ParsedEntry& entry) {
     // VMS lines give blocks, not bytes.
     entry.size = -2;
     if (semicolon == 0) return 0;
@@ -28,10 +28,10 @@ int ParseVmsLine(std::string_view first, std::size_t semicolon, Cursor& cursor,
         entry.name = entry.nameScratch;
     }
 
-    if (NextToken(cursor, false).data() == nullptr) return 0;  // size in blocks
+    if (tokens.Next().data() == nullptr) return 0;  // size in blocks
 
     // Date: day-MONTH-year.
-    const std::string_view date = NextToken(cursor, false);
+    const std::string_view date = tokens.Next();
     if (date.data() == nullptr) return 0;
     const std::size_t dash1 = date.find('-');
     if (dash1 == std::string_view::npos) return 0;
@@ -45,15 +45,15 @@ int ParseVmsLine(std::string_view first, std::size_t semicolon, Cursor& cursor,
     dt.hasTime = 1;
 
     // Time: hour:minute, seconds and fractions ignored.
-    const std::string_view time = NextToken(cursor, false);
+    const std::string_view time = tokens.Next();
     if (time.data() == nullptr) return 0;
     const std::size_t colon = time.find(':');
     if (colon == std::string_view::npos) return 0;
     dt.hour = ReadInt32(time.substr(0, colon));
     dt.minute = ReadInt32(time.substr(colon + 1));
 
-    if (NextToken(cursor, false).data() == nullptr) return 0;  // owner
-    const std::string_view protection = NextToken(cursor, true);
+    if (tokens.Next().data() == nullptr) return 0;  // owner
+    const std::string_view protection = tokens.Rest();
     if (protection.data() == nullptr) return 0;
     entry.attributes = protection;
     dt.hasDate = 1;

@@ -1,0 +1,127 @@
+// Throughput of the library on generated listings held in memory. Every
+// benchmark reports bytes/s and entries/s. Listings have 1 million lines
+// unless FTPDIRLIST_BENCH_LINES says otherwise.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ftpdirlist/ftpdirlist.h"
+#include "ftpdirlist/ftpdirlist.hpp"
+#include "listing_gen.h"
+
+namespace {
+
+using ftpdirbench::Style;
+
+const std::string& Listing(Style style) {
+    static std::map<Style, std::string> cache;
+    auto it = cache.find(style);
+    if (it == cache.end()) {
+        const char* env = std::getenv("FTPDIRLIST_BENCH_LINES");
+        const std::size_t lines = env != nullptr ? std::strtoull(env, nullptr, 10) : 1000000;
+        it = cache.emplace(style, ftpdirbench::Generate(style, lines)).first;
+    }
+    return it->second;
+}
+
+void Report(benchmark::State& state, const std::string& listing, std::size_t entries) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * listing.size()));
+    state.counters["entries/s"] = benchmark::Counter(
+        static_cast<double>(entries), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// InitFtpDirList alone; releasing the table is not timed.
+void InitOnly(benchmark::State& state, Style style) {
+    const std::string& listing = Listing(style);
+    std::int32_t count = 0;
+    for (auto _ : state) {
+        count = InitFtpDirList(listing.data(), static_cast<std::int32_t>(listing.size()));
+        state.PauseTiming();
+        UnInitFtpDirList();
+        state.ResumeTiming();
+    }
+    Report(state, listing, static_cast<std::size_t>(count));
+}
+
+// What a host does: InitFtpDirList, then mode 1 and mode 0 for every entry.
+void InitAndRead(benchmark::State& state, Style style) {
+    const std::string& listing = Listing(style);
+    std::vector<char> name(1 << 16);
+    std::vector<char> attributes(1 << 16);
+    std::int32_t count = 0;
+    for (auto _ : state) {
+        count = InitFtpDirList(listing.data(), static_cast<std::int32_t>(listing.size()));
+        for (std::int32_t i = 0; i < count; ++i) {
+            FtpDirItem item{};
+            GetFtpDirItem(i, &item, 1);
+            item.name = name.data();
+            item.attributes = attributes.data();
+            attributes[static_cast<std::size_t>(item.attributesLength)] = '\0';
+            GetFtpDirItem(i, &item, 0);
+            benchmark::DoNotOptimize(item);
+        }
+        state.PauseTiming();
+        UnInitFtpDirList();
+        state.ResumeTiming();
+    }
+    Report(state, listing, static_cast<std::size_t>(count));
+}
+
+void CxxParse(benchmark::State& state, Style style) {
+    const std::string& listing = Listing(style);
+    std::size_t count = 0;
+    for (auto _ : state) {
+        std::vector<ftpdir::Entry> entries = ftpdir::parse(listing);
+        count = entries.size();
+        benchmark::DoNotOptimize(entries.data());
+    }
+    Report(state, listing, count);
+}
+
+// The C++ parser fed in 64 KiB chunks, as from a socket.
+void CxxStream(benchmark::State& state, Style style) {
+    const std::string& listing = Listing(style);
+    constexpr std::size_t kChunk = 64 * 1024;
+    std::size_t count = 0;
+    for (auto _ : state) {
+        ftpdir::Parser parser;
+        for (std::size_t at = 0; at < listing.size(); at += kChunk) {
+            parser.append(std::string_view(listing).substr(at, kChunk));
+        }
+        std::vector<ftpdir::Entry> entries = parser.finish();
+        count = entries.size();
+        benchmark::DoNotOptimize(entries.data());
+    }
+    Report(state, listing, count);
+}
+
+int RegisterAll() {
+    struct Kind {
+        const char* name;
+        void (*run)(benchmark::State&, Style);
+    };
+    static constexpr Kind kKinds[] = {
+        {"Init", InitOnly},
+        {"InitAndRead", InitAndRead},
+        {"CxxParse", CxxParse},
+        {"CxxStream64K", CxxStream},
+    };
+    for (const Kind& kind : kKinds) {
+        for (const ftpdirbench::NamedStyle& s : ftpdirbench::kStyles) {
+            const std::string name = std::string(kind.name) + "/" + s.name;
+            benchmark::RegisterBenchmark(name.c_str(), kind.run, s.style)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+        }
+    }
+    return 0;
+}
+
+const int kRegistered = RegisterAll();
+
+}  // namespace
+
+BENCHMARK_MAIN();

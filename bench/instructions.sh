@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Machine instructions per listing line, counted by callgrind: InitFtpDirList
+# plus GetFtpDirItem (mode 1 and mode 0) for every entry, minus a run that
+# only reads the file. Deterministic, unlike time on a shared machine.
+#   bench/instructions.sh [LINES] [STYLE...]    (default 20000 lines, every style)
+source "$(dirname "$0")/common.sh"
+command -v valgrind >/dev/null || { echo "valgrind is needed" >&2; exit 1; }
+LINES="${1:-20000}"
+shift || true
+STYLES=("$@")
+[ ${#STYLES[@]} -gt 0 ] || STYLES=(unix dos vms mixed vms-distinct vms-rising vms-falling)
+
+instructions() {
+  valgrind --tool=callgrind --callgrind-out-file="$WORK/cg.out" "$@" >/dev/null 2>"$WORK/cg.log"
+  sed -n 's/^summary: //p' "$WORK/cg.out"
+}
+
+printf '%-14s %12s\n' style "instr/line"
+for style in "${STYLES[@]}"; do
+  file="$(listing "$style" "$LINES")"
+  full=$(instructions "$RUN" "$file")
+  empty=$(instructions "$RUN" --empty "$file")
+  awk -v s="$style" -v f="$full" -v e="$empty" -v n="$LINES" \
+    'BEGIN { printf "%-14s %12.0f\n", s, (f - e) / n }'
+done

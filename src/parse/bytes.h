@@ -1,0 +1,113 @@
+// Word-at-a-time byte searches for the hot loops: eight bytes per step
+// where the machine is little-endian, one byte per step elsewhere. They
+// never read outside [p, end).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && \
+    (defined(__GNUC__) || defined(__clang__))
+#define FTPDIRLIST_SWAR 1
+#else
+#define FTPDIRLIST_SWAR 0
+#endif
+
+namespace ftpdirlist {
+namespace bytes {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+
+inline std::uint64_t Load8(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// The high bit of every byte of `w` that is not zero, and no other bit
+// (exact, unlike the shorter test that only says whether there is one).
+inline std::uint64_t NonZeroBytes(std::uint64_t w) { return (((w & kLow7) + kLow7) | w) & kHigh; }
+
+// The high bit of every byte of `w` equal to `ch`.
+inline std::uint64_t BytesEqual(std::uint64_t w, unsigned char ch) {
+    return ~NonZeroBytes(w ^ (kOnes * ch)) & kHigh;
+}
+
+// Index of the lowest set bit of a nonzero word.
+inline std::size_t LowestBit(std::uint64_t word) {
+#if defined(__GNUC__) || defined(__clang__)
+    return static_cast<std::size_t>(__builtin_ctzll(word));
+#else
+    std::size_t i = 0;
+    while ((word & 1u) == 0) {
+        word >>= 1;
+        ++i;
+    }
+    return i;
+#endif
+}
+
+// Index of the first byte whose high bit is set in a nonzero mask.
+inline std::size_t FirstByte(std::uint64_t mask) { return LowestBit(mask) >> 3; }
+
+// The first byte in [p, end) that is not a space, or end.
+inline const char* SkipSpaces(const char* p, const char* end) {
+#if FTPDIRLIST_SWAR
+    for (; end - p >= 8; p += 8) {
+        const std::uint64_t m = NonZeroBytes(Load8(p) ^ (kOnes * ' '));
+        if (m != 0) return p + FirstByte(m);
+    }
+#endif
+    while (p != end && *p == ' ') ++p;
+    return p;
+}
+
+// The first space in [p, end), or end.
+inline const char* FindSpace(const char* p, const char* end) {
+#if FTPDIRLIST_SWAR
+    for (; end - p >= 8; p += 8) {
+        const std::uint64_t m = BytesEqual(Load8(p), ' ');
+        if (m != 0) return p + FirstByte(m);
+    }
+#endif
+    while (p != end && *p != ' ') ++p;
+    return p;
+}
+
+// The first line end (CR or LF) in [p, end), or end; with `orZero`, the
+// first zero byte counts too.
+template <bool orZero>
+inline const char* FindLineStop(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+        if (orZero) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_setzero_si128()));
+        const int mask = _mm_movemask_epi8(hit);
+        if (mask != 0) return p + LowestBit(static_cast<unsigned>(mask));
+    }
+#elif FTPDIRLIST_SWAR
+    for (; end - p >= 8; p += 8) {
+        const std::uint64_t w = Load8(p);
+        std::uint64_t hit = BytesEqual(w, '\r') | BytesEqual(w, '\n');
+        if (orZero) hit |= BytesEqual(w, 0);
+        if (hit != 0) return p + FirstByte(hit);
+    }
+#endif
+    for (; p != end; ++p) {
+        if (*p == '\r' || *p == '\n' || (orZero && *p == '\0')) return p;
+    }
+    return end;
+}
+
+}  // namespace bytes
+}  // namespace ftpdirlist
