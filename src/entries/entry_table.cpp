@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "parse/bytes.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -36,13 +37,32 @@ const char* EntryTable::Keep(std::string_view text) {
         arenaLeft_ = kArenaBlock;
     }
     char* at = arenaNext_;
-    std::memcpy(at, text.data(), text.size());
+    bytes::Copy(at, text.data(), text.size());
     arenaNext_ += text.size();
     arenaLeft_ -= text.size();
     return at;
 }
 
 void EntryTable::Store(EntryRow& row, const ParsedEntry& entry, bool withName) {
+    const std::size_t nameLength = withName ? entry.name.size() : 0;
+    const std::size_t total = nameLength + entry.attributes.size();
+    if (withName && total <= arenaLeft_) {
+        // Both texts fit the current block: one reservation, no calls.
+        char* at = arenaNext_;
+        bytes::Copy(at, entry.name.data(), nameLength);
+        row.name = at;
+        row.nameLength = nameLength;
+        bytes::Copy(at + nameLength, entry.attributes.data(), entry.attributes.size());
+        row.attributes = at + nameLength;
+        row.attributesLength = entry.attributes.size();
+        arenaNext_ += total;
+        arenaLeft_ -= total;
+        row.size = entry.size;
+        row.dateTime = entry.dateTime;
+        row.isDir = entry.isDir;
+        row.isLink = entry.isLink;
+        return;
+    }
     if (withName) {
         row.name = Keep(entry.name);
         row.nameLength = entry.name.size();
@@ -56,13 +76,24 @@ void EntryTable::Store(EntryRow& row, const ParsedEntry& entry, bool withName) {
 }
 
 std::uint32_t EntryTable::Hash(std::string_view name) const {
-    // FNV-1a: names are short and this runs only for VMS listings.
-    std::uint32_t h = 2166136261u;
-    for (char ch : name) {
-        h ^= static_cast<unsigned char>(ch);
-        h *= 16777619u;
+    // Eight bytes per step (the last step overlaps the one before), mixed by
+    // multiplication; short names are read byte by byte.
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    const char* p = name.data();
+    const std::size_t n = name.size();
+    std::uint64_t h = n * kMul;
+    if (n >= 8) {
+        std::size_t i = 0;
+        for (; i + 8 < n; i += 8) h = (h ^ bytes::Load8(p + i)) * kMul;
+        h = (h ^ bytes::Load8(p + n - 8)) * kMul;
+    } else {
+        std::uint64_t word = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+        }
+        h = (h ^ word) * kMul;
     }
-    return h;
+    return static_cast<std::uint32_t>((h ^ (h >> 29)) >> 16);
 }
 
 void EntryTable::Index(std::size_t row, std::uint32_t hash) {

@@ -109,5 +109,65 @@ inline const char* FindLineStop(const char* p, const char* end) {
     return end;
 }
 
+// Position of the first `ch` among the n bytes at p, or n when there is
+// none. Bytes up to `limit` (>= p + n) may be read, which lets one vector
+// compare cover a short token inside its line.
+inline std::size_t Find(const char* p, std::size_t n, const char* limit, char ch) {
+    std::size_t at = 0;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(ch);
+    for (; limit - (p + at) >= 16 && at < n; at += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted)));
+        if (mask != 0) {
+            const std::size_t hit = at + LowestBit(mask);
+            return hit < n ? hit : n;
+        }
+    }
+#else
+    (void)limit;
+#endif
+    for (; at < n; ++at) {
+        if (p[at] == ch) return at;
+    }
+    return n;
+}
+
+// Copies n bytes, as memcpy, without a call for the short texts of
+// listings: two overlapping moves cover every length from 4 to 32.
+inline void Copy(char* to, const char* from, std::size_t n) {
+    if (n >= 16) {
+        if (n > 32) {
+            std::memcpy(to, from, n);
+            return;
+        }
+        char head[16];
+        char tail[16];
+        std::memcpy(head, from, 16);
+        std::memcpy(tail, from + n - 16, 16);
+        std::memcpy(to, head, 16);
+        std::memcpy(to + n - 16, tail, 16);
+    } else if (n >= 8) {
+        const std::uint64_t head = Load8(from);
+        const std::uint64_t tail = Load8(from + n - 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 8, &tail, 8);
+    } else if (n >= 4) {
+        std::uint32_t head;
+        std::uint32_t tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 4, &tail, 4);
+    } else if (n > 0) {
+        const char first = from[0];
+        const char middle = from[n / 2];
+        const char last = from[n - 1];
+        to[0] = first;
+        to[n / 2] = middle;
+        to[n - 1] = last;
+    }
+}
+
 }  // namespace bytes
 }  // namespace ftpdirlist

@@ -35,7 +35,54 @@ bool WalkDatePart(std::string_view token, std::size_t& i, std::int32_t& field,
     }
 }
 
+// The value of two decimal digits at `p`, or -1.
+int TwoDigits(const char* p) {
+    const unsigned high = static_cast<unsigned char>(p[0] - '0');
+    const unsigned low = static_cast<unsigned char>(p[1] - '0');
+    return (high <= 9 && low <= 9) ? static_cast<int>(high * 10 + low) : -1;
+}
+
+// A two-digit year is 1950 to 2049; years 100 to 999 are refused.
+bool SetYear(std::int32_t year, FtpDateTime& dt) {
+    if (year < 50) {
+        year += 2000;
+    } else if (year < 100) {
+        year += 1900;
+    } else if (year < 1000) {
+        return false;
+    }
+    dt.year = year;
+    return true;
+}
+
+// mm-dd-yy and mm-dd-yyyy in digits, the forms servers write: read at
+// once. Fields only grow digit by digit, so testing the limits on the whole
+// values gives what the walk in ReadDate gives. False when the token has
+// another form (`handled` false) or the date is refused (`handled` true).
+bool ReadUsualDate(std::string_view token, FtpDateTime& dt, bool& handled) {
+    handled = false;
+    if ((token.size() != 8 && token.size() != 10) || token[2] != '-' || token[5] != '-') {
+        return false;
+    }
+    const int month = TwoDigits(&token[0]);
+    const int day = TwoDigits(&token[3]);
+    int year = TwoDigits(&token[6]);
+    if (token.size() == 10 && year >= 0) {
+        const int low = TwoDigits(&token[8]);
+        year = low < 0 ? -1 : year * 100 + low;
+    }
+    if (month < 0 || day < 0 || year < 0) return false;
+    handled = true;
+    if (month > 12 || day > 31 || year > 3000) return false;
+    dt.month = month;
+    dt.day = day;
+    return SetYear(year, dt);
+}
+
 bool ReadDate(std::string_view token, FtpDateTime& dt) {
+    bool handled;
+    const bool usual = ReadUsualDate(token, dt, handled);
+    if (handled) return usual;
     std::size_t i = 0;
     dt.month = 0;
     if (!WalkDatePart(token, i, dt.month, 12)) return false;
@@ -50,18 +97,34 @@ bool ReadDate(std::string_view token, FtpDateTime& dt) {
         dt.year = AddByte(dt.year, token[i]);
         if (dt.year > 3000) return false;
     }
-    if (dt.year < 50) {
-        dt.year += 2000;
-    } else if (dt.year < 100) {
-        dt.year += 1900;
-    } else if (dt.year < 1000) {
-        return false;
+    return SetYear(dt.year, dt);
+}
+
+// From the twelve-hour clock: "P" right after the minutes (at `at`) for PM.
+void ToDayHours(std::string_view token, std::size_t at, FtpDateTime& dt) {
+    if (at < token.size() && token[at] == 'P') {
+        if (dt.hour != 12) dt.hour += 12;
+    } else if (dt.hour == 12) {
+        dt.hour = 0;
     }
-    return true;
 }
 
 // hh:mm on a twelve-hour clock, "P" right after the minutes for PM.
 bool ReadTime(std::string_view token, FtpDateTime& dt) {
+    // hh:mm in digits, then anything but a digit: read at once (the limits
+    // hold for the whole values exactly when they hold digit by digit).
+    if (token.size() >= 5 && token[2] == ':' &&
+        (token.size() == 5 || static_cast<unsigned char>(token[5] - '0') > 9)) {
+        const int hour = TwoDigits(&token[0]);
+        const int minute = TwoDigits(&token[3]);
+        if (hour >= 0 && minute >= 0) {
+            if (hour > 12 || hour == 0 || minute > 59) return false;
+            dt.hour = hour;
+            dt.minute = minute;
+            ToDayHours(token, 5, dt);
+            return true;
+        }
+    }
     std::size_t i = 0;
     dt.hour = 0;
     for (;;) {
@@ -78,11 +141,7 @@ bool ReadTime(std::string_view token, FtpDateTime& dt) {
         dt.minute = AddByte(dt.minute, token[i]);
         if (dt.minute > 59) return false;
     }
-    if (i < token.size() && token[i] == 'P') {
-        if (dt.hour != 12) dt.hour += 12;
-    } else if (dt.hour == 12) {
-        dt.hour = 0;
-    }
+    ToDayHours(token, i, dt);
     return true;
 }
 

@@ -14,8 +14,9 @@ int ParseLine(std::string_view line, ParsedEntry& entry, int& flagWord, Today& t
         default:
             break;
     }
-    const std::size_t semicolon = first.find(';');
-    if (semicolon != std::string_view::npos) {
+    const std::size_t semicolon =
+        bytes::Find(first.data(), first.size(), line.data() + line.size(), ';');
+    if (semicolon != first.size()) {
         // Marked before the line is examined further: the listing counts as
         // VMS-style only if this line is accepted, which the driver decides.
         flagWord |= kVmsLine;

@@ -8,8 +8,19 @@
 namespace ftpdirlist {
 
 namespace {
+
 constexpr std::string_view kDirSuffix = ".DIR";
+
+// string_view::find without a call: the separators sought sit within the
+// first few bytes of short tokens.
+std::size_t FindFrom(std::string_view token, char ch, std::size_t from) {
+    for (std::size_t i = from; i < token.size(); ++i) {
+        if (token[i] == ch) return i;
+    }
+    return std::string_view::npos;
 }
+
+}  // namespace
 
 int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& tokens,
                    ParsedEntry& entry) {
@@ -33,11 +44,11 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
     // Date: day-MONTH-year.
     const std::string_view date = tokens.Next();
     if (date.data() == nullptr) return 0;
-    const std::size_t dash1 = date.find('-');
+    const std::size_t dash1 = FindFrom(date, '-', 0);
     if (dash1 == std::string_view::npos) return 0;
     FtpDateTime& dt = entry.dateTime;
     dt.day = ReadInt32(date.substr(0, dash1));
-    const std::size_t dash2 = date.find('-', dash1 + 1);
+    const std::size_t dash2 = FindFrom(date, '-', dash1 + 1);
     if (dash2 == std::string_view::npos) return 0;
     dt.month = MonthMap(date.substr(dash1 + 1, dash2 - dash1 - 1));
     if (dt.month == 0) return 0;
@@ -47,7 +58,7 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
     // Time: hour:minute, seconds and fractions ignored.
     const std::string_view time = tokens.Next();
     if (time.data() == nullptr) return 0;
-    const std::size_t colon = time.find(':');
+    const std::size_t colon = FindFrom(time, ':', 0);
     if (colon == std::string_view::npos) return 0;
     dt.hour = ReadInt32(time.substr(0, colon));
     dt.minute = ReadInt32(time.substr(colon + 1));
