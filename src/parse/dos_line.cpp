@@ -35,13 +35,6 @@ bool WalkDatePart(std::string_view token, std::size_t& i, std::int32_t& field,
     }
 }
 
-// The value of two decimal digits at `p`, or -1.
-int TwoDigits(const char* p) {
-    const unsigned high = static_cast<unsigned char>(p[0] - '0');
-    const unsigned low = static_cast<unsigned char>(p[1] - '0');
-    return (high <= 9 && low <= 9) ? static_cast<int>(high * 10 + low) : -1;
-}
-
 // A two-digit year is 1950 to 2049; years 100 to 999 are refused.
 bool SetYear(std::int32_t year, FtpDateTime& dt) {
     if (year < 50) {

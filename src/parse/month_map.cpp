@@ -138,6 +138,12 @@ const KeyTable& Keys() {
 }  // namespace
 
 int MonthMap(std::string_view token) {
+    if (token.size() == 3) {  // most month tokens: packed without a loop
+        const auto byte = [&](std::size_t i) {
+            return static_cast<std::uint64_t>(static_cast<unsigned char>(token[i]));
+        };
+        return Keys().Find((std::uint64_t{3} << 56) | byte(0) | byte(1) << 8 | byte(2) << 16);
+    }
     if (token.empty() || token.size() > kLongestKey) return 0;
     return Keys().Find(Pack(token.data(), token.size()));
 }

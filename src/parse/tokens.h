@@ -202,6 +202,14 @@ inline std::int64_t ReadInt64(std::string_view text) {
     return ReadInt64Slow(text);
 }
 
+// The value of the two decimal digits at `p`, or -1 when they are not both
+// digits.
+inline int TwoDigits(const char* p) {
+    const unsigned high = static_cast<unsigned char>(p[0] - '0');
+    const unsigned low = static_cast<unsigned char>(p[1] - '0');
+    return (high <= 9 && low <= 9) ? static_cast<int>(high * 10 + low) : -1;
+}
+
 // Bytes before the first `ch` of `text`, or the whole text when it holds none.
 inline std::string_view UpTo(std::string_view text, char ch) {
     std::size_t at = text.find(ch);

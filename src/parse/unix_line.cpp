@@ -108,7 +108,11 @@ int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& en
     std::string_view dayToken = tokens.Next();
     if (dayToken.data() == nullptr) return 0;
     dayToken = TrimPointsAndCommas(dayToken);
-    if (ReadInt32(dayToken) == 0) std::swap(dayToken, monthToken);  // day before month
+    std::int32_t day = ReadInt32(dayToken);
+    if (day == 0) {  // day before month
+        std::swap(dayToken, monthToken);
+        day = ReadInt32(dayToken);
+    }
 
     const std::string_view yearOrTime = tokens.Next();
     if (yearOrTime.data() == nullptr) return 0;
@@ -116,10 +120,18 @@ int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& en
     FtpDateTime& dt = entry.dateTime;
     dt.month = LookUpMonth(monthToken);
     if (dt.month == 0) return 0;
-    dt.day = ReadInt32(dayToken);
+    dt.day = day;
 
-    const std::size_t separator = TimeSeparator(yearOrTime);
-    if (separator != std::string_view::npos) {
+    const int hour = yearOrTime.size() == 5 && yearOrTime[2] == ':' ? TwoDigits(&yearOrTime[0]) : -1;
+    const int minute = hour >= 0 ? TwoDigits(&yearOrTime[3]) : -1;
+    if (minute >= 0) {
+        // hh:mm, the usual form, read at once.
+        dt.hour = hour;
+        dt.minute = minute;
+        dt.hasTime = 1;
+        dt.year = YearOfTimedEntry(dt.month, dt.day, today);
+    } else if (const std::size_t separator = TimeSeparator(yearOrTime);
+               separator != std::string_view::npos) {
         dt.hour = ReadInt32(yearOrTime.substr(0, separator));
         dt.minute = ReadInt32(yearOrTime.substr(separator + 1));
         dt.hasTime = 1;

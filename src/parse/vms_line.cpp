@@ -44,10 +44,12 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
     // Date: day-MONTH-year.
     const std::string_view date = tokens.Next();
     if (date.data() == nullptr) return 0;
-    const std::size_t dash1 = FindFrom(date, '-', 0);
+    // Two-digit days and hours, the usual form, are read at once.
+    const int day = date.size() > 2 && date[2] == '-' ? TwoDigits(date.data()) : -1;
+    const std::size_t dash1 = day >= 0 ? 2 : FindFrom(date, '-', 0);
     if (dash1 == std::string_view::npos) return 0;
     FtpDateTime& dt = entry.dateTime;
-    dt.day = ReadInt32(date.substr(0, dash1));
+    dt.day = day >= 0 ? day : ReadInt32(date.substr(0, dash1));
     const std::size_t dash2 = FindFrom(date, '-', dash1 + 1);
     if (dash2 == std::string_view::npos) return 0;
     dt.month = MonthMap(date.substr(dash1 + 1, dash2 - dash1 - 1));
@@ -58,9 +60,10 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
     // Time: hour:minute, seconds and fractions ignored.
     const std::string_view time = tokens.Next();
     if (time.data() == nullptr) return 0;
-    const std::size_t colon = FindFrom(time, ':', 0);
+    const int hour = time.size() > 2 && time[2] == ':' ? TwoDigits(time.data()) : -1;
+    const std::size_t colon = hour >= 0 ? 2 : FindFrom(time, ':', 0);
     if (colon == std::string_view::npos) return 0;
-    dt.hour = ReadInt32(time.substr(0, colon));
+    dt.hour = hour >= 0 ? hour : ReadInt32(time.substr(0, colon));
     dt.minute = ReadInt32(time.substr(colon + 1));
 
     if (tokens.Next().data() == nullptr) return 0;  // owner
