@@ -210,6 +210,26 @@ inline int TwoDigits(const char* p) {
     return (high <= 9 && low <= 9) ? static_cast<int>(high * 10 + low) : -1;
 }
 
+// IsAllDigits(token), reading ReadInt64(token) into `value` on the way
+// when it is true.
+inline bool ReadDigits(std::string_view token, std::int64_t& value) {
+    if (token.data() == nullptr) return false;
+    std::int64_t v = 0;
+    for (char ch : token) {
+        const unsigned digit = static_cast<unsigned char>(ch - '0');
+        if (digit > 9) return false;
+        v = v * 10 + digit;
+        if (v > (std::int64_t{1} << 58)) {
+            // Long enough to overflow: finish the test, then read by the rule.
+            if (!IsAllDigits(token)) return false;
+            value = ReadInt64(token);
+            return true;
+        }
+    }
+    value = v;
+    return true;
+}
+
 // Bytes before the first `ch` of `text`, or the whole text when it holds none.
 inline std::string_view UpTo(std::string_view text, char ch) {
     std::size_t at = text.find(ch);

@@ -84,26 +84,25 @@ int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& en
     // digits and nothing after it is (a line without a group column).
     std::string_view current = tokens.Next();
     if (current.data() == nullptr) return 0;
-    bool currentIsNumber = IsAllDigits(current);
+    std::int64_t currentValue = 0;
+    bool currentIsNumber = ReadDigits(current, currentValue);
     if (!IsAllDigits(held)) {
         while (!currentIsNumber) {
             current = tokens.Next();
             if (current.data() == nullptr) return 0;
-            currentIsNumber = IsAllDigits(current);
+            currentIsNumber = ReadDigits(current, currentValue);
         }
     }
 
-    std::string_view sizeToken;
     std::string_view monthToken;
     if (currentIsNumber) {
-        sizeToken = current;
+        entry.size = currentValue;
         monthToken = tokens.Next();
         if (monthToken.data() == nullptr) return 0;
     } else {
-        sizeToken = held;
+        entry.size = ReadInt64(held);
         monthToken = current;
     }
-    entry.size = ReadInt64(sizeToken);
 
     std::string_view dayToken = tokens.Next();
     if (dayToken.data() == nullptr) return 0;
