@@ -59,8 +59,13 @@ FTPDIRLIST_API int32_t FTPDIRLIST_CALL InitFtpDirList(const char* data, int32_t 
 }
 
 FTPDIRLIST_API void FTPDIRLIST_CALL GetFtpDirItem(int32_t index, FtpDirItem* item, int32_t mode) {
-    if (item == nullptr || !g_state.table || index < 0 || index >= g_state.count) return;
-    const EntryRow& e = g_state.table->Row(static_cast<std::size_t>(index));
+    const EntryTable* table = g_state.table.get();
+    // One unsigned compare refuses negative indexes too.
+    if (item == nullptr || table == nullptr ||
+        static_cast<std::uint32_t>(index) >= static_cast<std::uint32_t>(g_state.count)) {
+        return;
+    }
+    const EntryRow& e = table->Row(static_cast<std::size_t>(index));
 
     if (mode == 1) {
         item->attributesLength = ClampLength(e.attributesLength);

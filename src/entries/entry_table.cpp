@@ -14,13 +14,7 @@ EntryTable::~EntryTable() = default;
 EntryTable::EntryTable(EntryTable&&) noexcept = default;
 EntryTable& EntryTable::operator=(EntryTable&&) noexcept = default;
 
-EntryRow& EntryTable::NewRow() {
-    const std::size_t block = count_ / kRowsPerBlock;
-    if (block == blocks_.size()) {
-        blocks_.emplace_back(new EntryRow[kRowsPerBlock]);
-    }
-    return blocks_[block][count_ % kRowsPerBlock];
-}
+void EntryTable::AddBlock() { blocks_.emplace_back(new EntryRow[kRowsPerBlock]); }
 
 const char* EntryTable::Keep(std::string_view text) {
     if (text.empty()) return "";

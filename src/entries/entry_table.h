@@ -56,7 +56,12 @@ private:
     static constexpr std::size_t kRowsPerBlock = 1024;
     static constexpr std::size_t kArenaBlock = 64 * 1024;
 
-    EntryRow& NewRow();
+    EntryRow& NewRow() {
+        const std::size_t block = count_ / kRowsPerBlock;
+        if (block == blocks_.size()) AddBlock();
+        return blocks_[block][count_ % kRowsPerBlock];
+    }
+    void AddBlock();
     void Store(EntryRow& row, const ParsedEntry& entry, bool withName);
     const char* Keep(std::string_view text);
     std::uint32_t Hash(std::string_view name) const;

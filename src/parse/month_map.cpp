@@ -135,28 +135,32 @@ const KeyTable& Keys() {
     return table;
 }
 
-}  // namespace
-
-int MonthMap(std::string_view token) {
-    if (token.size() == 3) {  // most month tokens: packed without a loop
-        const auto byte = [&](std::size_t i) {
-            return static_cast<std::uint64_t>(static_cast<unsigned char>(token[i]));
-        };
-        return Keys().Find((std::uint64_t{3} << 56) | byte(0) | byte(1) << 8 | byte(2) << 16);
-    }
-    if (token.empty() || token.size() > kLongestKey) return 0;
-    return Keys().Find(Pack(token.data(), token.size()));
+// A byte as a small letter when it is an ASCII capital.
+std::uint64_t Folded(char byte) {
+    const unsigned ch = static_cast<unsigned char>(byte);
+    return ch + (static_cast<unsigned>(ch - 'A' < 26u) << 5);
 }
 
-int MonthMapFolded(std::string_view token) {
+std::uint64_t Unchanged(char byte) { return static_cast<unsigned char>(byte); }
+
+// Packs like Pack, each byte through `map`; three-byte tokens, most month
+// tokens, without a loop.
+template <std::uint64_t (*map)(char)>
+int Look(std::string_view token) {
+    if (token.size() == 3) {
+        return Keys().Find((std::uint64_t{3} << 56) | map(token[0]) | map(token[1]) << 8 |
+                           map(token[2]) << 16);
+    }
     if (token.empty() || token.size() > kLongestKey) return 0;
     std::uint64_t word = static_cast<std::uint64_t>(token.size()) << 56;
-    for (std::size_t i = 0; i < token.size(); ++i) {
-        unsigned ch = static_cast<unsigned char>(token[i]);
-        if (ch - 'A' < 26u) ch += 'a' - 'A';
-        word |= static_cast<std::uint64_t>(ch) << (8 * i);
-    }
+    for (std::size_t i = 0; i < token.size(); ++i) word |= map(token[i]) << (8 * i);
     return Keys().Find(word);
 }
+
+}  // namespace
+
+int MonthMap(std::string_view token) { return Look<Unchanged>(token); }
+
+int MonthMapFolded(std::string_view token) { return Look<Folded>(token); }
 
 }  // namespace ftpdirlist

@@ -65,8 +65,18 @@ public:
 
     // NextToken(cursor, true).
     std::string_view Rest() {
-        if (!FindTokenBits()) return {};
-        const char* begin = base_ + bytes::LowestBit(rest_);
+        const char* begin;
+        if (rest_ != 0) {
+            begin = base_ + bytes::LowestBit(rest_);
+        } else {
+            // No window is needed for the rest: skip the spaces that open it.
+            begin = Last() ? end_ : bytes::SkipSpaces(base_ + kWindow, end_);
+            if (begin == end_) {
+                stop_ = end_;
+                base_ = end_;
+                return {};
+            }
+        }
         rest_ = 0;
         base_ = end_;  // nothing is left to read
         stop_ = end_;
