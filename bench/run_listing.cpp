@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ftpdirlist/ftpdirlist.h"
@@ -61,12 +63,12 @@ std::uint64_t ReadTable(std::int32_t count, bool print) {
     return sum;
 }
 
-void DumpCxx(const std::string& listing, std::size_t chunk) {
+void DumpCxx(std::string_view listing, std::size_t chunk) {
     ftpdir::Options options;
     options.collectSkipped = true;
     ftpdir::Parser parser(options);
     for (std::size_t at = 0; at < listing.size(); at += chunk) {
-        parser.append(std::string_view(listing).substr(at, chunk));
+        parser.append(listing.substr(at, chunk));
     }
     const std::vector<ftpdir::Entry> entries = parser.finish();
     std::printf("cxx chunk %zu: %zu entries\n", chunk, entries.size());
@@ -96,11 +98,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot read %s\n", path);
         return 1;
     }
-    // Sized once, so that the peak before parsing is the listing itself.
+    // Read once into a buffer of exactly its size: the peak before parsing
+    // is the listing itself, and a sanitizer build catches a read past it.
     in.seekg(0, std::ios::end);
-    std::string listing(static_cast<std::size_t>(in.tellg()), '\0');
+    const std::size_t size = static_cast<std::size_t>(in.tellg());
+    std::unique_ptr<char[]> bytes(new char[size]);
     in.seekg(0);
-    in.read(&listing[0], static_cast<std::streamsize>(listing.size()));
+    in.read(bytes.get(), static_cast<std::streamsize>(size));
+    const std::string_view listing(bytes.get(), size);
     if (std::strcmp(mode, "--empty") == 0) return listing.empty() ? 1 : 0;
 
     const long before = PeakKiB();
