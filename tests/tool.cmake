@@ -11,6 +11,11 @@ add_executable(c_example ${PROJECT_SOURCE_DIR}/examples/c_example.c)
 target_link_libraries(c_example PRIVATE ftpdirlist)
 set_target_properties(c_example PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
 target_compile_options(c_example PRIVATE -Wall -Wextra -pedantic -Werror)
+if(FTPDIRLIST_SANITIZE)
+  # A sanitized C++ library needs the C++ part of the sanitizer runtime,
+  # which only the C++ driver links into the executable.
+  set_target_properties(c_example PROPERTIES LINKER_LANGUAGE CXX)
+endif()
 add_test(NAME example.c COMMAND c_example examples/dos.txt
   WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
 set_tests_properties(example.c PROPERTIES
@@ -66,6 +71,9 @@ ftpls_test(csv.stdin ARGS "--csv|${FTPLS_TODAY}" STDIN examples/dos.txt GOLDEN d
 ftpls_test(csv.dash ARGS "--csv|--today|2024-06-15|-" STDIN examples/dos.txt GOLDEN dos.csv)
 ftpls_test(csv.encoding ARGS "--csv|${FTPLS_TODAY}|--encoding=CP1251|examples/unix-cp1251.txt"
   GOLDEN unix-cp1251.utf8.csv)
+# 0x98 is no letter in CP1251: it becomes U+FFFD.
+ftpls_test(csv.encoding_undefined_byte ARGS "--csv|--encoding=CP1251|tests/tool/utf8-edges.txt"
+  GOLDEN utf8-edges.cp1251.csv)
 ftpls_test(csv.several_files ARGS "--csv|${FTPLS_TODAY}|examples/vms.txt|examples/mixed.txt"
   GOLDEN vms-mixed.csv)
 
@@ -79,6 +87,7 @@ ftpls_test(table.empty ARGS "-" STDIN ${ftpls_tool_dir}/no-entries.txt STDOUT_RE
 # JSON: the escape rule for bytes that are not UTF-8, several files, empty.
 ftpls_test(json.escape_rule ARGS "--json|${FTPLS_TODAY}|examples/unix-cp1251.txt"
   GOLDEN unix-cp1251.json)
+ftpls_test(json.utf8_edges ARGS "--json|tests/tool/utf8-edges.txt" GOLDEN utf8-edges.json)
 ftpls_test(json.several_files ARGS "--json|${FTPLS_TODAY}|examples/dos.txt|examples/vms.txt"
   GOLDEN dos-vms.json)
 ftpls_test(json.empty ARGS "--json" STDIN ${ftpls_tool_dir}/no-entries.txt STDOUT_REGEX "^\\[\\]\n$")
@@ -132,10 +141,12 @@ ftpls_usage_test(unknown_encoding "--encoding=NO-SUCH-CODEPAGE|examples/unix.txt
 # agrees with --csv byte for byte under the escape rule.
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_Interpreter_FOUND)
-  foreach(listing unix unix-cp1251 dos vms mixed)
-    add_test(NAME ftpls.json_valid.${listing}
+  foreach(listing examples/unix examples/unix-cp1251 examples/dos examples/vms
+                  examples/mixed tests/tool/utf8-edges)
+    get_filename_component(label ${listing} NAME)
+    add_test(NAME ftpls.json_valid.${label}
       COMMAND Python3::Interpreter ${ftpls_tool_dir}/check_json.py $<TARGET_FILE:ftpls>
-        examples/${listing}.txt
+        ${listing}.txt
       WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
   endforeach()
 endif()
