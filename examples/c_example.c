@@ -3,9 +3,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     static char data[1 << 20];
-    FILE *file = fopen(argc > 1 ? argv[1] : "examples/dos.txt", "rb");
+    FILE* file = fopen(argc > 1 ? argv[1] : "examples/dos.txt", "rb");
     size_t length;
     int32_t count, i;
     if (file == NULL) return 1;

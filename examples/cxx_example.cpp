@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
     std::fclose(file);
 
     for (const ftpdir::Entry& e : parser.finish()) {
-        std::printf("%c %12lld  %s", e.isLink ? 'l' : e.isDir ? 'd' : '-',
-                    static_cast<long long>(e.size), e.name.c_str());
+        const char type = e.isLink ? 'l' : (e.isDir ? 'd' : '-');
+        std::printf("%c %12lld  %s", type, static_cast<long long>(e.size), e.name.c_str());
         if (e.date) std::printf("  %04d-%02d-%02d", e.date->year, e.date->month, e.date->day);
         if (e.time) std::printf(" %02d:%02d", e.time->hour, e.time->minute);
         std::printf("\n");

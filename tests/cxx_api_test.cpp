@@ -236,7 +236,10 @@ TEST(CxxOptions, FixedTodayGivesTheYearOfTimedEntries) {
         const char* reason;
     } cases[] = {
         {{2024, 3, 10}, "-rw-r--r-- 1 a b 1 Mar 10 12:00 f", 2024, "today itself"},
-        {{2024, 3, 10}, "-rw-r--r-- 1 a b 1 Mar 11 12:00 f", 2024, "one day ahead is still this year"},
+        {{2024, 3, 10},
+         "-rw-r--r-- 1 a b 1 Mar 11 12:00 f",
+         2024,
+         "one day ahead is still this year"},
         {{2024, 3, 10}, "-rw-r--r-- 1 a b 1 Mar 12 12:00 f", 2023, "two days ahead is last year"},
         {{2024, 1, 1}, "-rw-r--r-- 1 a b 1 Dec 31 23:59 f", 2023, "new year's day"},
         {{2024, 12, 31}, "-rw-r--r-- 1 a b 1 Jan 1 00:00 f", 2024, "new year's eve"},
@@ -261,7 +264,8 @@ TEST(CxxOptions, SkippedLinesCarryTheirNumbers) {
         {"junk\r\n-rw-r--r-- 1 a b 1 Jan 1 2020 f\r\n", {{1, "junk"}}, "CR LF is one line end"},
         {"a\rb\rc\r", {{1, "a"}, {2, "b"}, {3, "c"}}, "a lone CR ends a line"},
         {"\n\r\n\rjunk  \n", {{4, "junk"}}, "empty lines count; outer spaces go"},
-        {"total 5\n   \nLONG.TXT;1\n 3 1-JAN-2020 10:00:00 [A] (RWED,,,)\n", {{1, "total 5"}},
+        {"total 5\n   \nLONG.TXT;1\n 3 1-JAN-2020 10:00:00 [A] (RWED,,,)\n",
+         {{1, "total 5"}},
          "a line joined into an entry is not skipped"},
         {"-rw-r--r-- 1 a b 1 Jan 1 2020 f\nlast", {{2, "last"}}, "no final line end"},
         {"", {}, "empty listing"},
@@ -314,15 +318,16 @@ TEST(CxxParser, MovedParserGoesOn) {
     EXPECT_EQ(second.finish(), ftpdir::parse(text));
 }
 
-// Two parsers at once on different threads, each with its own options:
-// nothing may be shared between them (the C ABI's module state included).
+// Two parsers at once on different threads, one with a fixed today, one on
+// the clock and collecting skipped lines: nothing may be shared between them
+// (the C ABI's module state included).
 TEST(CxxThreads, TwoListingsAtOnce) {
     const std::string unix = ReadSample("examples/unix.txt");
-    const std::string vms = ReadSample("examples/vms.txt");
+    const std::string mixed = ReadSample("examples/mixed.txt");
     ftpdir::Options fixed;
     fixed.today = ftpdir::Date{2024, 6, 15};
     const auto unixExpected = ftpdir::parse(unix, fixed);
-    const auto vmsExpected = ParseInChunks(vms, {});
+    const auto mixedExpected = ParseInChunks(mixed, {});
 
     std::atomic<int> failures{0};
     auto unixWorker = [&] {
@@ -331,16 +336,16 @@ TEST(CxxThreads, TwoListingsAtOnce) {
                 ++failures;
         }
     };
-    auto vmsWorker = [&] {
+    auto mixedWorker = [&] {
         for (std::size_t n = 1; n <= 96; ++n) {
-            const Outcome got = ParseInChunks(vms, EveryNBytes(vms.size(), n));
-            if (got.entries != vmsExpected.entries ||
-                !SameSkipped(got.skipped, vmsExpected.skipped))
+            const Outcome got = ParseInChunks(mixed, EveryNBytes(mixed.size(), n));
+            if (got.entries != mixedExpected.entries ||
+                !SameSkipped(got.skipped, mixedExpected.skipped))
                 ++failures;
         }
     };
     std::thread a(unixWorker);
-    std::thread b(vmsWorker);
+    std::thread b(mixedWorker);
     a.join();
     b.join();
     EXPECT_EQ(failures.load(), 0);

@@ -34,8 +34,7 @@ void Report(std::string_view subject, const char* reason) {
 }
 
 int UsageError(const std::string& reason) {
-    std::fprintf(stderr, "ftpls: %s\nTry 'ftpls --help' for more information.\n",
-                 reason.c_str());
+    std::fprintf(stderr, "ftpls: %s\nTry 'ftpls --help' for more information.\n", reason.c_str());
     return 2;
 }
 
@@ -60,8 +59,7 @@ class Lister {
 public:
     explicit Lister(const Options& options)
         : options_(options),
-          output_(stdout, options.format, options.attributes, options.files.size() > 1,
-                  recoder_),
+          output_(stdout, options.format, options.attributes, options.files.size() > 1, recoder_),
           chunk_(kChunkSize) {}
 
     // Runs the whole command; returns the exit status.
@@ -103,8 +101,8 @@ private:
         const std::vector<ftpdir::Entry> entries = parser.finish();
         one.entries = entries.size();
         one.skipped = parser.skipped().size();
-        one.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
-                          .count();
+        one.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
         if (!options_.count) output_.Listing(file, entries);
         // Keeps the diagnostics after the entries they follow on a terminal.

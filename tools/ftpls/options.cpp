@@ -66,8 +66,8 @@ bool SetFormat(Options& options, Format format, std::string& error) {
 }
 
 bool IsFlag(const std::string& name) {
-    static const char* const kFlags[] = {"--attributes", "--csv", "--json", "--count",
-                                         "--stats", "--skipped", "--help", "--version"};
+    static const char* const kFlags[] = {"--attributes", "--csv",     "--json", "--count",
+                                         "--stats",      "--skipped", "--help", "--version"};
     for (const char* flag : kFlags) {
         if (name == flag) return true;
     }

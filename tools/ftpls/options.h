@@ -19,9 +19,9 @@ struct Options {
     bool skipped = false;
     bool help = false;
     bool version = false;
-    std::string encoding;             // empty: bytes pass unchanged
+    std::string encoding;  // empty: bytes pass unchanged
     std::optional<ftpdir::Date> today;
-    std::vector<std::string> files;   // "-" is standard input; empty means "-"
+    std::vector<std::string> files;  // "-" is standard input; empty means "-"
 };
 
 // Reads argv into `options`. On a usage error returns false and sets

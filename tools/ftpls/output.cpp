@@ -50,8 +50,10 @@ void Pad(std::string& out, std::size_t used, std::size_t width) {
 }
 
 void AppendOptional(std::string& out, bool present, std::int32_t value, const char* absent) {
-    if (present) AppendNumber(out, value);
-    else out += absent;
+    if (present)
+        AppendNumber(out, value);
+    else
+        out += absent;
 }
 
 }  // namespace
@@ -75,9 +77,15 @@ void Output::Begin() {
 
 void Output::Listing(std::string_view file, const std::vector<ftpdir::Entry>& entries) {
     switch (format_) {
-        case Format::kTable: Table(file, entries); break;
-        case Format::kCsv: Csv(file, entries); break;
-        case Format::kJson: Json(file, entries); break;
+        case Format::kTable:
+            Table(file, entries);
+            break;
+        case Format::kCsv:
+            Csv(file, entries);
+            break;
+        case Format::kJson:
+            Json(file, entries);
+            break;
     }
     ++listings_;
     Drain(false);

@@ -18,8 +18,7 @@ class Output {
 public:
     // `severalFiles`: the output names the FILE of each listing. `recoder`
     // converts names and attribute texts; it must outlive the Output.
-    Output(std::FILE* stream, Format format, bool attributes, bool severalFiles,
-           Recoder& recoder);
+    Output(std::FILE* stream, Format format, bool attributes, bool severalFiles, Recoder& recoder);
 
     // Writes what comes before the first listing (CSV header, JSON '[').
     void Begin();

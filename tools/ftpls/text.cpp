@@ -12,24 +12,29 @@ namespace {
 
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
-// The lead byte decides the range of the second byte; the others are plain
-// continuation bytes.
+// Well-formed sequences by lead byte: the range of the second byte (which
+// rules out overlong forms, surrogates and code points above U+10FFFF) and
+// the length; the further bytes are plain continuation bytes.
 struct LeadRule {
+    unsigned char firstLead;
+    unsigned char lastLead;
     unsigned char low;
     unsigned char high;
     std::size_t length;
 };
 
-bool RuleFor(unsigned char lead, LeadRule& rule) {
-    if (lead >= 0xC2 && lead <= 0xDF) rule = {0x80, 0xBF, 2};
-    else if (lead == 0xE0) rule = {0xA0, 0xBF, 3};             // no overlong forms
-    else if (lead == 0xED) rule = {0x80, 0x9F, 3};             // no surrogates
-    else if (lead >= 0xE1 && lead <= 0xEF) rule = {0x80, 0xBF, 3};
-    else if (lead == 0xF0) rule = {0x90, 0xBF, 4};             // no overlong forms
-    else if (lead >= 0xF1 && lead <= 0xF3) rule = {0x80, 0xBF, 4};
-    else if (lead == 0xF4) rule = {0x80, 0x8F, 4};             // up to U+10FFFF
-    else return false;
-    return true;
+constexpr LeadRule kLeadRules[] = {
+    {0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3},  // no overlong forms
+    {0xE1, 0xEC, 0x80, 0xBF, 3}, {0xED, 0xED, 0x80, 0x9F, 3},  // no surrogates
+    {0xEE, 0xEF, 0x80, 0xBF, 3}, {0xF0, 0xF0, 0x90, 0xBF, 4},  // no overlong forms
+    {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4},  // nothing above U+10FFFF
+};
+
+const LeadRule* RuleFor(unsigned char lead) {
+    for (const LeadRule& rule : kLeadRules) {
+        if (lead >= rule.firstLead && lead <= rule.lastLead) return &rule;
+    }
+    return nullptr;
 }
 
 const char kHex[] = "0123456789abcdef";
@@ -46,14 +51,14 @@ std::size_t Utf8SequenceLength(std::string_view bytes) {
     if (bytes.empty()) return 0;
     const auto lead = static_cast<unsigned char>(bytes[0]);
     if (lead < 0x80) return 1;
-    LeadRule rule{};
-    if (!RuleFor(lead, rule) || bytes.size() < rule.length) return 0;
+    const LeadRule* rule = RuleFor(lead);
+    if (rule == nullptr || bytes.size() < rule->length) return 0;
     const auto second = static_cast<unsigned char>(bytes[1]);
-    if (second < rule.low || second > rule.high) return 0;
-    for (std::size_t i = 2; i < rule.length; ++i) {
+    if (second < rule->low || second > rule->high) return 0;
+    for (std::size_t i = 2; i < rule->length; ++i) {
         if (!IsContinuation(static_cast<unsigned char>(bytes[i]))) return 0;
     }
-    return rule.length;
+    return rule->length;
 }
 
 void AppendJsonString(std::string& out, std::string_view bytes) {
