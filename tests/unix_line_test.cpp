@@ -246,6 +246,7 @@ TEST(UnixLine, Rejections) {
         {"no all-digit token", "-rw-r--r-- 1 owner group x y"},
         {"folder and no all-digit token", "drwxrwxrwx folder May x"},
         {"capital FOLDER skips the size as owner", "drwxrwxrwx FOLDER 2 May 10 1996 network"},
+        {"capitalised Folder skips the size as owner", "drwxrwxrwx Folder 2 May 10 1996 network"},
         {"no month", "-rw-r--r-- 1 owner group 5"},
         {"no day", "-rw-r--r-- 1 owner group 5 Jan"},
         {"no year or time", "-rw-r--r-- 1 owner group 5 Jan 15"},
