@@ -107,13 +107,5 @@ TEST(Today, SystemClockGivesTheLocalDate) {
         << got.year << "-" << got.month << "-" << got.day;
 }
 
-TEST(Today, FixedDateIsReturnedUnchanged) {
-    Today today(LocalDate{1999, 12, 31});
-    const LocalDate got = today.Get();
-    EXPECT_EQ(got.year, 1999);
-    EXPECT_EQ(got.month, 12);
-    EXPECT_EQ(got.day, 31);
-}
-
 }  // namespace
 }  // namespace ftpdirlist
