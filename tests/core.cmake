@@ -1,0 +1,5 @@
+# Tests of the library core: line reader, listing driver, entry table, the C
+# interface, and whole listings against their expected tables.
+ftpdirlist_add_gtest(core_tests
+  line_reader_test.cpp
+)
