@@ -2,4 +2,5 @@
 # interface, and whole listings against their expected tables.
 ftpdirlist_add_gtest(core_tests
   line_reader_test.cpp
+  driver_test.cpp
 )
