@@ -4,4 +4,5 @@ ftpdirlist_add_gtest(core_tests
   line_reader_test.cpp
   driver_test.cpp
   entry_table_test.cpp
+  c_abi_test.cpp
 )
