@@ -5,4 +5,5 @@ ftpdirlist_add_gtest(core_tests
   driver_test.cpp
   entry_table_test.cpp
   c_abi_test.cpp
+  golden_test.cpp
 )
