@@ -23,6 +23,13 @@ if(CMAKE_C_COMPILER_ID MATCHES "GNU|Clang")
       COMMAND ${CMAKE_C_COMPILER} -m32 -ffreestanding -fsyntax-only -std=c99 -pedantic
               -Wall -Wextra -Werror -I${PROJECT_SOURCE_DIR}/include
               ${CMAKE_CURRENT_SOURCE_DIR}/c_header_test.c)
+    if(CMAKE_C_COMPILER_ID MATCHES "Clang")
+      # 32-bit Windows, where the functions are standard-call.
+      add_test(NAME c_header_win32
+        COMMAND ${CMAKE_C_COMPILER} --target=i686-pc-windows-msvc -ffreestanding -fsyntax-only
+                -std=c99 -pedantic -Wall -Wextra -Werror -I${PROJECT_SOURCE_DIR}/include
+                ${CMAKE_CURRENT_SOURCE_DIR}/c_header_test.c)
+    endif()
   endif()
 endif()
 
