@@ -40,6 +40,11 @@ set_target_properties(c_host PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_E
 if(CMAKE_C_COMPILER_ID MATCHES "GNU|Clang")
   target_compile_options(c_host PRIVATE -pedantic -Wall -Wextra -Werror)
 endif()
+if(FTPDIRLIST_SANITIZE)
+  # A sanitized C++ library needs the C++ half of the sanitizer runtime in
+  # the program, which only the C++ driver links in.
+  set_target_properties(c_host PROPERTIES LINKER_LANGUAGE CXX)
+endif()
 
 # Each check runs the host on a listing and looks for one line of its output.
 function(ftpdirlist_c_host_test name listing expect)
