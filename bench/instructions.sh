@@ -3,6 +3,7 @@
 # plus GetFtpDirItem (mode 1 and mode 0) for every entry, minus a run that
 # only reads the file. Deterministic, unlike time on a shared machine.
 #   bench/instructions.sh [LINES] [STYLE...]    (default 20000 lines, every style)
+# RUN_MODE=--cxx or --stream counts the C++ API, whole or in 64 KiB chunks.
 source "$(dirname "$0")/common.sh"
 command -v valgrind >/dev/null || { echo "valgrind is needed" >&2; exit 1; }
 LINES="${1:-20000}"
@@ -18,7 +19,7 @@ instructions() {
 printf '%-14s %12s\n' style "instr/line"
 for style in "${STYLES[@]}"; do
   file="$(listing "$style" "$LINES")"
-  full=$(instructions "$RUN" "$file")
+  full=$(instructions "$RUN" ${RUN_MODE:-} "$file")
   empty=$(instructions "$RUN" --empty "$file")
   awk -v s="$style" -v f="$full" -v e="$empty" -v n="$LINES" \
     'BEGIN { printf "%-14s %12.0f\n", s, (f - e) / n }'

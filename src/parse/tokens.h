@@ -224,17 +224,16 @@ inline int TwoDigits(const char* p) {
 // when it is true.
 inline bool ReadDigits(std::string_view token, std::int64_t& value) {
     if (token.data() == nullptr) return false;
+    if (token.size() > 18) {  // may not fit: test, then read by the rule
+        if (!IsAllDigits(token)) return false;
+        value = ReadInt64(token);
+        return true;
+    }
     std::int64_t v = 0;
     for (char ch : token) {
         const unsigned digit = static_cast<unsigned char>(ch - '0');
         if (digit > 9) return false;
         v = v * 10 + digit;
-        if (v > (std::int64_t{1} << 58)) {
-            // Long enough to overflow: finish the test, then read by the rule.
-            if (!IsAllDigits(token)) return false;
-            value = ReadInt64(token);
-            return true;
-        }
     }
     value = v;
     return true;
