@@ -137,19 +137,21 @@ private:
         std::size_t i = 0;
 #if defined(__SSE2__)
         const __m128i blank = _mm_set1_epi8(' ');
-        for (; i + 16 <= n; i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
-            spaces |= static_cast<std::uint64_t>(static_cast<unsigned>(
-                          _mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))))
-                      << i;
+        const auto spacesAt = [&](std::size_t at) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + at));
+            return static_cast<std::uint64_t>(
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))));
+        };
+        if (n == kWindow) {  // a whole window: four compares, no loop
+            nonSpace_ = ~(spacesAt(0) | spacesAt(16) << 16 | spacesAt(32) << 32 | spacesAt(48) << 48);
+            rest_ = nonSpace_;
+            return;
         }
+        for (; i + 16 <= n; i += 16) spaces |= spacesAt(i) << i;
         if (i < n && n >= 16) {
-            // The last bytes: load the 16 that end at the window's end and
-            // keep the bits of those not yet seen.
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + n - 16));
-            const unsigned bits =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
-            spaces |= static_cast<std::uint64_t>(bits >> (16 - (n - i))) << i;
+            // The last bytes: compare the 16 that end at the window's end
+            // and keep the bits of those not yet seen.
+            spaces |= spacesAt(n - 16) >> (16 - (n - i)) << i;
             i = n;
         }
 #endif
