@@ -156,7 +156,8 @@ int ParseDosTokens(std::string_view date, TokenScanner& tokens, ParsedEntry& ent
         entry.size = -1;
     } else {
         entry.isDir = 0;
-        entry.size = ReadInt64(size);
+        std::int64_t value;
+        entry.size = ReadDigits(size, value, tokens.End()) ? value : ReadInt64(size);
     }
 
     const std::string_view name = tokens.Rest();

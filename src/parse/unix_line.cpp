@@ -85,12 +85,12 @@ int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& en
     std::string_view current = tokens.Next();
     if (current.data() == nullptr) return 0;
     std::int64_t currentValue = 0;
-    bool currentIsNumber = ReadDigits(current, currentValue);
+    bool currentIsNumber = ReadDigits(current, currentValue, tokens.End());
     if (!IsAllDigits(held)) {
         while (!currentIsNumber) {
             current = tokens.Next();
             if (current.data() == nullptr) return 0;
-            currentIsNumber = ReadDigits(current, currentValue);
+            currentIsNumber = ReadDigits(current, currentValue, tokens.End());
         }
     }
 
