@@ -37,7 +37,13 @@ void CFtpDirList::AppendData(const char* data, std::size_t length) {
 
 void CFtpDirList::Scan(const char* p, const char* end) {
     for (;;) {
-        // Line ends, empty lines and leading spaces separate lines.
+        // Line ends, empty lines and leading spaces separate lines. Most
+        // lines end in CR LF with the next line right after it.
+        if (end - p >= 3 && p[0] == '\r' && p[1] == '\n' && p[2] != ' ' && p[2] != '\r' &&
+            p[2] != '\n') {
+            ++lineBreaks_;
+            p += 2;
+        }
         for (; p != end; ++p) {
             const char ch = *p;
             if (ch == '\n') {
