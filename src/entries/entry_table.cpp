@@ -61,7 +61,15 @@ void EntryTable::Store(EntryRow& row, const ParsedEntry& entry, bool withName) {
         row.name = Keep(entry.name);
         row.nameLength = entry.name.size();
     }
-    row.attributes = Keep(entry.attributes);
+    if (!withName && row.attributesLength != 0 && entry.attributes.size() <= row.attributesLength) {
+        // A newer version replacing a row: its attributes take the place of
+        // the old ones (arena bytes of this row alone), so a file listed in a
+        // million versions does not grow the arena a million times.
+        bytes::Copy(const_cast<char*>(row.attributes), entry.attributes.data(),
+                    entry.attributes.size());
+    } else {
+        row.attributes = Keep(entry.attributes);
+    }
     row.attributesLength = entry.attributes.size();
     row.size = entry.size;
     row.dateTime = entry.dateTime;
