@@ -62,7 +62,7 @@ constexpr const char* kOtherMonths[] = {
     "JAN", "feb", "Mrz", "avr", "Mai", "juin", "Juil", "AUG", "sept", "Okt", "NOV", "Dez",
     "f\xE9vr",  // févr, Windows-1252
     "M\xE4r",   // Mär, Windows-1252
-    "d\xE9" "c",  // déc, Windows-1252
+    ("d\xE9" "c"),  // déc, Windows-1252 (split: \xE9c would read as one escape)
     "\xEC\xE0\xE9",  // май, Windows-1251
 };
 constexpr const char* kVmsMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
