@@ -18,6 +18,14 @@
 #define FTPDIRLIST_SWAR 0
 #endif
 
+// For the few helpers of the hottest paths that the compiler would leave
+// out of line for their size.
+#if defined(__GNUC__) || defined(__clang__)
+#define FTPDIRLIST_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define FTPDIRLIST_ALWAYS_INLINE inline
+#endif
+
 namespace ftpdirlist {
 namespace bytes {
 

@@ -103,7 +103,7 @@ constexpr std::size_t Length(const char* text) {
 // compares. A word of 0 (no key packs to it) marks an empty slot.
 class KeyTable {
 public:
-    KeyTable() {
+    constexpr KeyTable() {
         for (const MonthKey& key : kMonthKeys) {
             const std::uint64_t word = Pack(key.text, Length(key.text));
             std::size_t i = Slot(word);
@@ -113,7 +113,7 @@ public:
         }
     }
 
-    int Find(std::uint64_t word) const {
+    constexpr int Find(std::uint64_t word) const {
         for (std::size_t i = Slot(word);; i = (i + 1) % kSlots) {
             if (words_[i] == word) return months_[i];
             if (words_[i] == 0) return 0;
@@ -122,7 +122,7 @@ public:
 
 private:
     static constexpr std::size_t kSlots = 256;
-    static std::size_t Slot(std::uint64_t word) {
+    static constexpr std::size_t Slot(std::uint64_t word) {
         return static_cast<std::size_t>((word * 0x9E3779B97F4A7C15ull) >> 56);
     }
 
@@ -130,10 +130,10 @@ private:
     std::array<std::uint8_t, kSlots> months_{};
 };
 
-const KeyTable& Keys() {
-    static const KeyTable table;
-    return table;
-}
+// Built by the compiler: a lookup needs no guard for a first use.
+constexpr KeyTable kKeys;
+
+const KeyTable& Keys() { return kKeys; }
 
 // A byte as a small letter when it is an ASCII capital.
 std::uint64_t Folded(char byte) {

@@ -63,6 +63,48 @@ public:
         return {begin, static_cast<std::size_t>(LongTokenEnd() - begin)};
     }
 
+    // The next `n` tokens, found at once in the current window: offsets
+    // from Base() of their first byte and of the byte after them.
+    template <int n>
+    struct Spans {
+        std::size_t first[n];
+        std::size_t stop[n];
+        std::uint64_t rest;  // the scanner's bits after them
+    };
+
+    // Finds what `n` calls of Next() would give when those tokens and the
+    // first byte of the token after them lie in the current window; false
+    // otherwise. Take() then moves the scanner past them.
+    template <int n>
+    FTPDIRLIST_ALWAYS_INLINE bool PeekInWindow(Spans<n>& out) const {
+        const std::uint64_t r = rest_;
+        std::uint64_t starts = r & ~(r << 1);
+        std::uint64_t ends = r & ~(r >> 1);  // last byte of each run
+#pragma GCC unroll 8
+        for (int i = 0; i < n; ++i) {
+            if (starts == 0) return false;
+            out.first[i] = bytes::LowestBit(starts);
+            out.stop[i] = bytes::LowestBit(ends) + 1;
+            starts &= starts - 1;
+            ends &= ends - 1;
+        }
+        // A next start proves the last token ended inside the window.
+        if (starts == 0) return false;
+        out.rest = r & ~((starts & (~starts + 1)) - 1);
+        return true;
+    }
+
+    template <int n>
+    void Take(const Spans<n>& spans) {
+        rest_ = spans.rest;
+        stop_ = base_ + spans.stop[n - 1];
+    }
+
+    template <int n>
+    std::string_view View(const Spans<n>& spans, int i) const {
+        return {base_ + spans.first[i], spans.stop[i] - spans.first[i]};
+    }
+
     // NextToken(cursor, true).
     std::string_view Rest() {
         const char* begin;

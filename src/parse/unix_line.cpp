@@ -20,7 +20,22 @@ std::string_view TrimPointsAndCommas(std::string_view token) {
 
 // Month tokens come in any mix of ASCII case; bytes of 0x80 and above are
 // left alone, so accented capitals are not found.
-int LookUpMonth(std::string_view token) { return MonthMapFolded(TrimPointsAndCommas(token)); }
+int LookUpMonth(std::string_view token) {
+    const char last = token.empty() ? '\0' : token.back();
+    return MonthMapFolded(last == '.' || last == ',' ? TrimPointsAndCommas(token) : token);
+}
+
+// ReadDigits(token, value, end) for a token of up to 16 bytes followed by
+// more of its line, without a call.
+FTPDIRLIST_ALWAYS_INLINE bool ReadUsualSize(std::string_view token, const char* end,
+                                            std::int64_t& value) {
+    const std::size_t n = token.size();
+    if (n <= 8 && end - token.data() >= 8) {
+        value = EightDigits(token.data(), n);
+        return value >= 0;
+    }
+    return ReadDigits(token, value, end);
+}
 
 // Where the hour ends in a time token: the first ":", else the first ".".
 std::size_t TimeSeparator(std::string_view token) {
@@ -43,6 +58,70 @@ std::int32_t YearOfTimedEntry(std::int32_t month, std::int32_t day, Today& today
 
 }  // namespace
 
+namespace {
+
+// The fields from the month on, shared by the usual form and the general
+// walk: month and day (in either order), year or time, and the name.
+FTPDIRLIST_ALWAYS_INLINE int ParseDateAndName(std::string_view monthToken, std::string_view dayToken,
+                     std::string_view yearOrTime, TokenScanner& tokens, ParsedEntry& entry,
+                     Today& today) {
+    // A day of one or two digits, the usual form, is read at once.
+    std::int32_t day = -1;
+    if (dayToken.size() == 2) {
+        day = TwoDigits(dayToken.data());
+    } else if (dayToken.size() == 1 && static_cast<unsigned char>(dayToken[0] - '0') <= 9) {
+        day = dayToken[0] - '0';
+    }
+    if (day <= 0) {
+        dayToken = TrimPointsAndCommas(dayToken);
+        day = ReadInt32(dayToken);
+        if (day == 0) {  // day before month
+            std::swap(dayToken, monthToken);
+            day = ReadInt32(dayToken);
+        }
+    }
+
+    FtpDateTime& dt = entry.dateTime;
+    dt.month = LookUpMonth(monthToken);
+    if (dt.month == 0) return 0;
+    dt.day = day;
+
+    const int hour = yearOrTime.size() == 5 && yearOrTime[2] == ':' ? TwoDigits(&yearOrTime[0]) : -1;
+    const int minute = hour >= 0 ? TwoDigits(&yearOrTime[3]) : -1;
+    if (minute >= 0) {
+        // hh:mm, the usual form, read at once.
+        dt.hour = hour;
+        dt.minute = minute;
+        dt.hasTime = 1;
+        dt.year = YearOfTimedEntry(dt.month, dt.day, today);
+    } else if (const std::size_t separator = TimeSeparator(yearOrTime);
+               separator != std::string_view::npos) {
+        dt.hour = ReadInt32(yearOrTime.substr(0, separator));
+        dt.minute = ReadInt32(yearOrTime.substr(separator + 1));
+        dt.hasTime = 1;
+        dt.year = YearOfTimedEntry(dt.month, dt.day, today);
+    } else {
+        dt.hasTime = 0;
+        // A four-digit year, the usual form, is read at once.
+        const int high = yearOrTime.size() == 4 ? TwoDigits(yearOrTime.data()) : -1;
+        const int low = high >= 0 ? TwoDigits(yearOrTime.data() + 2) : -1;
+        dt.year = low >= 0 ? high * 100 + low : ReadInt32(yearOrTime);
+    }
+    if (dt.year == 0) return 0;
+
+    std::string_view name = tokens.Rest();
+    if (name.data() == nullptr) return 0;
+    // Servers that mark types in the name (ls -F) append one of these.
+    const char last = name.back();
+    if (last == '*' || last == '/' || last == '|') name.remove_suffix(1);
+
+    entry.name = name;
+    dt.hasDate = 1;
+    return 1;
+}
+
+}  // namespace
+
 int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& entry,
                     Today& today) {
     entry.attributes = mode;
@@ -60,6 +139,26 @@ int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& en
     const char type = entry.attributes[0];
     entry.isDir = (type == 'd' || type == 'l') ? 1 : 0;
     entry.isLink = (type == 'l') ? 1 : 0;
+
+    if (!joined) {
+        // The usual form, links owner group size month day time-or-year
+        // name, taken from one window at once. It gives what the walk below
+        // gives whenever the links are not "folder" and the fourth of these
+        // tokens is all digits: then that token is the size whatever the
+        // group is.
+        TokenScanner::Spans<7> t;
+        if (tokens.PeekInWindow(t)) {
+            const std::string_view links = tokens.View(t, 0);
+            const std::string_view size = tokens.View(t, 3);
+            std::int64_t value;
+            if (links != "folder" && ReadUsualSize(size, tokens.End(), value)) {
+                tokens.Take(t);
+                entry.size = value;
+                return ParseDateAndName(tokens.View(t, 4), tokens.View(t, 5), tokens.View(t, 6),
+                                        tokens, entry, today);
+            }
+        }
+    }
 
     // Link count and owner; some servers write "folder" as the link count
     // and leave out owner and group.
@@ -86,7 +185,7 @@ int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& en
     if (current.data() == nullptr) return 0;
     std::int64_t currentValue = 0;
     bool currentIsNumber = ReadDigits(current, currentValue, tokens.End());
-    if (!IsAllDigits(held)) {
+    if (!currentIsNumber && !IsAllDigits(held)) {
         while (!currentIsNumber) {
             current = tokens.Next();
             if (current.data() == nullptr) return 0;
@@ -104,52 +203,11 @@ int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& en
         monthToken = current;
     }
 
-    std::string_view dayToken = tokens.Next();
+    const std::string_view dayToken = tokens.Next();
     if (dayToken.data() == nullptr) return 0;
-    dayToken = TrimPointsAndCommas(dayToken);
-    std::int32_t day = ReadInt32(dayToken);
-    if (day == 0) {  // day before month
-        std::swap(dayToken, monthToken);
-        day = ReadInt32(dayToken);
-    }
-
     const std::string_view yearOrTime = tokens.Next();
     if (yearOrTime.data() == nullptr) return 0;
-
-    FtpDateTime& dt = entry.dateTime;
-    dt.month = LookUpMonth(monthToken);
-    if (dt.month == 0) return 0;
-    dt.day = day;
-
-    const int hour = yearOrTime.size() == 5 && yearOrTime[2] == ':' ? TwoDigits(&yearOrTime[0]) : -1;
-    const int minute = hour >= 0 ? TwoDigits(&yearOrTime[3]) : -1;
-    if (minute >= 0) {
-        // hh:mm, the usual form, read at once.
-        dt.hour = hour;
-        dt.minute = minute;
-        dt.hasTime = 1;
-        dt.year = YearOfTimedEntry(dt.month, dt.day, today);
-    } else if (const std::size_t separator = TimeSeparator(yearOrTime);
-               separator != std::string_view::npos) {
-        dt.hour = ReadInt32(yearOrTime.substr(0, separator));
-        dt.minute = ReadInt32(yearOrTime.substr(separator + 1));
-        dt.hasTime = 1;
-        dt.year = YearOfTimedEntry(dt.month, dt.day, today);
-    } else {
-        dt.hasTime = 0;
-        dt.year = ReadInt32(yearOrTime);
-    }
-    if (dt.year == 0) return 0;
-
-    std::string_view name = tokens.Rest();
-    if (name.data() == nullptr) return 0;
-    // Servers that mark types in the name (ls -F) append one of these.
-    const char last = name.back();
-    if (last == '*' || last == '/' || last == '|') name.remove_suffix(1);
-
-    entry.name = name;
-    dt.hasDate = 1;
-    return 1;
+    return ParseDateAndName(monthToken, dayToken, yearOrTime, tokens, entry, today);
 }
 
 }  // namespace ftpdirlist
