@@ -42,19 +42,7 @@ void EntryTable::Store(EntryRow& row, const ParsedEntry& entry, bool withName) {
     const std::size_t total = nameLength + entry.attributes.size();
     if (withName && total <= arenaLeft_) {
         // Both texts fit the current block: one reservation, no calls.
-        char* at = arenaNext_;
-        bytes::Copy(at, entry.name.data(), nameLength);
-        row.name = at;
-        row.nameLength = nameLength;
-        bytes::Copy(at + nameLength, entry.attributes.data(), entry.attributes.size());
-        row.attributes = at + nameLength;
-        row.attributesLength = entry.attributes.size();
-        arenaNext_ += total;
-        arenaLeft_ -= total;
-        row.size = entry.size;
-        row.dateTime = entry.dateTime;
-        row.isDir = entry.isDir;
-        row.isLink = entry.isLink;
+        StoreInArena(row, entry, total);
         return;
     }
     if (withName) {
@@ -141,7 +129,7 @@ void EntryTable::BuildIndex() {
     }
 }
 
-void EntryTable::AddEntry(ParsedEntry& entry, bool vms) {
+void EntryTable::AddEntrySlow(ParsedEntry& entry, bool vms) {
     if (!vms) {
         EntryRow& row = NewRow();
         Store(row, entry, true);

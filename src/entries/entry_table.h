@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/entry.h"
+#include "parse/bytes.h"
 
 namespace ftpdirlist {
 
@@ -44,7 +45,19 @@ public:
     // one entry per name: the first stored entry of the name is replaced, in
     // its place, when the new version is higher. Costs O(length of the
     // texts) on average, whatever the number of entries.
-    void AddEntry(ParsedEntry& entry, bool vms);
+    void AddEntry(ParsedEntry& entry, bool vms) {
+        // The usual case without a call: a whole entry appended to a row
+        // block and an arena block that have room for it.
+        const std::size_t total = entry.name.size() + entry.attributes.size();
+        if (!vms && count_ % kRowsPerBlock != 0 && total <= arenaLeft_) {
+            EntryRow& row = blocks_[count_ / kRowsPerBlock][count_ % kRowsPerBlock];
+            StoreInArena(row, entry, total);
+            row.version = 0;
+            ++count_;
+            return;
+        }
+        AddEntrySlow(entry, vms);
+    }
 
     std::size_t Size() const { return count_; }
     const EntryRow& Row(std::size_t index) const {
@@ -62,6 +75,25 @@ private:
         return blocks_[block][count_ % kRowsPerBlock];
     }
     void AddBlock();
+    void AddEntrySlow(ParsedEntry& entry, bool vms);
+    // Store() for a row whose name and attributes both fit the current
+    // arena block (`total` bytes).
+    void StoreInArena(EntryRow& row, const ParsedEntry& entry, std::size_t total) {
+        char* at = arenaNext_;
+        const std::size_t nameLength = entry.name.size();
+        bytes::Copy(at, entry.name.data(), nameLength);
+        row.name = at;
+        row.nameLength = nameLength;
+        bytes::Copy(at + nameLength, entry.attributes.data(), entry.attributes.size());
+        row.attributes = at + nameLength;
+        row.attributesLength = entry.attributes.size();
+        arenaNext_ += total;
+        arenaLeft_ -= total;
+        row.size = entry.size;
+        row.dateTime = entry.dateTime;
+        row.isDir = entry.isDir;
+        row.isLink = entry.isLink;
+    }
     void Store(EntryRow& row, const ParsedEntry& entry, bool withName);
     const char* Keep(std::string_view text);
     std::uint32_t Hash(std::string_view name) const;

@@ -63,7 +63,26 @@ void CFtpDirList::Scan(const char* p, const char* end) {
         const std::uint64_t number = lineBreaks_ + 1;
         // One pass finds the line end, or a zero byte, which ends the
         // line's text early.
-        const char* stop = bytes::FindLineStop<true>(p, end);
+        const char* stop;
+        const std::uint64_t* spaces = nullptr;
+#if defined(__SSE2__)
+        // The first 64 bytes give the line's first spaces and, for short
+        // lines, its end, in one pass.
+        bytes::Window64 window;
+        if (end - p >= 64) {
+            window = bytes::ScanWindow64(p);
+            spaces = &window.spaces;
+            const char* low = p + 64;
+            if (window.low != 0) low = p + bytes::LowestBit(window.low);
+            stop = (low != p + 64 && (*low == '\r' || *low == '\n' || *low == '\0'))
+                       ? low
+                       : bytes::FindLineStop<true>(low, end);
+        } else {
+            stop = bytes::FindLineStop<true>(p, end);
+        }
+#else
+        stop = bytes::FindLineStop<true>(p, end);
+#endif
         const char* eol = (stop != end && *stop == '\0') ? bytes::FindLineStop<false>(stop, end) : stop;
         if (eol == end) {
             // Its line end has not arrived: wait for the next chunk.
@@ -71,7 +90,7 @@ void CFtpDirList::Scan(const char* p, const char* end) {
             carryNumber_ = number;
             return;
         }
-        EmitText(p, static_cast<std::size_t>(stop - p), stop != eol, number);
+        EmitText(p, static_cast<std::size_t>(stop - p), stop != eol, number, end, spaces);
         p = eol;
     }
 }
@@ -79,24 +98,44 @@ void CFtpDirList::Scan(const char* p, const char* end) {
 void CFtpDirList::EmitLine(const char* begin, std::size_t length, std::uint64_t number) {
     const void* nul = std::memchr(begin, 0, length);
     if (nul != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
-    EmitText(begin, length, nul != nullptr, number);
+    EmitText(begin, length, nul != nullptr, number, begin + length, nullptr);
 }
 
 void CFtpDirList::EmitText(const char* begin, std::size_t length, bool cutAtZero,
-                           std::uint64_t number) {
+                           std::uint64_t number, const char* readable,
+                           const std::uint64_t* spaces) {
     // A zero byte ends the line's text; trailing spaces go only when the
     // line has none, since they then lie after it.
     if (!cutAtZero) {
         while (length > 0 && begin[length - 1] == ' ') --length;
     }
-    LineStep(std::string_view(begin, length), number);
+    LineStep(std::string_view(begin, length), number, readable, spaces);
+}
+
+// Inlined into LineStep: its call would cost more than the work of many lines.
+FTPDIRLIST_ALWAYS_INLINE bool CFtpDirList::TryLine(std::string_view text, const char* readable,
+                                                   const std::uint64_t* spaces) {
+    // Every line starts from a fresh record, so nothing of an earlier line
+    // leaks into this one.
+    record_.Reset();
+    int flagWord = 0;
+    // The usual parser is called directly, saving a hop per line.
+    const int accepted = parse_ == &ParseWithClock
+                             ? ParseLine(text, readable, spaces, record_, flagWord, today_)
+                                                   : parse_(context_, text, record_, flagWord);
+    if (!accepted) return false;
+    if (flagWord != 0) flags_ = flagWord;
+    if (record_.name == "." || record_.name == "..") return true;
+    entries_.AddEntry(record_, (flags_ & kVmsLine) != 0);
+    return true;
 }
 
 // A line that fails alone is kept and tried once more joined with the next
 // line by one space; servers put long names on a line of their own. Only
 // two neighbouring lines are ever joined.
-void CFtpDirList::LineStep(std::string_view line, std::uint64_t number) {
-    if (TryLine(line)) {
+void CFtpDirList::LineStep(std::string_view line, std::uint64_t number, const char* readable,
+                           const std::uint64_t* spaces) {
+    if (TryLine(line, readable, spaces)) {
         if (hasPending_) {
             Skip(pendingLine_, pendingNumber_);
             hasPending_ = false;
@@ -107,7 +146,7 @@ void CFtpDirList::LineStep(std::string_view line, std::uint64_t number) {
         joined_.assign(pendingLine_);
         joined_.push_back(' ');
         joined_.append(line.data(), line.size());
-        if (TryLine(joined_)) {
+        if (TryLine(joined_, joined_.data() + joined_.size(), nullptr)) {
             hasPending_ = false;
             return;
         }
@@ -116,21 +155,6 @@ void CFtpDirList::LineStep(std::string_view line, std::uint64_t number) {
     pendingLine_.assign(line.data(), line.size());
     pendingNumber_ = number;
     hasPending_ = true;
-}
-
-bool CFtpDirList::TryLine(std::string_view text) {
-    // Every line starts from a fresh record, so nothing of an earlier line
-    // leaks into this one.
-    record_.Reset();
-    int flagWord = 0;
-    // The usual parser is called directly, saving a hop per line.
-    const int accepted = parse_ == &ParseWithClock ? ParseLine(text, record_, flagWord, today_)
-                                                   : parse_(context_, text, record_, flagWord);
-    if (!accepted) return false;
-    if (flagWord != 0) flags_ = flagWord;
-    if (record_.name == "." || record_.name == "..") return true;
-    entries_.AddEntry(record_, (flags_ & kVmsLine) != 0);
-    return true;
 }
 
 void CFtpDirList::Skip(std::string_view text, std::uint64_t number) {

@@ -61,9 +61,14 @@ private:
 
     void Scan(const char* p, const char* end);
     void EmitLine(const char* begin, std::size_t length, std::uint64_t number);
-    void EmitText(const char* begin, std::size_t length, bool cutAtZero, std::uint64_t number);
-    void LineStep(std::string_view line, std::uint64_t number);
-    bool TryLine(std::string_view text);
+    // `readable`: bytes up to there may be read past the line (the chunk's
+    // end, or the line's own end); `spaces`, unless null: the spaces among
+    // the 64 bytes at the line's start, already found.
+    void EmitText(const char* begin, std::size_t length, bool cutAtZero, std::uint64_t number,
+                  const char* readable, const std::uint64_t* spaces);
+    void LineStep(std::string_view line, std::uint64_t number, const char* readable,
+                  const std::uint64_t* spaces);
+    bool TryLine(std::string_view text, const char* readable, const std::uint64_t* spaces);
     void Skip(std::string_view text, std::uint64_t number);
 
     int flags_ = 0;

@@ -123,6 +123,32 @@ inline const char* FindLineStop(const char* p, const char* end) {
     }
 }
 
+#if defined(__SSE2__)
+// The 64 bytes at p, all readable, in one pass: bit i of `spaces` is set
+// when p[i] is a space, of `low` when p[i] is CR or below (every line end
+// and the zero byte among them).
+struct Window64 {
+    std::uint64_t spaces;
+    std::uint64_t low;
+};
+
+inline Window64 ScanWindow64(const char* p) {
+    const __m128i blank = _mm_set1_epi8(' ');
+    const __m128i cr = _mm_set1_epi8('\r');
+    Window64 w{0, 0};
+    for (int at = 0; at < 64; at += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        w.spaces |= static_cast<std::uint64_t>(static_cast<unsigned>(
+                        _mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))))
+                    << at;
+        w.low |= static_cast<std::uint64_t>(static_cast<unsigned>(
+                     _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, cr), v))))
+                 << at;
+    }
+    return w;
+}
+#endif
+
 // Position of the first `ch` among the n bytes at p, or n when there is
 // none. Bytes up to `limit` (>= p + n) may be read, which lets one vector
 // compare cover a short token inside its line.

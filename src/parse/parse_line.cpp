@@ -3,8 +3,15 @@
 namespace ftpdirlist {
 
 int ParseLine(std::string_view line, ParsedEntry& entry, int& flagWord, Today& today) {
+    return ParseLine(line, line.data() + line.size(), nullptr, entry, flagWord, today);
+}
+
+int ParseLine(std::string_view line, const char* readable, const std::uint64_t* spaces,
+              ParsedEntry& entry, int& flagWord, Today& today) {
     flagWord = 0;
-    TokenScanner tokens(line.data(), line.data() + line.size());
+    TokenScanner tokens = spaces != nullptr
+                              ? TokenScanner(line.data(), line.data() + line.size(), readable, *spaces)
+                              : TokenScanner(line.data(), line.data() + line.size(), readable);
     const std::string_view first = tokens.Next();
     if (first.data() == nullptr) return 0;
 
@@ -14,8 +21,7 @@ int ParseLine(std::string_view line, ParsedEntry& entry, int& flagWord, Today& t
         default:
             break;
     }
-    const std::size_t semicolon =
-        bytes::Find(first.data(), first.size(), line.data() + line.size(), ';');
+    const std::size_t semicolon = bytes::Find(first.data(), first.size(), readable, ';');
     if (semicolon != first.size()) {
         // Marked before the line is examined further: the listing counts as
         // VMS-style only if this line is accepted, which the driver decides.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "model/entry.h"
@@ -22,6 +23,12 @@ constexpr int kVmsLine = 1;
 // year of Unix-style entries that carry a time. Never throws except
 // std::bad_alloc from growing a scratch buffer.
 int ParseLine(std::string_view line, ParsedEntry& entry, int& flagWord, Today& today);
+// The same, told that the bytes up to `readable` (>= the line's end) may be
+// read (never written or used as part of the line), and, unless `spaces` is
+// null, given the spaces among the 64 bytes at the line's start (bit i set
+// when line[i] is a space), which saves work.
+int ParseLine(std::string_view line, const char* readable, const std::uint64_t* spaces,
+              ParsedEntry& entry, int& flagWord, Today& today);
 
 // The style parsers, entered with the line's first token and the cursor just
 // after it.

@@ -44,7 +44,23 @@ inline std::string_view NextToken(Cursor& c, bool restOfLine) {
 // bit operations. Reads only [pos, end).
 class TokenScanner {
 public:
-    TokenScanner(const char* pos, const char* end) : end_(end), start_(pos) { Load(pos); }
+    TokenScanner(const char* pos, const char* end) : end_(end), readable_(end), start_(pos) {
+        Load(pos);
+    }
+    // The same, told that the bytes up to `readable` (>= end) may be read:
+    // a line shorter than a window is then scanned without a loop.
+    TokenScanner(const char* pos, const char* end, const char* readable)
+        : end_(end), readable_(readable), start_(pos) {
+        Load(pos);
+    }
+    // The same with the spaces among the 64 bytes at `pos` already found
+    // (bit i: pos[i] is a space; every bit past `end` is ignored).
+    TokenScanner(const char* pos, const char* end, const char* readable, std::uint64_t spaces)
+        : end_(end), readable_(readable), start_(pos), base_(pos) {
+        const std::size_t n = static_cast<std::size_t>(end - pos);
+        nonSpace_ = n >= kWindow ? ~spaces : ~spaces & ((std::uint64_t{1} << n) - 1);
+        rest_ = nonSpace_;
+    }
 
     // NextToken(cursor, false).
     std::string_view Next() {
@@ -187,8 +203,11 @@ private:
             return static_cast<std::uint64_t>(
                 static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))));
         };
-        if (n == kWindow) {  // a whole window: four compares, no loop
+        if (readable_ - base >= static_cast<std::ptrdiff_t>(kWindow)) {
+            // A whole window may be read: four compares, no loop; bytes past
+            // the end count as spaces.
             nonSpace_ = ~(spacesAt(0) | spacesAt(16) << 16 | spacesAt(32) << 32 | spacesAt(48) << 48);
+            if (n != kWindow) nonSpace_ &= (std::uint64_t{1} << n) - 1;
             rest_ = nonSpace_;
             return;
         }
@@ -207,6 +226,7 @@ private:
     }
 
     const char* end_;
+    const char* readable_;
     const char* start_;
     const char* base_ = nullptr;
     const char* stop_ = nullptr;  // where the last token ended; null before the first
@@ -261,7 +281,7 @@ inline std::int64_t ReadInt64(std::string_view text) {
 
 // The value of the two decimal digits at `p`, or -1 when they are not both
 // digits.
-inline int TwoDigits(const char* p) {
+FTPDIRLIST_ALWAYS_INLINE int TwoDigits(const char* p) {
     const unsigned high = static_cast<unsigned char>(p[0] - '0');
     const unsigned low = static_cast<unsigned char>(p[1] - '0');
     return (high <= 9 && low <= 9) ? static_cast<int>(high * 10 + low) : -1;
@@ -269,7 +289,7 @@ inline int TwoDigits(const char* p) {
 
 // The value of `n` (1 to 8) bytes at p when all are decimal digits, else
 // -1. Reads the 8 bytes at p, which must all be readable.
-inline std::int64_t EightDigits(const char* p, std::size_t n) {
+FTPDIRLIST_ALWAYS_INLINE std::int64_t EightDigits(const char* p, std::size_t n) {
 #if FTPDIRLIST_SWAR
     constexpr std::uint64_t kZeros = 0x3030303030303030ull;
     constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;

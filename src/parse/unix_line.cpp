@@ -49,7 +49,7 @@ std::size_t TimeSeparator(std::string_view token) {
 
 // The year of an entry that gives a time: this year, unless the date lies
 // more than one day after today, then last year. Months count as 31 days.
-std::int32_t YearOfTimedEntry(std::int32_t month, std::int32_t day, Today& today) {
+FTPDIRLIST_ALWAYS_INLINE std::int32_t YearOfTimedEntry(std::int32_t month, std::int32_t day, Today& today) {
     const LocalDate now = today.Get();
     const std::int64_t entry = static_cast<std::int64_t>(month) * 31 + day;
     const std::int64_t limit = static_cast<std::int64_t>(now.month) * 31 + now.day + 1;
