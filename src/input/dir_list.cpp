@@ -19,6 +19,44 @@ int CFtpDirList::ParseWithClock(void* context, std::string_view line, ParsedEntr
     return ParseLine(line, entry, flagWord, static_cast<CFtpDirList*>(context)->today_);
 }
 
+// Inlined where it is called: a call would cost more than the work of many lines.
+FTPDIRLIST_ALWAYS_INLINE bool CFtpDirList::TryLine(std::string_view text, const char* readable,
+                                                   const std::uint64_t* spaces) {
+    // Every line starts from a fresh record, so nothing of an earlier line
+    // leaks into this one.
+    record_.Reset();
+    int flagWord = 0;
+    // The usual parser is called directly, saving a hop per line.
+    const int accepted = parse_ == &ParseWithClock
+                             ? ParseLine(text, readable, spaces, record_, flagWord, today_)
+                                                   : parse_(context_, text, record_, flagWord);
+    if (!accepted) return false;
+    if (flagWord != 0) flags_ = flagWord;
+    if (record_.name == "." || record_.name == "..") return true;
+    entries_.AddEntry(record_, (flags_ & kVmsLine) != 0);
+    return true;
+}
+
+FTPDIRLIST_ALWAYS_INLINE void CFtpDirList::EmitText(const char* begin, std::size_t length,
+                                                    bool cutAtZero, std::uint64_t number,
+                                                    const char* readable,
+                                                    const std::uint64_t* spaces) {
+    // A zero byte ends the line's text; trailing spaces go only when the
+    // line has none, since they then lie after it.
+    if (!cutAtZero) {
+        while (length > 0 && begin[length - 1] == ' ') --length;
+    }
+    const std::string_view line(begin, length);
+    if (TryLine(line, readable, spaces)) {
+        if (hasPending_) {
+            Skip(pendingLine_, pendingNumber_);
+            hasPending_ = false;
+        }
+        return;
+    }
+    LineFailed(line, number);
+}
+
 void CFtpDirList::AppendData(const char* data, std::size_t length) {
     if (data == nullptr || length == 0) return;
     const char* p = data;
@@ -101,47 +139,10 @@ void CFtpDirList::EmitLine(const char* begin, std::size_t length, std::uint64_t 
     EmitText(begin, length, nul != nullptr, number, begin + length, nullptr);
 }
 
-void CFtpDirList::EmitText(const char* begin, std::size_t length, bool cutAtZero,
-                           std::uint64_t number, const char* readable,
-                           const std::uint64_t* spaces) {
-    // A zero byte ends the line's text; trailing spaces go only when the
-    // line has none, since they then lie after it.
-    if (!cutAtZero) {
-        while (length > 0 && begin[length - 1] == ' ') --length;
-    }
-    LineStep(std::string_view(begin, length), number, readable, spaces);
-}
-
-// Inlined into LineStep: its call would cost more than the work of many lines.
-FTPDIRLIST_ALWAYS_INLINE bool CFtpDirList::TryLine(std::string_view text, const char* readable,
-                                                   const std::uint64_t* spaces) {
-    // Every line starts from a fresh record, so nothing of an earlier line
-    // leaks into this one.
-    record_.Reset();
-    int flagWord = 0;
-    // The usual parser is called directly, saving a hop per line.
-    const int accepted = parse_ == &ParseWithClock
-                             ? ParseLine(text, readable, spaces, record_, flagWord, today_)
-                                                   : parse_(context_, text, record_, flagWord);
-    if (!accepted) return false;
-    if (flagWord != 0) flags_ = flagWord;
-    if (record_.name == "." || record_.name == "..") return true;
-    entries_.AddEntry(record_, (flags_ & kVmsLine) != 0);
-    return true;
-}
-
 // A line that fails alone is kept and tried once more joined with the next
 // line by one space; servers put long names on a line of their own. Only
 // two neighbouring lines are ever joined.
-void CFtpDirList::LineStep(std::string_view line, std::uint64_t number, const char* readable,
-                           const std::uint64_t* spaces) {
-    if (TryLine(line, readable, spaces)) {
-        if (hasPending_) {
-            Skip(pendingLine_, pendingNumber_);
-            hasPending_ = false;
-        }
-        return;
-    }
+void CFtpDirList::LineFailed(std::string_view line, std::uint64_t number) {
     if (hasPending_) {
         joined_.assign(pendingLine_);
         joined_.push_back(' ');

@@ -66,8 +66,7 @@ private:
     // the 64 bytes at the line's start, already found.
     void EmitText(const char* begin, std::size_t length, bool cutAtZero, std::uint64_t number,
                   const char* readable, const std::uint64_t* spaces);
-    void LineStep(std::string_view line, std::uint64_t number, const char* readable,
-                  const std::uint64_t* spaces);
+    void LineFailed(std::string_view line, std::uint64_t number);
     bool TryLine(std::string_view text, const char* readable, const std::uint64_t* spaces);
     void Skip(std::string_view text, std::uint64_t number);
 

@@ -27,8 +27,8 @@ int ParseLine(std::string_view line, ParsedEntry& entry, int& flagWord, Today& t
 // read (never written or used as part of the line), and, unless `spaces` is
 // null, given the spaces among the 64 bytes at the line's start (bit i set
 // when line[i] is a space), which saves work.
-int ParseLine(std::string_view line, const char* readable, const std::uint64_t* spaces,
-              ParsedEntry& entry, int& flagWord, Today& today);
+inline int ParseLine(std::string_view line, const char* readable, const std::uint64_t* spaces,
+                     ParsedEntry& entry, int& flagWord, Today& today);
 
 // The style parsers, entered with the line's first token and the cursor just
 // after it.
@@ -44,5 +44,32 @@ int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& en
 int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& tokens,
                    ParsedEntry& entry);
 int ParseDosTokens(std::string_view date, TokenScanner& tokens, ParsedEntry& entry);
+
+// Inline: the driver calls it for every line.
+FTPDIRLIST_ALWAYS_INLINE int ParseLine(std::string_view line, const char* readable,
+                                       const std::uint64_t* spaces, ParsedEntry& entry,
+                                       int& flagWord, Today& today) {
+    flagWord = 0;
+    TokenScanner tokens = spaces != nullptr
+                              ? TokenScanner(line.data(), line.data() + line.size(), readable, *spaces)
+                              : TokenScanner(line.data(), line.data() + line.size(), readable);
+    const std::string_view first = tokens.Next();
+    if (first.data() == nullptr) return 0;
+
+    switch (first[0]) {
+        case '-': case 'b': case 'c': case 'd': case 'l': case 'p': case 's':
+            return ParseUnixTokens(first, tokens, entry, today);
+        default:
+            break;
+    }
+    const std::size_t semicolon = bytes::Find(first.data(), first.size(), readable, ';');
+    if (semicolon != first.size()) {
+        // Marked before the line is examined further: the listing counts as
+        // VMS-style only if this line is accepted, which the driver decides.
+        flagWord |= kVmsLine;
+        return ParseVmsTokens(first, semicolon, tokens, entry);
+    }
+    return ParseDosTokens(first, tokens, entry);
+}
 
 }  // namespace ftpdirlist

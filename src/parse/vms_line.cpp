@@ -39,6 +39,41 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
         entry.name = entry.nameScratch;
     }
 
+    FtpDateTime& dt = entry.dateTime;
+    TokenScanner::Spans<4> t;  // size in blocks, date, time, owner
+    if (tokens.PeekInWindow(t)) {
+        // dd-MMM-yyyy hh:mm..., the usual form, read at once. A month found
+        // in the three bytes after the first "-" holds no "-" (no key does),
+        // so the second "-" is the one after it, as the walk below finds.
+        const std::string_view date = tokens.View(t, 1);
+        const std::string_view time = tokens.View(t, 2);
+        const int day = date.size() == 11 && date[2] == '-' && date[6] == '-'
+                            ? TwoDigits(date.data())
+                            : -1;
+        const int month = day >= 0 ? MonthMap(date.substr(3, 3)) : 0;
+        const int high = month != 0 ? TwoDigits(date.data() + 7) : -1;
+        const int low = high >= 0 ? TwoDigits(date.data() + 9) : -1;
+        const int hour = time.size() >= 5 && time[2] == ':' ? TwoDigits(time.data()) : -1;
+        const int minute = hour >= 0 && (time.size() == 5 ||
+                                         static_cast<unsigned char>(time[5] - '0') > 9)
+                               ? TwoDigits(time.data() + 3)
+                               : -1;
+        if (low >= 0 && minute >= 0) {
+            tokens.Take(t);
+            dt.day = day;
+            dt.month = month;
+            dt.year = high * 100 + low;
+            dt.hasTime = 1;
+            dt.hour = hour;
+            dt.minute = minute;
+            const std::string_view protection = tokens.Rest();
+            if (protection.data() == nullptr) return 0;
+            entry.attributes = protection;
+            dt.hasDate = 1;
+            return 1;
+        }
+    }
+
     if (tokens.Next().data() == nullptr) return 0;  // size in blocks
 
     // Date: day-MONTH-year.
@@ -48,7 +83,6 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
     const int day = date.size() > 2 && date[2] == '-' ? TwoDigits(date.data()) : -1;
     const std::size_t dash1 = day >= 0 ? 2 : FindFrom(date, '-', 0);
     if (dash1 == std::string_view::npos) return 0;
-    FtpDateTime& dt = entry.dateTime;
     dt.day = day >= 0 ? day : ReadInt32(date.substr(0, dash1));
     const std::size_t dash2 = FindFrom(date, '-', dash1 + 1);
     if (dash2 == std::string_view::npos) return 0;
