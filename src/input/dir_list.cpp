@@ -73,6 +73,25 @@ void CFtpDirList::AppendData(const char* data, std::size_t length) {
     Scan(p, end);
 }
 
+// Steps over line ends, empty lines and leading spaces, counting line ends.
+const char* CFtpDirList::SkipSeparators(const char* p, const char* end) {
+    for (; p != end; ++p) {
+        const char ch = *p;
+        if (ch == '\n') {
+            if (!lastWasCR_) ++lineBreaks_;
+            lastWasCR_ = false;
+        } else if (ch == '\r') {
+            ++lineBreaks_;
+            lastWasCR_ = true;
+        } else if (ch == ' ') {
+            lastWasCR_ = false;
+        } else {
+            break;
+        }
+    }
+    return p;
+}
+
 void CFtpDirList::Scan(const char* p, const char* end) {
     for (;;) {
         // Line ends, empty lines and leading spaces separate lines. Most
@@ -80,21 +99,9 @@ void CFtpDirList::Scan(const char* p, const char* end) {
         if (end - p >= 3 && p[0] == '\r' && p[1] == '\n' && p[2] != ' ' && p[2] != '\r' &&
             p[2] != '\n') {
             ++lineBreaks_;
-            p += 2;
-        }
-        for (; p != end; ++p) {
-            const char ch = *p;
-            if (ch == '\n') {
-                if (!lastWasCR_) ++lineBreaks_;
-                lastWasCR_ = false;
-            } else if (ch == '\r') {
-                ++lineBreaks_;
-                lastWasCR_ = true;
-            } else if (ch == ' ') {
-                lastWasCR_ = false;
-            } else {
-                break;
-            }
+            p += 2;  // a line starts here: nothing to skip
+        } else {
+            p = SkipSeparators(p, end);
         }
         if (p == end) return;
         lastWasCR_ = false;

@@ -60,6 +60,7 @@ private:
                               int& flagWord);
 
     void Scan(const char* p, const char* end);
+    const char* SkipSeparators(const char* p, const char* end);
     void EmitLine(const char* begin, std::size_t length, std::uint64_t number);
     // `readable`: bytes up to there may be read past the line (the chunk's
     // end, or the line's own end); `spaces`, unless null: the spaces among
