@@ -5,3 +5,4 @@
 ftpdirlist_add_gtest(mutation_tests mutation_test.cpp)
 ftpdirlist_add_gtest(hostile_input_tests hostile_input_test.cpp)
 ftpdirlist_add_gtest(lifecycle_tests lifecycle_test.cpp)
+ftpdirlist_add_gtest(oom_tests oom_test.cpp)

@@ -16,7 +16,9 @@ EntryTable& EntryTable::operator=(EntryTable&&) noexcept = default;
 EntryRow& EntryTable::NewRow() {
     const std::size_t block = count_ / kRowsPerBlock;
     if (block == blocks_.size()) {
-        blocks_.emplace_back(new EntryRow[kRowsPerBlock]);
+        // Owned before the vector may grow: a failing growth frees it.
+        std::unique_ptr<EntryRow[]> rows(new EntryRow[kRowsPerBlock]);
+        blocks_.push_back(std::move(rows));
     }
     return blocks_[block][count_ % kRowsPerBlock];
 }
@@ -27,11 +29,13 @@ const char* EntryTable::Keep(std::string_view text) {
         // A text longer than a block gets a block of its own, so that the
         // rest of the current block stays usable.
         if (text.size() > kArenaBlock / 4) {
-            bigTexts_.emplace_back(new char[text.size()]);
-            std::memcpy(bigTexts_.back().get(), text.data(), text.size());
+            std::unique_ptr<char[]> big(new char[text.size()]);
+            std::memcpy(big.get(), text.data(), text.size());
+            bigTexts_.push_back(std::move(big));
             return bigTexts_.back().get();
         }
-        arena_.emplace_back(new char[kArenaBlock]);
+        std::unique_ptr<char[]> block(new char[kArenaBlock]);
+        arena_.push_back(std::move(block));
         arenaNext_ = arena_.back().get();
         arenaLeft_ = kArenaBlock;
     }
