@@ -46,7 +46,9 @@ std::string NameOf(std::int32_t index) {
     GetFtpDirItem(index, &item, 1);
     const std::size_t length = static_cast<std::size_t>(item.nameLength);
     std::unique_ptr<char[]> name(new char[length]);
-    std::unique_ptr<char[]> attributes(new char[2]());
+    // An empty attribute text gets a two-byte "d" or "l" marker.
+    std::unique_ptr<char[]> attributes(
+        new char[item.attributesLength == 0 ? 2 : static_cast<std::size_t>(item.attributesLength)]());
     item.name = name.get();
     item.attributes = attributes.get();
     GetFtpDirItem(index, &item, 0);
