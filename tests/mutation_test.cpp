@@ -66,6 +66,30 @@ bool TextsAreOwned(std::string_view text, const ParsedEntry& entry, const char* 
            Within(text, entry.attributesScratch.data(), entry.attributesScratch.size());
 }
 
+// Parses `line` alone from an exact-size copy; checks the result's shape.
+void ParseAlone(const std::string& line, int& accepted) {
+    const auto copy = ExactCopy(line);
+    ParsedEntry entry;
+    Today today(kToday);
+    int flagWord = -1;
+    accepted = ftpdirlist::ParseLine(std::string_view(copy.get(), line.size()), entry, flagWord, today);
+    ASSERT_TRUE(accepted == 0 || accepted == 1);
+    ASSERT_TRUE(flagWord == 0 || flagWord == ftpdirlist::kVmsLine);
+    if (accepted == 1) {
+        ASSERT_TRUE(TextsAreOwned(entry.name, entry, copy.get(), line.size()));
+        ASSERT_TRUE(TextsAreOwned(entry.attributes, entry, copy.get(), line.size()));
+    }
+}
+
+TEST(Mutation, EverySampleLineIsAnEntry) {
+    // Otherwise the mutations below would start from a line that says nothing.
+    for (const Sample& sample : kSamples) {
+        int accepted = 0;
+        ParseAlone(sample.line, accepted);
+        EXPECT_EQ(accepted, 1) << sample.why;
+    }
+}
+
 TEST(Mutation, EveryByteAtEveryPositionOfEverySampleLine) {
     for (const Sample& sample : kSamples) {
         const std::string original = sample.line;
@@ -78,18 +102,8 @@ TEST(Mutation, EveryByteAtEveryPositionOfEverySampleLine) {
                              std::to_string(value));
 
                 // The line parser alone, on a line that may hold any byte.
-                const auto copy = ExactCopy(line);
-                ParsedEntry entry;
-                Today today(kToday);
-                int flagWord = -1;
-                const int accepted = ftpdirlist::ParseLine(std::string_view(copy.get(), line.size()),
-                                                           entry, flagWord, today);
-                ASSERT_TRUE(accepted == 0 || accepted == 1);
-                ASSERT_TRUE(flagWord == 0 || flagWord == ftpdirlist::kVmsLine);
-                if (accepted == 1) {
-                    ASSERT_TRUE(TextsAreOwned(entry.name, entry, copy.get(), line.size()));
-                    ASSERT_TRUE(TextsAreOwned(entry.attributes, entry, copy.get(), line.size()));
-                }
+                int accepted = 0;
+                ASSERT_NO_FATAL_FAILURE(ParseAlone(line, accepted));
 
                 // The driver, with a good line after it to be joined with.
                 const std::string listing = line + "\r\n" + next;
