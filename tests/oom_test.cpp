@@ -178,3 +178,36 @@ TEST(OutOfMemory, CxxApiThrowsBadAllocAndLeaksNothing) {
 }
 
 }  // namespace
+
+// After std::bad_alloc from append() or finish(), a parser must still be
+// safe to use: the listing it was parsing is lost, but the next calls may
+// neither crash nor leak.
+TEST(OutOfMemory, ParserStaysUsableAfterBadAlloc) {
+    ftpdir::Options collecting;
+    collecting.collectSkipped = true;
+    for (const ftpdir::Options& options : {ftpdir::Options{}})
+    for (const Listing& listing : Listings()) {
+        SCOPED_TRACE(std::string(listing.why) + (options.collectSkipped ? ", collecting skipped lines" : ""));
+        for (long n = 1;; ++n) {
+            const long liveBefore = g_live;
+            {
+                ftpdir::Parser parser(options);
+                Arm(n);
+                try {
+                    parser.append(listing.text);
+                    parser.append(listing.text);
+                    parser.finish();
+                } catch (const std::bad_alloc&) {
+                }
+                Disarm();
+                if (!g_failed) break;
+                parser.append(listing.text);
+                parser.finish();
+                parser.append(listing.text);
+                EXPECT_EQ(parser.finish().size(), static_cast<std::size_t>(listing.count))
+                    << "allocation " << n;
+            }
+            ASSERT_EQ(g_live, liveBefore) << "allocation " << n << " left memory behind";
+        }
+    }
+}

@@ -81,9 +81,10 @@ void EntryTable::Index(std::size_t row, std::uint32_t hash) {
 }
 
 void EntryTable::GrowIndex() {
-    std::vector<Slot> old;
+    // The new slots are allocated before the old ones are let go, so that
+    // a failed allocation leaves the index whole.
+    std::vector<Slot> old(index_.empty() ? 64 : index_.size() * 2, Slot{0, 0});
     old.swap(index_);
-    index_.assign(old.empty() ? 64 : old.size() * 2, Slot{0, 0});
     indexed_ = 0;
     for (const Slot& s : old) {
         if (s.row != 0) Index(s.row - 1, s.hash);
@@ -91,10 +92,10 @@ void EntryTable::GrowIndex() {
 }
 
 void EntryTable::BuildIndex() {
-    indexBuilt_ = true;
     std::size_t slots = 64;
     while (slots < count_ * 2) slots *= 2;
     index_.assign(slots, Slot{0, 0});
+    indexBuilt_ = true;  // only once the slots exist: a failed allocation leaves it unbuilt
     // Entries stored before the listing turned VMS-style keep their whole
     // name; only the first row of each name is indexed.
     for (std::size_t r = 0; r < count_; ++r) {
@@ -144,11 +145,13 @@ void EntryTable::AddEntry(ParsedEntry& entry, bool vms) {
     }
 
     if (count_ >= std::numeric_limits<std::uint32_t>::max() - 1) return;
+    // Grown before the row is counted, so that a failed growth leaves no
+    // row outside the index.
+    if ((indexed_ + 1) * 2 > index_.size()) GrowIndex();
     EntryRow& row = NewRow();
     Store(row, entry, true);
     row.version = version;
     const std::size_t added = count_++;
-    if ((indexed_ + 1) * 2 > index_.size()) GrowIndex();
     Index(added, hash);
 }
 
