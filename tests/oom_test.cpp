@@ -185,7 +185,7 @@ TEST(OutOfMemory, CxxApiThrowsBadAllocAndLeaksNothing) {
 TEST(OutOfMemory, ParserStaysUsableAfterBadAlloc) {
     ftpdir::Options collecting;
     collecting.collectSkipped = true;
-    for (const ftpdir::Options& options : {ftpdir::Options{}})
+    for (const ftpdir::Options& options : {ftpdir::Options{}, collecting})
     for (const Listing& listing : Listings()) {
         SCOPED_TRACE(std::string(listing.why) + (options.collectSkipped ? ", collecting skipped lines" : ""));
         for (long n = 1;; ++n) {
