@@ -54,7 +54,8 @@ inline CAbiEntry ReadCAbiEntry(int32_t index, int32_t otherMode) {
 
     CAbiEntry out;
     out.name.assign(name.get(), nameLength);
-    out.attributes.assign(attributes.get(), attrLength == 0 ? std::strlen(attributes.get()) : attrLength);
+    out.attributes.assign(attributes.get(),
+                          attrLength == 0 ? std::strlen(attributes.get()) : attrLength);
     out.item = item;
     return out;
 }

@@ -147,13 +147,15 @@ TEST(HostileInput, ManyLinesWithOneKindOfLineEnd) {
     for (const char* end : {"\r", "\n", "\n\r"}) {
         SCOPED_TRACE(end[0] == '\r' ? "CR only" : end[1] == '\0' ? "LF only" : "LF CR");
         std::string listing;
-        for (int i = 0; i < kLines; ++i) listing += "01-15-02  10:30AM   12 file" + std::to_string(i) + end;
+        for (int i = 0; i < kLines; ++i)
+            listing += "01-15-02  10:30AM   12 file" + std::to_string(i) + end;
         std::vector<ftpdir::Entry> entries;
         const double seconds = Seconds([&] { entries = Parse(listing); });
         EXPECT_LT(seconds, kQuadraticBoundSeconds);
         ASSERT_EQ(entries.size(), static_cast<std::size_t>(kLines));
         EXPECT_EQ(entries.back().name, "file" + std::to_string(kLines - 1));
-        EXPECT_LT(Seconds([&] { entries = ParseInChunks(listing, 65536); }), kQuadraticBoundSeconds);
+        EXPECT_LT(Seconds([&] { entries = ParseInChunks(listing, 65536); }),
+                  kQuadraticBoundSeconds);
         EXPECT_EQ(entries.size(), static_cast<std::size_t>(kLines));
     }
 }
@@ -168,15 +170,14 @@ TEST(HostileInput, BytesThatAreNoText) {
     };
     const Case cases[] = {
         {"high bytes in a name are kept as they are",
-         Bytes("-rw-r--r-- 1 o g 5 Jan 15 2002 \x80\xFF\xE4\x9F"), 1,
-         "\x80\xFF\xE4\x9F", 1},
-        {"a zero byte ends the line's text",
-         Bytes("-rw-r--r-- 1 o g 5 Jan 15 2002 ab\0cd"), 1, "ab", 1},
-        {"a zero byte before the name leaves no entry",
-         Bytes("-rw-r--r-- 1 o g 5 Jan\0 15 2002 x"), 0, "", 0},
+         Bytes("-rw-r--r-- 1 o g 5 Jan 15 2002 \x80\xFF\xE4\x9F"), 1, "\x80\xFF\xE4\x9F", 1},
+        {"a zero byte ends the line's text", Bytes("-rw-r--r-- 1 o g 5 Jan 15 2002 ab\0cd"), 1,
+         "ab", 1},
+        {"a zero byte before the name leaves no entry", Bytes("-rw-r--r-- 1 o g 5 Jan\0 15 2002 x"),
+         0, "", 0},
         // янв and ЯНВ in Windows-1251.
-        {"lower-case Windows-1251 month key",
-         "-rw-r--r-- 1 o g 5 \xFF\xED\xE2 15 2002 x", 1, "x", 1},
+        {"lower-case Windows-1251 month key", "-rw-r--r-- 1 o g 5 \xFF\xED\xE2 15 2002 x", 1, "x",
+         1},
         {"upper-case Windows-1251 letters are not folded",
          "-rw-r--r-- 1 o g 5 \xDF\xCD\xC2 15 2002 x", 0, "", 0},
         {"a high byte in a DOS month counts below zero and passes the upper limit",
@@ -229,33 +230,44 @@ TEST(HostileInput, DigitRunsOfThousandsOfBytesInEveryNumericField) {
     };
     const Case cases[] = {
         {"Unix size saturates", "-rw-r--r-- 1 o g " + nines + " Jan 15 2002 n", 1, size, kInt64Max},
-        {"Unix size after leading zeros", "-rw-r--r-- 1 o g " + zeros + "42 Jan 15 2002 n", 1, size, 42},
+        {"Unix size after leading zeros", "-rw-r--r-- 1 o g " + zeros + "42 Jan 15 2002 n", 1, size,
+         42},
         {"Unix link count is not read", "-rw-r--r-- " + nines + " o g 5 Jan 15 2002 n", 1, size, 5},
         {"Unix day saturates", "-rw-r--r-- 1 o g 5 Jan " + nines + " 2002 n", 1, day, kInt32Max},
         {"Unix day of zeros is no day", "-rw-r--r-- 1 o g 5 Jan " + zeros + " 2002 n", 0, size, 0},
         {"Unix year saturates", "-rw-r--r-- 1 o g 5 Jan 15 " + nines + " n", 1, year, kInt32Max},
-        {"Unix year after leading zeros", "-rw-r--r-- 1 o g 5 Jan 15 " + zeros + "2002 n", 1, year, 2002},
+        {"Unix year after leading zeros", "-rw-r--r-- 1 o g 5 Jan 15 " + zeros + "2002 n", 1, year,
+         2002},
         {"Unix hour saturates", "-rw-r--r-- 1 o g 5 Jan 15 " + nines + ":30 n", 1, hour, kInt32Max},
-        {"Unix minute saturates", "-rw-r--r-- 1 o g 5 Jan 15 12:" + nines + " n", 1, minute, kInt32Max},
+        {"Unix minute saturates", "-rw-r--r-- 1 o g 5 Jan 15 12:" + nines + " n", 1, minute,
+         kInt32Max},
         {"timed Unix entry with a huge day lies in last year",
          "-rw-r--r-- 1 o g 5 Dec " + nines + " 12:30 n", 1, year, 2023},
         {"VMS version saturates and stays the highest",
-         "A.TXT;" + nines + " 1 3-JAN-2002 10:30:45" + vmsTail + "\r\nA.TXT;5 1 4-JAN-2002 10:30:45" + vmsTail,
+         "A.TXT;" + nines + " 1 3-JAN-2002 10:30:45" + vmsTail +
+             "\r\nA.TXT;5 1 4-JAN-2002 10:30:45" + vmsTail,
          1, day, 3},
         {"VMS version after leading zeros is compared by value",
-         "A.TXT;" + zeros + "7 1 3-JAN-2002 10:30:45" + vmsTail + "\r\nA.TXT;6 1 4-JAN-2002 10:30:45" + vmsTail,
+         "A.TXT;" + zeros + "7 1 3-JAN-2002 10:30:45" + vmsTail +
+             "\r\nA.TXT;6 1 4-JAN-2002 10:30:45" + vmsTail,
          1, day, 3},
-        {"VMS block count is not read", "A.TXT;1 " + nines + " 3-JAN-2002 10:30:45" + vmsTail, 1, size, -2},
-        {"VMS day saturates", "A.TXT;1 1 " + nines + "-JAN-2002 10:30:45" + vmsTail, 1, day, kInt32Max},
-        {"VMS year saturates", "A.TXT;1 1 3-JAN-" + nines + " 10:30:45" + vmsTail, 1, year, kInt32Max},
-        {"VMS hour saturates", "A.TXT;1 1 3-JAN-2002 " + nines + ":30:45" + vmsTail, 1, hour, kInt32Max},
-        {"VMS minute saturates", "A.TXT;1 1 3-JAN-2002 10:" + nines + vmsTail, 1, minute, kInt32Max},
+        {"VMS block count is not read", "A.TXT;1 " + nines + " 3-JAN-2002 10:30:45" + vmsTail, 1,
+         size, -2},
+        {"VMS day saturates", "A.TXT;1 1 " + nines + "-JAN-2002 10:30:45" + vmsTail, 1, day,
+         kInt32Max},
+        {"VMS year saturates", "A.TXT;1 1 3-JAN-" + nines + " 10:30:45" + vmsTail, 1, year,
+         kInt32Max},
+        {"VMS hour saturates", "A.TXT;1 1 3-JAN-2002 " + nines + ":30:45" + vmsTail, 1, hour,
+         kInt32Max},
+        {"VMS minute saturates", "A.TXT;1 1 3-JAN-2002 10:" + nines + vmsTail, 1, minute,
+         kInt32Max},
         {"DOS month passes 12", nines + "-15-02  10:30AM  12 n", 0, size, 0},
         {"DOS month after leading zeros", zeros + "1-15-02  10:30AM  12 n", 1, month, 1},
         {"DOS day passes 31", "01-" + nines + "-02  10:30AM  12 n", 0, size, 0},
         {"DOS day after leading zeros", "01-" + zeros + "15-02  10:30AM  12 n", 1, day, 15},
         {"DOS year passes 3000", "01-15-" + nines + "  10:30AM  12 n", 0, size, 0},
-        {"DOS year after leading zeros is widened", "01-15-" + zeros + "2  10:30AM  12 n", 1, year, 2002},
+        {"DOS year after leading zeros is widened", "01-15-" + zeros + "2  10:30AM  12 n", 1, year,
+         2002},
         {"DOS hour passes 12", "01-15-02  " + nines + ":30AM  12 n", 0, size, 0},
         {"DOS hour after leading zeros", "01-15-02  " + zeros + "10:30AM  12 n", 1, hour, 10},
         {"DOS minute passes 59", "01-15-02  10:" + nines + "AM  12 n", 0, size, 0},

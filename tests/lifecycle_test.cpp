@@ -48,7 +48,8 @@ std::string NameOf(std::int32_t index) {
     std::unique_ptr<char[]> name(new char[length]);
     // An empty attribute text gets a two-byte "d" or "l" marker.
     std::unique_ptr<char[]> attributes(
-        new char[item.attributesLength == 0 ? 2 : static_cast<std::size_t>(item.attributesLength)]());
+        new char[item.attributesLength == 0 ? 2
+                                            : static_cast<std::size_t>(item.attributesLength)]());
     item.name = name.get();
     item.attributes = attributes.get();
     GetFtpDirItem(index, &item, 0);

@@ -26,9 +26,9 @@ namespace {
 
 // Plain counters: the tests run on one thread.
 bool g_armed = false;
-long g_failAt = 0;     // the allocation, counted from 1 after arming, that fails
+long g_failAt = 0;  // the allocation, counted from 1 after arming, that fails
 long g_allocations = 0;
-long g_live = 0;       // allocations not yet released, while armed or not
+long g_live = 0;  // allocations not yet released, while armed or not
 bool g_failed = false;
 
 void* Allocate(std::size_t size) {
@@ -92,7 +92,8 @@ std::vector<Listing> Listings() {
          "d rwxr-xr-x group 4096 Mar  3 12:30 split-mode\r\n"
          "-rw-r--r--   1 owner group 5 Feb 29  2020\r\n"
          "name on its own line\r\n"
-         "-rw-r--r--   1 owner group 7 Mar  1  2021 " + std::string(20000, 'L') + "\r\n",
+         "-rw-r--r--   1 owner group 7 Mar  1  2021 " +
+             std::string(20000, 'L') + "\r\n",
          5},
         {"DOS",
          "01-15-02  10:30AM       <DIR>          My Folder\r\n"
@@ -145,7 +146,8 @@ TEST(OutOfMemory, InitFtpDirListFailsCleanlyAtEveryAllocation) {
             GetFtpDirItem(0, &item, 1);
             EXPECT_EQ(item.nameLength, 0);
             // The next listing parses normally.
-            ASSERT_EQ(InitFtpDirList(copy.get(), length), listing.count) << "after allocation " << n;
+            ASSERT_EQ(InitFtpDirList(copy.get(), length), listing.count)
+                << "after allocation " << n;
             UnInitFtpDirList();
             ASSERT_EQ(g_live, liveBefore);
         }
@@ -186,28 +188,29 @@ TEST(OutOfMemory, ParserStaysUsableAfterBadAlloc) {
     ftpdir::Options collecting;
     collecting.collectSkipped = true;
     for (const ftpdir::Options& options : {ftpdir::Options{}, collecting})
-    for (const Listing& listing : Listings()) {
-        SCOPED_TRACE(std::string(listing.why) + (options.collectSkipped ? ", collecting skipped lines" : ""));
-        for (long n = 1;; ++n) {
-            const long liveBefore = g_live;
-            {
-                ftpdir::Parser parser(options);
-                Arm(n);
-                try {
-                    parser.append(listing.text);
+        for (const Listing& listing : Listings()) {
+            SCOPED_TRACE(std::string(listing.why) +
+                         (options.collectSkipped ? ", collecting skipped lines" : ""));
+            for (long n = 1;; ++n) {
+                const long liveBefore = g_live;
+                {
+                    ftpdir::Parser parser(options);
+                    Arm(n);
+                    try {
+                        parser.append(listing.text);
+                        parser.append(listing.text);
+                        parser.finish();
+                    } catch (const std::bad_alloc&) {
+                    }
+                    Disarm();
+                    if (!g_failed) break;
                     parser.append(listing.text);
                     parser.finish();
-                } catch (const std::bad_alloc&) {
+                    parser.append(listing.text);
+                    EXPECT_EQ(parser.finish().size(), static_cast<std::size_t>(listing.count))
+                        << "allocation " << n;
                 }
-                Disarm();
-                if (!g_failed) break;
-                parser.append(listing.text);
-                parser.finish();
-                parser.append(listing.text);
-                EXPECT_EQ(parser.finish().size(), static_cast<std::size_t>(listing.count))
-                    << "allocation " << n;
+                ASSERT_EQ(g_live, liveBefore) << "allocation " << n << " left memory behind";
             }
-            ASSERT_EQ(g_live, liveBefore) << "allocation " << n << " left memory behind";
         }
-    }
 }
