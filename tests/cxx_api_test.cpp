@@ -1,0 +1,354 @@
+// The C++ API against the C ABI: the same entries, byte for byte, however
+// the listing is cut into chunks; fixed "today", skipped lines, parser
+// reuse, and parsers running on two threads at once.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ftpdirlist/ftpdirlist.h"
+#include "ftpdirlist/ftpdirlist.hpp"
+
+namespace {
+
+using namespace std::string_literals;
+
+// What a host learns about one entry through the C ABI. `marker` is what
+// GetFtpDirItem writes into an empty attribute buffer ("d", "l" or "").
+struct HostRow {
+    std::string name;
+    std::string attributes;
+    std::string marker;
+    std::int64_t size = 0;
+    std::optional<ftpdir::Date> date;
+    std::optional<ftpdir::Time> time;
+
+    bool operator==(const HostRow& o) const {
+        return name == o.name && attributes == o.attributes && marker == o.marker &&
+               size == o.size && date == o.date && time == o.time;
+    }
+};
+
+void PrintTo(const HostRow& r, std::ostream* os) {
+    *os << "{name \"" << r.name << "\", attributes \"" << r.attributes << "\", marker \""
+        << r.marker << "\", size " << r.size;
+    if (r.date) *os << ", date " << r.date->year << "-" << r.date->month << "-" << r.date->day;
+    if (r.time) *os << ", time " << r.time->hour << ":" << r.time->minute;
+    *os << "}";
+}
+
+// Parses through the C ABI from a heap copy of exactly the listing's length.
+std::vector<HostRow> ParseWithCAbi(const std::string& listing) {
+    std::unique_ptr<char[]> data(new char[listing.size() + (listing.empty() ? 1 : 0)]);
+    std::memcpy(data.get(), listing.data(), listing.size());
+    const std::int32_t count =
+        InitFtpDirList(data.get(), static_cast<std::int32_t>(listing.size()));
+    data.reset();  // the library must not keep the host's bytes
+
+    std::vector<HostRow> rows;
+    for (std::int32_t i = 0; i < count; ++i) {
+        FtpDirItem item{};
+        GetFtpDirItem(i, &item, 1);
+        std::vector<char> name(static_cast<std::size_t>(item.nameLength) + 1, '\0');
+        std::vector<char> attributes(static_cast<std::size_t>(item.attributesLength) + 2, '\0');
+        item.name = name.data();
+        item.attributes = attributes.data();
+        GetFtpDirItem(i, &item, 0);
+        HostRow row;
+        row.name.assign(name.data(), static_cast<std::size_t>(item.nameLength));
+        row.attributes.assign(attributes.data(), static_cast<std::size_t>(item.attributesLength));
+        if (item.attributesLength == 0) row.marker = attributes.data();
+        row.size = item.size;
+        if (item.hasDate == 1) row.date = ftpdir::Date{item.year, item.month, item.day};
+        if (item.hasTime == 1) row.time = ftpdir::Time{item.hour, item.minute};
+        rows.push_back(row);
+    }
+    UnInitFtpDirList();
+    return rows;
+}
+
+// The same view of the C++ API's entries.
+std::vector<HostRow> AsHostRows(const std::vector<ftpdir::Entry>& entries) {
+    std::vector<HostRow> rows;
+    for (const ftpdir::Entry& e : entries) {
+        HostRow row;
+        row.name = e.name;
+        row.attributes = e.attributes;
+        if (e.attributes.empty()) row.marker = e.isLink ? "l" : e.isDir ? "d" : "";
+        row.size = e.size;
+        row.date = e.date;
+        row.time = e.time;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+struct Outcome {
+    std::vector<ftpdir::Entry> entries;
+    std::vector<ftpdir::SkippedLine> skipped;
+};
+
+// Feeds `listing` cut at `cuts` (ascending offsets), each chunk a heap copy
+// of exactly its length that is released as soon as append returns.
+Outcome ParseInChunks(const std::string& listing, const std::vector<std::size_t>& cuts,
+                      ftpdir::Options options = {}) {
+    options.collectSkipped = true;
+    ftpdir::Parser parser(options);
+    std::size_t from = 0;
+    auto feed = [&](std::size_t to) {
+        const std::size_t n = to - from;
+        std::unique_ptr<char[]> chunk(new char[n == 0 ? 1 : n]);
+        std::memcpy(chunk.get(), listing.data() + from, n);
+        parser.append(std::string_view(chunk.get(), n));
+        from = to;
+    };
+    for (std::size_t cut : cuts) feed(cut);
+    feed(listing.size());
+    Outcome out;
+    out.entries = parser.finish();
+    out.skipped = parser.skipped();
+    return out;
+}
+
+std::vector<std::size_t> EveryNBytes(std::size_t size, std::size_t n) {
+    std::vector<std::size_t> cuts;
+    for (std::size_t at = n; at < size; at += n) cuts.push_back(at);
+    return cuts;
+}
+
+std::string ReadSample(const std::string& relative) {
+    std::ifstream in(std::string(FTPDIRLIST_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_TRUE(in.good() || in.eof()) << relative;
+    return text.str();
+}
+
+bool SameSkipped(const std::vector<ftpdir::SkippedLine>& a,
+                 const std::vector<ftpdir::SkippedLine>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].number != b[i].number || a[i].text != b[i].text) return false;
+    }
+    return true;
+}
+
+struct Listing {
+    const char* label;
+    std::string text;
+};
+
+std::vector<Listing> Listings() {
+    std::vector<Listing> all = {
+        {"unix", ReadSample("examples/unix.txt")},
+        {"unix_cp1251", ReadSample("examples/unix-cp1251.txt")},
+        {"dos", ReadSample("examples/dos.txt")},
+        {"vms", ReadSample("examples/vms.txt")},
+        {"mixed", ReadSample("examples/mixed.txt")},
+        // Line ends of every kind, CR LF at chunk edges, no final line end.
+        {"line_ends",
+         "-rw-r--r-- 1 a b 10 Jan 1 2020 one\r"
+         "-rw-r--r-- 1 a b 20 Jan 2 2020 two\n\r\n"
+         "junk\n\n"
+         "-rw-r--r-- 1 a b 30 Jan 3 2020 three"},
+        // A VMS name on a line of its own, joined with the next line, and
+        // versions collapsed.
+        {"vms_wrapped",
+         "LONG_FILE_NAME_ON_ITS_OWN_LINE.TXT;2\r\n"
+         "        5  1-JAN-2020 10:00:00 [A] (RWED,,,)\r\n"
+         "LONG_FILE_NAME_ON_ITS_OWN_LINE.TXT;1  4  1-JAN-2019 10:00:00 [A] (RWED,,,)\r\n"},
+        // Entries that give a time: the year comes from the clock on both sides.
+        {"timed", "-rw-r--r-- 1 a b 1 Jan 1 00:00 jan\r\ndrwxr-xr-x 1 a b 2 Dec 31 23:59 dec\r\n"},
+        // A zero byte ends a line's text; spaces before it stay.
+        {"zero_byte", "-rw-r--r-- 1 a b 7 Mar 3 2003 nul  \0tail\r\nx\r\n"s},
+        {"empty", ""},
+        {"only_line_ends", "\r\n\n\r  \r\n"},
+    };
+    return all;
+}
+
+void PrintTo(const Listing& listing, std::ostream* os) { *os << listing.label; }
+
+std::vector<Listing> ShortListings() {
+    std::vector<Listing> all = Listings();
+    std::vector<Listing> picked;
+    for (Listing& l : all) {
+        if (l.text.size() <= 200) picked.push_back(std::move(l));
+    }
+    return picked;
+}
+
+std::string LabelOf(const ::testing::TestParamInfo<Listing>& info) { return info.param.label; }
+
+class CxxMatchesCAbi : public ::testing::TestWithParam<Listing> {};
+class CxxChunkPairs : public ::testing::TestWithParam<Listing> {};
+
+TEST_P(CxxMatchesCAbi, OneShotParse) {
+    const std::string& text = GetParam().text;
+    EXPECT_EQ(AsHostRows(ftpdir::parse(text)), ParseWithCAbi(text));
+}
+
+TEST_P(CxxMatchesCAbi, EverySplitPointAndByteByByte) {
+    const std::string& text = GetParam().text;
+    const std::vector<HostRow> expected = ParseWithCAbi(text);
+    const Outcome whole = ParseInChunks(text, {});
+    ASSERT_EQ(AsHostRows(whole.entries), expected);
+
+    std::vector<std::vector<std::size_t>> chunkings;
+    for (std::size_t cut = 1; cut < text.size(); ++cut) chunkings.push_back({cut});
+    for (std::size_t n : {1, 2, 3, 7, 64}) chunkings.push_back(EveryNBytes(text.size(), n));
+    for (const auto& cuts : chunkings) {
+        const Outcome got = ParseInChunks(text, cuts);
+        ASSERT_EQ(got.entries, whole.entries)
+            << "first cut at " << cuts.front() << " of " << cuts.size();
+        ASSERT_TRUE(SameSkipped(got.skipped, whole.skipped))
+            << "skipped lines differ; first cut at " << cuts.front();
+    }
+}
+
+TEST_P(CxxChunkPairs, EveryPairOfSplitPoints) {
+    const std::string& text = GetParam().text;
+    const Outcome whole = ParseInChunks(text, {});
+    for (std::size_t a = 1; a < text.size(); ++a) {
+        for (std::size_t b = a; b < text.size(); ++b) {
+            const Outcome got = ParseInChunks(text, {a, b});
+            ASSERT_EQ(got.entries, whole.entries) << "cuts at " << a << " and " << b;
+            ASSERT_TRUE(SameSkipped(got.skipped, whole.skipped)) << "cuts " << a << "," << b;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Listings, CxxMatchesCAbi, ::testing::ValuesIn(Listings()), LabelOf);
+INSTANTIATE_TEST_SUITE_P(ShortListings, CxxChunkPairs, ::testing::ValuesIn(ShortListings()),
+                         LabelOf);
+
+TEST(CxxOptions, FixedTodayGivesTheYearOfTimedEntries) {
+    struct Case {
+        ftpdir::Date today;
+        const char* line;
+        std::int32_t year;
+        const char* reason;
+    } cases[] = {
+        {{2024, 3, 10}, "-rw-r--r-- 1 a b 1 Mar 10 12:00 f", 2024, "today itself"},
+        {{2024, 3, 10},
+         "-rw-r--r-- 1 a b 1 Mar 11 12:00 f",
+         2024,
+         "one day ahead is still this year"},
+        {{2024, 3, 10}, "-rw-r--r-- 1 a b 1 Mar 12 12:00 f", 2023, "two days ahead is last year"},
+        {{2024, 1, 1}, "-rw-r--r-- 1 a b 1 Dec 31 23:59 f", 2023, "new year's day"},
+        {{2024, 12, 31}, "-rw-r--r-- 1 a b 1 Jan 1 00:00 f", 2024, "new year's eve"},
+        {{2024, 3, 10}, "-rw-r--r-- 1 a b 1 Dec 31 2019 f", 2019, "a year given stays"},
+    };
+    for (const Case& c : cases) {
+        ftpdir::Options options;
+        options.today = c.today;
+        const auto entries = ftpdir::parse(c.line, options);
+        ASSERT_EQ(entries.size(), 1u) << c.reason;
+        ASSERT_TRUE(entries[0].date.has_value()) << c.reason;
+        EXPECT_EQ(entries[0].date->year, c.year) << c.reason;
+    }
+}
+
+TEST(CxxOptions, SkippedLinesCarryTheirNumbers) {
+    struct Case {
+        std::string listing;
+        std::vector<std::pair<std::uint64_t, std::string>> skipped;
+        const char* reason;
+    } cases[] = {
+        {"junk\r\n-rw-r--r-- 1 a b 1 Jan 1 2020 f\r\n", {{1, "junk"}}, "CR LF is one line end"},
+        {"a\rb\rc\r", {{1, "a"}, {2, "b"}, {3, "c"}}, "a lone CR ends a line"},
+        {"\n\r\n\rjunk  \n", {{4, "junk"}}, "empty lines count; outer spaces go"},
+        {"total 5\n   \nLONG.TXT;1\n 3 1-JAN-2020 10:00:00 [A] (RWED,,,)\n",
+         {{1, "total 5"}},
+         "a line joined into an entry is not skipped"},
+        {"-rw-r--r-- 1 a b 1 Jan 1 2020 f\nlast", {{2, "last"}}, "no final line end"},
+        {"", {}, "empty listing"},
+    };
+    for (const Case& c : cases) {
+        ftpdir::Options options;
+        options.collectSkipped = true;
+        ftpdir::Parser parser(options);
+        parser.append(c.listing);
+        parser.finish();
+        std::vector<std::pair<std::uint64_t, std::string>> got;
+        for (const auto& s : parser.skipped()) got.emplace_back(s.number, s.text);
+        EXPECT_EQ(got, c.skipped) << c.reason;
+    }
+}
+
+TEST(CxxParser, SkippedStaysEmptyUnlessAskedFor) {
+    ftpdir::Parser parser;
+    parser.append("junk\r\nmore junk\r\n");
+    parser.finish();
+    EXPECT_TRUE(parser.skipped().empty());
+}
+
+TEST(CxxParser, FinishStartsAFreshListing) {
+    ftpdir::Options options;
+    options.collectSkipped = true;
+    ftpdir::Parser parser(options);
+    // A VMS-style entry, then an unfinished line: neither the style, nor the
+    // kept bytes, nor the line count may reach the next listing.
+    parser.append("A.TXT;1  3  1-JAN-2020 10:00:00 [A] (RWED,,,)\r\n-rw-r--r-- 1 a b 1 Jan");
+    ASSERT_EQ(parser.finish().size(), 1u);
+    ASSERT_EQ(parser.skipped().size(), 1u);
+    EXPECT_EQ(parser.skipped()[0].number, 2u);
+
+    parser.append(" 1 2020 f\r\n-rw-r--r-- 1 a b 5 Jan 1 2020 g\r\n");
+    const auto entries = parser.finish();
+    ASSERT_EQ(entries.size(), 1u) << "a VMS-style listing would drop names without a version";
+    EXPECT_EQ(entries[0].name, "g");
+    ASSERT_EQ(parser.skipped().size(), 1u);
+    EXPECT_EQ(parser.skipped()[0].number, 1u) << "line numbers start again";
+    EXPECT_EQ(parser.skipped()[0].text, "1 2020 f") << "the kept line was dropped";
+}
+
+TEST(CxxParser, MovedParserGoesOn) {
+    const std::string text = ReadSample("examples/dos.txt");
+    ftpdir::Parser first;
+    first.append(std::string_view(text).substr(0, text.size() / 2));
+    ftpdir::Parser second = std::move(first);
+    second.append(std::string_view(text).substr(text.size() / 2));
+    EXPECT_EQ(second.finish(), ftpdir::parse(text));
+}
+
+// Two parsers at once on different threads, one with a fixed today, one on
+// the clock and collecting skipped lines: nothing may be shared between them
+// (the C ABI's module state included).
+TEST(CxxThreads, TwoListingsAtOnce) {
+    const std::string unix = ReadSample("examples/unix.txt");
+    const std::string mixed = ReadSample("examples/mixed.txt");
+    ftpdir::Options fixed;
+    fixed.today = ftpdir::Date{2024, 6, 15};
+    const auto unixExpected = ftpdir::parse(unix, fixed);
+    const auto mixedExpected = ParseInChunks(mixed, {});
+
+    std::atomic<int> failures{0};
+    auto unixWorker = [&] {
+        for (std::size_t n = 1; n <= 96; ++n) {
+            if (ParseInChunks(unix, EveryNBytes(unix.size(), n), fixed).entries != unixExpected)
+                ++failures;
+        }
+    };
+    auto mixedWorker = [&] {
+        for (std::size_t n = 1; n <= 96; ++n) {
+            const Outcome got = ParseInChunks(mixed, EveryNBytes(mixed.size(), n));
+            if (got.entries != mixedExpected.entries ||
+                !SameSkipped(got.skipped, mixedExpected.skipped))
+                ++failures;
+        }
+    };
+    std::thread a(unixWorker);
+    std::thread b(mixedWorker);
+    a.join();
+    b.join();
+    EXPECT_EQ(failures.load(), 0);
+}
+
+}  // namespace

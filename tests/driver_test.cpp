@@ -1,0 +1,211 @@
+// The listing driver with a scripted line parser: which texts are offered,
+// which lines are joined, which entries are kept, which lines are dropped,
+// and when the listing turns VMS-style.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core_helpers.h"
+
+namespace {
+
+using namespace std::string_literals;
+using coretest::AppendChunk;
+using coretest::CFtpDirList;
+using coretest::ParsedEntry;
+
+struct Verdict {
+    bool accept;
+    bool vms;          // sets bit 0 of the flag word, accepted or not
+    std::string name;  // the entry's name; the text itself when empty
+};
+
+// Decides each text by a table; texts not in it are rejected, not VMS-style.
+struct Script {
+    std::map<std::string, Verdict> verdicts;
+    std::vector<std::string> offered;
+    bool allFresh = true;  // every text found a newly constructed record
+
+    static int Parse(void* context, std::string_view line, ParsedEntry& entry, int& flagWord) {
+        auto* self = static_cast<Script*>(context);
+        self->offered.emplace_back(line);
+        const ftpdirlist::FtpDateTime fresh;
+        if (!entry.name.empty() || !entry.attributes.empty() || entry.size != 0 ||
+            entry.isDir != 0 || entry.isLink != 0 || !(entry.dateTime == fresh)) {
+            self->allFresh = false;
+        }
+        // Leave something in every field, as a parser that fails late does.
+        entry.attributes = "lrwxrwxrwx";
+        entry.size = 7;
+        entry.isDir = 1;
+        entry.isLink = 1;
+        entry.dateTime = {2001, 2, 3, 4, 5, 1, 1};
+        const auto it = self->verdicts.find(std::string(line));
+        if (it == self->verdicts.end()) return 0;
+        const Verdict& v = it->second;
+        flagWord = v.vms ? ftpdirlist::kVmsLine : 0;
+        entry.name = v.name.empty() ? std::string_view(it->first) : std::string_view(v.name);
+        return v.accept ? 1 : 0;
+    }
+};
+
+using Skipped = std::vector<std::pair<std::uint64_t, std::string>>;
+
+struct DriverRun {
+    std::vector<std::string> offered;
+    std::vector<std::string> names;
+    std::vector<std::int32_t> versions;
+    Skipped skipped;
+    int flags;
+    bool allFresh;
+};
+
+DriverRun Drive(const std::vector<std::string>& chunks, const std::map<std::string, Verdict>& verdicts) {
+    Script script{verdicts, {}, true};
+    std::vector<ftpdirlist::SkippedLine> skipped;
+    CFtpDirList list(&Script::Parse, &script);
+    list.SetSkippedSink(&skipped);
+    for (const std::string& chunk : chunks) AppendChunk(list, chunk);
+    const coretest::EntryTable table = list.Finish();
+    DriverRun run{std::move(script.offered), {}, {}, {}, list.Flags(), script.allFresh};
+    for (std::size_t i = 0; i < table.Size(); ++i) {
+        run.names.emplace_back(table.Row(i).Name());
+        run.versions.push_back(table.Row(i).version);
+    }
+    for (const auto& s : skipped) run.skipped.emplace_back(s.number, s.text);
+    return run;
+}
+
+const Verdict kAccept{true, false, ""};
+
+struct JoinCase {
+    const char* reason;
+    std::vector<std::string> chunks;
+    std::map<std::string, Verdict> verdicts;
+    std::vector<std::string> offered;
+    std::vector<std::string> names;
+    Skipped skipped;
+};
+
+const JoinCase kJoinCases[] = {
+    {"a rejected line between two accepted ones is dropped when the next is accepted",
+     {"L1\nL2\nL3\n"}, {{"L1", kAccept}, {"L3", kAccept}},
+     {"L1", "L2", "L3"}, {"L1", "L3"}, {{2, "L2"}}},
+    {"two lines that fail alone are joined by one space",
+     {"L1\nL2\n"}, {{"L1 L2", kAccept}},
+     {"L1", "L2", "L1 L2"}, {"L1 L2"}, {}},
+    {"a failed join leaves the newer line pending for the next",
+     {"L1\nL2\nL3\n"}, {{"L2 L3", kAccept}},
+     {"L1", "L2", "L1 L2", "L3", "L2 L3"}, {"L2 L3"}, {{1, "L1"}}},
+    {"three lines are never tried together",
+     {"L1\nL2\nL3\n"}, {},
+     {"L1", "L2", "L1 L2", "L3", "L2 L3"}, {}, {{1, "L1"}, {2, "L2"}, {3, "L3"}}},
+    {"a pending line followed by an accepted one is dropped without a join",
+     {"L1\nL2\n"}, {{"L2", kAccept}},
+     {"L1", "L2"}, {"L2"}, {{1, "L1"}}},
+    {"a listing of one rejected line", {"L1"}, {}, {"L1"}, {}, {{1, "L1"}}},
+    {"after an accepted join nothing is pending",
+     {"L1\nL2\nL3\nL4\nL5\n"}, {{"L1 L2", kAccept}, {"L3 L4", kAccept}},
+     {"L1", "L2", "L1 L2", "L3", "L4", "L3 L4", "L5"}, {"L1 L2", "L3 L4"}, {{5, "L5"}}},
+    {"an accepted '.' still releases the pending line",
+     {"L1\nDOT\nL3\n"}, {{"DOT", {true, false, "."}}, {"L3", kAccept}},
+     {"L1", "DOT", "L3"}, {"L3"}, {{1, "L1"}}},
+    {"'.' and '..' are dropped, '...' and '.x' are names",
+     {"A\nB\nC\nD\n"},
+     {{"A", {true, false, "."}}, {"B", {true, false, ".."}}, {"C", {true, false, "..."}},
+      {"D", {true, false, ".x"}}},
+     {"A", "B", "C", "D"}, {"...", ".x"}, {}},
+    {"a join accepted as '..' uses up both lines",
+     {"L1\nL2\nL3\n"}, {{"L1 L2", {true, false, ".."}}},
+     {"L1", "L2", "L1 L2", "L3"}, {}, {{3, "L3"}}},
+    {"a join keeps the inner bytes of both lines",
+     {"a  b\nc\td \n"}, {{"a  b c\td", kAccept}},
+     {"a  b", "c\td", "a  b c\td"}, {"a  b c\td"}, {}},
+    {"a join uses a line's text up to its NUL",
+     {"x\0y\nz\n"s}, {{"x z", kAccept}},
+     {"x", "z", "x z"}, {"x z"}, {}},
+    {"the pending line carries from one chunk into the next",
+     {"L1\n", "L2\n"}, {{"L1 L2", kAccept}},
+     {"L1", "L2", "L1 L2"}, {"L1 L2"}, {}},
+    {"a rejected last complete line joins the tail that Finish parses",
+     {"L1\nL", "2"}, {{"L1 L2", kAccept}},
+     {"L1", "L2", "L1 L2"}, {"L1 L2"}, {}},
+    {"a listing without line ends is one line",
+     {"L1 only"}, {{"L1 only", kAccept}}, {"L1 only"}, {"L1 only"}, {}},
+    {"line numbers count CR LF, lone CR and lone LF as one line end each",
+     {"a\r\n\r\nb\n\rc\rd"}, {},
+     {"a", "b", "a b", "c", "b c", "d", "c d"}, {}, {{1, "a"}, {3, "b"}, {5, "c"}, {6, "d"}}},
+    {"a CR LF split between chunks ends one line",
+     {"a\r", "\n\nb"}, {},
+     {"a", "b", "a b"}, {}, {{1, "a"}, {3, "b"}}},
+};
+
+TEST(Driver, PendingLinesAndJoins) {
+    for (const JoinCase& c : kJoinCases) {
+        SCOPED_TRACE(c.reason);
+        const DriverRun run = Drive(c.chunks, c.verdicts);
+        EXPECT_EQ(run.offered, c.offered);
+        EXPECT_EQ(run.names, c.names);
+        EXPECT_EQ(run.skipped, c.skipped);
+        EXPECT_EQ(run.flags, 0);
+        EXPECT_TRUE(run.allFresh);
+    }
+}
+
+struct FlagCase {
+    const char* reason;
+    std::string listing;
+    std::map<std::string, Verdict> verdicts;
+    std::vector<std::string> names;
+    std::vector<std::int32_t> versions;
+    int flags;
+};
+
+const Verdict kVms{true, true, ""};
+
+const FlagCase kFlagCases[] = {
+    {"the first VMS line's own entry is already taken as VMS-style",
+     "BAR;2\nFOO;3\nFOO;5\n", {{"BAR;2", kAccept}, {"FOO;3", kVms}, {"FOO;5", kAccept}},
+     {"BAR;2", "FOO"}, {0, 5}, 1},
+    {"a rejected VMS line leaves the listing as it was",
+     "X;1\nA;1\n", {{"X;1", {false, true, ""}}, {"A;1", kAccept}},
+     {"A;1"}, {0}, 0},
+    {"a dropped '.' still makes the listing VMS-style",
+     "DOT\nA;1\nB\n", {{"DOT", {true, true, "."}}, {"A;1", kAccept}, {"B", kAccept}},
+     {"A"}, {1}, 1},
+    {"a joined VMS line sets the flag",
+     "L1\nL2\n", {{"L1", {false, true, ""}}, {"L1 L2", {true, true, "F;2"}}},
+     {"F"}, {2}, 1},
+    {"later lines without the flag leave it set",
+     "A;1\nB;1\n", {{"A;1", kVms}, {"B;1", kAccept}},
+     {"A", "B"}, {1, 1}, 1},
+};
+
+TEST(Driver, VmsFlagOfAcceptedLines) {
+    for (const FlagCase& c : kFlagCases) {
+        SCOPED_TRACE(c.reason);
+        const DriverRun run = Drive({c.listing}, c.verdicts);
+        EXPECT_EQ(run.names, c.names);
+        EXPECT_EQ(run.versions, c.versions);
+        EXPECT_EQ(run.flags, c.flags);
+        EXPECT_TRUE(run.allFresh);
+    }
+}
+
+TEST(Driver, RealParserJoinsLongVmsNameWithItsLine) {
+    const coretest::Outcome out = coretest::ParseChunks(
+        {"A_LONG_NAME.TXT;4\r\n   12  1-FEB-2003 09:30:00 [OWNER] (RWED,RWED,RE,)\r\n"},
+        coretest::kToday);
+    const std::vector<std::string> offered = {
+        "A_LONG_NAME.TXT;4", "12  1-FEB-2003 09:30:00 [OWNER] (RWED,RWED,RE,)",
+        "A_LONG_NAME.TXT;4 12  1-FEB-2003 09:30:00 [OWNER] (RWED,RWED,RE,)"};
+    EXPECT_EQ(out.offered, offered);
+    ASSERT_EQ(out.entries.size(), 1u);
+    EXPECT_EQ(out.entries[0].name, "A_LONG_NAME.TXT");
+    EXPECT_EQ(out.entries[0].attributes, "(RWED,RWED,RE,)");
+}
+
+}  // namespace

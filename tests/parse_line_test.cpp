@@ -1,0 +1,111 @@
+// ParseLine: the listing style chosen from the first token, and the flag
+// word that marks VMS-style lines.
+#include "parse/parse_line.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string_view>
+
+#include "parse_helpers.h"
+
+namespace ftpdirlist {
+namespace {
+
+using test::ParseOne;
+
+enum class Style { kNone, kUnix, kVms, kDos };
+
+// Which parser took the line, told from what only that parser writes:
+// Unix-style lines set attributes from the mode token, VMS-style lines size
+// -2, DOS-style lines build the month from the first token.
+Style StyleOf(const FtpDirEntry& e) {
+    if (!e.attributes.empty() && e.size != -2) return Style::kUnix;
+    if (e.size == -2) return Style::kVms;
+    if (e.dateTime.month != 0 || e.dateTime.hasTime != 0) return Style::kDos;
+    return Style::kNone;
+}
+
+TEST(ParseLine, ChoosesTheStyleFromTheFirstToken) {
+    struct Case {
+        const char* reason;
+        std::string_view line;
+        int result;
+        int flagWord;
+        Style style;
+    } const cases[] = {
+        {"Unix: plain file", "-rw-r--r-- 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
+        {"Unix: leading spaces are skipped", "   -rw 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
+        {"Unix first byte b wins over ';'", "b;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
+        {"Unix first byte c wins over ';'", "c;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
+        {"Unix first byte d wins over ';'", "d;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
+        {"Unix first byte l wins over ';'", "l;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
+        {"Unix first byte p wins over ';'", "p;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
+        {"Unix first byte s wins over ';'", "s;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
+        {"Unix first byte - wins over ';'", "-rw;x 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
+        {"Unix line rejected keeps the flag word 0", "data;1 2 12-JAN-2002 10:30 [S] (RWE)", 0, 0,
+         Style::kUnix},
+        {"VMS: capital D is no Unix first byte", "DATA;1 2 12-JAN-2002 10:30 [S] (RWE)", 1, 1,
+         Style::kVms},
+        {"VMS: capital S is no Unix first byte", "S;1 2 12-JAN-2002 10:30 [S] (RWE)", 1, 1,
+         Style::kVms},
+        {"VMS: ';' as the last byte", "FOO; 2 12-JAN-2002 10:30 [S] (RWE)", 1, 1, Style::kVms},
+        {"VMS bit set even when rejected: ';' first", ";1 2 12-JAN-2002 10:30 [S] (RWE)", 0, 1,
+         Style::kVms},
+        {"VMS bit set even when rejected: name alone", "LONG.NAME;1", 0, 1, Style::kVms},
+        {"VMS bit set even when rejected: bad month", "A;1 2 12-Jan-2002 10:30 [S] (R)", 0, 1,
+         Style::kVms},
+        {"DOS: a ';' after the first token does not count", "01-15-02 10:30AM 5 a;1", 1, 0,
+         Style::kDos},
+        {"DOS: directory", "01-15-02 10:30AM <DIR> My Folder", 1, 0, Style::kDos},
+        {"total goes to the DOS parser, which rejects it", "total 12", 0, 0, Style::kDos},
+        {"any other first token goes to the DOS parser", "Total of 3 files", 0, 0, Style::kDos},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const test::LineResult r = ParseOne(c.line);
+        EXPECT_EQ(r.result, c.result);
+        EXPECT_EQ(r.flagWord, c.flagWord);
+        EXPECT_EQ(StyleOf(r.entry), c.style) << ::testing::PrintToString(r.entry);
+    }
+}
+
+TEST(ParseLine, TotalLineIsRejectedAtItsFirstByte) {
+    // "t" adds 68 to the month, past 12 at once.
+    const test::LineResult r = ParseOne("total 42");
+    EXPECT_EQ(r.result, 0);
+    EXPECT_EQ(r.entry.dateTime.month, 't' - '0');
+}
+
+TEST(ParseLine, LineWithoutTokensLeavesRecordAndFlagWordClear) {
+    for (const std::string_view line :
+         {std::string_view(""), std::string_view("   "), std::string_view(" ")}) {
+        SCOPED_TRACE("\"" + std::string(line) + "\"");
+        const test::LineResult r = ParseOne(line);
+        EXPECT_EQ(r.result, 0);
+        EXPECT_EQ(r.flagWord, 0);
+        EXPECT_EQ(r.entry, FtpDirEntry{});
+    }
+}
+
+TEST(Today, SystemClockGivesTheLocalDate) {
+    const auto localDate = [] {
+        const std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        EXPECT_NE(localtime_r(&now, &tm), nullptr);
+        return LocalDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+    };
+    const LocalDate before = localDate();
+    Today today;
+    const LocalDate got = today.Get();
+    const LocalDate after = localDate();
+    const auto same = [](const LocalDate& a, const LocalDate& b) {
+        return a.year == b.year && a.month == b.month && a.day == b.day;
+    };
+    // Midnight may pass between the readings.
+    EXPECT_TRUE(same(got, before) || same(got, after))
+        << got.year << "-" << got.month << "-" << got.day;
+}
+
+}  // namespace
+}  // namespace ftpdirlist

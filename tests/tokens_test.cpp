@@ -1,0 +1,152 @@
+// NextToken, IsAllDigits and the atoi-rule number readers.
+#include "parse/tokens.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "parse_helpers.h"
+
+namespace ftpdirlist {
+namespace {
+
+using test::HeapBytes;
+using test::kInt32Max;
+using test::kInt32Min;
+using test::kInt64Max;
+using test::kInt64Min;
+
+struct Step {
+    bool restOfLine;
+    const char* token;      // nullptr: no token
+    std::string_view left;  // the bytes from the cursor to the end of the line
+};
+
+struct TokenCase {
+    const char* reason;
+    std::string_view line;
+    std::vector<Step> steps;
+};
+
+TEST(NextToken, CutsTokensAndLeavesTheCursorAfterThem) {
+    const TokenCase cases[] = {
+        {"runs of spaces count as one separator; only the first space after a token is used up",
+         "  abc   def  ",
+         {{false, "abc", "  def  "}, {false, "def", " "}, {false, nullptr, ""}}},
+        {"a line of spaces only has no token", "    ", {{false, nullptr, ""}}},
+        {"an empty line has no token", "", {{false, nullptr, ""}, {true, nullptr, ""}}},
+        {"rest of line keeps inner and trailing spaces",
+         "x  y  z ",
+         {{false, "x", " y  z "}, {true, "y  z ", ""}, {false, nullptr, ""}}},
+        {"rest of line with only spaces left is no token",
+         "a   ",
+         {{false, "a", "  "}, {true, nullptr, ""}, {false, nullptr, ""}}},
+        {"rest of line skips leading spaces", "   a  b  ", {{true, "a  b  ", ""}}},
+        {"a token that ends the line leaves the cursor at the end",
+         "abc",
+         {{false, "abc", ""}, {false, nullptr, ""}, {true, nullptr, ""}}},
+        {"tab, CR and high bytes are token bytes",
+         "a\tb c\rd \xFF\x80",
+         {{false, "a\tb", "c\rd \xFF\x80"}, {false, "c\rd", "\xFF\x80"}, {false, "\xFF\x80", ""}}},
+        {"one space between tokens", "a b", {{false, "a", "b"}, {false, "b", ""}}},
+    };
+    for (const TokenCase& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const HeapBytes line(c.line);
+        const std::string_view bytes = line.view();
+        Cursor cursor = MakeCursor(bytes);
+        for (const Step& step : c.steps) {
+            const std::string_view token = NextToken(cursor, step.restOfLine);
+            if (step.token == nullptr) {
+                EXPECT_EQ(token.data(), nullptr);
+            } else {
+                ASSERT_NE(token.data(), nullptr);
+                EXPECT_EQ(token, step.token);
+                // The token is a view into the line, not a copy.
+                EXPECT_GE(token.data(), bytes.data());
+                EXPECT_LE(token.data() + token.size(), bytes.data() + bytes.size());
+            }
+            EXPECT_EQ(
+                std::string_view(cursor.pos, static_cast<std::size_t>(cursor.end - cursor.pos)),
+                step.left);
+        }
+    }
+}
+
+TEST(IsAllDigits, AcceptsOnlyDecimalDigits) {
+    struct Case {
+        const char* reason;
+        std::string_view token;
+        bool want;
+    } const cases[] = {
+        {"leading zeros", "0042", true},
+        {"all ten digits", "0123456789", true},
+        {"empty but present", std::string_view("", 0), true},
+        {"absent", std::string_view(), false},
+        {"sign", "-1", false},
+        {"plus sign", "+1", false},
+        {"thousands separator", "1,024", false},
+        {"decimal point", "1.5", false},
+        {"trailing letter", "12a", false},
+        {"space", "1 2", false},
+        {"the bytes around the digits", "/:", false},
+        {"superscript one, Windows-1252", "\xB9", false},
+        {"digits then a high byte", "12\xFF", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        if (c.token.data() == nullptr) {
+            EXPECT_EQ(IsAllDigits(c.token), c.want);
+            continue;
+        }
+        const HeapBytes token(c.token);
+        EXPECT_EQ(IsAllDigits(token.view()), c.want);
+    }
+}
+
+TEST(ReadInt, FollowsTheAtoiRuleAndSaturates) {
+    const std::string manyDigits = test::Repeat('9', 1000);
+    const std::string zerosThenOne = test::Repeat('0', 1000) + "1";
+    struct Case {
+        const char* reason;
+        std::string text;
+        std::int32_t want32;
+        std::int64_t want64;
+    } const cases[] = {
+        {"plain", "42", 42, 42},
+        {"leading white space", " \t\n\v\f\r42", 42, 42},
+        {"plus sign", "+42", 42, 42},
+        {"minus sign", "-42", -42, -42},
+        {"stops at the first non-digit", "42abc", 42, 42},
+        {"stops at a point", "12.30", 12, 12},
+        {"no digits", "abc", 0, 0},
+        {"empty", "", 0, 0},
+        {"sign only", "-", 0, 0},
+        {"two signs", "+-1", 0, 0},
+        {"space after the sign", "- 1", 0, 0},
+        {"non-breaking space is no white space", "\xA0\x31", 0, 0},
+        {"long run of leading zeros", zerosThenOne, 1, 1},
+        {"int32 maximum", "2147483647", kInt32Max, 2147483647},
+        {"one above int32", "2147483648", kInt32Max, 2147483648LL},
+        {"int32 minimum", "-2147483648", kInt32Min, -2147483648LL},
+        {"one below int32", "-2147483649", kInt32Min, -2147483649LL},
+        {"above four GiB", "4294967296", kInt32Max, 4294967296LL},
+        {"int64 maximum", "9223372036854775807", kInt32Max, kInt64Max},
+        {"one above int64", "9223372036854775808", kInt32Max, kInt64Max},
+        {"int64 minimum", "-9223372036854775808", kInt32Min, kInt64Min},
+        {"one below int64", "-9223372036854775809", kInt32Min, kInt64Min},
+        {"a thousand digits", manyDigits, kInt32Max, kInt64Max},
+        {"a thousand digits, negative", "-" + manyDigits, kInt32Min, kInt64Min},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const HeapBytes text(c.text);
+        EXPECT_EQ(ReadInt32(text.view()), c.want32);
+        EXPECT_EQ(ReadInt64(text.view()), c.want64);
+    }
+}
+
+}  // namespace
+}  // namespace ftpdirlist

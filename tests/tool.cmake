@@ -1,0 +1,152 @@
+# The C++ API against the C ABI, the README's examples, and ftpls: golden
+# outputs, exit statuses and messages, JSON validity.
+
+find_package(Threads REQUIRED)
+ftpdirlist_add_gtest(cxx_api_tests cxx_api_test.cpp)
+target_link_libraries(cxx_api_tests PRIVATE Threads::Threads)
+
+# The README's examples are built and run so that they cannot rot: the C one
+# as a host would, against the shared library.
+add_executable(c_example ${PROJECT_SOURCE_DIR}/examples/c_example.c)
+target_link_libraries(c_example PRIVATE ftpdirlist)
+set_target_properties(c_example PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
+target_compile_options(c_example PRIVATE -Wall -Wextra -pedantic -Werror)
+if(FTPDIRLIST_SANITIZE)
+  # A sanitized C++ library needs the C++ part of the sanitizer runtime,
+  # which only the C++ driver links into the executable.
+  set_target_properties(c_example PROPERTIES LINKER_LANGUAGE CXX)
+endif()
+add_test(NAME example.c COMMAND c_example examples/dos.txt
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+set_tests_properties(example.c PROPERTIES
+  PASS_REGULAR_EXPRESSION "d +-1 2002-01-15 10:30 My Folder\n.* +6442450944 2021-03-04 00:30 backup.vhd\n")
+
+add_executable(cxx_example ${PROJECT_SOURCE_DIR}/examples/cxx_example.cpp)
+target_link_libraries(cxx_example PRIVATE ftpdirlist_cxx ftpdirlist_warnings)
+add_test(NAME example.cxx COMMAND cxx_example examples/mixed.txt
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+set_tests_properties(example.cxx PROPERTIES
+  PASS_REGULAR_EXPRESSION "todo.txt  2024-02-14 09:30\n.*line 4 skipped: this line is not an entry\n")
+
+# The README shows the examples whole, and one ftpls output.
+add_test(NAME readme.examples COMMAND ${CMAKE_COMMAND}
+  -DREADME=${PROJECT_SOURCE_DIR}/README.md
+  "-DPARTS=${PROJECT_SOURCE_DIR}/examples/c_example.c|${PROJECT_SOURCE_DIR}/examples/cxx_example.cpp|${CMAKE_CURRENT_SOURCE_DIR}/tool/dos.table"
+  -P ${CMAKE_CURRENT_SOURCE_DIR}/tool/readme_check.cmake)
+
+if(NOT TARGET ftpls)
+  return()
+endif()
+
+set(FTPLS_TODAY "--today=2024-06-15")
+set(ftpls_tool_dir ${CMAKE_CURRENT_SOURCE_DIR}/tool)
+
+# ftpls_test(NAME ARGS a|b|c [EXIT n] [GOLDEN file] [STDIN file]
+#            [OUTPUT_FILE file] [STDOUT_REGEX re] [STDERR_REGEX re])
+# Runs in the source tree, so file names print as examples/....
+function(ftpls_test name)
+  cmake_parse_arguments(T "" "ARGS;EXIT;GOLDEN;STDIN;OUTPUT_FILE;STDOUT_REGEX;STDERR_REGEX" "" ${ARGN})
+  set(defs)
+  foreach(var ARGS EXIT STDIN OUTPUT_FILE STDOUT_REGEX STDERR_REGEX)
+    if(DEFINED T_${var})
+      list(APPEND defs "-D${var}=${T_${var}}")
+    endif()
+  endforeach()
+  if(T_GOLDEN)
+    list(APPEND defs "-DGOLDEN=${ftpls_tool_dir}/${T_GOLDEN}")
+  endif()
+  add_test(NAME ftpls.${name}
+    COMMAND ${CMAKE_COMMAND} -DFTPLS=$<TARGET_FILE:ftpls> ${defs}
+      -DWORK=${CMAKE_CURRENT_BINARY_DIR}/ftpls/${name}
+      -P ${ftpls_tool_dir}/run.cmake
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# Golden CSV of every example, and the ways of naming them.
+foreach(listing unix unix-cp1251 dos vms mixed)
+  ftpls_test(csv.${listing} ARGS "--csv|${FTPLS_TODAY}|examples/${listing}.txt"
+    GOLDEN ${listing}.csv)
+endforeach()
+ftpls_test(csv.stdin ARGS "--csv|${FTPLS_TODAY}" STDIN examples/dos.txt GOLDEN dos.csv)
+ftpls_test(csv.dash ARGS "--csv|--today|2024-06-15|-" STDIN examples/dos.txt GOLDEN dos.csv)
+ftpls_test(csv.encoding ARGS "--csv|${FTPLS_TODAY}|--encoding=CP1251|examples/unix-cp1251.txt"
+  GOLDEN unix-cp1251.utf8.csv)
+# 0x98 is no letter in CP1251: it becomes U+FFFD.
+ftpls_test(csv.encoding_undefined_byte ARGS "--csv|--encoding=CP1251|tests/tool/utf8-edges.txt"
+  GOLDEN utf8-edges.cp1251.csv)
+ftpls_test(csv.several_files ARGS "--csv|${FTPLS_TODAY}|examples/vms.txt|examples/mixed.txt"
+  GOLDEN vms-mixed.csv)
+
+# Tables: the quick start's, and several files with attributes.
+ftpls_test(table.unix ARGS "${FTPLS_TODAY}|examples/unix.txt" GOLDEN unix.table)
+ftpls_test(table.dos ARGS "${FTPLS_TODAY}|examples/dos.txt" GOLDEN dos.table)
+ftpls_test(table.several_files ARGS "-l|${FTPLS_TODAY}|examples/vms.txt|examples/mixed.txt"
+  GOLDEN vms-mixed.table)
+ftpls_test(table.empty ARGS "-" STDIN ${ftpls_tool_dir}/no-entries.txt STDOUT_REGEX "^$")
+
+# JSON: the escape rule for bytes that are not UTF-8, several files, empty.
+ftpls_test(json.escape_rule ARGS "--json|${FTPLS_TODAY}|examples/unix-cp1251.txt"
+  GOLDEN unix-cp1251.json)
+ftpls_test(json.utf8_edges ARGS "--json|tests/tool/utf8-edges.txt" GOLDEN utf8-edges.json)
+ftpls_test(json.several_files ARGS "--json|${FTPLS_TODAY}|examples/dos.txt|examples/vms.txt"
+  GOLDEN dos-vms.json)
+ftpls_test(json.empty ARGS "--json" STDIN ${ftpls_tool_dir}/no-entries.txt STDOUT_REGEX "^\\[\\]\n$")
+
+# Counting and diagnostics on standard error.
+ftpls_test(count ARGS "--count|examples/unix.txt|examples/dos.txt" STDOUT_REGEX "^27\n$")
+ftpls_test(skipped ARGS "--skipped|--csv|${FTPLS_TODAY}|examples/mixed.txt" GOLDEN mixed.csv
+  STDERR_REGEX "^examples/mixed.txt:1: total 12\nexamples/mixed.txt:4: this line is not an entry\nexamples/mixed.txt:11: 226 Transfer complete.\n$")
+ftpls_test(stats ARGS "--stats|--count|examples/mixed.txt"
+  STDERR_REGEX "^examples/mixed.txt: 8 entries, [0-9]+ bytes, 3 lines skipped, [0-9.]+ ms, [0-9.]+ MiB/s\n$")
+ftpls_test(help ARGS "--help" STDOUT_REGEX "^Usage: ftpls \\[OPTION\\]... \\[FILE\\]...\n")
+ftpls_test(version ARGS "-V" STDOUT_REGEX "^ftpls \\(ftpdirlist\\) ${PROJECT_VERSION}\n$")
+
+# Runtime failures: exit 1 with 'ftpls: FILE: reason'; the other FILEs are
+# still listed.
+ftpls_test(error.missing_file ARGS "examples/no-such-listing.txt" EXIT 1
+  STDERR_REGEX "^ftpls: examples/no-such-listing.txt: No such file or directory\n$")
+ftpls_test(error.directory ARGS "examples" EXIT 1
+  STDERR_REGEX "^ftpls: examples: Is a directory\n$")
+ftpls_test(error.missing_among_others ARGS "--count|examples/dos.txt|nothing-here|examples/dos.txt"
+  EXIT 1 STDOUT_REGEX "^14\n$" STDERR_REGEX "^ftpls: nothing-here: No such file or directory\n$")
+ftpls_test(error.double_dash ARGS "--|--csv" EXIT 1
+  STDERR_REGEX "^ftpls: --csv: No such file or directory\n$")
+if(EXISTS /dev/full)
+  foreach(mode table json count help)
+    set(args "examples/unix.txt")
+    if(mode STREQUAL "json" OR mode STREQUAL "count" OR mode STREQUAL "help")
+      set(args "--${mode}|examples/unix.txt")
+    endif()
+    ftpls_test(error.disk_full.${mode} ARGS "${args}" OUTPUT_FILE /dev/full EXIT 1
+      STDERR_REGEX "^ftpls: standard output: No space left on device\n$")
+  endforeach()
+endif()
+
+# Usage errors: exit 2, the reason and a hint to --help.
+function(ftpls_usage_test name args reason)
+  ftpls_test(usage.${name} ARGS "${args}" EXIT 2
+    STDERR_REGEX "^ftpls: ${reason}\nTry 'ftpls --help' for more information.\n$")
+endfunction()
+ftpls_usage_test(unknown_option "--frobnicate|examples/unix.txt" "unknown option '--frobnicate'")
+ftpls_usage_test(unknown_short_option "-x" "unknown option '-x'")
+ftpls_usage_test(missing_argument "--today" "option '--today' needs an argument")
+ftpls_usage_test(bad_date "--today=2023-02-29"
+  "invalid date '2023-02-29' for --today \\(expected YYYY-MM-DD\\)")
+ftpls_usage_test(flag_with_value "--count=3" "option '--count' takes no argument")
+ftpls_usage_test(two_formats "--csv|--json" "--csv and --json exclude each other")
+ftpls_usage_test(unknown_encoding "--encoding=NO-SUCH-CODEPAGE|examples/unix.txt"
+  "unknown encoding 'NO-SUCH-CODEPAGE'")
+
+# --json output parses with a strict JSON parser for every example, and
+# agrees with --csv byte for byte under the escape rule.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  foreach(listing examples/unix examples/unix-cp1251 examples/dos examples/vms
+                  examples/mixed tests/tool/utf8-edges)
+    get_filename_component(label ${listing} NAME)
+    add_test(NAME ftpls.json_valid.${label}
+      COMMAND Python3::Interpreter ${ftpls_tool_dir}/check_json.py $<TARGET_FILE:ftpls>
+        ${listing}.txt
+      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+  endforeach()
+endif()

@@ -1,0 +1,11 @@
+# Fails unless README (-DREADME) contains each file of PARTS ('|'-separated)
+# word for word, so that what the README shows is what the tests build and run.
+string(REPLACE "|" ";" parts "${PARTS}")
+file(READ "${README}" readme)
+foreach(part ${parts})
+  file(READ "${part}" text)
+  string(FIND "${readme}" "${text}" at)
+  if(at EQUAL -1)
+    message(SEND_ERROR "README.md does not show ${part} as it is")
+  endif()
+endforeach()
