@@ -70,8 +70,10 @@ void Parser::append(std::string_view chunk) {
 std::vector<Entry> Parser::finish() {
     if (impl_->finished) impl_->Start();
     ftpdirlist::EntryTable table = impl_->list->Finish();
-    impl_->Publish();
+    // The list is spent from here on, even if publishing throws: the next
+    // call must start a new one.
     impl_->finished = true;
+    impl_->Publish();
     return ToEntries(table);
 }
 

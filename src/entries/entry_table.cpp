@@ -14,7 +14,11 @@ EntryTable::~EntryTable() = default;
 EntryTable::EntryTable(EntryTable&&) noexcept = default;
 EntryTable& EntryTable::operator=(EntryTable&&) noexcept = default;
 
-void EntryTable::AddBlock() { blocks_.emplace_back(new EntryRow[kRowsPerBlock]); }
+void EntryTable::AddBlock() {
+    // Owned before the vector may grow: a failing growth frees it.
+    std::unique_ptr<EntryRow[]> rows(new EntryRow[kRowsPerBlock]);
+    blocks_.push_back(std::move(rows));
+}
 
 const char* EntryTable::Keep(std::string_view text) {
     if (text.empty()) return "";
@@ -22,11 +26,13 @@ const char* EntryTable::Keep(std::string_view text) {
         // A text longer than a block gets a block of its own, so that the
         // rest of the current block stays usable.
         if (text.size() > kArenaBlock / 4) {
-            bigTexts_.emplace_back(new char[text.size()]);
-            std::memcpy(bigTexts_.back().get(), text.data(), text.size());
+            std::unique_ptr<char[]> big(new char[text.size()]);
+            std::memcpy(big.get(), text.data(), text.size());
+            bigTexts_.push_back(std::move(big));
             return bigTexts_.back().get();
         }
-        arena_.emplace_back(new char[kArenaBlock]);
+        std::unique_ptr<char[]> block(new char[kArenaBlock]);
+        arena_.push_back(std::move(block));
         arenaNext_ = arena_.back().get();
         arenaLeft_ = kArenaBlock;
     }
@@ -98,9 +104,10 @@ void EntryTable::Index(std::size_t row, std::uint32_t hash) {
 }
 
 void EntryTable::GrowIndex() {
-    std::vector<Slot> old;
+    // The new slots are allocated before the old ones are let go, so that
+    // a failed allocation leaves the index whole.
+    std::vector<Slot> old(index_.empty() ? 64 : index_.size() * 2, Slot{0, 0});
     old.swap(index_);
-    index_.assign(old.empty() ? 64 : old.size() * 2, Slot{0, 0});
     indexed_ = 0;
     for (const Slot& s : old) {
         if (s.row != 0) Index(s.row - 1, s.hash);
@@ -108,10 +115,10 @@ void EntryTable::GrowIndex() {
 }
 
 void EntryTable::BuildIndex() {
-    indexBuilt_ = true;
     std::size_t slots = 64;
     while (slots < count_ * 2) slots *= 2;
     index_.assign(slots, Slot{0, 0});
+    indexBuilt_ = true;  // only once the slots exist: a failed allocation leaves it unbuilt
     // Entries stored before the listing turned VMS-style keep their whole
     // name; only the first row of each name is indexed.
     for (std::size_t r = 0; r < count_; ++r) {
@@ -161,11 +168,13 @@ void EntryTable::AddEntrySlow(ParsedEntry& entry, bool vms) {
     }
 
     if (count_ >= std::numeric_limits<std::uint32_t>::max() - 1) return;
+    // Grown before the row is counted, so that a failed growth leaves no
+    // row outside the index.
+    if ((indexed_ + 1) * 2 > index_.size()) GrowIndex();
     EntryRow& row = NewRow();
     Store(row, entry, true);
     row.version = version;
     const std::size_t added = count_++;
-    if ((indexed_ + 1) * 2 > index_.size()) GrowIndex();
     Index(added, hash);
 }
 

@@ -1,0 +1,161 @@
+// The C ABI used in every wrong order a host might manage: reads with no
+// listing open, bad indices, null records and buffers, double release,
+// double open, null data, and many open/read/release cycles (leaks show up
+// under LeakSanitizer and valgrind).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "ftpdirlist/ftpdirlist.h"
+
+namespace {
+
+constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+
+const char kListing[] =
+    "01-15-02  10:30AM       <DIR>          My Folder\r\n"
+    "12-31-1999  12:05PM           1024 report.txt\r\n";
+
+std::int32_t InitExact(const std::string& listing) {
+    std::unique_ptr<char[]> copy(new char[listing.size()]);
+    std::memcpy(copy.get(), listing.data(), listing.size());
+    return InitFtpDirList(copy.get(), static_cast<std::int32_t>(listing.size()));
+}
+
+// A record filled with a pattern, to see whether a call wrote anything.
+FtpDirItem Patterned() {
+    FtpDirItem item;
+    std::memset(&item, 0xA5, sizeof item);
+    return item;
+}
+
+void ExpectUntouched(std::int32_t index, std::int32_t mode) {
+    FtpDirItem item = Patterned();
+    const FtpDirItem before = item;
+    GetFtpDirItem(index, &item, mode);
+    EXPECT_EQ(std::memcmp(&item, &before, sizeof item), 0) << "index " << index << " mode " << mode;
+}
+
+std::string NameOf(std::int32_t index) {
+    FtpDirItem item{};
+    GetFtpDirItem(index, &item, 1);
+    const std::size_t length = static_cast<std::size_t>(item.nameLength);
+    std::unique_ptr<char[]> name(new char[length]);
+    // An empty attribute text gets a two-byte "d" or "l" marker.
+    std::unique_ptr<char[]> attributes(
+        new char[item.attributesLength == 0 ? 2
+                                            : static_cast<std::size_t>(item.attributesLength)]());
+    item.name = name.get();
+    item.attributes = attributes.get();
+    GetFtpDirItem(index, &item, 0);
+    return std::string(name.get(), length);
+}
+
+class Lifecycle : public ::testing::Test {
+protected:
+    void TearDown() override { UnInitFtpDirList(); }
+};
+
+TEST_F(Lifecycle, ReadsWithNoListingOpenDoNothing) {
+    UnInitFtpDirList();  // nothing open, whatever ran before
+    for (std::int32_t mode : {0, 1, 2}) ExpectUntouched(0, mode);
+
+    ASSERT_EQ(InitExact(kListing), 2);
+    UnInitFtpDirList();
+    for (std::int32_t mode : {0, 1, 2}) ExpectUntouched(0, mode);
+    UnInitFtpDirList();  // a second release does nothing
+    for (std::int32_t mode : {0, 1, 2}) ExpectUntouched(0, mode);
+}
+
+TEST_F(Lifecycle, IndicesOutsideTheTableDoNothing) {
+    ASSERT_EQ(InitExact(kListing), 2);
+    for (std::int32_t index : {-1, 2, 3, kInt32Min, kInt32Max}) {
+        for (std::int32_t mode : {0, 1, 2, -1}) ExpectUntouched(index, mode);
+    }
+    EXPECT_EQ(NameOf(1), "report.txt");  // the listing is still open and intact
+}
+
+TEST_F(Lifecycle, NullRecordAndNullBuffers) {
+    ASSERT_EQ(InitExact(kListing), 2);
+    for (std::int32_t mode : {0, 1, 2}) GetFtpDirItem(0, nullptr, mode);
+
+    struct Case {
+        std::int32_t mode;
+        const char* why;
+    };
+    const Case cases[] = {
+        {0, "texts mode skips both buffers and still writes the values"},
+        {2, "values mode writes no directory marker through a null buffer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        FtpDirItem item = Patterned();
+        item.name = nullptr;
+        item.attributes = nullptr;
+        GetFtpDirItem(0, &item, c.mode);
+        EXPECT_EQ(item.name, nullptr);
+        EXPECT_EQ(item.attributes, nullptr);
+        EXPECT_EQ(item.size, -1);
+        EXPECT_EQ(item.hasDate, 1);
+        EXPECT_EQ(item.year, 2002);
+    }
+
+    // Only the name buffer given: the name arrives, nothing else is touched.
+    FtpDirItem item{};
+    GetFtpDirItem(1, &item, 1);
+    std::unique_ptr<char[]> name(new char[static_cast<std::size_t>(item.nameLength)]);
+    item.name = name.get();
+    GetFtpDirItem(1, &item, 0);
+    EXPECT_EQ(std::string(name.get(), static_cast<std::size_t>(item.nameLength)), "report.txt");
+    EXPECT_EQ(item.size, 1024);
+}
+
+TEST_F(Lifecycle, NullDataOrNoLengthIsAnEmptyListingThatClosesTheOpenOne) {
+    struct Case {
+        const char* data;
+        std::int32_t length;
+        const char* why;
+    };
+    const Case cases[] = {
+        {nullptr, 10, "null data with a positive length"},
+        {nullptr, kInt32Max, "null data with the largest length"},
+        {nullptr, 0, "null data, no length"},
+        {kListing, 0, "data of no length"},
+        {kListing, -1, "a negative length"},
+        {kListing, kInt32Min, "the most negative length"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ASSERT_EQ(InitExact(kListing), 2);
+        EXPECT_EQ(InitFtpDirList(c.data, c.length), 0);
+        ExpectUntouched(0, 2);  // the listing opened before is gone
+    }
+}
+
+TEST_F(Lifecycle, OpeningTwiceReplacesTheFirstListing) {
+    ASSERT_EQ(InitExact(kListing), 2);
+    ASSERT_EQ(InitExact("-rw-r--r-- 1 o g 5 Jan 15 2002 only.txt\n"), 1);
+    EXPECT_EQ(NameOf(0), "only.txt");
+    ExpectUntouched(1, 0);
+    // A listing without entries closes the one before as well.
+    EXPECT_EQ(InitExact("total 0\r\n"), 0);
+    ExpectUntouched(0, 1);
+}
+
+TEST_F(Lifecycle, HundredThousandCycles) {
+    const std::string listing = kListing;
+    for (int cycle = 0; cycle < 100'000; ++cycle) {
+        ASSERT_EQ(InitExact(listing), 2);
+        FtpDirItem item{};
+        GetFtpDirItem(cycle % 2, &item, 1);
+        ASSERT_EQ(item.nameLength, cycle % 2 == 0 ? 9 : 10);
+        if (cycle % 3 != 0) UnInitFtpDirList();  // some cycles leave it to the next Init
+    }
+}
+
+}  // namespace
