@@ -172,7 +172,12 @@ void EntryTable::AddEntrySlow(ParsedEntry& entry, bool vms) {
     // row outside the index.
     if ((indexed_ + 1) * 2 > index_.size()) GrowIndex();
     EntryRow& row = NewRow();
-    Store(row, entry, true);
+    const std::size_t total = entry.name.size() + entry.attributes.size();
+    if (total <= arenaLeft_) {
+        StoreInArena(row, entry, total);
+    } else {
+        Store(row, entry, true);
+    }
     row.version = version;
     const std::size_t added = count_++;
     Index(added, hash);

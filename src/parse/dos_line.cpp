@@ -57,9 +57,32 @@ bool ReadUsualDate(std::string_view token, FtpDateTime& dt, bool& handled) {
     if ((token.size() != 8 && token.size() != 10) || token[2] != '-' || token[5] != '-') {
         return false;
     }
-    const int month = TwoDigits(&token[0]);
-    const int day = TwoDigits(&token[3]);
-    int year = TwoDigits(&token[6]);
+    int month;
+    int day;
+    int year;
+#if FTPDIRLIST_SWAR
+    {
+        // The first eight bytes at once: the two "-" read as "0", then
+        // every byte a digit, then each pair's value.
+        constexpr std::uint64_t kDashesToZeros = (std::uint64_t{'-' ^ '0'} << 16) |
+                                                 (std::uint64_t{'-' ^ '0'} << 40);
+        const std::uint64_t w = bytes::Load8(token.data()) ^ kDashesToZeros;
+        constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
+        if (((w & kHighNibbles) | (((w + 0x0606060606060606ull) & kHighNibbles) >> 4)) !=
+            0x3333333333333333ull) {
+            return false;
+        }
+        const std::uint64_t v = w - 0x3030303030303030ull;
+        const std::uint64_t pairs = v * 10 + (v >> 8);
+        month = static_cast<int>(pairs & 0xFF);
+        day = static_cast<int>((pairs >> 24) & 0xFF);
+        year = static_cast<int>((pairs >> 48) & 0xFF);
+    }
+#else
+    month = TwoDigits(&token[0]);
+    day = TwoDigits(&token[3]);
+    year = TwoDigits(&token[6]);
+#endif
     if (token.size() == 10 && year >= 0) {
         const int low = TwoDigits(&token[8]);
         year = low < 0 ? -1 : year * 100 + low;
