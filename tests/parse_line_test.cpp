@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <string>
 #include <string_view>
 
 #include "parse_helpers.h"
@@ -105,6 +106,54 @@ TEST(Today, SystemClockGivesTheLocalDate) {
     // Midnight may pass between the readings.
     EXPECT_TRUE(same(got, before) || same(got, after))
         << got.year << "-" << got.month << "-" << got.day;
+}
+
+// The usual columns are read at once when they lie in the first 64 bytes of
+// a line, token by token otherwise: both must give the same entry, wherever
+// the columns fall and whatever follows the forms read at once.
+TEST(ParseLine, SameEntryWhereverTheColumnsFall) {
+    struct Case {
+        const char* reason;
+        const char* head;  // spaces are inserted after it
+        const char* tail;
+        const char* name;
+        std::int64_t size;
+        FtpDateTime dateTime;
+    } const cases[] = {
+        {"Unix, time", "-rw-r--r-- 1 owner group", " 1234 Jan 15 12:30 notes.txt", "notes.txt", 1234,
+         test::Timed(2002, 1, 15, 12, 30)},
+        {"Unix, year; a size of ten digits", "-rw-r--r-- 1 owner group", " 1234567890 Jan 5 1999 a",
+         "a", 1234567890, test::Dated(1999, 1, 5)},
+        {"Unix, a day of one digit with a point", "-rw-r--r-- 1 o g", " 7 Jan 5. 1999 a", "a", 7,
+         test::Dated(1999, 1, 5)},
+        {"Unix, day before month", "-rw-r--r-- 1 o g", " 7 5 Jan 1999 a", "a", 7,
+         test::Dated(1999, 1, 5)},
+        {"Unix, a year of five digits", "-rw-r--r-- 1 o g", " 7 Jan 5 19990 a", "a", 7,
+         test::Dated(19990, 1, 5)},
+        {"VMS, seconds and hundredths", "A.B;1", " 2 12-JAN-2002 10:30:45.50 [S] (RWED)", "A.B;1", -2,
+         test::Timed(2002, 1, 12, 10, 30)},
+        {"VMS, minutes of three digits", "A.B;1", " 2 12-JAN-2002 10:305 [S] (RWED)", "A.B;1", -2,
+         test::Timed(2002, 1, 12, 10, 305)},
+        {"VMS, a year of five digits", "A.B;1", " 2 12-JAN-20021 10:30 [S] (RWED)", "A.B;1", -2,
+         test::Timed(20021, 1, 12, 10, 30)},
+        {"VMS, a day of one digit", "A.B;1", " 2 1-JAN-2002 1:30 [S] (RWED)", "A.B;1", -2,
+         test::Timed(2002, 1, 1, 1, 30)},
+        {"DOS, four-digit year", "12-31-1999", " 12:05PM 1024 report.txt", "report.txt", 1024,
+         test::Timed(1999, 12, 31, 12, 5)},
+        {"DOS, two-digit year", "01-15-02", " 10:30AM <DIR> My Folder", "My Folder", -1,
+         test::Timed(2002, 1, 15, 10, 30)},
+    };
+    for (const Case& c : cases) {
+        for (std::size_t pad : {0, 20, 30, 40, 50, 60, 70}) {
+            const std::string line = std::string(c.head) + std::string(pad, ' ') + c.tail;
+            SCOPED_TRACE(std::string(c.reason) + ": " + line);
+            const test::LineResult r = ParseOne(line);
+            EXPECT_EQ(r.result, 1);
+            EXPECT_EQ(r.entry.name, c.name);
+            EXPECT_EQ(r.entry.size, c.size);
+            EXPECT_EQ(r.entry.dateTime, c.dateTime);
+        }
+    }
 }
 
 }  // namespace
