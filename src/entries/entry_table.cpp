@@ -4,6 +4,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include "parse/bytes.h"
 #include "parse/tokens.h"
 
@@ -14,10 +18,37 @@ EntryTable::~EntryTable() = default;
 EntryTable::EntryTable(EntryTable&&) noexcept = default;
 EntryTable& EntryTable::operator=(EntryTable&&) noexcept = default;
 
+namespace {
+
+// Asks the system to back a large block with large pages where it can: one
+// page fault then stands for hundreds. Only a hint; results never depend on it.
+void AdviseLargePages(void* block, std::size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLargePage = 2 * 1024 * 1024;
+    if (size < 2 * kLargePage) return;
+    const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t first = (begin + kLargePage - 1) & ~(kLargePage - 1);
+    const std::uintptr_t last = (begin + size) & ~(kLargePage - 1);
+    if (last > first) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+#else
+    (void)block;
+    (void)size;
+#endif
+}
+
+}  // namespace
+
 void EntryTable::AddBlock() {
+    const std::size_t rows = RowsInBlock(blocks_.size());
     // Owned before the vector may grow: a failing growth frees it.
-    std::unique_ptr<EntryRow[]> rows(new EntryRow[kRowsPerBlock]);
-    blocks_.push_back(std::move(rows));
+    std::unique_ptr<EntryRow, FreeRows> block(
+        static_cast<EntryRow*>(::operator new(rows * sizeof(EntryRow))));
+    AdviseLargePages(block.get(), rows * sizeof(EntryRow));
+    blocks_.push_back(std::move(block));
+    rowNext_ = blocks_.back().get();
+    rowsLeft_ = rows;
 }
 
 const char* EntryTable::Keep(std::string_view text) {
@@ -31,10 +62,13 @@ const char* EntryTable::Keep(std::string_view text) {
             bigTexts_.push_back(std::move(big));
             return bigTexts_.back().get();
         }
-        std::unique_ptr<char[]> block(new char[kArenaBlock]);
+        const std::size_t size = arenaBlockSize_;
+        std::unique_ptr<char[]> block(new char[size]);
+        AdviseLargePages(block.get(), size);
         arena_.push_back(std::move(block));
         arenaNext_ = arena_.back().get();
-        arenaLeft_ = kArenaBlock;
+        arenaLeft_ = size;
+        if (arenaBlockSize_ < kMaxArenaBlock) arenaBlockSize_ *= 2;
     }
     char* at = arenaNext_;
     bytes::Copy(at, text.data(), text.size());
@@ -141,7 +175,7 @@ void EntryTable::AddEntrySlow(ParsedEntry& entry, bool vms) {
         EntryRow& row = NewRow();
         Store(row, entry, true);
         row.version = 0;
-        ++count_;
+        CommitRow();
         return;
     }
 
@@ -158,7 +192,7 @@ void EntryTable::AddEntrySlow(ParsedEntry& entry, bool vms) {
     const std::size_t mask = index_.size() - 1;
     for (std::size_t i = hash & mask; index_[i].row != 0; i = (i + 1) & mask) {
         if (index_[i].hash != hash) continue;
-        EntryRow& stored = blocks_[(index_[i].row - 1) / kRowsPerBlock][(index_[i].row - 1) % kRowsPerBlock];
+        EntryRow& stored = RowAt(index_[i].row - 1);
         if (stored.Name() != entry.name) continue;
         if (version > stored.version) {
             Store(stored, entry, false);  // same name bytes: keep the stored ones
@@ -179,7 +213,8 @@ void EntryTable::AddEntrySlow(ParsedEntry& entry, bool vms) {
         Store(row, entry, true);
     }
     row.version = version;
-    const std::size_t added = count_++;
+    const std::size_t added = count_;
+    CommitRow();
     Index(added, hash);
 }
 

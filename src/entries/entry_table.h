@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "model/entry.h"
@@ -30,6 +32,9 @@ struct EntryRow {
     std::string_view Attributes() const { return {attributes, attributesLength}; }
 };
 
+// Blocks of rows are released without destroying the rows.
+static_assert(std::is_trivially_destructible<EntryRow>::value, "rows are never destroyed");
+
 class EntryTable {
 public:
     EntryTable();
@@ -49,30 +54,58 @@ public:
         // The usual case without a call: a whole entry appended to a row
         // block and an arena block that have room for it.
         const std::size_t total = entry.name.size() + entry.attributes.size();
-        if (!vms && count_ % kRowsPerBlock != 0 && total <= arenaLeft_) {
-            EntryRow& row = blocks_[count_ / kRowsPerBlock][count_ % kRowsPerBlock];
+        if (!vms && rowsLeft_ != 0 && total <= arenaLeft_) {
+            EntryRow& row = *new (rowNext_) EntryRow;
             StoreInArena(row, entry, total);
             row.version = 0;
-            ++count_;
+            CommitRow();
             return;
         }
         AddEntrySlow(entry, vms);
     }
 
     std::size_t Size() const { return count_; }
-    const EntryRow& Row(std::size_t index) const {
-        return blocks_[index / kRowsPerBlock][index % kRowsPerBlock];
-    }
+    const EntryRow& Row(std::size_t index) const { return RowAt(index); }
     FtpDirEntry Entry(std::size_t index) const;
 
 private:
-    static constexpr std::size_t kRowsPerBlock = 1024;
+    // Row blocks double from kFirstRows rows up to kMaxRows rows, then stay
+    // at kMaxRows: a large table is a few big allocations, which the system
+    // can back with large pages (fewer page faults), and a small one stays
+    // small.
+    static constexpr unsigned kFirstRowsLog = 10;
+    static constexpr unsigned kDoublings = 9;
+    static constexpr std::size_t kFirstRows = std::size_t{1} << kFirstRowsLog;
+    static constexpr std::size_t kMaxRows = kFirstRows << (kDoublings - 1);
+    static constexpr std::size_t kDoubledRows = kFirstRows * ((std::size_t{1} << kDoublings) - 1);
+    // Arena blocks double likewise, from kArenaBlock to kMaxArenaBlock bytes.
     static constexpr std::size_t kArenaBlock = 64 * 1024;
+    static constexpr std::size_t kMaxArenaBlock = 16 * 1024 * 1024;
 
+    static std::size_t RowsInBlock(std::size_t block) {
+        return block < kDoublings ? kFirstRows << block : kMaxRows;
+    }
+    EntryRow& RowAt(std::size_t index) const {
+        if (index < kDoubledRows) {
+            // Block b starts at kFirstRows * (2^b - 1): the highest bit of
+            // index + kFirstRows names the block.
+            const std::size_t i = index + kFirstRows;
+            const unsigned top = bytes::HighestBit(i);
+            return blocks_[top - kFirstRowsLog].get()[i - (std::size_t{1} << top)];
+        }
+        const std::size_t i = index - kDoubledRows;
+        return blocks_[kDoublings + i / kMaxRows].get()[i % kMaxRows];
+    }
+    // The next row, newly constructed and not yet counted: CommitRow()
+    // counts it once it is whole.
     EntryRow& NewRow() {
-        const std::size_t block = count_ / kRowsPerBlock;
-        if (block == blocks_.size()) AddBlock();
-        return blocks_[block][count_ % kRowsPerBlock];
+        if (rowsLeft_ == 0) AddBlock();
+        return *new (rowNext_) EntryRow;
+    }
+    void CommitRow() {
+        ++rowNext_;
+        --rowsLeft_;
+        ++count_;
     }
     void AddBlock();
     void AddEntrySlow(ParsedEntry& entry, bool vms);
@@ -101,16 +134,24 @@ private:
     void GrowIndex();
     void Index(std::size_t row, std::uint32_t hash);
 
-    // Rows in fixed blocks: growing never moves a stored row, and the slack
-    // is at most one block.
-    std::vector<std::unique_ptr<EntryRow[]>> blocks_;
+    // Rows in blocks that are never moved. A block is raw memory and a row
+    // is constructed only when it is stored, so pages of a block are first
+    // touched when rows are written there (after the large-page hint) and
+    // the slack is never touched at all. Rows need no destruction.
+    struct FreeRows {
+        void operator()(EntryRow* rows) const { ::operator delete(rows); }
+    };
+    std::vector<std::unique_ptr<EntryRow, FreeRows>> blocks_;
     std::size_t count_ = 0;
+    EntryRow* rowNext_ = nullptr;  // the next free row of the last block
+    std::size_t rowsLeft_ = 0;     // free rows after it in that block
 
     // Texts, appended into blocks that are never moved.
     std::vector<std::unique_ptr<char[]>> arena_;
     std::vector<std::unique_ptr<char[]>> bigTexts_;  // texts too long for a block
     char* arenaNext_ = nullptr;
     std::size_t arenaLeft_ = 0;
+    std::size_t arenaBlockSize_ = kArenaBlock;  // of the next block
 
     // Open-addressing index from name to the first row of that name, built
     // when the listing turns out to be VMS-style. A slot holds row + 1, 0

@@ -62,6 +62,17 @@ inline std::size_t LowestBit(std::uint64_t word) {
 #endif
 }
 
+// Index of the highest set bit of a nonzero word.
+inline unsigned HighestBit(std::uint64_t word) {
+#if defined(__GNUC__) || defined(__clang__)
+    return 63u - static_cast<unsigned>(__builtin_clzll(word));
+#else
+    unsigned i = 0;
+    while ((word >>= 1) != 0) ++i;
+    return i;
+#endif
+}
+
 // Index of the first byte whose high bit is set in a nonzero mask.
 inline std::size_t FirstByte(std::uint64_t mask) { return LowestBit(mask) >> 3; }
 
