@@ -30,8 +30,8 @@ const std::string& Listing(Style style) {
 
 void Report(benchmark::State& state, const std::string& listing, std::size_t entries) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * listing.size()));
-    state.counters["entries/s"] = benchmark::Counter(
-        static_cast<double>(entries), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["entries/s"] = benchmark::Counter(static_cast<double>(entries),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // InitFtpDirList alone; releasing the table is not timed.

@@ -48,9 +48,9 @@ private:
     std::uint64_t state_;
 };
 
-constexpr const char* kWords[] = {
-    "report", "backup", "archive", "notes", "release", "install", "photo", "invoice",
-    "budget", "summary", "readme", "changes", "kernel", "source", "project", "data"};
+constexpr const char* kWords[] = {"report", "backup",  "archive", "notes",   "release", "install",
+                                  "photo",  "invoice", "budget",  "summary", "readme",  "changes",
+                                  "kernel", "source",  "project", "data"};
 constexpr const char* kExtensions[] = {"txt", "tar.gz", "zip", "pdf", "c", "html", "iso", "jpg"};
 constexpr const char* kOwners[] = {"root", "ftp", "www-data", "anna", "nobody", "backup"};
 constexpr const char* kModes[] = {"-rw-r--r--", "-rw-r--r--", "-rwxr-xr-x", "drwxr-xr-x",
@@ -59,10 +59,22 @@ constexpr const char* kEnglishMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Ju
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 // Months as servers in other languages and cases write them.
 constexpr const char* kOtherMonths[] = {
-    "JAN", "feb", "Mrz", "avr", "Mai", "juin", "Juil", "AUG", "sept", "Okt", "NOV", "Dez",
+    "JAN",
+    "feb",
+    "Mrz",
+    "avr",
+    "Mai",
+    "juin",
+    "Juil",
+    "AUG",
+    "sept",
+    "Okt",
+    "NOV",
+    "Dez",
     "f\xE9vr",  // févr, Windows-1252
     "M\xE4r",   // Mär, Windows-1252
-    ("d\xE9" "c"),  // déc, Windows-1252 (split: \xE9c would read as one escape)
+    ("d\xE9"
+     "c"),           // déc, Windows-1252 (split: \xE9c would read as one escape)
     "\xEC\xE0\xE9",  // май, Windows-1251
 };
 constexpr const char* kVmsMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
@@ -82,10 +94,19 @@ void Append(std::string& out, const char* format, ...) {
 std::string FileName(Rng& rng) {
     std::string name = rng.Pick(kWords);
     switch (rng.Below(4)) {
-        case 0: name += "_"; name += rng.Pick(kWords); break;
-        case 1: name += " "; name += rng.Pick(kWords); break;  // a name with a space
-        case 2: name += "-" + std::to_string(rng.Below(100000)); break;
-        default: break;
+        case 0:
+            name += "_";
+            name += rng.Pick(kWords);
+            break;
+        case 1:
+            name += " ";
+            name += rng.Pick(kWords);
+            break;  // a name with a space
+        case 2:
+            name += "-" + std::to_string(rng.Below(100000));
+            break;
+        default:
+            break;
     }
     name += ".";
     name += rng.Pick(kExtensions);
@@ -107,38 +128,38 @@ void UnixLine(std::string& out, Rng& rng) {
     const unsigned year = 1990 + rng.Below(35);
     const std::string name = FileName(rng);
     if (form < 45) {  // the usual form with a time
-        Append(out, "%s %3u %-8s %-8s %10llu %s %2u %02u:%02u %s", mode, links, owner, group,
-               size, month, day, hour, minute, name.c_str());
+        Append(out, "%s %3u %-8s %-8s %10llu %s %2u %02u:%02u %s", mode, links, owner, group, size,
+               month, day, hour, minute, name.c_str());
     } else if (form < 65) {  // a year instead of the time
-        Append(out, "%s %3u %-8s %-8s %10llu %s %2u  %u %s", mode, links, owner, group, size,
-               month, day, year, name.c_str());
+        Append(out, "%s %3u %-8s %-8s %10llu %s %2u  %u %s", mode, links, owner, group, size, month,
+               day, year, name.c_str());
     } else if (form < 70) {  // no group column
-        Append(out, "%s %3u %-8s %10llu %s %2u %02u:%02u %s", mode, links, owner, size, month,
-               day, hour, minute, name.c_str());
+        Append(out, "%s %3u %-8s %10llu %s %2u %02u:%02u %s", mode, links, owner, size, month, day,
+               hour, minute, name.c_str());
     } else if (form < 74) {  // an extra column before the size
         Append(out, "%s %3u %-8s %-8s %-6s %10llu %s %2u  %u %s", mode, links, owner, group,
                "staff", size, month, day, year, name.c_str());
     } else if (form < 77) {  // a one-byte type and the rights as two tokens
-        Append(out, "%c %s %-8s %-8s %10llu %s %2u %02u:%02u %s", mode[0], mode + 1, owner,
-               group, size, month, day, hour, minute, name.c_str());
+        Append(out, "%c %s %-8s %-8s %10llu %s %2u %02u:%02u %s", mode[0], mode + 1, owner, group,
+               size, month, day, hour, minute, name.c_str());
     } else if (form < 80) {  // "folder" in place of the link count, no owner and group
-        Append(out, "drwxrwxrwx               folder %8llu %s %2u  %u %s", size % 100, month,
-               day, year, name.c_str());
+        Append(out, "drwxrwxrwx               folder %8llu %s %2u  %u %s", size % 100, month, day,
+               year, name.c_str());
     } else if (form < 85) {  // day before month, months in other languages and cases
-        Append(out, "%s %3u %-8s %-8s %10llu %u. %s %02u:%02u %s", mode, links, owner, group,
-               size, day, rng.Pick(kOtherMonths), hour, minute, name.c_str());
+        Append(out, "%s %3u %-8s %-8s %10llu %u. %s %02u:%02u %s", mode, links, owner, group, size,
+               day, rng.Pick(kOtherMonths), hour, minute, name.c_str());
     } else if (form < 90) {  // symbolic link with its target
-        Append(out, "lrwxrwxrwx %3u %-8s %-8s %10llu %s %2u %02u.%02u %s -> ../%s", links,
-               owner, group, size % 100, rng.Pick(kOtherMonths), day, hour, minute,
-               name.c_str(), rng.Pick(kWords));
+        Append(out, "lrwxrwxrwx %3u %-8s %-8s %10llu %s %2u %02u.%02u %s -> ../%s", links, owner,
+               group, size % 100, rng.Pick(kOtherMonths), day, hour, minute, name.c_str(),
+               rng.Pick(kWords));
     } else if (form < 94) {  // type marks after the name (ls -F)
         static constexpr const char* kMarks[] = {"/", "*", "|"};
         Append(out, "%s %3u %-8s %-8s %10llu %s %2u  %u %s%s", mode, links, owner, group, size,
                month, day, year, name.c_str(), rng.Pick(kMarks));
     } else if (form < 96) {  // device files: major, minor in place of the size
         Append(out, "%crw-rw---- %3u %-8s %-8s %3u, %3u %s %2u %02u:%02u tty%u",
-               form % 2 ? 'c' : 'b', links, owner, group, links, minute, month, day, hour,
-               minute, hour);
+               form % 2 ? 'c' : 'b', links, owner, group, links, minute, month, day, hour, minute,
+               hour);
     } else if (form < 98) {  // the directory itself and its parent
         Append(out, "drwxr-xr-x %3u %-8s %-8s %10llu %s %2u %02u:%02u %s", links, owner, group,
                size, month, day, hour, minute, form % 2 ? "." : "..");
@@ -159,17 +180,16 @@ void DosLine(std::string& out, Rng& rng) {
         Append(out, "%02u-%02u-%0*u  %02u:%02u%s       <DIR>          %s", month, day,
                year < 100 ? 2 : 4, year, hour, minute, half, name.c_str());
     } else {
-        Append(out, "%02u-%02u-%0*u  %02u:%02u%s  %17llu %s", month, day, year < 100 ? 2 : 4,
-               year, hour, minute, half, static_cast<unsigned long long>(rng.Next() % 10000000000ull),
+        Append(out, "%02u-%02u-%0*u  %02u:%02u%s  %17llu %s", month, day, year < 100 ? 2 : 4, year,
+               hour, minute, half, static_cast<unsigned long long>(rng.Next() % 10000000000ull),
                name.c_str());
     }
 }
 
 void VmsRest(std::string& out, Rng& rng) {
-    Append(out, "%u  %02u-%s-%u %02u:%02u:%02u.%02u  [%s]  %s", rng.Below(5000),
-           1 + rng.Below(28), rng.Pick(kVmsMonths), 1990 + rng.Below(35), rng.Below(24),
-           rng.Below(60), rng.Below(60), rng.Below(100), rng.Pick(kVmsOwners),
-           rng.Pick(kVmsRights));
+    Append(out, "%u  %02u-%s-%u %02u:%02u:%02u.%02u  [%s]  %s", rng.Below(5000), 1 + rng.Below(28),
+           rng.Pick(kVmsMonths), 1990 + rng.Below(35), rng.Below(24), rng.Below(60), rng.Below(60),
+           rng.Below(100), rng.Pick(kVmsOwners), rng.Pick(kVmsRights));
 }
 
 void VmsName(std::string& out, Rng& rng, unsigned file, unsigned version) {
@@ -224,7 +244,8 @@ std::string OneVmsName(Rng& rng, std::size_t lines, bool rising, bool distinct) 
     std::string out;
     out.reserve(lines * 72);
     for (std::size_t i = 0; i < lines; ++i) {
-        const unsigned version = rising ? static_cast<unsigned>(i + 1) : static_cast<unsigned>(lines - i);
+        const unsigned version =
+            rising ? static_cast<unsigned>(i + 1) : static_cast<unsigned>(lines - i);
         if (distinct) {
             Append(out, "FILE%07u.DAT;1", version);
         } else {
@@ -282,11 +303,16 @@ std::string Generate(Style style, std::size_t lines) {
                 EndLine(out);
             }
             return out;
-        case Style::kVms: return VmsListing(rng, lines);
-        case Style::kMixed: return MixedListing(rng, lines);
-        case Style::kVmsDistinct: return OneVmsName(rng, lines, true, true);
-        case Style::kVmsRising: return OneVmsName(rng, lines, true, false);
-        case Style::kVmsFalling: return OneVmsName(rng, lines, false, false);
+        case Style::kVms:
+            return VmsListing(rng, lines);
+        case Style::kMixed:
+            return MixedListing(rng, lines);
+        case Style::kVmsDistinct:
+            return OneVmsName(rng, lines, true, true);
+        case Style::kVmsRising:
+            return OneVmsName(rng, lines, true, false);
+        case Style::kVmsFalling:
+            return OneVmsName(rng, lines, false, false);
     }
     return out;
 }

@@ -56,10 +56,9 @@ std::uint64_t ReadTable(std::int32_t count, bool print) {
         sum += static_cast<std::uint64_t>(item.size) + static_cast<unsigned char>(name[0]);
         if (print) {
             std::printf("%d\t%.*s\t%.*s\t%" PRId64 "\t%d %d %d %d %d %d %d\t%s\n", i,
-                        item.nameLength, name.data(), item.attributesLength,
-                        attributes.data(), item.size, item.hasDate, item.hasTime, item.year,
-                        item.month, item.day, item.hour, item.minute,
-                        attributes.data() + item.attributesLength);
+                        item.nameLength, name.data(), item.attributesLength, attributes.data(),
+                        item.size, item.hasDate, item.hasTime, item.year, item.month, item.day,
+                        item.hour, item.minute, attributes.data() + item.attributesLength);
         }
     }
     return sum;
@@ -126,13 +125,15 @@ int main(int argc, char** argv) {
     }
 
     const long before = PeakKiB();
-    const std::int32_t count = InitFtpDirList(listing.data(), static_cast<std::int32_t>(listing.size()));
+    const std::int32_t count =
+        InitFtpDirList(listing.data(), static_cast<std::int32_t>(listing.size()));
     const std::uint64_t sum = ReadTable(count, std::strcmp(mode, "--dump") == 0);
     UnInitFtpDirList();
     if (std::strcmp(mode, "--memory") == 0) {
         const double beyond = static_cast<double>(PeakKiB() - before) * 1024.0;
         std::printf("%zu bytes, %d entries: peak %.1f MB beyond the listing, %.2fx its size\n",
-                    listing.size(), count, beyond / 1e6, beyond / static_cast<double>(listing.size()));
+                    listing.size(), count, beyond / 1e6,
+                    beyond / static_cast<double>(listing.size()));
     } else if (std::strcmp(mode, "--dump") == 0) {
         for (std::size_t chunk : {std::size_t{65536}, std::size_t{4093}, std::size_t{1}}) {
             if (chunk == 1 && listing.size() > 2000000) continue;  // too slow to be worth it

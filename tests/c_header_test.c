@@ -46,13 +46,13 @@ LAYOUT_CHECK(order, offsetof(FtpDirItem, nameLength) < offsetof(FtpDirItem, attr
                         offsetof(FtpDirItem, hasDate) + 1 == offsetof(FtpDirItem, hasTime));
 #endif
 
-LAYOUT_CHECK(size_is_64_bits, sizeof(((FtpDirItem *)0)->size) == 8);
-LAYOUT_CHECK(flags_are_bytes, sizeof(((FtpDirItem *)0)->hasDate) == 1);
+LAYOUT_CHECK(size_is_64_bits, sizeof(((FtpDirItem*)0)->size) == 8);
+LAYOUT_CHECK(flags_are_bytes, sizeof(((FtpDirItem*)0)->hasDate) == 1);
 
 /* The three functions have the types hosts expect, calling convention included. */
-typedef int32_t(FTPDIRLIST_CALL *InitFn)(const char *, int32_t);
-typedef void(FTPDIRLIST_CALL *GetFn)(int32_t, FtpDirItem *, int32_t);
-typedef void(FTPDIRLIST_CALL *UnInitFn)(void);
+typedef int32_t(FTPDIRLIST_CALL* InitFn)(const char*, int32_t);
+typedef void(FTPDIRLIST_CALL* GetFn)(int32_t, FtpDirItem*, int32_t);
+typedef void(FTPDIRLIST_CALL* UnInitFn)(void);
 
 struct ftpdirlist_functions {
     InitFn init;
@@ -61,4 +61,4 @@ struct ftpdirlist_functions {
 };
 
 const struct ftpdirlist_functions ftpdirlist_header_check = {InitFtpDirList, GetFtpDirItem,
-                                                              UnInitFtpDirList};
+                                                             UnInitFtpDirList};

@@ -10,9 +10,9 @@
 
 #include "ftpdirlist/ftpdirlist.h"
 
-static char *read_file(const char *path, long *length) {
-    FILE *f = fopen(path, "rb");
-    char *data;
+static char* read_file(const char* path, long* length) {
+    FILE* f = fopen(path, "rb");
+    char* data;
     if (f == NULL) return NULL;
     if (fseek(f, 0, SEEK_END) != 0 || (*length = ftell(f)) < 0 || fseek(f, 0, SEEK_SET) != 0) {
         fclose(f);
@@ -27,9 +27,9 @@ static char *read_file(const char *path, long *length) {
     return data;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     long length = 0;
-    char *data;
+    char* data;
     int32_t count, i;
 
     if (argc != 2) {

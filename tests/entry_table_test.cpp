@@ -56,9 +56,9 @@ TEST(EntryTable, VersionCollapseStepByStep) {
         {"README.TXT;1", {{"README.TXT", 1, 1}}},
         {"NOTES.TXT;2", {{"README.TXT", 1, 1}, {"NOTES.TXT", 2, 2}}},
         {"README.TXT;3", {{"README.TXT", 3, 3}, {"NOTES.TXT", 2, 2}}},
-        {"README.TXT;2", {{"README.TXT", 3, 3}, {"NOTES.TXT", 2, 2}}},  // 2 is not above 3
-        {"NOTES.TXT;2", {{"README.TXT", 3, 3}, {"NOTES.TXT", 2, 2}}},   // equal: first stays
-        {"NOTES.TXT;10", {{"README.TXT", 3, 3}, {"NOTES.TXT", 10, 6}}}, // 10 is above 3 and 2
+        {"README.TXT;2", {{"README.TXT", 3, 3}, {"NOTES.TXT", 2, 2}}},   // 2 is not above 3
+        {"NOTES.TXT;2", {{"README.TXT", 3, 3}, {"NOTES.TXT", 2, 2}}},    // equal: first stays
+        {"NOTES.TXT;10", {{"README.TXT", 3, 3}, {"NOTES.TXT", 10, 6}}},  // 10 is above 3 and 2
     };
     EntryTable table;
     std::int64_t arrival = 0;
@@ -81,35 +81,43 @@ struct CollapseCase {
 
 const CollapseCase kCollapseCases[] = {
     {"before the flag names are not examined",
-     {{"FOO", false}, {"FOO", false}, {"a;b;", false}}, {{"FOO", 0, 1}, {"FOO", 0, 2}, {"a;b;", 0, 3}}},
+     {{"FOO", false}, {"FOO", false}, {"a;b;", false}},
+     {{"FOO", 0, 1}, {"FOO", 0, 2}, {"a;b;", 0, 3}}},
     {"no version to compare: dropped",
-     {{"FOO;", true}, {";X", true}, {";", true}, {"FOO", true}, {"", true}}, {}},
+     {{"FOO;", true}, {";X", true}, {";", true}, {"FOO", true}, {"", true}},
+     {}},
     {"the version follows the last ';'", {{"A;B;2", true}}, {{"A;B", 2, 1}}},
     {"a version without digits is 0", {{"FOO;X", true}}, {{"FOO", 0, 1}}},
-    {"versions are read as numbers", {{"FOO;007", true}, {"N;9", true}, {"N;10", true}},
+    {"versions are read as numbers",
+     {{"FOO;007", true}, {"N;9", true}, {"N;10", true}},
      {{"FOO", 7, 1}, {"N", 10, 3}}},
-    {"leading white space and sign", {{"F; 5", true}, {"G;+3", true}, {"H;5a", true}},
+    {"leading white space and sign",
+     {{"F; 5", true}, {"G;+3", true}, {"H;5a", true}},
      {{"F", 5, 1}, {"G", 3, 2}, {"H", 5, 3}}},
     {"-1 is replaced by 0", {{"FOO;-1", true}, {"FOO;0", true}}, {{"FOO", 0, 2}}},
     {"0 is not replaced by -1", {{"FOO;0", true}, {"FOO;-1", true}}, {{"FOO", 0, 1}}},
-    {"names compare with their letter case", {{"README.TXT;1", true}, {"readme.txt;2", true}},
+    {"names compare with their letter case",
+     {{"README.TXT;1", true}, {"readme.txt;2", true}},
      {{"README.TXT", 1, 1}, {"readme.txt", 2, 2}}},
     {"a replacement keeps the first position",
      {{"A;1", true}, {"B;1", true}, {"A;2", true}, {"C;1", true}},
      {{"A", 2, 3}, {"B", 1, 2}, {"C", 1, 4}}},
     {"only the first of the entries stored before the flag is replaced",
-     {{"FOO", false}, {"FOO", false}, {"FOO;1", true}}, {{"FOO", 1, 3}, {"FOO", 0, 2}}},
+     {{"FOO", false}, {"FOO", false}, {"FOO;1", true}},
+     {{"FOO", 1, 3}, {"FOO", 0, 2}}},
     {"an entry stored before the flag is not replaced by version 0",
-     {{"FOO", false}, {"FOO;0", true}}, {{"FOO", 0, 1}}},
+     {{"FOO", false}, {"FOO;0", true}},
+     {{"FOO", 0, 1}}},
     {"a full name stored before the flag matches a cut name",
-     {{"FOO;1", false}, {"FOO;1;2", true}}, {{"FOO;1", 2, 2}}},
-    {"after the flag a ';' inside a name is a version separator",
-     {{"a;b", true}}, {{"a", 0, 1}}},
+     {{"FOO;1", false}, {"FOO;1;2", true}},
+     {{"FOO;1", 2, 2}}},
+    {"after the flag a ';' inside a name is a version separator", {{"a;b", true}}, {{"a", 0, 1}}},
     {"versions beyond 32 bits saturate",
      {{"F;99999999999", true}, {"F;2147483647", true}, {"G;-99999999999", true}},
      {{"F", INT_MAX, 1}, {"G", INT_MIN, 3}}},
     // "\xC4\xCE\xCA" is the Cyrillic DOK in Windows-1251.
-    {"names are bytes", {{"\xC4\xCE\xCA;1", true}, {"\xC4\xCE\xCA;2", true}},
+    {"names are bytes",
+     {{"\xC4\xCE\xCA;1", true}, {"\xC4\xCE\xCA;2", true}},
      {{"\xC4\xCE\xCA", 2, 2}}},
 };
 
@@ -215,7 +223,8 @@ TEST(EntryTable, TextsOfEverySizeStayIntact) {
     for (int i = 0; i < 4000; ++i) {
         const std::size_t length = (i % 97 == 0) ? 20000 + i : static_cast<std::size_t>(i % 61);
         names.push_back(std::string(length, static_cast<char>('a' + i % 26)) + std::to_string(i));
-        attributes.push_back(std::string(static_cast<std::size_t>(i % 7), static_cast<char>('A' + i % 26)));
+        attributes.push_back(
+            std::string(static_cast<std::size_t>(i % 7), static_cast<char>('A' + i % 26)));
     }
     EntryTable table;
     for (std::size_t i = 0; i < names.size(); ++i) {

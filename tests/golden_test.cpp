@@ -162,7 +162,8 @@ TEST(Golden, EveryExampleListingHasItsTable) {
         ++examples;
         const fs::path expected =
             root / "tests/data/examples" / (item.path().stem().string() + ".expected");
-        EXPECT_TRUE(fs::exists(expected)) << "write " << expected.filename() << " in tests/data/examples";
+        EXPECT_TRUE(fs::exists(expected))
+            << "write " << expected.filename() << " in tests/data/examples";
     }
     EXPECT_GE(examples, 4);
 }
@@ -215,8 +216,11 @@ TEST(Golden, LineEndsDoNotChangeTheTable) {
         bool finalEnd;
     };
     const Variant variants[] = {
-        {"CR LF", "\r\n", true}, {"LF", "\n", true}, {"CR", "\r", true},
-        {"LF CR", "\n\r", true}, {"CR LF, no final line end", "\r\n", false},
+        {"CR LF", "\r\n", true},
+        {"LF", "\n", true},
+        {"CR", "\r", true},
+        {"LF CR", "\n\r", true},
+        {"CR LF, no final line end", "\r\n", false},
         {"LF, no final line end", "\n", false},
     };
     for (const Golden& g : AllGoldens()) {
@@ -256,8 +260,8 @@ std::vector<FtpDirEntry> ReadThroughExports(const std::string& listing) {
         e.name.assign(name.data(), static_cast<std::size_t>(item.nameLength));
         e.attributes = attributes.data();
         e.size = item.size;
-        e.dateTime = {item.year, item.month, item.day, item.hour, item.minute,
-                      item.hasTime, item.hasDate};
+        e.dateTime = {item.year,   item.month,   item.day,    item.hour,
+                      item.minute, item.hasTime, item.hasDate};
         out.push_back(e);
     }
     UnInitFtpDirList();
@@ -274,7 +278,8 @@ TEST(Golden, ExportedFunctionsGiveTheTables) {
             const LocalDate before = SystemToday();
             got = ReadThroughExports(g.listing);
             today = SystemToday();
-            if (before.year == today.year && before.month == today.month && before.day == today.day) break;
+            if (before.year == today.year && before.month == today.month && before.day == today.day)
+                break;
         }
         std::vector<FtpDirEntry> expected = Expected(g, today);
         for (FtpDirEntry& e : expected) {

@@ -33,9 +33,13 @@ struct LineCase {
 
 const LineCase kLineCases[] = {
     {"inner spaces kept, outer dropped, empty lines skipped, unfinished tail waits",
-     {"  abc  def  \r\n\r\n   ghi \n last  "}, {"abc  def", "ghi"}, {"last"}},
+     {"  abc  def  \r\n\r\n   ghi \n last  "},
+     {"abc  def", "ghi"},
+     {"last"}},
     {"a line runs across chunks; the tail across two more",
-     {"ab", "cd\r\ne", "fg"}, {"abcd"}, {"efg"}},
+     {"ab", "cd\r\ne", "fg"},
+     {"abcd"},
+     {"efg"}},
     {"line ends and spaces only", {"\r\n  \r\n"}, {}, {}},
     {"tabs are content, only the final space goes", {"a\tb\t \n"}, {"a\tb\t"}, {}},
     {"tabs at both ends stay", {"\tlead\t\n"}, {"\tlead\t"}, {}},
@@ -51,7 +55,9 @@ const LineCase kLineCases[] = {
     {"trailing spaces across a chunk border", {"ab  ", "  \r\n"}, {"ab"}, {}},
     {"leading spaces across a chunk border", {"\r\n  ", "  cd\n"}, {"cd"}, {}},
     {"one line over ten chunks",
-     {"l", "o", "n", "g", " ", "l", "i", "n", "e", "\n"}, {"long line"}, {}},
+     {"l", "o", "n", "g", " ", "l", "i", "n", "e", "\n"},
+     {"long line"},
+     {}},
     {"empty chunks add nothing", {"ab", "", "c\n", ""}, {"abc"}, {}},
     {"an unfinished line over two chunks waits for Finish", {"ab", "cd"}, {}, {"abcd"}},
     {"a NUL arriving in its own chunk", {"x", "\0"s, "y\n"}, {"x"}, {}},
@@ -104,8 +110,9 @@ TEST(LineReader, LongLineKeptAcrossManyChunks) {
 // are cut into chunks.
 std::vector<std::pair<std::string, std::string>> ChunkingListings() {
     std::vector<std::pair<std::string, std::string>> out = {
-        {"line reader examples", "  abc  def  \r\n\r\n   ghi \n last  \r\nab\rcd\n\r \r\n"
-                                 "a\tb\t \nx\0y\n-rw-r--r-- 1 u g 5 Jan 1 2001 ok\0 cut\n \r \n "s},
+        {"line reader examples",
+         "  abc  def  \r\n\r\n   ghi \n last  \r\nab\rcd\n\r \r\n"
+         "a\tb\t \nx\0y\n-rw-r--r-- 1 u g 5 Jan 1 2001 ok\0 cut\n \r \n "s},
         {"joins across the cut",
          "Directory DISK$A:[B]\r\n\r\nLONG_NAME_OF_A_FILE.TXT;3\r\n"
          "      4  12-JAN-2002 10:30:45 [OWNER] (RWED,RWED,RE,)\r\n"

@@ -120,8 +120,8 @@ TEST(ParseLine, SameEntryWhereverTheColumnsFall) {
         std::int64_t size;
         FtpDateTime dateTime;
     } const cases[] = {
-        {"Unix, time", "-rw-r--r-- 1 owner group", " 1234 Jan 15 12:30 notes.txt", "notes.txt", 1234,
-         test::Timed(2002, 1, 15, 12, 30)},
+        {"Unix, time", "-rw-r--r-- 1 owner group", " 1234 Jan 15 12:30 notes.txt", "notes.txt",
+         1234, test::Timed(2002, 1, 15, 12, 30)},
         {"Unix, year; a size of ten digits", "-rw-r--r-- 1 owner group", " 1234567890 Jan 5 1999 a",
          "a", 1234567890, test::Dated(1999, 1, 5)},
         {"Unix, a day of one digit with a point", "-rw-r--r-- 1 o g", " 7 Jan 5. 1999 a", "a", 7,
@@ -130,8 +130,8 @@ TEST(ParseLine, SameEntryWhereverTheColumnsFall) {
          test::Dated(1999, 1, 5)},
         {"Unix, a year of five digits", "-rw-r--r-- 1 o g", " 7 Jan 5 19990 a", "a", 7,
          test::Dated(19990, 1, 5)},
-        {"VMS, seconds and hundredths", "A.B;1", " 2 12-JAN-2002 10:30:45.50 [S] (RWED)", "A.B;1", -2,
-         test::Timed(2002, 1, 12, 10, 30)},
+        {"VMS, seconds and hundredths", "A.B;1", " 2 12-JAN-2002 10:30:45.50 [S] (RWED)", "A.B;1",
+         -2, test::Timed(2002, 1, 12, 10, 30)},
         {"VMS, minutes of three digits", "A.B;1", " 2 12-JAN-2002 10:305 [S] (RWED)", "A.B;1", -2,
          test::Timed(2002, 1, 12, 10, 305)},
         {"VMS, a year of five digits", "A.B;1", " 2 12-JAN-20021 10:30 [S] (RWED)", "A.B;1", -2,

@@ -43,18 +43,18 @@ extern "C" {
  * and the record is 64 bytes. Bytes 46-47 (62-63) are never written.
  */
 typedef struct FtpDirItem {
-    char *name;               /* host's buffer for the name (mode 0)            */
+    char* name;               /* host's buffer for the name (mode 0)            */
     int32_t nameLength;       /* written by mode 1: name length in bytes        */
-    char *attributes;         /* host's buffer for the attribute text           */
+    char* attributes;         /* host's buffer for the attribute text           */
     int32_t attributesLength; /* written by mode 1: attribute length in bytes   */
     int64_t size;             /* bytes; -1 DOS-style directory, -2 VMS entry    */
     int32_t year;             /* year, month, day: written when hasDate is 1    */
     int32_t month;
     int32_t day;
-    int32_t hour;             /* hour, minute: written when hasTime is 1        */
+    int32_t hour; /* hour, minute: written when hasTime is 1        */
     int32_t minute;
-    unsigned char hasDate;    /* 1 when the entry has a date                    */
-    unsigned char hasTime;    /* 1 when the entry has a time of day             */
+    unsigned char hasDate; /* 1 when the entry has a date                    */
+    unsigned char hasTime; /* 1 when the entry has a time of day             */
 } FtpDirItem;
 
 /*
@@ -64,7 +64,7 @@ typedef struct FtpDirItem {
  * or a `length` of 0 or below is an empty listing. Returns 0 if memory runs
  * out, with nothing kept.
  */
-FTPDIRLIST_API int32_t FTPDIRLIST_CALL InitFtpDirList(const char *data, int32_t length);
+FTPDIRLIST_API int32_t FTPDIRLIST_CALL InitFtpDirList(const char* data, int32_t length);
 
 /*
  * Copies entry `index` (0 to count-1) of the open listing into `*item`.
@@ -78,7 +78,7 @@ FTPDIRLIST_API int32_t FTPDIRLIST_CALL InitFtpDirList(const char *data, int32_t 
  * Does nothing for an index outside the table, a null item or when no
  * listing is open; never writes through a null buffer pointer.
  */
-FTPDIRLIST_API void FTPDIRLIST_CALL GetFtpDirItem(int32_t index, FtpDirItem *item, int32_t mode);
+FTPDIRLIST_API void FTPDIRLIST_CALL GetFtpDirItem(int32_t index, FtpDirItem* item, int32_t mode);
 
 /* Releases the open listing. Safe to call when none is open. */
 FTPDIRLIST_API void FTPDIRLIST_CALL UnInitFtpDirList(void);

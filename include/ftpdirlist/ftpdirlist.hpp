@@ -50,8 +50,7 @@ struct Entry {
     std::optional<Time> time;
     friend bool operator==(const Entry& a, const Entry& b) {
         return a.name == b.name && a.attributes == b.attributes && a.size == b.size &&
-               a.isDir == b.isDir && a.isLink == b.isLink && a.date == b.date &&
-               a.time == b.time;
+               a.isDir == b.isDir && a.isLink == b.isLink && a.date == b.date && a.time == b.time;
     }
     friend bool operator!=(const Entry& a, const Entry& b) { return !(a == b); }
 };

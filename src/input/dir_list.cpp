@@ -29,7 +29,7 @@ FTPDIRLIST_ALWAYS_INLINE bool CFtpDirList::TryLine(std::string_view text, const 
     // The usual parser is called directly, saving a hop per line.
     const int accepted = parse_ == &ParseWithClock
                              ? ParseLine(text, readable, spaces, record_, flagWord, today_)
-                                                   : parse_(context_, text, record_, flagWord);
+                             : parse_(context_, text, record_, flagWord);
     if (!accepted) return false;
     if (flagWord != 0) flags_ = flagWord;
     if (record_.name == "." || record_.name == "..") return true;
@@ -128,7 +128,8 @@ void CFtpDirList::Scan(const char* p, const char* end) {
 #else
         stop = bytes::FindLineStop<true>(p, end);
 #endif
-        const char* eol = (stop != end && *stop == '\0') ? bytes::FindLineStop<false>(stop, end) : stop;
+        const char* eol =
+            (stop != end && *stop == '\0') ? bytes::FindLineStop<false>(stop, end) : stop;
         if (eol == end) {
             // Its line end has not arrived: wait for the next chunk.
             carry_.assign(p, static_cast<std::size_t>(end - p));

@@ -149,8 +149,8 @@ inline Window64 ScanWindow64(const char* p) {
     Window64 w{0, 0};
     for (int at = 0; at < 64; at += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-        w.spaces |= static_cast<std::uint64_t>(static_cast<unsigned>(
-                        _mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))))
+        w.spaces |= static_cast<std::uint64_t>(
+                        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))))
                     << at;
         w.low |= static_cast<std::uint64_t>(static_cast<unsigned>(
                      _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, cr), v))))

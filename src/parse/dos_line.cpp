@@ -17,15 +17,16 @@ namespace {
 std::int32_t AddByte(std::int32_t field, char byte) {
     const std::int64_t next = static_cast<std::int64_t>(field) * 10 +
                               (static_cast<std::int64_t>(static_cast<signed char>(byte)) - '0');
-    if (next > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    if (next < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    if (next > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (next < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(next);
 }
 
 // Walks a date part from `i` until the byte that follows is "-"; `i` ends on
 // that "-". Fails when the token ends first or the field passes `limit`.
-bool WalkDatePart(std::string_view token, std::size_t& i, std::int32_t& field,
-                  std::int32_t limit) {
+bool WalkDatePart(std::string_view token, std::size_t& i, std::int32_t& field, std::int32_t limit) {
     for (;;) {
         if (i >= token.size()) return false;
         field = AddByte(field, token[i]);
@@ -64,8 +65,8 @@ bool ReadUsualDate(std::string_view token, FtpDateTime& dt, bool& handled) {
     {
         // The first eight bytes at once: the two "-" read as "0", then
         // every byte a digit, then each pair's value.
-        constexpr std::uint64_t kDashesToZeros = (std::uint64_t{'-' ^ '0'} << 16) |
-                                                 (std::uint64_t{'-' ^ '0'} << 40);
+        constexpr std::uint64_t kDashesToZeros =
+            (std::uint64_t{'-' ^ '0'} << 16) | (std::uint64_t{'-' ^ '0'} << 40);
         const std::uint64_t w = bytes::Load8(token.data()) ^ kDashesToZeros;
         constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
         if (((w & kHighNibbles) | (((w + 0x0606060606060606ull) & kHighNibbles) >> 4)) !=

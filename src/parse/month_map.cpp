@@ -14,6 +14,7 @@ struct MonthKey {
 
 // Keys grouped by the number they give. Keys with bytes of 0x80 and above
 // are written as escapes in the code page the servers send them in.
+// clang-format off
 constexpr MonthKey kMonthKeys[] = {
     {"jan", 1}, {"JAN", 1}, {"1", 1}, {"01", 1}, {"janv", 1}, {"gen", 1}, {"ene", 1}, {"sty", 1},
     {"\xFF\xED\xE2", 1},  // янв, Windows-1251
@@ -76,6 +77,7 @@ constexpr MonthKey kMonthKeys[] = {
     {"\xE4\xE5\xEA", 12},  // дек, Windows-1251
     {"dec2", 12},
 };
+// clang-format on
 
 constexpr std::size_t kKeyCount = sizeof(kMonthKeys) / sizeof(kMonthKeys[0]);
 static_assert(kKeyCount == 113, "every month key is listed once");

@@ -33,14 +33,12 @@ inline int ParseLine(std::string_view line, const char* readable, const std::uin
 // The style parsers, entered with the line's first token and the cursor just
 // after it.
 int ParseUnixLine(std::string_view mode, Cursor& cursor, ParsedEntry& entry, Today& today);
-int ParseVmsLine(std::string_view first, std::size_t semicolon, Cursor& cursor,
-                 ParsedEntry& entry);
+int ParseVmsLine(std::string_view first, std::size_t semicolon, Cursor& cursor, ParsedEntry& entry);
 int ParseDosLine(std::string_view date, Cursor& cursor, ParsedEntry& entry);
 
 // The same parsers reading the rest of the line from a TokenScanner (what
 // ParseLine uses); the Cursor forms above wrap these.
-int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& entry,
-                    Today& today);
+int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& entry, Today& today);
 int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& tokens,
                    ParsedEntry& entry);
 int ParseDosTokens(std::string_view date, TokenScanner& tokens, ParsedEntry& entry);
@@ -50,14 +48,20 @@ FTPDIRLIST_ALWAYS_INLINE int ParseLine(std::string_view line, const char* readab
                                        const std::uint64_t* spaces, ParsedEntry& entry,
                                        int& flagWord, Today& today) {
     flagWord = 0;
-    TokenScanner tokens = spaces != nullptr
-                              ? TokenScanner(line.data(), line.data() + line.size(), readable, *spaces)
-                              : TokenScanner(line.data(), line.data() + line.size(), readable);
+    TokenScanner tokens =
+        spaces != nullptr ? TokenScanner(line.data(), line.data() + line.size(), readable, *spaces)
+                          : TokenScanner(line.data(), line.data() + line.size(), readable);
     const std::string_view first = tokens.Next();
     if (first.data() == nullptr) return 0;
 
     switch (first[0]) {
-        case '-': case 'b': case 'c': case 'd': case 'l': case 'p': case 's':
+        case '-':
+        case 'b':
+        case 'c':
+        case 'd':
+        case 'l':
+        case 'p':
+        case 's':
             return ParseUnixTokens(first, tokens, entry, today);
         default:
             break;

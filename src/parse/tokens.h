@@ -206,7 +206,8 @@ private:
         if (readable_ - base >= static_cast<std::ptrdiff_t>(kWindow)) {
             // A whole window may be read: four compares, no loop; bytes past
             // the end count as spaces.
-            nonSpace_ = ~(spacesAt(0) | spacesAt(16) << 16 | spacesAt(32) << 32 | spacesAt(48) << 48);
+            nonSpace_ =
+                ~(spacesAt(0) | spacesAt(16) << 16 | spacesAt(32) << 32 | spacesAt(48) << 48);
             if (n != kWindow) nonSpace_ &= (std::uint64_t{1} << n) - 1;
             rest_ = nonSpace_;
             return;

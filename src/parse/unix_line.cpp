@@ -49,7 +49,8 @@ std::size_t TimeSeparator(std::string_view token) {
 
 // The year of an entry that gives a time: this year, unless the date lies
 // more than one day after today, then last year. Months count as 31 days.
-FTPDIRLIST_ALWAYS_INLINE std::int32_t YearOfTimedEntry(std::int32_t month, std::int32_t day, Today& today) {
+FTPDIRLIST_ALWAYS_INLINE std::int32_t YearOfTimedEntry(std::int32_t month, std::int32_t day,
+                                                       Today& today) {
     const LocalDate now = today.Get();
     const std::int64_t entry = static_cast<std::int64_t>(month) * 31 + day;
     const std::int64_t limit = static_cast<std::int64_t>(now.month) * 31 + now.day + 1;
@@ -62,9 +63,10 @@ namespace {
 
 // The fields from the month on, shared by the usual form and the general
 // walk: month and day (in either order), year or time, and the name.
-FTPDIRLIST_ALWAYS_INLINE int ParseDateAndName(std::string_view monthToken, std::string_view dayToken,
-                     std::string_view yearOrTime, TokenScanner& tokens, ParsedEntry& entry,
-                     Today& today) {
+FTPDIRLIST_ALWAYS_INLINE int ParseDateAndName(std::string_view monthToken,
+                                              std::string_view dayToken,
+                                              std::string_view yearOrTime, TokenScanner& tokens,
+                                              ParsedEntry& entry, Today& today) {
     // A day of one or two digits, the usual form, is read at once.
     std::int32_t day = -1;
     if (dayToken.size() == 2) {
@@ -86,7 +88,8 @@ FTPDIRLIST_ALWAYS_INLINE int ParseDateAndName(std::string_view monthToken, std::
     if (dt.month == 0) return 0;
     dt.day = day;
 
-    const int hour = yearOrTime.size() == 5 && yearOrTime[2] == ':' ? TwoDigits(&yearOrTime[0]) : -1;
+    const int hour =
+        yearOrTime.size() == 5 && yearOrTime[2] == ':' ? TwoDigits(&yearOrTime[0]) : -1;
     const int minute = hour >= 0 ? TwoDigits(&yearOrTime[3]) : -1;
     if (minute >= 0) {
         // hh:mm, the usual form, read at once.
@@ -122,8 +125,7 @@ FTPDIRLIST_ALWAYS_INLINE int ParseDateAndName(std::string_view monthToken, std::
 
 }  // namespace
 
-int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& entry,
-                    Today& today) {
+int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& entry, Today& today) {
     entry.attributes = mode;
     bool joined = false;
     if (mode.size() == 1) {

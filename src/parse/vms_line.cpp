@@ -31,8 +31,7 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
     entry.isDir = 0;
     entry.name = first;  // base name, the ";" and everything after it
     const std::string_view base = first.substr(0, semicolon);
-    if (semicolon > kDirSuffix.size() &&
-        base.substr(semicolon - kDirSuffix.size()) == kDirSuffix) {
+    if (semicolon > kDirSuffix.size() && base.substr(semicolon - kDirSuffix.size()) == kDirSuffix) {
         entry.isDir = 1;
         entry.nameScratch.assign(base.data(), semicolon - kDirSuffix.size());
         entry.nameScratch.append(first.data() + semicolon, first.size() - semicolon);
@@ -47,17 +46,16 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
         // so the second "-" is the one after it, as the walk below finds.
         const std::string_view date = tokens.View(t, 1);
         const std::string_view time = tokens.View(t, 2);
-        const int day = date.size() == 11 && date[2] == '-' && date[6] == '-'
-                            ? TwoDigits(date.data())
-                            : -1;
+        const int day =
+            date.size() == 11 && date[2] == '-' && date[6] == '-' ? TwoDigits(date.data()) : -1;
         const int month = day >= 0 ? MonthMap(date.substr(3, 3)) : 0;
         const int high = month != 0 ? TwoDigits(date.data() + 7) : -1;
         const int low = high >= 0 ? TwoDigits(date.data() + 9) : -1;
         const int hour = time.size() >= 5 && time[2] == ':' ? TwoDigits(time.data()) : -1;
-        const int minute = hour >= 0 && (time.size() == 5 ||
-                                         static_cast<unsigned char>(time[5] - '0') > 9)
-                               ? TwoDigits(time.data() + 3)
-                               : -1;
+        const int minute =
+            hour >= 0 && (time.size() == 5 || static_cast<unsigned char>(time[5] - '0') > 9)
+                ? TwoDigits(time.data() + 3)
+                : -1;
         if (low >= 0 && minute >= 0) {
             tokens.Take(t);
             dt.day = day;

@@ -10,8 +10,7 @@ int main() {
     ftpdir::Parser parser;
     // Chunks that cut lines in two: only the unfinished line is kept.
     for (std::string_view chunk : {"-rw-r--r--   1 owner group 1234 Jan 15  2002 no"sv,
-                                   "tes.txt\r\n01-15-02  10:30AM   <DIR>  My Folder\r"sv,
-                                   "\n"sv}) {
+                                   "tes.txt\r\n01-15-02  10:30AM   <DIR>  My Folder\r"sv, "\n"sv}) {
         parser.append(chunk);
     }
     const auto entries = parser.finish();

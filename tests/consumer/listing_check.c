@@ -15,8 +15,8 @@ static const char kListing[] =
     "README.TXT;3          2  12-JAN-2002 10:30:45  [SYSTEM]  (RWED,RWED,RE,)\r\n";
 
 struct Expected {
-    const char *name;
-    const char *attributes; /* after mode 0 into a zero-filled buffer */
+    const char* name;
+    const char* attributes; /* after mode 0 into a zero-filled buffer */
     int64_t size;
     int32_t year, month, day;
     unsigned char hasTime;
@@ -30,7 +30,7 @@ static const struct Expected kExpected[] = {
 
 static int failures = 0;
 
-static void check(int ok, const char *what, int index) {
+static void check(int ok, const char* what, int index) {
     if (!ok) {
         fprintf(stderr, "entry %d: %s\n", index, what);
         ++failures;
@@ -40,7 +40,7 @@ static void check(int ok, const char *what, int index) {
 int main(void) {
     /* The library must not depend on a zero byte after the listing. */
     const int32_t length = (int32_t)(sizeof kListing - 1);
-    char *data = malloc((size_t)length);
+    char* data = malloc((size_t)length);
     const int expectedCount = (int)(sizeof kExpected / sizeof kExpected[0]);
     if (data == NULL) return 2;
     memcpy(data, kListing, (size_t)length);
@@ -52,14 +52,14 @@ int main(void) {
         return 1;
     }
     for (int i = 0; i < count; ++i) {
-        const struct Expected *e = &kExpected[i];
+        const struct Expected* e = &kExpected[i];
         FtpDirItem item;
         memset(&item, 0, sizeof item);
         GetFtpDirItem(i, &item, 1);
         check(item.nameLength == (int32_t)strlen(e->name), "name length", i);
         /* Buffers of length + 1, zero-filled; at least 2 for the "d" default. */
-        char *name = calloc((size_t)item.nameLength + 1, 1);
-        char *attributes = calloc((size_t)item.attributesLength + 2, 1);
+        char* name = calloc((size_t)item.nameLength + 1, 1);
+        char* attributes = calloc((size_t)item.attributesLength + 2, 1);
         if (name == NULL || attributes == NULL) return 2;
         item.name = name;
         item.attributes = attributes;

@@ -40,7 +40,7 @@ extern FARPROC imp_UnInitFtpDirList __asm__("__imp__UnInitFtpDirList@0");
 static int g_checks = 0;
 static int g_failed = 0;
 
-static void Check(int ok, const char *what) {
+static void Check(int ok, const char* what) {
     ++g_checks;
     if (!ok) {
         ++g_failed;
@@ -55,11 +55,11 @@ static void Check(int ok, const char *what) {
  * (__stdcall), 4*n when it left them (cdecl). The stack pointer is restored
  * either way, so a wrong convention is reported instead of crashing.
  */
-static __attribute__((noinline)) int32_t StackDelta(FARPROC fn, const uint32_t *args, uint32_t n,
-                                                     uint32_t *ret) {
+static __attribute__((noinline)) int32_t StackDelta(FARPROC fn, const uint32_t* args, uint32_t n,
+                                                    uint32_t* ret) {
     uint32_t eax, before, after;
     uint32_t count = n;
-    const uint32_t *argv = args;
+    const uint32_t* argv = args;
     __asm__ volatile(
         "movl %%esp, %%esi\n\t"
         "jecxz 2f\n"
@@ -77,14 +77,14 @@ static __attribute__((noinline)) int32_t StackDelta(FARPROC fn, const uint32_t *
     return (int32_t)(before - after);
 }
 
-static uint32_t Word(const void *p) { return (uint32_t)(uintptr_t)p; }
+static uint32_t Word(const void* p) { return (uint32_t)(uintptr_t)p; }
 
 /* A cdecl function: the check that StackDelta tells the conventions apart. */
 static __attribute__((noinline, cdecl)) int32_t CdeclAdd(int32_t a, int32_t b) { return a + b; }
 
 static int32_t g_espFaults = 0;
 
-static uint32_t CallChecked(FARPROC fn, const uint32_t *args, uint32_t n, const char *what) {
+static uint32_t CallChecked(FARPROC fn, const uint32_t* args, uint32_t n, const char* what) {
     uint32_t ret = 0;
     const int32_t delta = StackDelta(fn, args, n, &ret);
     if (delta != 0) {
@@ -99,17 +99,17 @@ static uint32_t CallChecked(FARPROC fn, const uint32_t *args, uint32_t n, const 
 /* --- the record as raw bytes, at the offsets hosts are compiled with --- */
 enum { kItemSize = 48, kPattern = 0xA5 };
 
-static void Put32(unsigned char *b, int at, uint32_t v) {
+static void Put32(unsigned char* b, int at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = (unsigned char)(v >> (8 * i));
 }
-static void Put64(unsigned char *b, int at, int64_t v) {
+static void Put64(unsigned char* b, int at, int64_t v) {
     const uint64_t u = (uint64_t)v;
     Put32(b, at, (uint32_t)u);
     Put32(b, at + 4, (uint32_t)(u >> 32));
 }
 
-static void CheckBytes(const FtpDirItem *item, const unsigned char *expected, const char *what) {
-    const unsigned char *got = (const unsigned char *)item;
+static void CheckBytes(const FtpDirItem* item, const unsigned char* expected, const char* what) {
+    const unsigned char* got = (const unsigned char*)item;
     for (int i = 0; i < kItemSize; ++i) {
         if (got[i] != expected[i]) {
             printf("FAILED: %s: byte %d is %02X, expected %02X\n", what, i, got[i], expected[i]);
@@ -122,8 +122,8 @@ static void CheckBytes(const FtpDirItem *item, const unsigned char *expected, co
 }
 
 struct Expected {
-    const char *name;
-    const char *attributes; /* after mode 0 into a zero-filled buffer */
+    const char* name;
+    const char* attributes; /* after mode 0 into a zero-filled buffer */
     int64_t size;
     int32_t year, month, day, hour, minute;
     unsigned char hasTime;
@@ -143,19 +143,18 @@ static const struct Expected kEntries[] = {
 
 static FARPROC g_get;
 
-static void Get(int32_t index, FtpDirItem *item, int32_t mode, const char *what) {
+static void Get(int32_t index, FtpDirItem* item, int32_t mode, const char* what) {
     const uint32_t args[3] = {(uint32_t)index, Word(item), (uint32_t)mode};
     CallChecked(g_get, args, 3, what);
 }
 
-static void CheckEntry(int index, const struct Expected *e) {
+static void CheckEntry(int index, const struct Expected* e) {
     char what[96];
     FtpDirItem item;
     unsigned char expected[kItemSize];
     const int32_t nameLength = (int32_t)strlen(e->name);
-    const int32_t attrLength = e->attributes[0] == 'd' && e->attributes[1] == '\0'
-                                   ? 0
-                                   : (int32_t)strlen(e->attributes);
+    const int32_t attrLength =
+        e->attributes[0] == 'd' && e->attributes[1] == '\0' ? 0 : (int32_t)strlen(e->attributes);
     /* Zero-filled buffers of length + 1 (attributes at least 2), and one
        guard byte after each that nothing may touch. */
     char name[64], attributes[64];
@@ -218,9 +217,9 @@ static void CheckEntry(int index, const struct Expected *e) {
 
 static void CheckExports(HMODULE dll) {
     static const struct {
-        const char *name;
+        const char* name;
         WORD ordinal;
-        FARPROC *imported;
+        FARPROC* imported;
     } kExports[] = {
         {"GetFtpDirItem", 1, &imp_GetFtpDirItem},
         {"InitFtpDirList", 2, &imp_InitFtpDirList},
@@ -238,7 +237,7 @@ static void CheckExports(HMODULE dll) {
         snprintf(what, sizeof what, "%s from the import library is the export", kExports[i].name);
         Check(byName == *kExports[i].imported, what);
     }
-    static const char *const kNotExported[] = {"_InitFtpDirList@8", "InitFtpDirList@8",
+    static const char* const kNotExported[] = {"_InitFtpDirList@8", "InitFtpDirList@8",
                                                "_GetFtpDirItem@12", "GetFtpDirItem@12"};
     for (size_t i = 0; i < sizeof kNotExported / sizeof kNotExported[0]; ++i) {
         snprintf(what, sizeof what, "%s is not exported", kNotExported[i]);
@@ -269,7 +268,7 @@ int main(void) {
 
     /* The listing in a buffer of exactly its length. */
     const uint32_t length = (uint32_t)(sizeof kListing - 1);
-    char *data = (char *)HeapAlloc(GetProcessHeap(), 0, length);
+    char* data = (char*)HeapAlloc(GetProcessHeap(), 0, length);
     if (data == NULL) return 1;
     memcpy(data, kListing, length);
     const uint32_t initArgs[2] = {Word(data), length};

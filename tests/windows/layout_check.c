@@ -13,7 +13,7 @@
 #define OFFSET_IS(field, at) _Static_assert(offsetof(FtpDirItem, field) == (at), #field " at " #at)
 
 #if defined(__i386__) || defined(_M_IX86)
-_Static_assert(sizeof(void *) == 4, "32-bit pointers");
+_Static_assert(sizeof(void*) == 4, "32-bit pointers");
 OFFSET_IS(name, 0);
 OFFSET_IS(nameLength, 4);
 OFFSET_IS(attributes, 8);
@@ -28,7 +28,7 @@ OFFSET_IS(hasDate, 44);
 OFFSET_IS(hasTime, 45);
 _Static_assert(sizeof(FtpDirItem) == 48, "48 bytes, 46-47 padding");
 #elif defined(__x86_64__) || defined(_M_X64) || defined(__aarch64__) || defined(_M_ARM64)
-_Static_assert(sizeof(void *) == 8, "64-bit pointers");
+_Static_assert(sizeof(void*) == 8, "64-bit pointers");
 OFFSET_IS(name, 0);
 OFFSET_IS(nameLength, 8);
 OFFSET_IS(attributes, 16);
@@ -51,8 +51,8 @@ _Static_assert(sizeof(FtpDirItem) == 64, "64 bytes, 62-63 padding");
    convention makes these initialisations ill-typed (an error with -Werror). */
 void FtpDirListCallCheck(void);
 void FtpDirListCallCheck(void) {
-    int32_t(__stdcall * init)(const char *, int32_t) = InitFtpDirList;
-    void(__stdcall * get)(int32_t, FtpDirItem *, int32_t) = GetFtpDirItem;
+    int32_t(__stdcall * init)(const char*, int32_t) = InitFtpDirList;
+    void(__stdcall * get)(int32_t, FtpDirItem*, int32_t) = GetFtpDirItem;
     void(__stdcall * uninit)(void) = UnInitFtpDirList;
     (void)init;
     (void)get;
