@@ -20,6 +20,32 @@ std::size_t FindFrom(std::string_view token, char ch, std::size_t from) {
     return std::string_view::npos;
 }
 
+// Index of the first `separator` in `token` (npos when there is none) and,
+// when there is one, the value of what precedes it. Two digits before the
+// separator, the usual form, are read at once.
+FTPDIRLIST_ALWAYS_INLINE std::size_t LeadingField(std::string_view token, char separator,
+                                                  std::int32_t& value) {
+    if (token.size() > 2 && token[2] == separator) {
+        const int two = TwoDigits(token.data());
+        if (two >= 0) {
+            value = two;
+            return 2;
+        }
+    }
+    const std::size_t at = FindFrom(token, separator, 0);
+    if (at != std::string_view::npos) value = ReadInt32(token.substr(0, at));
+    return at;
+}
+
+// The protection text, the rest of the line, ends every VMS-style entry.
+FTPDIRLIST_ALWAYS_INLINE int TakeProtection(TokenScanner& tokens, ParsedEntry& entry) {
+    const std::string_view protection = tokens.Rest();
+    if (protection.data() == nullptr) return 0;
+    entry.attributes = protection;
+    entry.dateTime.hasDate = 1;
+    return 1;
+}
+
 }  // namespace
 
 int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& tokens,
@@ -64,11 +90,7 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
             dt.hasTime = 1;
             dt.hour = hour;
             dt.minute = minute;
-            const std::string_view protection = tokens.Rest();
-            if (protection.data() == nullptr) return 0;
-            entry.attributes = protection;
-            dt.hasDate = 1;
-            return 1;
+            return TakeProtection(tokens, entry);
         }
     }
 
@@ -77,11 +99,8 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
     // Date: day-MONTH-year.
     const std::string_view date = tokens.Next();
     if (date.data() == nullptr) return 0;
-    // Two-digit days and hours, the usual form, are read at once.
-    const int day = date.size() > 2 && date[2] == '-' ? TwoDigits(date.data()) : -1;
-    const std::size_t dash1 = day >= 0 ? 2 : FindFrom(date, '-', 0);
+    const std::size_t dash1 = LeadingField(date, '-', dt.day);
     if (dash1 == std::string_view::npos) return 0;
-    dt.day = day >= 0 ? day : ReadInt32(date.substr(0, dash1));
     const std::size_t dash2 = FindFrom(date, '-', dash1 + 1);
     if (dash2 == std::string_view::npos) return 0;
     dt.month = MonthMap(date.substr(dash1 + 1, dash2 - dash1 - 1));
@@ -92,18 +111,12 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
     // Time: hour:minute, seconds and fractions ignored.
     const std::string_view time = tokens.Next();
     if (time.data() == nullptr) return 0;
-    const int hour = time.size() > 2 && time[2] == ':' ? TwoDigits(time.data()) : -1;
-    const std::size_t colon = hour >= 0 ? 2 : FindFrom(time, ':', 0);
+    const std::size_t colon = LeadingField(time, ':', dt.hour);
     if (colon == std::string_view::npos) return 0;
-    dt.hour = hour >= 0 ? hour : ReadInt32(time.substr(0, colon));
     dt.minute = ReadInt32(time.substr(colon + 1));
 
     if (tokens.Next().data() == nullptr) return 0;  // owner
-    const std::string_view protection = tokens.Rest();
-    if (protection.data() == nullptr) return 0;
-    entry.attributes = protection;
-    dt.hasDate = 1;
-    return 1;
+    return TakeProtection(tokens, entry);
 }
 
 }  // namespace ftpdirlist
