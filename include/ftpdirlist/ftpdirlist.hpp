@@ -6,10 +6,13 @@
 //   while (read(chunk)) parser.append(chunk);  // chunks may be reused at once
 //   std::vector<ftpdir::Entry> entries = parser.finish();
 //
-// Gives the same entries as the C interface, byte for byte. There is no
-// global state: any number of parsers may run at once on different threads
-// (one parser is used by one thread at a time). Functions throw only
-// std::bad_alloc.
+// Two dialects. The extended dialect (the default) reads Unix, DOS and VMS
+// listings as real servers write them, plus MLSD, EPLF and the other server
+// families, validates every field and tells more (link target, owner, group,
+// seconds, UTC). The classic dialect gives exactly the C interface's entries,
+// byte for byte. There is no global state: any number of parsers may run at
+// once on different threads (one parser is used by one thread at a time).
+// Functions throw only std::bad_alloc.
 #ifndef FTPDIRLIST_FTPDIRLIST_HPP
 #define FTPDIRLIST_FTPDIRLIST_HPP
 
@@ -22,35 +25,91 @@
 
 namespace ftpdir {
 
+// How a listing is read.
+enum class Dialect : std::uint8_t {
+    extended,  // every family, validated, with the extra fields
+    classic,   // exactly what the C interface gives
+};
+
+// The family a line was read as (extended dialect; unknown for classic
+// entries).
+enum class Format : std::uint8_t {
+    unknown,
+    unix,         // ls -l and its relatives
+    dos,          // DOS and IIS
+    vms,          // OpenVMS
+    mlsd,         // MLSD / MLST facts
+    eplf,         // Easily Parsed LIST Format
+    os2,          // OS/2
+    ibmi,         // IBM i (OS/400)
+    mvs,          // z/OS datasets
+    mvsMember,    // z/OS partitioned-dataset members
+    jes,          // z/OS JES spool jobs
+    cms,          // z/VM CMS
+    guardian,     // HP NonStop
+    windowsCe,    // Windows CE and VxWorks
+    vshell,       // VShell
+    os9,          // OS-9
+    dls,          // the dls form: name, size, description
+    nortel,       // Nortel switches
+    unixNumeric,  // octal mode, uid, gid, size, Unix seconds
+};
+
+// The format's short name as ftpls prints it ("unix", "mvs-member", ...).
+const char* formatName(Format format);
+
 struct Date {
     std::int32_t year;
     std::int32_t month;  // 1-12
-    std::int32_t day;    // as the listing gives it; not range-checked
+    std::int32_t day;    // classic: as the listing gives it; extended: valid for the month
     friend bool operator==(const Date& a, const Date& b) {
         return a.year == b.year && a.month == b.month && a.day == b.day;
     }
 };
 
 struct Time {
-    std::int32_t hour;
-    std::int32_t minute;
+    std::int32_t hour = 0;    // extended: 0-23
+    std::int32_t minute = 0;  // extended: 0-59
+    // Extended only, when the line gives seconds: 0-60. Always empty in the
+    // classic dialect.
+    std::optional<std::int32_t> second;
+    constexpr Time() = default;
+    constexpr Time(std::int32_t h, std::int32_t m, std::optional<std::int32_t> s = std::nullopt)
+        : hour(h), minute(m), second(s) {}
     friend bool operator==(const Time& a, const Time& b) {
-        return a.hour == b.hour && a.minute == b.minute;
+        return a.hour == b.hour && a.minute == b.minute && a.second == b.second;
     }
 };
 
-// One directory entry. Texts are bytes in the server's code page.
+// One directory entry. Texts are bytes in the server's code page, never
+// converted.
 struct Entry {
-    std::string name;        // a symbolic link keeps " -> target"
-    std::string attributes;  // Unix mode string or VMS protection; empty for DOS-style
-    std::int64_t size = 0;   // bytes; -1 for a DOS-style directory, -2 for VMS entries
-    bool isDir = false;      // also set for Unix-style symbolic links
+    // Classic: a symbolic link keeps " -> target". Extended: the name alone.
+    std::string name;
+    // Unix mode string, VMS protection, MLSD perm, ...; empty for DOS-style.
+    std::string attributes;
+    // Bytes. Classic: -1 for a DOS-style directory, -2 for VMS entries.
+    // Extended: -1 when the line gives no size; VMS blocks x 512.
+    std::int64_t size = 0;
+    // Classic: also set for Unix-style symbolic links. Extended: a link is
+    // isLink with isDir false (its target's type is unknown).
+    bool isDir = false;
     bool isLink = false;
     std::optional<Date> date;
     std::optional<Time> time;
+    // Extended only (empty in the classic dialect):
+    std::string target;  // a link's target
+    std::string owner;
+    std::string group;
+    // The date and time are UTC (machine formats such as MLSD and EPLF);
+    // otherwise they are the server's local time.
+    bool utc = false;
+    Format format = Format::unknown;  // the family the line was read as
     friend bool operator==(const Entry& a, const Entry& b) {
         return a.name == b.name && a.attributes == b.attributes && a.size == b.size &&
-               a.isDir == b.isDir && a.isLink == b.isLink && a.date == b.date && a.time == b.time;
+               a.isDir == b.isDir && a.isLink == b.isLink && a.date == b.date &&
+               a.time == b.time && a.target == b.target && a.owner == b.owner &&
+               a.group == b.group && a.utc == b.utc && a.format == b.format;
     }
     friend bool operator!=(const Entry& a, const Entry& b) { return !(a == b); }
 };
@@ -62,11 +121,15 @@ struct SkippedLine {
 };
 
 struct Options {
+    Dialect dialect = Dialect::extended;
     // The date that counts as today for Unix-style entries that give a time
     // instead of a year; by default the local date of the system clock.
     std::optional<Date> today;
     // Collect the lines that yielded no entry (see Parser::skipped()).
     bool collectSkipped = false;
+    // Keep every version of a VMS file as its own entry, the name with its
+    // ";N". By default only the highest version is kept, its name without it.
+    bool keepVersions = false;
 };
 
 // Parses a listing that arrives in chunks.

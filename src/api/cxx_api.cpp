@@ -28,6 +28,19 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table) {
 
 }  // namespace
 
+const char* formatName(Format format) {
+    static const char* const kNames[] = {
+        "unknown", "unix",     "dos",        "vms",    "mlsd",   "eplf", "os2",
+        "ibmi",    "mvs",      "mvs-member", "jes",    "cms",    "guardian",
+        "wince",   "vshell",   "os9",        "dls",    "nortel", "unix-numeric",
+    };
+    static_assert(sizeof(kNames) / sizeof(kNames[0]) ==
+                      static_cast<std::size_t>(Format::unixNumeric) + 1,
+                  "one name per format");
+    const auto i = static_cast<std::size_t>(format);
+    return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : "unknown";
+}
+
 struct Parser::Impl {
     Options options;
     std::unique_ptr<ftpdirlist::CFtpDirList> list;

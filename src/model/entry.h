@@ -34,6 +34,40 @@ struct FtpDirEntry {
 bool operator==(const FtpDirEntry& a, const FtpDirEntry& b);
 inline bool operator!=(const FtpDirEntry& a, const FtpDirEntry& b) { return !(a == b); }
 
+// The family a line was read as; the same values as ftpdir::Format.
+enum class EntryFormat : std::uint8_t {
+    unknown,
+    unix,
+    dos,
+    vms,
+    mlsd,
+    eplf,
+    os2,
+    ibmi,
+    mvs,
+    mvsMember,
+    jes,
+    cms,
+    guardian,
+    windowsCe,
+    vshell,
+    os9,
+    dls,
+    nortel,
+    unixNumeric,
+};
+
+// What the extended dialect tells beyond a classic entry. Texts are views
+// like the entry's; a classic line leaves all of it as constructed.
+struct EntryExtras {
+    std::string_view target;  // a link's target
+    std::string_view owner;
+    std::string_view group;
+    std::int8_t second = -1;  // 0-60, or -1 when the line gives none
+    std::uint8_t utc = 0;     // 1 when date and time are UTC
+    EntryFormat format = EntryFormat::unknown;
+};
+
 // What a line parser fills: an entry whose texts are views into the line
 // being parsed or into the record's own scratch buffers. It lives only until
 // the entry list has copied it, so parsing a line allocates nothing once the
@@ -45,6 +79,7 @@ struct ParsedEntry {
     std::uint8_t isDir = 0;
     std::uint8_t isLink = 0;
     FtpDateTime dateTime;
+    EntryExtras extras;
     std::string nameScratch;        // a name that is not one run of the line
     std::string attributesScratch;  // a mode token joined with its rights token
 
@@ -56,6 +91,7 @@ struct ParsedEntry {
         isDir = 0;
         isLink = 0;
         dateTime = FtpDateTime{};
+        extras = EntryExtras{};
     }
 
     FtpDirEntry ToEntry() const;
