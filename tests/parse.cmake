@@ -2,6 +2,7 @@
 ftpdirlist_add_gtest(parse_tests
   tokens_test.cpp
   month_map_test.cpp
+  month_names_test.cpp
   parse_line_test.cpp
   unix_line_test.cpp
   dos_line_test.cpp
