@@ -140,6 +140,14 @@ TEST(MonthNames, RejectsWhatIsNoMonthName) {
         {"a prefix of a full name", "janua", 0, kAscii},
         {"a key with a letter more", "janx", 0, kAscii},
         {"a byte after the key", std::string_view("jan\0", 4), 0, kAscii},
+        {"a long key with a byte changed past the eighth",
+         "pa\xC5\xBA"
+         "dziernikx",
+         0, kAscii},
+        {"a long key cut short",
+         "pa\xC5\xBA"
+         "dzierni",
+         0, kAscii},
         {"no month 13", "13", 0, kAscii},
         {"no month 0", "00", 0, kAscii},
         {"over-long token", "septembreeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee", 0, kAscii},
