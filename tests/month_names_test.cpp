@@ -8,20 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "parse/month_keys.h"
 #include "parse/month_map.h"
 #include "parse_helpers.h"
 
 namespace ftpdirlist {
 namespace {
-
-// The generated table as the library sees it, for the checks of its
-// consistency.
-struct MonthKey {
-    std::string_view text;
-    int month;
-    CodePage codePage;
-};
-#include "parse/month_names_table.inc"
 
 struct Case {
     const char* reason;

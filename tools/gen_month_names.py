@@ -319,7 +319,7 @@ def table_text(keys, command):
         "// for a word of the `total` line.",
         "// clang-format off",
         "",
-        "constexpr MonthKey kMonthKeys[] = {",
+        "inline constexpr MonthKey kMonthKeys[] = {",
     ]
     for data, month, code_page, text, origins in keys:
         note = comment_text(text, data, code_page)

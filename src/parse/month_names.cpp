@@ -4,20 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "parse/month_keys.h"
+
 namespace ftpdirlist {
 
 namespace {
-
-// A key of the generated table: its bytes with ASCII letters folded to
-// small letters and no final '.', its month (0 for a `total` word) and the
-// code page its bytes are written in.
-struct MonthKey {
-    std::string_view text;
-    int month;
-    CodePage codePage;
-};
-
-#include "parse/month_names_table.inc"
 
 constexpr std::size_t kKeyCount = sizeof(kMonthKeys) / sizeof(kMonthKeys[0]);
 
