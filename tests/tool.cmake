@@ -39,6 +39,9 @@ if(NOT TARGET ftpls)
 endif()
 
 set(FTPLS_TODAY "--today=2024-06-15")
+# The golden files of the classic output: every test of this block passes
+# --classic (see C below); the extended output has its goldens in tool/extended/.
+set(C "--classic")
 set(ftpls_tool_dir ${CMAKE_CURRENT_SOURCE_DIR}/tool)
 
 # ftpls_test(NAME ARGS a|b|c [EXIT n] [GOLDEN file] [STDIN file]
@@ -64,41 +67,41 @@ endfunction()
 
 # Golden CSV of every example, and the ways of naming them.
 foreach(listing unix unix-cp1251 dos vms mixed)
-  ftpls_test(csv.${listing} ARGS "--csv|${FTPLS_TODAY}|examples/${listing}.txt"
+  ftpls_test(csv.${listing} ARGS "${C}|--csv|${FTPLS_TODAY}|examples/${listing}.txt"
     GOLDEN ${listing}.csv)
 endforeach()
-ftpls_test(csv.stdin ARGS "--csv|${FTPLS_TODAY}" STDIN examples/dos.txt GOLDEN dos.csv)
-ftpls_test(csv.dash ARGS "--csv|--today|2024-06-15|-" STDIN examples/dos.txt GOLDEN dos.csv)
-ftpls_test(csv.encoding ARGS "--csv|${FTPLS_TODAY}|--encoding=CP1251|examples/unix-cp1251.txt"
+ftpls_test(csv.stdin ARGS "${C}|--csv|${FTPLS_TODAY}" STDIN examples/dos.txt GOLDEN dos.csv)
+ftpls_test(csv.dash ARGS "${C}|--csv|--today|2024-06-15|-" STDIN examples/dos.txt GOLDEN dos.csv)
+ftpls_test(csv.encoding ARGS "${C}|--csv|${FTPLS_TODAY}|--encoding=CP1251|examples/unix-cp1251.txt"
   GOLDEN unix-cp1251.utf8.csv)
 # 0x98 is no letter in CP1251: it becomes U+FFFD.
-ftpls_test(csv.encoding_undefined_byte ARGS "--csv|--encoding=CP1251|tests/tool/utf8-edges.txt"
+ftpls_test(csv.encoding_undefined_byte ARGS "${C}|--csv|--encoding=CP1251|tests/tool/utf8-edges.txt"
   GOLDEN utf8-edges.cp1251.csv)
-ftpls_test(csv.several_files ARGS "--csv|${FTPLS_TODAY}|examples/vms.txt|examples/mixed.txt"
+ftpls_test(csv.several_files ARGS "${C}|--csv|${FTPLS_TODAY}|examples/vms.txt|examples/mixed.txt"
   GOLDEN vms-mixed.csv)
 
 # Tables: the quick start's, and several files with attributes.
-ftpls_test(table.unix ARGS "${FTPLS_TODAY}|examples/unix.txt" GOLDEN unix.table)
-ftpls_test(table.dos ARGS "${FTPLS_TODAY}|examples/dos.txt" GOLDEN dos.table)
-ftpls_test(table.several_files ARGS "-l|${FTPLS_TODAY}|examples/vms.txt|examples/mixed.txt"
+ftpls_test(table.unix ARGS "${C}|${FTPLS_TODAY}|examples/unix.txt" GOLDEN unix.table)
+ftpls_test(table.dos ARGS "${C}|${FTPLS_TODAY}|examples/dos.txt" GOLDEN dos.table)
+ftpls_test(table.several_files ARGS "${C}|-l|${FTPLS_TODAY}|examples/vms.txt|examples/mixed.txt"
   GOLDEN vms-mixed.table)
 ftpls_test(table.empty ARGS "-" STDIN ${ftpls_tool_dir}/no-entries.txt STDOUT_REGEX "^$")
 
 # JSON: the escape rule for bytes that are not UTF-8, several files, empty.
-ftpls_test(json.escape_rule ARGS "--json|${FTPLS_TODAY}|examples/unix-cp1251.txt"
+ftpls_test(json.escape_rule ARGS "${C}|--json|${FTPLS_TODAY}|examples/unix-cp1251.txt"
   GOLDEN unix-cp1251.json)
-ftpls_test(json.utf8_edges ARGS "--json|tests/tool/utf8-edges.txt" GOLDEN utf8-edges.json)
-ftpls_test(json.several_files ARGS "--json|${FTPLS_TODAY}|examples/dos.txt|examples/vms.txt"
+ftpls_test(json.utf8_edges ARGS "${C}|--json|tests/tool/utf8-edges.txt" GOLDEN utf8-edges.json)
+ftpls_test(json.several_files ARGS "${C}|--json|${FTPLS_TODAY}|examples/dos.txt|examples/vms.txt"
   GOLDEN dos-vms.json)
 ftpls_test(json.empty ARGS "--json" STDIN ${ftpls_tool_dir}/no-entries.txt STDOUT_REGEX "^\\[\\]\n$")
 
 # Counting and diagnostics on standard error.
 ftpls_test(count ARGS "--count|examples/unix.txt|examples/dos.txt" STDOUT_REGEX "^27\n$")
-ftpls_test(skipped ARGS "--skipped|--csv|${FTPLS_TODAY}|examples/mixed.txt" GOLDEN mixed.csv
+ftpls_test(skipped ARGS "${C}|--skipped|--csv|${FTPLS_TODAY}|examples/mixed.txt" GOLDEN mixed.csv
   STDERR_REGEX "^examples/mixed.txt:1: total 12\nexamples/mixed.txt:4: this line is not an entry\nexamples/mixed.txt:11: 226 Transfer complete.\n$")
 ftpls_test(stats ARGS "--stats|--count|examples/mixed.txt"
   STDERR_REGEX "^examples/mixed.txt: 8 entries, [0-9]+ bytes, 3 lines skipped, [0-9.]+ ms, [0-9.]+ MiB/s\n$")
-ftpls_test(help ARGS "--help" STDOUT_REGEX "^Usage: ftpls \\[OPTION\\]... \\[FILE\\]...\n")
+ftpls_test(help ARGS "--help" STDOUT_REGEX "^Usage: ftpls \\[OPTION\\]... \\[FILE\\|URL\\]...\n")
 ftpls_test(version ARGS "-V" STDOUT_REGEX "^ftpls \\(ftpdirlist\\) ${PROJECT_VERSION}\n$")
 
 # Runtime failures: exit 1 with 'ftpls: FILE: reason'; the other FILEs are
