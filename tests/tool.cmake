@@ -38,6 +38,10 @@ if(NOT TARGET ftpls)
   return()
 endif()
 
+# ftpls's parts: escaping, quoting, code pages, options, the column table.
+ftpdirlist_add_gtest(ftpls_tests tool_ftpls_test.cpp)
+target_link_libraries(ftpls_tests PRIVATE ftpls_parts)
+
 set(FTPLS_TODAY "--today=2024-06-15")
 # The golden files of the classic output: every test of this block passes
 # --classic (see C below); the extended output has its goldens in tool/extended/.
@@ -95,6 +99,30 @@ ftpls_test(json.several_files ARGS "${C}|--json|${FTPLS_TODAY}|examples/dos.txt|
   GOLDEN dos-vms.json)
 ftpls_test(json.empty ARGS "--json" STDIN ${ftpls_tool_dir}/no-entries.txt STDOUT_REGEX "^\\[\\]\n$")
 
+# The extended output (the default): the new CSV columns and JSON keys, link
+# targets, --encoding=auto and the escaping of control characters. These
+# goldens follow the extended parsers; after a change to what they read,
+# regenerate them and review the diff:
+#   FTPLS_REGENERATE=1 ctest --test-dir build -R '^ftpls[.]ext[.]'
+ftpls_test(ext.csv.unix ARGS "--csv|${FTPLS_TODAY}|examples/unix.txt" GOLDEN extended/unix.csv)
+ftpls_test(ext.json.unix ARGS "--json|${FTPLS_TODAY}|examples/unix.txt" GOLDEN extended/unix.json)
+ftpls_test(ext.table.vms_versions ARGS "--keep-versions|-l|${FTPLS_TODAY}|examples/vms.txt"
+  GOLDEN extended/vms-versions.table)
+foreach(listing unix unix-cp1251)
+  ftpls_test(ext.table.${listing} ARGS "${FTPLS_TODAY}|examples/${listing}.txt"
+    GOLDEN extended/${listing}.table)
+endforeach()
+foreach(listing unix-cp1250 unix-koi8r hostile)
+  ftpls_test(ext.table.${listing} ARGS "${FTPLS_TODAY}|tests/tool/${listing}.txt"
+    GOLDEN extended/${listing}.table STDERR_REGEX ".*")
+endforeach()
+ftpls_test(ext.csv.hostile ARGS "--csv|tests/tool/hostile.txt" GOLDEN extended/hostile.csv)
+ftpls_test(ext.table.encoding_none ARGS "--encoding=none|tests/tool/unix-cp1250.txt"
+  GOLDEN extended/unix-cp1250.none.table)
+# Skipped lines reach the terminal too: escaped as in the table.
+ftpls_test(ext.skipped_escaped ARGS "--skipped|--count|tests/tool/hostile.txt"
+  STDERR_REGEX "^tests/tool/hostile.txt:8: garbage [\\]x1b\\[31m line\n$")
+
 # Counting and diagnostics on standard error.
 ftpls_test(count ARGS "--count|examples/unix.txt|examples/dos.txt" STDOUT_REGEX "^27\n$")
 ftpls_test(skipped ARGS "${C}|--skipped|--csv|${FTPLS_TODAY}|examples/mixed.txt" GOLDEN mixed.csv
@@ -145,7 +173,7 @@ ftpls_usage_test(unknown_encoding "--encoding=NO-SUCH-CODEPAGE|examples/unix.txt
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_Interpreter_FOUND)
   foreach(listing examples/unix examples/unix-cp1251 examples/dos examples/vms
-                  examples/mixed tests/tool/utf8-edges)
+                  examples/mixed tests/tool/utf8-edges tests/tool/hostile)
     get_filename_component(label ${listing} NAME)
     add_test(NAME ftpls.json_valid.${label}
       COMMAND Python3::Interpreter ${ftpls_tool_dir}/check_json.py $<TARGET_FILE:ftpls>
