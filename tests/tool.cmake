@@ -130,7 +130,7 @@ ftpls_test(skipped ARGS "${C}|--skipped|--csv|${FTPLS_TODAY}|examples/mixed.txt"
 ftpls_test(stats ARGS "--stats|--count|examples/mixed.txt"
   STDERR_REGEX "^examples/mixed.txt: 8 entries, [0-9]+ bytes, 3 lines skipped, [0-9.]+ ms, [0-9.]+ MiB/s\n$")
 ftpls_test(help ARGS "--help" STDOUT_REGEX "^Usage: ftpls \\[OPTION\\]... \\[FILE\\|URL\\]...\n")
-ftpls_test(version ARGS "-V" STDOUT_REGEX "^ftpls \\(ftpdirlist\\) ${PROJECT_VERSION}\n$")
+ftpls_test(version ARGS "-V" STDOUT_REGEX "^ftpls \\(ftpdirlist\\) ${PROJECT_VERSION}\nURLs: [^\n]+\n$")
 
 # Runtime failures: exit 1 with 'ftpls: FILE: reason'; the other FILEs are
 # still listed.

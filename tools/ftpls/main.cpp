@@ -17,6 +17,7 @@
 #include "options.h"
 #include "output.h"
 #include "text.h"
+#include "url.h"
 
 #ifndef FTPLS_VERSION
 #define FTPLS_VERSION "unknown"
@@ -67,6 +68,13 @@ public:
     int Run() {
         const std::string encoding = EffectiveEncoding(options_);
         if (!decoder_.Configure(encoding)) return UsageError("unknown encoding '" + encoding + "'");
+        if (!options_.saveRaw.empty()) {
+            raw_ = std::fopen(options_.saveRaw.c_str(), "wb");
+            if (raw_ == nullptr) {
+                Report(options_.saveRaw, std::strerror(errno));
+                return 1;
+            }
+        }
         if (!options_.count) output_.Begin();
         Totals all;
         for (const std::string& file : options_.files) {
@@ -83,13 +91,19 @@ public:
             return 1;
         }
         if (options_.stats && options_.files.size() > 1) PrintStats("total", all);
+        if (raw_ != nullptr && std::fclose(raw_) != 0) {
+            Report(options_.saveRaw, std::strerror(errno));
+            return 1;
+        }
         return status_;
     }
 
 private:
-    // Parses one FILE and writes its entries. False when it cannot be read;
-    // nothing of it is written then.
-    bool ListFile(const std::string& file, Totals& all) {
+    // Parses one FILE or URL and writes its entries. False when it cannot be
+    // read; nothing of it is written then.
+    bool ListFile(const std::string& argument, Totals& all) {
+        const bool url = IsUrl(argument);
+        const std::string file = url ? RedactUrl(argument) : argument;
         const auto start = std::chrono::steady_clock::now();
         ftpdir::Options parseOptions;
         parseOptions.dialect =
@@ -101,7 +115,9 @@ private:
         detector_.Reset();
 
         Totals one;
-        if (!Read(file, parser, one.bytes)) return false;
+        if (!(url ? Fetch(argument, file, parser, one.bytes) : Read(file, parser, one.bytes))) {
+            return false;
+        }
         const std::vector<ftpdir::Entry> entries = parser.finish();
         if (decoder_.Auto()) decoder_.SetRevealed(detector_.Result());
         one.entries = entries.size();
@@ -158,6 +174,26 @@ private:
         return ok;
     }
 
+    // Lists URL as it streams in (`shown` is the URL without its password).
+    bool Fetch(const std::string& url, const std::string& shown, ftpdir::Parser& parser,
+               std::uint64_t& bytes) {
+        FetchRequest request;
+        request.command = options_.command;
+        request.ssl = options_.ssl;
+        request.connectTimeout = options_.connectTimeout;
+        request.maxTime = options_.maxTime;
+        std::string used, error;
+        const bool ok = FetchListing(
+            url, request,
+            [&](std::string_view chunk) {
+                Feed(chunk, parser, bytes);
+                if (raw_ != nullptr) std::fwrite(chunk.data(), 1, chunk.size(), raw_);
+            },
+            used, error);
+        if (!ok) Report(shown, error.c_str());
+        return ok;
+    }
+
     void Feed(std::string_view chunk, ftpdir::Parser& parser, std::uint64_t& bytes) {
         parser.append(chunk);
         if (decoder_.Auto()) detector_.Feed(chunk);
@@ -180,10 +216,11 @@ private:
     CodePageDetector detector_;
     Output output_;
     std::vector<char> chunk_;
+    std::FILE* raw_ = nullptr;  // --save-raw
     int status_ = 0;
 };
 
-std::string VersionText() { return "ftpls (ftpdirlist) " FTPLS_VERSION "\n"; }
+std::string VersionText() { return "ftpls (ftpdirlist) " FTPLS_VERSION "\n" + UrlSupport() + "\n"; }
 
 int Main(int argc, char** argv) {
     Options options;
