@@ -181,3 +181,6 @@ if(Python3_Interpreter_FOUND)
       WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
   endforeach()
 endif()
+
+# ftpls against real FTP servers, and their saved replies.
+include(${CMAKE_CURRENT_SOURCE_DIR}/live/live.cmake)
