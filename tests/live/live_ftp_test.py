@@ -21,6 +21,7 @@ import datetime
 import ftplib
 import json
 import os
+import re
 import shutil
 import socket
 import stat
@@ -195,6 +196,24 @@ def run_ftpls(ftpls, url, command, raw, today):
     return json.loads(done.stdout.decode("utf-8")), skipped
 
 
+def check_error(ftpls, server):
+    """A folder that does not exist: exit 1, no table, and the server's reply
+    in 'ftpls: URL: reason' with the password left out."""
+    url = server.url("no-such-folder/")
+    done = subprocess.run([ftpls, "--max-time=60", url], stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE)
+    err = done.stderr.decode("utf-8", "replace")
+    shown = url.replace(":live-password@", "@")
+    failures = []
+    if done.returncode != 1 or done.stdout:
+        failures.append(f"missing folder: exit {done.returncode}, output {done.stdout[:80]!r}")
+    if not re.fullmatch(re.escape(f"ftpls: {shown}: ") + r"[45]\d\d [^\n]+\n", err):
+        failures.append(f"missing folder: message {err!r}")
+    if "live-password" in err:
+        failures.append("the password was shown")
+    return failures
+
+
 def save(folder, server, command, raw, expected, today):
     """Copies a raw reply and what the tree held into `folder` (the checked-in
     regression data: LIVE_SAVE_DATA=tests/data/servers ctest -L live)."""
@@ -238,6 +257,7 @@ def main():
             failures += [f"{live_tree.MANY}/: {x}" for x in f]
             if os.environ.get("LIVE_SAVE_DATA"):
                 save(os.environ["LIVE_SAVE_DATA"], name, command, raw, expected, today)
+        failures += check_error(ftpls, server)
     except Skip as reason:
         print(f"SKIPPED: {reason}")
         # CI installs every server: there a skip is a failure.
