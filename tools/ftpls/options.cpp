@@ -10,7 +10,7 @@ using Apply = bool (*)(Options&, const std::string& value, std::string& error);
 
 // One option: how it is written, what --help says, what it does. Every
 // option is defined here and only here.
-struct OptionSpec {
+struct OptionDef {
     char shortName;         // 0: none
     const char* longName;   // without the dashes
     const char* valueName;  // nullptr: a flag, which takes no value
@@ -51,7 +51,7 @@ bool SetSeconds(const char* option, const std::string& value, long& seconds, std
     return true;
 }
 
-const OptionSpec kOptions[] = {
+const OptionDef kOptions[] = {
     {'l', "attributes", nullptr, "table: add the attribute column (mode or protection)",
      [](Options& o, const std::string&, std::string&) { return o.attributes = true; }},
     {0, "csv", nullptr, "CSV (RFC 4180, CR LF line ends) with a header line",
@@ -173,16 +173,16 @@ const char kHelpTail[] =
 
 constexpr std::size_t kHelpColumn = 21;
 
-const OptionSpec* FindLong(const std::string& name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == spec.longName) return &spec;
+const OptionDef* FindLong(const std::string& name) {
+    for (const OptionDef& option : kOptions) {
+        if (name == option.longName) return &option;
     }
     return nullptr;
 }
 
-const OptionSpec* FindShort(char name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.shortName != 0 && spec.shortName == name) return &spec;
+const OptionDef* FindShort(char name) {
+    for (const OptionDef& option : kOptions) {
+        if (option.shortName != 0 && option.shortName == name) return &option;
     }
     return nullptr;
 }
@@ -198,14 +198,14 @@ std::string EffectiveEncoding(const Options& options) {
 
 std::string HelpText() {
     std::string text = kHelpHead;
-    for (const OptionSpec& spec : kOptions) {
+    for (const OptionDef& option : kOptions) {
         std::string left = "  ";
-        left += spec.shortName != 0 ? std::string{'-', spec.shortName, ',', ' '} : "    ";
+        left += option.shortName != 0 ? std::string{'-', option.shortName, ',', ' '} : "    ";
         left += "--";
-        left += spec.longName;
-        if (spec.valueName != nullptr) {
+        left += option.longName;
+        if (option.valueName != nullptr) {
             left += '=';
-            left += spec.valueName;
+            left += option.valueName;
         }
         text += left;
         if (left.size() + 1 > kHelpColumn) {
@@ -213,7 +213,7 @@ std::string HelpText() {
             left.clear();
         }
         text.append(kHelpColumn - left.size(), ' ');
-        for (const char* c = spec.help; *c != '\0'; ++c) {
+        for (const char* c = option.help; *c != '\0'; ++c) {
             text += *c;
             if (*c == '\n') text.append(kHelpColumn, ' ');
         }
@@ -257,7 +257,7 @@ bool ParseCommandLine(int argc, char** argv, Options& options, std::string& erro
         // "--name=value", "--name value", "-x" and "-x value".
         std::string name, value;
         bool hasValue = false;
-        const OptionSpec* spec = nullptr;
+        const OptionDef* option = nullptr;
         if (arg[1] == '-') {
             const char* eq = std::strchr(arg, '=');
             name.assign(arg, eq != nullptr ? eq : arg + std::strlen(arg));
@@ -265,28 +265,28 @@ bool ParseCommandLine(int argc, char** argv, Options& options, std::string& erro
                 value = eq + 1;
                 hasValue = true;
             }
-            spec = FindLong(name.substr(2));
+            option = FindLong(name.substr(2));
         } else {
             name = arg;
-            if (arg[2] == '\0') spec = FindShort(arg[1]);
+            if (arg[2] == '\0') option = FindShort(arg[1]);
         }
-        if (spec == nullptr) {
+        if (option == nullptr) {
             error = "unknown option '" + name + "'";
             return false;
         }
-        const std::string display = std::string("--") + spec->longName;
-        if (spec->valueName == nullptr && hasValue) {
+        const std::string display = std::string("--") + option->longName;
+        if (option->valueName == nullptr && hasValue) {
             error = "option '" + display + "' takes no argument";
             return false;
         }
-        if (spec->valueName != nullptr && !hasValue) {
+        if (option->valueName != nullptr && !hasValue) {
             if (i + 1 >= argc) {
                 error = "option '" + display + "' needs an argument";
                 return false;
             }
             value = argv[++i];
         }
-        if (!spec->apply(options, value, error)) return false;
+        if (!option->apply(options, value, error)) return false;
     }
     if (options.files.empty()) options.files.emplace_back("-");
     return true;
