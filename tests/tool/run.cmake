@@ -9,6 +9,8 @@
 #   STDERR_REGEX regular expression standard error must match; without it,
 #                standard error must be empty
 #   WORK         scratch directory
+# With the environment variable FTPLS_REGENERATE set, a GOLDEN file that
+# differs is overwritten with the output instead (see tests/tool.cmake).
 string(REPLACE "|" ";" args "${ARGS}")
 if(NOT DEFINED EXIT)
   set(EXIT 0)
@@ -39,7 +41,10 @@ endif()
 if(GOLDEN)
   execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${out}" "${GOLDEN}"
     RESULT_VARIABLE differs)
-  if(differs)
+  if(differs AND DEFINED ENV{FTPLS_REGENERATE})
+    file(COPY_FILE "${out}" "${GOLDEN}")
+    message(STATUS "regenerated ${GOLDEN}")
+  elseif(differs)
     string(APPEND failures "standard output differs from ${GOLDEN}\n")
     execute_process(COMMAND diff "${GOLDEN}" "${out}")
   endif()

@@ -17,6 +17,7 @@
 #include "options.h"
 #include "output.h"
 #include "text.h"
+#include "url.h"
 
 #ifndef FTPLS_VERSION
 #define FTPLS_VERSION "unknown"
@@ -59,13 +60,20 @@ class Lister {
 public:
     explicit Lister(const Options& options)
         : options_(options),
-          output_(stdout, options.format, options.attributes, options.files.size() > 1, recoder_),
+          output_(stdout, options.format, options.attributes, !options.classic,
+                  options.files.size() > 1, decoder_),
           chunk_(kChunkSize) {}
 
     // Runs the whole command; returns the exit status.
     int Run() {
-        if (!options_.encoding.empty() && !recoder_.Open(options_.encoding)) {
-            return UsageError("unknown encoding '" + options_.encoding + "'");
+        const std::string encoding = EffectiveEncoding(options_);
+        if (!decoder_.Configure(encoding)) return UsageError("unknown encoding '" + encoding + "'");
+        if (!options_.saveRaw.empty()) {
+            raw_ = std::fopen(options_.saveRaw.c_str(), "wb");
+            if (raw_ == nullptr) {
+                Report(options_.saveRaw, std::strerror(errno));
+                return 1;
+            }
         }
         if (!options_.count) output_.Begin();
         Totals all;
@@ -83,22 +91,35 @@ public:
             return 1;
         }
         if (options_.stats && options_.files.size() > 1) PrintStats("total", all);
+        if (raw_ != nullptr && std::fclose(raw_) != 0) {
+            Report(options_.saveRaw, std::strerror(errno));
+            return 1;
+        }
         return status_;
     }
 
 private:
-    // Parses one FILE and writes its entries. False when it cannot be read;
-    // nothing of it is written then.
-    bool ListFile(const std::string& file, Totals& all) {
+    // Parses one FILE or URL and writes its entries. False when it cannot be
+    // read; nothing of it is written then.
+    bool ListFile(const std::string& argument, Totals& all) {
+        const bool url = IsUrl(argument);
+        const std::string file = url ? RedactUrl(argument) : argument;
         const auto start = std::chrono::steady_clock::now();
         ftpdir::Options parseOptions;
+        parseOptions.dialect =
+            options_.classic ? ftpdir::Dialect::classic : ftpdir::Dialect::extended;
         parseOptions.today = options_.today;
         parseOptions.collectSkipped = options_.stats || options_.skipped;
+        parseOptions.keepVersions = options_.keepVersions;
         ftpdir::Parser parser(parseOptions);
+        detector_.Reset();
 
         Totals one;
-        if (!Read(file, parser, one.bytes)) return false;
+        if (!(url ? Fetch(argument, file, parser, one.bytes) : Read(file, parser, one.bytes))) {
+            return false;
+        }
         const std::vector<ftpdir::Entry> entries = parser.finish();
+        if (decoder_.Auto()) decoder_.SetRevealed(detector_.Result());
         one.entries = entries.size();
         one.skipped = parser.skipped().size();
         one.seconds =
@@ -136,10 +157,7 @@ private:
             errno = 0;
             const std::size_t n = std::fread(chunk_.data(), 1, chunk_.size(), stream);
             const int readError = errno;
-            if (n > 0) {
-                parser.append(std::string_view(chunk_.data(), n));
-                bytes += n;
-            }
+            if (n > 0) Feed(std::string_view(chunk_.data(), n), parser, bytes);
             if (n < chunk_.size()) {
                 if (std::ferror(stream)) {
                     Report(file, std::strerror(readError != 0 ? readError : EIO));
@@ -156,29 +174,62 @@ private:
         return ok;
     }
 
+    // Lists URL as it streams in (`shown` is the URL without its password).
+    bool Fetch(const std::string& url, const std::string& shown, ftpdir::Parser& parser,
+               std::uint64_t& bytes) {
+        FetchRequest request;
+        request.command = options_.command;
+        request.ssl = options_.ssl;
+        request.connectTimeout = options_.connectTimeout;
+        request.maxTime = options_.maxTime;
+        std::string used, error;
+        const bool ok = FetchListing(
+            url, request,
+            [&](std::string_view chunk) {
+                Feed(chunk, parser, bytes);
+                if (raw_ != nullptr) std::fwrite(chunk.data(), 1, chunk.size(), raw_);
+            },
+            used, error);
+        if (!ok) Report(shown, error.c_str());
+        return ok;
+    }
+
+    void Feed(std::string_view chunk, ftpdir::Parser& parser, std::uint64_t& bytes) {
+        parser.append(chunk);
+        if (decoder_.Auto()) detector_.Feed(chunk);
+        bytes += chunk.size();
+    }
+
+    // Skipped lines go to the terminal as the table's texts do: decoded and
+    // with control characters escaped.
     void PrintSkipped(std::string_view file, const std::vector<ftpdir::SkippedLine>& lines) {
         for (const ftpdir::SkippedLine& line : lines) {
-            const std::string_view text = recoder_.Convert(line.text);
+            std::string text;
+            AppendDisplay(text, decoder_.Decode(line.text));
             std::fprintf(stderr, "%.*s:%" PRIu64 ": %.*s\n", static_cast<int>(file.size()),
                          file.data(), line.number, static_cast<int>(text.size()), text.data());
         }
     }
 
     const Options& options_;
-    Recoder recoder_;
+    TextDecoder decoder_;
+    CodePageDetector detector_;
     Output output_;
     std::vector<char> chunk_;
+    std::FILE* raw_ = nullptr;  // --save-raw
     int status_ = 0;
 };
+
+std::string VersionText() { return "ftpls (ftpdirlist) " FTPLS_VERSION "\n" + UrlSupport() + "\n"; }
 
 int Main(int argc, char** argv) {
     Options options;
     std::string error;
     if (!ParseCommandLine(argc, argv, options, error)) return UsageError(error);
     if (options.help || options.version) {
-        const char* text = options.help ? kHelpText : "ftpls (ftpdirlist) " FTPLS_VERSION "\n";
+        const std::string text = options.help ? HelpText() : VersionText();
         errno = 0;
-        if (std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0) {
+        if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
             Report("standard output", std::strerror(errno != 0 ? errno : EIO));
             return 1;
         }

@@ -11,18 +11,35 @@ namespace ftpls {
 
 enum class Format { kTable, kCsv, kJson };
 
+// The listing command for an ftp:// URL.
+enum class Command { kAuto, kMlsd, kList };
+
 struct Options {
     Format format = Format::kTable;
     bool attributes = false;  // table: add the attribute column
+    bool classic = false;     // the classic dialect and the output of earlier versions
+    bool keepVersions = false;
     bool count = false;
     bool stats = false;
     bool skipped = false;
     bool help = false;
     bool version = false;
-    std::string encoding;  // empty: bytes pass unchanged
+    // "auto", "none" or a code page for iconv; empty: the format's default
+    // (see EffectiveEncoding).
+    std::string encoding;
     std::optional<ftpdir::Date> today;
+    // URLs only.
+    Command command = Command::kAuto;
+    bool ssl = false;
+    long connectTimeout = 0;         // seconds; 0: libcurl's default
+    long maxTime = 0;                // seconds; 0: no limit
+    std::string saveRaw;             // file for the raw reply; empty: none
     std::vector<std::string> files;  // "-" is standard input; empty means "-"
 };
+
+// The encoding in force: --encoding when given; otherwise "auto" for the
+// table and "none" for CSV, JSON and --classic.
+std::string EffectiveEncoding(const Options& options);
 
 // Reads argv into `options`. On a usage error returns false and sets
 // `error` to a one-line reason (without the program name).
@@ -31,6 +48,7 @@ bool ParseCommandLine(int argc, char** argv, Options& options, std::string& erro
 // Reads YYYY-MM-DD into `date`; false unless it is a date of the calendar.
 bool ParseDate(const std::string& text, ftpdir::Date& date);
 
-extern const char kHelpText[];
+// The --help text, made from the table of options.
+std::string HelpText();
 
 }  // namespace ftpls

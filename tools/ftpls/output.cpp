@@ -10,66 +10,192 @@ namespace {
 
 constexpr std::size_t kDrainSize = 64 * 1024;
 
+// What a cell holds, and so how each format writes it.
+enum class Kind {
+    kBytes,   // server text: decoded; escaped for the table, quoted for CSV and JSON
+    kText,    // ASCII made by ftpls (dates, type letters, format names)
+    kNumber,  // the table shows a negative size as '-'
+    kBool,
+    kNull,  // nothing to tell: empty in the table and CSV, null in JSON
+};
+
+struct Cell {
+    Kind kind = Kind::kNull;
+    std::string_view bytes;  // kBytes
+    std::string_view link;   // kBytes in the table: a link's target, written after " -> "
+    char text[48] = {};      // kText, NUL-terminated
+    std::int64_t number = 0;
+    bool flag = false;
+};
+
+Cell Bytes(std::string_view bytes, std::string_view link = {}) {
+    Cell c;
+    c.kind = Kind::kBytes;
+    c.bytes = bytes;
+    c.link = link;
+    return c;
+}
+
+Cell Number(std::int64_t value) {
+    Cell c;
+    c.kind = Kind::kNumber;
+    c.number = value;
+    return c;
+}
+
+Cell Optional(bool present, std::int32_t value) { return present ? Number(value) : Cell{}; }
+
+Cell Bool(bool value) {
+    Cell c;
+    c.kind = Kind::kBool;
+    c.flag = value;
+    return c;
+}
+
+Cell Text(const char* text) {
+    Cell c;
+    c.kind = Kind::kText;
+    std::snprintf(c.text, sizeof c.text, "%s", text);
+    return c;
+}
+
 void AppendNumber(std::string& out, std::int64_t value) {
     char text[24];
     const int n = std::snprintf(text, sizeof text, "%" PRId64, value);
     out.append(text, static_cast<std::size_t>(n));
 }
 
-char TypeLetter(const ftpdir::Entry& e) {
-    if (e.isLink) return 'l';  // links of Unix listings also count as directories
-    return e.isDir ? 'd' : '-';
+std::size_t AppendDate(char* out, std::size_t size, const ftpdir::Date& d) {
+    const int n =
+        std::snprintf(out, size, "%04" PRId32 "-%02" PRId32 "-%02" PRId32, d.year, d.month, d.day);
+    return n < 0 ? 0 : std::min(static_cast<std::size_t>(n), size - 1);
 }
 
-std::string DateText(const ftpdir::Entry& e) {
-    if (!e.date) return std::string();
-    char text[48];
-    std::snprintf(text, sizeof text, "%04" PRId32 "-%02" PRId32 "-%02" PRId32, e.date->year,
-                  e.date->month, e.date->day);
-    return text;
+std::size_t AppendTime(char* out, std::size_t size, const ftpdir::Time& t) {
+    const int n = t.second ? std::snprintf(out, size, "%02" PRId32 ":%02" PRId32 ":%02" PRId32,
+                                           t.hour, t.minute, *t.second)
+                           : std::snprintf(out, size, "%02" PRId32 ":%02" PRId32, t.hour, t.minute);
+    return n < 0 ? 0 : std::min(static_cast<std::size_t>(n), size - 1);
 }
 
-std::string TimeText(const ftpdir::Entry& e) {
-    if (!e.time) return std::string();
-    char text[32];
-    std::snprintf(text, sizeof text, "%02" PRId32 ":%02" PRId32, e.time->hour, e.time->minute);
-    return text;
+Cell DateCell(const ftpdir::Entry& e) {
+    Cell c;
+    if (!e.date) return c;
+    c.kind = Kind::kText;
+    AppendDate(c.text, sizeof c.text, *e.date);
+    return c;
 }
 
-// The size column: DOS-style directories (-1) and VMS-style entries (-2)
-// give no size in bytes.
-std::string SizeText(const ftpdir::Entry& e) {
-    if (e.size < 0) return "-";
-    std::string text;
-    AppendNumber(text, e.size);
-    return text;
+Cell TimeCell(const ftpdir::Entry& e) {
+    Cell c;
+    if (!e.time) return c;
+    c.kind = Kind::kText;
+    AppendTime(c.text, sizeof c.text, *e.time);
+    return c;
 }
 
-void Pad(std::string& out, std::size_t used, std::size_t width) {
-    if (used < width) out.append(width - used, ' ');
+// ISO 8601: the date, then the time when there is one ("T10:30", seconds
+// only when given, "Z" when UTC).
+Cell Modified(const ftpdir::Entry& e) {
+    Cell c;
+    if (!e.date) return c;
+    c.kind = Kind::kText;
+    std::size_t n = AppendDate(c.text, sizeof c.text, *e.date);
+    if (e.time) {
+        c.text[n++] = 'T';
+        n += AppendTime(c.text + n, sizeof c.text - n, *e.time);
+        if (e.utc && n + 1 < sizeof c.text) {
+            c.text[n++] = 'Z';
+            c.text[n] = '\0';
+        }
+    }
+    return c;
 }
 
-void AppendOptional(std::string& out, bool present, std::int32_t value, const char* absent) {
-    if (present)
-        AppendNumber(out, value);
-    else
-        out += absent;
-}
+// Where a column appears.
+enum Flags : unsigned {
+    kInTable = 1,
+    kInData = 2,          // CSV and JSON, named by the column's key
+    kExtendedOnly = 4,    // not with --classic
+    kWithAttributes = 8,  // the table: only with -l
+    kRightAligned = 16,   // the table
+    kTimeWidth = 32,      // the table: at least as wide as hh:mm
+};
+
+struct Column {
+    const char* key;
+    unsigned flags;
+    Cell (*value)(const ftpdir::Entry&);
+};
+
+// Every output field, once. The table takes the kInTable columns and CSV and
+// JSON the kInData columns, each in this order.
+const Column kColumns[] = {
+    {"type", kInTable,
+     [](const ftpdir::Entry& e) {
+         return Text(e.isLink ? "l" : e.isDir ? "d" : "-");
+     }},
+    {"name", kInData, [](const ftpdir::Entry& e) { return Bytes(e.name); }},
+    {"attributes", kInTable | kWithAttributes | kInData,
+     [](const ftpdir::Entry& e) { return Bytes(e.attributes); }},
+    {"size", kInTable | kRightAligned | kInData,
+     [](const ftpdir::Entry& e) { return Number(e.size); }},
+    {"isDir", kInData, [](const ftpdir::Entry& e) { return Bool(e.isDir); }},
+    {"isLink", kInData, [](const ftpdir::Entry& e) { return Bool(e.isLink); }},
+    {"year", kInData,
+     [](const ftpdir::Entry& e) { return Optional(!!e.date, e.date ? e.date->year : 0); }},
+    {"month", kInData,
+     [](const ftpdir::Entry& e) { return Optional(!!e.date, e.date ? e.date->month : 0); }},
+    {"day", kInData,
+     [](const ftpdir::Entry& e) { return Optional(!!e.date, e.date ? e.date->day : 0); }},
+    {"hour", kInData,
+     [](const ftpdir::Entry& e) { return Optional(!!e.time, e.time ? e.time->hour : 0); }},
+    {"minute", kInData,
+     [](const ftpdir::Entry& e) { return Optional(!!e.time, e.time ? e.time->minute : 0); }},
+    {"date", kInTable, DateCell},
+    {"time", kInTable | kTimeWidth, TimeCell},
+    {"name", kInTable, [](const ftpdir::Entry& e) { return Bytes(e.name, e.target); }},
+    {"second", kInData | kExtendedOnly,
+     [](const ftpdir::Entry& e) {
+         const bool given = e.time && e.time->second;
+         return Optional(given, given ? *e.time->second : 0);
+     }},
+    {"target", kInData | kExtendedOnly, [](const ftpdir::Entry& e) { return Bytes(e.target); }},
+    {"owner", kInData | kExtendedOnly, [](const ftpdir::Entry& e) { return Bytes(e.owner); }},
+    {"group", kInData | kExtendedOnly, [](const ftpdir::Entry& e) { return Bytes(e.group); }},
+    {"format", kInData | kExtendedOnly,
+     [](const ftpdir::Entry& e) { return Text(ftpdir::formatName(e.format)); }},
+    {"modified", kInData | kExtendedOnly, Modified},
+};
 
 }  // namespace
 
-Output::Output(std::FILE* stream, Format format, bool attributes, bool severalFiles,
-               Recoder& recoder)
+Output::Output(std::FILE* stream, Format format, bool attributes, bool extended, bool severalFiles,
+               TextDecoder& decoder)
     : stream_(stream),
       format_(format),
       attributes_(attributes),
+      extended_(extended),
       severalFiles_(severalFiles),
-      recoder_(recoder) {}
+      decoder_(decoder) {}
+
+bool Output::Shown(unsigned flags, bool table) const {
+    if ((flags & kExtendedOnly) != 0 && !extended_) return false;
+    if (table) return (flags & kInTable) != 0 && ((flags & kWithAttributes) == 0 || attributes_);
+    return (flags & kInData) != 0;
+}
 
 void Output::Begin() {
     if (format_ == Format::kCsv) {
         if (severalFiles_) buffer_ += "file,";
-        buffer_ += "name,attributes,size,isDir,isLink,year,month,day,hour,minute\r\n";
+        bool first = true;
+        for (const Column& column : kColumns) {
+            if (!Shown(column.flags, false)) continue;
+            if (!first) buffer_.push_back(',');
+            buffer_ += column.key;
+            first = false;
+        }
+        buffer_ += "\r\n";
     } else if (format_ == Format::kJson) {
         buffer_ += "[";
     }
@@ -100,46 +226,70 @@ void Output::Line(std::string_view text) {
     buffer_.push_back('\n');
 }
 
+namespace {
+
+// A cell as the table shows it.
+void TableCell(std::string& out, const Cell& c, TextDecoder& decoder) {
+    switch (c.kind) {
+        case Kind::kBytes:
+            AppendDisplay(out, decoder.Decode(c.bytes));
+            if (!c.link.empty()) {
+                out += " -> ";
+                AppendDisplay(out, decoder.Decode(c.link));
+            }
+            break;
+        case Kind::kText:
+            out += c.text;
+            break;
+        case Kind::kNumber:
+            if (c.number < 0) {
+                out.push_back('-');  // no size in bytes
+            } else {
+                AppendNumber(out, c.number);
+            }
+            break;
+        case Kind::kBool:
+            out.push_back(c.flag ? '1' : '0');
+            break;
+        case Kind::kNull:
+            break;
+    }
+}
+
+}  // namespace
+
 void Output::Table(std::string_view file, const std::vector<ftpdir::Entry>& entries) {
     if (severalFiles_) {
         if (listings_ > 0) buffer_.push_back('\n');
-        buffer_.append(file.data(), file.size());
+        AppendDisplay(buffer_, file);
         buffer_ += ":\n";
     }
-    std::vector<std::string> sizes, dates, attributes;
-    sizes.reserve(entries.size());
-    dates.reserve(entries.size());
-    std::size_t sizeWidth = 0, dateWidth = 0, attributesWidth = 0;
-    for (const ftpdir::Entry& e : entries) {
-        sizes.push_back(SizeText(e));
-        dates.push_back(DateText(e));
-        sizeWidth = std::max(sizeWidth, sizes.back().size());
-        dateWidth = std::max(dateWidth, dates.back().size());
-        if (attributes_) {
-            attributes.emplace_back(recoder_.Convert(e.attributes));
-            attributesWidth = std::max(attributesWidth, attributes.back().size());
+    std::vector<const Column*> columns;
+    for (const Column& column : kColumns) {
+        if (Shown(column.flags, true)) columns.push_back(&column);
+    }
+    // Every column but the last is padded to its widest cell.
+    std::vector<std::size_t> widths(columns.size(), 0);
+    for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
+        if ((columns[c]->flags & kTimeWidth) != 0) widths[c] = 5;
+        for (const ftpdir::Entry& e : entries) {
+            cell_.clear();
+            TableCell(cell_, columns[c]->value(e), decoder_);
+            widths[c] = std::max(widths[c], DisplayWidth(cell_));
         }
     }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const ftpdir::Entry& e = entries[i];
-        buffer_.push_back(TypeLetter(e));
-        buffer_.push_back(' ');
-        if (attributes_) {
-            buffer_ += attributes[i];
-            Pad(buffer_, attributes[i].size(), attributesWidth + 1);
+    for (const ftpdir::Entry& e : entries) {
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            cell_.clear();
+            TableCell(cell_, columns[c]->value(e), decoder_);
+            const bool last = c + 1 == columns.size();
+            const std::size_t width = DisplayWidth(cell_);
+            const std::size_t pad = !last && width < widths[c] ? widths[c] - width : 0;
+            if ((columns[c]->flags & kRightAligned) != 0) buffer_.append(pad, ' ');
+            buffer_ += cell_;
+            if ((columns[c]->flags & kRightAligned) == 0) buffer_.append(pad, ' ');
+            buffer_.push_back(last ? '\n' : ' ');
         }
-        Pad(buffer_, sizes[i].size(), sizeWidth);
-        buffer_ += sizes[i];
-        buffer_.push_back(' ');
-        buffer_ += dates[i];
-        Pad(buffer_, dates[i].size(), dateWidth);
-        const std::string time = TimeText(e);
-        buffer_.push_back(' ');
-        buffer_ += time;
-        Pad(buffer_, time.size(), 5);
-        buffer_.push_back(' ');
-        buffer_ += recoder_.Convert(e.name);
-        buffer_.push_back('\n');
         Drain(false);
     }
 }
@@ -150,22 +300,29 @@ void Output::Csv(std::string_view file, const std::vector<ftpdir::Entry>& entrie
             AppendCsvField(buffer_, file);
             buffer_.push_back(',');
         }
-        AppendCsvField(buffer_, recoder_.Convert(e.name));
-        buffer_.push_back(',');
-        AppendCsvField(buffer_, recoder_.Convert(e.attributes));
-        buffer_.push_back(',');
-        AppendNumber(buffer_, e.size);
-        buffer_ += e.isDir ? ",1" : ",0";
-        buffer_ += e.isLink ? ",1," : ",0,";
-        AppendOptional(buffer_, e.date.has_value(), e.date ? e.date->year : 0, "");
-        buffer_.push_back(',');
-        AppendOptional(buffer_, e.date.has_value(), e.date ? e.date->month : 0, "");
-        buffer_.push_back(',');
-        AppendOptional(buffer_, e.date.has_value(), e.date ? e.date->day : 0, "");
-        buffer_.push_back(',');
-        AppendOptional(buffer_, e.time.has_value(), e.time ? e.time->hour : 0, "");
-        buffer_.push_back(',');
-        AppendOptional(buffer_, e.time.has_value(), e.time ? e.time->minute : 0, "");
+        bool first = true;
+        for (const Column& column : kColumns) {
+            if (!Shown(column.flags, false)) continue;
+            if (!first) buffer_.push_back(',');
+            first = false;
+            const Cell c = column.value(e);
+            switch (c.kind) {
+                case Kind::kBytes:
+                    AppendCsvField(buffer_, decoder_.Decode(c.bytes));
+                    break;
+                case Kind::kText:
+                    AppendCsvField(buffer_, c.text);
+                    break;
+                case Kind::kNumber:
+                    AppendNumber(buffer_, c.number);
+                    break;
+                case Kind::kBool:
+                    buffer_.push_back(c.flag ? '1' : '0');
+                    break;
+                case Kind::kNull:
+                    break;
+            }
+        }
         buffer_ += "\r\n";
         Drain(false);
     }
@@ -179,24 +336,33 @@ void Output::Json(std::string_view file, const std::vector<ftpdir::Entry>& entri
             AppendJsonString(buffer_, file);
             buffer_ += "\", ";
         }
-        buffer_ += "\"name\": \"";
-        AppendJsonString(buffer_, recoder_.Convert(e.name));
-        buffer_ += "\", \"attributes\": \"";
-        AppendJsonString(buffer_, recoder_.Convert(e.attributes));
-        buffer_ += "\", \"size\": ";
-        AppendNumber(buffer_, e.size);
-        buffer_ += e.isDir ? ", \"isDir\": true" : ", \"isDir\": false";
-        buffer_ += e.isLink ? ", \"isLink\": true" : ", \"isLink\": false";
-        buffer_ += ", \"year\": ";
-        AppendOptional(buffer_, e.date.has_value(), e.date ? e.date->year : 0, "null");
-        buffer_ += ", \"month\": ";
-        AppendOptional(buffer_, e.date.has_value(), e.date ? e.date->month : 0, "null");
-        buffer_ += ", \"day\": ";
-        AppendOptional(buffer_, e.date.has_value(), e.date ? e.date->day : 0, "null");
-        buffer_ += ", \"hour\": ";
-        AppendOptional(buffer_, e.time.has_value(), e.time ? e.time->hour : 0, "null");
-        buffer_ += ", \"minute\": ";
-        AppendOptional(buffer_, e.time.has_value(), e.time ? e.time->minute : 0, "null");
+        bool first = true;
+        for (const Column& column : kColumns) {
+            if (!Shown(column.flags, false)) continue;
+            buffer_ += first ? "\"" : ", \"";
+            first = false;
+            buffer_ += column.key;
+            buffer_ += "\": ";
+            const Cell c = column.value(e);
+            switch (c.kind) {
+                case Kind::kBytes:
+                case Kind::kText:
+                    buffer_.push_back('"');
+                    AppendJsonString(buffer_,
+                                     c.kind == Kind::kBytes ? decoder_.Decode(c.bytes) : c.text);
+                    buffer_.push_back('"');
+                    break;
+                case Kind::kNumber:
+                    AppendNumber(buffer_, c.number);
+                    break;
+                case Kind::kBool:
+                    buffer_ += c.flag ? "true" : "false";
+                    break;
+                case Kind::kNull:
+                    buffer_ += "null";
+                    break;
+            }
+        }
         buffer_ += "}";
         Drain(false);
     }

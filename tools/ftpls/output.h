@@ -1,4 +1,5 @@
-// The output formats of ftpls: an aligned table, CSV and JSON.
+// The output formats of ftpls: an aligned table, CSV and JSON, all three
+// written from one table of columns.
 #pragma once
 
 #include <cstdio>
@@ -16,9 +17,11 @@ namespace ftpls {
 // error is kept (the first one) and ends all further writing.
 class Output {
 public:
-    // `severalFiles`: the output names the FILE of each listing. `recoder`
-    // converts names and attribute texts; it must outlive the Output.
-    Output(std::FILE* stream, Format format, bool attributes, bool severalFiles, Recoder& recoder);
+    // `severalFiles`: the output names the FILE of each listing. `extended`:
+    // the columns of the extended dialect too. `decoder` decodes names and
+    // attribute texts; it must outlive the Output.
+    Output(std::FILE* stream, Format format, bool attributes, bool extended, bool severalFiles,
+           TextDecoder& decoder);
 
     // Writes what comes before the first listing (CSV header, JSON '[').
     void Begin();
@@ -38,14 +41,17 @@ private:
     void Table(std::string_view file, const std::vector<ftpdir::Entry>& entries);
     void Csv(std::string_view file, const std::vector<ftpdir::Entry>& entries);
     void Json(std::string_view file, const std::vector<ftpdir::Entry>& entries);
+    bool Shown(unsigned flags, bool table) const;
     void Drain(bool force);
 
     std::FILE* stream_;
     Format format_;
     bool attributes_;
+    bool extended_;
     bool severalFiles_;
-    Recoder& recoder_;
+    TextDecoder& decoder_;
     std::string buffer_;
+    std::string cell_;
     std::size_t listings_ = 0;
     std::size_t jsonEntries_ = 0;
     int error_ = 0;

@@ -91,8 +91,57 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
     }
 }
 
+bool IsUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::size_t length = Utf8SequenceLength(bytes.substr(i));
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+namespace {
+
+bool IsControl(unsigned char b) { return b < 0x20 || b == 0x7F; }
+
+bool NeedsCsvQuotes(std::string_view bytes) {
+    if (bytes.empty()) return false;
+    if (bytes.front() == ' ' || bytes.back() == ' ') return true;
+    return bytes.find_first_of(",\"\r\n") != std::string_view::npos;
+}
+
+}  // namespace
+
+void AppendDisplay(std::string& out, std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        const std::size_t length = Utf8SequenceLength(text.substr(i));
+        if (length == 2 && b == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            AppendEscape(out, "\\x", static_cast<unsigned char>(text[i + 1]));  // C1 in UTF-8
+        } else if (length <= 1 && (IsControl(b) || (b >= 0x80 && b < 0xA0))) {
+            AppendEscape(out, "\\x", b);  // C0, DEL, or a lone C1 byte
+        } else {
+            out.append(text.data() + i, length == 0 ? 1 : length);
+        }
+        i += length == 0 ? 1 : length;
+    }
+}
+
+std::size_t DisplayWidth(std::string_view text) {
+    std::size_t width = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t length = Utf8SequenceLength(text.substr(i));
+        i += length == 0 ? 1 : length;
+        ++width;
+    }
+    return width;
+}
+
 void AppendCsvField(std::string& out, std::string_view bytes) {
-    if (bytes.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (!NeedsCsvQuotes(bytes)) {
         out.append(bytes.data(), bytes.size());
         return;
     }
@@ -159,5 +208,32 @@ bool Recoder::Open(const std::string&) { return false; }
 std::string_view Recoder::Convert(std::string_view bytes) { return bytes; }
 
 #endif
+
+bool TextDecoder::Configure(const std::string& encoding) {
+    if (encoding == "none") {
+        mode_ = Mode::kNone;
+    } else if (encoding == "auto") {
+        mode_ = Mode::kAuto;
+    } else {
+        if (!recoder_.Open(encoding)) return false;
+        mode_ = Mode::kIconv;
+    }
+    return true;
+}
+
+std::string_view TextDecoder::Decode(std::string_view bytes) {
+    switch (mode_) {
+        case Mode::kNone:
+            return bytes;
+        case Mode::kIconv:
+            return recoder_.Convert(bytes);
+        case Mode::kAuto:
+            break;
+    }
+    if (IsUtf8(bytes)) return bytes;
+    buffer_.clear();
+    AppendFromCodePage(buffer_, bytes, revealed_);
+    return buffer_;
+}
 
 }  // namespace ftpls

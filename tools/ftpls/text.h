@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "codepages.h"
+
 namespace ftpls {
 
 // Length of the well-formed UTF-8 sequence that starts `bytes` (1 to 4), or
@@ -23,8 +25,20 @@ std::size_t Utf8SequenceLength(std::string_view bytes);
 void AppendJsonString(std::string& out, std::string_view bytes);
 
 // Appends `bytes` as one CSV field: quoted, with inner quotes doubled, when
-// it holds a comma, a quote, CR or LF; unchanged otherwise.
+// it holds a comma, a quote, CR or LF, or begins or ends with a space (which
+// some readers would trim otherwise); unchanged otherwise. Every byte is kept
+// and none can end the field early (other control bytes need no quotes).
 void AppendCsvField(std::string& out, std::string_view bytes);
+
+// Appends `text` for a terminal: each control character (C0, DEL, and C1
+// U+0080-U+009F, whether written in UTF-8 or as a lone byte) becomes the four
+// visible characters \xHH, HH its code in lower-case hex; everything else
+// passes as it is.
+void AppendDisplay(std::string& out, std::string_view text);
+
+// The columns `text` takes in a table: one per UTF-8 character, one per byte
+// that starts none.
+std::size_t DisplayWidth(std::string_view text);
 
 // Converts texts from a code page to UTF-8 through iconv. A byte that the
 // code page does not define becomes U+FFFD.
@@ -47,5 +61,36 @@ private:
     bool active_ = false;
     std::string buffer_;
 };
+
+}  // namespace ftpls
+
+namespace ftpls {
+
+// How names and attribute texts are decoded before they are written.
+class TextDecoder {
+public:
+    // "none" (bytes pass), "auto" (see Decode) or a code page name for iconv.
+    // False when iconv does not know the name.
+    bool Configure(const std::string& encoding);
+    bool Auto() const { return mode_ == Mode::kAuto; }
+
+    // The code page that --encoding=auto uses for the listing being written.
+    void SetRevealed(CodePage page) { revealed_ = page; }
+
+    // none: `bytes` as they are; auto: `bytes` when they are valid UTF-8, else
+    // converted from the revealed code page; a named code page: converted by
+    // iconv. Valid until the next call.
+    std::string_view Decode(std::string_view bytes);
+
+private:
+    enum class Mode { kNone, kAuto, kIconv };
+    Mode mode_ = Mode::kNone;
+    CodePage revealed_ = CodePage::kWindows1252;
+    Recoder recoder_;
+    std::string buffer_;
+};
+
+// True when all of `bytes` is well-formed UTF-8.
+bool IsUtf8(std::string_view bytes);
 
 }  // namespace ftpls

@@ -1,0 +1,27 @@
+# Live tests (label 'live'): each starts a real FTP server on 127.0.0.1 over
+# a tree it makes and checks what `ftpls URL --json` lists against os.lstat.
+# A server that cannot start (not installed: .ci/live-servers.sh) is
+# reported as skipped, with its reason. Run them alone with
+#   ctest --test-dir build -L live --output-on-failure
+# and refresh the checked-in replies with
+#   LIVE_SAVE_DATA=$PWD/tests/data/servers ctest --test-dir build -L live
+set(FTPDIRLIST_LIVE_SERVERS ${CMAKE_BINARY_DIR}/live-servers CACHE PATH
+  "Where .ci/live-servers.sh unpacks the FTP servers that are not installed")
+set(live_dir ${CMAKE_CURRENT_LIST_DIR})
+
+find_package(Python3 COMPONENTS Interpreter)
+if(NOT Python3_Interpreter_FOUND)
+  return()
+endif()
+
+foreach(server vsftpd proftpd pure-ftpd pyftpdlib)
+  add_test(NAME live.${server}
+    COMMAND Python3::Interpreter ${live_dir}/live_ftp_test.py ${server} $<TARGET_FILE:ftpls>
+      ${CMAKE_BINARY_DIR}/live/${server} ${FTPDIRLIST_LIVE_SERVERS})
+  set_tests_properties(live.${server} PROPERTIES LABELS live SKIP_RETURN_CODE 77 TIMEOUT 300)
+endforeach()
+
+# The replies kept from those servers, parsed offline in every run.
+add_test(NAME ftpls.saved_server_replies
+  COMMAND Python3::Interpreter ${live_dir}/check_saved.py $<TARGET_FILE:ftpls>
+    ${PROJECT_SOURCE_DIR}/tests/data/servers)

@@ -1,0 +1,37 @@
+// Fetching a listing from an ftp:// or ftps:// URL through libcurl. Built
+// with URL support only when libcurl was found (FTPLS_HAVE_CURL).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "options.h"
+
+namespace ftpls {
+
+// True when `argument` names a URL (ftp:// or ftps://, any case).
+bool IsUrl(std::string_view argument);
+
+// `url` without a password, for messages and output: "ftp://ann@host/p/".
+std::string RedactUrl(std::string_view url);
+
+// What --version says about URLs.
+std::string UrlSupport();
+
+struct FetchRequest {
+    Command command = Command::kAuto;  // kAuto: MLSD when FEAT offers it, else LIST
+    bool ssl = false;
+    long connectTimeout = 0;
+    long maxTime = 0;
+};
+
+// Lists the directory at `url`, handing each chunk of the reply to `sink`
+// as it arrives. `used` gets the command sent ("MLSD" or "LIST"). On failure
+// returns false with `error` set to the reason: the server's reply text when
+// it gave one, else libcurl's; never the password.
+bool FetchListing(const std::string& url, const FetchRequest& request,
+                  const std::function<void(std::string_view)>& sink, std::string& used,
+                  std::string& error);
+
+}  // namespace ftpls
