@@ -1,8 +1,9 @@
 """Builds the ftpdirlist Python package: the C++ core and the pybind11 module.
 
-The core's source files and the version are read from the top-level
-CMakeLists.txt (the ftpdirlist_core library and the project() line), so the
-CMake build and this one always compile the same files. Build offline with
+The source files and the version are read from the CMake files (the
+ftpdirlist_core library and the project() line of the top-level
+CMakeLists.txt, the module target of python/CMakeLists.txt), so the CMake
+build and this one always compile the same files. Build offline with
 Debian's setuptools and pybind11:
 
     /usr/bin/python3 -m venv --system-site-packages venv
@@ -20,26 +21,26 @@ HERE = Path(__file__).resolve().parent
 ROOT = HERE.parent
 
 
-def cmake_text():
-    path = ROOT / "CMakeLists.txt"
+def cmake_text(path):
     if not path.is_file():
         raise SystemExit(f"{path} not found: build from the ftpdirlist source tree")
     return path.read_text(encoding="utf-8")
 
 
-def core_sources(text):
-    """The files of add_library(ftpdirlist_core OBJECT ...), checked to be
-    plain paths of existing C++ files (a CMake variable or generator
-    expression there would be missed, so it stops the build instead)."""
-    match = re.search(r"add_library\(\s*ftpdirlist_core\s+OBJECT\s+([^)]*)\)", text)
+def listed_sources(text, call, where):
+    """The files of a CMake call such as add_library(ftpdirlist_core OBJECT
+    ...), checked to be plain paths of existing C++ files under `where` (a
+    CMake variable or generator expression there would be missed, so it stops
+    the build instead)."""
+    match = re.search(re.escape(call).replace(r"\ ", r"\s+") + r"\s+([^)]*)\)", text)
     if match is None:
-        raise SystemExit("CMakeLists.txt: add_library(ftpdirlist_core OBJECT ...) not found")
+        raise SystemExit(f"{call} ...) not found")
     sources = []
     for line in match.group(1).splitlines():
         for item in line.split("#", 1)[0].split():
-            if not re.fullmatch(r"src/[A-Za-z0-9_./-]+\.cpp", item) or not (ROOT / item).is_file():
-                raise SystemExit(f"CMakeLists.txt: core source {item!r} is not a plain .cpp path")
-            sources.append(item)
+            if not re.fullmatch(r"[A-Za-z0-9_./-]+\.cpp", item) or not (where / item).is_file():
+                raise SystemExit(f"{call} ...): {item!r} is not a plain .cpp path")
+            sources.append(where / item)
     return sources
 
 
@@ -55,8 +56,18 @@ def rel(path):
     return os.path.relpath(path, Path.cwd())
 
 
-TEXT = cmake_text()
-SOURCES = [rel(HERE / "src" / "module.cpp")] + [rel(ROOT / s) for s in core_sources(TEXT)]
+TEXT = cmake_text(ROOT / "CMakeLists.txt")
+# The module's own files as python/CMakeLists.txt lists them, then the core's.
+SOURCES = [
+    rel(path)
+    for path in listed_sources(
+        cmake_text(HERE / "CMakeLists.txt"), "pybind11_add_module(ftpdirlist_python MODULE", HERE
+    )
+    + listed_sources(TEXT, "add_library(ftpdirlist_core OBJECT", ROOT)
+]
+# setuptools rebuilds the module when one of these is newer than it; the
+# headers are not sources, so a change to one alone would otherwise be missed.
+DEPENDS = sorted(rel(p) for d in ("include", "src", "python/src") for p in (ROOT / d).rglob("*.h*"))
 
 ParallelCompile("FTPDIRLIST_BUILD_JOBS", default=2).install()
 
@@ -78,6 +89,7 @@ setup(
             include_dirs=[rel(ROOT / "include"), rel(ROOT / "src")],
             define_macros=[("FTPDIRLIST_BUILDING", None)],
             cxx_std=17,
+            depends=DEPENDS,
         )
     ],
     cmdclass={"build_ext": build_ext},

@@ -21,22 +21,16 @@
 #include <utility>
 #include <vector>
 
+#include "codec.h"
+#include "entry_type.h"
 #include "ftpdirlist/ftpdirlist.hpp"
 
 namespace py = pybind11;
+using pyftpdir::Codec;
+using pyftpdir::CodecPtr;
+using pyftpdir::kCodecErrors;
 
 namespace {
-
-// How the listing's bytes become str: a text codec, always with the
-// "surrogateescape" handler, so decoding never fails and the bytes come back
-// with text.encode(codec, "surrogateescape").
-struct Codec {
-    std::string name;  // the codec's canonical name, e.g. "utf-8", "cp1251"
-    bool utf8 = false;
-};
-using CodecPtr = std::shared_ptr<const Codec>;
-
-constexpr const char* kErrors = "surrogateescape";
 
 CodecPtr LookupCodec(const py::object& encoding) {
     auto codec = std::make_shared<Codec>();
@@ -56,9 +50,7 @@ CodecPtr LookupCodec(const py::object& encoding) {
 }
 
 py::str Decode(std::string_view bytes, const Codec& codec) {
-    const auto size = static_cast<Py_ssize_t>(bytes.size());
-    PyObject* text = codec.utf8 ? PyUnicode_DecodeUTF8(bytes.data(), size, kErrors)
-                                : PyUnicode_Decode(bytes.data(), size, codec.name.c_str(), kErrors);
+    PyObject* text = pyftpdir::DecodeText(bytes, codec);
     if (text == nullptr) throw py::error_already_set();
     return py::reinterpret_steal<py::str>(text);
 }
@@ -69,7 +61,8 @@ class Chunk {
 public:
     Chunk(const py::handle& data, const Codec& codec) {
         if (PyUnicode_Check(data.ptr())) {
-            PyObject* bytes = PyUnicode_AsEncodedString(data.ptr(), codec.name.c_str(), kErrors);
+            PyObject* bytes =
+                PyUnicode_AsEncodedString(data.ptr(), codec.name.c_str(), kCodecErrors);
             if (bytes == nullptr) throw py::error_already_set();
             encoded_ = py::reinterpret_steal<py::object>(bytes);
             view_ = {PyBytes_AS_STRING(bytes), static_cast<std::size_t>(PyBytes_GET_SIZE(bytes))};
@@ -101,73 +94,7 @@ private:
     std::string_view view_;
 };
 
-// One directory entry as Python sees it. Immutable: no setters, no
-// constructor reachable from Python. The name is decoded once, when the entry
-// is made; the rarer texts when read.
-struct PyEntry {
-    ftpdir::Entry entry;
-    py::str name;
-    CodecPtr codec;
-};
-
-py::object OptionalText(const std::string& text, const Codec& codec) {
-    if (text.empty()) return py::none();
-    return Decode(text, codec);
-}
-
-py::object OptionalInt(bool present, std::int32_t value) {
-    if (!present) return py::none();
-    return py::int_(value);
-}
-
-bool IsLeapYear(std::int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-// The date as datetime accepts it, or nothing (the classic dialect passes
-// the listing's day through, and a classic year may lie outside 1-9999).
-bool IsCalendarDate(const ftpdir::Date& d) {
-    static const std::int32_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (d.year < 1 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1) return false;
-    const std::int32_t last = kDays[d.month - 1] + (d.month == 2 && IsLeapYear(d.year) ? 1 : 0);
-    return d.day <= last;
-}
-
-py::object Modified(const ftpdir::Entry& e) {
-    if (!e.date || !IsCalendarDate(*e.date)) return py::none();
-    ftpdir::Time t;
-    if (e.time) t = *e.time;
-    if (t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59) return py::none();
-    // datetime has no leap second: 60 reads as 59 (the second part keeps 60).
-    const int second = t.second ? (*t.second < 0 ? 0 : (*t.second > 59 ? 59 : *t.second)) : 0;
-    PyObject* zone = e.utc ? PyDateTime_TimeZone_UTC : Py_None;
-    PyObject* value = PyDateTimeAPI->DateTime_FromDateAndTime(e.date->year, e.date->month,
-                                                              e.date->day, t.hour, t.minute, second,
-                                                              0, zone, PyDateTimeAPI->DateTimeType);
-    if (value == nullptr) throw py::error_already_set();
-    return py::reinterpret_steal<py::object>(value);
-}
-
-py::object Size(const ftpdir::Entry& e) {
-    // Negative sizes say "no byte count": extended -1, classic -1 (DOS
-    // directory) and -2 (VMS).
-    if (e.size < 0) return py::none();
-    return py::int_(e.size);
-}
-
 py::bytes Bytes(const std::string& text) { return py::bytes(text.data(), text.size()); }
-
-std::string EntryRepr(const PyEntry& self) {
-    const ftpdir::Entry& e = self.entry;
-    std::string out = "Entry(name=" + py::repr(self.name).cast<std::string>();
-    if (e.isLink && !e.target.empty()) {
-        out += ", target=" + py::repr(Decode(e.target, *self.codec)).cast<std::string>();
-    }
-    out += ", size=" + py::repr(Size(e)).cast<std::string>();
-    out += e.isDir ? ", is_dir=True" : ", is_dir=False";
-    out += e.isLink ? ", is_link=True" : ", is_link=False";
-    out += ", modified=" + py::repr(Modified(e)).cast<std::string>();
-    out += ", format='" + std::string(ftpdir::formatName(e.format)) + "')";
-    return out;
-}
 
 ftpdir::Options MakeOptions(const std::string& dialect, const py::object& today, bool keepVersions,
                             bool collectSkipped) {
@@ -195,10 +122,11 @@ ftpdir::Options MakeOptions(const std::string& dialect, const py::object& today,
 py::list ToList(std::vector<ftpdir::Entry>&& entries, const CodecPtr& codec) {
     py::list out(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        py::str name = Decode(entries[i].name, *codec);
-        py::object item = py::cast(PyEntry{std::move(entries[i]), std::move(name), codec},
-                                   py::return_value_policy::move);
-        PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), item.release().ptr());
+        PyObject* name = pyftpdir::DecodeText(entries[i].name, *codec);
+        if (name == nullptr) throw py::error_already_set();
+        PyObject* entry = pyftpdir::NewEntry(std::move(entries[i]), name, codec);
+        if (entry == nullptr) throw py::error_already_set();
+        PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), entry);
     }
     return out;
 }
@@ -308,124 +236,7 @@ PYBIND11_MODULE(_ftpdirlist, m) {
     py::options options;
     options.disable_function_signatures();
 
-    py::class_<PyEntry> entry(m, "Entry",
-                              R"(One directory entry. Immutable; compares and hashes by value.
-
-Texts are str decoded with the parser's encoding ("surrogateescape" for
-bytes that do not decode); raw_name gives the name's bytes.)");
-    entry
-        .def_property_readonly(
-            "name", [](const PyEntry& self) { return self.name; },
-            "The name (for a classic-dialect link, with its \" -> target\").")
-        .def_property_readonly(
-            "raw_name", [](const PyEntry& self) { return Bytes(self.entry.name); },
-            "The name's bytes as the server sent them.")
-        .def_property_readonly(
-            "target",
-            [](const PyEntry& self) { return OptionalText(self.entry.target, *self.codec); },
-            "A link's target, or None (always None in the classic dialect).")
-        .def_property_readonly(
-            "size", [](const PyEntry& self) { return Size(self.entry); },
-            "The size in bytes (VMS: blocks x 512), or None when the listing gives none.")
-        .def_property_readonly(
-            "is_dir", [](const PyEntry& self) { return self.entry.isDir; },
-            "True for a directory (classic dialect: also for a Unix-style link).")
-        .def_property_readonly(
-            "is_link", [](const PyEntry& self) { return self.entry.isLink; },
-            "True for a symbolic link.")
-        .def_property_readonly(
-            "modified", [](const PyEntry& self) { return Modified(self.entry); },
-            "The modification time as datetime.datetime: aware (UTC) when the listing\n"
-            "gives UTC (MLSD, EPLF), naive server-local time otherwise; the time parts\n"
-            "are 0 when the listing gives a date only. None without a date, or when\n"
-            "the classic dialect passes on a date the calendar does not have.")
-        .def_property_readonly(
-            "year",
-            [](const PyEntry& self) {
-                return OptionalInt(self.entry.date.has_value(),
-                                   self.entry.date ? self.entry.date->year : 0);
-            },
-            "The date's year, or None.")
-        .def_property_readonly(
-            "month",
-            [](const PyEntry& self) {
-                return OptionalInt(self.entry.date.has_value(),
-                                   self.entry.date ? self.entry.date->month : 0);
-            },
-            "The date's month (1-12), or None.")
-        .def_property_readonly(
-            "day",
-            [](const PyEntry& self) {
-                return OptionalInt(self.entry.date.has_value(),
-                                   self.entry.date ? self.entry.date->day : 0);
-            },
-            "The date's day, or None.")
-        .def_property_readonly(
-            "hour",
-            [](const PyEntry& self) {
-                return OptionalInt(self.entry.time.has_value(),
-                                   self.entry.time ? self.entry.time->hour : 0);
-            },
-            "The clock time's hour, or None when the listing gives no time.")
-        .def_property_readonly(
-            "minute",
-            [](const PyEntry& self) {
-                return OptionalInt(self.entry.time.has_value(),
-                                   self.entry.time ? self.entry.time->minute : 0);
-            },
-            "The clock time's minute, or None when the listing gives no time.")
-        .def_property_readonly(
-            "second",
-            [](const PyEntry& self) {
-                const auto& t = self.entry.time;
-                return OptionalInt(t && t->second, t && t->second ? *t->second : 0);
-            },
-            "The clock time's second (0-60), or None when the listing gives none.")
-        .def_property_readonly(
-            "utc", [](const PyEntry& self) { return self.entry.utc; },
-            "True when the date and time are UTC rather than the server's local time.")
-        .def_property_readonly(
-            "owner",
-            [](const PyEntry& self) { return OptionalText(self.entry.owner, *self.codec); },
-            "The owner, or None (always None in the classic dialect).")
-        .def_property_readonly(
-            "group",
-            [](const PyEntry& self) { return OptionalText(self.entry.group, *self.codec); },
-            "The group, or None (always None in the classic dialect).")
-        .def_property_readonly(
-            "attributes",
-            [](const PyEntry& self) { return Decode(self.entry.attributes, *self.codec); },
-            "The attribute text (Unix mode, VMS protection, MLSD perm, ...); '' when none.")
-        .def_property_readonly(
-            "format",
-            [](const PyEntry& self) { return std::string(ftpdir::formatName(self.entry.format)); },
-            "The family the line was read as: 'unix', 'dos', 'vms', 'mlsd', 'mvs-member',\n"
-            "...; 'unknown' in the classic dialect.")
-        .def("__repr__", &EntryRepr)
-        .def(
-            "__eq__",
-            [](const PyEntry& self, const py::object& other) -> py::object {
-                if (!py::isinstance<PyEntry>(other))
-                    return py::reinterpret_borrow<py::object>(Py_NotImplemented);
-                const PyEntry& o = other.cast<const PyEntry&>();
-                return py::bool_(self.entry == o.entry && self.codec->name == o.codec->name);
-            },
-            py::is_operator())
-        .def(
-            "__ne__",
-            [](const PyEntry& self, const py::object& other) -> py::object {
-                if (!py::isinstance<PyEntry>(other))
-                    return py::reinterpret_borrow<py::object>(Py_NotImplemented);
-                const PyEntry& o = other.cast<const PyEntry&>();
-                return py::bool_(!(self.entry == o.entry && self.codec->name == o.codec->name));
-            },
-            py::is_operator())
-        .def("__hash__", [](const PyEntry& self) {
-            const ftpdir::Entry& e = self.entry;
-            return py::hash(py::make_tuple(Bytes(e.name), e.size, e.isDir, e.isLink, Modified(e),
-                                           Bytes(e.target), static_cast<int>(e.format)));
-        });
-    entry.attr("__module__") = "ftpdirlist";
+    if (!pyftpdir::AddEntryType(m.ptr())) throw py::error_already_set();
 
     py::class_<PySkipped> skipped(m, "SkippedLine", "A listing line that gave no entry.");
     skipped
