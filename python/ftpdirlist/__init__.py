@@ -52,9 +52,11 @@ def listdir(
     Uses MLSD when the server's FEAT offers it (exact sizes, UTC times to the
     second), else LIST. The entries "." and ".." are left out. Errors from the
     server pass through as ftplib raises them (ftplib.error_perm, ...). The
-    options are those of parse(); `encoding` defaults to UTF-8 (pass the
-    server's code page, e.g. ftp.encoding, if it is not UTF-8).
+    options are those of parse(); `encoding` defaults to the connection's
+    (ftp.encoding, which ftplib also sends `path` in).
     """
+    if encoding is None:
+        encoding = getattr(ftp, "encoding", None)
     command = "MLSD" if offers_mlsd(ftp) else "LIST"
     if path:
         command += " " + path

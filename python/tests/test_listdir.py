@@ -72,3 +72,13 @@ def test_parser_as_retrbinary_callback(list_server):
         ftp.retrbinary("LIST", parser.feed, blocksize=3)
         entries = parser.close()
     assert sorted(e.name for e in entries) == sorted(TREE)
+
+
+def test_listdir_decodes_with_the_connection_encoding(list_server):
+    with connect(list_server) as ftp:
+        ftp.encoding = "latin-1"
+        by_connection = {e.raw_name: e.name for e in ftpdirlist.listdir(ftp)}
+        explicit = {e.raw_name: e.name for e in ftpdirlist.listdir(ftp, encoding="utf-8")}
+    raw = "grüße.txt".encode("utf-8")
+    assert by_connection[raw] == raw.decode("latin-1")
+    assert explicit[raw] == "grüße.txt"
