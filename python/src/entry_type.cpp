@@ -94,21 +94,18 @@ PyObject* GetModified(const EntryObject& o) {
                                                    PyDateTimeAPI->DateTimeType);
 }
 
-PyObject* GetYear(const EntryObject& o) {
-    return OptionalInt(o.entry.date.has_value(), o.entry.date ? o.entry.date->year : 0);
+template <std::int32_t ftpdir::Date::*Part>
+PyObject* GetDatePart(const EntryObject& o) {
+    const auto& d = o.entry.date;
+    return OptionalInt(d.has_value(), d ? *d.*Part : 0);
 }
-PyObject* GetMonth(const EntryObject& o) {
-    return OptionalInt(o.entry.date.has_value(), o.entry.date ? o.entry.date->month : 0);
+
+template <std::int32_t ftpdir::Time::*Part>
+PyObject* GetTimePart(const EntryObject& o) {
+    const auto& t = o.entry.time;
+    return OptionalInt(t.has_value(), t ? *t.*Part : 0);
 }
-PyObject* GetDay(const EntryObject& o) {
-    return OptionalInt(o.entry.date.has_value(), o.entry.date ? o.entry.date->day : 0);
-}
-PyObject* GetHour(const EntryObject& o) {
-    return OptionalInt(o.entry.time.has_value(), o.entry.time ? o.entry.time->hour : 0);
-}
-PyObject* GetMinute(const EntryObject& o) {
-    return OptionalInt(o.entry.time.has_value(), o.entry.time ? o.entry.time->minute : 0);
-}
+
 PyObject* GetSecond(const EntryObject& o) {
     const auto& t = o.entry.time;
     return OptionalInt(t && t->second, t && t->second ? *t->second : 0);
@@ -140,13 +137,15 @@ PyGetSetDef kFields[] = {
      "are 0 when the listing gives a date only. None without a date, or when\n"
      "the classic dialect passes on a date the calendar does not have.",
      nullptr},
-    {"year", Getter<GetYear>, nullptr, "The date's year, or None.", nullptr},
-    {"month", Getter<GetMonth>, nullptr, "The date's month (1-12), or None.", nullptr},
-    {"day", Getter<GetDay>, nullptr, "The date's day, or None.", nullptr},
-    {"hour", Getter<GetHour>, nullptr, "The hour, or None when the listing gives no time.",
+    {"year", Getter<GetDatePart<&ftpdir::Date::year>>, nullptr, "The date's year, or None.",
      nullptr},
-    {"minute", Getter<GetMinute>, nullptr, "The minute, or None when the listing gives no time.",
-     nullptr},
+    {"month", Getter<GetDatePart<&ftpdir::Date::month>>, nullptr,
+     "The date's month (1-12), or None.", nullptr},
+    {"day", Getter<GetDatePart<&ftpdir::Date::day>>, nullptr, "The date's day, or None.", nullptr},
+    {"hour", Getter<GetTimePart<&ftpdir::Time::hour>>, nullptr,
+     "The hour, or None when the listing gives no time.", nullptr},
+    {"minute", Getter<GetTimePart<&ftpdir::Time::minute>>, nullptr,
+     "The minute, or None when the listing gives no time.", nullptr},
     {"second", Getter<GetSecond>, nullptr,
      "The second (0-60), or None when the listing gives none.", nullptr},
     {"utc", Getter<GetUtc>, nullptr,
