@@ -16,6 +16,17 @@ def example(name: str) -> bytes:
     return (EXAMPLES / name).read_bytes()
 
 
+# Every field of an Entry.
+FIELDS = [
+    "name", "raw_name", "target", "size", "is_dir", "is_link", "modified", "year", "month",
+    "day", "hour", "minute", "second", "utc", "owner", "group", "attributes", "format",
+]
+
+
+def fields(entry) -> dict:
+    return {f: getattr(entry, f) for f in FIELDS}
+
+
 # The tree the server serves: name -> size in bytes (None for a directory)
 # and age in seconds. Recent entries are listed by LIST with a clock time,
 # old ones (over six months) with a year.

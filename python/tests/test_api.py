@@ -8,19 +8,11 @@ import threading
 import pytest
 
 import ftpdirlist
-from conftest import example
+from conftest import example, fields
 
 TODAY = datetime.date(2024, 6, 15)
 EXAMPLE_FILES = ["unix.txt", "dos.txt", "vms.txt", "mixed.txt", "unix-cp1251.txt"]
 DIALECTS = ["extended", "classic"]
-FIELDS = [
-    "name", "raw_name", "target", "size", "is_dir", "is_link", "modified", "year", "month",
-    "day", "hour", "minute", "second", "utc", "owner", "group", "attributes", "format",
-]
-
-
-def fields(entry):
-    return {f: getattr(entry, f) for f in FIELDS}
 
 
 def chunks(data: bytes, size: int):

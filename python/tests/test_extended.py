@@ -13,7 +13,7 @@ import os
 import pytest
 
 import ftpdirlist
-from conftest import TREE, connect, example
+from conftest import TREE, connect, example, fields
 
 
 def _extended_parsers_present() -> bool:
@@ -80,6 +80,16 @@ def test_mlsd_facts():
     assert (d.name, d.is_dir, d.size) == ("sub dir", True, None)
     both = ftpdirlist.parse(b"type=cdir;perm=el; .\r\ntype=pdir;perm=el; ..\r\n")
     assert both == []  # like "." and ".."
+
+
+def test_every_field_of_an_mlsd_entry():
+    e = one(b"type=file;size=10;modify=20240102030405;perm=r;UNIX.owner=anna;UNIX.group=staff; a b\r\n")
+    assert fields(e) == {
+        "name": "a b", "raw_name": b"a b", "target": None, "size": 10, "is_dir": False,
+        "is_link": False, "modified": datetime.datetime(2024, 1, 2, 3, 4, 5, tzinfo=UTC),
+        "year": 2024, "month": 1, "day": 2, "hour": 3, "minute": 4, "second": 5, "utc": True,
+        "owner": "anna", "group": "staff", "attributes": "r", "format": "mlsd",
+    }
 
 
 def test_eplf():
