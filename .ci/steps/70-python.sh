@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The Python package: pip builds it from python/ and installs it into a fresh
+# virtual environment of Debian's interpreter (setuptools, pybind11, pytest and
+# pyftpdlib from Debian; nothing fetched), then pytest runs the package's tests
+# from that environment against the installed copy. Fails on any failure, and
+# when no test ran (pytest's exit status 5).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+bash .ci/install-deps.sh build-essential python3 python3-dev python3-venv python3-setuptools \
+  python3-pybind11 pybind11-dev python3-pytest python3-pyftpdlib
+
+# Debian's packages belong to Debian's interpreter; another python3 may come
+# first on PATH.
+py=/usr/bin/python3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$py" -m venv --system-site-packages "$work/venv"
+"$work/venv/bin/pip" install --quiet --no-build-isolation --no-index --no-deps "$root/python"
+
+# Outside the source tree, so that the installed package is the one imported.
+cd "$work"
+"$work/venv/bin/python" - "$work/venv" <<'PY'
+import sys, ftpdirlist
+assert ftpdirlist.__file__.startswith(sys.argv[1]), ftpdirlist.__file__
+print("testing", ftpdirlist.__file__)
+PY
+"$work/venv/bin/python" -m pytest -q -rs -p no:cacheprovider "$root/python/tests"
+
+# The same tests on the module CMake builds (FTPDIRLIST_BUILD_PYTHON), with the
+# project's warning flags.
+cd "$root"
+cmake --preset dev -B build-python -DFTPDIRLIST_BUILD_PYTHON=ON -DPython_EXECUTABLE="$py" >/dev/null
+cmake --build build-python --target ftpdirlist_python
+ctest --test-dir build-python -R '^python_tests$' --output-on-failure --no-tests=error

@@ -1,0 +1,33 @@
+// How the listing's bytes become Python text: a text codec, always with the
+// "surrogateescape" handler, so decoding never fails and the server's bytes
+// come back with text.encode(codec, "surrogateescape").
+#ifndef FTPDIRLIST_PYTHON_CODEC_H
+#define FTPDIRLIST_PYTHON_CODEC_H
+
+#include <Python.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace pyftpdir {
+
+struct Codec {
+    std::string name;  // the codec's canonical name, e.g. "utf-8", "cp1251"
+    bool utf8 = false;
+};
+using CodecPtr = std::shared_ptr<const Codec>;
+
+inline constexpr const char* kCodecErrors = "surrogateescape";
+
+// A new str of `bytes` decoded with `codec`, or nullptr with a Python error
+// set (only when memory runs out, for a text codec). Needs the GIL.
+inline PyObject* DecodeText(std::string_view bytes, const Codec& codec) {
+    const auto size = static_cast<Py_ssize_t>(bytes.size());
+    return codec.utf8 ? PyUnicode_DecodeUTF8(bytes.data(), size, kCodecErrors)
+                      : PyUnicode_Decode(bytes.data(), size, codec.name.c_str(), kCodecErrors);
+}
+
+}  // namespace pyftpdir
+
+#endif  // FTPDIRLIST_PYTHON_CODEC_H

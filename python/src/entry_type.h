@@ -1,0 +1,25 @@
+// ftpdirlist.Entry: one directory entry as an immutable Python object. Written
+// on the C API rather than pybind11 because a listing makes one per line: it
+// is allocated in one piece and its fields are plain getters.
+#ifndef FTPDIRLIST_PYTHON_ENTRY_TYPE_H
+#define FTPDIRLIST_PYTHON_ENTRY_TYPE_H
+
+#include <Python.h>
+
+#include "codec.h"
+#include "ftpdirlist/ftpdirlist.hpp"
+
+namespace pyftpdir {
+
+// Creates the type and adds it to `module` as "Entry". Returns false with a
+// Python error set on failure. Called once, at import.
+bool AddEntryType(PyObject* module);
+
+// A new Entry that takes `entry` (moved from) and `name`, its decoded name (a
+// reference that is stolen, also on failure). Returns nullptr with a Python
+// error set when memory runs out. Needs the GIL.
+PyObject* NewEntry(ftpdir::Entry&& entry, PyObject* name, const CodecPtr& codec);
+
+}  // namespace pyftpdir
+
+#endif  // FTPDIRLIST_PYTHON_ENTRY_TYPE_H
