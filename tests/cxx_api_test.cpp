@@ -14,6 +14,7 @@
 
 #include "ftpdirlist/ftpdirlist.h"
 #include "ftpdirlist/ftpdirlist.hpp"
+#include "test_support.h"
 
 namespace {
 
@@ -45,25 +46,16 @@ void PrintTo(const HostRow& r, std::ostream* os) {
 
 // Parses through the C ABI from a heap copy of exactly the listing's length.
 std::vector<HostRow> ParseWithCAbi(const std::string& listing) {
-    std::unique_ptr<char[]> data(new char[listing.size() + (listing.empty() ? 1 : 0)]);
-    std::memcpy(data.get(), listing.data(), listing.size());
-    const std::int32_t count =
-        InitFtpDirList(data.get(), static_cast<std::int32_t>(listing.size()));
-    data.reset();  // the library must not keep the host's bytes
+    // The library must not keep the host's bytes: InitExact releases them.
+    const std::int32_t count = testsupport::InitExact(listing);
 
     std::vector<HostRow> rows;
     for (std::int32_t i = 0; i < count; ++i) {
-        FtpDirItem item{};
-        GetFtpDirItem(i, &item, 1);
-        std::vector<char> name(static_cast<std::size_t>(item.nameLength) + 1, '\0');
-        std::vector<char> attributes(static_cast<std::size_t>(item.attributesLength) + 2, '\0');
-        item.name = name.data();
-        item.attributes = attributes.data();
-        GetFtpDirItem(i, &item, 0);
+        const testsupport::HostItem read = testsupport::ReadAsHost(i);
+        const FtpDirItem& item = read.item;
         HostRow row;
-        row.name.assign(name.data(), static_cast<std::size_t>(item.nameLength));
-        row.attributes.assign(attributes.data(), static_cast<std::size_t>(item.attributesLength));
-        if (item.attributesLength == 0) row.marker = attributes.data();
+        row.name = read.name;
+        (item.attributesLength == 0 ? row.marker : row.attributes) = read.attributes;
         row.size = item.size;
         if (item.hasDate == 1) row.date = ftpdir::Date{item.year, item.month, item.day};
         if (item.hasTime == 1) row.time = ftpdir::Time{item.hour, item.minute};
@@ -103,9 +95,8 @@ Outcome ParseInChunks(const std::string& listing, const std::vector<std::size_t>
     std::size_t from = 0;
     auto feed = [&](std::size_t to) {
         const std::size_t n = to - from;
-        std::unique_ptr<char[]> chunk(new char[n == 0 ? 1 : n]);
-        std::memcpy(chunk.get(), listing.data() + from, n);
-        parser.append(std::string_view(chunk.get(), n));
+        const testsupport::HeapBytes chunk(std::string_view(listing).substr(from, n));
+        parser.append(chunk.view());
         from = to;
     };
     for (std::size_t cut : cuts) feed(cut);

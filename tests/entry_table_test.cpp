@@ -150,9 +150,9 @@ TEST(EntryTable, ReplacementTakesEveryField) {
     table.AddEntry(older, true);
     table.AddEntry(newer, true);
     ASSERT_EQ(table.Size(), 1u);
-    ftpdirlist::FtpDirEntry expected = newer.ToEntry();
+    ftpdirlist::FtpDirEntry expected = ftpdirlist::ToEntry(newer);
     expected.name = "DATA";
-    EXPECT_EQ(table.Entry(0), expected);
+    EXPECT_EQ(ftpdirlist::ToEntry(table.Row(0)), expected);
 }
 
 TEST(EntryTable, ManyVersionsOfOneName) {
