@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -307,6 +308,88 @@ TEST(CxxParser, MovedParserGoesOn) {
     ftpdir::Parser second = std::move(first);
     second.append(std::string_view(text).substr(text.size() / 2));
     EXPECT_EQ(second.finish(), ftpdir::parse(text));
+}
+
+// A moved-from parser: safe to destroy, to assign to, and to use, where it
+// works as a new parser with default options.
+TEST(CxxParser, MovedFromParserIsANewOne) {
+    const std::string text = ReadSample("examples/dos.txt");
+    ftpdir::Options options;
+    options.collectSkipped = true;
+    ftpdir::Parser first(options);
+    first.append("junk\r\nmore junk\r\n");  // the first is skipped, the second kept to join
+    ftpdir::Parser second = std::move(first);
+    EXPECT_TRUE(first.skipped().empty());
+    first.append(text);
+    EXPECT_TRUE(first.skipped().empty()) << "default options collect nothing";
+    EXPECT_EQ(first.finish(), ftpdir::parse(text));
+    EXPECT_EQ(second.skipped().size(), 1u) << "the skipped line moved along";
+
+    ftpdir::Parser third = std::move(second);
+    EXPECT_EQ(second.finish(), std::vector<ftpdir::Entry>{}) << "finish alone: an empty listing";
+    second = std::move(third);  // assigned after use
+    second.append(text);
+    EXPECT_EQ(second.finish(), ftpdir::parse(text));
+    ftpdir::Parser destroyed = std::move(second);
+}  // `second` is destroyed moved-from
+
+// skipped() reads what append() has decided: asking twice, or not at all
+// until finish(), gives the same lines.
+TEST(CxxParser, SkippedIsAPlainAccessor) {
+    ftpdir::Options options;
+    options.collectSkipped = true;
+    ftpdir::Parser asking(options);
+    ftpdir::Parser quiet(options);
+    const std::string chunks[] = {"junk\r\n", "-rw-r--r-- 1 a b 1 Jan 1 2020 f\r\nmore ", "junk"};
+    std::size_t seen = 0;
+    for (const std::string& chunk : chunks) {
+        asking.append(chunk);
+        quiet.append(chunk);
+        const ftpdir::Parser& view = asking;
+        EXPECT_GE(view.skipped().size(), seen);
+        seen = view.skipped().size();
+        EXPECT_EQ(view.skipped().size(), seen) << "reading twice changes nothing";
+    }
+    EXPECT_EQ(seen, 1u) << "the unfinished line is not decided yet";
+    asking.finish();
+    quiet.finish();
+    ASSERT_EQ(asking.skipped().size(), 2u);
+    ASSERT_EQ(quiet.skipped().size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(asking.skipped()[i].number, quiet.skipped()[i].number);
+        EXPECT_EQ(asking.skipped()[i].text, quiet.skipped()[i].text);
+    }
+}
+
+// Any value of Options::today is safe (the sanitizer build watches the
+// date arithmetic) and is clamped to the documented range.
+TEST(CxxOptions, ExtremeTodaysAreClamped) {
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    struct Case {
+        const char* reason;
+        ftpdir::Date today;
+        std::int32_t year;  // of a January entry with a time
+    } cases[] = {
+        {"the lowest year", {kMin, 6, 15}, ftpdir::kTodayYearMin},
+        {"year 0", {0, 6, 15}, ftpdir::kTodayYearMin},
+        {"the highest year", {kMax, 6, 15}, ftpdir::kTodayYearMax},
+        {"beyond the range", {10000, 6, 15}, ftpdir::kTodayYearMax},
+        {"the range's ends are kept", {ftpdir::kTodayYearMax, 6, 15}, ftpdir::kTodayYearMax},
+        {"month and day far below: 1 January, the 15th is ahead", {2024, kMin, kMin}, 2023},
+        {"month and day far above: 31 December", {2024, kMax, kMax}, 2024},
+        {"month 13 counts as December", {2024, 13, 1}, 2024},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ftpdir::Options options;
+        options.today = c.today;
+        options.dialect = ftpdir::Dialect::classic;
+        const auto entries = ftpdir::parse("-rw-r--r-- 1 a b 1 Jan 15 10:30 f\r\n", options);
+        ASSERT_EQ(entries.size(), 1u);
+        ASSERT_TRUE(entries[0].date.has_value());
+        EXPECT_EQ(entries[0].date->year, c.year);
+    }
 }
 
 // Two parsers at once on different threads, one with a fixed today, one on

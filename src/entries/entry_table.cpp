@@ -7,17 +7,9 @@ namespace ftpdirlist {
 
 namespace {
 
-// The version after the last ';' of `name`: false when there is none (no
-// ';', or nothing before or after it). The version is read as C's atoi
-// reads it (leading white space, a sign, the digits up to the first other
-// byte), saturated to 32 bits.
-bool SplitVersion(std::string_view name, std::string_view& stem, std::int32_t& version) {
-    const std::size_t semicolon = name.rfind(';');
-    if (semicolon == std::string_view::npos || semicolon == 0 || semicolon + 1 == name.size()) {
-        return false;
-    }
-    stem = name.substr(0, semicolon);
-    const std::string_view text = name.substr(semicolon + 1);
+// A version as C's atoi reads it (leading white space, a sign, the digits
+// up to the first other byte), saturated to 32 bits.
+std::int32_t ReadVersion(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
     bool negative = false;
@@ -29,11 +21,35 @@ bool SplitVersion(std::string_view name, std::string_view& stem, std::int32_t& v
         magnitude = magnitude * 10 + (text[i] - '0');
         if (magnitude >= kCap) magnitude = kCap;
     }
-    if (negative) {
-        version = static_cast<std::int32_t>(-magnitude);
-    } else {
-        version = static_cast<std::int32_t>(magnitude == kCap ? kCap - 1 : magnitude);
+    if (negative) return static_cast<std::int32_t>(-magnitude);
+    return static_cast<std::int32_t>(magnitude == kCap ? kCap - 1 : magnitude);
+}
+
+// Splits the version off `name` at its last ';': false when there is none
+// (no ';', or nothing before or after it).
+inline bool SplitVersion(std::string_view name, std::string_view& stem, std::int32_t& version) {
+    const std::size_t semicolon = name.rfind(';');
+    if (semicolon == std::string_view::npos || semicolon == 0 || semicolon + 1 == name.size()) {
+        return false;
     }
+    stem = name.substr(0, semicolon);
+    const std::string_view text = name.substr(semicolon + 1);
+    // The usual version, one to nine digits and nothing else, is read at
+    // once; ReadVersion gives the same for it.
+    if (text.size() <= 9) {
+        std::uint32_t value = 0;
+        std::size_t i = 0;
+        for (; i < text.size(); ++i) {
+            const unsigned digit = static_cast<unsigned char>(text[i] - '0');
+            if (digit > 9) break;
+            value = value * 10 + digit;
+        }
+        if (i == text.size()) {
+            version = static_cast<std::int32_t>(value);
+            return true;
+        }
+    }
+    version = ReadVersion(text);
     return true;
 }
 
@@ -69,31 +85,36 @@ void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
         stem = entry.name;              // extended: the name as it is, version 0
     }
     entry.name = stem;
-    Collapse(entry, version, extras);
-}
 
-void EntryTable::Collapse(const ParsedEntry& entry, std::int32_t version,
-                          const EntryExtras* extras) {
     if (!index_.Built()) index_.Build(rows_);
     const std::uint32_t hash = NameIndex::Hash(entry.name);
-    const std::size_t found = index_.Find(entry.name, hash, rows_);
-    if (found != NameIndex::kNone) {
-        EntryRow& stored = rows_.At(found);
-        if (version > stored.version) {
-            const RowExtras kept = KeepExtras(found, extras);
-            Replace(stored, entry, version);
-            PutExtras(found, kept);
+    NameIndex::Lookup lookup = index_.Find(entry.name, hash, rows_);
+    if (lookup.row != NameIndex::kNone) {
+        EntryRow& stored = rows_.At(lookup.row);
+        if (version <= stored.version) return;
+        // What may fail (keeping texts) comes before the row changes.
+        RowExtras kept;
+        if (extras != nullptr) kept = KeepExtras(lookup.row, *extras);
+        Replace(stored, entry, version);
+        if (extras != nullptr) {
+            extras_[lookup.row] = kept;
+        } else {
+            ClearExtras(lookup.row);
         }
         return;
     }
     // Slots hold row + 1 in 32 bits.
     if (rows_.Size() >= std::numeric_limits<std::uint32_t>::max() - 1) return;
-    index_.Reserve(rows_);
+    if (index_.Full()) {
+        index_.Grow();
+        lookup = index_.Find(entry.name, hash, rows_);
+    }
     const std::size_t added = rows_.Size();
-    const RowExtras kept = KeepExtras(added, extras);
+    RowExtras kept;
+    if (extras != nullptr) kept = KeepExtras(added, *extras);
     Append(entry, version);
-    index_.Insert(added, hash, rows_);
-    PutExtras(added, kept);
+    index_.Put(lookup, added, hash);
+    if (extras != nullptr) extras_[added] = kept;
 }
 
 void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version) {
@@ -102,8 +123,8 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
     // alone), so a file listed in a million versions does not grow the arena
     // a million times.
     if (row.attributesLength != 0 && entry.attributes.size() <= row.attributesLength) {
-        std::memcpy(const_cast<char*>(row.attributes), entry.attributes.data(),
-                    entry.attributes.size());
+        CopyText(const_cast<char*>(row.attributes), entry.attributes.data(),
+                 entry.attributes.size());
     } else {
         row.attributes = arena_.Keep(entry.attributes);
     }
@@ -115,24 +136,16 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
     row.isLink = entry.isLink;
 }
 
-RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras* extras) {
-    if (extras == nullptr) return RowExtras{};
+RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
     RowExtras kept;
-    kept.target = {arena_.Keep(extras->target), extras->target.size()};
-    kept.owner = {arena_.Keep(extras->owner), extras->owner.size()};
-    kept.group = {arena_.Keep(extras->group), extras->group.size()};
-    kept.second = extras->second;
-    kept.utc = extras->utc;
-    kept.format = extras->format;
-    // The slot exists before the row is stored: what may fail has failed.
+    kept.target = {arena_.Keep(extras.target), extras.target.size()};
+    kept.owner = {arena_.Keep(extras.owner), extras.owner.size()};
+    kept.group = {arena_.Keep(extras.group), extras.group.size()};
+    kept.second = extras.second;
+    kept.utc = extras.utc;
+    kept.format = extras.format;
     if (index >= extras_.size()) extras_.resize(index + 1);
     return kept;
-}
-
-void EntryTable::PutExtras(std::size_t index, const RowExtras& kept) {
-    // A classic entry's extras (as constructed) are stored only where the
-    // vector already reaches.
-    if (index < extras_.size()) extras_[index] = kept;
 }
 
 void EntryTable::AddExtended(ParsedEntry& entry, bool vms, bool keepVersions) {
@@ -141,9 +154,9 @@ void EntryTable::AddExtended(ParsedEntry& entry, bool vms, bool keepVersions) {
         return;
     }
     const std::size_t added = rows_.Size();
-    const RowExtras kept = KeepExtras(added, &entry.extras);
+    const RowExtras kept = KeepExtras(added, entry.extras);
     Append(entry, 0);
-    PutExtras(added, kept);
+    extras_[added] = kept;
 }
 
 }  // namespace ftpdirlist

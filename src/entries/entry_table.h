@@ -73,8 +73,8 @@ private:
         if (arena_.Fits(total)) {
             // Both texts in the current block: one reservation, no calls.
             char* at = arena_.Take(total);
-            std::memcpy(at, entry.name.data(), nameLength);
-            std::memcpy(at + nameLength, entry.attributes.data(), entry.attributes.size());
+            CopyText(at, entry.name.data(), nameLength);
+            CopyText(at + nameLength, entry.attributes.data(), entry.attributes.size());
             row.name = at;
             row.attributes = at + nameLength;
         } else {
@@ -94,13 +94,14 @@ private:
     // Collapses `entry` into the rows by name and version; `extras` is null
     // for a classic entry.
     void AddVersion(ParsedEntry& entry, const EntryExtras* extras);
-    void Collapse(const ParsedEntry& entry, std::int32_t version, const EntryExtras* extras);
     void Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version);
     // The extras of the row to be stored at `index`, their texts kept and
-    // their slot made (as constructed when `extras` is null); PutExtras
-    // then stores them without failing.
-    RowExtras KeepExtras(std::size_t index, const EntryExtras* extras);
-    void PutExtras(std::size_t index, const RowExtras& kept);
+    // their slot made, so that storing them afterwards cannot fail.
+    RowExtras KeepExtras(std::size_t index, const EntryExtras& extras);
+    // Row `index` now holds a classic entry: no extras.
+    void ClearExtras(std::size_t index) {
+        if (index < extras_.size()) extras_[index] = RowExtras{};
+    }
 
     RowBlocks rows_;
     TextArena arena_;
