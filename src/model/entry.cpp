@@ -7,5 +7,4 @@ bool operator==(const FtpDateTime& a, const FtpDateTime& b) {
            a.minute == b.minute && a.hasTime == b.hasTime && a.hasDate == b.hasDate;
 }
 
-
 }  // namespace ftpdirlist
