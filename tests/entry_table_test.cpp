@@ -332,8 +332,9 @@ TEST(EntryTable, MovesLeaveTheSourceEmptyAndUsable) {
     }
 }
 
-// An extended entry: name, size and the extras that the table must keep.
-struct ExtendedAdd {
+// An extended entry as added, or a row as it must read afterwards: name,
+// size and the extras that vary.
+struct Extended {
     std::string name;
     std::int64_t size;
     std::string target;
@@ -341,18 +342,9 @@ struct ExtendedAdd {
     std::int8_t second;
 };
 
-// What row i must hold afterwards.
-struct ExtendedRow {
-    std::string name;
-    std::int64_t size;
-    std::string target;
-    std::string owner;
-    std::int8_t second;
-};
-
-void AddExtendedAll(EntryTable& table, const std::vector<ExtendedAdd>& adds, bool vms,
+void AddExtendedAll(EntryTable& table, const std::vector<Extended>& adds, bool vms,
                     bool keepVersions) {
-    for (const ExtendedAdd& a : adds) {
+    for (const Extended& a : adds) {
         // Texts from buffers released before the table is read.
         std::string name = a.name;
         std::string target = a.target;
@@ -375,8 +367,8 @@ TEST(EntryTable, ExtendedEntriesKeepTheirExtras) {
         const char* reason;
         bool vms;
         bool keepVersions;
-        std::vector<ExtendedAdd> adds;
-        std::vector<ExtendedRow> rows;
+        std::vector<Extended> adds;
+        std::vector<Extended> rows;
     };
     const Case cases[] = {
         {"not VMS: stored as given",

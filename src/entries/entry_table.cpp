@@ -123,8 +123,8 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
     // alone), so a file listed in a million versions does not grow the arena
     // a million times.
     if (row.attributesLength != 0 && entry.attributes.size() <= row.attributesLength) {
-        CopyText(const_cast<char*>(row.attributes), entry.attributes.data(),
-                 entry.attributes.size());
+        bits::Copy(const_cast<char*>(row.attributes), entry.attributes.data(),
+                   entry.attributes.size());
     } else {
         row.attributes = arena_.Keep(entry.attributes);
     }

@@ -73,8 +73,8 @@ private:
         if (arena_.Fits(total)) {
             // Both texts in the current block: one reservation, no calls.
             char* at = arena_.Take(total);
-            CopyText(at, entry.name.data(), nameLength);
-            CopyText(at + nameLength, entry.attributes.data(), entry.attributes.size());
+            bits::Copy(at, entry.name.data(), nameLength);
+            bits::Copy(at + nameLength, entry.attributes.data(), entry.attributes.size());
             row.name = at;
             row.attributes = at + nameLength;
         } else {

@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "model/bits.h"
 #include "model/entry.h"
 
 namespace ftpdirlist {
@@ -59,7 +60,7 @@ public:
     static Place PlaceOf(std::size_t index) {
         if (index < kDoubledRows) {
             const std::size_t i = index + kFirstRows;
-            const unsigned top = HighestBit(i);
+            const unsigned top = bits::HighestBit(i);
             return {top - kFirstRowsLog, i - (std::size_t{1} << top)};
         }
         const std::size_t i = index - kDoubledRows;
@@ -96,16 +97,6 @@ public:
     }
 
 private:
-    static unsigned HighestBit(std::uint64_t word) {
-#if defined(__GNUC__) || defined(__clang__)
-        return 63u - static_cast<unsigned>(__builtin_clzll(word));
-#else
-        unsigned i = 0;
-        while ((word >>= 1) != 0) ++i;
-        return i;
-#endif
-    }
-
     void AddBlock();
 
     struct FreeRows {

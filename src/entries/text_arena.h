@@ -3,49 +3,14 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
 
-namespace ftpdirlist {
+#include "model/bits.h"
 
-// Copies n bytes, as memcpy, without a call for the short texts of
-// listings: two overlapping moves cover every length from 4 to 32.
-inline void CopyText(char* to, const char* from, std::size_t n) {
-    if (n > 32) {
-        std::memcpy(to, from, n);
-    } else if (n >= 16) {
-        char head[16];
-        char tail[16];
-        std::memcpy(head, from, 16);
-        std::memcpy(tail, from + n - 16, 16);
-        std::memcpy(to, head, 16);
-        std::memcpy(to + n - 16, tail, 16);
-    } else if (n >= 8) {
-        std::uint64_t head;
-        std::uint64_t tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
-    } else if (n >= 4) {
-        std::uint32_t head;
-        std::uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
-    } else if (n > 0) {
-        const char first = from[0];
-        const char middle = from[n / 2];
-        const char last = from[n - 1];
-        to[0] = first;
-        to[n / 2] = middle;
-        to[n - 1] = last;
-    }
-}
+namespace ftpdirlist {
 
 class TextArena {
 public:
@@ -77,7 +42,7 @@ public:
         if (text.empty()) return "";
         if (!Fits(text.size())) return KeepInNewBlock(text);
         char* at = Take(text.size());
-        CopyText(at, text.data(), text.size());
+        bits::Copy(at, text.data(), text.size());
         return at;
     }
 
