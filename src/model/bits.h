@@ -23,9 +23,11 @@ inline unsigned HighestBit(std::uint64_t word) {
 // Copies n bytes, as memcpy, without a call for the short texts of
 // listings: two overlapping moves cover every length from 4 to 32.
 inline void Copy(char* to, const char* from, std::size_t n) {
-    if (n > 32) {
-        std::memcpy(to, from, n);
-    } else if (n >= 16) {
+    if (n >= 16) {
+        if (n > 32) {
+            std::memcpy(to, from, n);
+            return;
+        }
         char head[16];
         char tail[16];
         std::memcpy(head, from, 16);
