@@ -121,8 +121,8 @@ struct SkippedLine {
 };
 
 // The range Options::today is clamped to.
-constexpr std::int32_t kTodayYearMin = 1;
-constexpr std::int32_t kTodayYearMax = 9999;
+inline constexpr std::int32_t kTodayYearMin = 1;
+inline constexpr std::int32_t kTodayYearMax = 9999;
 
 struct Options {
     Dialect dialect = Dialect::extended;
