@@ -132,7 +132,7 @@ inline std::int32_t InitExact(std::string_view listing) {
 // attributes fits. `attributes` is what the host's buffer then holds up to
 // its first zero byte when the entry has no attributes.
 struct HostItem {
-    FtpDirItem item;  // the values; its text pointers are left dangling
+    FtpDirItem item;  // the values; its text pointers are null
     std::string name;
     std::string attributes;
 };
