@@ -14,6 +14,7 @@
 #include "entries/entry_table.h"
 #include "fuzz_check.h"
 #include "input/dir_list.h"
+#include "test_support.h"
 
 namespace {
 
@@ -23,13 +24,11 @@ using ftpdirlist::EntryTable;
 using ftpdirlist::LocalDate;
 using ftpdirlist::SkippedLine;
 
-constexpr LocalDate kToday{2024, 6, 15};
+constexpr LocalDate kToday = testsupport::kExamplesToday;
 
 void Feed(CFtpDirList& list, const std::string& listing, std::size_t from, std::size_t to) {
-    const std::size_t length = to - from;
-    std::unique_ptr<char[]> chunk(new char[length]);
-    std::copy(listing.begin() + from, listing.begin() + to, chunk.get());
-    list.AppendData(chunk.get(), length);
+    const testsupport::HeapBytes chunk(std::string_view(listing).substr(from, to - from));
+    list.AppendData(chunk.data(), chunk.size());
 }
 
 void CheckSameRows(const EntryTable& a, const EntryTable& b) {

@@ -1,6 +1,5 @@
-// Shared by the core tests: exact-size heap copies of test input, listings
-// fed to CFtpDirList in chunks, a recording wrapper around the real line
-// parser, and the table as plain values.
+// Shared by the core tests: listings fed to CFtpDirList in chunks and a
+// recording wrapper around the real line parser.
 #pragma once
 
 #include <cstddef>
@@ -18,33 +17,7 @@
 #include "model/entry.h"
 #include "parse/parse_line.h"
 #include "parse/today.h"
-
-namespace ftpdirlist {
-
-// Readable failure messages: texts with their bytes escaped.
-inline void PrintTo(const FtpDirEntry& e, std::ostream* os) {
-    auto text = [os](const std::string& s) {
-        *os << '"';
-        for (unsigned char ch : s) {
-            if (ch >= 0x20 && ch < 0x7F && ch != '\\' && ch != '"') {
-                *os << static_cast<char>(ch);
-            } else {
-                static const char hex[] = "0123456789ABCDEF";
-                *os << "\\x" << hex[ch >> 4] << hex[ch & 15];
-            }
-        }
-        *os << '"';
-    };
-    text(e.name);
-    *os << ' ';
-    text(e.attributes);
-    *os << " size " << e.size << " dir " << int(e.isDir) << " link " << int(e.isLink);
-    const FtpDateTime& d = e.dateTime;
-    *os << " date " << int(d.hasDate) << ':' << d.year << '-' << d.month << '-' << d.day;
-    *os << " time " << int(d.hasTime) << ':' << d.hour << ':' << d.minute;
-}
-
-}  // namespace ftpdirlist
+#include "test_support.h"
 
 namespace coretest {
 
@@ -54,21 +27,9 @@ using ftpdirlist::FtpDirEntry;
 using ftpdirlist::LocalDate;
 using ftpdirlist::ParsedEntry;
 
-// A heap buffer of exactly the input's length: a read past its end is an
-// AddressSanitizer error, not a silent read of a string literal's zero byte.
-class HeapBytes {
-public:
-    explicit HeapBytes(std::string_view bytes)
-        : size_(bytes.size()), data_(new char[bytes.empty() ? 1 : bytes.size()]) {
-        if (!bytes.empty()) std::memcpy(data_.get(), bytes.data(), bytes.size());
-    }
-    const char* data() const { return data_.get(); }
-    std::size_t size() const { return size_; }
-
-private:
-    std::size_t size_;
-    std::unique_ptr<char[]> data_;
-};
+using ftpdirlist::Entries;
+using testsupport::HeapBytes;
+using testsupport::kToday;
 
 // Appends each chunk from a buffer of its own that is scribbled over and
 // released right after the call: the list may keep no pointer into it.
@@ -76,12 +37,6 @@ inline void AppendChunk(CFtpDirList& list, std::string_view chunk) {
     HeapBytes copy(chunk);
     list.AppendData(copy.data(), copy.size());
     std::memset(const_cast<char*>(copy.data()), 0x5A, copy.size());
-}
-
-inline std::vector<FtpDirEntry> Entries(const EntryTable& table) {
-    std::vector<FtpDirEntry> out;
-    for (std::size_t i = 0; i < table.Size(); ++i) out.push_back(table.Entry(i));
-    return out;
 }
 
 // The real line parser with a fixed "today", recording every text offered.
@@ -117,8 +72,5 @@ inline std::string ReadSourceFile(const std::string& relative) {
     std::ifstream in(std::string(FTPDIRLIST_SOURCE_DIR) + "/" + relative, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
-// The date used wherever a test needs a fixed "today".
-constexpr LocalDate kToday{2002, 3, 10};
 
 }  // namespace coretest

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "ftpdirlist/ftpdirlist.h"
 #include "ftpdirlist/ftpdirlist.hpp"
+#include "test_support.h"
 
 namespace {
 
@@ -45,25 +47,16 @@ void PrintTo(const HostRow& r, std::ostream* os) {
 
 // Parses through the C ABI from a heap copy of exactly the listing's length.
 std::vector<HostRow> ParseWithCAbi(const std::string& listing) {
-    std::unique_ptr<char[]> data(new char[listing.size() + (listing.empty() ? 1 : 0)]);
-    std::memcpy(data.get(), listing.data(), listing.size());
-    const std::int32_t count =
-        InitFtpDirList(data.get(), static_cast<std::int32_t>(listing.size()));
-    data.reset();  // the library must not keep the host's bytes
+    // The library must not keep the host's bytes: InitExact releases them.
+    const std::int32_t count = testsupport::InitExact(listing);
 
     std::vector<HostRow> rows;
     for (std::int32_t i = 0; i < count; ++i) {
-        FtpDirItem item{};
-        GetFtpDirItem(i, &item, 1);
-        std::vector<char> name(static_cast<std::size_t>(item.nameLength) + 1, '\0');
-        std::vector<char> attributes(static_cast<std::size_t>(item.attributesLength) + 2, '\0');
-        item.name = name.data();
-        item.attributes = attributes.data();
-        GetFtpDirItem(i, &item, 0);
+        const testsupport::HostItem read = testsupport::ReadAsHost(i);
+        const FtpDirItem& item = read.item;
         HostRow row;
-        row.name.assign(name.data(), static_cast<std::size_t>(item.nameLength));
-        row.attributes.assign(attributes.data(), static_cast<std::size_t>(item.attributesLength));
-        if (item.attributesLength == 0) row.marker = attributes.data();
+        row.name = read.name;
+        (item.attributesLength == 0 ? row.marker : row.attributes) = read.attributes;
         row.size = item.size;
         if (item.hasDate == 1) row.date = ftpdir::Date{item.year, item.month, item.day};
         if (item.hasTime == 1) row.time = ftpdir::Time{item.hour, item.minute};
@@ -103,9 +96,8 @@ Outcome ParseInChunks(const std::string& listing, const std::vector<std::size_t>
     std::size_t from = 0;
     auto feed = [&](std::size_t to) {
         const std::size_t n = to - from;
-        std::unique_ptr<char[]> chunk(new char[n == 0 ? 1 : n]);
-        std::memcpy(chunk.get(), listing.data() + from, n);
-        parser.append(std::string_view(chunk.get(), n));
+        const testsupport::HeapBytes chunk(std::string_view(listing).substr(from, n));
+        parser.append(chunk.view());
         from = to;
     };
     for (std::size_t cut : cuts) feed(cut);
@@ -316,6 +308,88 @@ TEST(CxxParser, MovedParserGoesOn) {
     ftpdir::Parser second = std::move(first);
     second.append(std::string_view(text).substr(text.size() / 2));
     EXPECT_EQ(second.finish(), ftpdir::parse(text));
+}
+
+// A moved-from parser: safe to destroy, to assign to, and to use, where it
+// works as a new parser with default options.
+TEST(CxxParser, MovedFromParserIsANewOne) {
+    const std::string text = ReadSample("examples/dos.txt");
+    ftpdir::Options options;
+    options.collectSkipped = true;
+    ftpdir::Parser first(options);
+    first.append("junk\r\nmore junk\r\n");  // the first is skipped, the second kept to join
+    ftpdir::Parser second = std::move(first);
+    EXPECT_TRUE(first.skipped().empty());
+    first.append(text);
+    EXPECT_TRUE(first.skipped().empty()) << "default options collect nothing";
+    EXPECT_EQ(first.finish(), ftpdir::parse(text));
+    EXPECT_EQ(second.skipped().size(), 1u) << "the skipped line moved along";
+
+    ftpdir::Parser third = std::move(second);
+    EXPECT_EQ(second.finish(), std::vector<ftpdir::Entry>{}) << "finish alone: an empty listing";
+    second = std::move(third);  // assigned after use
+    second.append(text);
+    EXPECT_EQ(second.finish(), ftpdir::parse(text));
+    ftpdir::Parser destroyed = std::move(second);
+}  // `second` is destroyed moved-from
+
+// skipped() reads what append() has decided: asking twice, or not at all
+// until finish(), gives the same lines.
+TEST(CxxParser, SkippedIsAPlainAccessor) {
+    ftpdir::Options options;
+    options.collectSkipped = true;
+    ftpdir::Parser asking(options);
+    ftpdir::Parser quiet(options);
+    const std::string chunks[] = {"junk\r\n", "-rw-r--r-- 1 a b 1 Jan 1 2020 f\r\nmore ", "junk"};
+    std::size_t seen = 0;
+    for (const std::string& chunk : chunks) {
+        asking.append(chunk);
+        quiet.append(chunk);
+        const ftpdir::Parser& view = asking;
+        EXPECT_GE(view.skipped().size(), seen);
+        seen = view.skipped().size();
+        EXPECT_EQ(view.skipped().size(), seen) << "reading twice changes nothing";
+    }
+    EXPECT_EQ(seen, 1u) << "the unfinished line is not decided yet";
+    asking.finish();
+    quiet.finish();
+    ASSERT_EQ(asking.skipped().size(), 2u);
+    ASSERT_EQ(quiet.skipped().size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(asking.skipped()[i].number, quiet.skipped()[i].number);
+        EXPECT_EQ(asking.skipped()[i].text, quiet.skipped()[i].text);
+    }
+}
+
+// Any value of Options::today is safe (the sanitizer build watches the
+// date arithmetic) and is clamped to the documented range.
+TEST(CxxOptions, ExtremeTodaysAreClamped) {
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    struct Case {
+        const char* reason;
+        ftpdir::Date today;
+        std::int32_t year;  // of a January entry with a time
+    } cases[] = {
+        {"the lowest year", {kMin, 6, 15}, ftpdir::kTodayYearMin},
+        {"year 0", {0, 6, 15}, ftpdir::kTodayYearMin},
+        {"the highest year", {kMax, 6, 15}, ftpdir::kTodayYearMax},
+        {"beyond the range", {10000, 6, 15}, ftpdir::kTodayYearMax},
+        {"the range's ends are kept", {ftpdir::kTodayYearMax, 6, 15}, ftpdir::kTodayYearMax},
+        {"month and day far below: 1 January, the 15th is ahead", {2024, kMin, kMin}, 2023},
+        {"month and day far above: 31 December", {2024, kMax, kMax}, 2024},
+        {"month 13 counts as December", {2024, 13, 1}, 2024},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ftpdir::Options options;
+        options.today = c.today;
+        options.dialect = ftpdir::Dialect::classic;
+        const auto entries = ftpdir::parse("-rw-r--r-- 1 a b 1 Jan 15 10:30 f\r\n", options);
+        ASSERT_EQ(entries.size(), 1u);
+        ASSERT_TRUE(entries[0].date.has_value());
+        EXPECT_EQ(entries[0].date->year, c.year);
+    }
 }
 
 // Two parsers at once on different threads, one with a fixed today, one on

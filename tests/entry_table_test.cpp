@@ -150,9 +150,9 @@ TEST(EntryTable, ReplacementTakesEveryField) {
     table.AddEntry(older, true);
     table.AddEntry(newer, true);
     ASSERT_EQ(table.Size(), 1u);
-    ftpdirlist::FtpDirEntry expected = newer.ToEntry();
+    ftpdirlist::FtpDirEntry expected = ftpdirlist::ToEntry(newer);
     expected.name = "DATA";
-    EXPECT_EQ(table.Entry(0), expected);
+    EXPECT_EQ(ftpdirlist::ToEntry(table.Row(0)), expected);
 }
 
 TEST(EntryTable, ManyVersionsOfOneName) {
@@ -240,6 +240,207 @@ TEST(EntryTable, TextsOfEverySizeStayIntact) {
         ASSERT_EQ(moved.Row(i).Name(), names[i]) << i;
         ASSERT_EQ(moved.Row(i).Attributes(), attributes[i]) << i;
     }
+}
+
+}  // namespace
+
+namespace {
+
+using ftpdirlist::RowBlocks;
+using ftpdirlist::RowExtras;
+
+TEST(RowBlocks, PlacesOfRows) {
+    constexpr std::size_t kFirst = RowBlocks::kFirstRows;
+    constexpr std::size_t kDoubled = RowBlocks::kDoubledRows;
+    constexpr std::size_t kMax = RowBlocks::kMaxRows;
+    struct Case {
+        const char* reason;
+        std::size_t index;
+        std::size_t block;
+        std::size_t offset;
+    };
+    const Case cases[] = {
+        {"the first row", 0, 0, 0},
+        {"the last row of the first block", kFirst - 1, 0, kFirst - 1},
+        {"the second block starts after the first", kFirst, 1, 0},
+        {"the second block holds twice as many", 3 * kFirst - 1, 1, 2 * kFirst - 1},
+        {"the third block", 3 * kFirst, 2, 0},
+        {"the last doubled block starts", kDoubled - kMax, RowBlocks::kDoublings - 1, 0},
+        {"the last row of the doubled blocks", kDoubled - 1, RowBlocks::kDoublings - 1, kMax - 1},
+        {"the first block of constant size", kDoubled, RowBlocks::kDoublings, 0},
+        {"inside it", kDoubled + kMax - 1, RowBlocks::kDoublings, kMax - 1},
+        {"the next one", kDoubled + kMax, RowBlocks::kDoublings + 1, 0},
+        {"far out", kDoubled + 5 * kMax + 7, RowBlocks::kDoublings + 5, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const RowBlocks::Place place = RowBlocks::PlaceOf(c.index);
+        EXPECT_EQ(place.block, c.block);
+        EXPECT_EQ(place.offset, c.offset);
+    }
+    // Every block starts where the rows of the blocks before it end.
+    std::size_t start = 0;
+    for (std::size_t block = 0; block < RowBlocks::kDoublings + 3; ++block) {
+        SCOPED_TRACE(block);
+        EXPECT_EQ(RowBlocks::PlaceOf(start).block, block);
+        EXPECT_EQ(RowBlocks::PlaceOf(start).offset, 0u);
+        start += RowBlocks::RowsInBlock(block);
+        EXPECT_EQ(RowBlocks::PlaceOf(start - 1).block, block);
+        EXPECT_EQ(RowBlocks::PlaceOf(start - 1).offset, RowBlocks::RowsInBlock(block) - 1);
+    }
+}
+
+void AddNamed(EntryTable& table, const std::string& name, bool vms, std::int64_t size) {
+    ParsedEntry e;
+    e.name = name;
+    e.attributes = "-rw-r--r--";
+    e.size = size;
+    table.AddEntry(e, vms);
+}
+
+// A moved-from table is empty and takes entries again into memory of its
+// own; the table moved to keeps its rows. Under AddressSanitizer a row
+// written through a stale cursor is an error.
+TEST(EntryTable, MovesLeaveTheSourceEmptyAndUsable) {
+    for (const bool vms : {false, true}) {
+        SCOPED_TRACE(vms ? "collapsing" : "appending");
+        EntryTable first;
+        AddNamed(first, "A;1", vms, 1);
+        AddNamed(first, "B;1", vms, 2);
+        EntryTable second(std::move(first));
+        EXPECT_EQ(first.Size(), 0u);
+        AddNamed(first, "A;2", vms, 3);  // not a newer version of second's A
+        AddNamed(first, "C;1", vms, 4);
+        ASSERT_EQ(first.Size(), 2u);
+        EXPECT_EQ(first.Row(0).size, 3);
+        EXPECT_EQ(first.Row(1).size, 4);
+
+        EntryTable third;
+        AddNamed(third, "Z;1", vms, 9);
+        third = std::move(second);
+        EXPECT_EQ(second.Size(), 0u);
+        AddNamed(second, "A;5", vms, 5);
+        ASSERT_EQ(second.Size(), 1u);
+        ASSERT_EQ(third.Size(), 2u);
+        EXPECT_EQ(third.Row(0).size, 1);
+        EXPECT_EQ(third.Row(1).size, 2);
+        EXPECT_EQ(third.Row(0).Name(), vms ? "A" : "A;1");
+
+        first = EntryTable();  // the rows of `first` go; the others stay
+        EXPECT_EQ(third.Row(1).Name(), vms ? "B" : "B;1");
+        EXPECT_EQ(second.Row(0).size, 5);
+    }
+}
+
+// An extended entry as added, or a row as it must read afterwards: name,
+// size and the extras that vary.
+struct Extended {
+    std::string name;
+    std::int64_t size;
+    std::string target;
+    std::string owner;
+    std::int8_t second;
+};
+
+void AddExtendedAll(EntryTable& table, const std::vector<Extended>& adds, bool vms,
+                    bool keepVersions) {
+    for (const Extended& a : adds) {
+        // Texts from buffers released before the table is read.
+        std::string name = a.name;
+        std::string target = a.target;
+        std::string owner = a.owner;
+        ParsedEntry e;
+        e.name = name;
+        e.size = a.size;
+        e.extras.target = target;
+        e.extras.owner = owner;
+        e.extras.group = "staff";
+        e.extras.second = a.second;
+        e.extras.utc = 1;
+        e.extras.format = ftpdirlist::EntryFormat::vms;
+        table.AddExtended(e, vms, keepVersions);
+    }
+}
+
+TEST(EntryTable, ExtendedEntriesKeepTheirExtras) {
+    struct Case {
+        const char* reason;
+        bool vms;
+        bool keepVersions;
+        std::vector<Extended> adds;
+        std::vector<Extended> rows;
+    };
+    const Case cases[] = {
+        {"not VMS: stored as given",
+         false,
+         false,
+         {{"a;1", 1, "t", "o", 5}, {"a;2", 2, "", "", -1}},
+         {{"a;1", 1, "t", "o", 5}, {"a;2", 2, "", "", -1}}},
+        {"collapsed: the highest version in the first row's place, with its extras",
+         true,
+         false,
+         {{"A;1", 1, "x", "old", 1}, {"B;1", 2, "", "b", 2}, {"A;3", 3, "y", "new", 3}},
+         {{"A", 3, "y", "new", 3}, {"B", 2, "", "b", 2}}},
+        {"collapsed: a lower version changes nothing",
+         true,
+         false,
+         {{"A;3", 1, "x", "kept", 1}, {"A;2", 2, "y", "lost", 2}},
+         {{"A", 1, "x", "kept", 1}}},
+        {"collapsed: a name without a version is stored whole, version 0",
+         true,
+         false,
+         {{"NOTES", 1, "", "o", 0}, {"NOTES;1", 2, "", "p", 0}, {"OTHER", 3, "", "q", 0}},
+         {{"NOTES", 2, "", "p", 0}, {"OTHER", 3, "", "q", 0}}},
+        {"collapsed: ';' alone or at the start is no version",
+         true,
+         false,
+         {{"X;", 1, "", "", 0}, {";4", 2, "", "", 0}},
+         {{"X;", 1, "", "", 0}, {";4", 2, "", "", 0}}},
+        {"keep versions: every version, the name with its ';N'",
+         true,
+         true,
+         {{"A;1", 1, "", "o1", 1}, {"A;3", 2, "", "o3", 3}, {"A;2", 3, "", "o2", 2}},
+         {{"A;1", 1, "", "o1", 1}, {"A;3", 2, "", "o3", 3}, {"A;2", 3, "", "o2", 2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EntryTable table;
+        AddExtendedAll(table, c.adds, c.vms, c.keepVersions);
+        ASSERT_EQ(table.Size(), c.rows.size());
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            SCOPED_TRACE(i);
+            const RowExtras extras = table.Extras(i);
+            EXPECT_EQ(table.Row(i).Name(), c.rows[i].name);
+            EXPECT_EQ(table.Row(i).size, c.rows[i].size);
+            EXPECT_EQ(extras.target, c.rows[i].target);
+            EXPECT_EQ(extras.owner, c.rows[i].owner);
+            EXPECT_EQ(extras.group, "staff");
+            EXPECT_EQ(extras.second, c.rows[i].second);
+            EXPECT_EQ(extras.utc, 1);
+            EXPECT_EQ(extras.format, ftpdirlist::EntryFormat::vms);
+        }
+    }
+}
+
+TEST(EntryTable, ClassicRowsBesideExtendedOnesHaveNoExtras) {
+    EntryTable table;
+    AddNamed(table, "plain", false, 1);
+    AddExtendedAll(table, {{"rich", 2, "to", "me", 7}}, false, false);
+    AddNamed(table, "plain again", false, 3);
+    ASSERT_EQ(table.Size(), 3u);
+    EXPECT_EQ(table.Extras(0).owner, "");
+    EXPECT_EQ(table.Extras(0).second, -1);
+    EXPECT_EQ(table.Extras(1).owner, "me");
+    EXPECT_EQ(table.Extras(2).format, ftpdirlist::EntryFormat::unknown);
+
+    // A classic replacement of an extended row takes its (empty) extras too.
+    EntryTable collapsing;
+    AddExtendedAll(collapsing, {{"F;1", 1, "t", "o", 1}}, true, false);
+    AddNamed(collapsing, "F;2", true, 2);
+    ASSERT_EQ(collapsing.Size(), 1u);
+    EXPECT_EQ(collapsing.Row(0).size, 2);
+    EXPECT_EQ(collapsing.Extras(0).owner, "");
+    EXPECT_EQ(collapsing.Extras(0).second, -1);
 }
 
 }  // namespace

@@ -240,25 +240,16 @@ LocalDate SystemToday() {
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
-// What a host reads: lengths first, then texts into zero-filled buffers of
-// length + 1 bytes with the values.
+// What a host reads of every entry.
 std::vector<FtpDirEntry> ReadThroughExports(const std::string& listing) {
-    const coretest::HeapBytes bytes(listing);
-    const int32_t count = InitFtpDirList(bytes.data(), static_cast<int32_t>(bytes.size()));
+    const int32_t count = testsupport::InitExact(listing);
     std::vector<FtpDirEntry> out;
     for (int32_t i = 0; i < count; ++i) {
-        FtpDirItem item{};
-        GetFtpDirItem(i, &item, 1);
-        std::vector<char> name(static_cast<std::size_t>(item.nameLength) + 1, 0);
-        // The default text "d" or "l" takes two bytes.
-        std::vector<char> attributes(
-            std::max<std::size_t>(static_cast<std::size_t>(item.attributesLength) + 1, 2), 0);
-        item.name = name.data();
-        item.attributes = attributes.data();
-        GetFtpDirItem(i, &item, 0);
+        const testsupport::HostItem read = testsupport::ReadAsHost(i);
+        const FtpDirItem& item = read.item;
         FtpDirEntry e;
-        e.name.assign(name.data(), static_cast<std::size_t>(item.nameLength));
-        e.attributes = attributes.data();
+        e.name = read.name;
+        e.attributes = read.attributes;
         e.size = item.size;
         e.dateTime = {item.year,   item.month,   item.day,    item.hour,
                       item.minute, item.hasTime, item.hasDate};

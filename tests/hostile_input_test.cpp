@@ -16,8 +16,12 @@
 
 #include "ftpdirlist/ftpdirlist.h"
 #include "ftpdirlist/ftpdirlist.hpp"
+#include "test_support.h"
 
 namespace {
+
+using testsupport::HeapBytes;
+using testsupport::InitExact;
 
 constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
 constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
@@ -25,15 +29,15 @@ constexpr double kQuadraticBoundSeconds = 60.0;
 
 ftpdir::Options FixedToday() {
     ftpdir::Options options;
-    options.today = ftpdir::Date{2024, 6, 15};
+    const ftpdirlist::LocalDate today = testsupport::kExamplesToday;
+    options.today = ftpdir::Date{today.year, today.month, today.day};
     return options;
 }
 
 // Parses an exact-size heap copy of `listing`.
 std::vector<ftpdir::Entry> Parse(const std::string& listing) {
-    std::unique_ptr<char[]> copy(new char[listing.size()]);
-    std::memcpy(copy.get(), listing.data(), listing.size());
-    return ftpdir::parse(std::string_view(copy.get(), listing.size()), FixedToday());
+    const HeapBytes copy(listing);
+    return ftpdir::parse(copy.view(), FixedToday());
 }
 
 // The same through the streaming API in chunks of `chunk` bytes, each in a
@@ -42,17 +46,10 @@ std::vector<ftpdir::Entry> ParseInChunks(const std::string& listing, std::size_t
     ftpdir::Parser parser(FixedToday());
     for (std::size_t at = 0; at < listing.size(); at += chunk) {
         const std::size_t n = std::min(chunk, listing.size() - at);
-        std::unique_ptr<char[]> copy(new char[n]);
-        std::memcpy(copy.get(), listing.data() + at, n);
-        parser.append(std::string_view(copy.get(), n));
+        const HeapBytes copy(std::string_view(listing).substr(at, n));
+        parser.append(copy.view());
     }
     return parser.finish();
-}
-
-std::int32_t InitExact(const std::string& listing) {
-    std::unique_ptr<char[]> copy(new char[listing.size()]);
-    std::memcpy(copy.get(), listing.data(), listing.size());
-    return InitFtpDirList(copy.get(), static_cast<std::int32_t>(listing.size()));
 }
 
 // A literal's bytes, zero bytes inside included.
@@ -75,16 +72,10 @@ TEST(HostileInput, OneLineOf64MiBWithoutLineEnd) {
     const std::size_t nameLength = listing.size() - head.size();
 
     ASSERT_EQ(InitExact(listing), 1);
-    FtpDirItem item{};
-    GetFtpDirItem(0, &item, 1);
-    ASSERT_EQ(item.nameLength, static_cast<std::int32_t>(nameLength));
-    std::unique_ptr<char[]> name(new char[nameLength]);
-    std::unique_ptr<char[]> attributes(new char[static_cast<std::size_t>(item.attributesLength)]);
-    item.name = name.get();
-    item.attributes = attributes.get();
-    GetFtpDirItem(0, &item, 0);
-    EXPECT_EQ(std::string(name.get(), nameLength), listing.substr(head.size()));
-    EXPECT_EQ(item.size, 5);
+    const testsupport::HostItem read = testsupport::ReadAsHost(0);
+    ASSERT_EQ(read.item.nameLength, static_cast<std::int32_t>(nameLength));
+    EXPECT_EQ(read.name, listing.substr(head.size()));
+    EXPECT_EQ(read.item.size, 5);
     UnInitFtpDirList();
 
     const auto chunked = ParseInChunks(listing, std::size_t{1} << 20);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "ftpdirlist/ftpdirlist.h"
+#include "test_support.h"
 
 namespace {
 
@@ -21,11 +22,7 @@ const char kListing[] =
     "01-15-02  10:30AM       <DIR>          My Folder\r\n"
     "12-31-1999  12:05PM           1024 report.txt\r\n";
 
-std::int32_t InitExact(const std::string& listing) {
-    std::unique_ptr<char[]> copy(new char[listing.size()]);
-    std::memcpy(copy.get(), listing.data(), listing.size());
-    return InitFtpDirList(copy.get(), static_cast<std::int32_t>(listing.size()));
-}
+using testsupport::InitExact;
 
 // A record filled with a pattern, to see whether a call wrote anything.
 FtpDirItem Patterned() {
@@ -41,20 +38,7 @@ void ExpectUntouched(std::int32_t index, std::int32_t mode) {
     EXPECT_EQ(std::memcmp(&item, &before, sizeof item), 0) << "index " << index << " mode " << mode;
 }
 
-std::string NameOf(std::int32_t index) {
-    FtpDirItem item{};
-    GetFtpDirItem(index, &item, 1);
-    const std::size_t length = static_cast<std::size_t>(item.nameLength);
-    std::unique_ptr<char[]> name(new char[length]);
-    // An empty attribute text gets a two-byte "d" or "l" marker.
-    std::unique_ptr<char[]> attributes(
-        new char[item.attributesLength == 0 ? 2
-                                            : static_cast<std::size_t>(item.attributesLength)]());
-    item.name = name.get();
-    item.attributes = attributes.get();
-    GetFtpDirItem(index, &item, 0);
-    return std::string(name.get(), length);
-}
+std::string NameOf(std::int32_t index) { return testsupport::ReadAsHost(index).name; }
 
 class Lifecycle : public ::testing::Test {
 protected:

@@ -11,6 +11,7 @@
 
 #include "input/dir_list.h"
 #include "parse/parse_line.h"
+#include "test_support.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ using ftpdirlist::LocalDate;
 using ftpdirlist::ParsedEntry;
 using ftpdirlist::Today;
 
-constexpr LocalDate kToday{2024, 6, 15};
+constexpr LocalDate kToday = testsupport::kExamplesToday;
 
 struct Sample {
     const char* line;
@@ -39,14 +40,6 @@ const Sample kSamples[] = {
     {"LOGIN.COM;7            3  12-JAN-2002 10:30:45  [ANNA]   (RWED,RWED,RE,)", "VMS file"},
     {"BACKUP.DIR;1   1   5-MAR-2001 09:00:12  [GROUP,ANNA]  (RWE,RWE,RE,E)", "VMS directory"},
 };
-
-// A heap copy of exactly the text's length, so that a read past the end is
-// caught by AddressSanitizer.
-std::unique_ptr<char[]> ExactCopy(const std::string& text) {
-    std::unique_ptr<char[]> copy(new char[text.size()]);
-    std::memcpy(copy.get(), text.data(), text.size());
-    return copy;
-}
 
 std::size_t LineBound(const std::string& text) {
     std::size_t ends = 0;
@@ -68,17 +61,16 @@ bool TextsAreOwned(std::string_view text, const ParsedEntry& entry, const char* 
 
 // Parses `line` alone from an exact-size copy; checks the result's shape.
 void ParseAlone(const std::string& line, int& accepted) {
-    const auto copy = ExactCopy(line);
+    const testsupport::HeapBytes copy(line);
     ParsedEntry entry;
     Today today(kToday);
     int flagWord = -1;
-    accepted =
-        ftpdirlist::ParseLine(std::string_view(copy.get(), line.size()), entry, flagWord, today);
+    accepted = ftpdirlist::ParseLine(copy.view(), entry, flagWord, today);
     ASSERT_TRUE(accepted == 0 || accepted == 1);
     ASSERT_TRUE(flagWord == 0 || flagWord == ftpdirlist::kVmsLine);
     if (accepted == 1) {
-        ASSERT_TRUE(TextsAreOwned(entry.name, entry, copy.get(), line.size()));
-        ASSERT_TRUE(TextsAreOwned(entry.attributes, entry, copy.get(), line.size()));
+        ASSERT_TRUE(TextsAreOwned(entry.name, entry, copy.data(), copy.size()));
+        ASSERT_TRUE(TextsAreOwned(entry.attributes, entry, copy.data(), copy.size()));
     }
 }
 
@@ -108,9 +100,9 @@ TEST(Mutation, EveryByteAtEveryPositionOfEverySampleLine) {
 
                 // The driver, with a good line after it to be joined with.
                 const std::string listing = line + "\r\n" + next;
-                const auto listingCopy = ExactCopy(listing);
+                const testsupport::HeapBytes listingCopy(listing);
                 CFtpDirList list(kToday);
-                list.AppendData(listingCopy.get(), listing.size());
+                list.AppendData(listingCopy.data(), listingCopy.size());
                 ASSERT_LE(list.Finish().Size(), LineBound(listing));
             }
         }

@@ -15,6 +15,7 @@
 
 #include "ftpdirlist/ftpdirlist.h"
 #include "ftpdirlist/ftpdirlist.hpp"
+#include "test_support.h"
 
 // The replacement operators below take their memory from malloc and give it
 // back with free; g++ sees the inlined pair and takes it for a mismatch.
@@ -112,26 +113,21 @@ std::vector<Listing> Listings() {
     };
 }
 
-std::int32_t InitExact(const std::string& listing) {
-    std::unique_ptr<char[]> copy(new char[listing.size()]);
-    std::memcpy(copy.get(), listing.data(), listing.size());
-    return InitFtpDirList(copy.get(), static_cast<std::int32_t>(listing.size()));
-}
+using testsupport::InitExact;
 
 TEST(OutOfMemory, InitFtpDirListFailsCleanlyAtEveryAllocation) {
     for (const Listing& listing : Listings()) {
         SCOPED_TRACE(listing.why);
         ASSERT_EQ(InitExact(listing.text), listing.count);
         UnInitFtpDirList();
-        const std::unique_ptr<char[]> copy(new char[listing.text.size()]);
-        std::memcpy(copy.get(), listing.text.data(), listing.text.size());
-        const auto length = static_cast<std::int32_t>(listing.text.size());
+        const testsupport::HeapBytes copy(listing.text);
+        const auto length = static_cast<std::int32_t>(copy.size());
 
         long points = 0;
         for (long n = 1;; ++n) {
             const long liveBefore = g_live;
             Arm(n);
-            const std::int32_t count = InitFtpDirList(copy.get(), length);
+            const std::int32_t count = InitFtpDirList(copy.data(), length);
             Disarm();
             if (!g_failed) {
                 EXPECT_EQ(count, listing.count);  // every allocation point has been tried
@@ -146,7 +142,7 @@ TEST(OutOfMemory, InitFtpDirListFailsCleanlyAtEveryAllocation) {
             GetFtpDirItem(0, &item, 1);
             EXPECT_EQ(item.nameLength, 0);
             // The next listing parses normally.
-            ASSERT_EQ(InitFtpDirList(copy.get(), length), listing.count)
+            ASSERT_EQ(InitFtpDirList(copy.data(), length), listing.count)
                 << "after allocation " << n;
             UnInitFtpDirList();
             ASSERT_EQ(g_live, liveBefore);

@@ -17,33 +17,9 @@
 #include "model/entry.h"
 #include "parse/parse_line.h"
 #include "parse/today.h"
+#include "test_support.h"
 
 namespace ftpdirlist {
-
-// Failure messages show every field, with bytes outside printable ASCII as
-// escapes.
-inline std::string EscapedBytes(std::string_view text) {
-    std::string out;
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
-            out.push_back(ch);
-        } else {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-            out += hex;
-        }
-    }
-    return out;
-}
-
-inline void PrintTo(const FtpDirEntry& e, std::ostream* os) {
-    const FtpDateTime& t = e.dateTime;
-    *os << "{name \"" << EscapedBytes(e.name) << "\", attributes \"" << EscapedBytes(e.attributes)
-        << "\", size " << e.size << ", isDir " << int{e.isDir} << ", isLink " << int{e.isLink}
-        << ", date " << t.year << "-" << t.month << "-" << t.day << " " << t.hour << ":" << t.minute
-        << ", hasTime " << int{t.hasTime} << ", hasDate " << int{t.hasDate} << "}";
-}
 
 namespace test {
 
@@ -52,22 +28,8 @@ constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kInt64Min = std::numeric_limits<std::int64_t>::min();
 
-// 10 March 2002: Unix-style entries with a time up to 11 March are dated
-// 2002, later ones 2001.
-constexpr LocalDate kToday{2002, 3, 10};
-
-// A copy of `text` in a heap block of exactly text.size() bytes.
-class HeapBytes {
-public:
-    explicit HeapBytes(std::string_view text) : size_(text.size()), bytes_(new char[text.size()]) {
-        if (size_ != 0) std::memcpy(bytes_.get(), text.data(), size_);
-    }
-    std::string_view view() const { return {bytes_.get(), size_}; }
-
-private:
-    std::size_t size_;
-    std::unique_ptr<char[]> bytes_;
-};
+using testsupport::HeapBytes;
+using testsupport::kToday;
 
 struct LineResult {
     int result;
@@ -82,7 +44,7 @@ inline LineResult ParseOne(std::string_view text, LocalDate today = kToday) {
     Today clock(today);
     int flagWord = -1;  // ParseLine must clear it
     const int result = ParseLine(line.view(), parsed, flagWord, clock);
-    return {result, flagWord, parsed.ToEntry()};
+    return {result, flagWord, ToEntry(parsed)};
 }
 
 // Expected dates: with a time, or with a year only.

@@ -120,10 +120,16 @@ struct SkippedLine {
     std::string text;      // the line without its line end and outer spaces
 };
 
+// The range Options::today is clamped to.
+inline constexpr std::int32_t kTodayYearMin = 1;
+inline constexpr std::int32_t kTodayYearMax = 9999;
+
 struct Options {
     Dialect dialect = Dialect::extended;
     // The date that counts as today for Unix-style entries that give a time
     // instead of a year; by default the local date of the system clock.
+    // Any value is safe: the year is clamped to kTodayYearMin..kTodayYearMax,
+    // the month to 1-12 and the day to 1-31.
     std::optional<Date> today;
     // Collect the lines that yielded no entry (see Parser::skipped()).
     bool collectSkipped = false;
@@ -137,6 +143,9 @@ class Parser {
 public:
     explicit Parser(Options options = {});
     ~Parser();
+    // A moved-from parser may be destroyed, assigned and used: append() and
+    // finish() then work as on Parser() (default options), and skipped() is
+    // empty until they are called.
     Parser(Parser&&) noexcept;
     Parser& operator=(Parser&&) noexcept;
     Parser(const Parser&) = delete;
@@ -150,13 +159,16 @@ public:
     // for a new listing with the same options.
     std::vector<Entry> finish();
 
-    // The lines that yielded no entry in the listing being parsed or, after
-    // finish(), in the listing just finished. Empty unless
-    // Options::collectSkipped is set.
+    // The lines that yielded no entry in the listing being parsed (those
+    // that append() has decided so far) or, after finish(), in the listing
+    // just finished. Empty unless Options::collectSkipped is set. Reading it
+    // changes nothing; the reference stays valid until the next call of
+    // append() or finish() or the parser's end.
     const std::vector<SkippedLine>& skipped() const;
 
 private:
     struct Impl;
+    Impl& impl();
     std::unique_ptr<Impl> impl_;
 };
 

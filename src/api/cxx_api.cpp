@@ -1,5 +1,7 @@
 #include "ftpdirlist/ftpdirlist.hpp"
 
+#include <algorithm>
+
 #include "entries/entry_table.h"
 #include "input/dir_list.h"
 
@@ -24,6 +26,13 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table) {
         out.push_back(std::move(e));
     }
     return out;
+}
+
+// Options::today within the range the header promises, so that no date
+// arithmetic of the parsers can overflow.
+ftpdirlist::LocalDate ClampedToday(const Date& d) {
+    return {std::clamp(d.year, kTodayYearMin, kTodayYearMax), std::clamp(d.month, 1, 12),
+            std::clamp(d.day, 1, 31)};
 }
 
 }  // namespace
@@ -52,9 +61,7 @@ struct Parser::Impl {
 
     void Start() {
         if (options.today) {
-            const Date& d = *options.today;
-            list = std::make_unique<ftpdirlist::CFtpDirList>(
-                ftpdirlist::LocalDate{d.year, d.month, d.day});
+            list = std::make_unique<ftpdirlist::CFtpDirList>(ClampedToday(*options.today));
         } else {
             list = std::make_unique<ftpdirlist::CFtpDirList>();
         }
@@ -75,24 +82,33 @@ Parser::~Parser() = default;
 Parser::Parser(Parser&&) noexcept = default;
 Parser& Parser::operator=(Parser&&) noexcept = default;
 
+Parser::Impl& Parser::impl() {
+    // A moved-from parser starts over as a new one with default options.
+    if (!impl_) impl_ = std::make_unique<Impl>(Options{});
+    return *impl_;
+}
+
 void Parser::append(std::string_view chunk) {
-    if (impl_->finished) impl_->Start();
-    impl_->list->AppendData(chunk.data(), chunk.size());
+    Impl& state = impl();
+    if (state.finished) state.Start();
+    state.list->AppendData(chunk.data(), chunk.size());
+    state.Publish();
 }
 
 std::vector<Entry> Parser::finish() {
-    if (impl_->finished) impl_->Start();
-    ftpdirlist::EntryTable table = impl_->list->Finish();
+    Impl& state = impl();
+    if (state.finished) state.Start();
+    ftpdirlist::EntryTable table = state.list->Finish();
     // The list is spent from here on, even if publishing throws: the next
     // call must start a new one.
-    impl_->finished = true;
-    impl_->Publish();
+    state.finished = true;
+    state.Publish();
     return ToEntries(table);
 }
 
 const std::vector<SkippedLine>& Parser::skipped() const {
-    if (!impl_->finished) impl_->Publish();
-    return impl_->skipped;
+    static const std::vector<SkippedLine> kNone;
+    return impl_ ? impl_->skipped : kNone;
 }
 
 std::vector<Entry> parse(std::string_view listing, const Options& options) {

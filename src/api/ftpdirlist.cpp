@@ -10,7 +10,7 @@
 
 #include "entries/entry_table.h"
 #include "input/dir_list.h"
-#include "parse/bytes.h"
+#include "model/bits.h"
 
 namespace {
 
@@ -74,10 +74,10 @@ FTPDIRLIST_API void FTPDIRLIST_CALL GetFtpDirItem(int32_t index, FtpDirItem* ite
     }
     if (mode == 0) {
         if (item->attributes != nullptr && e.attributesLength != 0) {
-            ftpdirlist::bytes::Copy(item->attributes, e.attributes, e.attributesLength);
+            ftpdirlist::bits::Copy(item->attributes, e.attributes, e.attributesLength);
         }
         if (item->name != nullptr && e.nameLength != 0) {
-            ftpdirlist::bytes::Copy(item->name, e.name, e.nameLength);
+            ftpdirlist::bits::Copy(item->name, e.name, e.nameLength);
         }
     }
 

@@ -1,234 +1,162 @@
 #include "entries/entry_table.h"
 
-#include <cassert>
-#include <cstring>
 #include <limits>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
-#include "parse/bytes.h"
-#include "parse/tokens.h"
+#include <utility>
 
 namespace ftpdirlist {
 
-EntryTable::EntryTable() = default;
-EntryTable::~EntryTable() = default;
-EntryTable::EntryTable(EntryTable&&) noexcept = default;
-EntryTable& EntryTable::operator=(EntryTable&&) noexcept = default;
-
 namespace {
 
-// Asks the system to back a large block with large pages where it can: one
-// page fault then stands for hundreds. Only a hint; results never depend on it.
-void AdviseLargePages(void* block, std::size_t size) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t kLargePage = 2 * 1024 * 1024;
-    if (size < 2 * kLargePage) return;
-    const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(block);
-    const std::uintptr_t first = (begin + kLargePage - 1) & ~(kLargePage - 1);
-    const std::uintptr_t last = (begin + size) & ~(kLargePage - 1);
-    if (last > first) {
-        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+// A version as C's atoi reads it (leading white space, a sign, the digits
+// up to the first other byte), saturated to 32 bits.
+std::int32_t ReadVersion(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // The magnitude, held at 2^31 once it reaches it.
+    constexpr std::int64_t kCap = std::int64_t{1} << 31;
+    std::int64_t magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude >= kCap) magnitude = kCap;
     }
-#else
-    (void)block;
-    (void)size;
-#endif
+    if (negative) return static_cast<std::int32_t>(-magnitude);
+    return static_cast<std::int32_t>(magnitude == kCap ? kCap - 1 : magnitude);
+}
+
+// Splits the version off `name` at its last ';': false when there is none
+// (no ';', or nothing before or after it).
+inline bool SplitVersion(std::string_view name, std::string_view& stem, std::int32_t& version) {
+    const std::size_t semicolon = name.rfind(';');
+    if (semicolon == std::string_view::npos || semicolon == 0 || semicolon + 1 == name.size()) {
+        return false;
+    }
+    stem = name.substr(0, semicolon);
+    const std::string_view text = name.substr(semicolon + 1);
+    // The usual version, one to nine digits and nothing else, is read at
+    // once; ReadVersion gives the same for it.
+    if (text.size() <= 9) {
+        std::uint32_t value = 0;
+        std::size_t i = 0;
+        for (; i < text.size(); ++i) {
+            const unsigned digit = static_cast<unsigned char>(text[i] - '0');
+            if (digit > 9) break;
+            value = value * 10 + digit;
+        }
+        if (i == text.size()) {
+            version = static_cast<std::int32_t>(value);
+            return true;
+        }
+    }
+    version = ReadVersion(text);
+    return true;
 }
 
 }  // namespace
 
-void EntryTable::AddBlock() {
-    const std::size_t rows = RowsInBlock(blocks_.size());
-    // Owned before the vector may grow: a failing growth frees it.
-    std::unique_ptr<EntryRow, FreeRows> block(
-        static_cast<EntryRow*>(::operator new(rows * sizeof(EntryRow))));
-    AdviseLargePages(block.get(), rows * sizeof(EntryRow));
-    blocks_.push_back(std::move(block));
-    rowNext_ = blocks_.back().get();
-    rowsLeft_ = rows;
-}
+EntryTable::EntryTable(EntryTable&& other) noexcept
+    : rows_(std::move(other.rows_)),
+      arena_(std::move(other.arena_)),
+      index_(std::move(other.index_)),
+      extras_(std::move(other.extras_)) {}
 
-const char* EntryTable::Keep(std::string_view text) {
-    if (text.empty()) return "";
-    if (text.size() > arenaLeft_) {
-        // A text longer than a block gets a block of its own, so that the
-        // rest of the current block stays usable.
-        if (text.size() > kArenaBlock / 4) {
-            std::unique_ptr<char[]> big(new char[text.size()]);
-            std::memcpy(big.get(), text.data(), text.size());
-            bigTexts_.push_back(std::move(big));
-            return bigTexts_.back().get();
-        }
-        const std::size_t size = arenaBlockSize_;
-        std::unique_ptr<char[]> block(new char[size]);
-        AdviseLargePages(block.get(), size);
-        arena_.push_back(std::move(block));
-        arenaNext_ = arena_.back().get();
-        arenaLeft_ = size;
-        if (arenaBlockSize_ < kMaxArenaBlock) arenaBlockSize_ *= 2;
+EntryTable& EntryTable::operator=(EntryTable&& other) noexcept {
+    if (this != &other) {
+        rows_ = std::move(other.rows_);
+        arena_ = std::move(other.arena_);
+        index_ = std::move(other.index_);
+        extras_ = std::move(other.extras_);
+        other.extras_.clear();
     }
-    char* at = arenaNext_;
-    bytes::Copy(at, text.data(), text.size());
-    arenaNext_ += text.size();
-    arenaLeft_ -= text.size();
-    return at;
+    return *this;
 }
 
-void EntryTable::Store(EntryRow& row, const ParsedEntry& entry, bool withName) {
-    const std::size_t nameLength = withName ? entry.name.size() : 0;
-    const std::size_t total = nameLength + entry.attributes.size();
-    if (withName && total <= arenaLeft_) {
-        // Both texts fit the current block: one reservation, no calls.
-        StoreInArena(row, entry, total);
+void EntryTable::KeepTexts(EntryRow& row, const ParsedEntry& entry) {
+    row.name = arena_.Keep(entry.name);
+    row.attributes = arena_.Keep(entry.attributes);
+}
+
+void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
+    std::string_view stem;
+    std::int32_t version = 0;
+    if (!SplitVersion(entry.name, stem, version)) {
+        if (extras == nullptr) return;  // classic: no version to compare, not a VMS file name
+        stem = entry.name;              // extended: the name as it is, version 0
+    }
+    entry.name = stem;
+
+    if (!index_.Built()) index_.Build(rows_);
+    const std::uint32_t hash = NameIndex::Hash(entry.name);
+    NameIndex::Lookup lookup = index_.Find(entry.name, hash, rows_);
+    if (lookup.row != NameIndex::kNone) {
+        EntryRow& stored = rows_.At(lookup.row);
+        if (version <= stored.version) return;
+        // What may fail (keeping texts) comes before the row changes.
+        RowExtras kept;
+        if (extras != nullptr) kept = KeepExtras(lookup.row, *extras);
+        Replace(stored, entry, version);
+        if (extras != nullptr) {
+            extras_[lookup.row] = kept;
+        } else {
+            ClearExtras(lookup.row);
+        }
         return;
     }
-    if (withName) {
-        row.name = Keep(entry.name);
-        row.nameLength = entry.name.size();
+    // Slots hold row + 1 in 32 bits.
+    if (rows_.Size() >= std::numeric_limits<std::uint32_t>::max() - 1) return;
+    if (index_.Full()) {
+        index_.Grow();
+        lookup = index_.Find(entry.name, hash, rows_);
     }
-    if (!withName && row.attributesLength != 0 && entry.attributes.size() <= row.attributesLength) {
-        // A newer version replacing a row: its attributes take the place of
-        // the old ones (arena bytes of this row alone), so a file listed in a
-        // million versions does not grow the arena a million times.
-        bytes::Copy(const_cast<char*>(row.attributes), entry.attributes.data(),
-                    entry.attributes.size());
+    const std::size_t added = rows_.Size();
+    RowExtras kept;
+    if (extras != nullptr) kept = KeepExtras(added, *extras);
+    Append(entry, version);
+    index_.Put(lookup, added, hash);
+    if (extras != nullptr) extras_[added] = kept;
+}
+
+void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version) {
+    // The row keeps its name bytes (the same name). The new attributes take
+    // the place of the old ones when they fit (arena bytes of this row
+    // alone), so a file listed in a million versions does not grow the arena
+    // a million times.
+    if (row.attributesLength != 0 && entry.attributes.size() <= row.attributesLength) {
+        bits::Copy(const_cast<char*>(row.attributes), entry.attributes.data(),
+                   entry.attributes.size());
     } else {
-        row.attributes = Keep(entry.attributes);
+        row.attributes = arena_.Keep(entry.attributes);
     }
     row.attributesLength = entry.attributes.size();
     row.size = entry.size;
     row.dateTime = entry.dateTime;
+    row.version = version;
     row.isDir = entry.isDir;
     row.isLink = entry.isLink;
 }
 
-std::uint32_t EntryTable::Hash(std::string_view name) const {
-    // Eight bytes per step (the last step overlaps the one before), mixed by
-    // multiplication; short names are read byte by byte.
-    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
-    const char* p = name.data();
-    const std::size_t n = name.size();
-    std::uint64_t h = n * kMul;
-    if (n >= 8) {
-        std::size_t i = 0;
-        for (; i + 8 < n; i += 8) h = (h ^ bytes::Load8(p + i)) * kMul;
-        h = (h ^ bytes::Load8(p + n - 8)) * kMul;
-    } else {
-        std::uint64_t word = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            word |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
-        }
-        h = (h ^ word) * kMul;
-    }
-    return static_cast<std::uint32_t>((h ^ (h >> 29)) >> 16);
+RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
+    RowExtras kept;
+    kept.target = {arena_.Keep(extras.target), extras.target.size()};
+    kept.owner = {arena_.Keep(extras.owner), extras.owner.size()};
+    kept.group = {arena_.Keep(extras.group), extras.group.size()};
+    kept.second = extras.second;
+    kept.utc = extras.utc;
+    kept.format = extras.format;
+    if (index >= extras_.size()) extras_.resize(index + 1);
+    return kept;
 }
 
-void EntryTable::Index(std::size_t row, std::uint32_t hash) {
-    const std::size_t mask = index_.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        if (index_[i].row == 0) {
-            index_[i] = {static_cast<std::uint32_t>(row + 1), hash};
-            ++indexed_;
-            return;
-        }
-    }
-}
-
-void EntryTable::GrowIndex() {
-    // The new slots are allocated before the old ones are let go, so that
-    // a failed allocation leaves the index whole.
-    std::vector<Slot> old(index_.empty() ? 64 : index_.size() * 2, Slot{0, 0});
-    old.swap(index_);
-    indexed_ = 0;
-    for (const Slot& s : old) {
-        if (s.row != 0) Index(s.row - 1, s.hash);
-    }
-}
-
-void EntryTable::BuildIndex() {
-    std::size_t slots = 64;
-    while (slots < count_ * 2) slots *= 2;
-    index_.assign(slots, Slot{0, 0});
-    indexBuilt_ = true;  // only once the slots exist: a failed allocation leaves it unbuilt
-    // Entries stored before the listing turned VMS-style keep their whole
-    // name; only the first row of each name is indexed.
-    for (std::size_t r = 0; r < count_; ++r) {
-        const std::string_view name = Row(r).Name();
-        const std::uint32_t hash = Hash(name);
-        const std::size_t mask = index_.size() - 1;
-        bool seen = false;
-        for (std::size_t i = hash & mask; index_[i].row != 0; i = (i + 1) & mask) {
-            if (index_[i].hash == hash && Row(index_[i].row - 1).Name() == name) {
-                seen = true;
-                break;
-            }
-        }
-        if (!seen) Index(r, hash);
-    }
-}
-
-void EntryTable::AddEntrySlow(ParsedEntry& entry, bool vms) {
-    if (!vms) {
-        EntryRow& row = NewRow();
-        Store(row, entry, true);
-        row.version = 0;
-        CommitRow();
+void EntryTable::AddExtended(ParsedEntry& entry, bool vms, bool keepVersions) {
+    if (vms && !keepVersions) {
+        AddVersion(entry, &entry.extras);
         return;
     }
-
-    const std::size_t semicolon = entry.name.rfind(';');
-    if (semicolon == std::string_view::npos || semicolon == 0 ||
-        semicolon + 1 == entry.name.size()) {
-        return;  // no version to compare: not a VMS file name
-    }
-    const std::int32_t version = ReadInt32(entry.name.substr(semicolon + 1));
-    entry.name = entry.name.substr(0, semicolon);
-
-    if (!indexBuilt_) BuildIndex();
-    const std::uint32_t hash = Hash(entry.name);
-    const std::size_t mask = index_.size() - 1;
-    for (std::size_t i = hash & mask; index_[i].row != 0; i = (i + 1) & mask) {
-        if (index_[i].hash != hash) continue;
-        EntryRow& stored = RowAt(index_[i].row - 1);
-        if (stored.Name() != entry.name) continue;
-        if (version > stored.version) {
-            Store(stored, entry, false);  // same name bytes: keep the stored ones
-            stored.version = version;
-        }
-        return;
-    }
-
-    if (count_ >= std::numeric_limits<std::uint32_t>::max() - 1) return;
-    // Grown before the row is counted, so that a failed growth leaves no
-    // row outside the index.
-    if ((indexed_ + 1) * 2 > index_.size()) GrowIndex();
-    EntryRow& row = NewRow();
-    const std::size_t total = entry.name.size() + entry.attributes.size();
-    if (total <= arenaLeft_) {
-        StoreInArena(row, entry, total);
-    } else {
-        Store(row, entry, true);
-    }
-    row.version = version;
-    const std::size_t added = count_;
-    CommitRow();
-    Index(added, hash);
-}
-
-FtpDirEntry EntryTable::Entry(std::size_t index) const {
-    assert(index < count_);
-    const EntryRow& row = Row(index);
-    FtpDirEntry e;
-    e.name.assign(row.name, row.nameLength);
-    e.attributes.assign(row.attributes, row.attributesLength);
-    e.size = row.size;
-    e.isDir = row.isDir;
-    e.isLink = row.isLink;
-    e.dateTime = row.dateTime;
-    return e;
+    const std::size_t added = rows_.Size();
+    const RowExtras kept = KeepExtras(added, entry.extras);
+    Append(entry, 0);
+    extras_[added] = kept;
 }
 
 }  // namespace ftpdirlist

@@ -4,165 +4,111 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <new>
+#include <cstring>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
+#include "entries/name_index.h"
+#include "entries/row_blocks.h"
+#include "entries/text_arena.h"
 #include "model/entry.h"
-#include "parse/bytes.h"
 
 namespace ftpdirlist {
 
-// One stored entry. Its texts live in the table's arena; the pointers stay
-// valid for the table's life, moves of the table included.
-struct EntryRow {
-    const char* name;
-    const char* attributes;
-    std::size_t nameLength;
-    std::size_t attributesLength;
-    std::int64_t size;
-    FtpDateTime dateTime;
-    std::int32_t version;  // VMS version; 0 for entries stored before the listing was VMS-style
-    std::uint8_t isDir;
-    std::uint8_t isLink;
-
-    std::string_view Name() const { return {name, nameLength}; }
-    std::string_view Attributes() const { return {attributes, attributesLength}; }
+// What an extended entry tells beyond its row. The texts live in the
+// table's arena, like the row's.
+struct RowExtras {
+    std::string_view target;
+    std::string_view owner;
+    std::string_view group;
+    std::int8_t second = -1;  // 0-60, or -1 when the line gives none
+    std::uint8_t utc = 0;
+    EntryFormat format = EntryFormat::unknown;
 };
-
-// Blocks of rows are released without destroying the rows.
-static_assert(std::is_trivially_destructible<EntryRow>::value, "rows are never destroyed");
 
 class EntryTable {
 public:
-    EntryTable();
-    ~EntryTable();
-    EntryTable(EntryTable&&) noexcept;
-    EntryTable& operator=(EntryTable&&) noexcept;
+    EntryTable() = default;
+    // Moves leave `other` empty and usable, as newly constructed.
+    EntryTable(EntryTable&& other) noexcept;
+    EntryTable& operator=(EntryTable&& other) noexcept;
     EntryTable(const EntryTable&) = delete;
     EntryTable& operator=(const EntryTable&) = delete;
 
-    // Takes `entry` into the table. Without `vms`, appends it whole with
-    // version 0. With `vms` (a VMS-style line has been accepted), cuts the
-    // version suffix off entry.name (dropping entries without one) and keeps
-    // one entry per name: the first stored entry of the name is replaced, in
-    // its place, when the new version is higher. Costs O(length of the
-    // texts) on average, whatever the number of entries.
+    // Takes `entry` into the table (the classic dialect). Without `vms`,
+    // appends it whole with version 0. With `vms` (a VMS-style line has been
+    // accepted), cuts the version suffix off entry.name (dropping entries
+    // without one) and keeps one entry per name: the first stored entry of
+    // the name is replaced, in its place, when the new version is higher.
+    // Costs O(length of the texts) on average, whatever the number of
+    // entries. Throws only std::bad_alloc, leaving the stored rows whole.
     void AddEntry(ParsedEntry& entry, bool vms) {
-        // The usual case without a call: a whole entry appended to a row
-        // block and an arena block that have room for it.
-        const std::size_t total = entry.name.size() + entry.attributes.size();
-        if (!vms && rowsLeft_ != 0 && total <= arenaLeft_) {
-            EntryRow& row = *new (rowNext_) EntryRow;
-            StoreInArena(row, entry, total);
-            row.version = 0;
-            CommitRow();
+        if (!vms) {
+            Append(entry, 0);
             return;
         }
-        AddEntrySlow(entry, vms);
+        AddVersion(entry, nullptr);
     }
 
-    std::size_t Size() const { return count_; }
-    const EntryRow& Row(std::size_t index) const { return RowAt(index); }
-    FtpDirEntry Entry(std::size_t index) const;
+    // Takes an entry of the extended dialect, with its extras. Without
+    // `vms`, or with `keepVersions`, appends it as given (a name keeps its
+    // ";N"). Otherwise collapses versions as AddEntry does, except that an
+    // entry without a version suffix is stored whole (version 0) instead of
+    // dropped. A replaced row takes the new entry's extras too.
+    void AddExtended(ParsedEntry& entry, bool vms, bool keepVersions);
+
+    std::size_t Size() const { return rows_.Size(); }
+    const EntryRow& Row(std::size_t index) const { return rows_.At(index); }
+    // The extras of row `index`: as constructed for rows stored by AddEntry.
+    RowExtras Extras(std::size_t index) const {
+        return index < extras_.size() ? extras_[index] : RowExtras{};
+    }
 
 private:
-    // Row blocks double from kFirstRows rows up to kMaxRows rows, then stay
-    // at kMaxRows: a large table is a few big allocations, which the system
-    // can back with large pages (fewer page faults), and a small one stays
-    // small.
-    static constexpr unsigned kFirstRowsLog = 10;
-    static constexpr unsigned kDoublings = 9;
-    static constexpr std::size_t kFirstRows = std::size_t{1} << kFirstRowsLog;
-    static constexpr std::size_t kMaxRows = kFirstRows << (kDoublings - 1);
-    static constexpr std::size_t kDoubledRows = kFirstRows * ((std::size_t{1} << kDoublings) - 1);
-    // Arena blocks double likewise, from kArenaBlock to kMaxArenaBlock bytes.
-    static constexpr std::size_t kArenaBlock = 64 * 1024;
-    static constexpr std::size_t kMaxArenaBlock = 16 * 1024 * 1024;
-
-    static std::size_t RowsInBlock(std::size_t block) {
-        return block < kDoublings ? kFirstRows << block : kMaxRows;
-    }
-    EntryRow& RowAt(std::size_t index) const {
-        if (index < kDoubledRows) {
-            // Block b starts at kFirstRows * (2^b - 1): the highest bit of
-            // index + kFirstRows names the block.
-            const std::size_t i = index + kFirstRows;
-            const unsigned top = bytes::HighestBit(i);
-            return blocks_[top - kFirstRowsLog].get()[i - (std::size_t{1} << top)];
-        }
-        const std::size_t i = index - kDoubledRows;
-        return blocks_[kDoublings + i / kMaxRows].get()[i % kMaxRows];
-    }
-    // The next row, newly constructed and not yet counted: CommitRow()
-    // counts it once it is whole.
-    EntryRow& NewRow() {
-        if (rowsLeft_ == 0) AddBlock();
-        return *new (rowNext_) EntryRow;
-    }
-    void CommitRow() {
-        ++rowNext_;
-        --rowsLeft_;
-        ++count_;
-    }
-    void AddBlock();
-    void AddEntrySlow(ParsedEntry& entry, bool vms);
-    // Store() for a row whose name and attributes both fit the current
-    // arena block (`total` bytes).
-    void StoreInArena(EntryRow& row, const ParsedEntry& entry, std::size_t total) {
-        char* at = arenaNext_;
+    // The one append path: a new row holding `entry` whole.
+    EntryRow& Append(const ParsedEntry& entry, std::int32_t version) {
+        EntryRow& row = rows_.Next();
         const std::size_t nameLength = entry.name.size();
-        bytes::Copy(at, entry.name.data(), nameLength);
-        row.name = at;
+        const std::size_t total = nameLength + entry.attributes.size();
+        if (arena_.Fits(total)) {
+            // Both texts in the current block: one reservation, no calls.
+            char* at = arena_.Take(total);
+            bits::Copy(at, entry.name.data(), nameLength);
+            bits::Copy(at + nameLength, entry.attributes.data(), entry.attributes.size());
+            row.name = at;
+            row.attributes = at + nameLength;
+        } else {
+            KeepTexts(row, entry);
+        }
         row.nameLength = nameLength;
-        bytes::Copy(at + nameLength, entry.attributes.data(), entry.attributes.size());
-        row.attributes = at + nameLength;
         row.attributesLength = entry.attributes.size();
-        arenaNext_ += total;
-        arenaLeft_ -= total;
         row.size = entry.size;
         row.dateTime = entry.dateTime;
+        row.version = version;
         row.isDir = entry.isDir;
         row.isLink = entry.isLink;
+        rows_.Commit();
+        return row;
     }
-    void Store(EntryRow& row, const ParsedEntry& entry, bool withName);
-    const char* Keep(std::string_view text);
-    std::uint32_t Hash(std::string_view name) const;
-    void BuildIndex();
-    void GrowIndex();
-    void Index(std::size_t row, std::uint32_t hash);
+    void KeepTexts(EntryRow& row, const ParsedEntry& entry);
+    // Collapses `entry` into the rows by name and version; `extras` is null
+    // for a classic entry.
+    void AddVersion(ParsedEntry& entry, const EntryExtras* extras);
+    void Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version);
+    // The extras of the row to be stored at `index`, their texts kept and
+    // their slot made, so that storing them afterwards cannot fail.
+    RowExtras KeepExtras(std::size_t index, const EntryExtras& extras);
+    // Row `index` now holds a classic entry: no extras.
+    void ClearExtras(std::size_t index) {
+        if (index < extras_.size()) extras_[index] = RowExtras{};
+    }
 
-    // Rows in blocks that are never moved. A block is raw memory and a row
-    // is constructed only when it is stored, so pages of a block are first
-    // touched when rows are written there (after the large-page hint) and
-    // the slack is never touched at all. Rows need no destruction.
-    struct FreeRows {
-        void operator()(EntryRow* rows) const { ::operator delete(rows); }
-    };
-    std::vector<std::unique_ptr<EntryRow, FreeRows>> blocks_;
-    std::size_t count_ = 0;
-    EntryRow* rowNext_ = nullptr;  // the next free row of the last block
-    std::size_t rowsLeft_ = 0;     // free rows after it in that block
-
-    // Texts, appended into blocks that are never moved.
-    std::vector<std::unique_ptr<char[]>> arena_;
-    std::vector<std::unique_ptr<char[]>> bigTexts_;  // texts too long for a block
-    char* arenaNext_ = nullptr;
-    std::size_t arenaLeft_ = 0;
-    std::size_t arenaBlockSize_ = kArenaBlock;  // of the next block
-
-    // Open-addressing index from name to the first row of that name, built
-    // when the listing turns out to be VMS-style. A slot holds row + 1, 0
-    // when empty, and the name's hash beside it.
-    struct Slot {
-        std::uint32_t row;
-        std::uint32_t hash;
-    };
-    std::vector<Slot> index_;
-    std::size_t indexed_ = 0;
-    bool indexBuilt_ = false;
+    RowBlocks rows_;
+    TextArena arena_;
+    NameIndex index_;
+    // Extras of the rows up to the last extended one; empty in a classic
+    // table, so that classic tables pay nothing for them.
+    std::vector<RowExtras> extras_;
 };
 
 }  // namespace ftpdirlist

@@ -21,19 +21,6 @@ struct FtpDateTime {
 
 bool operator==(const FtpDateTime& a, const FtpDateTime& b);
 
-// One parsed entry as a value: a copy owns its own texts.
-struct FtpDirEntry {
-    std::string name;
-    std::string attributes;
-    std::int64_t size = 0;
-    std::uint8_t isDir = 0;
-    std::uint8_t isLink = 0;
-    FtpDateTime dateTime;
-};
-
-bool operator==(const FtpDirEntry& a, const FtpDirEntry& b);
-inline bool operator!=(const FtpDirEntry& a, const FtpDirEntry& b) { return !(a == b); }
-
 // The family a line was read as; the same values as ftpdir::Format.
 enum class EntryFormat : std::uint8_t {
     unknown,
@@ -93,8 +80,6 @@ struct ParsedEntry {
         dateTime = FtpDateTime{};
         extras = EntryExtras{};
     }
-
-    FtpDirEntry ToEntry() const;
 };
 
 }  // namespace ftpdirlist

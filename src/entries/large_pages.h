@@ -1,0 +1,31 @@
+// The large-page hint shared by the table's row blocks and text blocks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace ftpdirlist {
+
+// Asks the system to back a large block with large pages where it can: one
+// page fault then stands for hundreds. Only a hint; results never depend on it.
+inline void AdviseLargePages(void* block, std::size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLargePage = 2 * 1024 * 1024;
+    if (size < 2 * kLargePage) return;
+    const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t first = (begin + kLargePage - 1) & ~(kLargePage - 1);
+    const std::uintptr_t last = (begin + size) & ~(kLargePage - 1);
+    if (last > first) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+#else
+    (void)block;
+    (void)size;
+#endif
+}
+
+}  // namespace ftpdirlist

@@ -1,0 +1,48 @@
+#include "entries/text_arena.h"
+
+#include <utility>
+
+#include "entries/large_pages.h"
+
+namespace ftpdirlist {
+
+TextArena::TextArena(TextArena&& other) noexcept
+    : blocks_(std::move(other.blocks_)),
+      bigTexts_(std::move(other.bigTexts_)),
+      next_(std::exchange(other.next_, nullptr)),
+      left_(std::exchange(other.left_, 0)),
+      nextBlockSize_(std::exchange(other.nextBlockSize_, kFirstBlock)) {}
+
+TextArena& TextArena::operator=(TextArena&& other) noexcept {
+    if (this != &other) {
+        blocks_ = std::move(other.blocks_);
+        other.blocks_.clear();
+        bigTexts_ = std::move(other.bigTexts_);
+        other.bigTexts_.clear();
+        next_ = std::exchange(other.next_, nullptr);
+        left_ = std::exchange(other.left_, 0);
+        nextBlockSize_ = std::exchange(other.nextBlockSize_, kFirstBlock);
+    }
+    return *this;
+}
+
+const char* TextArena::KeepInNewBlock(std::string_view text) {
+    if (text.size() > kFirstBlock / 4) {
+        std::unique_ptr<char[]> big(new char[text.size()]);
+        std::memcpy(big.get(), text.data(), text.size());
+        bigTexts_.push_back(std::move(big));
+        return bigTexts_.back().get();
+    }
+    const std::size_t size = nextBlockSize_;
+    std::unique_ptr<char[]> block(new char[size]);
+    AdviseLargePages(block.get(), size);
+    blocks_.push_back(std::move(block));
+    next_ = blocks_.back().get();
+    left_ = size;
+    if (nextBlockSize_ < kMaxBlock) nextBlockSize_ *= 2;
+    char* at = Take(text.size());
+    std::memcpy(at, text.data(), text.size());
+    return at;
+}
+
+}  // namespace ftpdirlist
