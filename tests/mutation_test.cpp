@@ -72,8 +72,8 @@ void ParseAlone(const std::string& line, int& accepted) {
     ParsedEntry entry;
     Today today(kToday);
     int flagWord = -1;
-    accepted =
-        ftpdirlist::ParseLine(std::string_view(copy.get(), line.size()), entry, flagWord, today);
+    accepted = ftpdirlist::ParseLine(ftpdirlist::Line(std::string_view(copy.get(), line.size())),
+                                     nullptr, entry, flagWord, today);
     ASSERT_TRUE(accepted == 0 || accepted == 1);
     ASSERT_TRUE(flagWord == 0 || flagWord == ftpdirlist::kVmsLine);
     if (accepted == 1) {

@@ -30,13 +30,13 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table) {
 
 const char* formatName(Format format) {
     static const char* const kNames[] = {
-        "unknown", "unix",     "dos",        "vms",    "mlsd",   "eplf", "os2",
-        "ibmi",    "mvs",      "mvs-member", "jes",    "cms",    "guardian",
-        "wince",   "vshell",   "os9",        "dls",    "nortel", "unix-numeric",
+        "unknown", "unix", "dos",        "vms",    "mlsd",         "eplf",     "os2",
+        "ibmi",    "mvs",  "mvs-member", "jes",    "cms",          "guardian", "wince",
+        "vshell",  "os9",  "dls",        "nortel", "unix-numeric",
     };
-    static_assert(sizeof(kNames) / sizeof(kNames[0]) ==
-                      static_cast<std::size_t>(Format::unixNumeric) + 1,
-                  "one name per format");
+    static_assert(
+        sizeof(kNames) / sizeof(kNames[0]) == static_cast<std::size_t>(Format::unixNumeric) + 1,
+        "one name per format");
     const auto i = static_cast<std::size_t>(format);
     return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : "unknown";
 }
@@ -44,7 +44,6 @@ const char* formatName(Format format) {
 struct Parser::Impl {
     Options options;
     std::unique_ptr<ftpdirlist::CFtpDirList> list;
-    std::vector<ftpdirlist::SkippedLine> skippedRaw;
     std::vector<SkippedLine> skipped;
     bool finished = false;
 
@@ -58,15 +57,9 @@ struct Parser::Impl {
         } else {
             list = std::make_unique<ftpdirlist::CFtpDirList>();
         }
-        skippedRaw.clear();
         skipped.clear();
-        if (options.collectSkipped) list->SetSkippedSink(&skippedRaw);
+        if (options.collectSkipped) list->SetSkippedSink(&skipped);
         finished = false;
-    }
-
-    void Publish() {
-        for (auto& s : skippedRaw) skipped.push_back({s.number, std::move(s.text)});
-        skippedRaw.clear();
     }
 };
 
@@ -83,17 +76,12 @@ void Parser::append(std::string_view chunk) {
 std::vector<Entry> Parser::finish() {
     if (impl_->finished) impl_->Start();
     ftpdirlist::EntryTable table = impl_->list->Finish();
-    // The list is spent from here on, even if publishing throws: the next
-    // call must start a new one.
+    // The listing is finished: the next call starts a new one.
     impl_->finished = true;
-    impl_->Publish();
     return ToEntries(table);
 }
 
-const std::vector<SkippedLine>& Parser::skipped() const {
-    if (!impl_->finished) impl_->Publish();
-    return impl_->skipped;
-}
+const std::vector<SkippedLine>& Parser::skipped() const { return impl_->skipped; }
 
 std::vector<Entry> parse(std::string_view listing, const Options& options) {
     Parser parser(options);
