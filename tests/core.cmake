@@ -63,3 +63,16 @@ ftpdirlist_c_host_test(unix_link examples/unix.txt
   "\n3\tlatest -> releases/v1.4\tlrwxrwxrwx\t7\t[0-9]+-08-30\t23:59\n")
 ftpdirlist_c_host_test(mixed_styles tests/data/mixed-styles.txt
   "\n1\tAfter Link\td\t-1\t2002-01-15\t10:30\n")
+
+# The normal parser core against its reference build (every shortcut off),
+# field for field; .ci/steps/20-reference.sh runs the full comparison.
+include(${CMAKE_CURRENT_SOURCE_DIR}/reference/reference.cmake)
+add_executable(ftpdirlist_reference_compare reference/reference_compare.cpp
+  ${PROJECT_SOURCE_DIR}/bench/listing_gen.cpp)
+target_include_directories(ftpdirlist_reference_compare PRIVATE
+  ${CMAKE_CURRENT_SOURCE_DIR}/reference ${PROJECT_SOURCE_DIR}/bench)
+target_link_libraries(ftpdirlist_reference_compare PRIVATE
+  ftpdirlist_core ftpdirlist_reference_core ftpdirlist_normal_dump ftpdirlist_warnings)
+add_test(NAME reference_compare_quick
+  COMMAND ftpdirlist_reference_compare --quick ${PROJECT_SOURCE_DIR}/examples
+          ${PROJECT_SOURCE_DIR}/tests/data)

@@ -33,24 +33,44 @@ using testsupport::kToday;
 
 // Appends each chunk from a buffer of its own that is scribbled over and
 // released right after the call: the list may keep no pointer into it.
-inline void AppendChunk(CFtpDirList& list, std::string_view chunk) {
+template <class Driver>
+void AppendChunk(Driver& list, std::string_view chunk) {
     HeapBytes copy(chunk);
     list.AppendData(copy.data(), copy.size());
     std::memset(const_cast<char*>(copy.data()), 0x5A, copy.size());
 }
 
-// The real line parser with a fixed "today", recording every text offered.
-struct RecordingParser {
-    explicit RecordingParser(LocalDate date) : today(date) {}
+// A line parser scripted by a function, for tests of the driver's own logic.
+template <bool keepSpaces>
+struct ScriptedParserOf {
+    static constexpr bool kKeepSpaces = keepSpaces;
+    using Fn = int (*)(void* context, std::string_view line, ParsedEntry& entry, int& flagWord);
 
-    static int Parse(void* context, std::string_view line, ParsedEntry& entry, int& flagWord) {
-        auto* self = static_cast<RecordingParser*>(context);
-        self->offered.emplace_back(line);
-        return ftpdirlist::ParseLine(line, entry, flagWord, self->today);
+    ScriptedParserOf(Fn f, void* c) : fn(f), context(c) {}
+    int Parse(const ftpdirlist::Line& line, const std::uint64_t*, ParsedEntry& entry,
+              int& flagWord) {
+        return fn(context, line.Text(), entry, flagWord);
     }
 
-    ftpdirlist::Today today;
-    std::vector<std::string> offered;
+    Fn fn;
+    void* context;
+};
+using ScriptedDriver = ftpdirlist::ListingDriver<ScriptedParserOf<false>>;
+
+// The real line parser with a fixed "today", as the driver runs it (with
+// the line's read bound and window), recording every text offered.
+struct RecordingParser {
+    static constexpr bool kKeepSpaces = false;
+
+    RecordingParser(LocalDate date, std::vector<std::string>* texts) : real(date), offered(texts) {}
+    int Parse(const ftpdirlist::Line& line, const std::uint64_t* spaces, ParsedEntry& entry,
+              int& flagWord) {
+        offered->emplace_back(line.Text());
+        return real.Parse(line, spaces, entry, flagWord);
+    }
+
+    ftpdirlist::ClassicLineParser real;
+    std::vector<std::string>* offered;
 };
 
 struct Outcome {
@@ -58,13 +78,13 @@ struct Outcome {
     std::vector<FtpDirEntry> entries;
 };
 
-// Runs `chunks` through a list driven by the real parser on `date`.
+// Runs `chunks` through a driver with the real parser on `date`.
 inline Outcome ParseChunks(const std::vector<std::string_view>& chunks, LocalDate date) {
-    RecordingParser parser(date);
-    CFtpDirList list(&RecordingParser::Parse, &parser);
+    std::vector<std::string> offered;
+    ftpdirlist::ListingDriver<RecordingParser> list(date, &offered);
     for (std::string_view chunk : chunks) AppendChunk(list, chunk);
     EntryTable table = list.Finish();
-    return {std::move(parser.offered), Entries(table)};
+    return {std::move(offered), Entries(table)};
 }
 
 // The bytes of a file of the source tree, by its path relative to the root.

@@ -59,7 +59,6 @@ struct DriverRun {
     std::vector<std::string> names;
     std::vector<std::int32_t> versions;
     Skipped skipped;
-    int flags;
     bool allFresh;
 };
 
@@ -67,11 +66,11 @@ DriverRun Drive(const std::vector<std::string>& chunks,
                 const std::map<std::string, Verdict>& verdicts) {
     Script script{verdicts, {}, true};
     std::vector<ftpdirlist::SkippedLine> skipped;
-    CFtpDirList list(&Script::Parse, &script);
+    coretest::ScriptedDriver list(&Script::Parse, &script);
     list.SetSkippedSink(&skipped);
     for (const std::string& chunk : chunks) AppendChunk(list, chunk);
     const coretest::EntryTable table = list.Finish();
-    DriverRun run{std::move(script.offered), {}, {}, {}, list.Flags(), script.allFresh};
+    DriverRun run{std::move(script.offered), {}, {}, {}, script.allFresh};
     for (std::size_t i = 0; i < table.Size(); ++i) {
         run.names.emplace_back(table.Row(i).Name());
         run.versions.push_back(table.Row(i).version);
@@ -201,7 +200,6 @@ TEST(Driver, PendingLinesAndJoins) {
         EXPECT_EQ(run.offered, c.offered);
         EXPECT_EQ(run.names, c.names);
         EXPECT_EQ(run.skipped, c.skipped);
-        EXPECT_EQ(run.flags, 0);
         EXPECT_TRUE(run.allFresh);
     }
 }
@@ -211,8 +209,7 @@ struct FlagCase {
     std::string listing;
     std::map<std::string, Verdict> verdicts;
     std::vector<std::string> names;
-    std::vector<std::int32_t> versions;
-    int flags;
+    std::vector<std::int32_t> versions;  // above 0 only once the listing is VMS-style
 };
 
 const Verdict kVms{true, true, ""};
@@ -222,32 +219,27 @@ const FlagCase kFlagCases[] = {
      "BAR;2\nFOO;3\nFOO;5\n",
      {{"BAR;2", kAccept}, {"FOO;3", kVms}, {"FOO;5", kAccept}},
      {"BAR;2", "FOO"},
-     {0, 5},
-     1},
+     {0, 5}},
     {"a rejected VMS line leaves the listing as it was",
      "X;1\nA;1\n",
      {{"X;1", {false, true, ""}}, {"A;1", kAccept}},
      {"A;1"},
-     {0},
-     0},
+     {0}},
     {"a dropped '.' still makes the listing VMS-style",
      "DOT\nA;1\nB\n",
      {{"DOT", {true, true, "."}}, {"A;1", kAccept}, {"B", kAccept}},
      {"A"},
-     {1},
-     1},
+     {1}},
     {"a joined VMS line sets the flag",
      "L1\nL2\n",
      {{"L1", {false, true, ""}}, {"L1 L2", {true, true, "F;2"}}},
      {"F"},
-     {2},
-     1},
+     {2}},
     {"later lines without the flag leave it set",
      "A;1\nB;1\n",
      {{"A;1", kVms}, {"B;1", kAccept}},
      {"A", "B"},
-     {1, 1},
-     1},
+     {1, 1}},
 };
 
 TEST(Driver, VmsFlagOfAcceptedLines) {
@@ -256,9 +248,110 @@ TEST(Driver, VmsFlagOfAcceptedLines) {
         const DriverRun run = Drive({c.listing}, c.verdicts);
         EXPECT_EQ(run.names, c.names);
         EXPECT_EQ(run.versions, c.versions);
-        EXPECT_EQ(run.flags, c.flags);
         EXPECT_TRUE(run.allFresh);
     }
+}
+
+// A parser that says 2 (header) for texts whose first byte other than a
+// space is "H", 1 for "E", 0 otherwise, recording what it is offered.
+int HeaderParse(void* context, std::string_view line, ParsedEntry& entry, int& flagWord) {
+    static_cast<std::vector<std::string>*>(context)->emplace_back(line);
+    flagWord = 0;
+    entry.name = line;
+    entry.dateTime.hasDate = 1;
+    const std::size_t at = line.find_first_not_of(' ');
+    if (at == std::string_view::npos) return 0;
+    if (line[at] == 'H') return 2;
+    return line[at] == 'E' ? 1 : 0;
+}
+
+template <bool keepSpaces>
+DriverRun DriveHeaders(const std::vector<std::string>& chunks) {
+    std::vector<std::string> offered;
+    std::vector<ftpdirlist::SkippedLine> skipped;
+    ftpdirlist::ListingDriver<coretest::ScriptedParserOf<keepSpaces>> list(&HeaderParse, &offered);
+    list.SetSkippedSink(&skipped);
+    for (const std::string& chunk : chunks) AppendChunk(list, chunk);
+    const coretest::EntryTable table = list.Finish();
+    DriverRun run{std::move(offered), {}, {}, {}, true};
+    for (std::size_t i = 0; i < table.Size(); ++i) run.names.emplace_back(table.Row(i).Name());
+    for (const auto& line : skipped) run.skipped.emplace_back(line.number, line.text);
+    return run;
+}
+
+TEST(Driver, HeaderLinesAreSkippedAtOnceAndNeverJoined) {
+    const DriverRun run = DriveHeaders<false>({"x\nH1\ny\nE1\nH2\n"});
+    // "x" cannot join the header, so it is skipped before it; "y" is held
+    // and released by the entry after it.
+    const std::vector<std::string> offered = {"x", "H1", "y", "E1", "H2"};
+    EXPECT_EQ(run.offered, offered);
+    EXPECT_EQ(run.names, std::vector<std::string>{"E1"});
+    const Skipped skipped = {{1, "x"}, {2, "H1"}, {3, "y"}, {5, "H2"}};
+    EXPECT_EQ(run.skipped, skipped);
+}
+
+TEST(Driver, KeptSpacesReachTheParserAndBlankLinesStillSeparate) {
+    struct Case {
+        const char* reason;
+        std::vector<std::string> chunks;
+        std::vector<std::string> offered;
+        Skipped skipped;
+    } const cases[] = {
+        {"leading and trailing spaces stay", {"  E1  \r\n E2\n"}, {"  E1  ", " E2"}, {}},
+        {"lines of spaces only are not offered, but count",
+         {"E1\n   \n\n  E2\n"},
+         {"E1", "  E2"},
+         {}},
+        {"spaces that open a line wait for its end across chunks",
+         {"E1\n  ", " E", "2 \n   ", "\n"},
+         {"E1", "   E2 "},
+         {}},
+        {"a join keeps the spaces of both lines",
+         {" a \n b\n"},
+         {" a ", " b", " a   b"},
+         {{1, " a "}, {2, " b"}}},
+        {"the last line without an end, spaces only", {"E1\n  "}, {"E1"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const DriverRun run = DriveHeaders<true>(c.chunks);
+        EXPECT_EQ(run.offered, c.offered);
+        EXPECT_EQ(run.skipped, c.skipped);
+    }
+}
+
+TEST(Driver, IsReusableAfterFinish) {
+    const std::string first =
+        "-rw-r--r-- 1 u g 5 Jan 5 2002 a\r\nnot an entry\r\nX.TXT;1 1 1-JAN-2001 10:00 [U] (R)\r\n";
+    const std::string second = "garbage\n-rw-r--r-- 1 u g 7 Feb 6 2003 b\n";
+    const auto names = [](const coretest::EntryTable& table) {
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < table.Size(); ++i) out.emplace_back(table.Row(i).Name());
+        return out;
+    };
+    std::vector<ftpdirlist::SkippedLine> skipped;
+    CFtpDirList list(coretest::kToday);
+    list.SetSkippedSink(&skipped);
+    AppendChunk(list, first.substr(0, 20));  // the second listing must not see this carry
+    AppendChunk(list, first.substr(20));
+    const coretest::EntryTable one = list.Finish();
+    AppendChunk(list, second.substr(0, 30));
+    AppendChunk(list, second.substr(30));
+    const coretest::EntryTable two = list.Finish();
+
+    CFtpDirList fresh(coretest::kToday);
+    AppendChunk(fresh, second);
+    const coretest::EntryTable expected = fresh.Finish();
+
+    EXPECT_EQ(names(one), (std::vector<std::string>{"a", "X.TXT"}));
+    EXPECT_EQ(names(two), names(expected));
+    EXPECT_EQ(coretest::Entries(two), coretest::Entries(expected));
+    // Line numbers start again at 1, and the first table is still whole.
+    ASSERT_EQ(skipped.size(), 2u);
+    EXPECT_EQ(skipped[1].number, 1u);
+    EXPECT_EQ(skipped[1].text, "garbage");
+    EXPECT_EQ(coretest::Entries(one).size(), 2u);
+    EXPECT_EQ(one.Row(1).version, 1);
 }
 
 TEST(Driver, RealParserJoinsLongVmsNameWithItsLine) {

@@ -70,7 +70,7 @@ TEST(LineReader, OffersTheLinesOfEachExample) {
     for (const LineCase& c : kLineCases) {
         SCOPED_TRACE(c.reason);
         std::vector<std::string> offered;
-        CFtpDirList list(&EchoParse, &offered);
+        coretest::ScriptedDriver list(&EchoParse, &offered);
         for (const std::string& chunk : c.chunks) AppendChunk(list, chunk);
         EXPECT_EQ(offered, c.byAppend);
         const std::size_t before = offered.size();
@@ -84,7 +84,7 @@ TEST(LineReader, OffersTheLinesOfEachExample) {
 
 TEST(LineReader, NullOrEmptyDataIsNoInput) {
     std::vector<std::string> offered;
-    CFtpDirList list(&EchoParse, &offered);
+    coretest::ScriptedDriver list(&EchoParse, &offered);
     list.AppendData(nullptr, 5);
     AppendChunk(list, "");
     EXPECT_EQ(list.Finish().Size(), 0u);
@@ -98,7 +98,7 @@ TEST(LineReader, LongLineKeptAcrossManyChunks) {
     line[0] = 'a';
     line.back() = 'z';
     std::vector<std::string> offered;
-    CFtpDirList list(&EchoParse, &offered);
+    coretest::ScriptedDriver list(&EchoParse, &offered);
     for (std::size_t at = 0; at < line.size(); at += 1000) AppendChunk(list, line.substr(at, 1000));
     EXPECT_TRUE(offered.empty());
     list.Finish();

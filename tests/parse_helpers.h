@@ -43,7 +43,7 @@ inline LineResult ParseOne(std::string_view text, LocalDate today = kToday) {
     ParsedEntry parsed;
     Today clock(today);
     int flagWord = -1;  // ParseLine must clear it
-    const int result = ParseLine(line.view(), parsed, flagWord, clock);
+    const int result = ParseLine(Line(line.view()), nullptr, parsed, flagWord, clock);
     return {result, flagWord, ToEntry(parsed)};
 }
 

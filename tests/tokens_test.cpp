@@ -1,4 +1,4 @@
-// NextToken, IsAllDigits and the atoi-rule number readers.
+// TokenScanner, IsAllDigits and the atoi-rule number readers.
 #include "parse/tokens.h"
 
 #include <gtest/gtest.h>
@@ -19,9 +19,8 @@ using test::kInt64Max;
 using test::kInt64Min;
 
 struct Step {
-    bool restOfLine;
-    const char* token;      // nullptr: no token
-    std::string_view left;  // the bytes from the cursor to the end of the line
+    bool rest;          // Rest() instead of Next()
+    const char* token;  // nullptr: no token
 };
 
 struct TokenCase {
@@ -30,35 +29,40 @@ struct TokenCase {
     std::vector<Step> steps;
 };
 
-TEST(NextToken, CutsTokensAndLeavesTheCursorAfterThem) {
+TEST(TokenScanner, CutsTokensAtSpacesAndGivesTheRest) {
+    const std::string longToken = test::Repeat('x', 150);
+    const std::string spacedLong = "a" + test::Repeat(' ', 70) + longToken + "  b";
     const TokenCase cases[] = {
-        {"runs of spaces count as one separator; only the first space after a token is used up",
+        {"runs of spaces count as one separator",
          "  abc   def  ",
-         {{false, "abc", "  def  "}, {false, "def", " "}, {false, nullptr, ""}}},
-        {"a line of spaces only has no token", "    ", {{false, nullptr, ""}}},
-        {"an empty line has no token", "", {{false, nullptr, ""}, {true, nullptr, ""}}},
-        {"rest of line keeps inner and trailing spaces",
+         {{false, "abc"}, {false, "def"}, {false, nullptr}}},
+        {"a line of spaces only has no token", "    ", {{false, nullptr}, {true, nullptr}}},
+        {"an empty line has no token", "", {{false, nullptr}, {true, nullptr}}},
+        {"the rest keeps inner and trailing spaces",
          "x  y  z ",
-         {{false, "x", " y  z "}, {true, "y  z ", ""}, {false, nullptr, ""}}},
-        {"rest of line with only spaces left is no token",
-         "a   ",
-         {{false, "a", "  "}, {true, nullptr, ""}, {false, nullptr, ""}}},
-        {"rest of line skips leading spaces", "   a  b  ", {{true, "a  b  ", ""}}},
-        {"a token that ends the line leaves the cursor at the end",
-         "abc",
-         {{false, "abc", ""}, {false, nullptr, ""}, {true, nullptr, ""}}},
+         {{false, "x"}, {true, "y  z "}, {false, nullptr}}},
+        {"the rest with only spaces left is no token", "a   ", {{false, "a"}, {true, nullptr}}},
+        {"the rest skips leading spaces", "   a  b  ", {{true, "a  b  "}}},
         {"tab, CR and high bytes are token bytes",
          "a\tb c\rd \xFF\x80",
-         {{false, "a\tb", "c\rd \xFF\x80"}, {false, "c\rd", "\xFF\x80"}, {false, "\xFF\x80", ""}}},
-        {"one space between tokens", "a b", {{false, "a", "b"}, {false, "b", ""}}},
+         {{false, "a\tb"}, {false, "c\rd"}, {false, "\xFF\x80"}, {false, nullptr}}},
+        {"tokens across the 64-byte windows",
+         spacedLong,
+         {{false, "a"}, {false, longToken.c_str()}, {false, "b"}, {false, nullptr}}},
+        {"the rest after a long token",
+         spacedLong,
+         {{false, "a"}, {false, longToken.c_str()}, {true, "b"}}},
+        {"the rest from a later window",
+         spacedLong,
+         {{false, "a"}, {true, spacedLong.c_str() + 71}}},
     };
     for (const TokenCase& c : cases) {
         SCOPED_TRACE(c.reason);
         const HeapBytes line(c.line);
         const std::string_view bytes = line.view();
-        Cursor cursor = MakeCursor(bytes);
+        TokenScanner tokens{Line(bytes)};
         for (const Step& step : c.steps) {
-            const std::string_view token = NextToken(cursor, step.restOfLine);
+            const std::string_view token = step.rest ? tokens.Rest() : tokens.Next();
             if (step.token == nullptr) {
                 EXPECT_EQ(token.data(), nullptr);
             } else {
@@ -68,11 +72,22 @@ TEST(NextToken, CutsTokensAndLeavesTheCursorAfterThem) {
                 EXPECT_GE(token.data(), bytes.data());
                 EXPECT_LE(token.data() + token.size(), bytes.data() + bytes.size());
             }
-            EXPECT_EQ(
-                std::string_view(cursor.pos, static_cast<std::size_t>(cursor.end - cursor.pos)),
-                step.left);
         }
     }
+}
+
+TEST(TokenScanner, TakesSeveralTokensInOneStep) {
+    const HeapBytes line(std::string_view("one two  three"));
+    TokenScanner tokens{Line(line.view())};
+    std::string_view two[2];
+    ASSERT_EQ(tokens.Take(two), 2);
+    EXPECT_EQ(two[0], "one");
+    EXPECT_EQ(two[1], "two");
+    std::string_view more[3];
+    EXPECT_EQ(tokens.Take(more), 1);  // the line ran out
+    EXPECT_EQ(more[0], "three");
+    EXPECT_EQ(more[1].data(), nullptr);
+    EXPECT_EQ(tokens.Next().data(), nullptr);
 }
 
 TEST(IsAllDigits, AcceptsOnlyDecimalDigits) {

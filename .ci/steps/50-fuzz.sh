@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (fuzz preset: clang, ASan+UBSan), runs their
-# short CTest runs, then fuzzes each target for FUZZ_SECONDS (default 60)
+# short CTest runs, then fuzzes each target for FUZZ_SECONDS (default 45)
 # with the dictionary and the seed corpus. A crash, leak, sanitizer report or
 # failed check fails the step; the input is left in build-fuzz/fuzz/.
 set -euo pipefail
@@ -14,7 +14,7 @@ bash .ci/install-deps.sh libclang-rt-14-dev
 
 cmake --workflow --preset fuzz
 
-seconds=${FUZZ_SECONDS:-60}
+seconds=${FUZZ_SECONDS:-45}
 for target in fuzz_c_abi fuzz_chunking fuzz_cxx_vs_c; do
   corpus=build-fuzz/fuzz/corpus/$target
   mkdir -p "$corpus"

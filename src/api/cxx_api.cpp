@@ -39,13 +39,13 @@ ftpdirlist::LocalDate ClampedToday(const Date& d) {
 
 const char* formatName(Format format) {
     static const char* const kNames[] = {
-        "unknown", "unix",     "dos",        "vms",    "mlsd",   "eplf", "os2",
-        "ibmi",    "mvs",      "mvs-member", "jes",    "cms",    "guardian",
-        "wince",   "vshell",   "os9",        "dls",    "nortel", "unix-numeric",
+        "unknown", "unix", "dos",        "vms",    "mlsd",         "eplf",     "os2",
+        "ibmi",    "mvs",  "mvs-member", "jes",    "cms",          "guardian", "wince",
+        "vshell",  "os9",  "dls",        "nortel", "unix-numeric",
     };
-    static_assert(sizeof(kNames) / sizeof(kNames[0]) ==
-                      static_cast<std::size_t>(Format::unixNumeric) + 1,
-                  "one name per format");
+    static_assert(
+        sizeof(kNames) / sizeof(kNames[0]) == static_cast<std::size_t>(Format::unixNumeric) + 1,
+        "one name per format");
     const auto i = static_cast<std::size_t>(format);
     return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : "unknown";
 }
@@ -53,7 +53,6 @@ const char* formatName(Format format) {
 struct Parser::Impl {
     Options options;
     std::unique_ptr<ftpdirlist::CFtpDirList> list;
-    std::vector<ftpdirlist::SkippedLine> skippedRaw;
     std::vector<SkippedLine> skipped;
     bool finished = false;
 
@@ -65,15 +64,9 @@ struct Parser::Impl {
         } else {
             list = std::make_unique<ftpdirlist::CFtpDirList>();
         }
-        skippedRaw.clear();
         skipped.clear();
-        if (options.collectSkipped) list->SetSkippedSink(&skippedRaw);
+        if (options.collectSkipped) list->SetSkippedSink(&skipped);
         finished = false;
-    }
-
-    void Publish() {
-        for (auto& s : skippedRaw) skipped.push_back({s.number, std::move(s.text)});
-        skippedRaw.clear();
     }
 };
 
@@ -92,17 +85,14 @@ void Parser::append(std::string_view chunk) {
     Impl& state = impl();
     if (state.finished) state.Start();
     state.list->AppendData(chunk.data(), chunk.size());
-    state.Publish();
 }
 
 std::vector<Entry> Parser::finish() {
     Impl& state = impl();
     if (state.finished) state.Start();
     ftpdirlist::EntryTable table = state.list->Finish();
-    // The list is spent from here on, even if publishing throws: the next
-    // call must start a new one.
+    // The listing is finished: the next call starts a new one.
     state.finished = true;
-    state.Publish();
     return ToEntries(table);
 }
 

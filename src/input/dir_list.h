@@ -1,44 +1,55 @@
-// The parser object of one listing: takes the listing in chunks, cuts it into
-// lines, offers each line to the line parser, joins lines that do not parse
-// alone, and collects the entries.
+// The listing driver: takes a listing in chunks, cuts it into lines, offers
+// each line to its line parser, joins lines that do not parse alone, and
+// collects the entries.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "entries/entry_table.h"
+#include "ftpdirlist/ftpdirlist.hpp"
 #include "model/entry.h"
-#include "parse/today.h"
+#include "parse/bytes.h"
+#include "parse/parse_line.h"
+#include "parse/tokens.h"
 
 namespace ftpdirlist {
 
 // A line that yielded no entry: its number in the listing (1-based; CR LF,
-// a lone CR and a lone LF each end one line) and its text as parsed.
-struct SkippedLine {
-    std::uint64_t number;
-    std::string text;
-};
+// a lone CR and a lone LF each end one line) and its text as parsed. The
+// C++ API's type: the driver writes the API's list directly.
+using SkippedLine = ftpdir::SkippedLine;
 
-class CFtpDirList {
+// LineParser, the driver's compile-time line parser, is held by the driver
+// (it carries per-listing state, such as today's date) and provides:
+//   static constexpr bool kKeepSpaces;
+//     false: a line reaches the parser without its leading and trailing
+//     spaces; true: with the spaces the server wrote. Lines of spaces only
+//     are never offered.
+//   int Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry,
+//             int& flagWord);
+//     `entry` arrives newly reset; `spaces`, unless null, holds the spaces
+//     among the 64 bytes at line.begin (bit i: line.begin[i] is a space).
+//     Returns 0 (no entry: held and tried once more joined with the next
+//     line), 1 (an entry, in `entry`) or 2 (a header or footer line: skipped
+//     at once, never joined). Sets `flagWord` (kVmsLine: a VMS-style line).
+// It must be copyable: a copy of the one given at construction starts each
+// listing.
+template <class LineParser>
+class ListingDriver {
 public:
-    // Decides one line: 1 and `entry` filled when it is an entry, else 0;
-    // sets `flagWord` (bit 0: a VMS-style line). The real one is ParseLine.
-    using ParseFn = int (*)(void* context, std::string_view line, ParsedEntry& entry,
-                            int& flagWord);
+    // The parser is constructed from `args`.
+    template <class... Args>
+    explicit ListingDriver(Args&&... args)
+        : initial_(std::forward<Args>(args)...), parser_(initial_) {}
 
-    // Lines parsed by ParseLine, with the year of timed Unix-style entries
-    // from the system's local date.
-    CFtpDirList();
-    // The same with a fixed "today".
-    explicit CFtpDirList(LocalDate today);
-    // Lines decided by `parse` (tests drive the line logic with it).
-    CFtpDirList(ParseFn parse, void* context);
-
-    CFtpDirList(const CFtpDirList&) = delete;
-    CFtpDirList& operator=(const CFtpDirList&) = delete;
+    ListingDriver(const ListingDriver&) = delete;
+    ListingDriver& operator=(const ListingDriver&) = delete;
 
     // Lines that yield no entry are appended to `*sink` from now on; null
     // stops it. The sink must outlive the calls that may write to it.
@@ -49,37 +60,31 @@ public:
     // until the next chunk or Finish. Throws only std::bad_alloc.
     void AppendData(const char* data, std::size_t length);
 
-    // Parses what is left and hands over the entries. Call once, last.
+    // Parses what is left and hands over the entries. The driver then starts
+    // a new listing: a later AppendData and Finish give that listing's table,
+    // as a newly constructed driver would (the skipped-line sink is kept).
     EntryTable Finish();
 
-    // Bit 0 set once a VMS-style line has been accepted.
-    int Flags() const { return flags_; }
-
 private:
-    static int ParseWithClock(void* context, std::string_view line, ParsedEntry& entry,
-                              int& flagWord);
-
     void Scan(const char* p, const char* end);
-    const char* SkipSeparators(const char* p, const char* end);
+    const char* SkipSeparators(const char* p, const char* end, const char*& lineStart);
     void EmitLine(const char* begin, std::size_t length, std::uint64_t number);
-    // `readable`: bytes up to there may be read past the line (the chunk's
-    // end, or the line's own end); `spaces`, unless null: the spaces among
-    // the 64 bytes at the line's start, already found.
-    void EmitText(const char* begin, std::size_t length, bool cutAtZero, std::uint64_t number,
-                  const char* readable, const std::uint64_t* spaces);
+    void EmitText(const Line& line, bool cutAtZero, std::uint64_t number,
+                  const std::uint64_t* spaces);
     void LineFailed(std::string_view line, std::uint64_t number);
-    bool TryLine(std::string_view text, const char* readable, const std::uint64_t* spaces);
+    int TryLine(const Line& line, const std::uint64_t* spaces);
     void Skip(std::string_view text, std::uint64_t number);
+    void ReleasePending();
 
     int flags_ = 0;
     EntryTable entries_;
-    ParseFn parse_;
-    void* context_;
-    Today today_;
+    LineParser initial_;
+    LineParser parser_;
     ParsedEntry record_;
 
     // The unfinished last line, from its first byte, while its end has not
-    // arrived (empty when there is none: a line never starts with a space).
+    // arrived (empty when there is none: without kKeepSpaces a line never
+    // starts with a space; with it, such a line starts at its first space).
     std::string carry_;
     std::uint64_t carryNumber_ = 0;
 
@@ -93,5 +98,224 @@ private:
     bool lastWasCR_ = false;
     std::vector<SkippedLine>* skipped_ = nullptr;
 };
+
+// The classic dialect's driver, which the C interface and the C++ API use.
+using CFtpDirList = ListingDriver<ClassicLineParser>;
+
+// Inlined where it is called: a call would cost more than the work of many
+// lines. Returns the parser's verdict.
+template <class LineParser>
+FTPDIRLIST_ALWAYS_INLINE int ListingDriver<LineParser>::TryLine(const Line& line,
+                                                                const std::uint64_t* spaces) {
+    // Every line starts from a fresh record, so nothing of an earlier line
+    // leaks into this one.
+    record_.Reset();
+    int flagWord = 0;
+    const int verdict = parser_.Parse(line, spaces, record_, flagWord);
+    if (verdict != 1) return verdict;
+    if (flagWord != 0) flags_ = flagWord;
+    if (record_.name == "." || record_.name == "..") return 1;
+    entries_.AddEntry(record_, (flags_ & kVmsLine) != 0);
+    return 1;
+}
+
+template <class LineParser>
+FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::EmitText(const Line& line, bool cutAtZero,
+                                                                  std::uint64_t number,
+                                                                  const std::uint64_t* spaces) {
+    const char* end = line.end;
+    if constexpr (!LineParser::kKeepSpaces) {
+        // A zero byte ends the line's text; trailing spaces go only when the
+        // line has none, since they then lie after it.
+        if (!cutAtZero) {
+            while (end != line.begin && end[-1] == ' ') --end;
+        }
+    } else {
+        (void)cutAtZero;
+    }
+    const Line text(line.begin, end, line.readable);
+    const int verdict = TryLine(text, spaces);
+    if (verdict == 0) {
+        LineFailed(text.Text(), number);
+        return;
+    }
+    ReleasePending();
+    if (verdict == 2) Skip(text.Text(), number);
+}
+
+template <class LineParser>
+void ListingDriver<LineParser>::AppendData(const char* data, std::size_t length) {
+    if (data == nullptr || length == 0) return;
+    const char* p = data;
+    const char* end = data + length;
+    if (!carry_.empty()) {
+        // The kept line goes on into this chunk.
+        const char* eol = bytes::FindLineStop<false>(p, end);
+        carry_.append(p, static_cast<std::size_t>(eol - p));
+        if (eol == end) return;
+        EmitLine(carry_.data(), carry_.size(), carryNumber_);
+        carry_.clear();
+        p = eol;
+    }
+    Scan(p, end);
+}
+
+// Steps over line ends, empty lines and spaces, counting line ends; the one
+// place that reads line separators. `lineStart` is moved past each line end
+// met. Most lines end in CR LF with the next line's first byte right after
+// it: that form is taken at once.
+template <class LineParser>
+FTPDIRLIST_ALWAYS_INLINE const char* ListingDriver<LineParser>::SkipSeparators(
+    const char* p, const char* end, const char*& lineStart) {
+#if FTPDIRLIST_SHORTCUTS
+    if (end - p >= 3 && p[0] == '\r' && p[1] == '\n' && p[2] != ' ' && p[2] != '\r' &&
+        p[2] != '\n') {
+        ++lineBreaks_;
+        lastWasCR_ = false;
+        lineStart = p + 2;
+        return p + 2;
+    }
+#endif
+    for (; p != end; ++p) {
+        const char ch = *p;
+        if (ch == '\n') {
+            if (!lastWasCR_) ++lineBreaks_;
+            lastWasCR_ = false;
+            lineStart = p + 1;
+        } else if (ch == '\r') {
+            ++lineBreaks_;
+            lastWasCR_ = true;
+            lineStart = p + 1;
+        } else if (ch == ' ') {
+            lastWasCR_ = false;
+        } else {
+            break;
+        }
+    }
+    return p;
+}
+
+template <class LineParser>
+void ListingDriver<LineParser>::Scan(const char* p, const char* end) {
+    for (;;) {
+        // Line ends, empty lines and (unless kept) leading spaces separate
+        // lines.
+        const char* lineStart = p;
+        p = SkipSeparators(p, end, lineStart);
+        if (p == end) {
+            if constexpr (LineParser::kKeepSpaces) {
+                // Spaces that may open a line whose end has not arrived.
+                if (lineStart != end) {
+                    carry_.assign(lineStart, static_cast<std::size_t>(end - lineStart));
+                    carryNumber_ = lineBreaks_ + 1;
+                }
+            }
+            return;
+        }
+        lastWasCR_ = false;
+        if constexpr (LineParser::kKeepSpaces) p = lineStart;
+        const std::uint64_t number = lineBreaks_ + 1;
+        // One pass finds the line end, or a zero byte, which ends the
+        // line's text early.
+        const char* stop;
+        const std::uint64_t* spaces = nullptr;
+#if FTPDIRLIST_SSE2
+        // The first 64 bytes give the line's first spaces and, for short
+        // lines, its end, in one pass.
+        bytes::Window64 window;
+        if (end - p >= 64) {
+            window = bytes::ScanWindow64(p);
+            spaces = &window.spaces;
+            const char* low = p + 64;
+            if (window.low != 0) low = p + bytes::LowestBit(window.low);
+            stop = (low != p + 64 && (*low == '\r' || *low == '\n' || *low == '\0'))
+                       ? low
+                       : bytes::FindLineStop<true>(low, end);
+        } else {
+            stop = bytes::FindLineStop<true>(p, end);
+        }
+#else
+        stop = bytes::FindLineStop<true>(p, end);
+#endif
+        const char* eol =
+            (stop != end && *stop == '\0') ? bytes::FindLineStop<false>(stop, end) : stop;
+        if (eol == end) {
+            // Its line end has not arrived: wait for the next chunk.
+            carry_.assign(p, static_cast<std::size_t>(end - p));
+            carryNumber_ = number;
+            return;
+        }
+        EmitText(Line(p, stop, end), stop != eol, number, spaces);
+        p = eol;
+    }
+}
+
+// A whole line kept in carry_: its text ends at its first zero byte.
+template <class LineParser>
+void ListingDriver<LineParser>::EmitLine(const char* begin, std::size_t length,
+                                         std::uint64_t number) {
+    const void* nul = std::memchr(begin, 0, length);
+    if constexpr (LineParser::kKeepSpaces) {
+        // A line of spaces only separates lines.
+        if (nul == nullptr && bytes::SkipSpaces(begin, begin + length) == begin + length) return;
+    }
+    if (nul != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
+    EmitText(Line(begin, begin + length, begin + length), nul != nullptr, number, nullptr);
+}
+
+// A line that fails alone is kept and tried once more joined with the next
+// line by one space; servers put long names on a line of their own. Only
+// two neighbouring lines are ever joined.
+template <class LineParser>
+void ListingDriver<LineParser>::LineFailed(std::string_view line, std::uint64_t number) {
+    if (hasPending_) {
+        joined_.assign(pendingLine_);
+        joined_.push_back(' ');
+        joined_.append(line.data(), line.size());
+        // A joined text taken as a header is no join either.
+        if (TryLine(Line(joined_), nullptr) == 1) {
+            hasPending_ = false;
+            return;
+        }
+        Skip(pendingLine_, pendingNumber_);
+    }
+    pendingLine_.assign(line.data(), line.size());
+    pendingNumber_ = number;
+    hasPending_ = true;
+}
+
+template <class LineParser>
+void ListingDriver<LineParser>::ReleasePending() {
+    if (hasPending_) {
+        Skip(pendingLine_, pendingNumber_);
+        hasPending_ = false;
+    }
+}
+
+template <class LineParser>
+void ListingDriver<LineParser>::Skip(std::string_view text, std::uint64_t number) {
+    if (skipped_ != nullptr) skipped_->push_back({number, std::string(text)});
+}
+
+template <class LineParser>
+EntryTable ListingDriver<LineParser>::Finish() {
+    if (!carry_.empty()) {
+        EmitLine(carry_.data(), carry_.size(), carryNumber_);
+        carry_.clear();
+        carry_.shrink_to_fit();
+    }
+    ReleasePending();
+    EntryTable table = std::move(entries_);
+    // A new listing from here on.
+    entries_ = EntryTable();
+    parser_ = initial_;
+    flags_ = 0;
+    lineBreaks_ = 0;
+    lastWasCR_ = false;
+    return table;
+}
+
+// Built once, in dir_list.cpp.
+extern template class ListingDriver<ClassicLineParser>;
 
 }  // namespace ftpdirlist

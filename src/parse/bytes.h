@@ -1,29 +1,57 @@
-// Word-at-a-time byte searches for the hot loops: eight bytes per step
-// where the machine is little-endian, one byte per step elsewhere. They
-// never read outside [p, end).
+// Byte searches for the hot loops, in three kernels behind one interface:
+// SSE2 (16 bytes per step), SWAR (8 bytes per step in a 64-bit word, on
+// little-endian machines) and scalar (one byte per step). The build picks
+// them (FTPDIRLIST_KERNEL: auto, swar or scalar); the reference build
+// (FTPDIRLIST_REFERENCE) takes the scalar ones and turns every shortcut of
+// the parsers off.
+//
+// Read contract: a function reads only [p, end) unless it takes a `readable`
+// bound (Find, SpaceMask64, ScanWindow64), in which case it may read any
+// byte before `readable` too, never at or past it. Nothing here writes
+// outside its destination.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(FTPDIRLIST_REFERENCE) && FTPDIRLIST_REFERENCE
+#define FTPDIRLIST_SHORTCUTS 0
+#else
+#define FTPDIRLIST_SHORTCUTS 1
 #endif
 
+// FTPDIRLIST_KERNEL_SCALAR or FTPDIRLIST_KERNEL_SWAR, set by the build,
+// force a kernel; otherwise the best one the target has is used.
+#if !FTPDIRLIST_SHORTCUTS || defined(FTPDIRLIST_KERNEL_SCALAR)
+#define FTPDIRLIST_SSE2 0
+#define FTPDIRLIST_SWAR 0
+#else
+#if defined(__SSE2__) && !defined(FTPDIRLIST_KERNEL_SWAR)
+#define FTPDIRLIST_SSE2 1
+#else
+#define FTPDIRLIST_SSE2 0
+#endif
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ && \
     (defined(__GNUC__) || defined(__clang__))
 #define FTPDIRLIST_SWAR 1
 #else
 #define FTPDIRLIST_SWAR 0
 #endif
+#endif
+
+#if FTPDIRLIST_SSE2
+#include <emmintrin.h>
+#endif
 
 // For the few helpers of the hottest paths that the compiler would leave
 // out of line for their size.
 #if defined(__GNUC__) || defined(__clang__)
 #define FTPDIRLIST_ALWAYS_INLINE inline __attribute__((always_inline))
+#define FTPDIRLIST_UNLIKELY(x) __builtin_expect(!!(x), 0)
 #else
 #define FTPDIRLIST_ALWAYS_INLINE inline
+#define FTPDIRLIST_UNLIKELY(x) (x)
 #endif
 
 namespace ftpdirlist {
@@ -62,17 +90,6 @@ inline std::size_t LowestBit(std::uint64_t word) {
 #endif
 }
 
-// Index of the highest set bit of a nonzero word.
-inline unsigned HighestBit(std::uint64_t word) {
-#if defined(__GNUC__) || defined(__clang__)
-    return 63u - static_cast<unsigned>(__builtin_clzll(word));
-#else
-    unsigned i = 0;
-    while ((word >>= 1) != 0) ++i;
-    return i;
-#endif
-}
-
 // Index of the first byte whose high bit is set in a nonzero mask.
 inline std::size_t FirstByte(std::uint64_t mask) { return LowestBit(mask) >> 3; }
 
@@ -105,7 +122,7 @@ inline const char* FindSpace(const char* p, const char* end) {
 template <bool orZero>
 inline const char* FindLineStop(const char* p, const char* end) {
     for (;;) {
-#if defined(__SSE2__)
+#if FTPDIRLIST_SSE2
         // One unsigned compare finds every byte up to CR (13): the few
         // control bytes among them that end nothing are stepped over below.
         const __m128i cr = _mm_set1_epi8('\r');
@@ -134,24 +151,62 @@ inline const char* FindLineStop(const char* p, const char* end) {
     }
 }
 
-#if defined(__SSE2__)
-// The 64 bytes at p, all readable, in one pass: bit i of `spaces` is set
-// when p[i] is a space, of `low` when p[i] is CR or below (every line end
-// and the zero byte among them).
+constexpr std::size_t kWindow = 64;
+
+// Bit i set when p[i] is a space, for i < n (n <= 64); the bits from n up
+// are 0. May read any byte before `readable` (>= p + n): with 64 of them
+// readable, the mask takes four vector compares and no loop. The one space
+// finder of the token scanner and the driver's line window.
+FTPDIRLIST_ALWAYS_INLINE std::uint64_t SpaceMask64(const char* p, std::size_t n,
+                                                   const char* readable) {
+    std::uint64_t spaces = 0;
+    std::size_t i = 0;
+#if FTPDIRLIST_SSE2
+    const __m128i blank = _mm_set1_epi8(' ');
+    const auto spacesAt = [&](std::size_t at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        return static_cast<std::uint64_t>(
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))));
+    };
+    if (readable - p >= static_cast<std::ptrdiff_t>(kWindow)) {
+        spaces = spacesAt(0) | spacesAt(16) << 16 | spacesAt(32) << 32 | spacesAt(48) << 48;
+        return n == kWindow ? spaces : spaces & ((std::uint64_t{1} << n) - 1);
+    }
+    for (; i + 16 <= n; i += 16) spaces |= spacesAt(i) << i;
+    if (i < n && n >= 16) {
+        // The last bytes: compare the 16 that end at the n-th and keep the
+        // bits of those not yet seen.
+        spaces |= spacesAt(n - 16) >> (16 - (n - i)) << i;
+        i = n;
+    }
+#elif FTPDIRLIST_SWAR
+    (void)readable;
+    for (; i + 8 <= n; i += 8) {
+        // The high bit of each byte of the eight to one bit each.
+        const std::uint64_t m = BytesEqual(Load8(p + i), ' ') >> 7;
+        spaces |= ((m * 0x0102040810204080ull) >> 56) << i;
+    }
+#else
+    (void)readable;
+#endif
+    for (; i < n; ++i) spaces |= static_cast<std::uint64_t>(p[i] == ' ') << i;
+    return spaces;
+}
+
+#if FTPDIRLIST_SSE2
+// The 64 bytes at p, all readable: bit i of `spaces` is set when p[i] is a
+// space, of `low` when p[i] is CR or below (every line end and the zero
+// byte among them).
 struct Window64 {
     std::uint64_t spaces;
     std::uint64_t low;
 };
 
-inline Window64 ScanWindow64(const char* p) {
-    const __m128i blank = _mm_set1_epi8(' ');
+FTPDIRLIST_ALWAYS_INLINE Window64 ScanWindow64(const char* p) {
     const __m128i cr = _mm_set1_epi8('\r');
-    Window64 w{0, 0};
+    Window64 w{SpaceMask64(p, kWindow, p + kWindow), 0};
     for (int at = 0; at < 64; at += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-        w.spaces |= static_cast<std::uint64_t>(
-                        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))))
-                    << at;
         w.low |= static_cast<std::uint64_t>(static_cast<unsigned>(
                      _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, cr), v))))
                  << at;
@@ -161,13 +216,13 @@ inline Window64 ScanWindow64(const char* p) {
 #endif
 
 // Position of the first `ch` among the n bytes at p, or n when there is
-// none. Bytes up to `limit` (>= p + n) may be read, which lets one vector
-// compare cover a short token inside its line.
-inline std::size_t Find(const char* p, std::size_t n, const char* limit, char ch) {
+// none. May read any byte before `readable` (>= p + n), which lets one
+// vector compare cover a short token inside its line.
+inline std::size_t Find(const char* p, std::size_t n, const char* readable, char ch) {
     std::size_t at = 0;
-#if defined(__SSE2__)
+#if FTPDIRLIST_SSE2
     const __m128i wanted = _mm_set1_epi8(ch);
-    for (; limit - (p + at) >= 16 && at < n; at += 16) {
+    for (; readable - (p + at) >= 16 && at < n; at += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
         const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted)));
         if (mask != 0) {
@@ -176,48 +231,12 @@ inline std::size_t Find(const char* p, std::size_t n, const char* limit, char ch
         }
     }
 #else
-    (void)limit;
+    (void)readable;
 #endif
     for (; at < n; ++at) {
         if (p[at] == ch) return at;
     }
     return n;
-}
-
-// Copies n bytes, as memcpy, without a call for the short texts of
-// listings: two overlapping moves cover every length from 4 to 32.
-inline void Copy(char* to, const char* from, std::size_t n) {
-    if (n >= 16) {
-        if (n > 32) {
-            std::memcpy(to, from, n);
-            return;
-        }
-        char head[16];
-        char tail[16];
-        std::memcpy(head, from, 16);
-        std::memcpy(tail, from + n - 16, 16);
-        std::memcpy(to, head, 16);
-        std::memcpy(to + n - 16, tail, 16);
-    } else if (n >= 8) {
-        const std::uint64_t head = Load8(from);
-        const std::uint64_t tail = Load8(from + n - 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
-    } else if (n >= 4) {
-        std::uint32_t head;
-        std::uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
-    } else if (n > 0) {
-        const char first = from[0];
-        const char middle = from[n / 2];
-        const char last = from[n - 1];
-        to[0] = first;
-        to[n / 2] = middle;
-        to[n - 1] = last;
-    }
 }
 
 }  // namespace bytes

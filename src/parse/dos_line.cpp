@@ -49,6 +49,7 @@ bool SetYear(std::int32_t year, FtpDateTime& dt) {
     return true;
 }
 
+#if FTPDIRLIST_SHORTCUTS
 // mm-dd-yy and mm-dd-yyyy in digits, the forms servers write: read at
 // once. Fields only grow digit by digit, so testing the limits on the whole
 // values gives what the walk in ReadDate gives. False when the token has
@@ -95,11 +96,16 @@ bool ReadUsualDate(std::string_view token, FtpDateTime& dt, bool& handled) {
     dt.day = day;
     return SetYear(year, dt);
 }
+#endif
 
+// A date month-day-year, each part walked byte by byte up to its limit; the
+// usual forms are read at once first.
 bool ReadDate(std::string_view token, FtpDateTime& dt) {
+#if FTPDIRLIST_SHORTCUTS
     bool handled;
     const bool usual = ReadUsualDate(token, dt, handled);
     if (handled) return usual;
+#endif
     std::size_t i = 0;
     dt.month = 0;
     if (!WalkDatePart(token, i, dt.month, 12)) return false;
@@ -128,6 +134,7 @@ void ToDayHours(std::string_view token, std::size_t at, FtpDateTime& dt) {
 
 // hh:mm on a twelve-hour clock, "P" right after the minutes for PM.
 bool ReadTime(std::string_view token, FtpDateTime& dt) {
+#if FTPDIRLIST_SHORTCUTS
     // hh:mm in digits, then anything but a digit: read at once (the limits
     // hold for the whole values exactly when they hold digit by digit).
     if (token.size() >= 5 && token[2] == ':' &&
@@ -142,6 +149,7 @@ bool ReadTime(std::string_view token, FtpDateTime& dt) {
             return true;
         }
     }
+#endif
     std::size_t i = 0;
     dt.hour = 0;
     for (;;) {
@@ -181,7 +189,7 @@ int ParseDosTokens(std::string_view date, TokenScanner& tokens, ParsedEntry& ent
     } else {
         entry.isDir = 0;
         std::int64_t value;
-        entry.size = ReadDigits(size, value, tokens.End()) ? value : ReadInt64(size);
+        entry.size = ReadDigits(size, value, tokens.Readable()) ? value : ReadInt64(size);
     }
 
     const std::string_view name = tokens.Rest();

@@ -16,41 +16,25 @@ namespace ftpdirlist {
 // not that line is then accepted.
 constexpr int kVmsLine = 1;
 
-// Parses `line` into `entry`, which the caller passes newly reset. Returns 1
-// when the line is a directory entry and `entry` holds it, 0 otherwise; sets
-// `flagWord` to 0, or to kVmsLine for a VMS-style line. The texts in `entry`
-// point into `line` or into the entry's scratch buffers. `today` gives the
-// year of Unix-style entries that carry a time. Never throws except
-// std::bad_alloc from growing a scratch buffer.
-int ParseLine(std::string_view line, ParsedEntry& entry, int& flagWord, Today& today);
-// The same, told that the bytes up to `readable` (>= the line's end) may be
-// read (never written or used as part of the line), and, unless `spaces` is
-// null, given the spaces among the 64 bytes at the line's start (bit i set
-// when line[i] is a space), which saves work.
-inline int ParseLine(std::string_view line, const char* readable, const std::uint64_t* spaces,
-                     ParsedEntry& entry, int& flagWord, Today& today);
-
-// The style parsers, entered with the line's first token and the cursor just
-// after it.
-int ParseUnixLine(std::string_view mode, Cursor& cursor, ParsedEntry& entry, Today& today);
-int ParseVmsLine(std::string_view first, std::size_t semicolon, Cursor& cursor, ParsedEntry& entry);
-int ParseDosLine(std::string_view date, Cursor& cursor, ParsedEntry& entry);
-
-// The same parsers reading the rest of the line from a TokenScanner (what
-// ParseLine uses); the Cursor forms above wrap these.
+// The style parsers, entered with the line's first token and the scanner
+// just after it. Each returns 1 when `entry` holds an entry, else 0.
 int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& entry, Today& today);
 int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& tokens,
                    ParsedEntry& entry);
 int ParseDosTokens(std::string_view date, TokenScanner& tokens, ParsedEntry& entry);
 
-// Inline: the driver calls it for every line.
-FTPDIRLIST_ALWAYS_INLINE int ParseLine(std::string_view line, const char* readable,
-                                       const std::uint64_t* spaces, ParsedEntry& entry,
-                                       int& flagWord, Today& today) {
+// Parses `line` into `entry`, which the caller passes newly reset. Returns 1
+// when the line is a directory entry and `entry` holds it, 0 otherwise; sets
+// `flagWord` to 0, or to kVmsLine for a VMS-style line. `spaces`, unless
+// null, gives the spaces among the 64 bytes at line.begin (bit i set when
+// line.begin[i] is a space). The texts in `entry` point into the line or into
+// the entry's scratch buffers. `today` gives the year of Unix-style entries
+// that carry a time. Never throws except std::bad_alloc from growing a
+// scratch buffer. Inline: the driver calls it for every line.
+FTPDIRLIST_ALWAYS_INLINE int ParseLine(const Line& line, const std::uint64_t* spaces,
+                                       ParsedEntry& entry, int& flagWord, Today& today) {
     flagWord = 0;
-    TokenScanner tokens =
-        spaces != nullptr ? TokenScanner(line.data(), line.data() + line.size(), readable, *spaces)
-                          : TokenScanner(line.data(), line.data() + line.size(), readable);
+    TokenScanner tokens(line, spaces);
     const std::string_view first = tokens.Next();
     if (first.data() == nullptr) return 0;
 
@@ -66,7 +50,7 @@ FTPDIRLIST_ALWAYS_INLINE int ParseLine(std::string_view line, const char* readab
         default:
             break;
     }
-    const std::size_t semicolon = bytes::Find(first.data(), first.size(), readable, ';');
+    const std::size_t semicolon = bytes::Find(first.data(), first.size(), line.readable, ';');
     if (semicolon != first.size()) {
         // Marked before the line is examined further: the listing counts as
         // VMS-style only if this line is accepted, which the driver decides.
@@ -75,5 +59,27 @@ FTPDIRLIST_ALWAYS_INLINE int ParseLine(std::string_view line, const char* readab
     }
     return ParseDosTokens(first, tokens, entry);
 }
+
+// The classic dialect's line parser, as the listing driver holds it: leading
+// and trailing spaces are trimmed before it sees a line (kKeepSpaces false);
+// Parse returns 1 for an entry, 0 for a line to be tried joined with the
+// next (it never reports a header line, 2). Holds the listing's "today".
+class ClassicLineParser {
+public:
+    static constexpr bool kKeepSpaces = false;
+
+    // Timed Unix-style entries are dated from the system's local clock.
+    ClassicLineParser() = default;
+    // ... or from a fixed date.
+    explicit ClassicLineParser(LocalDate today) : today_(today) {}
+
+    FTPDIRLIST_ALWAYS_INLINE int Parse(const Line& line, const std::uint64_t* spaces,
+                                       ParsedEntry& entry, int& flagWord) {
+        return ParseLine(line, spaces, entry, flagWord, today_);
+    }
+
+private:
+    Today today_;
+};
 
 }  // namespace ftpdirlist

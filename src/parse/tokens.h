@@ -1,6 +1,7 @@
-// Splitting a listing line into space-separated tokens, and reading numbers.
+// Listing lines, their space-separated tokens, and reading numbers.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -9,230 +10,191 @@
 
 namespace ftpdirlist {
 
-// A read position in a line. Tokens are views into the line; the line is
-// never written, so a line can be parsed where it lies in the input.
-struct Cursor {
-    const char* pos;
+// One line as the driver hands it to a line parser: the text [begin, end)
+// and the bound of what may be read, `readable` (>= end). The bytes from end
+// to readable belong to the input (the chunk, or the driver's own buffer):
+// the fast kernels may read them, nothing takes them as part of the line,
+// and nothing ever writes them.
+struct Line {
+    Line(const char* first, const char* last, const char* readableTo)
+        : begin(first), end(last), readable(readableTo) {
+        assert(begin <= end && end <= readable);
+    }
+    // A line whose own end is the read bound.
+    explicit Line(std::string_view text)
+        : Line(text.data(), text.data() + text.size(), text.data() + text.size()) {}
+
+    std::string_view Text() const { return {begin, static_cast<std::size_t>(end - begin)}; }
+
+    const char* begin;
     const char* end;
+    const char* readable;
 };
 
-inline Cursor MakeCursor(std::string_view line) { return {line.data(), line.data() + line.size()}; }
-
-// The next token: bytes up to the next space (0x20, the only separator),
-// after skipping spaces. With restOfLine, everything left of the line from
-// its first non-space byte, inner and trailing spaces included. Returns a
-// view with a null data() when only spaces are left; a token is never empty.
-inline std::string_view NextToken(Cursor& c, bool restOfLine) {
-    const char* begin = bytes::SkipSpaces(c.pos, c.end);
-    if (begin == c.end) {
-        c.pos = begin;
-        return {};
-    }
-    if (restOfLine) {
-        c.pos = c.end;
-        return {begin, static_cast<std::size_t>(c.end - begin)};
-    }
-    const char* p = bytes::FindSpace(begin + 1, c.end);
-    // Step over the one space that ended the token; further ones are
-    // skipped by the next call.
-    c.pos = (p == c.end) ? p : p + 1;
-    return {begin, static_cast<std::size_t>(p - begin)};
-}
-
-// The tokens of a line as NextToken gives them, found faster: the spaces
-// of 64 bytes at a time become one bit mask, and each token is then a few
-// bit operations. Reads only [pos, end).
+// The tokens of a line: bytes up to the next space (0x20, the only
+// separator), after skipping spaces; a token is never empty. The spaces of
+// 64 bytes at a time become one bit mask, and each token is then a few bit
+// operations. Reads only what the Line allows. The reference build walks
+// the bytes one at a time instead.
 class TokenScanner {
 public:
-    TokenScanner(const char* pos, const char* end) : end_(end), readable_(end), start_(pos) {
-        Load(pos);
-    }
-    // The same, told that the bytes up to `readable` (>= end) may be read:
-    // a line shorter than a window is then scanned without a loop.
-    TokenScanner(const char* pos, const char* end, const char* readable)
-        : end_(end), readable_(readable), start_(pos) {
-        Load(pos);
-    }
-    // The same with the spaces among the 64 bytes at `pos` already found
-    // (bit i: pos[i] is a space; every bit past `end` is ignored).
-    TokenScanner(const char* pos, const char* end, const char* readable, std::uint64_t spaces)
-        : end_(end), readable_(readable), start_(pos), base_(pos) {
-        const std::size_t n = static_cast<std::size_t>(end - pos);
-        nonSpace_ = n >= kWindow ? ~spaces : ~spaces & ((std::uint64_t{1} << n) - 1);
-        rest_ = nonSpace_;
-    }
-
-    // NextToken(cursor, false).
-    std::string_view Next() {
-        if (!FindTokenBits()) return {};
-        const std::size_t first = bytes::LowestBit(rest_);
-        const char* begin = base_ + first;
-        // Adding the lowest bit carries through the run of token bits and
-        // sets the bit of the space that ends it.
-        const std::uint64_t carried = rest_ + (rest_ & (~rest_ + 1));
-        if (carried != 0) {
-            const std::size_t stop = bytes::LowestBit(carried);
-            rest_ = carried & (carried - 1);
-            stop_ = base_ + stop;
-            return {begin, stop - first};
+    // `spaces`, unless null: the spaces among the 64 bytes at line.begin,
+    // already found (bit i: line.begin[i] is a space; bits past the line's
+    // end are ignored).
+    explicit TokenScanner(const Line& line, const std::uint64_t* spaces = nullptr)
+        : end_(line.end), readable_(line.readable), base_(line.begin) {
+#if FTPDIRLIST_SHORTCUTS
+        if (spaces != nullptr) {
+            SetBits(~*spaces);
+        } else {
+            Load(base_);
         }
-        return {begin, static_cast<std::size_t>(LongTokenEnd() - begin)};
+#else
+        (void)spaces;
+#endif
     }
 
-    // The next `n` tokens, found at once in the current window: offsets
-    // from Base() of their first byte and of the byte after them.
-    template <int n>
-    struct Spans {
-        std::size_t first[n];
-        std::size_t stop[n];
-        std::uint64_t rest;  // the scanner's bits after them
-    };
+    // The next token; a view with a null data() when only spaces are left.
+    FTPDIRLIST_ALWAYS_INLINE std::string_view Next() {
+#if FTPDIRLIST_SHORTCUTS
+        while (FTPDIRLIST_UNLIKELY(starts_ == 0)) {
+            if (Last()) return {};
+            Load(base_ + bytes::kWindow);
+        }
+        const std::size_t first = bytes::LowestBit(starts_);
+        const std::size_t stop = bytes::LowestBit(ends_) + 1;
+        starts_ &= starts_ - 1;
+        ends_ &= ends_ - 1;
+        const char* begin = base_ + first;
+        // A token that reaches the window's top may go on in the next.
+        if (FTPDIRLIST_UNLIKELY(stop == bytes::kWindow) && !Last()) {
+            return {begin, static_cast<std::size_t>(LongTokenEnd() - begin)};
+        }
+        return {begin, stop - first};
+#else
+        const char* begin = bytes::SkipSpaces(base_, end_);
+        if (begin == end_) {
+            base_ = end_;
+            return {};
+        }
+        const char* stop = bytes::FindSpace(begin + 1, end_);
+        base_ = stop;
+        return {begin, static_cast<std::size_t>(stop - begin)};
+#endif
+    }
 
-    // Finds what `n` calls of Next() would give when those tokens and the
-    // first byte of the token after them lie in the current window; false
-    // otherwise. Take() then moves the scanner past them.
+    // The next n tokens when they all lie in the current window: true, the
+    // tokens in `out` and the scanner past them; else false and nothing
+    // moved. One step: the bit masks give all n at once.
     template <int n>
-    FTPDIRLIST_ALWAYS_INLINE bool PeekInWindow(Spans<n>& out) const {
-        const std::uint64_t r = rest_;
-        std::uint64_t starts = r & ~(r << 1);
-        std::uint64_t ends = r & ~(r >> 1);  // last byte of each run
+    FTPDIRLIST_ALWAYS_INLINE bool TakeInWindow(std::string_view (&out)[n]) {
+#if FTPDIRLIST_SHORTCUTS
+        std::uint64_t starts = starts_;
+        std::uint64_t ends = ends_;
+        std::size_t stop = 0;
 #pragma GCC unroll 8
         for (int i = 0; i < n; ++i) {
             if (starts == 0) return false;
-            out.first[i] = bytes::LowestBit(starts);
-            out.stop[i] = bytes::LowestBit(ends) + 1;
+            const std::size_t first = bytes::LowestBit(starts);
+            stop = bytes::LowestBit(ends) + 1;
+            out[i] = {base_ + first, stop - first};
             starts &= starts - 1;
             ends &= ends - 1;
         }
-        // A next start proves the last token ended inside the window.
-        if (starts == 0) return false;
-        out.rest = r & ~((starts & (~starts + 1)) - 1);
+        // Only the last token can run on into the next window.
+        if (stop == bytes::kWindow && !Last()) return false;
+        starts_ = starts;
+        ends_ = ends;
         return true;
+#else
+        (void)out;
+        return false;
+#endif
     }
 
+    // The next n tokens in `out`, in one step; the number found, fewer than
+    // n only when the line ran out (the rest of `out` is then untouched).
     template <int n>
-    void Take(const Spans<n>& spans) {
-        rest_ = spans.rest;
-        stop_ = base_ + spans.stop[n - 1];
+    FTPDIRLIST_ALWAYS_INLINE int Take(std::string_view (&out)[n]) {
+        if (TakeInWindow(out)) return n;
+        for (int k = 0; k < n; ++k) {
+            const std::string_view token = Next();
+            if (token.data() == nullptr) return k;
+            out[k] = token;
+        }
+        return n;
     }
 
-    template <int n>
-    std::string_view View(const Spans<n>& spans, int i) const {
-        return {base_ + spans.first[i], spans.stop[i] - spans.first[i]};
-    }
-
-    // NextToken(cursor, true).
-    std::string_view Rest() {
+    // Everything left of the line from its first non-space byte, inner and
+    // trailing spaces included; a null data() when only spaces are left.
+    // Nothing is left to read afterwards.
+    FTPDIRLIST_ALWAYS_INLINE std::string_view Rest() {
+#if FTPDIRLIST_SHORTCUTS
         const char* begin;
-        if (rest_ != 0) {
-            begin = base_ + bytes::LowestBit(rest_);
+        if (starts_ != 0) {
+            begin = base_ + bytes::LowestBit(starts_);
         } else {
             // No window is needed for the rest: skip the spaces that open it.
-            begin = Last() ? end_ : bytes::SkipSpaces(base_ + kWindow, end_);
-            if (begin == end_) {
-                stop_ = end_;
-                base_ = end_;
-                return {};
-            }
+            begin = Last() ? end_ : bytes::SkipSpaces(base_ + bytes::kWindow, end_);
         }
-        rest_ = 0;
-        base_ = end_;  // nothing is left to read
-        stop_ = end_;
+        starts_ = 0;
+        ends_ = 0;
+        base_ = end_;
+#else
+        const char* begin = bytes::SkipSpaces(base_, end_);
+        base_ = end_;
+#endif
+        if (begin == end_) return {};
         return {begin, static_cast<std::size_t>(end_ - begin)};
     }
 
-    // The end of the bytes scanned: every token lies before it.
-    const char* End() const { return end_; }
-
-    // Where a Cursor would stand after the same calls: past the space that
-    // ended the last token, or at the end.
-    const char* Pos() const {
-        if (stop_ == nullptr) return start_;
-        return stop_ == end_ ? end_ : stop_ + 1;
-    }
+    // The bound of what may be read: readers of a token may read up to it.
+    const char* Readable() const { return readable_; }
 
 private:
-    static constexpr std::size_t kWindow = 64;
+#if FTPDIRLIST_SHORTCUTS
+    bool Last() const { return end_ - base_ <= static_cast<std::ptrdiff_t>(bytes::kWindow); }
 
-    // Moves on to the window that holds the next token byte; false (and
-    // the scanner at the end) when none is left.
-    bool FindTokenBits() {
-        while (rest_ == 0) {
-            if (Last()) {
-                stop_ = end_;
-                return false;
-            }
-            Load(base_ + kWindow);
-        }
-        return true;
-    }
-
-    bool Last() const { return end_ - base_ <= static_cast<std::ptrdiff_t>(kWindow); }
-
-    // A token whose bits run to the top of the window goes on in the next.
-    const char* LongTokenEnd() {
-        for (;;) {
-            if (Last()) {
-                rest_ = 0;
-                stop_ = end_;
-                return end_;
-            }
-            Load(base_ + kWindow);
-            const std::uint64_t spaces = ~nonSpace_;
-            if (spaces != 0) {
-                const std::size_t stop = bytes::LowestBit(spaces);
-                rest_ = nonSpace_ & ~((std::uint64_t{2} << stop) - 1);
-                stop_ = base_ + stop;
-                return stop_;
-            }
-        }
+    // Token bits of the window at base_, cut at the line's end: where each
+    // token starts and where it ends (its last byte).
+    FTPDIRLIST_ALWAYS_INLINE void SetBits(std::uint64_t nonSpace) {
+        const std::size_t n = static_cast<std::size_t>(end_ - base_);
+        if (n < bytes::kWindow) nonSpace &= (std::uint64_t{1} << n) - 1;
+        starts_ = nonSpace & ~(nonSpace << 1);
+        ends_ = nonSpace & ~(nonSpace >> 1);
     }
 
     // Sets the window to [base, base + 64), cut at end_.
-    void Load(const char* base) {
+    FTPDIRLIST_ALWAYS_INLINE void Load(const char* base) {
         base_ = base;
-        const std::size_t n = static_cast<std::size_t>(end_ - base) < kWindow
-                                  ? static_cast<std::size_t>(end_ - base)
-                                  : kWindow;
-        std::uint64_t spaces = 0;
-        std::size_t i = 0;
-#if defined(__SSE2__)
-        const __m128i blank = _mm_set1_epi8(' ');
-        const auto spacesAt = [&](std::size_t at) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + at));
-            return static_cast<std::uint64_t>(
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))));
-        };
-        if (readable_ - base >= static_cast<std::ptrdiff_t>(kWindow)) {
-            // A whole window may be read: four compares, no loop; bytes past
-            // the end count as spaces.
-            nonSpace_ =
-                ~(spacesAt(0) | spacesAt(16) << 16 | spacesAt(32) << 32 | spacesAt(48) << 48);
-            if (n != kWindow) nonSpace_ &= (std::uint64_t{1} << n) - 1;
-            rest_ = nonSpace_;
-            return;
-        }
-        for (; i + 16 <= n; i += 16) spaces |= spacesAt(i) << i;
-        if (i < n && n >= 16) {
-            // The last bytes: compare the 16 that end at the window's end
-            // and keep the bits of those not yet seen.
-            spaces |= spacesAt(n - 16) >> (16 - (n - i)) << i;
-            i = n;
-        }
-#endif
-        for (; i < n; ++i) spaces |= static_cast<std::uint64_t>(base[i] == ' ') << i;
-        // Bytes past the end count as spaces, so a token stops there.
-        nonSpace_ = ~spaces & (n == kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1);
-        rest_ = nonSpace_;
+        const std::size_t left = static_cast<std::size_t>(end_ - base);
+        const std::size_t n = left < bytes::kWindow ? left : bytes::kWindow;
+        SetBits(~bytes::SpaceMask64(base, n, readable_));
     }
+
+    // The end of a token whose bytes run to the top of the window: the first
+    // space of a later window, or the line's end. The scanner is left after
+    // it.
+    FTPDIRLIST_ALWAYS_INLINE const char* LongTokenEnd() {
+        for (;;) {
+            Load(base_ + bytes::kWindow);
+            // A byte at 0 goes on with the token; a space there ended it.
+            if ((starts_ & 1) == 0) return base_;
+            const std::size_t stop = bytes::LowestBit(ends_) + 1;
+            starts_ &= starts_ - 1;
+            ends_ &= ends_ - 1;
+            if (stop != bytes::kWindow || Last()) return base_ + stop;
+        }
+    }
+#endif
 
     const char* end_;
     const char* readable_;
-    const char* start_;
-    const char* base_ = nullptr;
-    const char* stop_ = nullptr;  // where the last token ended; null before the first
-    std::uint64_t nonSpace_ = 0;  // bit i: base_[i] is a byte of a token
-    std::uint64_t rest_ = 0;      // nonSpace_ without the tokens already read
+    const char* base_;  // the window's first byte (the reference build: the read position)
+#if FTPDIRLIST_SHORTCUTS
+    std::uint64_t starts_ = 0;  // bit i: a token not yet read starts at base_[i]
+    std::uint64_t ends_ = 0;    // bit i: ... and ends at base_[i]
+#endif
 };
 
 // True when every byte is a decimal digit; the empty token is all digits,
@@ -270,13 +232,15 @@ inline bool ReadShortNumber(std::string_view text, std::size_t digits, std::int6
 
 inline std::int32_t ReadInt32(std::string_view text) {
     std::int64_t value;
-    if (ReadShortNumber(text, 9, value)) return static_cast<std::int32_t>(value);
+    if (FTPDIRLIST_SHORTCUTS && ReadShortNumber(text, 9, value)) {
+        return static_cast<std::int32_t>(value);
+    }
     return ReadInt32Slow(text);
 }
 
 inline std::int64_t ReadInt64(std::string_view text) {
     std::int64_t value;
-    if (ReadShortNumber(text, 18, value)) return value;
+    if (FTPDIRLIST_SHORTCUTS && ReadShortNumber(text, 18, value)) return value;
     return ReadInt64Slow(text);
 }
 
@@ -322,23 +286,28 @@ FTPDIRLIST_ALWAYS_INLINE std::int64_t EightDigits(const char* p, std::size_t n) 
 }
 
 // IsAllDigits(token), reading ReadInt64(token) into `value` on the way
-// when it is true. Bytes up to `limit`, when given, may be read.
-inline bool ReadDigits(std::string_view token, std::int64_t& value, const char* limit = nullptr) {
+// when it is true. May read any byte before `readable` (>= the token's
+// end): tokens of up to 16 digits are then read 8 bytes at a time.
+FTPDIRLIST_ALWAYS_INLINE bool ReadDigits(std::string_view token, std::int64_t& value,
+                                         const char* readable) {
     if (token.data() == nullptr) return false;
-    // Sizes of up to 16 digits inside a line, 8 bytes at a time.
     const std::size_t n = token.size();
-    if (limit != nullptr && n - 1 < 16 && limit - token.data() >= 16) {
-        if (n <= 8) {
-            value = EightDigits(token.data(), n);
-            return value >= 0;
-        }
+#if FTPDIRLIST_SHORTCUTS
+    if (n - 1 < 8 && readable - token.data() >= 8) {
+        value = EightDigits(token.data(), n);
+        return value >= 0;
+    }
+    if (n - 1 < 16 && readable - token.data() >= 16) {
         const std::int64_t high = EightDigits(token.data(), n - 8);
         const std::int64_t low = EightDigits(token.data() + n - 8, 8);
         if (high < 0 || low < 0) return false;
         value = high * 100000000 + low;
         return true;
     }
-    if (token.size() > 18) {  // may not fit: test, then read by the rule
+#else
+    (void)readable;
+#endif
+    if (n > 18) {  // may not fit: test, then read by the rule
         if (!IsAllDigits(token)) return false;
         value = ReadInt64(token);
         return true;
@@ -351,12 +320,6 @@ inline bool ReadDigits(std::string_view token, std::int64_t& value, const char* 
     }
     value = v;
     return true;
-}
-
-// Bytes before the first `ch` of `text`, or the whole text when it holds none.
-inline std::string_view UpTo(std::string_view text, char ch) {
-    std::size_t at = text.find(ch);
-    return at == std::string_view::npos ? text : text.substr(0, at);
 }
 
 }  // namespace ftpdirlist

@@ -25,18 +25,6 @@ int LookUpMonth(std::string_view token) {
     return MonthMapFolded(last == '.' || last == ',' ? TrimPointsAndCommas(token) : token);
 }
 
-// ReadDigits(token, value, end) for a token of up to 16 bytes followed by
-// more of its line, without a call.
-FTPDIRLIST_ALWAYS_INLINE bool ReadUsualSize(std::string_view token, const char* end,
-                                            std::int64_t& value) {
-    const std::size_t n = token.size();
-    if (n <= 8 && end - token.data() >= 8) {
-        value = EightDigits(token.data(), n);
-        return value >= 0;
-    }
-    return ReadDigits(token, value, end);
-}
-
 // Where the hour ends in a time token: the first ":", else the first ".".
 std::size_t TimeSeparator(std::string_view token) {
     std::size_t point = std::string_view::npos;
@@ -57,30 +45,64 @@ FTPDIRLIST_ALWAYS_INLINE std::int32_t YearOfTimedEntry(std::int32_t month, std::
     return entry > limit ? now.year - 1 : now.year;
 }
 
-}  // namespace
+// The day of the month by the atoi rule (0 when the token is no number).
+// One or two digits, the usual form, are read at once.
+FTPDIRLIST_ALWAYS_INLINE std::int32_t ReadDay(std::string_view token) {
+#if FTPDIRLIST_SHORTCUTS
+    if (token.size() == 2) {
+        const int day = TwoDigits(token.data());
+        if (day >= 0) return day;
+    } else if (token.size() == 1 && static_cast<unsigned char>(token[0] - '0') <= 9) {
+        return token[0] - '0';
+    }
+#endif
+    return ReadInt32(token);
+}
 
-namespace {
+// A clock time: hour and minute by the atoi rule on either side of the first
+// ":" (else the first "."); false when the token has neither. hh:mm, the
+// usual form, is read at once.
+FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view token, FtpDateTime& dt) {
+#if FTPDIRLIST_SHORTCUTS
+    if (token.size() == 5 && token[2] == ':') {
+        const int hour = TwoDigits(token.data());
+        const int minute = hour >= 0 ? TwoDigits(token.data() + 3) : -1;
+        if (minute >= 0) {
+            dt.hour = hour;
+            dt.minute = minute;
+            return true;
+        }
+    }
+#endif
+    const std::size_t separator = TimeSeparator(token);
+    if (separator == std::string_view::npos) return false;
+    dt.hour = ReadInt32(token.substr(0, separator));
+    dt.minute = ReadInt32(token.substr(separator + 1));
+    return true;
+}
 
-// The fields from the month on, shared by the usual form and the general
-// walk: month and day (in either order), year or time, and the name.
+// A year by the atoi rule; four digits, the usual form, are read at once.
+FTPDIRLIST_ALWAYS_INLINE std::int32_t ReadYear(std::string_view token) {
+#if FTPDIRLIST_SHORTCUTS
+    if (token.size() == 4) {
+        const int high = TwoDigits(token.data());
+        const int low = high >= 0 ? TwoDigits(token.data() + 2) : -1;
+        if (low >= 0) return high * 100 + low;
+    }
+#endif
+    return ReadInt32(token);
+}
+
+// The fields from the month on: month and day (in either order), year or
+// time, and the name.
 FTPDIRLIST_ALWAYS_INLINE int ParseDateAndName(std::string_view monthToken,
                                               std::string_view dayToken,
                                               std::string_view yearOrTime, TokenScanner& tokens,
                                               ParsedEntry& entry, Today& today) {
-    // A day of one or two digits, the usual form, is read at once.
-    std::int32_t day = -1;
-    if (dayToken.size() == 2) {
-        day = TwoDigits(dayToken.data());
-    } else if (dayToken.size() == 1 && static_cast<unsigned char>(dayToken[0] - '0') <= 9) {
-        day = dayToken[0] - '0';
-    }
-    if (day <= 0) {
-        dayToken = TrimPointsAndCommas(dayToken);
-        day = ReadInt32(dayToken);
-        if (day == 0) {  // day before month
-            std::swap(dayToken, monthToken);
-            day = ReadInt32(dayToken);
-        }
+    std::int32_t day = ReadDay(dayToken);
+    if (day == 0) {  // day before month
+        std::swap(dayToken, monthToken);
+        day = ReadDay(dayToken);
     }
 
     FtpDateTime& dt = entry.dateTime;
@@ -88,27 +110,12 @@ FTPDIRLIST_ALWAYS_INLINE int ParseDateAndName(std::string_view monthToken,
     if (dt.month == 0) return 0;
     dt.day = day;
 
-    const int hour =
-        yearOrTime.size() == 5 && yearOrTime[2] == ':' ? TwoDigits(&yearOrTime[0]) : -1;
-    const int minute = hour >= 0 ? TwoDigits(&yearOrTime[3]) : -1;
-    if (minute >= 0) {
-        // hh:mm, the usual form, read at once.
-        dt.hour = hour;
-        dt.minute = minute;
-        dt.hasTime = 1;
-        dt.year = YearOfTimedEntry(dt.month, dt.day, today);
-    } else if (const std::size_t separator = TimeSeparator(yearOrTime);
-               separator != std::string_view::npos) {
-        dt.hour = ReadInt32(yearOrTime.substr(0, separator));
-        dt.minute = ReadInt32(yearOrTime.substr(separator + 1));
+    if (ReadClock(yearOrTime, dt)) {
         dt.hasTime = 1;
         dt.year = YearOfTimedEntry(dt.month, dt.day, today);
     } else {
         dt.hasTime = 0;
-        // A four-digit year, the usual form, is read at once.
-        const int high = yearOrTime.size() == 4 ? TwoDigits(yearOrTime.data()) : -1;
-        const int low = high >= 0 ? TwoDigits(yearOrTime.data() + 2) : -1;
-        dt.year = low >= 0 ? high * 100 + low : ReadInt32(yearOrTime);
+        dt.year = ReadYear(yearOrTime);
     }
     if (dt.year == 0) return 0;
 
@@ -121,6 +128,59 @@ FTPDIRLIST_ALWAYS_INLINE int ParseDateAndName(std::string_view monthToken,
     entry.name = name;
     dt.hasDate = 1;
     return 1;
+}
+
+// From the month token on (the size is read): day, year or time, name.
+FTPDIRLIST_ALWAYS_INLINE int ParseFromMonth(TokenScanner& tokens, std::string_view monthToken,
+                                            ParsedEntry& entry, Today& today) {
+    if (monthToken.data() == nullptr) return 0;
+    const std::string_view dayToken = tokens.Next();
+    if (dayToken.data() == nullptr) return 0;
+    const std::string_view yearOrTime = tokens.Next();
+    if (yearOrTime.data() == nullptr) return 0;
+    return ParseDateAndName(monthToken, dayToken, yearOrTime, tokens, entry, today);
+}
+
+// From the size on. The size is the first all-digit token, unless `held`
+// (the group in the standard form) is all digits and the token after it is
+// not (a line without a group column).
+FTPDIRLIST_ALWAYS_INLINE int ParseFromSize(TokenScanner& tokens, std::string_view held,
+                                           ParsedEntry& entry, Today& today) {
+    std::string_view current = tokens.Next();
+    if (current.data() == nullptr) return 0;
+    std::int64_t value = 0;
+    if (ReadDigits(current, value, tokens.Readable())) {
+        entry.size = value;
+        return ParseFromMonth(tokens, tokens.Next(), entry, today);
+    }
+    if (IsAllDigits(held)) {
+        entry.size = ReadInt64(held);
+        return ParseFromMonth(tokens, current, entry, today);
+    }
+    // Extra columns before the size.
+    do {
+        current = tokens.Next();
+        if (current.data() == nullptr) return 0;
+    } while (!ReadDigits(current, value, tokens.Readable()));
+    entry.size = value;
+    return ParseFromMonth(tokens, tokens.Next(), entry, today);
+}
+
+// The columns after the mode (and after the rights token that a one-byte
+// mode has, `joined`): the one walk that finds where each column lies.
+FTPDIRLIST_ALWAYS_INLINE int ParseColumns(TokenScanner& tokens, bool joined, ParsedEntry& entry,
+                                          Today& today) {
+    if (!joined) {
+        // Link count and owner; some servers write "folder" as the link
+        // count and leave out owner and group.
+        const std::string_view links = tokens.Next();
+        if (links.data() == nullptr) return 0;
+        if (links == "folder") return ParseFromSize(tokens, {}, entry, today);
+        if (tokens.Next().data() == nullptr) return 0;
+    }
+    const std::string_view held = tokens.Next();
+    if (held.data() == nullptr) return 0;
+    return ParseFromSize(tokens, held, entry, today);
 }
 
 }  // namespace
@@ -142,74 +202,9 @@ int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& en
     entry.isDir = (type == 'd' || type == 'l') ? 1 : 0;
     entry.isLink = (type == 'l') ? 1 : 0;
 
-    if (!joined) {
-        // The usual form, links owner group size month day time-or-year
-        // name, taken from one window at once. It gives what the walk below
-        // gives whenever the links are not "folder" and the fourth of these
-        // tokens is all digits: then that token is the size whatever the
-        // group is.
-        TokenScanner::Spans<7> t;
-        if (tokens.PeekInWindow(t)) {
-            const std::string_view links = tokens.View(t, 0);
-            const std::string_view size = tokens.View(t, 3);
-            std::int64_t value;
-            if (links != "folder" && ReadUsualSize(size, tokens.End(), value)) {
-                tokens.Take(t);
-                entry.size = value;
-                return ParseDateAndName(tokens.View(t, 4), tokens.View(t, 5), tokens.View(t, 6),
-                                        tokens, entry, today);
-            }
-        }
-    }
-
-    // Link count and owner; some servers write "folder" as the link count
-    // and leave out owner and group.
-    bool folder = false;
-    if (!joined) {
-        const std::string_view links = tokens.Next();
-        if (links.data() == nullptr) return 0;
-        if (links == "folder") {
-            folder = true;
-        } else if (tokens.Next().data() == nullptr) {
-            return 0;
-        }
-    }
-
-    std::string_view held;  // the group in the standard form
-    if (!folder) {
-        held = tokens.Next();
-        if (held.data() == nullptr) return 0;
-    }
-
-    // The size is the first all-digit token, unless the held token is all
-    // digits and nothing after it is (a line without a group column).
-    std::string_view current = tokens.Next();
-    if (current.data() == nullptr) return 0;
-    std::int64_t currentValue = 0;
-    bool currentIsNumber = ReadDigits(current, currentValue, tokens.End());
-    if (!currentIsNumber && !IsAllDigits(held)) {
-        while (!currentIsNumber) {
-            current = tokens.Next();
-            if (current.data() == nullptr) return 0;
-            currentIsNumber = ReadDigits(current, currentValue, tokens.End());
-        }
-    }
-
-    std::string_view monthToken;
-    if (currentIsNumber) {
-        entry.size = currentValue;
-        monthToken = tokens.Next();
-        if (monthToken.data() == nullptr) return 0;
-    } else {
-        entry.size = ReadInt64(held);
-        monthToken = current;
-    }
-
-    const std::string_view dayToken = tokens.Next();
-    if (dayToken.data() == nullptr) return 0;
-    const std::string_view yearOrTime = tokens.Next();
-    if (yearOrTime.data() == nullptr) return 0;
-    return ParseDateAndName(monthToken, dayToken, yearOrTime, tokens, entry, today);
+    // A copy of the scanner that can live in registers through the walk.
+    TokenScanner local = tokens;
+    return ParseColumns(local, joined, entry, today);
 }
 
 }  // namespace ftpdirlist

@@ -21,20 +21,61 @@ std::size_t FindFrom(std::string_view token, char ch, std::size_t from) {
 }
 
 // Index of the first `separator` in `token` (npos when there is none) and,
-// when there is one, the value of what precedes it. Two digits before the
-// separator, the usual form, are read at once.
-FTPDIRLIST_ALWAYS_INLINE std::size_t LeadingField(std::string_view token, char separator,
-                                                  std::int32_t& value) {
-    if (token.size() > 2 && token[2] == separator) {
-        const int two = TwoDigits(token.data());
-        if (two >= 0) {
-            value = two;
-            return 2;
-        }
-    }
+// when there is one, the value of what precedes it by the atoi rule.
+std::size_t LeadingField(std::string_view token, char separator, std::int32_t& value) {
     const std::size_t at = FindFrom(token, separator, 0);
     if (at != std::string_view::npos) value = ReadInt32(token.substr(0, at));
     return at;
+}
+
+// The date, day-MONTH-year: the day and year by the atoi rule, the month a
+// key of MonthMap. dd-MMM-yyyy, the usual form, is read at once: a month
+// found in the three bytes after the first "-" holds no "-" (no key does),
+// so the second "-" is the one after it, as the walk finds.
+FTPDIRLIST_ALWAYS_INLINE bool ReadVmsDate(std::string_view date, FtpDateTime& dt) {
+#if FTPDIRLIST_SHORTCUTS
+    if (date.size() == 11 && date[2] == '-' && date[6] == '-') {
+        const int day = TwoDigits(date.data());
+        const int month = day >= 0 ? MonthMap(date.substr(3, 3)) : 0;
+        const int high = month != 0 ? TwoDigits(date.data() + 7) : -1;
+        const int low = high >= 0 ? TwoDigits(date.data() + 9) : -1;
+        if (low >= 0) {
+            dt.day = day;
+            dt.month = month;
+            dt.year = high * 100 + low;
+            return true;
+        }
+    }
+#endif
+    const std::size_t dash1 = LeadingField(date, '-', dt.day);
+    if (dash1 == std::string_view::npos) return false;
+    const std::size_t dash2 = FindFrom(date, '-', dash1 + 1);
+    if (dash2 == std::string_view::npos) return false;
+    dt.month = MonthMap(date.substr(dash1 + 1, dash2 - dash1 - 1));
+    if (dt.month == 0) return false;
+    dt.year = ReadInt32(date.substr(dash2 + 1));
+    return true;
+}
+
+// The time, hour:minute by the atoi rule, seconds and fractions ignored.
+// hh:mm then anything but a digit, the usual form, is read at once.
+FTPDIRLIST_ALWAYS_INLINE bool ReadVmsTime(std::string_view time, FtpDateTime& dt) {
+#if FTPDIRLIST_SHORTCUTS
+    if (time.size() >= 5 && time[2] == ':' &&
+        (time.size() == 5 || static_cast<unsigned char>(time[5] - '0') > 9)) {
+        const int hour = TwoDigits(time.data());
+        const int minute = hour >= 0 ? TwoDigits(time.data() + 3) : -1;
+        if (minute >= 0) {
+            dt.hour = hour;
+            dt.minute = minute;
+            return true;
+        }
+    }
+#endif
+    const std::size_t colon = LeadingField(time, ':', dt.hour);
+    if (colon == std::string_view::npos) return false;
+    dt.minute = ReadInt32(time.substr(colon + 1));
+    return true;
 }
 
 // The protection text, the rest of the line, ends every VMS-style entry.
@@ -64,58 +105,12 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
         entry.name = entry.nameScratch;
     }
 
+    // Size in blocks, date, time, owner; then the protection text.
+    std::string_view t[4];
+    if (tokens.Take(t) != 4) return 0;
     FtpDateTime& dt = entry.dateTime;
-    TokenScanner::Spans<4> t;  // size in blocks, date, time, owner
-    if (tokens.PeekInWindow(t)) {
-        // dd-MMM-yyyy hh:mm..., the usual form, read at once. A month found
-        // in the three bytes after the first "-" holds no "-" (no key does),
-        // so the second "-" is the one after it, as the walk below finds.
-        const std::string_view date = tokens.View(t, 1);
-        const std::string_view time = tokens.View(t, 2);
-        const int day =
-            date.size() == 11 && date[2] == '-' && date[6] == '-' ? TwoDigits(date.data()) : -1;
-        const int month = day >= 0 ? MonthMap(date.substr(3, 3)) : 0;
-        const int high = month != 0 ? TwoDigits(date.data() + 7) : -1;
-        const int low = high >= 0 ? TwoDigits(date.data() + 9) : -1;
-        const int hour = time.size() >= 5 && time[2] == ':' ? TwoDigits(time.data()) : -1;
-        const int minute =
-            hour >= 0 && (time.size() == 5 || static_cast<unsigned char>(time[5] - '0') > 9)
-                ? TwoDigits(time.data() + 3)
-                : -1;
-        if (low >= 0 && minute >= 0) {
-            tokens.Take(t);
-            dt.day = day;
-            dt.month = month;
-            dt.year = high * 100 + low;
-            dt.hasTime = 1;
-            dt.hour = hour;
-            dt.minute = minute;
-            return TakeProtection(tokens, entry);
-        }
-    }
-
-    if (tokens.Next().data() == nullptr) return 0;  // size in blocks
-
-    // Date: day-MONTH-year.
-    const std::string_view date = tokens.Next();
-    if (date.data() == nullptr) return 0;
-    const std::size_t dash1 = LeadingField(date, '-', dt.day);
-    if (dash1 == std::string_view::npos) return 0;
-    const std::size_t dash2 = FindFrom(date, '-', dash1 + 1);
-    if (dash2 == std::string_view::npos) return 0;
-    dt.month = MonthMap(date.substr(dash1 + 1, dash2 - dash1 - 1));
-    if (dt.month == 0) return 0;
-    dt.year = ReadInt32(date.substr(dash2 + 1));
+    if (!ReadVmsDate(t[1], dt) || !ReadVmsTime(t[2], dt)) return 0;
     dt.hasTime = 1;
-
-    // Time: hour:minute, seconds and fractions ignored.
-    const std::string_view time = tokens.Next();
-    if (time.data() == nullptr) return 0;
-    const std::size_t colon = LeadingField(time, ':', dt.hour);
-    if (colon == std::string_view::npos) return 0;
-    dt.minute = ReadInt32(time.substr(colon + 1));
-
-    if (tokens.Next().data() == nullptr) return 0;  // owner
     return TakeProtection(tokens, entry);
 }
 
