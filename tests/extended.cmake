@@ -1,0 +1,5 @@
+# The extended dialect: shared field readers, the dispatcher and the family
+# readers.
+ftpdirlist_add_gtest(extended_tests
+  fields_test.cpp
+)
