@@ -22,6 +22,9 @@ enum class CodePage : std::uint8_t {
     eucKr,
     gbk,
     shiftJis,
+    iso8859_5,
+    iso8859_9,
+    big5,
 };
 
 struct MonthName {
@@ -30,7 +33,18 @@ struct MonthName {
 };
 
 // Looks `token` up: abbreviations and full names (nominative and genitive),
-// ASCII letters in any case, an optional final '.'. Does not allocate.
+// ASCII letters in any case, an optional final '.', spaces around it
+// ignored. Every key of MonthMap is a key here too. The code page is the one
+// the key's bytes are written in (unknown for ASCII keys; when the same
+// bytes spell the month in several code pages: Windows-1252 before
+// ISO-8859-1, ISO-8859-2 before Windows-1250). Reads only the token's
+// bytes, does not allocate, does not throw.
 MonthName LookupMonthName(std::string_view token);
+
+// True when `token` is the word that `ls -l` writes before the block count
+// in some language (`total`, `insgesamt`, `razem`, `итого`, ...), ASCII
+// letters in any case, in UTF-8 or a legacy code page of that language; the
+// token is compared whole (no trimming). Does not allocate, does not throw.
+bool IsTotalWord(std::string_view token);
 
 }  // namespace ftpdirlist
