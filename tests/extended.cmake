@@ -2,4 +2,5 @@
 # readers.
 ftpdirlist_add_gtest(extended_tests
   fields_test.cpp
+  extended_unix_test.cpp
 )
