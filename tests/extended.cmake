@@ -3,4 +3,6 @@
 ftpdirlist_add_gtest(extended_tests
   fields_test.cpp
   extended_unix_test.cpp
+  extended_dos_test.cpp
+  extended_vms_test.cpp
 )
