@@ -70,6 +70,14 @@ TEST(ExtendedVmsTest, NamesWithoutVersionInAKnownListing) {
         {"no version in a listing not known as VMS", "NOTES.TXT 3 15-JAN-2002 10:30"},
     };
     test::ExpectRejected(std::begin(unknown), std::end(unknown));
+    // The rest of an entry whose name stood alone on the line before, so
+    // that the driver joins the two.
+    const RejectCase rest[] = {
+        {"indented", "  NOTES.TXT 3 15-JAN-2002 10:30"},
+        {"block count first", "1426  21-MAR-2002 19:41:37.98  [SYSTEM]  " + kProtection},
+        {"used/allocated first", "12/16  21-MAR-2002 19:41:37.98"},
+    };
+    test::ExpectRejected(std::begin(rest), std::end(rest), known);
 }
 
 TEST(ExtendedVmsTest, HeaderAndFooters) {

@@ -37,14 +37,30 @@ bool IsTypeLetter(char ch) {
 
 // The nine rights characters: r, w and x of owner, group and others, with
 // setuid, setgid, sticky and mandatory-locking letters where ls puts them.
-bool ValidRights(std::string_view rights) {
-    static constexpr std::string_view kAllowed[9] = {"r-",     "w-", "x-sS", "r-",  "w-",
-                                                     "x-sSlL", "r-", "w-",   "x-tT"};
-    if (rights.size() != 9) return false;
-    for (std::size_t i = 0; i < 9; ++i) {
-        if (kAllowed[i].find(rights[i]) == std::string_view::npos) return false;
+constexpr std::string_view kRightsAllowed[9] = {"r-",     "w-", "x-sS", "r-",  "w-",
+                                                "x-sSlL", "r-", "w-",   "x-tT"};
+
+// Bit i of entry b: byte b may stand at rights position i.
+struct RightsTable {
+    std::uint16_t at[256] = {};
+    constexpr RightsTable() {
+        for (int i = 0; i < 9; ++i) {
+            for (const char ch : kRightsAllowed[i]) {
+                at[static_cast<unsigned char>(ch)] |= static_cast<std::uint16_t>(1u << i);
+            }
+        }
     }
-    return true;
+};
+
+constexpr RightsTable kRights;
+
+bool ValidRights(std::string_view rights) {
+    if (rights.size() != 9) return false;
+    unsigned all = 1;
+    for (std::size_t i = 0; i < 9; ++i) {
+        all &= kRights.at[static_cast<unsigned char>(rights[i])] >> i;
+    }
+    return all & 1;
 }
 
 // NetWare rights, "[RWCEAFMS]" with '-' for a right not held.
@@ -107,6 +123,7 @@ bool EndsInDigit(std::string_view token) { return !token.empty() && IsDigit(toke
 
 // A day: digits with an optional day marker ("15日") or a final '.' or ','.
 bool ReadDay(std::string_view token, std::int32_t& day) {
+    if (!IsDigit(token[0])) return false;
     token = fields::DropLast(fields::DropLast(token, ','), '.');
     fields::Marker marker;
     return token.size() <= 2 + 3 && fields::ReadMarkedNumber(token, day, marker) &&
@@ -115,6 +132,7 @@ bool ReadDay(std::string_view token, std::int32_t& day) {
 
 // A year: four digits with an optional year marker ("2002年") or final '.'.
 bool ReadYear(std::string_view token, std::int32_t& year) {
+    if (!IsDigit(token[0])) return false;
     token = fields::DropLast(token, '.');
     fields::Marker marker;
     if (!fields::ReadMarkedNumber(token, year, marker) || marker == fields::Marker::day) {

@@ -77,15 +77,21 @@ bool ReadBlocks(std::string_view token, std::int64_t& size) {
 
 // The name: "NAME.TYPE;version", or without the version once the listing is
 // known to be VMS. A ".DIR" type (any case) is a directory, named without it.
-bool ReadName(std::string_view name, bool known, ParsedEntry& entry) {
+// A line that opens with spaces or a block count is the rest of an entry
+// whose name stood on the line before: no name of its own.
+bool ReadName(std::string_view line, std::string_view name, bool known, ParsedEntry& entry) {
     const std::size_t semicolon = name.rfind(';');
     std::string_view base = name;
     if (semicolon != std::string_view::npos) {
         const std::string_view version = name.substr(semicolon + 1);
         if (semicolon == 0 || version.empty() || !IsAllDigits(version)) return false;
         base = name.substr(0, semicolon);
-    } else if (!known || name[0] == '(' || name[0] == '[') {
-        return false;
+    } else {
+        std::int64_t blocks;
+        if (!known || line[0] == ' ' || name[0] == '(' || name[0] == '[' ||
+            ReadBlocks(name, blocks)) {
+            return false;
+        }
     }
     entry.name = name;
     if (base.size() > 4 && fields::EqualsFolded(base.substr(base.size() - 4), ".dir")) {
@@ -121,7 +127,7 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
     }
     const bool known = state.vmsHeader || state.family == EntryFormat::vms;
     if (known && IsTotalFooter(tokens)) return LineKind::header;
-    if (!ReadName(name, known, entry)) return LineKind::none;
+    if (!ReadName(line, name, known, entry)) return LineKind::none;
 
     Stamp stamp;
     bool haveSize = false;

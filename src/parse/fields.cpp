@@ -55,19 +55,30 @@ void CivilFromDays(std::int64_t days, std::int64_t& year, std::int32_t& month, s
     year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
 }
 
-// Splits "a<sep>b<sep>c" with one separator byte from `separators` used
-// twice. The parts may be empty; the readers reject that.
-bool SplitThree(std::string_view text, std::string_view separators, std::string_view parts[3]) {
-    std::size_t first = std::string_view::npos;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (separators.find(text[i]) != std::string_view::npos) {
-            first = i;
-            break;
-        }
+// Index of the first byte of `text` at or after `from` that is no digit,
+// or text.size().
+std::size_t SkipDigits(std::string_view text, std::size_t from) {
+    while (from < text.size() && DigitOf(text[from]) <= 9) ++from;
+    return from;
+}
+
+// True when `ch` is one of the (one or two) bytes of `separators`.
+bool IsSeparator(char ch, std::string_view separators) {
+    for (const char s : separators) {
+        if (ch == s) return true;
     }
-    if (first == std::string_view::npos) return false;
-    const std::size_t second = text.find(text[first], first + 1);
-    if (second == std::string_view::npos) return false;
+    return false;
+}
+
+// Splits "a<sep>b<sep>c", `a` of digits, with one separator byte from
+// `separators` used twice. The parts may be empty or hold other bytes; the
+// readers reject that.
+bool SplitThree(std::string_view text, std::string_view separators, std::string_view parts[3]) {
+    const std::size_t first = SkipDigits(text, 0);
+    if (first == text.size() || !IsSeparator(text[first], separators)) return false;
+    std::size_t second = first + 1;
+    while (second < text.size() && text[second] != text[first]) ++second;
+    if (second == text.size()) return false;
     parts[0] = text.substr(0, first);
     parts[1] = text.substr(first + 1, second - first - 1);
     parts[2] = text.substr(second + 1);
@@ -91,19 +102,14 @@ bool ReadTwo(std::string_view text, std::int32_t& value) {
 
 }  // namespace
 
-bool ReadNumber(std::string_view text, std::int64_t& value) { return ReadInBase(text, 10, value); }
-
-bool ReadNumber32(std::string_view text, std::int32_t& value) {
-    std::int64_t v;
-    if (text.size() > 10 || !ReadNumber(text, v) || v > kInt32Max) return false;
-    value = static_cast<std::int32_t>(v);
-    return true;
+bool ReadLongNumber(std::string_view text, std::int64_t& value) {
+    return ReadInBase(text, 10, value);
 }
 
 bool ReadGroupedNumber(std::string_view text, std::int64_t& value) {
-    std::size_t at = 0;
-    while (at < text.size() && text[at] != ',' && text[at] != '.') ++at;
+    std::size_t at = SkipDigits(text, 0);
     if (at == text.size()) return ReadNumber(text, value);
+    if (text[at] != ',' && text[at] != '.') return false;
     if (at == 0 || at > 3) return false;
     const char separator = text[at];
     std::int64_t v;
@@ -146,6 +152,16 @@ std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
 }
 
 std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today) {
+    // Days before each month in a common year.
+    static constexpr std::int16_t kBefore[12] = {0,   31,  59,  90,  120, 151,
+                                                 181, 212, 243, 273, 304, 334};
+    // Within 182 days of today in this year (months of a common year, which
+    // moves a date by at most one day): every other year's date lies at
+    // least 183 days away. Otherwise compare the neighbouring years exactly.
+    if (month >= 1 && month <= 12 && today.month >= 1 && today.month <= 12) {
+        const int apart = (kBefore[month - 1] + day) - (kBefore[today.month - 1] + today.day);
+        if (apart >= -181 && apart <= 181) return today.year;
+    }
     const std::int64_t now = DaysFromCivil(today.year, today.month, today.day);
     std::int64_t best = today.year;
     std::int64_t bestDistance = -1;
@@ -165,6 +181,17 @@ std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& 
 }
 
 bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
+    // "hh:mm", the usual form, at once.
+    if (text.size() == 5 && text[2] == ':') {
+        const int hour = TwoDigits(text.data());
+        const int minute = TwoDigits(text.data() + 3);
+        if (hour >= 0 && minute >= 0 && hour < 24 && minute < 60) {
+            stamp.hour = hour;
+            stamp.minute = minute;
+            stamp.second = -1;
+            return true;
+        }
+    }
     std::size_t at = 0;
     while (at < text.size() && text[at] != ':' && !(dot && text[at] == '.')) ++at;
     if (at == 0 || at > 2 || at == text.size()) return false;
@@ -260,9 +287,8 @@ bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view se
 }
 
 bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp, bool dayFirst) {
-    std::size_t at = 0;
-    while (at < text.size() && separators.find(text[at]) == std::string_view::npos) ++at;
-    if (at == text.size()) return false;
+    const std::size_t at = SkipDigits(text, 0);
+    if (at == text.size() || !IsSeparator(text[at], separators)) return false;
     std::int32_t m;
     std::int32_t d;
     if (!ReadShortField(text.substr(0, at), 2, dayFirst ? d : m) ||

@@ -27,10 +27,11 @@ struct Stamp {
 
 // True when `text` is one or more decimal digits whose value fits in
 // int64; the value goes to `value`. Signs, spaces and other bytes fail.
-bool ReadNumber(std::string_view text, std::int64_t& value);
+// Inline: every family reads several numbers per line.
+inline bool ReadNumber(std::string_view text, std::int64_t& value);
 
 // ReadNumber for a 32-bit field.
-bool ReadNumber32(std::string_view text, std::int32_t& value);
+inline bool ReadNumber32(std::string_view text, std::int32_t& value);
 
 // A size with optional thousands separators: "1234567", "1,234,567" or
 // "1.234.567" (groups of three after the first, one separator kind).
@@ -146,22 +147,15 @@ inline std::string_view DropLast(std::string_view text, char ch) {
 class TokenWalker {
 public:
     static constexpr std::size_t kMaxTokens = 24;
+    static constexpr int kFirstBatch = 8;
 
     explicit TokenWalker(std::string_view line)
         : line_(line), scanner_(line.data(), line.data() + line.size()) {}
 
     // Token i (0 first), or an absent view (null data()) past the last.
-    std::string_view operator[](std::size_t i) {
-        while (count_ <= i) {
-            if (done_ || count_ == kMaxTokens) return {};
-            const std::string_view next = scanner_.Next();
-            if (next.data() == nullptr) {
-                done_ = true;
-                return {};
-            }
-            tokens_[count_++] = next;
-        }
-        return tokens_[i];
+    FTPDIRLIST_ALWAYS_INLINE std::string_view operator[](std::size_t i) {
+        if (i < count_) return tokens_[i];
+        return Pull(i);
     }
 
     // The line after `token` (a token of this line) and one space: where
@@ -192,12 +186,60 @@ public:
     std::string_view Line() const { return line_; }
 
 private:
+    // Reads tokens up to token i; absent when the line has fewer.
+    std::string_view Pull(std::size_t i) {
+        if (count_ == 0 && !done_) {
+            // The first tokens of a usual line lie in the first window:
+            // found at once.
+            TokenScanner::Spans<kFirstBatch> spans;
+            if (scanner_.PeekInWindow(spans)) {
+                scanner_.Take(spans);
+                for (int k = 0; k < kFirstBatch; ++k) tokens_[k] = scanner_.View(spans, k);
+                count_ = kFirstBatch;
+                if (i < count_) return tokens_[i];
+            }
+        }
+        while (count_ <= i) {
+            if (done_ || count_ == kMaxTokens) return {};
+            const std::string_view next = scanner_.Next();
+            if (next.data() == nullptr) {
+                done_ = true;
+                return {};
+            }
+            tokens_[count_++] = next;
+        }
+        return tokens_[i];
+    }
+
     std::string_view line_;
     TokenScanner scanner_;
     std::string_view tokens_[kMaxTokens];
     std::size_t count_ = 0;
     bool done_ = false;
 };
+
+// Numbers too long for the short form: read with an overflow test.
+bool ReadLongNumber(std::string_view text, std::int64_t& value);
+
+inline bool ReadNumber(std::string_view text, std::int64_t& value) {
+    // Up to 18 digits cannot overflow.
+    if (text.empty() || text.size() > 18) return ReadLongNumber(text, value);
+    std::int64_t v = 0;
+    for (const char ch : text) {
+        const unsigned digit = static_cast<unsigned char>(ch - '0');
+        if (digit > 9) return false;
+        v = v * 10 + digit;
+    }
+    value = v;
+    return true;
+}
+
+inline bool ReadNumber32(std::string_view text, std::int32_t& value) {
+    std::int64_t v;
+    if (text.size() > 10 || !ReadNumber(text, v) || v > 0x7FFFFFFF) return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
 
 }  // namespace fields
 }  // namespace ftpdirlist
