@@ -5,4 +5,5 @@ ftpdirlist_add_gtest(extended_tests
   extended_unix_test.cpp
   extended_dos_test.cpp
   extended_vms_test.cpp
+  extended_examples_test.cpp
 )

@@ -154,7 +154,7 @@ public:
 
     // Token i (0 first), or an absent view (null data()) past the last.
     FTPDIRLIST_ALWAYS_INLINE std::string_view operator[](std::size_t i) {
-        if (i < count_) return tokens_[i];
+        if (i < count_) return {tokens_[i].data, tokens_[i].size};
         return Pull(i);
     }
 
@@ -194,9 +194,9 @@ private:
             TokenScanner::Spans<kFirstBatch> spans;
             if (scanner_.PeekInWindow(spans)) {
                 scanner_.Take(spans);
-                for (int k = 0; k < kFirstBatch; ++k) tokens_[k] = scanner_.View(spans, k);
+                for (int k = 0; k < kFirstBatch; ++k) Store(k, scanner_.View(spans, k));
                 count_ = kFirstBatch;
-                if (i < count_) return tokens_[i];
+                if (i < count_) return scanner_.View(spans, static_cast<int>(i));
             }
         }
         while (count_ <= i) {
@@ -206,14 +206,21 @@ private:
                 done_ = true;
                 return {};
             }
-            tokens_[count_++] = next;
+            Store(count_++, next);
         }
-        return tokens_[i];
+        return {tokens_[i].data, tokens_[i].size};
     }
 
     std::string_view line_;
     TokenScanner scanner_;
-    std::string_view tokens_[kMaxTokens];
+    void Store(std::size_t i, std::string_view token) { tokens_[i] = {token.data(), token.size()}; }
+
+    // Left uninitialised: only the first count_ are read.
+    struct Token {
+        const char* data;
+        std::size_t size;
+    };
+    Token tokens_[kMaxTokens];
     std::size_t count_ = 0;
     bool done_ = false;
 };
