@@ -29,19 +29,8 @@ bool ReadInBase(std::string_view text, unsigned base, std::int64_t& value) {
     return true;
 }
 
-// Days from 1970-01-01 to year/month/day of the proleptic Gregorian
-// calendar; any int32 year fits the int64 arithmetic. A day past the
-// month's end counts on into the next month.
-std::int64_t DaysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yearOfEra = year - era * 400;
-    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-// The inverse of DaysFromCivil for |days| below about 10^15.
+// Year, month and day of `days` after 1970-01-01 in the proleptic
+// Gregorian calendar, for |days| below about 10^15.
 void CivilFromDays(std::int64_t days, std::int64_t& year, std::int32_t& month, std::int32_t& day) {
     days += 719468;
     const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
@@ -129,15 +118,6 @@ bool ReadGroupedNumber(std::string_view text, std::int64_t& value) {
 
 bool ReadOctal(std::string_view text, std::int64_t& value) { return ReadInBase(text, 8, value); }
 
-int DaysInMonth(std::int32_t month) {
-    static constexpr std::uint8_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month >= 1 && month <= 12 ? kDays[month - 1] : 0;
-}
-
-bool ValidDate(std::int32_t month, std::int32_t day) {
-    return day >= 1 && day <= DaysInMonth(month);
-}
-
 bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second) {
     return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&
            (second == -1 || (second >= 0 && second <= 60));
@@ -151,29 +131,39 @@ std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
     return year;
 }
 
-std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today) {
-    // Days before each month in a common year.
+namespace {
+
+// Day of the year (1 January is 1) of month/day in `year`; a day past the
+// month's end counts on into the next month.
+std::int64_t DayOfYear(std::int64_t year, std::int32_t month, std::int32_t day) {
     static constexpr std::int16_t kBefore[12] = {0,   31,  59,  90,  120, 151,
                                                  181, 212, 243, 273, 304, 334};
-    // Within 182 days of today in this year (months of a common year, which
-    // moves a date by at most one day): every other year's date lies at
-    // least 183 days away. Otherwise compare the neighbouring years exactly.
-    if (month >= 1 && month <= 12 && today.month >= 1 && today.month <= 12) {
-        const int apart = (kBefore[month - 1] + day) - (kBefore[today.month - 1] + today.day);
-        if (apart >= -181 && apart <= 181) return today.year;
-    }
-    const std::int64_t now = DaysFromCivil(today.year, today.month, today.day);
-    std::int64_t best = today.year;
-    std::int64_t bestDistance = -1;
-    for (std::int64_t year = std::int64_t{today.year} - 1; year <= std::int64_t{today.year} + 1;
-         ++year) {
-        std::int64_t distance = DaysFromCivil(year, month, day) - now;
-        if (distance < 0) distance = -distance;
-        // Ties go to the earlier year: listings show more of the past.
-        if (bestDistance < 0 || distance < bestDistance) {
-            best = year;
-            bestDistance = distance;
-        }
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return kBefore[month - 1] + day + (leap && month > 2 ? 1 : 0);
+}
+
+std::int64_t DaysInYear(std::int64_t year) { return DayOfYear(year, 12, 31); }
+
+}  // namespace
+
+std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today) {
+    if (month < 1 || month > 12 || today.month < 1 || today.month > 12) return today.year;
+    // Days from today to the date in last year, this year and next year.
+    const std::int64_t year = today.year;
+    const std::int64_t now = DayOfYear(year, today.month, today.day);
+    const std::int64_t here = DayOfYear(year, month, day) - now;
+    // Within 182 days of today this year, every other year's date lies at
+    // least 183 days away.
+    if (here >= -182 && here <= 182) return today.year;
+    std::int64_t best = year;
+    std::int64_t distance = here < 0 ? -here : here;
+    // Ties go to the earlier year: listings show more of the past.
+    if (here > 0) {
+        const std::int64_t before = now + DaysInYear(year - 1) - DayOfYear(year - 1, month, day);
+        if (before <= distance) best = year - 1;
+    } else {
+        const std::int64_t after = DaysInYear(year) - now + DayOfYear(year + 1, month, day);
+        if (after < distance) best = year + 1;
     }
     if (best > kInt32Max) return kInt32Max;
     if (best < kInt32Min) return kInt32Min;

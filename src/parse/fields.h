@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "parse/today.h"
+#include "parse/bytes.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -42,10 +43,15 @@ bool ReadOctal(std::string_view text, std::int64_t& value);
 
 // Days in `month` (1-12) of any year: February has 29, since a listing
 // without a year may name 29 February of a leap year. 0 for other months.
-int DaysInMonth(std::int32_t month);
+inline int DaysInMonth(std::int32_t month) {
+    static constexpr std::uint8_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month >= 1 && month <= 12 ? kDays[month - 1] : 0;
+}
 
 // Month 1-12 and day within the month's length (29 February in any year).
-bool ValidDate(std::int32_t month, std::int32_t day);
+inline bool ValidDate(std::int32_t month, std::int32_t day) {
+    return day >= 1 && day <= DaysInMonth(month);
+}
 
 // Hour 0-23, minute 0-59 and, unless -1, second 0-60.
 bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second);
@@ -140,17 +146,17 @@ inline std::string_view DropLast(std::string_view text, char ch) {
 }
 
 // The space-separated tokens of a line, found on demand and kept, so that a
-// family reader can look back at the tokens it has passed and take the rest
-// of the line after any of them. Holds the first kMaxTokens tokens; later
-// ones read as absent. Views point into the line, which must outlive the
-// walker. Never allocates.
+// family reader can look at them in any order and take the rest of the line
+// after any of them. The spaces of 64 bytes at a time become one bit mask,
+// and every token of those bytes is then a few bit operations. Holds the
+// first kMaxTokens tokens; later ones read as absent. Views point into the
+// line, which must outlive the walker. Reads only the line's bytes; never
+// allocates.
 class TokenWalker {
 public:
     static constexpr std::size_t kMaxTokens = 24;
-    static constexpr int kFirstBatch = 8;
 
-    explicit TokenWalker(std::string_view line)
-        : line_(line), scanner_(line.data(), line.data() + line.size()) {}
+    explicit TokenWalker(std::string_view line) : line_(line), next_(line.data()) {}
 
     // Token i (0 first), or an absent view (null data()) past the last.
     FTPDIRLIST_ALWAYS_INLINE std::string_view operator[](std::size_t i) {
@@ -186,41 +192,105 @@ public:
     std::string_view Line() const { return line_; }
 
 private:
-    // Reads tokens up to token i; absent when the line has fewer.
-    std::string_view Pull(std::size_t i) {
-        if (count_ == 0 && !done_) {
-            // The first tokens of a usual line lie in the first window:
-            // found at once.
-            TokenScanner::Spans<kFirstBatch> spans;
-            if (scanner_.PeekInWindow(spans)) {
-                scanner_.Take(spans);
-                for (int k = 0; k < kFirstBatch; ++k) Store(k, scanner_.View(spans, k));
-                count_ = kFirstBatch;
-                if (i < count_) return scanner_.View(spans, static_cast<int>(i));
-            }
-        }
-        while (count_ <= i) {
-            if (done_ || count_ == kMaxTokens) return {};
-            const std::string_view next = scanner_.Next();
-            if (next.data() == nullptr) {
-                done_ = true;
-                return {};
-            }
-            Store(count_++, next);
-        }
-        return {tokens_[i].data, tokens_[i].size};
-    }
+    static constexpr std::size_t kWindow = 64;
 
-    std::string_view line_;
-    TokenScanner scanner_;
-    void Store(std::size_t i, std::string_view token) { tokens_[i] = {token.data(), token.size()}; }
-
-    // Left uninitialised: only the first count_ are read.
     struct Token {
         const char* data;
         std::size_t size;
     };
-    Token tokens_[kMaxTokens];
+
+    std::string_view Pull(std::size_t i) {
+        while (i >= count_ && !done_) Next();
+        if (i < count_) return {tokens_[i].data, tokens_[i].size};
+        return {};
+    }
+
+    // Bit i set when base[i] (i < n <= 64) is no space. The line's bytes
+    // from `lineBegin` on may be read.
+    static std::uint64_t TokenBits(const char* lineBegin, const char* base, std::size_t n) {
+        std::uint64_t spaces = 0;
+        std::size_t i = 0;
+#if defined(__SSE2__)
+        const __m128i blank = _mm_set1_epi8(' ');
+        const auto spacesIn = [&](const char* at) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            return static_cast<std::uint64_t>(
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))));
+        };
+        if (n == kWindow) {
+            return ~(spacesIn(base) | spacesIn(base + 16) << 16 | spacesIn(base + 32) << 32 |
+                     spacesIn(base + 48) << 48);
+        }
+        for (; i + 16 <= n; i += 16) spaces |= spacesIn(base + i) << i;
+        if (i < n && base + n - lineBegin >= 16) {
+            // The last bytes: the 16 of the line that end with them.
+            spaces |= spacesIn(base + n - 16) >> (16 - (n - i)) << i;
+            i = n;
+        }
+#endif
+        for (; i < n; ++i) spaces |= static_cast<std::uint64_t>(base[i] == ' ') << i;
+        return ~spaces & ((std::uint64_t{1} << n) - 1);
+    }
+
+    // Moves the window on: the token bits of the next (up to) 64 bytes.
+    bool Load() {
+        const char* end = line_.data() + line_.size();
+        if (next_ == end) return false;
+        base_ = next_;
+        const std::size_t n = static_cast<std::size_t>(end - base_) < kWindow
+                                  ? static_cast<std::size_t>(end - base_)
+                                  : kWindow;
+        bits_ = TokenBits(line_.data(), base_, n);
+        next_ = base_ + n;
+        return true;
+    }
+
+    // Reads one more token.
+    void Next() {
+        if (count_ == kMaxTokens) {
+            done_ = true;
+            return;
+        }
+        while (bits_ == 0) {
+            if (!Load()) {
+                done_ = true;
+                return;
+            }
+        }
+        const std::size_t first = bytes::LowestBit(bits_);
+        // Adding the lowest bit carries through the token's run of bits.
+        const std::uint64_t carried = bits_ + (bits_ & (~bits_ + 1));
+        Token& t = tokens_[count_++];
+        t.data = base_ + first;
+        if (carried != 0) {
+            const std::size_t stop = bytes::LowestBit(carried);
+            bits_ = carried & (carried - 1);
+            t.size = stop - first;
+            return;
+        }
+        // The token reaches the window's last byte: it goes on while the
+        // next windows start with token bytes.
+        const char* stop = base_ + kWindow;
+        bits_ = 0;
+        while (Load()) {
+            const std::uint64_t spaces = ~bits_;
+            if (spaces != 0) {
+                const std::size_t at = bytes::LowestBit(spaces);
+                stop = base_ + at;
+                bits_ &= ~((std::uint64_t{2} << at) - 1);
+                break;
+            }
+            stop = next_;
+            bits_ = 0;
+        }
+        t.size = static_cast<std::size_t>(stop - t.data);
+    }
+
+    std::string_view line_;
+    const char* next_;            // the first byte not yet in a window
+    const char* base_ = nullptr;  // the current window
+    std::uint64_t bits_ = 0;      // its token bytes not yet read
+    Token tokens_[kMaxTokens];    // only the first count_ are set
     std::size_t count_ = 0;
     bool done_ = false;
 };
