@@ -22,11 +22,12 @@ constexpr std::size_t kDirPadding = 10;
 // with dots ("15.01.2002"), else month first unless the first number
 // exceeds 12 ("15/01/2002").
 bool ReadDate(std::string_view token, Stamp& stamp) {
-    if (token.size() > 4 && (token[4] == '-' || token[4] == '/')) {
-        return fields::ReadNumericDate(token, fields::DateOrder::ymd, "-/", stamp);
-    }
-    if (fields::ReadNumericDate(token, fields::DateOrder::dmy, ".", stamp)) return true;
-    return fields::ReadNumericDate(token, fields::DateOrder::mdyOrDmy, "-/", stamp);
+    std::size_t at = 0;
+    while (at < token.size() && static_cast<unsigned char>(token[at] - '0') <= 9) ++at;
+    if (at == token.size()) return false;
+    if (token[at] == '.') return fields::ReadNumericDate(token, fields::DateOrder::dmy, ".", stamp);
+    const fields::DateOrder order = at == 4 ? fields::DateOrder::ymd : fields::DateOrder::mdyOrDmy;
+    return fields::ReadNumericDate(token, order, "-/", stamp);
 }
 
 // The time: "14:30", "14:30:45", "10:30AM", "10:30pm", or "10:30" with

@@ -353,9 +353,72 @@ bool IsTotalLine(TokenWalker& tokens) {
            fields::ReadNumber(count.substr(point + 1), value);
 }
 
+// The end shared by both paths: the name after the date, the type, a
+// link's target, the date.
+LineKind Finish(std::string_view name, char type, const Stamp& stamp, Today& today,
+                ParsedEntry& entry) {
+    if (name.data() == nullptr || !StoreStamp(stamp, today, entry)) return LineKind::none;
+    entry.isDir = type == 'd' ? 1 : 0;
+    if (type == 'l') {
+        entry.isLink = 1;
+        const std::size_t arrow = name.find(kLinkArrow);
+        if (arrow != std::string_view::npos && arrow != 0) {
+            entry.extras.target = name.substr(arrow + kLinkArrow.size());
+            name = name.substr(0, arrow);
+        }
+    }
+    entry.name = name;
+    entry.extras.format = EntryFormat::unix;
+    return LineKind::entry;
+}
+
+// True when no date shape can start at `token` and it ends in no digit:
+// neither a digit first nor a byte of a no-break space.
+bool PlainWord(std::string_view token) {
+    if (IsDigit(token[0]) || IsDigit(token.back())) return false;
+    for (const char ch : token) {
+        if (static_cast<unsigned char>(ch) >= 0x80) return false;
+    }
+    return true;
+}
+
+// The usual form, "mode links owner group size month day year-or-time
+// name", found in one window: where its fields lie is known, and each is
+// read by the same readers as in the walk. It gives what the walk gives:
+// with a link count, owner and group that are plain words, the walk's
+// first candidate date after the link count fails and the next one is the
+// month. False when the line has another form (the walk then reads it).
+bool ReadUsualForm(std::string_view line, Today& today, ParsedEntry& entry, LineKind& kind) {
+    TokenScanner scanner(line.data(), line.data() + line.size());
+    TokenScanner::Spans<8> t;
+    if (!scanner.PeekInWindow(t)) return false;
+    const std::string_view mode = scanner.View(t, 0);
+    const std::string_view size = scanner.View(t, 4);
+    const std::string_view month = scanner.View(t, 5);
+    if (!ValidModeToken(mode) || mode[0] == 'c' || mode[0] == 'b' ||
+        !IsAllDigits(scanner.View(t, 1)) || !PlainWord(scanner.View(t, 2)) ||
+        !PlainWord(scanner.View(t, 3)) || IsDigit(month[0]) ||
+        !fields::ReadNumber(size, entry.size)) {
+        return false;
+    }
+    Stamp stamp;
+    const std::string_view yearOrTime = scanner.View(t, 7);
+    if (!MonthFirst(month, scanner.View(t, 6), yearOrTime, stamp)) return false;
+    entry.attributes = mode;
+    entry.extras.owner = scanner.View(t, 2);
+    entry.extras.group = scanner.View(t, 3);
+    const char* nameAt = yearOrTime.data() + yearOrTime.size() + 1;
+    kind = Finish({nameAt, static_cast<std::size_t>(line.data() + line.size() - nameAt)}, mode[0],
+                  stamp, today, entry);
+    return true;
+}
+
 }  // namespace
 
 LineKind ReadUnixLine(std::string_view line, ListingState&, Today& today, ParsedEntry& entry) {
+    LineKind kind;
+    if (ReadUsualForm(line, today, entry, kind)) return kind;
+
     TokenWalker tokens(line);
     const std::string_view mode = tokens[0];
     if (mode.data() == nullptr) return LineKind::none;
@@ -379,23 +442,7 @@ LineKind ReadUnixLine(std::string_view line, ListingState&, Today& today, Parsed
 
     const char type = mode[0];
     if (!ReadSizeAndOwners(tokens, modeEnd, date, type, entry)) return LineKind::none;
-
-    std::string_view name = tokens.AfterOneSpace(tokens[last]);
-    if (name.data() == nullptr) return LineKind::none;
-    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
-
-    entry.isDir = type == 'd' ? 1 : 0;
-    if (type == 'l') {
-        entry.isLink = 1;
-        const std::size_t arrow = name.find(kLinkArrow);
-        if (arrow != std::string_view::npos && arrow != 0) {
-            entry.extras.target = name.substr(arrow + kLinkArrow.size());
-            name = name.substr(0, arrow);
-        }
-    }
-    entry.name = name;
-    entry.extras.format = EntryFormat::unix;
-    return LineKind::entry;
+    return Finish(tokens.AfterOneSpace(tokens[last]), type, stamp, today, entry);
 }
 
 }  // namespace ext

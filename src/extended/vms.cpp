@@ -51,9 +51,9 @@ bool ValidProtection(std::string_view text) {
             right = 0;
             continue;
         }
-        const std::size_t at = kRights.find(ch, right);
-        if (at == std::string_view::npos) return false;
-        right = at + 1;
+        while (right < kRights.size() && kRights[right] != ch) ++right;
+        if (right == kRights.size()) return false;
+        ++right;
     }
     return groups == 4;
 }
@@ -61,7 +61,9 @@ bool ValidProtection(std::string_view text) {
 // Blocks, "12" or used/allocated "12/16", in bytes (the used blocks).
 bool ReadBlocks(std::string_view token, std::int64_t& size) {
     std::int64_t blocks;
-    const std::size_t slash = token.find('/');
+    std::size_t slash = 0;
+    while (slash < token.size() && token[slash] != '/') ++slash;
+    if (slash == token.size()) slash = std::string_view::npos;
     std::int64_t allocated;
     if (slash != std::string_view::npos &&
         !fields::ReadNumber(token.substr(slash + 1), allocated)) {
@@ -115,6 +117,24 @@ bool ReadBracketOwner(std::string_view token, std::string_view& owner) {
     return true;
 }
 
+// True when `token` holds `ch`; a loop, since the tokens are short.
+bool Holds(std::string_view token, char ch) {
+    for (const char c : token) {
+        if (c == ch) return true;
+    }
+    return false;
+}
+
+// An owner's bare word: no brackets, parentheses or commas, not a number.
+bool IsBareOwner(std::string_view token) {
+    bool digits = true;
+    for (const char c : token) {
+        if (c == '(' || c == ')' || c == '[' || c == ']' || c == ',') return false;
+        digits = digits && static_cast<unsigned char>(c - '0') <= 9;
+    }
+    return !digits;
+}
+
 }  // namespace
 
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
@@ -146,18 +166,17 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
         } else if (first == '[') {
             if (haveOwner || !ReadBracketOwner(token, entry.extras.owner)) return LineKind::none;
             haveOwner = true;
-        } else if (!haveDate && token.find('-') != std::string_view::npos) {
+        } else if (!haveDate && Holds(token, '-')) {
             if (!fields::ReadDayMonthNameYear(token, '-', stamp)) return LineKind::none;
             haveDate = true;
             dateAt = i;
         } else if (haveDate && stamp.hour < 0 && i == dateAt + 1 &&
-                   token.find(':') != std::string_view::npos) {
+                   Holds(token, ':')) {
             if (!fields::ReadClock(token, stamp)) return LineKind::none;
         } else if (!haveSize && static_cast<unsigned char>(first - '0') <= 9) {
             if (!ReadBlocks(token, entry.size)) return LineKind::none;
             haveSize = true;
-        } else if (!haveOwner && token.find_first_of("()[],") == std::string_view::npos &&
-                   !IsAllDigits(token)) {
+        } else if (!haveOwner && IsBareOwner(token)) {
             entry.extras.owner = token;  // an owner without brackets
             haveOwner = true;
         } else {

@@ -96,8 +96,9 @@ bool ReadLongNumber(std::string_view text, std::int64_t& value) {
 }
 
 bool ReadGroupedNumber(std::string_view text, std::int64_t& value) {
+    if (ReadNumber(text, value)) return true;
     std::size_t at = SkipDigits(text, 0);
-    if (at == text.size()) return ReadNumber(text, value);
+    if (at == text.size()) return false;  // too large
     if (text[at] != ',' && text[at] != '.') return false;
     if (at == 0 || at > 3) return false;
     const char separator = text[at];
@@ -229,14 +230,11 @@ bool RollMidnight(Stamp& stamp) {
 }
 
 bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm) {
-    bool pm;
-    if (EqualsFolded(suffix, "am") || (shortForm && EqualsFolded(suffix, "a"))) {
-        pm = false;
-    } else if (EqualsFolded(suffix, "pm") || (shortForm && EqualsFolded(suffix, "p"))) {
-        pm = true;
-    } else {
-        return false;
-    }
+    if (suffix.size() != 2 && !(shortForm && suffix.size() == 1)) return false;
+    if (suffix.size() == 2 && (suffix[1] | 0x20) != 'm') return false;
+    const char letter = static_cast<char>(suffix[0] | 0x20);
+    if (letter != 'a' && letter != 'p') return false;
+    const bool pm = letter == 'p';
     if (stamp.hour < 1 || stamp.hour > 12) return false;
     if (stamp.hour == 12) stamp.hour = 0;
     if (pm) stamp.hour += 12;
@@ -245,34 +243,50 @@ bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm) {
 
 bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
                      Stamp& stamp) {
-    std::string_view parts[3];
-    if (!SplitThree(text, separators, parts)) return false;
-    if (order == DateOrder::mdyOrDmy) {
-        std::int32_t first;
-        if (!ReadShortField(parts[0], 2, first)) return false;
-        order = first > 12 ? DateOrder::dmy : DateOrder::mdy;
+    // Three numbers and two separators in one pass: a number ends at its
+    // first non-digit, which must be the (same) separator.
+    std::int32_t numbers[3] = {0, 0, 0};
+    std::size_t widths[3] = {0, 0, 0};
+    std::size_t at = 0;
+    char separator = '\0';
+    for (int k = 0; k < 3; ++k) {
+        const std::size_t begin = at;
+        std::int32_t v = 0;
+        for (; at < text.size() && at - begin < 4; ++at) {
+            const unsigned d = DigitOf(text[at]);
+            if (d > 9) break;
+            v = v * 10 + static_cast<std::int32_t>(d);
+        }
+        widths[k] = at - begin;
+        numbers[k] = v;
+        if (widths[k] == 0) return false;
+        if (k == 2) break;
+        if (at == text.size()) return false;
+        if (k == 0) {
+            separator = text[at];
+            if (!IsSeparator(separator, separators)) return false;
+        } else if (text[at] != separator) {
+            return false;
+        }
+        ++at;
     }
-    std::string_view year = parts[2];
-    std::string_view month = parts[0];
-    std::string_view day = parts[1];
+    if (at != text.size()) return false;
+    if (order == DateOrder::mdyOrDmy) order = numbers[0] > 12 ? DateOrder::dmy : DateOrder::mdy;
+    int y = 2;
+    int m = 0;
+    int d = 1;
     if (order == DateOrder::ymd) {
-        year = parts[0];
-        month = parts[1];
-        day = parts[2];
+        y = 0;
+        m = 1;
+        d = 2;
     } else if (order == DateOrder::dmy) {
-        month = parts[1];
-        day = parts[0];
+        m = 1;
+        d = 0;
     }
-    std::int32_t y;
-    std::int32_t m;
-    std::int32_t d;
-    if (!ReadShortField(year, 4, y) || !ReadShortField(month, 2, m) || !ReadShortField(day, 2, d) ||
-        !ValidDate(m, d)) {
-        return false;
-    }
-    stamp.year = WidenYear(y, year.size());
-    stamp.month = m;
-    stamp.day = d;
+    if (widths[m] > 2 || widths[d] > 2 || !ValidDate(numbers[m], numbers[d])) return false;
+    stamp.year = WidenYear(numbers[y], widths[y]);
+    stamp.month = numbers[m];
+    stamp.day = numbers[d];
     return true;
 }
 
@@ -373,14 +387,12 @@ constexpr MarkerBytes kMarkers[] = {
 }  // namespace
 
 bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker) {
+    marker = Marker::none;
+    if (ReadNumber32(text, value)) return true;
     std::size_t digits = 0;
     while (digits < text.size() && DigitOf(text[digits]) <= 9) ++digits;
     if (digits == 0 || !ReadNumber32(text.substr(0, digits), value)) return false;
     const std::string_view tail = text.substr(digits);
-    if (tail.empty()) {
-        marker = Marker::none;
-        return true;
-    }
     for (const MarkerBytes& m : kMarkers) {
         if (tail == m.bytes) {
             marker = m.marker;
