@@ -21,6 +21,20 @@ struct NumberCase {
     std::int64_t value;
 };
 
+// Every row read by `read` from an exact-size copy.
+template <std::size_t n>
+void ExpectNumbers(const NumberCase (&cases)[n], bool (*read)(std::string_view, std::int64_t&)) {
+    for (const NumberCase& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const HeapBytes text(c.text);
+        std::int64_t value = -7;
+        EXPECT_EQ(read(text.view(), value), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(value, c.value);
+        }
+    }
+}
+
 TEST(FieldsTest, Numbers) {
     const NumberCase cases[] = {
         {"plain", "1234", true, 1234},
@@ -33,15 +47,7 @@ TEST(FieldsTest, Numbers) {
         {"trailing letter", "12x", false, 0},
         {"space", "1 2", false, 0},
     };
-    for (const NumberCase& c : cases) {
-        SCOPED_TRACE(c.reason);
-        const HeapBytes text(c.text);
-        std::int64_t value = -7;
-        EXPECT_EQ(fields::ReadNumber(text.view(), value), c.ok);
-        if (c.ok) {
-            EXPECT_EQ(value, c.value);
-        }
-    }
+    ExpectNumbers(cases, &fields::ReadNumber);
     std::int32_t small = 0;
     EXPECT_TRUE(fields::ReadNumber32(HeapBytes("2147483647").view(), small));
     EXPECT_EQ(small, 2147483647);
@@ -65,28 +71,14 @@ TEST(FieldsTest, GroupedAndOctalNumbers) {
         {"largest", "9,223,372,036,854,775,807", true, 9223372036854775807},
         {"negative", "-1,234", false, 0},
     };
-    for (const NumberCase& c : grouped) {
-        SCOPED_TRACE(c.reason);
-        std::int64_t value = -7;
-        EXPECT_EQ(fields::ReadGroupedNumber(HeapBytes(c.text).view(), value), c.ok);
-        if (c.ok) {
-            EXPECT_EQ(value, c.value);
-        }
-    }
+    ExpectNumbers(grouped, &fields::ReadGroupedNumber);
     const NumberCase octal[] = {
         {"mode", "100644", true, 0100644},
         {"digit 8", "1008", false, 0},
         {"largest", "777777777777777777777", true, 0777777777777777777777},
         {"overflow", "1000000000000000000000", false, 0},
     };
-    for (const NumberCase& c : octal) {
-        SCOPED_TRACE(c.reason);
-        std::int64_t value = -7;
-        EXPECT_EQ(fields::ReadOctal(HeapBytes(c.text).view(), value), c.ok);
-        if (c.ok) {
-            EXPECT_EQ(value, c.value);
-        }
-    }
+    ExpectNumbers(octal, &fields::ReadOctal);
 }
 
 TEST(FieldsTest, CalendarRules) {

@@ -170,8 +170,7 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
             if (!fields::ReadDayMonthNameYear(token, '-', stamp)) return LineKind::none;
             haveDate = true;
             dateAt = i;
-        } else if (haveDate && stamp.hour < 0 && i == dateAt + 1 &&
-                   Holds(token, ':')) {
+        } else if (haveDate && stamp.hour < 0 && i == dateAt + 1 && Holds(token, ':')) {
             if (!fields::ReadClock(token, stamp)) return LineKind::none;
         } else if (!haveSize && static_cast<unsigned char>(first - '0') <= 9) {
             if (!ReadBlocks(token, entry.size)) return LineKind::none;
