@@ -7,3 +7,4 @@ ftpdirlist_add_gtest(extended_tests
   extended_vms_test.cpp
   extended_examples_test.cpp
 )
+ftpdirlist_add_gtest(extended_mutation_tests extended_mutation_test.cpp)
