@@ -3,22 +3,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+
+#include "parse/month_keys.h"
 
 namespace ftpdirlist {
 
 namespace {
-
-// A key of the generated table: its bytes with ASCII letters folded to
-// small letters and no final '.', its month (0 for a `total` word) and the
-// code page its bytes are written in.
-struct MonthKey {
-    std::string_view text;
-    int month;
-    CodePage codePage;
-};
-
-#include "parse/month_names_table.inc"
 
 constexpr std::size_t kKeyCount = sizeof(kMonthKeys) / sizeof(kMonthKeys[0]);
 
@@ -31,31 +21,60 @@ constexpr std::size_t LongestKey() {
 
 constexpr std::size_t kLongestKey = LongestKey();
 
-constexpr unsigned char Fold(char byte) {
-    const unsigned ch = static_cast<unsigned char>(byte);
-    return static_cast<unsigned char>(ch + (static_cast<unsigned>(ch - 'A' < 26u) << 5));
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+
+// The ASCII capitals among eight packed bytes as small letters, every other
+// byte unchanged (each byte's high bit keeps the sums from carrying).
+constexpr std::uint64_t FoldWord(std::uint64_t word) {
+    const std::uint64_t low = word & (0x7F * kOnes);
+    const std::uint64_t fromA = low + (0x80 - 'A') * kOnes;
+    const std::uint64_t pastZ = low + (0x80 - 'Z' - 1) * kOnes;
+    const std::uint64_t capitals = fromA & ~pastZ & ~word & (0x80 * kOnes);
+    return word | (capitals >> 2);
 }
 
-// Hashes folded bytes eight at a time: a token of up to eight bytes, most
-// month names, costs one multiply.
-constexpr std::uint64_t Hash(const unsigned char* bytes, std::size_t size) {
-    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-    std::uint64_t hash = size;
-    std::uint64_t word = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        word |= std::uint64_t{bytes[i]} << (8 * (i % 8));
-        if (i % 8 == 7) {
-            hash = (hash ^ word) * kMultiplier;
-            word = 0;
-        }
+constexpr std::uint64_t Byte(const char* bytes, std::size_t i) {
+    return static_cast<unsigned char>(bytes[i]);
+}
+
+constexpr std::uint64_t Load32(const char* bytes) {
+    return Byte(bytes, 0) | Byte(bytes, 1) << 8 | Byte(bytes, 2) << 16 | Byte(bytes, 3) << 24;
+}
+
+// Packs `size` bytes (1 to 8), the first in the lowest byte, the rest zero,
+// reading no byte outside them: two overlapping four-byte loads, or three
+// single bytes for the short ones, without a loop.
+constexpr std::uint64_t Load(const char* bytes, std::size_t size) {
+    if (size >= 4) return Load32(bytes) | Load32(bytes + size - 4) << (8 * (size - 4));
+    return Byte(bytes, 0) | Byte(bytes, size / 2) << (8 * (size / 2)) |
+           Byte(bytes, size - 1) << (8 * (size - 1));
+}
+
+constexpr std::size_t Min8(std::size_t size) { return size < 8 ? size : 8; }
+
+constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+
+// The folded first eight bytes of a token, and its hash over all of them
+// folded: a token of up to eight bytes, most month names, costs one
+// multiply.
+struct Packed {
+    std::uint64_t head;
+    std::uint64_t hash;
+};
+
+constexpr Packed Pack(const char* bytes, std::size_t size) {
+    const std::uint64_t head = FoldWord(Load(bytes, Min8(size)));
+    std::uint64_t hash = (head ^ size) * kMultiplier;
+    for (std::size_t i = 8; i < size; i += 8) {
+        hash = (hash ^ FoldWord(Load(bytes + i, Min8(size - i)))) * kMultiplier;
     }
-    hash = (hash ^ word) * kMultiplier;
-    return hash ^ (hash >> 29);
+    return {head, hash};
 }
 
-// Open addressing over the key indices: 2048 slots for some 740 keys keep
-// probe sequences short. Built by the compiler, so a lookup needs no guard
-// for a first use.
+// Open addressing over the keys: 2048 slots for some 740 keys keep probe
+// sequences short. Each key's folded first eight bytes sit beside its index,
+// so that a lookup of a short token compares integers. Built by the
+// compiler, so a lookup needs no guard for a first use.
 class KeyTable {
 public:
     static constexpr std::size_t kSlots = 2048;
@@ -65,23 +84,26 @@ public:
     constexpr KeyTable() {
         for (std::size_t k = 0; k < kKeyCount; ++k) {
             const std::string_view text = kMonthKeys[k].text;
-            unsigned char bytes[kLongestKey] = {};
-            for (std::size_t i = 0; i < text.size(); ++i)
-                bytes[i] = static_cast<unsigned char>(text[i]);
-            std::size_t slot = Slot(Hash(bytes, text.size()));
+            const Packed packed = Pack(text.data(), text.size());
+            heads_[k] = packed.head;
+            std::size_t slot = Slot(packed.hash);
             while (slots_[slot] != 0) slot = (slot + 1) % kSlots;
             slots_[slot] = static_cast<std::uint16_t>(k + 1);
         }
     }
 
-    // The key whose bytes are `bytes` (already folded), or nullptr.
-    const MonthKey* Find(const unsigned char* bytes, std::size_t size) const {
-        for (std::size_t slot = Slot(Hash(bytes, size));; slot = (slot + 1) % kSlots) {
-            const std::uint16_t entry = slots_[slot];
+    // The key that `bytes` spell with ASCII letters in any case, or nullptr.
+    // `size` is 1 to kLongestKey.
+    const MonthKey* Find(const char* bytes, std::size_t size) const {
+        const Packed packed = Pack(bytes, size);
+        for (std::size_t slot = Slot(packed.hash);; slot = (slot + 1) % kSlots) {
+            const std::size_t entry = slots_[slot];
             if (entry == 0) return nullptr;
             const MonthKey& key = kMonthKeys[entry - 1];
-            if (key.text.size() == size && std::memcmp(key.text.data(), bytes, size) == 0)
+            if (heads_[entry - 1] == packed.head && key.text.size() == size &&
+                TailMatches(key.text, bytes)) {
                 return &key;
+            }
         }
     }
 
@@ -90,7 +112,16 @@ private:
         return static_cast<std::size_t>(hash >> 53);
     }
 
+    // Bytes past the first eight, folded, against the key's.
+    static bool TailMatches(std::string_view key, const char* bytes) {
+        for (std::size_t i = 8; i < key.size(); ++i) {
+            if (FoldWord(Byte(bytes, i)) != Byte(key.data(), i)) return false;
+        }
+        return true;
+    }
+
     std::array<std::uint16_t, kSlots> slots_{};
+    std::array<std::uint64_t, kKeyCount> heads_{};
 };
 
 constexpr KeyTable kKeys;
@@ -98,9 +129,7 @@ constexpr KeyTable kKeys;
 // The key of `token` compared whole, ASCII letters in any case.
 const MonthKey* Find(std::string_view token) {
     if (token.empty() || token.size() > kLongestKey) return nullptr;
-    unsigned char folded[kLongestKey];
-    for (std::size_t i = 0; i < token.size(); ++i) folded[i] = Fold(token[i]);
-    return kKeys.Find(folded, token.size());
+    return kKeys.Find(token.data(), token.size());
 }
 
 }  // namespace

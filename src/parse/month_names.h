@@ -34,7 +34,9 @@ struct MonthName {
 
 // Looks `token` up: abbreviations and full names (nominative and genitive),
 // ASCII letters in any case, an optional final '.', spaces around it
-// ignored. Every key of MonthMap is a key here too. The code page is the one
+// ignored. Every key of MonthMap is a key here too, its numbers `1`-`12`
+// and `01`-`09` among them (so a day or a number is no evidence of a month
+// name: callers look up tokens where a name may stand). The code page is the one
 // the key's bytes are written in (unknown for ASCII keys; when the same
 // bytes spell the month in several code pages: Windows-1252 before
 // ISO-8859-1, ISO-8859-2 before Windows-1250). Reads only the token's
