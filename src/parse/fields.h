@@ -160,7 +160,7 @@ public:
 
     // Token i (0 first), or an absent view (null data()) past the last.
     FTPDIRLIST_ALWAYS_INLINE std::string_view operator[](std::size_t i) {
-        if (i < count_) return {tokens_[i].data, tokens_[i].size};
+        if (i < complete_) return {tokens_[i].data, tokens_[i].size};
         return Pull(i);
     }
 
@@ -200,8 +200,8 @@ private:
     };
 
     std::string_view Pull(std::size_t i) {
-        while (i >= count_ && !done_) Next();
-        if (i < count_) return {tokens_[i].data, tokens_[i].size};
+        while (i >= complete_ && !done_) Scan();
+        if (i < complete_) return {tokens_[i].data, tokens_[i].size};
         return {};
     }
 
@@ -232,66 +232,56 @@ private:
         return ~spaces & ((std::uint64_t{1} << n) - 1);
     }
 
-    // Moves the window on: the token bits of the next (up to) 64 bytes.
-    bool Load() {
+    // Reads every token that starts in the next window of 64 bytes; a token
+    // that runs on past the window is completed by the next call.
+    void Scan() {
         const char* end = line_.data() + line_.size();
-        if (next_ == end) return false;
-        base_ = next_;
-        const std::size_t n = static_cast<std::size_t>(end - base_) < kWindow
-                                  ? static_cast<std::size_t>(end - base_)
+        const char* base = next_;
+        const std::size_t n = static_cast<std::size_t>(end - base) < kWindow
+                                  ? static_cast<std::size_t>(end - base)
                                   : kWindow;
-        bits_ = TokenBits(line_.data(), base_, n);
-        next_ = base_ + n;
-        return true;
-    }
-
-    // Reads one more token.
-    void Next() {
-        if (count_ == kMaxTokens) {
-            done_ = true;
-            return;
+        const std::uint64_t token = TokenBits(line_.data(), base, n);
+        const std::uint64_t before = (token << 1) | (open_ ? 1u : 0u);
+        std::uint64_t starts = token & ~before;
+        // Where tokens stop: the space after each, or bit n after a token
+        // that reaches the end of a short window.
+        std::uint64_t stops = ~token & before;
+        next_ = base + n;
+        if (open_ && stops != 0) {
+            Close(base + bytes::LowestBit(stops));
+            stops &= stops - 1;
         }
-        while (bits_ == 0) {
-            if (!Load()) {
+        while (starts != 0) {
+            if (count_ == kMaxTokens) {
                 done_ = true;
                 return;
             }
-        }
-        const std::size_t first = bytes::LowestBit(bits_);
-        // Adding the lowest bit carries through the token's run of bits.
-        const std::uint64_t carried = bits_ + (bits_ & (~bits_ + 1));
-        Token& t = tokens_[count_++];
-        t.data = base_ + first;
-        if (carried != 0) {
-            const std::size_t stop = bytes::LowestBit(carried);
-            bits_ = carried & (carried - 1);
-            t.size = stop - first;
-            return;
-        }
-        // The token reaches the window's last byte: it goes on while the
-        // next windows start with token bytes.
-        const char* stop = base_ + kWindow;
-        bits_ = 0;
-        while (Load()) {
-            const std::uint64_t spaces = ~bits_;
-            if (spaces != 0) {
-                const std::size_t at = bytes::LowestBit(spaces);
-                stop = base_ + at;
-                bits_ &= ~((std::uint64_t{2} << at) - 1);
-                break;
+            tokens_[count_++].data = base + bytes::LowestBit(starts);
+            starts &= starts - 1;
+            open_ = true;
+            if (stops != 0) {
+                Close(base + bytes::LowestBit(stops));
+                stops &= stops - 1;
             }
-            stop = next_;
-            bits_ = 0;
         }
+        if (next_ == end) {
+            if (open_) Close(end);
+            done_ = true;
+        }
+    }
+
+    void Close(const char* stop) {
+        Token& t = tokens_[complete_++];
         t.size = static_cast<std::size_t>(stop - t.data);
+        open_ = false;
     }
 
     std::string_view line_;
-    const char* next_;            // the first byte not yet in a window
-    const char* base_ = nullptr;  // the current window
-    std::uint64_t bits_ = 0;      // its token bytes not yet read
-    Token tokens_[kMaxTokens];    // only the first count_ are set
-    std::size_t count_ = 0;
+    const char* next_;          // the first byte not yet scanned
+    Token tokens_[kMaxTokens];  // only the first count_ are set
+    std::size_t count_ = 0;     // tokens whose start is known
+    std::size_t complete_ = 0;  // tokens whose end is known too
+    bool open_ = false;         // the last token runs on past next_
     bool done_ = false;
 };
 
