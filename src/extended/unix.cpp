@@ -124,6 +124,7 @@ bool EndsInDigit(std::string_view token) { return !token.empty() && IsDigit(toke
 // A day: digits with an optional day marker ("15日") or a final '.' or ','.
 bool ReadDay(std::string_view token, std::int32_t& day) {
     if (!IsDigit(token[0])) return false;
+    if (token.size() <= 2 && fields::ReadNumber32(token, day)) return true;  // the usual form
     token = fields::DropLast(fields::DropLast(token, ','), '.');
     fields::Marker marker;
     return token.size() <= 2 + 3 && fields::ReadMarkedNumber(token, day, marker) &&
@@ -133,6 +134,7 @@ bool ReadDay(std::string_view token, std::int32_t& day) {
 // A year: four digits with an optional year marker ("2002年") or final '.'.
 bool ReadYear(std::string_view token, std::int32_t& year) {
     if (!IsDigit(token[0])) return false;
+    if (token.size() == 4) return fields::ReadNumber32(token, year);  // the usual form
     token = fields::DropLast(token, '.');
     fields::Marker marker;
     if (!fields::ReadMarkedNumber(token, year, marker) || marker == fields::Marker::day) {
