@@ -65,13 +65,13 @@ bool ValidRights(std::string_view rights) {
 
 // NetWare rights, "[RWCEAFMS]" with '-' for a right not held.
 bool ValidNetWareRights(std::string_view text) {
-    static constexpr std::string_view kRights = "RWCEAFMS";
-    if (text.size() != kRights.size() + 2 || text.front() != '[' || text.back() != ']') {
+    static constexpr std::string_view kNetWare = "RWCEAFMS";
+    if (text.size() != kNetWare.size() + 2 || text.front() != '[' || text.back() != ']') {
         return false;
     }
-    for (std::size_t i = 0; i < kRights.size(); ++i) {
+    for (std::size_t i = 0; i < kNetWare.size(); ++i) {
         const char ch = text[i + 1];
-        if (ch != kRights[i] && ch != '-') return false;
+        if (ch != kNetWare[i] && ch != '-') return false;
     }
     return true;
 }
