@@ -18,6 +18,8 @@ using fields::TokenWalker;
 // a size; a name after more spaces than that begins with the rest.
 constexpr std::size_t kDirPadding = 10;
 
+bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
+
 // The date: year first when the first number has four digits, day first
 // with dots ("15.01.2002"), else month first unless the first number
 // exceeds 12 ("15/01/2002").
@@ -31,23 +33,23 @@ bool ReadDate(std::string_view token, Stamp& stamp) {
 }
 
 // The time: "14:30", "14:30:45", "10:30AM", "10:30pm", or "10:30" with
-// "AM"/"PM" as the next token. `next` becomes the index after it.
-bool ReadTime(TokenWalker& tokens, Stamp& stamp, std::size_t& next) {
-    const std::string_view token = tokens[1];
+// "AM"/"PM" as the next token, `suffix` (absent or not: `glued` tells
+// which was read).
+bool ReadTime(std::string_view token, std::string_view suffix, Stamp& stamp, bool& glued) {
     std::size_t clock = 0;
     while (clock < token.size() &&
            (static_cast<unsigned char>(token[clock] - '0') <= 9 || token[clock] == ':')) {
         ++clock;
     }
     if (!fields::ReadClock(token.substr(0, clock), stamp)) return false;
-    next = 2;
+    glued = true;
     if (clock != token.size()) return fields::ApplyMeridiem(token.substr(clock), stamp, true);
-    const std::string_view suffix = tokens[2];
-    if (fields::EqualsFolded(suffix, "am") || fields::EqualsFolded(suffix, "pm")) {
-        next = 3;
-        return fields::ApplyMeridiem(suffix, stamp);
+    if (suffix.data() != nullptr && fields::ApplyMeridiem(suffix, stamp)) {
+        glued = false;
+        return true;
     }
-    return true;
+    // A 12-hour clock with a separate suffix that is no AM or PM.
+    return !(suffix.size() == 2 && (suffix[1] | 0x20) == 'm');
 }
 
 // The name after "<DIR>": past the padding of IIS, or past the spaces.
@@ -76,18 +78,30 @@ void SplitTarget(ParsedEntry& entry) {
 
 LineKind ReadDosLine(std::string_view line, ListingState&, Today& today, ParsedEntry& entry) {
     TokenWalker tokens(line);
-    const std::string_view date = tokens[0];
-    if (date.data() == nullptr || static_cast<unsigned char>(date[0] - '0') > 9) {
-        return LineKind::none;
-    }
     Stamp stamp;
-    std::size_t next;
-    if (!ReadDate(date, stamp) || tokens[1].data() == nullptr || !ReadTime(tokens, stamp, next)) {
-        return LineKind::none;
+    std::string_view size;
+    // The first three tokens, found at once when they lie in the first
+    // window (as they do in the usual form), else by the walk.
+    TokenScanner scanner(line.data(), line.data() + line.size());
+    TokenScanner::Spans<3> t;
+    bool glued = false;
+    if (scanner.PeekInWindow(t)) {
+        const std::string_view third = scanner.View(t, 2);
+        if (!IsDigit(scanner.View(t, 0)[0]) || !ReadDate(scanner.View(t, 0), stamp) ||
+            !ReadTime(scanner.View(t, 1), third, stamp, glued)) {
+            return LineKind::none;
+        }
+        size = glued ? third : tokens[3];
+    } else {
+        const std::string_view date = tokens[0];
+        if (date.data() == nullptr || !IsDigit(date[0]) || !ReadDate(date, stamp) ||
+            tokens[1].data() == nullptr || !ReadTime(tokens[1], tokens[2], stamp, glued)) {
+            return LineKind::none;
+        }
+        size = tokens[glued ? 2 : 3];
     }
-
-    const std::string_view size = tokens[next];
     if (size.data() == nullptr) return LineKind::none;
+
     std::string_view name;
     if (size[0] == '<') {
         entry.size = -1;
