@@ -22,6 +22,8 @@ using fields::TokenWalker;
 
 constexpr std::int64_t kBlockBytes = 512;
 
+bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
+
 // "Directory DISK$USER:[NAME]", the header of each directory's part.
 bool IsDirectoryHeader(TokenWalker& tokens) {
     const std::string_view path = tokens[1];
@@ -138,30 +140,47 @@ bool IsBareOwner(std::string_view token) {
 }  // namespace
 
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
-    TokenWalker tokens(line);
-    const std::string_view name = tokens[0];
+    // The tokens are read in order: the first four at once when they lie in
+    // the first window, as in the usual form, then one at a time.
+    TokenScanner scanner(line.data(), line.data() + line.size());
+    TokenScanner::Spans<4> head;
+    const bool batch = scanner.PeekInWindow(head);
+    if (batch) scanner.Take(head);
+    int taken = 0;
+    const auto next = [&]() -> std::string_view {
+        if (batch && taken < 4) return scanner.View(head, taken++);
+        return scanner.Next();
+    };
+
+    const std::string_view name = next();
     if (name.data() == nullptr) return LineKind::none;
-    if (IsDirectoryHeader(tokens)) {
-        state.vmsHeader = true;
-        return LineKind::header;
-    }
     const bool known = state.vmsHeader || state.family == EntryFormat::vms;
-    if (known && IsTotalFooter(tokens)) return LineKind::header;
+    if (!IsDigit(name[0]) && name.find(';') == std::string_view::npos) {
+        // No version: perhaps a header or footer.
+        TokenWalker tokens(line);
+        if (IsDirectoryHeader(tokens)) {
+            state.vmsHeader = true;
+            return LineKind::header;
+        }
+        if (known && IsTotalFooter(tokens)) return LineKind::header;
+    }
     if (!ReadName(line, name, known, entry)) return LineKind::none;
 
     Stamp stamp;
     bool haveSize = false;
     bool haveDate = false;
     bool haveOwner = false;
-    std::size_t dateAt = 0;
+    bool afterDate = false;  // the token before was the date
     entry.size = -1;
-    for (std::size_t i = 1;; ++i) {
-        const std::string_view token = tokens[i];
+    for (;;) {
+        const std::string_view token = next();
         if (token.data() == nullptr) break;
         const char first = token[0];
+        const bool timeHere = afterDate;
+        afterDate = false;
         if (first == '(') {
             // The protection ends the line.
-            if (!ValidProtection(token) || tokens[i + 1].data() != nullptr) return LineKind::none;
+            if (!ValidProtection(token) || next().data() != nullptr) return LineKind::none;
             entry.attributes = token;
         } else if (first == '[') {
             if (haveOwner || !ReadBracketOwner(token, entry.extras.owner)) return LineKind::none;
@@ -169,10 +188,10 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
         } else if (!haveDate && Holds(token, '-')) {
             if (!fields::ReadDayMonthNameYear(token, '-', stamp)) return LineKind::none;
             haveDate = true;
-            dateAt = i;
-        } else if (haveDate && stamp.hour < 0 && i == dateAt + 1 && Holds(token, ':')) {
+            afterDate = true;
+        } else if (timeHere && Holds(token, ':')) {
             if (!fields::ReadClock(token, stamp)) return LineKind::none;
-        } else if (!haveSize && static_cast<unsigned char>(first - '0') <= 9) {
+        } else if (!haveSize && IsDigit(first)) {
             if (!ReadBlocks(token, entry.size)) return LineKind::none;
             haveSize = true;
         } else if (!haveOwner && IsBareOwner(token)) {

@@ -183,6 +183,19 @@ bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
             return true;
         }
     }
+    if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
+        // "hh:mm:ss" with an optional fraction, the other usual form.
+        const int hour = TwoDigits(text.data());
+        const int minute = TwoDigits(text.data() + 3);
+        const int second = TwoDigits(text.data() + 6);
+        if (hour >= 0 && minute >= 0 && second >= 0 && ValidClock(hour, minute, second) &&
+            (text.size() == 8 || IsFraction(text.substr(8)))) {
+            stamp.hour = hour;
+            stamp.minute = minute;
+            stamp.second = second;
+            return true;
+        }
+    }
     std::size_t at = 0;
     while (at < text.size() && text[at] != ':' && !(dot && text[at] == '.')) ++at;
     if (at == 0 || at > 2 || at == text.size()) return false;
@@ -306,8 +319,17 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
 
 bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
     std::string_view parts[3];
-    const char separators[1] = {separator};
-    if (!SplitThree(text, std::string_view(separators, 1), parts)) return false;
+    const std::size_t n = text.size();
+    if ((n == 10 || n == 11) && text[n - 5] == separator && text[n - 9] == separator) {
+        // "d-MMM-yyyy" and "dd-MMM-yyyy", the usual forms: the parts lie
+        // at known places.
+        parts[0] = text.substr(0, n - 9);
+        parts[1] = text.substr(n - 8, 3);
+        parts[2] = text.substr(n - 4);
+    } else {
+        const char separators[1] = {separator};
+        if (!SplitThree(text, std::string_view(separators, 1), parts)) return false;
+    }
     std::int32_t d;
     std::int32_t y;
     if (!ReadShortField(parts[0], 2, d) || (parts[2].size() != 2 && parts[2].size() != 4) ||
