@@ -136,11 +136,12 @@ namespace {
 
 // Day of the year (1 January is 1) of month/day in `year`; a day past the
 // month's end counts on into the next month.
+// Days before each month in a common year.
+constexpr std::int16_t kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+
 std::int64_t DayOfYear(std::int64_t year, std::int32_t month, std::int32_t day) {
-    static constexpr std::int16_t kBefore[12] = {0,   31,  59,  90,  120, 151,
-                                                 181, 212, 243, 273, 304, 334};
     const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-    return kBefore[month - 1] + day + (leap && month > 2 ? 1 : 0);
+    return kDaysBefore[month - 1] + day + (leap && month > 2 ? 1 : 0);
 }
 
 std::int64_t DaysInYear(std::int64_t year) { return DayOfYear(year, 12, 31); }
@@ -149,13 +150,14 @@ std::int64_t DaysInYear(std::int64_t year) { return DayOfYear(year, 12, 31); }
 
 std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today) {
     if (month < 1 || month > 12 || today.month < 1 || today.month > 12) return today.year;
+    // Within 181 days of today in a common year (a leap day moves a date by
+    // one), every other year's date lies at least 183 days away.
+    const int common = (kDaysBefore[month - 1] + day) - (kDaysBefore[today.month - 1] + today.day);
+    if (common >= -181 && common <= 181) return today.year;
     // Days from today to the date in last year, this year and next year.
     const std::int64_t year = today.year;
     const std::int64_t now = DayOfYear(year, today.month, today.day);
     const std::int64_t here = DayOfYear(year, month, day) - now;
-    // Within 182 days of today this year, every other year's date lies at
-    // least 183 days away.
-    if (here >= -182 && here <= 182) return today.year;
     std::int64_t best = year;
     std::int64_t distance = here < 0 ? -here : here;
     // Ties go to the earlier year: listings show more of the past.
