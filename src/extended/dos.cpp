@@ -18,14 +18,12 @@ using fields::TokenWalker;
 // a size; a name after more spaces than that begins with the rest.
 constexpr std::size_t kDirPadding = 10;
 
-bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
-
 // The date: year first when the first number has four digits, day first
 // with dots ("15.01.2002"), else month first unless the first number
 // exceeds 12 ("15/01/2002").
 bool ReadDate(std::string_view token, Stamp& stamp) {
     std::size_t at = 0;
-    while (at < token.size() && static_cast<unsigned char>(token[at] - '0') <= 9) ++at;
+    while (at < token.size() && fields::IsDigit(token[at])) ++at;
     if (at == token.size()) return false;
     if (token[at] == '.') return fields::ReadNumericDate(token, fields::DateOrder::dmy, ".", stamp);
     const fields::DateOrder order = at == 4 ? fields::DateOrder::ymd : fields::DateOrder::mdyOrDmy;
@@ -37,8 +35,7 @@ bool ReadDate(std::string_view token, Stamp& stamp) {
 // which was read).
 bool ReadTime(std::string_view token, std::string_view suffix, Stamp& stamp, bool& glued) {
     std::size_t clock = 0;
-    while (clock < token.size() &&
-           (static_cast<unsigned char>(token[clock] - '0') <= 9 || token[clock] == ':')) {
+    while (clock < token.size() && (fields::IsDigit(token[clock]) || token[clock] == ':')) {
         ++clock;
     }
     if (!fields::ReadClock(token.substr(0, clock), stamp)) return false;
@@ -87,14 +84,14 @@ LineKind ReadDosLine(std::string_view line, ListingState&, Today& today, ParsedE
     bool glued = false;
     if (scanner.PeekInWindow(t)) {
         const std::string_view third = scanner.View(t, 2);
-        if (!IsDigit(scanner.View(t, 0)[0]) || !ReadDate(scanner.View(t, 0), stamp) ||
+        if (!fields::IsDigit(scanner.View(t, 0)[0]) || !ReadDate(scanner.View(t, 0), stamp) ||
             !ReadTime(scanner.View(t, 1), third, stamp, glued)) {
             return LineKind::none;
         }
         size = glued ? third : tokens[3];
     } else {
         const std::string_view date = tokens[0];
-        if (date.data() == nullptr || !IsDigit(date[0]) || !ReadDate(date, stamp) ||
+        if (date.data() == nullptr || !fields::IsDigit(date[0]) || !ReadDate(date, stamp) ||
             tokens[1].data() == nullptr || !ReadTime(tokens[1], tokens[2], stamp, glued)) {
             return LineKind::none;
         }

@@ -117,13 +117,11 @@ bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next) {
     return true;
 }
 
-bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
-
-bool EndsInDigit(std::string_view token) { return !token.empty() && IsDigit(token.back()); }
+bool EndsInDigit(std::string_view token) { return !token.empty() && fields::IsDigit(token.back()); }
 
 // A day: digits with an optional day marker ("15日") or a final '.' or ','.
 bool ReadDay(std::string_view token, std::int32_t& day) {
-    if (!IsDigit(token[0])) return false;
+    if (!fields::IsDigit(token[0])) return false;
     if (token.size() <= 2 && fields::ReadNumber32(token, day)) return true;  // the usual form
     token = fields::DropLast(fields::DropLast(token, ','), '.');
     fields::Marker marker;
@@ -133,7 +131,7 @@ bool ReadDay(std::string_view token, std::int32_t& day) {
 
 // A year: four digits with an optional year marker ("2002年") or final '.'.
 bool ReadYear(std::string_view token, std::int32_t& year) {
-    if (!IsDigit(token[0])) return false;
+    if (!fields::IsDigit(token[0])) return false;
     if (token.size() == 4) return fields::ReadNumber32(token, year);  // the usual form
     token = fields::DropLast(token, '.');
     fields::Marker marker;
@@ -141,7 +139,7 @@ bool ReadYear(std::string_view token, std::int32_t& year) {
         return false;
     }
     std::size_t digits = 0;
-    while (digits < token.size() && IsDigit(token[digits])) ++digits;
+    while (digits < token.size() && fields::IsDigit(token[digits])) ++digits;
     return digits == 4;
 }
 
@@ -176,7 +174,8 @@ bool SplitAtNoBreakSpace(std::string_view token, std::string_view& left, std::st
         if (byte == 0xC2 && i + 1 < token.size() &&
             static_cast<unsigned char>(token[i + 1]) == 0xA0) {
             width = 2;
-        } else if (byte == 0xA0 && i > 0 && (IsDigit(token[i - 1]) || token[i - 1] == '.')) {
+        } else if (byte == 0xA0 && i > 0 &&
+                   (fields::IsDigit(token[i - 1]) || token[i - 1] == '.')) {
             width = 1;
         }
         if (width != 0) {
@@ -249,7 +248,7 @@ bool NumericDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& 
 // index of its last token.
 bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last) {
     const std::string_view first = tokens[i];
-    if (IsDigit(first[0]) && NumericDate(tokens, i, stamp, last)) return true;
+    if (fields::IsDigit(first[0]) && NumericDate(tokens, i, stamp, last)) return true;
     stamp = Stamp{};
     if (MonthFirst(first, tokens[i + 1], tokens[i + 2], stamp)) {
         last = i + 2;
@@ -323,7 +322,7 @@ bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t dat
         return true;
     }
     std::size_t digits = size.size();
-    while (digits > 0 && IsDigit(size[digits - 1])) --digits;
+    while (digits > 0 && fields::IsDigit(size[digits - 1])) --digits;
     if (digits == 0) return false;  // too large
     const auto glue = static_cast<unsigned char>(size[digits - 1]);
     const bool letter = (glue | 0x20) >= 'a' && (glue | 0x20) <= 'z';
@@ -377,7 +376,7 @@ LineKind Finish(std::string_view name, char type, const Stamp& stamp, Today& tod
 // True when no date shape can start at `token` and it ends in no digit:
 // neither a digit first nor a byte of a no-break space.
 bool PlainWord(std::string_view token) {
-    if (IsDigit(token[0]) || IsDigit(token.back())) return false;
+    if (fields::IsDigit(token[0]) || fields::IsDigit(token.back())) return false;
     for (const char ch : token) {
         if (static_cast<unsigned char>(ch) >= 0x80) return false;
     }
@@ -399,7 +398,7 @@ bool ReadUsualForm(std::string_view line, Today& today, ParsedEntry& entry, Line
     const std::string_view month = scanner.View(t, 5);
     if (!ValidModeToken(mode) || mode[0] == 'c' || mode[0] == 'b' ||
         !IsAllDigits(scanner.View(t, 1)) || !PlainWord(scanner.View(t, 2)) ||
-        !PlainWord(scanner.View(t, 3)) || IsDigit(month[0]) ||
+        !PlainWord(scanner.View(t, 3)) || fields::IsDigit(month[0]) ||
         !fields::ReadNumber(size, entry.size)) {
         return false;
     }

@@ -22,8 +22,6 @@ using fields::TokenWalker;
 
 constexpr std::int64_t kBlockBytes = 512;
 
-bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
-
 // "Directory DISK$USER:[NAME]", the header of each directory's part.
 bool IsDirectoryHeader(TokenWalker& tokens) {
     const std::string_view path = tokens[1];
@@ -155,7 +153,7 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
     const std::string_view name = next();
     if (name.data() == nullptr) return LineKind::none;
     const bool known = state.vmsHeader || state.family == EntryFormat::vms;
-    if (!IsDigit(name[0]) && name.find(';') == std::string_view::npos) {
+    if (!fields::IsDigit(name[0]) && name.find(';') == std::string_view::npos) {
         // No version: perhaps a header or footer.
         TokenWalker tokens(line);
         if (IsDirectoryHeader(tokens)) {
@@ -191,7 +189,7 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
             afterDate = true;
         } else if (timeHere && Holds(token, ':')) {
             if (!fields::ReadClock(token, stamp)) return LineKind::none;
-        } else if (!haveSize && IsDigit(first)) {
+        } else if (!haveSize && fields::IsDigit(first)) {
             if (!ReadBlocks(token, entry.size)) return LineKind::none;
             haveSize = true;
         } else if (!haveOwner && IsBareOwner(token)) {

@@ -139,6 +139,9 @@ bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker
 // small letters. `lower` holds no capitals.
 bool EqualsFolded(std::string_view text, std::string_view lower);
 
+// True for the bytes '0' to '9'.
+inline bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
+
 // `text` without one final `ch`, when it ends in one.
 inline std::string_view DropLast(std::string_view text, char ch) {
     if (!text.empty() && text.back() == ch) text.remove_suffix(1);
