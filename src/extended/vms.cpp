@@ -130,7 +130,7 @@ bool IsBareOwner(std::string_view token) {
     bool digits = true;
     for (const char c : token) {
         if (c == '(' || c == ')' || c == '[' || c == ']' || c == ',') return false;
-        digits = digits && static_cast<unsigned char>(c - '0') <= 9;
+        digits = digits && fields::IsDigit(c);
     }
     return !digits;
 }
