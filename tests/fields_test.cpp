@@ -374,6 +374,22 @@ TEST(FieldsTest, TokenWalker) {
     EXPECT_EQ(walker.AfterSpaces(walker[2]).data(), nullptr);
     EXPECT_EQ(walker.AfterOneSpace(walker[2]), " ");
     EXPECT_EQ(fields::TokenWalker::Span(walker[0], walker[1]), "a bb");
+    // Tokens across the 64-byte windows: one that spans two windows, one
+    // that ends at a window's last byte, and more tokens than are kept.
+    const std::string across = std::string(60, ' ') + std::string(70, 'x') + " " +
+                               std::string(61, 'y') + " z";  // y: bytes 131-191
+    const HeapBytes longLine(across);
+    fields::TokenWalker far(longLine.view());
+    EXPECT_EQ(far[0], std::string(70, 'x'));
+    EXPECT_EQ(far[1].size(), 61u);
+    EXPECT_EQ(far[2], "z");
+    EXPECT_EQ(far[3].data(), nullptr);
+    std::string many;
+    for (int i = 0; i < 30; ++i) many += "t" + std::to_string(i) + " ";
+    const HeapBytes manyLine(many);
+    fields::TokenWalker capped(manyLine.view());
+    EXPECT_EQ(capped[23], "t23");
+    EXPECT_EQ(capped[24].data(), nullptr);
     EXPECT_TRUE(fields::EqualsFolded("<DiR>", "<dir>"));
     EXPECT_FALSE(fields::EqualsFolded("<dir", "<dir>"));
 }
