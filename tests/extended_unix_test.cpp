@@ -44,6 +44,9 @@ TEST(ExtendedUnixTest, Columns) {
         {"one-letter mode and NetWare rights",
          "d [RWCEAFMS] jrd 512 Apr 20  2001 Data",
          {"Data", "d [RWCEAFMS]", 512, 1, 0, Dated(2001, 4, 20), "jrd"}},
+        {"one-letter mode and nine rights",
+         "- rw-r--r-- group 12 feb. 3, 2019 split",
+         {"split", "- rw-r--r--", 12, 0, 0, Dated(2019, 2, 3), "group"}},
         {"NetWare rights glued to the type",
          "-[R----F--] 1 jrd 512 Apr 20  2001 f",
          {"f", "-[R----F--]", 512, 0, 0, Dated(2001, 4, 20), "jrd"}},
@@ -170,6 +173,12 @@ TEST(ExtendedUnixTest, MonthNames) {
         {"Czech no-break space",
          kFile + "1 8.\xC2\xA0pro 2001 f",
          {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 12, 8), "alice", "staff"}},
+        {"Czech no-break space, ISO-8859-2",
+         kFile + "1 8.\xA0pro 2001 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 12, 8), "alice", "staff"}},
+        {"Hungarian year first without dots",
+         kFile + "1 2001 m\xC3\xA1j 8 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 5, 8), "alice", "staff"}},
     };
     test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
 }
