@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "parse/today.h"
+#include "parse/bytes.h"
+#include "parse/tokens.h"
 
 namespace ftpdirlist {
 namespace fields {
@@ -26,10 +28,11 @@ struct Stamp {
 
 // True when `text` is one or more decimal digits whose value fits in
 // int64; the value goes to `value`. Signs, spaces and other bytes fail.
-bool ReadNumber(std::string_view text, std::int64_t& value);
+// Inline: every family reads several numbers per line.
+inline bool ReadNumber(std::string_view text, std::int64_t& value);
 
 // ReadNumber for a 32-bit field.
-bool ReadNumber32(std::string_view text, std::int32_t& value);
+inline bool ReadNumber32(std::string_view text, std::int32_t& value);
 
 // A size with optional thousands separators: "1234567", "1,234,567" or
 // "1.234.567" (groups of three after the first, one separator kind).
@@ -40,10 +43,15 @@ bool ReadOctal(std::string_view text, std::int64_t& value);
 
 // Days in `month` (1-12) of any year: February has 29, since a listing
 // without a year may name 29 February of a leap year. 0 for other months.
-int DaysInMonth(std::int32_t month);
+inline int DaysInMonth(std::int32_t month) {
+    static constexpr std::uint8_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month >= 1 && month <= 12 ? kDays[month - 1] : 0;
+}
 
 // Month 1-12 and day within the month's length (29 February in any year).
-bool ValidDate(std::int32_t month, std::int32_t day);
+inline bool ValidDate(std::int32_t month, std::int32_t day) {
+    return day >= 1 && day <= DaysInMonth(month);
+}
 
 // Hour 0-23, minute 0-59 and, unless -1, second 0-60.
 bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second);
@@ -59,9 +67,20 @@ std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& 
 
 // A clock time: "hh:mm", "hh:mm:ss", an optional fraction after the
 // seconds (".123456789", dropped) and, when `dot` is set, "." in place of
-// ":" ("19.57"). One-digit hours are accepted. Fills hour, minute and
-// (when given) second of `stamp`; the values are validated.
+// ":" ("19.57"). One-digit hours are accepted; minutes and seconds have two
+// digits. Fills hour, minute and (when given) second of `stamp`; the values
+// are validated, except that "24:00" and "24:00:00" are read as hour 24:
+// RollMidnight then makes them 00:00 of the next day.
 bool ReadClock(std::string_view text, Stamp& stamp, bool dot = false);
+
+// Turns hour 24 (see ReadClock) into hour 0 of the next day, carrying into
+// month and year with the year's real month lengths. A stamp of another hour
+// is left alone. False when the day cannot be carried (no year, or the year
+// would overflow).
+bool RollMidnight(Stamp& stamp);
+
+// True for the leap years of the Gregorian calendar.
+bool IsLeapYear(std::int32_t year);
 
 // A 12-hour suffix: "AM", "PM", "am", "pm" (also "A"/"P" when `shortForm`).
 // Turns `stamp.hour` (1-12) into 0-23. False when the text is no such suffix
@@ -70,16 +89,30 @@ bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm = false
 
 // Orders of the three numbers of a numeric date.
 enum class DateOrder : std::uint8_t {
-    ymd,  // 2002-01-15, 2002/01/15
-    mdy,  // 01-15-2002, 01/15/02
-    dmy,  // 15.01.2002, 15/01/02
+    ymd,       // 2002-01-15, 2002/01/15
+    mdy,       // 01-15-2002, 01/15/02
+    dmy,       // 15.01.2002, 15/01/02
+    mdyOrDmy,  // mdy, or dmy when the first number exceeds 12 (15/01/2002)
 };
 
 // A numeric date "a<sep>b<sep>c" where sep is one of `separators` (both
-// separators the same byte), in `order`. Years of 2 or 3 digits are widened
-// (WidenYear). The date is validated. Fills year, month and day.
+// separators the same byte), in `order`. Day and month have 1 or 2 digits,
+// the year 1 to 4; years of 1 to 3 digits are widened (WidenYear). The date
+// is validated. Fills year, month and day.
 bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
                      Stamp& stamp);
+
+// A month and day without a year, "mm<sep>dd" (or "dd<sep>mm" when
+// `dayFirst`) with sep one of `separators`, 1 or 2 digits each. Validated.
+// Fills month and day.
+bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp,
+                  bool dayFirst = false);
+
+// A date with the month's name between day and year, "15-JAN-2002" or
+// "6-Apr-07" (`separator` between the parts): day of 1 or 2 digits, a month
+// name of LookupMonthName (any case), a year of 2 or 4 digits (2 widened).
+// Validated. Fills year, month and day.
+bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
 
 // "yyyymmddhhmmss" with an optional fraction (".sss", dropped): the MLSD
 // modify fact. Validated.
@@ -88,6 +121,195 @@ bool ReadCompactStamp(std::string_view text, Stamp& stamp);
 // Unix seconds (UTC) to a date and time, for any int64 whose year fits in
 // int32. Fills every part of `stamp`.
 bool FromUnixSeconds(std::int64_t seconds, Stamp& stamp);
+
+// What follows the digits of a number in the Asian date forms.
+enum class Marker : std::uint8_t {
+    none,  // digits alone
+    year,  // 年 or 년
+    day,   // 日 or 일
+};
+
+// Digits followed by at most one year or day marker, in UTF-8, EUC-JP,
+// Shift_JIS, GBK, Big5 or EUC-KR ("2002年", "15일", "15"): the value (which
+// must fit in int32) and the marker found. Any other byte after the digits
+// fails. (A month with its marker, "1月", is a month name: LookupMonthName.)
+bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker);
+
+// True when `text` equals `lower` with the ASCII capitals of `text` read as
+// small letters. `lower` holds no capitals.
+bool EqualsFolded(std::string_view text, std::string_view lower);
+
+// True for the bytes '0' to '9'.
+inline bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
+
+// `text` without one final `ch`, when it ends in one.
+inline std::string_view DropLast(std::string_view text, char ch) {
+    if (!text.empty() && text.back() == ch) text.remove_suffix(1);
+    return text;
+}
+
+// The space-separated tokens of a line, found on demand and kept, so that a
+// family reader can look at them in any order and take the rest of the line
+// after any of them. The spaces of 64 bytes at a time become one bit mask,
+// and every token of those bytes is then a few bit operations. Holds the
+// first kMaxTokens tokens; later ones read as absent. Views point into the
+// line, which must outlive the walker. Reads only the line's bytes; never
+// allocates.
+class TokenWalker {
+public:
+    static constexpr std::size_t kMaxTokens = 24;
+
+    explicit TokenWalker(std::string_view line) : line_(line), next_(line.data()) {}
+
+    // Token i (0 first), or an absent view (null data()) past the last.
+    FTPDIRLIST_ALWAYS_INLINE std::string_view operator[](std::size_t i) {
+        if (i < complete_) return {tokens_[i].data, tokens_[i].size};
+        return Pull(i);
+    }
+
+    // The line after `token` (a token of this line) and one space: where
+    // the servers that align nothing after it start the last field. An
+    // absent view when the line ends at the token.
+    std::string_view AfterOneSpace(std::string_view token) const {
+        const char* end = line_.data() + line_.size();
+        const char* p = token.data() + token.size();
+        if (p == end || p + 1 == end) return {};
+        return {p + 1, static_cast<std::size_t>(end - p - 1)};
+    }
+
+    // The line after `token` from its next non-space byte; absent when only
+    // spaces follow.
+    std::string_view AfterSpaces(std::string_view token) const {
+        const char* end = line_.data() + line_.size();
+        const char* p = bytes::SkipSpaces(token.data() + token.size(), end);
+        if (p == end) return {};
+        return {p, static_cast<std::size_t>(end - p)};
+    }
+
+    // The bytes from the first byte of `first` to the last of `last`
+    // (tokens of this line, `first` not after `last`), inner spaces kept.
+    static std::string_view Span(std::string_view first, std::string_view last) {
+        return {first.data(), static_cast<std::size_t>(last.data() + last.size() - first.data())};
+    }
+
+    std::string_view Line() const { return line_; }
+
+private:
+    static constexpr std::size_t kWindow = 64;
+
+    struct Token {
+        const char* data;
+        std::size_t size;
+    };
+
+    std::string_view Pull(std::size_t i) {
+        while (i >= complete_ && !done_) Scan();
+        if (i < complete_) return {tokens_[i].data, tokens_[i].size};
+        return {};
+    }
+
+    // Bit i set when base[i] (i < n <= 64) is no space. The line's bytes
+    // from `lineBegin` on may be read.
+    static std::uint64_t TokenBits(const char* lineBegin, const char* base, std::size_t n) {
+        std::uint64_t spaces = 0;
+        std::size_t i = 0;
+#if defined(__SSE2__)
+        const __m128i blank = _mm_set1_epi8(' ');
+        const auto spacesIn = [&](const char* at) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            return static_cast<std::uint64_t>(
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))));
+        };
+        if (n == kWindow) {
+            return ~(spacesIn(base) | spacesIn(base + 16) << 16 | spacesIn(base + 32) << 32 |
+                     spacesIn(base + 48) << 48);
+        }
+        for (; i + 16 <= n; i += 16) spaces |= spacesIn(base + i) << i;
+        if (i < n && base + n - lineBegin >= 16) {
+            // The last bytes: the 16 of the line that end with them.
+            spaces |= spacesIn(base + n - 16) >> (16 - (n - i)) << i;
+            i = n;
+        }
+#endif
+        for (; i < n; ++i) spaces |= static_cast<std::uint64_t>(base[i] == ' ') << i;
+        return ~spaces & ((std::uint64_t{1} << n) - 1);
+    }
+
+    // Reads every token that starts in the next window of 64 bytes; a token
+    // that runs on past the window is completed by the next call.
+    void Scan() {
+        const char* end = line_.data() + line_.size();
+        const char* base = next_;
+        const std::size_t n = static_cast<std::size_t>(end - base) < kWindow
+                                  ? static_cast<std::size_t>(end - base)
+                                  : kWindow;
+        const std::uint64_t token = TokenBits(line_.data(), base, n);
+        const std::uint64_t before = (token << 1) | (open_ ? 1u : 0u);
+        std::uint64_t starts = token & ~before;
+        // Where tokens stop: the space after each, or bit n after a token
+        // that reaches the end of a short window.
+        std::uint64_t stops = ~token & before;
+        next_ = base + n;
+        if (open_ && stops != 0) {
+            Close(base + bytes::LowestBit(stops));
+            stops &= stops - 1;
+        }
+        while (starts != 0) {
+            if (count_ == kMaxTokens) {
+                done_ = true;
+                return;
+            }
+            tokens_[count_++].data = base + bytes::LowestBit(starts);
+            starts &= starts - 1;
+            open_ = true;
+            if (stops != 0) {
+                Close(base + bytes::LowestBit(stops));
+                stops &= stops - 1;
+            }
+        }
+        if (next_ == end) {
+            if (open_) Close(end);
+            done_ = true;
+        }
+    }
+
+    void Close(const char* stop) {
+        Token& t = tokens_[complete_++];
+        t.size = static_cast<std::size_t>(stop - t.data);
+        open_ = false;
+    }
+
+    std::string_view line_;
+    const char* next_;          // the first byte not yet scanned
+    Token tokens_[kMaxTokens];  // only the first count_ are set
+    std::size_t count_ = 0;     // tokens whose start is known
+    std::size_t complete_ = 0;  // tokens whose end is known too
+    bool open_ = false;         // the last token runs on past next_
+    bool done_ = false;
+};
+
+// Numbers too long for the short form: read with an overflow test.
+bool ReadLongNumber(std::string_view text, std::int64_t& value);
+
+inline bool ReadNumber(std::string_view text, std::int64_t& value) {
+    // Up to 18 digits cannot overflow.
+    if (text.empty() || text.size() > 18) return ReadLongNumber(text, value);
+    std::int64_t v = 0;
+    for (const char ch : text) {
+        const unsigned digit = static_cast<unsigned char>(ch - '0');
+        if (digit > 9) return false;
+        v = v * 10 + digit;
+    }
+    value = v;
+    return true;
+}
+
+inline bool ReadNumber32(std::string_view text, std::int32_t& value) {
+    std::int64_t v;
+    if (text.size() > 10 || !ReadNumber(text, v) || v > 0x7FFFFFFF) return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
 
 }  // namespace fields
 }  // namespace ftpdirlist

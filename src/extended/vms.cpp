@@ -1,0 +1,209 @@
+// VMS-style lines of the extended dialect, as `DIRECTORY/FULL`-like
+// listings write them, with their header and footer:
+//   Directory DISK$USER:[ALICE]
+//   NOTES.TXT;4        3  15-JAN-2002 10:30:45.12
+//   BIN.DIR;1       12/16 15-JAN-2002 10:30  [SYSTEM]  (RWE,RWE,RE,)
+//   Total of 2 files, 15/20 blocks.
+// The name comes first; the size (used/allocated blocks, 512 bytes each),
+// date, time, owner and protection follow in any order, the time right
+// after the date and the protection last.
+#include <cstdint>
+#include <limits>
+
+#include "extended/families.h"
+
+namespace ftpdirlist {
+namespace ext {
+
+namespace {
+
+using fields::Stamp;
+using fields::TokenWalker;
+
+constexpr std::int64_t kBlockBytes = 512;
+
+// "Directory DISK$USER:[NAME]", the header of each directory's part.
+bool IsDirectoryHeader(TokenWalker& tokens) {
+    const std::string_view path = tokens[1];
+    return fields::EqualsFolded(tokens[0], "directory") && path.data() != nullptr &&
+           tokens[2].data() == nullptr && path.back() == ']' &&
+           path.find('[') != std::string_view::npos;
+}
+
+// "Total of 2 files, ..." and "Grand total of ...", the footers.
+bool IsTotalFooter(TokenWalker& tokens) {
+    if (fields::EqualsFolded(tokens[0], "total")) return fields::EqualsFolded(tokens[1], "of");
+    return fields::EqualsFolded(tokens[0], "grand") && fields::EqualsFolded(tokens[1], "total") &&
+           fields::EqualsFolded(tokens[2], "of");
+}
+
+// "(RWED,RWED,RE,)": four groups for system, owner, group and world, each
+// some of R, W, E and D in that order.
+bool ValidProtection(std::string_view text) {
+    static constexpr std::string_view kRights = "RWED";
+    if (text.size() < 5 || text.front() != '(' || text.back() != ')') return false;
+    int groups = 1;
+    std::size_t right = 0;  // the first right still allowed in this group
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch == ',') {
+            ++groups;
+            right = 0;
+            continue;
+        }
+        while (right < kRights.size() && kRights[right] != ch) ++right;
+        if (right == kRights.size()) return false;
+        ++right;
+    }
+    return groups == 4;
+}
+
+// Blocks, "12" or used/allocated "12/16", in bytes (the used blocks).
+bool ReadBlocks(std::string_view token, std::int64_t& size) {
+    std::int64_t blocks;
+    std::size_t slash = 0;
+    while (slash < token.size() && token[slash] != '/') ++slash;
+    if (slash == token.size()) slash = std::string_view::npos;
+    std::int64_t allocated;
+    if (slash != std::string_view::npos &&
+        !fields::ReadNumber(token.substr(slash + 1), allocated)) {
+        return false;
+    }
+    if (!fields::ReadNumber(token.substr(0, slash), blocks) ||
+        blocks > std::numeric_limits<std::int64_t>::max() / kBlockBytes) {
+        return false;
+    }
+    size = blocks * kBlockBytes;
+    return true;
+}
+
+// The name: "NAME.TYPE;version", or without the version once the listing is
+// known to be VMS. A ".DIR" type (any case) is a directory, named without it.
+// A line that opens with spaces or a block count is the rest of an entry
+// whose name stood on the line before: no name of its own.
+bool ReadName(std::string_view line, std::string_view name, bool known, ParsedEntry& entry) {
+    const std::size_t semicolon = name.rfind(';');
+    std::string_view base = name;
+    if (semicolon != std::string_view::npos) {
+        const std::string_view version = name.substr(semicolon + 1);
+        if (semicolon == 0 || version.empty() || !IsAllDigits(version)) return false;
+        base = name.substr(0, semicolon);
+    } else {
+        std::int64_t blocks;
+        if (!known || line[0] == ' ' || name[0] == '(' || name[0] == '[' ||
+            ReadBlocks(name, blocks)) {
+            return false;
+        }
+    }
+    entry.name = name;
+    if (base.size() > 4 && fields::EqualsFolded(base.substr(base.size() - 4), ".dir")) {
+        entry.isDir = 1;
+        entry.nameScratch.assign(base.data(), base.size() - 4);
+        entry.nameScratch.append(name.data() + base.size(), name.size() - base.size());
+        entry.name = entry.nameScratch;
+    }
+    return true;
+}
+
+// An owner in brackets, "[SYSTEM]" or "[GROUP,USER]", without them. A
+// protection in brackets (three commas) is refused.
+bool ReadBracketOwner(std::string_view token, std::string_view& owner) {
+    if (token.size() < 3 || token.back() != ']') return false;
+    const std::string_view inside = token.substr(1, token.size() - 2);
+    std::size_t commas = 0;
+    for (const char ch : inside) commas += ch == ',' ? 1 : 0;
+    if (commas >= 3) return false;
+    owner = inside;
+    return true;
+}
+
+// True when `token` holds `ch`; a loop, since the tokens are short.
+bool Holds(std::string_view token, char ch) {
+    for (const char c : token) {
+        if (c == ch) return true;
+    }
+    return false;
+}
+
+// An owner's bare word: no brackets, parentheses or commas, not a number.
+bool IsBareOwner(std::string_view token) {
+    bool digits = true;
+    for (const char c : token) {
+        if (c == '(' || c == ')' || c == '[' || c == ']' || c == ',') return false;
+        digits = digits && fields::IsDigit(c);
+    }
+    return !digits;
+}
+
+}  // namespace
+
+LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
+    // The tokens are read in order: the first four at once when they lie in
+    // the first window, as in the usual form, then one at a time.
+    TokenScanner scanner(line.data(), line.data() + line.size());
+    TokenScanner::Spans<4> head;
+    const bool batch = scanner.PeekInWindow(head);
+    if (batch) scanner.Take(head);
+    int taken = 0;
+    const auto next = [&]() -> std::string_view {
+        if (batch && taken < 4) return scanner.View(head, taken++);
+        return scanner.Next();
+    };
+
+    const std::string_view name = next();
+    if (name.data() == nullptr) return LineKind::none;
+    const bool known = state.vmsHeader || state.family == EntryFormat::vms;
+    if (!fields::IsDigit(name[0]) && name.find(';') == std::string_view::npos) {
+        // No version: perhaps a header or footer.
+        TokenWalker tokens(line);
+        if (IsDirectoryHeader(tokens)) {
+            state.vmsHeader = true;
+            return LineKind::header;
+        }
+        if (known && IsTotalFooter(tokens)) return LineKind::header;
+    }
+    if (!ReadName(line, name, known, entry)) return LineKind::none;
+
+    Stamp stamp;
+    bool haveSize = false;
+    bool haveDate = false;
+    bool haveOwner = false;
+    bool afterDate = false;  // the token before was the date
+    entry.size = -1;
+    for (;;) {
+        const std::string_view token = next();
+        if (token.data() == nullptr) break;
+        const char first = token[0];
+        const bool timeHere = afterDate;
+        afterDate = false;
+        if (first == '(') {
+            // The protection ends the line.
+            if (!ValidProtection(token) || next().data() != nullptr) return LineKind::none;
+            entry.attributes = token;
+        } else if (first == '[') {
+            if (haveOwner || !ReadBracketOwner(token, entry.extras.owner)) return LineKind::none;
+            haveOwner = true;
+        } else if (!haveDate && Holds(token, '-')) {
+            if (!fields::ReadDayMonthNameYear(token, '-', stamp)) return LineKind::none;
+            haveDate = true;
+            afterDate = true;
+        } else if (timeHere && Holds(token, ':')) {
+            if (!fields::ReadClock(token, stamp)) return LineKind::none;
+        } else if (!haveSize && fields::IsDigit(first)) {
+            if (!ReadBlocks(token, entry.size)) return LineKind::none;
+            haveSize = true;
+        } else if (!haveOwner && IsBareOwner(token)) {
+            entry.extras.owner = token;  // an owner without brackets
+            haveOwner = true;
+        } else {
+            return LineKind::none;
+        }
+    }
+    // A name alone may go on with its fields on the next line.
+    if (!haveDate || !StoreStamp(stamp, today, entry)) return LineKind::none;
+    entry.extras.format = EntryFormat::vms;
+    return LineKind::entry;
+}
+
+}  // namespace ext
+}  // namespace ftpdirlist

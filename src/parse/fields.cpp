@@ -1,0 +1,440 @@
+#include "parse/fields.h"
+
+#include <limits>
+
+#include "parse/month_names.h"
+
+namespace ftpdirlist {
+namespace fields {
+
+namespace {
+
+constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
+constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+
+unsigned DigitOf(char ch) { return static_cast<unsigned char>(ch - '0'); }
+
+// Digits in base `base` (8 or 10) to a value that fits in int64.
+bool ReadInBase(std::string_view text, unsigned base, std::int64_t& value) {
+    if (text.empty()) return false;
+    std::int64_t v = 0;
+    for (const char ch : text) {
+        const unsigned d = DigitOf(ch);
+        if (d >= base) return false;
+        if (v > (kInt64Max - d) / base) return false;
+        v = v * base + d;
+    }
+    value = v;
+    return true;
+}
+
+// Year, month and day of `days` after 1970-01-01 in the proleptic
+// Gregorian calendar, for |days| below about 10^15.
+void CivilFromDays(std::int64_t days, std::int64_t& year, std::int32_t& month, std::int32_t& day) {
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+    day = static_cast<std::int32_t>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    month = static_cast<std::int32_t>(mp < 10 ? mp + 3 : mp - 9);
+    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+// Index of the first byte of `text` at or after `from` that is no digit,
+// or text.size().
+std::size_t SkipDigits(std::string_view text, std::size_t from) {
+    while (from < text.size() && DigitOf(text[from]) <= 9) ++from;
+    return from;
+}
+
+// True when `ch` is one of the (one or two) bytes of `separators`.
+bool IsSeparator(char ch, std::string_view separators) {
+    for (const char s : separators) {
+        if (ch == s) return true;
+    }
+    return false;
+}
+
+// Splits "a<sep>b<sep>c", `a` of digits, with one separator byte from
+// `separators` used twice. The parts may be empty or hold other bytes; the
+// readers reject that.
+bool SplitThree(std::string_view text, std::string_view separators, std::string_view parts[3]) {
+    const std::size_t first = SkipDigits(text, 0);
+    if (first == text.size() || !IsSeparator(text[first], separators)) return false;
+    std::size_t second = first + 1;
+    while (second < text.size() && text[second] != text[first]) ++second;
+    if (second == text.size()) return false;
+    parts[0] = text.substr(0, first);
+    parts[1] = text.substr(first + 1, second - first - 1);
+    parts[2] = text.substr(second + 1);
+    return true;
+}
+
+// A number of 1 to `maxDigits` digits.
+bool ReadShortField(std::string_view text, std::size_t maxDigits, std::int32_t& value) {
+    return text.size() <= maxDigits && ReadNumber32(text, value);
+}
+
+// "." and one or more digits.
+bool IsFraction(std::string_view text) {
+    return text.size() > 1 && text[0] == '.' && IsAllDigits(text.substr(1));
+}
+
+// Exactly two digits.
+bool ReadTwo(std::string_view text, std::int32_t& value) {
+    return text.size() == 2 && ReadNumber32(text, value);
+}
+
+}  // namespace
+
+bool ReadLongNumber(std::string_view text, std::int64_t& value) {
+    return ReadInBase(text, 10, value);
+}
+
+bool ReadGroupedNumber(std::string_view text, std::int64_t& value) {
+    if (ReadNumber(text, value)) return true;
+    std::size_t at = SkipDigits(text, 0);
+    if (at == text.size()) return false;  // too large
+    if (text[at] != ',' && text[at] != '.') return false;
+    if (at == 0 || at > 3) return false;
+    const char separator = text[at];
+    std::int64_t v;
+    if (!ReadNumber(text.substr(0, at), v)) return false;
+    for (; at < text.size(); at += 4) {
+        std::int64_t group;
+        if (text[at] != separator || text.size() - at < 4 ||
+            !ReadNumber(text.substr(at + 1, 3), group)) {
+            return false;
+        }
+        if (v > (kInt64Max - group) / 1000) return false;
+        v = v * 1000 + group;
+    }
+    value = v;
+    return true;
+}
+
+bool ReadOctal(std::string_view text, std::int64_t& value) { return ReadInBase(text, 8, value); }
+
+bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second) {
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&
+           (second == -1 || (second >= 0 && second <= 60));
+}
+
+bool IsLeapYear(std::int32_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+
+std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
+    if (digits <= 2) return year < 70 ? 2000 + year : 1900 + year;
+    if (digits == 3) return 1900 + year;
+    return year;
+}
+
+namespace {
+
+// Day of the year (1 January is 1) of month/day in `year`; a day past the
+// month's end counts on into the next month.
+// Days before each month in a common year.
+constexpr std::int16_t kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+
+std::int64_t DayOfYear(std::int64_t year, std::int32_t month, std::int32_t day) {
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return kDaysBefore[month - 1] + day + (leap && month > 2 ? 1 : 0);
+}
+
+std::int64_t DaysInYear(std::int64_t year) { return DayOfYear(year, 12, 31); }
+
+}  // namespace
+
+std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today) {
+    if (month < 1 || month > 12 || today.month < 1 || today.month > 12) return today.year;
+    // Within 181 days of today in a common year (a leap day moves a date by
+    // one), every other year's date lies at least 183 days away.
+    const int common = (kDaysBefore[month - 1] + day) - (kDaysBefore[today.month - 1] + today.day);
+    if (common >= -181 && common <= 181) return today.year;
+    // Days from today to the date in last year, this year and next year.
+    const std::int64_t year = today.year;
+    const std::int64_t now = DayOfYear(year, today.month, today.day);
+    const std::int64_t here = DayOfYear(year, month, day) - now;
+    std::int64_t best = year;
+    std::int64_t distance = here < 0 ? -here : here;
+    // Ties go to the earlier year: listings show more of the past.
+    if (here > 0) {
+        const std::int64_t before = now + DaysInYear(year - 1) - DayOfYear(year - 1, month, day);
+        if (before <= distance) best = year - 1;
+    } else {
+        const std::int64_t after = DaysInYear(year) - now + DayOfYear(year + 1, month, day);
+        if (after < distance) best = year + 1;
+    }
+    if (best > kInt32Max) return kInt32Max;
+    if (best < kInt32Min) return kInt32Min;
+    return static_cast<std::int32_t>(best);
+}
+
+bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
+    // "hh:mm", the usual form, at once.
+    if (text.size() == 5 && text[2] == ':') {
+        const int hour = TwoDigits(text.data());
+        const int minute = TwoDigits(text.data() + 3);
+        if (hour >= 0 && minute >= 0 && hour < 24 && minute < 60) {
+            stamp.hour = hour;
+            stamp.minute = minute;
+            stamp.second = -1;
+            return true;
+        }
+    }
+    if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
+        // "hh:mm:ss" with an optional fraction, the other usual form.
+        const int hour = TwoDigits(text.data());
+        const int minute = TwoDigits(text.data() + 3);
+        const int second = TwoDigits(text.data() + 6);
+        if (hour >= 0 && minute >= 0 && second >= 0 && ValidClock(hour, minute, second) &&
+            (text.size() == 8 || IsFraction(text.substr(8)))) {
+            stamp.hour = hour;
+            stamp.minute = minute;
+            stamp.second = second;
+            return true;
+        }
+    }
+    std::size_t at = 0;
+    while (at < text.size() && text[at] != ':' && !(dot && text[at] == '.')) ++at;
+    if (at == 0 || at > 2 || at == text.size()) return false;
+    const char separator = text[at];
+    std::int32_t hour;
+    std::int32_t minute;
+    std::int32_t second = -1;
+    if (!ReadNumber32(text.substr(0, at), hour) || !ReadTwo(text.substr(at + 1, 2), minute)) {
+        return false;
+    }
+    std::string_view rest = text.substr(at + 3);
+    if (!rest.empty()) {
+        if (rest[0] != separator || !ReadTwo(rest.substr(1, 2), second)) return false;
+        rest = rest.substr(3);
+        // A fraction of a second is dropped.
+        if (!rest.empty() && (separator != ':' || !IsFraction(rest))) return false;
+    }
+    const bool midnight = hour == 24 && minute == 0 && second <= 0;
+    if (!midnight && !ValidClock(hour, minute, second)) return false;
+    stamp.hour = hour;
+    stamp.minute = minute;
+    stamp.second = second;
+    return true;
+}
+
+bool RollMidnight(Stamp& stamp) {
+    if (stamp.hour != 24) return true;
+    if (stamp.year < 0 || stamp.year == kInt32Max || !ValidDate(stamp.month, stamp.day)) {
+        return false;
+    }
+    stamp.hour = 0;
+    int length = DaysInMonth(stamp.month);
+    if (stamp.month == 2 && !IsLeapYear(stamp.year)) length = 28;
+    if (stamp.day < length) {
+        ++stamp.day;
+    } else if (stamp.month < 12) {
+        stamp.day = 1;
+        ++stamp.month;
+    } else {
+        stamp.day = 1;
+        stamp.month = 1;
+        ++stamp.year;
+    }
+    return true;
+}
+
+bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm) {
+    if (suffix.size() != 2 && !(shortForm && suffix.size() == 1)) return false;
+    if (suffix.size() == 2 && (suffix[1] | 0x20) != 'm') return false;
+    const char letter = static_cast<char>(suffix[0] | 0x20);
+    if (letter != 'a' && letter != 'p') return false;
+    const bool pm = letter == 'p';
+    if (stamp.hour < 1 || stamp.hour > 12) return false;
+    if (stamp.hour == 12) stamp.hour = 0;
+    if (pm) stamp.hour += 12;
+    return true;
+}
+
+bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
+                     Stamp& stamp) {
+    // Three numbers and two separators in one pass: a number ends at its
+    // first non-digit, which must be the (same) separator.
+    std::int32_t numbers[3] = {0, 0, 0};
+    std::size_t widths[3] = {0, 0, 0};
+    std::size_t at = 0;
+    char separator = '\0';
+    for (int k = 0; k < 3; ++k) {
+        const std::size_t begin = at;
+        std::int32_t v = 0;
+        for (; at < text.size() && at - begin < 4; ++at) {
+            const unsigned d = DigitOf(text[at]);
+            if (d > 9) break;
+            v = v * 10 + static_cast<std::int32_t>(d);
+        }
+        widths[k] = at - begin;
+        numbers[k] = v;
+        if (widths[k] == 0) return false;
+        if (k == 2) break;
+        if (at == text.size()) return false;
+        if (k == 0) {
+            separator = text[at];
+            if (!IsSeparator(separator, separators)) return false;
+        } else if (text[at] != separator) {
+            return false;
+        }
+        ++at;
+    }
+    if (at != text.size()) return false;
+    if (order == DateOrder::mdyOrDmy) order = numbers[0] > 12 ? DateOrder::dmy : DateOrder::mdy;
+    int y = 2;
+    int m = 0;
+    int d = 1;
+    if (order == DateOrder::ymd) {
+        y = 0;
+        m = 1;
+        d = 2;
+    } else if (order == DateOrder::dmy) {
+        m = 1;
+        d = 0;
+    }
+    if (widths[m] > 2 || widths[d] > 2 || !ValidDate(numbers[m], numbers[d])) return false;
+    stamp.year = WidenYear(numbers[y], widths[y]);
+    stamp.month = numbers[m];
+    stamp.day = numbers[d];
+    return true;
+}
+
+bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp, bool dayFirst) {
+    const std::size_t at = SkipDigits(text, 0);
+    if (at == text.size() || !IsSeparator(text[at], separators)) return false;
+    std::int32_t m;
+    std::int32_t d;
+    if (!ReadShortField(text.substr(0, at), 2, dayFirst ? d : m) ||
+        !ReadShortField(text.substr(at + 1), 2, dayFirst ? m : d) || !ValidDate(m, d)) {
+        return false;
+    }
+    stamp.month = m;
+    stamp.day = d;
+    return true;
+}
+
+bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
+    std::string_view parts[3];
+    const std::size_t n = text.size();
+    if ((n == 10 || n == 11) && text[n - 5] == separator && text[n - 9] == separator) {
+        // "d-MMM-yyyy" and "dd-MMM-yyyy", the usual forms: the parts lie
+        // at known places.
+        parts[0] = text.substr(0, n - 9);
+        parts[1] = text.substr(n - 8, 3);
+        parts[2] = text.substr(n - 4);
+    } else {
+        const char separators[1] = {separator};
+        if (!SplitThree(text, std::string_view(separators, 1), parts)) return false;
+    }
+    std::int32_t d;
+    std::int32_t y;
+    if (!ReadShortField(parts[0], 2, d) || (parts[2].size() != 2 && parts[2].size() != 4) ||
+        !ReadNumber32(parts[2], y)) {
+        return false;
+    }
+    // Numbers are month names of the table too, but not of this form.
+    const int m = IsAllDigits(parts[1]) ? 0 : LookupMonthName(parts[1]).month;
+    if (!ValidDate(m, d)) return false;
+    stamp.year = WidenYear(y, parts[2].size());
+    stamp.month = m;
+    stamp.day = d;
+    return true;
+}
+
+bool ReadCompactStamp(std::string_view text, Stamp& stamp) {
+    if (text.size() < 14) return false;
+    if (text.size() > 14 && !IsFraction(text.substr(14))) return false;
+    std::int32_t parts[6];
+    static constexpr std::size_t kStart[6] = {0, 4, 6, 8, 10, 12};
+    for (int i = 0; i < 6; ++i) {
+        const std::size_t width = i == 0 ? 4 : 2;
+        if (!ReadNumber32(text.substr(kStart[i], width), parts[i])) return false;
+    }
+    if (!ValidDate(parts[1], parts[2]) || !ValidClock(parts[3], parts[4], parts[5])) return false;
+    stamp = {parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]};
+    return true;
+}
+
+bool FromUnixSeconds(std::int64_t seconds, Stamp& stamp) {
+    std::int64_t days = seconds / 86400;
+    std::int64_t rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    std::int64_t year;
+    std::int32_t month;
+    std::int32_t day;
+    CivilFromDays(days, year, month, day);
+    if (year > kInt32Max || year < kInt32Min) return false;
+    stamp.year = static_cast<std::int32_t>(year);
+    stamp.month = month;
+    stamp.day = day;
+    stamp.hour = static_cast<std::int32_t>(rest / 3600);
+    stamp.minute = static_cast<std::int32_t>(rest / 60 % 60);
+    stamp.second = static_cast<std::int32_t>(rest % 60);
+    return true;
+}
+
+namespace {
+
+// The year and day markers, each as its encodings' bytes (months with
+// their marker are month names: LookupMonthName).
+struct MarkerBytes {
+    Marker marker;
+    std::string_view bytes;
+};
+
+constexpr MarkerBytes kMarkers[] = {
+    {Marker::year, "\xE5\xB9\xB4"},  // 年, UTF-8
+    {Marker::day, "\xE6\x97\xA5"},   // 日, UTF-8
+    {Marker::year, "\xEB\x85\x84"},  // 년, UTF-8
+    {Marker::day, "\xEC\x9D\xBC"},   // 일, UTF-8
+    {Marker::year, "\xC7\xAF"},      // 年, EUC-JP
+    {Marker::day, "\xC6\xFC"},       // 日, EUC-JP
+    {Marker::year, "\x94\x4E"},      // 年, Shift_JIS
+    {Marker::day, "\x93\xFA"},       // 日, Shift_JIS
+    {Marker::year, "\xC4\xEA"},      // 年, GBK
+    {Marker::day, "\xC8\xD5"},       // 日, GBK
+    {Marker::year, "\xB3\xE2"},      // 년, EUC-KR
+    {Marker::day, "\xC0\xCF"},       // 일, EUC-KR
+    {Marker::year, "\xA6\x7E"},      // 年, Big5
+    {Marker::day, "\xA4\xE9"},       // 日, Big5
+};
+
+}  // namespace
+
+bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker) {
+    marker = Marker::none;
+    if (ReadNumber32(text, value)) return true;
+    std::size_t digits = 0;
+    while (digits < text.size() && DigitOf(text[digits]) <= 9) ++digits;
+    if (digits == 0 || !ReadNumber32(text.substr(0, digits), value)) return false;
+    const std::string_view tail = text.substr(digits);
+    for (const MarkerBytes& m : kMarkers) {
+        if (tail == m.bytes) {
+            marker = m.marker;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool EqualsFolded(std::string_view text, std::string_view lower) {
+    if (text.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char ch = text[i];
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+        if (ch != lower[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace fields
+}  // namespace ftpdirlist

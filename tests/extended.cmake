@@ -1,0 +1,10 @@
+# The extended dialect: shared field readers, the dispatcher and the family
+# readers.
+ftpdirlist_add_gtest(extended_tests
+  fields_test.cpp
+  extended_unix_test.cpp
+  extended_dos_test.cpp
+  extended_vms_test.cpp
+  extended_examples_test.cpp
+)
+ftpdirlist_add_gtest(extended_mutation_tests extended_mutation_test.cpp)
