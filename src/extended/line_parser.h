@@ -23,11 +23,11 @@ enum class LineKind : std::uint8_t {
 struct ListingState {
     EntryFormat family = EntryFormat::unknown;  // the family of the last entry
     // Headers seen; some families are only read after their header.
-    bool vmsHeader = false;       // "Directory DISK$USER:[NAME]"
-    bool mvsDatasets = false;     // "Volume Unit    Referred Ext Used ..."
-    bool mvsMembers = false;      // "Name     VV.MM   Created ..."
-    bool jesJobs = false;         // "JOBNAME  JOBID    OWNER ..."
-    bool guardian = false;        // "File  Code  EOF  Last Modification ..."
+    bool vmsHeader = false;    // "Directory DISK$USER:[NAME]"
+    bool mvsDatasets = false;  // "Volume Unit    Referred Ext Used ..."
+    bool mvsMembers = false;   // "Name     VV.MM   Created ..."
+    bool jesJobs = false;      // "JOBNAME  JOBID    OWNER ..."
+    bool guardian = false;     // "File  Code  EOF  Last Modification ..."
 };
 
 // A family's reader: LineKind::entry and `entry` filled (format set) when
