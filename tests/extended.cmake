@@ -1,0 +1,10 @@
+# The extended dialect: shared field readers, the dispatcher and the family
+# readers.
+ftpdirlist_add_gtest(extended_tests
+  fields_test.cpp
+)
+
+# The readers of machine listings (MLSD, EPLF) and of the other families.
+ftpdirlist_add_gtest(extended_machine_tests
+  extended_machine_test.cpp
+)
