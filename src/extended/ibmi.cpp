@@ -63,8 +63,7 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& /*state*/, Today& /*t
         const std::string_view date = NextToken(cursor, false);
         if (date.empty() || !ReadJobDate(date, stamp)) return LineKind::none;
         const std::string_view time = NextToken(cursor, false);
-        if (time.empty() ||
-            !(fields::ReadClock(time, stamp) || fields::ReadClock(time, stamp, true))) {
+        if (time.empty() || !ReadClockAfterDate(time, stamp, true)) {
             return LineKind::none;
         }
         StoreStamp(stamp, entry);

@@ -52,7 +52,8 @@ bool ReadUnixLinkType(std::string_view value, Facts& facts) {
     value.remove_prefix(8);
     const std::size_t colon = value.find(':');
     const std::string_view kind = value.substr(0, colon);
-    if (!EqualsFolded(kind, "slink") && !EqualsFolded(kind, "symlink")) return false;
+    if (!fields::EqualsFolded(kind, "slink") && !fields::EqualsFolded(kind, "symlink"))
+        return false;
     facts.kind = Kind::link;
     if (colon != std::string_view::npos) facts.target = value.substr(colon + 1);
     return true;
@@ -61,14 +62,14 @@ bool ReadUnixLinkType(std::string_view value, Facts& facts) {
 void ReadType(std::string_view value, Facts& facts) {
     switch (value.size()) {
         case 3:
-            if (EqualsFolded(value, "dir")) facts.kind = Kind::dir;
+            if (fields::EqualsFolded(value, "dir")) facts.kind = Kind::dir;
             return;
         case 4:
-            if (EqualsFolded(value, "file")) {
+            if (fields::EqualsFolded(value, "file")) {
                 facts.kind = Kind::file;
-            } else if (EqualsFolded(value, "cdir")) {
+            } else if (fields::EqualsFolded(value, "cdir")) {
                 facts.kind = Kind::currentDir;
-            } else if (EqualsFolded(value, "pdir")) {
+            } else if (fields::EqualsFolded(value, "pdir")) {
                 facts.kind = Kind::parentDir;
             }
             return;
@@ -90,44 +91,44 @@ bool ReadSize(std::string_view value, std::int64_t& size) {
 bool ReadFact(std::string_view name, std::string_view value, Facts& facts) {
     switch (name.size()) {
         case 4:
-            if (EqualsFolded(name, "type")) {
+            if (fields::EqualsFolded(name, "type")) {
                 ReadType(value, facts);
-            } else if (EqualsFolded(name, "size")) {
+            } else if (fields::EqualsFolded(name, "size")) {
                 return ReadSize(value, facts.size);
-            } else if (EqualsFolded(name, "sizd")) {
+            } else if (fields::EqualsFolded(name, "sizd")) {
                 return ReadSize(value, facts.dirSize);
-            } else if (EqualsFolded(name, "perm")) {
+            } else if (fields::EqualsFolded(name, "perm")) {
                 facts.perm = value;
                 facts.hasPerm = true;
             }
             return true;
         case 6:
-            if (EqualsFolded(name, "modify") && !value.empty()) {
+            if (fields::EqualsFolded(name, "modify") && !value.empty()) {
                 if (!fields::ReadCompactStamp(value, facts.modified)) return false;
                 facts.hasModified = true;
             }
             return true;
         case 8:
-            if (EqualsFolded(name, "unix.uid")) {
+            if (fields::EqualsFolded(name, "unix.uid")) {
                 Rank(value, 1, facts.owner, facts.ownerRank);
-            } else if (EqualsFolded(name, "unix.gid")) {
+            } else if (fields::EqualsFolded(name, "unix.gid")) {
                 Rank(value, 1, facts.group, facts.groupRank);
             }
             return true;
         case 9:
-            if (EqualsFolded(name, "unix.mode")) facts.mode = value;
+            if (fields::EqualsFolded(name, "unix.mode")) facts.mode = value;
             return true;
         case 10:
-            if (EqualsFolded(name, "unix.owner")) {
+            if (fields::EqualsFolded(name, "unix.owner")) {
                 Rank(value, 2, facts.owner, facts.ownerRank);
-            } else if (EqualsFolded(name, "unix.group")) {
+            } else if (fields::EqualsFolded(name, "unix.group")) {
                 Rank(value, 2, facts.group, facts.groupRank);
             }
             return true;
         case 14:
-            if (EqualsFolded(name, "unix.ownername")) {
+            if (fields::EqualsFolded(name, "unix.ownername")) {
                 Rank(value, 3, facts.owner, facts.ownerRank);
-            } else if (EqualsFolded(name, "unix.groupname")) {
+            } else if (fields::EqualsFolded(name, "unix.groupname")) {
                 Rank(value, 3, facts.group, facts.groupRank);
             }
             return true;

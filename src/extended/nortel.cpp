@@ -20,7 +20,8 @@ bool IsWeekday(std::string_view token) {
     if (token.size() < 3) return false;
     for (const std::string_view day :
          {"monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"}) {
-        if (token.size() <= day.size() && EqualsFolded(token, day.substr(0, token.size()))) {
+        if (token.size() <= day.size() &&
+            fields::EqualsFolded(token, day.substr(0, token.size()))) {
             return true;
         }
     }
@@ -43,7 +44,7 @@ LineKind ReadNortelLine(std::string_view line, ListingState& /*state*/, Today& /
     fields::Stamp stamp;
     if (!fields::ReadNumber(size, entry.size) ||
         !fields::ReadNumericDate(date, fields::DateOrder::mdy, "/", stamp) ||
-        !fields::ReadClock(time, stamp)) {
+        !ReadClockAfterDate(time, stamp)) {
         return LineKind::none;
     }
 

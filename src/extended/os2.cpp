@@ -36,7 +36,7 @@ LineKind ReadOs2Line(std::string_view line, ListingState& /*state*/, Today& /*to
     const char* attributesEnd = token.data();
     for (int count = 0; !token.empty() && IsLetters(token); ++count) {
         if (count == 4) return LineKind::none;
-        if (EqualsFolded(token, "dir")) entry.isDir = 1;
+        if (fields::EqualsFolded(token, "dir")) entry.isDir = 1;
         attributesEnd = token.data() + token.size();
         token = NextToken(cursor, false);
     }
@@ -45,7 +45,7 @@ LineKind ReadOs2Line(std::string_view line, ListingState& /*state*/, Today& /*to
         return LineKind::none;
     }
     const std::string_view time = NextToken(cursor, false);
-    if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
+    if (time.empty() || !ReadClockAfterDate(time, stamp)) return LineKind::none;
     const std::string_view name = NextToken(cursor, true);
     if (name.empty()) return LineKind::none;
 

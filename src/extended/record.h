@@ -35,22 +35,16 @@ inline void StoreStamp(const fields::Stamp& stamp, ParsedEntry& entry, bool utc 
     entry.extras.utc = utc ? 1 : 0;
 }
 
-// True when `text` equals `lowerKey` with ASCII capitals read as small
-// letters. `lowerKey` holds no capitals.
-inline bool EqualsFolded(std::string_view text, std::string_view lowerKey) {
-    if (text.size() != lowerKey.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char ch = text[i];
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        if (ch != lowerKey[i]) return false;
-    }
-    return true;
+// A clock time of a stamp whose date is already read: "24:00" becomes
+// 00:00 of the next day.
+inline bool ReadClockAfterDate(std::string_view text, fields::Stamp& stamp, bool dot = false) {
+    return fields::ReadClock(text, stamp, dot) && fields::RollMidnight(stamp);
 }
 
-// True when `text` begins with `lowerKey`, compared as EqualsFolded does.
+// True when `text` begins with `lowerKey`, compared as fields::EqualsFolded does.
 inline bool StartsFolded(std::string_view text, std::string_view lowerKey) {
     return text.size() >= lowerKey.size() &&
-           EqualsFolded(text.substr(0, lowerKey.size()), lowerKey);
+           fields::EqualsFolded(text.substr(0, lowerKey.size()), lowerKey);
 }
 
 // A final "/" that a server writes after a directory's name: no file name
@@ -67,7 +61,7 @@ inline bool IsTitleLine(std::string_view line,
                         std::initializer_list<std::string_view> lowerTitles) {
     Cursor cursor = MakeCursor(line);
     for (const std::string_view title : lowerTitles) {
-        if (!EqualsFolded(NextToken(cursor, false), title)) return false;
+        if (!fields::EqualsFolded(NextToken(cursor, false), title)) return false;
     }
     return NextToken(cursor, false).empty();
 }

@@ -29,7 +29,7 @@ LineKind ReadVshellLine(std::string_view line, ListingState& /*state*/, Today& /
     stamp.month = LookupMonthName(month).month;
     if (!fields::ReadNumber32(day.substr(0, day.size() - 1), stamp.day) ||
         !fields::ReadNumber32(year, stamp.year) || !fields::ValidDate(stamp.month, stamp.day) ||
-        !fields::ReadClock(time, stamp)) {
+        !ReadClockAfterDate(time, stamp)) {
         return LineKind::none;
     }
     std::string_view name = NextToken(cursor, true);

@@ -41,7 +41,8 @@ bool ReadNamedDate(std::string_view text, fields::Stamp& stamp) {
 bool CutDirectoryColumn(std::string_view& name) {
     std::string_view rest = name;
     while (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
-    if (rest.size() < 5 || !EqualsFolded(rest.substr(rest.size() - 5), "<dir>")) return false;
+    if (rest.size() < 5 || !fields::EqualsFolded(rest.substr(rest.size() - 5), "<dir>"))
+        return false;
     rest.remove_suffix(5);
     if (rest.empty() || rest.back() != ' ') return false;
     while (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
@@ -67,7 +68,7 @@ LineKind ReadWindowsCeLine(std::string_view line, ListingState& /*state*/, Today
     const std::string_view date = NextToken(cursor, false);
     if (date.empty() || !ReadNamedDate(date, stamp)) return LineKind::none;
     const std::string_view time = NextToken(cursor, false);
-    if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
+    if (time.empty() || !ReadClockAfterDate(time, stamp)) return LineKind::none;
     std::string_view name = NextToken(cursor, true);
     if (name.empty()) return LineKind::none;
 
