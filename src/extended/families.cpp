@@ -15,9 +15,13 @@ namespace ftpdirlist {
 namespace ext {
 
 const FamilyEntry kFamilies[] = {
-    {EntryFormat::unix, &ReadUnixLine},
-    {EntryFormat::dos, &ReadDosLine},
-    {EntryFormat::vms, &ReadVmsLine},
+    {EntryFormat::unix, &ReadUnixLine},     {EntryFormat::dos, &ReadDosLine},
+    {EntryFormat::vms, &ReadVmsLine},       {EntryFormat::mlsd, &ReadMlsdLine},
+    {EntryFormat::eplf, &ReadEplfLine},     {EntryFormat::ibmi, &ReadIbmiLine},
+    {EntryFormat::os2, &ReadOs2Line},       {EntryFormat::windowsCe, &ReadWindowsCeLine},
+    {EntryFormat::vshell, &ReadVshellLine}, {EntryFormat::os9, &ReadOs9Line},
+    {EntryFormat::nortel, &ReadNortelLine}, {EntryFormat::unixNumeric, &ReadUnixNumericLine},
+    {EntryFormat::dls, &ReadDlsLine},
 };
 
 const std::size_t kFamilyCount = sizeof kFamilies / sizeof kFamilies[0];
