@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -14,7 +15,6 @@ namespace ftpdirlist {
 namespace ext {
 namespace {
 
-using test::EscapedBytes;
 using test::HeapBytes;
 
 // Every field a family reader fills, as owned values.
@@ -67,10 +67,9 @@ struct Want {
     }
 
     bool operator==(const Want& o) const {
-        return name == o.name && size == o.size && attributes == o.attributes &&
-               isDir == o.isDir && isLink == o.isLink && dateTime == o.dateTime &&
-               second == o.second && utc == o.utc && target == o.target && owner == o.owner &&
-               group == o.group;
+        return name == o.name && size == o.size && attributes == o.attributes && isDir == o.isDir &&
+               isLink == o.isLink && dateTime == o.dateTime && second == o.second && utc == o.utc &&
+               target == o.target && owner == o.owner && group == o.group;
     }
 };
 
@@ -85,10 +84,10 @@ void PrintTo(const Want& w, std::ostream* os) {
     const FtpDateTime& t = w.dateTime;
     *os << "{name \"" << EscapedBytes(w.name) << "\", size " << w.size << ", attributes \""
         << EscapedBytes(w.attributes) << "\", dir " << w.isDir << ", link " << w.isLink
-        << ", target \"" << EscapedBytes(w.target) << "\", date " << t.year << "-" << t.month
-        << "-" << t.day << " (" << int{t.hasDate} << ") " << t.hour << ":" << t.minute << ":"
-        << w.second << " (" << int{t.hasTime} << "), utc " << w.utc << ", owner \""
-        << EscapedBytes(w.owner) << "\", group \"" << EscapedBytes(w.group) << "\"}";
+        << ", target \"" << EscapedBytes(w.target) << "\", date " << t.year << "-" << t.month << "-"
+        << t.day << " (" << int{t.hasDate} << ") " << t.hour << ":" << t.minute << ":" << w.second
+        << " (" << int{t.hasTime} << "), utc " << w.utc << ", owner \"" << EscapedBytes(w.owner)
+        << "\", group \"" << EscapedBytes(w.group) << "\"}";
 }
 
 Want Observed(const ParsedEntry& e) {
@@ -232,19 +231,18 @@ TEST(MlsdLine, Rejected) {
 }
 
 TEST(EplfLine, Accepted) {
-    ExpectEntries(kEplf,
-                  {
-                      {"directory", "+i8388621.29609,m824255902,/,\tdev",
-                       File("dev").Dir().At(1996, 2, 13, 23, 58, 22).Utc()},
-                      {"file with size", "+i8388621.44468,m839956783,r,s10376,\tRFCEPLF",
-                       File("RFCEPLF", 10376).At(1996, 8, 13, 17, 19, 43).Utc()},
-                      {"octal mode as the attributes, spaces in the name",
-                       "+up644,s0,r,\tmode file", File("mode file", 0).Attr("644")},
-                      {"no facts", "+\tbare", File("bare")},
-                      {"empty facts and no final comma", "+,,r\tx", File("x")},
-                      {"trailing spaces of the name kept", "+r,\tname  ", File("name  ")},
-                      {"unknown facts ignored", "+i1,xyz,q,r,\tf", File("f")},
-                  });
+    ExpectEntries(kEplf, {
+                             {"directory", "+i8388621.29609,m824255902,/,\tdev",
+                              File("dev").Dir().At(1996, 2, 13, 23, 58, 22).Utc()},
+                             {"file with size", "+i8388621.44468,m839956783,r,s10376,\tRFCEPLF",
+                              File("RFCEPLF", 10376).At(1996, 8, 13, 17, 19, 43).Utc()},
+                             {"octal mode as the attributes, spaces in the name",
+                              "+up644,s0,r,\tmode file", File("mode file", 0).Attr("644")},
+                             {"no facts", "+\tbare", File("bare")},
+                             {"empty facts and no final comma", "+,,r\tx", File("x")},
+                             {"trailing spaces of the name kept", "+r,\tname  ", File("name  ")},
+                             {"unknown facts ignored", "+i1,xyz,q,r,\tf", File("f")},
+                         });
 }
 
 TEST(EplfLine, Rejected) {
@@ -273,6 +271,8 @@ TEST(Os2Line, Accepted) {
              File("no attr", 1024).At(2003, 4, 23, 10, 57)},
             {"two attribute tokens", "    345      A  R  04-23-103   10:57  x",
              File("x", 345).Attr("A  R").At(2003, 4, 23, 10, 57)},
+            {"24:00 is midnight of the next day", "    1      A  12-31-99   24:00  x",
+             File("x", 1).Attr("A").At(2000, 1, 1, 0, 0)},
         });
 }
 
@@ -299,8 +299,7 @@ TEST(IbmiLine, Accepted) {
              File("notes.txt", 8192).Attr("*STMF").At(2002, 1, 15, 10, 30, 45).Owner("ALICE")},
             {"member: no size or date", "ALICE   *MEM   MYLIB.FILE/MEMB.MBR",
              File("MYLIB.FILE/MEMB.MBR").Attr("*MEM").Owner("ALICE")},
-            {"day first with dots, a library",
-             "QSYS  0 15.01.02 10:30:45 *LIB  MYLIB.LIB",
+            {"day first with dots, a library", "QSYS  0 15.01.02 10:30:45 *LIB  MYLIB.LIB",
              File("MYLIB.LIB", 0).Dir().Attr("*LIB").At(2002, 1, 15, 10, 30, 45).Owner("QSYS")},
             {"year first, time with dots, a file object", "QSYS  0 99/12/31 10.30.45 *FILE  A.FILE",
              File("A.FILE", 0).Dir().Attr("*FILE").At(1999, 12, 31, 10, 30, 45).Owner("QSYS")},
@@ -371,14 +370,14 @@ TEST(VshellLine, Rejected) {
 }
 
 TEST(Os9Line, Accepted) {
-    ExpectEntries(kOs9,
-                  {
-                      {"directory", "  20.20   07/03/29 1026   d-ewrewr    2650     85920 CMDS",
-                       File("CMDS", 85920).Dir().Attr("d-ewrewr").At(2007, 3, 29, 10, 26).Owner(
-                           "20.20")},
-                      {"file, hex sector", "   0.0    91/01/22 1608   ------wr     4F7      1024 startup",
-                       File("startup", 1024).Attr("------wr").At(1991, 1, 22, 16, 8).Owner("0.0")},
-                  });
+    ExpectEntries(
+        kOs9,
+        {
+            {"directory", "  20.20   07/03/29 1026   d-ewrewr    2650     85920 CMDS",
+             File("CMDS", 85920).Dir().Attr("d-ewrewr").At(2007, 3, 29, 10, 26).Owner("20.20")},
+            {"file, hex sector", "   0.0    91/01/22 1608   ------wr     4F7      1024 startup",
+             File("startup", 1024).Attr("------wr").At(1991, 1, 22, 16, 8).Owner("0.0")},
+        });
     ExpectKind(kOs9, LineKind::header,
                {
                    {"column titles", "  Owner    Last modified  Attributes Sector Bytecount Name"},
@@ -398,17 +397,16 @@ TEST(Os9Line, Rejected) {
 }
 
 TEST(DlsLine, Accepted) {
-    ExpectEntries(kDls, {
-                            {"file", "README          2345  what this archive holds",
-                             File("README", 2345)},
-                            {"directory with '-'", "pub/               -  public files",
-                             File("pub").Dir()},
-                            {"directory with '='", "incoming/          =  uploads",
-                             File("incoming").Dir(), EntryFormat::dls},
-                            {"directory with a size", "src/            1024  sources",
-                             File("src", 1024).Dir()},
-                            {"no description", "bare 12", File("bare", 12)},
-                        });
+    ExpectEntries(
+        kDls,
+        {
+            {"file", "README          2345  what this archive holds", File("README", 2345)},
+            {"directory with '-'", "pub/               -  public files", File("pub").Dir()},
+            {"directory with '='", "incoming/          =  uploads", File("incoming").Dir(),
+             EntryFormat::dls},
+            {"directory with a size", "src/            1024  sources", File("src", 1024).Dir()},
+            {"no description", "bare 12", File("bare", 12)},
+        });
     ExpectKind(kDls, LineKind::header,
                {{"a description continued", "                   more words", EntryFormat::dls}});
 }
@@ -430,6 +428,8 @@ TEST(NortelLine, Accepted) {
                                 File("config.cfg", 1014196).At(2004, 6, 3, 10, 20, 3)},
                                {"day without dot", "boot.img 12 12/31/99 Fri 23:59:59",
                                 File("boot.img", 12).At(1999, 12, 31, 23, 59, 59)},
+                               {"24:00:00", "x 1 02/28/01 Wed. 24:00:00",
+                                File("x", 1).At(2001, 3, 1, 0, 0, 0)},
                            });
 }
 
@@ -449,14 +449,28 @@ TEST(UnixNumericLine, Accepted) {
         kUnixNumeric,
         {
             {"file", "0100644  500  101  12345  123456789  name",
-             File("name", 12345).Attr("0100644").At(1973, 11, 29, 21, 33, 9).Utc().Owner("500").Group(
-                 "101")},
+             File("name", 12345)
+                 .Attr("0100644")
+                 .At(1973, 11, 29, 21, 33, 9)
+                 .Utc()
+                 .Owner("500")
+                 .Group("101")},
             {"directory, six-digit mode", "040755 0 0 4096 1011090645 projects",
-             File("projects", 4096).Dir().Attr("040755").At(2002, 1, 15, 10, 30, 45).Utc().Owner(
-                 "0").Group("0")},
+             File("projects", 4096)
+                 .Dir()
+                 .Attr("040755")
+                 .At(2002, 1, 15, 10, 30, 45)
+                 .Utc()
+                 .Owner("0")
+                 .Group("0")},
             {"link split at the first arrow", "0120777 0 0 9 1011090645 motd -> /etc/motd",
-             File("motd", 9).Link("/etc/motd").Attr("0120777").At(2002, 1, 15, 10, 30, 45).Utc().Owner(
-                 "0").Group("0")},
+             File("motd", 9)
+                 .Link("/etc/motd")
+                 .Attr("0120777")
+                 .At(2002, 1, 15, 10, 30, 45)
+                 .Utc()
+                 .Owner("0")
+                 .Group("0")},
         });
 }
 
@@ -469,6 +483,56 @@ TEST(UnixNumericLine, Rejected) {
                    {"no name", "0100644 500 101 12 123456789"},
                    {"uid not a number", "0100644 root 101 12 123456789 x"},
                });
+}
+
+// Each example listing through the dispatcher, line by line: every line is
+// an entry of the listing's family or a header, whichever family the table
+// tries first.
+TEST(MachineExamples, EveryLineReadAsItsFamily) {
+    struct Example {
+        const char* file;
+        EntryFormat format;
+        int entries;
+        int headers;
+    };
+    const Example examples[] = {
+        {"mlsd.txt", EntryFormat::mlsd, 8, 0},
+        {"eplf.txt", EntryFormat::eplf, 4, 0},
+        {"os2.txt", EntryFormat::os2, 6, 0},
+        {"ibmi.txt", EntryFormat::ibmi, 7, 0},
+        {"wince.txt", EntryFormat::windowsCe, 6, 2},
+        {"vshell.txt", EntryFormat::vshell, 4, 0},
+        {"os9.txt", EntryFormat::os9, 4, 2},
+        {"dls.txt", EntryFormat::dls, 5, 1},
+        {"nortel.txt", EntryFormat::nortel, 3, 0},
+        {"unix-numeric.txt", EntryFormat::unixNumeric, 6, 0},
+    };
+    for (const Example& example : examples) {
+        SCOPED_TRACE(example.file);
+        std::ifstream in(std::string(FTPDIRLIST_SOURCE_DIR) + "/examples/" + example.file,
+                         std::ios::binary);
+        ASSERT_TRUE(in.good());
+        ListingState state;
+        Today today(test::kToday);
+        ParsedEntry entry;
+        int entries = 0;
+        int headers = 0;
+        for (std::string text; std::getline(in, text);) {
+            SCOPED_TRACE(EscapedBytes(text));
+            const HeapBytes line(text);
+            entry.Reset();
+            const LineKind kind = ParseExtendedLine(line.view(), state, today, entry);
+            ASSERT_NE(static_cast<int>(kind), static_cast<int>(LineKind::none));
+            if (kind == LineKind::header) {
+                ++headers;
+                continue;
+            }
+            ++entries;
+            EXPECT_EQ(entry.extras.format, example.format);
+        }
+        EXPECT_EQ(entries, example.entries);
+        EXPECT_EQ(headers, example.headers);
+    }
 }
 
 }  // namespace
