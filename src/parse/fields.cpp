@@ -16,11 +16,14 @@ unsigned DigitOf(char ch) { return static_cast<unsigned char>(ch - '0'); }
 // Digits in base `base` (8 or 10) to a value that fits in int64.
 bool ReadInBase(std::string_view text, unsigned base, std::int64_t& value) {
     if (text.empty()) return false;
+    // Up to 18 decimal or 20 octal digits cannot overflow: no test (and no
+    // division) per digit for them.
+    const bool mayOverflow = text.size() > (base == 10 ? 18u : 20u);
     std::int64_t v = 0;
     for (const char ch : text) {
         const unsigned d = DigitOf(ch);
         if (d >= base) return false;
-        if (v > (kInt64Max - d) / base) return false;
+        if (mayOverflow && v > (kInt64Max - d) / base) return false;
         v = v * base + d;
     }
     value = v;
@@ -275,14 +278,20 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
 bool ReadCompactStamp(std::string_view text, Stamp& stamp) {
     if (text.size() < 14) return false;
     if (text.size() > 14 && !IsFraction(text.substr(14))) return false;
-    std::int32_t parts[6];
-    static constexpr std::size_t kStart[6] = {0, 4, 6, 8, 10, 12};
-    for (int i = 0; i < 6; ++i) {
-        const std::size_t width = i == 0 ? 4 : 2;
-        if (!ReadNumber32(text.substr(kStart[i], width), parts[i])) return false;
+    // Seven pairs of digits; TwoDigits gives -1 for a pair that is not.
+    const char* p = text.data();
+    const int century = TwoDigits(p);
+    const int year = TwoDigits(p + 2);
+    const int month = TwoDigits(p + 4);
+    const int day = TwoDigits(p + 6);
+    const int hour = TwoDigits(p + 8);
+    const int minute = TwoDigits(p + 10);
+    const int second = TwoDigits(p + 12);
+    if ((century | year | month | day | hour | minute | second) < 0 || !ValidDate(month, day) ||
+        !ValidClock(hour, minute, second)) {
+        return false;
     }
-    if (!ValidDate(parts[1], parts[2]) || !ValidClock(parts[3], parts[4], parts[5])) return false;
-    stamp = {parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]};
+    stamp = {century * 100 + year, month, day, hour, minute, second};
     return true;
 }
 
