@@ -41,9 +41,12 @@ struct Facts {
     int groupRank = 0;
 };
 
-// A key of up to 8 small letters and dots as one word, its first byte
-// lowest, every byte with 0x20 set: what Folded gives for the key written
-// in any case.
+// Fact names and type values are compared as words: up to 8 bytes, the
+// first lowest, 0x20 set in every byte. A letter then matches the same
+// letter in either case and nothing else; a "." or "=" also matches one
+// control byte, which the readers rule out by testing that byte.
+
+// A key in small letters as such a word, padded with 0x20.
 constexpr std::uint64_t Key(std::string_view key) {
     std::uint64_t word = 0;
     for (std::size_t i = 0; i < 8; ++i) {
@@ -53,26 +56,34 @@ constexpr std::uint64_t Key(std::string_view key) {
     return word;
 }
 
-// Keys compared outside a case label, made at compile time.
-constexpr std::uint64_t kUnixOs = Key("os.unix=");
-constexpr std::uint64_t kModeTail = Key("e");    // unix.mod|e
-constexpr std::uint64_t kOwnerTail = Key("er");  // unix.own|er
-constexpr std::uint64_t kOwnerNameTail = Key("ername");
-constexpr std::uint64_t kGroupTail = Key("up");  // unix.gro|up
-constexpr std::uint64_t kGroupNameTail = Key("upname");
+constexpr std::uint64_t kType = Key("type");
+constexpr std::uint64_t kSize = Key("size");
+constexpr std::uint64_t kSizd = Key("sizd");
+constexpr std::uint64_t kPerm = Key("perm");
+constexpr std::uint64_t kModify = Key("modify");
+constexpr std::uint64_t kUnixUid = Key("unix.uid");
+constexpr std::uint64_t kUnixGid = Key("unix.gid");
+constexpr std::uint64_t kUnixMod = Key("unix.mod");  // then "e"
+constexpr std::uint64_t kUnixOwn = Key("unix.own");  // then "er" or "ername"
+constexpr std::uint64_t kUnixGro = Key("unix.gro");  // then "up" or "upname"
+constexpr std::uint64_t kE = Key("e");
+constexpr std::uint64_t kEr = Key("er");
+constexpr std::uint64_t kErname = Key("ername");
+constexpr std::uint64_t kUp = Key("up");
+constexpr std::uint64_t kUpname = Key("upname");
+constexpr std::uint64_t kFile = Key("file");
+constexpr std::uint64_t kDir = Key("dir");
+constexpr std::uint64_t kCdir = Key("cdir");
+constexpr std::uint64_t kPdir = Key("pdir");
+constexpr std::uint64_t kOsUnix = Key("os.unix=");
 
-// The first (up to) 8 bytes of `text` as one word, first byte lowest, 0x20
-// set in every byte. A letter then matches the same letter of a Key in
-// either case and nothing else; a "." or "=" of a key also matches a
-// control byte, and a padding byte of a key the byte 0, which the callers
-// rule out with the size and those bytes. Bytes up to `end` (>= the
-// text's end) may be read.
-FTPDIRLIST_ALWAYS_INLINE std::uint64_t Folded(std::string_view text, const char* end) {
-    const std::size_t n = text.size() < 8 ? text.size() : 8;
+// The n (at most 8) bytes at p as a word to compare with a Key. Bytes up
+// to `end` (>= p + n) may be read.
+FTPDIRLIST_ALWAYS_INLINE std::uint64_t Folded(const char* p, std::size_t n, const char* end) {
     std::uint64_t word = 0;
 #if FTPDIRLIST_SWAR
-    if (end - text.data() >= 8) {
-        word = bytes::Load8(text.data());
+    if (end - p >= 8) {
+        word = bytes::Load8(p);
         if (n < 8) word &= (std::uint64_t{1} << (8 * n)) - 1;
         return word | bytes::kOnes * 0x20;
     }
@@ -80,7 +91,7 @@ FTPDIRLIST_ALWAYS_INLINE std::uint64_t Folded(std::string_view text, const char*
     (void)end;
 #endif
     for (std::size_t i = 0; i < n; ++i) {
-        word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+        word |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
     }
     return word | bytes::kOnes * 0x20;
 }
@@ -96,7 +107,8 @@ void Rank(std::string_view value, int rank, std::string_view& field, int& fieldR
 
 // "OS.unix=slink:/target" and "OS.unix=symlink", a target after ":" kept.
 void ReadUnixLinkType(std::string_view value, const char* end, Facts& facts) {
-    if (value.size() < 13 || Folded(value, end) != kUnixOs || value[2] != '.' || value[7] != '=') {
+    if (value.size() < 13 || Folded(value.data(), 8, end) != kOsUnix || value[2] != '.' ||
+        value[7] != '=') {
         return;
     }
     value.remove_prefix(8);
@@ -107,27 +119,27 @@ void ReadUnixLinkType(std::string_view value, const char* end, Facts& facts) {
     if (colon != std::string_view::npos) facts.target = value.substr(colon + 1);
 }
 
+// Other types than these (devices, OS-specific kinds) are files to a
+// client.
 void ReadType(std::string_view value, const char* end, Facts& facts) {
-    if (value.size() > 4) {
-        // Other types (devices, OS-specific kinds) are files to a client.
-        ReadUnixLinkType(value, end, facts);
-        return;
-    }
-    switch (Folded(value, end)) {
-        case Key("file"):
-            facts.kind = Kind::file;
-            break;
-        case Key("dir"):
-            if (value.size() == 3) facts.kind = Kind::dir;
-            break;
-        case Key("cdir"):
-            facts.kind = Kind::currentDir;
-            break;
-        case Key("pdir"):
-            facts.kind = Kind::parentDir;
-            break;
+    switch (value.size()) {
+        case 3:
+            if (Folded(value.data(), 3, end) == kDir) facts.kind = Kind::dir;
+            return;
+        case 4: {
+            const std::uint64_t word = Folded(value.data(), 4, end);
+            if (word == kFile) {
+                facts.kind = Kind::file;
+            } else if (word == kCdir) {
+                facts.kind = Kind::currentDir;
+            } else if (word == kPdir) {
+                facts.kind = Kind::parentDir;
+            }
+            return;
+        }
         default:
-            break;
+            ReadUnixLinkType(value, end, facts);
+            return;
     }
 }
 
@@ -138,46 +150,53 @@ bool ReadSize(std::string_view value, std::int64_t& size) {
 }
 
 // One fact into `facts`; false when its value is impossible. Unknown facts
-// are ignored. The name's first eight bytes pick the fact in one switch.
+// are ignored. The name's length, then one or two words, pick the fact.
 bool ReadFact(std::string_view name, std::string_view value, const char* end, Facts& facts) {
-    const std::size_t n = name.size();
-    if (n > 8 && name[4] != '.') return true;  // no known fact
-    const std::uint64_t tail = n > 8 ? Folded(name.substr(8), end) : 0;
-    switch (Folded(name, end)) {
-        case Key("type"):
-            if (n == 4) ReadType(value, end, facts);
-            return true;
-        case Key("size"):
-            return n != 4 || ReadSize(value, facts.size);
-        case Key("sizd"):
-            return n != 4 || ReadSize(value, facts.dirSize);
-        case Key("perm"):
-            if (n == 4) {
+    const char* p = name.data();
+    switch (name.size()) {
+        case 4: {
+            const std::uint64_t word = Folded(p, 4, end);
+            if (word == kType) {
+                ReadType(value, end, facts);
+            } else if (word == kSize) {
+                return ReadSize(value, facts.size);
+            } else if (word == kSizd) {
+                return ReadSize(value, facts.dirSize);
+            } else if (word == kPerm) {
                 facts.perm = value;
                 facts.hasPerm = true;
             }
             return true;
-        case Key("modify"):
-            if (n != 6 || value.empty()) return true;
+        }
+        case 6:
+            if (Folded(p, 6, end) != kModify || value.empty()) return true;
             facts.hasModified = true;
             return fields::ReadCompactStamp(value, facts.modified);
-        case Key("unix.uid"):
-            if (n == 8 && name[4] == '.') Rank(value, 1, facts.owner, facts.ownerRank);
+        case 8: {
+            const std::uint64_t word = Folded(p, 8, end);
+            if (p[4] != '.') return true;
+            if (word == kUnixUid) Rank(value, 1, facts.owner, facts.ownerRank);
+            if (word == kUnixGid) Rank(value, 1, facts.group, facts.groupRank);
             return true;
-        case Key("unix.gid"):
-            if (n == 8 && name[4] == '.') Rank(value, 1, facts.group, facts.groupRank);
+        }
+        case 9:
+            if (p[4] == '.' && Folded(p, 8, end) == kUnixMod && Folded(p + 8, 1, end) == kE) {
+                facts.mode = value;
+            }
             return true;
-        case Key("unix.mod"):
-            if (n == 9 && tail == kModeTail) facts.mode = value;
+        case 10:
+        case 14: {
+            if (p[4] != '.') return true;
+            const std::uint64_t word = Folded(p, 8, end);
+            const std::uint64_t tail = Folded(p + 8, name.size() - 8, end);
+            const int rank = name.size() == 10 ? 2 : 3;
+            if (word == kUnixOwn && tail == (rank == 2 ? kEr : kErname)) {
+                Rank(value, rank, facts.owner, facts.ownerRank);
+            } else if (word == kUnixGro && tail == (rank == 2 ? kUp : kUpname)) {
+                Rank(value, rank, facts.group, facts.groupRank);
+            }
             return true;
-        case Key("unix.own"):
-            if (n == 10 && tail == kOwnerTail) Rank(value, 2, facts.owner, facts.ownerRank);
-            if (n == 14 && tail == kOwnerNameTail) Rank(value, 3, facts.owner, facts.ownerRank);
-            return true;
-        case Key("unix.gro"):
-            if (n == 10 && tail == kGroupTail) Rank(value, 2, facts.group, facts.groupRank);
-            if (n == 14 && tail == kGroupNameTail) Rank(value, 3, facts.group, facts.groupRank);
-            return true;
+        }
         default:
             return true;
     }
@@ -185,102 +204,69 @@ bool ReadFact(std::string_view name, std::string_view value, const char* end, Fa
 
 enum class Read : std::uint8_t { facts, notFacts, impossible };
 
-// Where the bytes that delimit facts lie among n (at most 64) bytes from
-// `base`, all readable: bit i of a mask is set when base[i] is that byte.
-struct Delimiters {
-    std::uint64_t semicolons = 0;
-    std::uint64_t equals = 0;
-    std::uint64_t spaces = 0;
-};
-
-Delimiters Scan(const char* base, std::size_t n) {
-    Delimiters d;
-    std::size_t i = 0;
+// Where the fact at `p` ends: `stop` is the offset of the first ";" or
+// space (false when the line ends first), `equals` that of the first "="
+// before it (`stop` when there is none). The 32 or 16 bytes at p are
+// compared at once where they lie in the line; a fact that is longer, or
+// near the line's end, is walked byte by byte.
+FTPDIRLIST_ALWAYS_INLINE bool FindFactEnd(const char* p, const char* end, std::size_t& stop,
+                                          std::size_t& equals) {
 #if defined(__SSE2__)
-    if (n >= 16) {
-        // 16 bytes at a time; the last 16 end at n and keep only the bits
-        // of bytes not yet seen.
-        const auto add = [&](std::size_t at, unsigned skip) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + at));
-            const auto bits = [&](char ch) {
-                const unsigned mask =
-                    static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(ch))));
-                return static_cast<std::uint64_t>(mask >> skip) << (at + skip);
-            };
-            d.semicolons |= bits(';');
-            d.equals |= bits('=');
-            d.spaces |= bits(' ');
+    if (end - p >= 16) {
+        const auto masks = [](const char* at, unsigned& stops, unsigned& equalSigns) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            stops = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+                _mm_cmpeq_epi8(v, _mm_set1_epi8(';')), _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')))));
+            equalSigns =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('='))));
         };
-        for (; i + 16 <= n; i += 16) add(i, 0);
-        if (i < n) add(n - 16, static_cast<unsigned>(16 - (n - i)));
-        return d;
+        unsigned stops;
+        unsigned equalSigns;
+        masks(p, stops, equalSigns);
+        if (stops == 0 && end - p >= 32) {
+            unsigned moreStops;
+            unsigned moreEquals;
+            masks(p + 16, moreStops, moreEquals);
+            stops = moreStops << 16;
+            equalSigns |= moreEquals << 16;
+        }
+        if (stops != 0) {
+            stop = bytes::LowestBit(stops);
+            equalSigns &= (1u << stop) - 1;
+            equals = equalSigns != 0 ? bytes::LowestBit(equalSigns) : stop;
+            return true;
+        }
     }
 #endif
-    for (; i < n; ++i) {
-        d.semicolons |= std::uint64_t{base[i] == ';'} << i;
-        d.equals |= std::uint64_t{base[i] == '='} << i;
-        d.spaces |= std::uint64_t{base[i] == ' '} << i;
+    const char* q = p;
+    const char* firstEquals = nullptr;
+    for (; q != end && *q != ';' && *q != ' '; ++q) {
+        if (*q == '=' && firstEquals == nullptr) firstEquals = q;
     }
-    return d;
+    if (q == end) return false;
+    stop = static_cast<std::size_t>(q - p);
+    equals = firstEquals != nullptr ? static_cast<std::size_t>(firstEquals - p) : stop;
+    return true;
 }
 
 // The facts from `p`, each "name=value;", up to the space after the last
 // ";", which ends them; `p` is left on that space. notFacts when the text
 // is not of that form (a space or the line's end inside a fact, no "=" or
-// an empty name), impossible when a value is. One pass finds the
-// delimiters of 64 bytes at a time.
+// an empty name), impossible when a value is.
 Read ReadFacts(const char*& p, const char* end, Facts& facts) {
-    constexpr std::size_t kWindow = 64;
-    const char* base = p;
-    std::size_t n = 0;  // bytes scanned from base
-    Delimiters d;
-    std::size_t at = 0;  // the current fact's first byte, from base
     for (;;) {
-        if (at >= n) {
-            base += at;
-            at = 0;
-            const std::size_t left = static_cast<std::size_t>(end - base);
-            n = left < kWindow ? left : kWindow;
-            d = Scan(base, n);
-        }
-        const std::uint64_t from = ~std::uint64_t{0} << at;
-        const std::uint64_t stops = (d.semicolons | d.spaces) & from;
         std::size_t stop;
-        std::uint64_t equalsBits = d.equals & from;
-        if (stops != 0) {
-            stop = bytes::LowestBit(stops);
-            equalsBits &= (std::uint64_t{1} << stop) - 1;
-        } else if (base + n == end) {
-            return Read::notFacts;  // the line ends inside a fact
-        } else if (at != 0) {
-            n = 0;  // scan again from this fact's first byte
-            continue;
-        } else {
-            // A fact longer than a window (a link's long target).
-            stop = n;
-            while (base + stop != end && base[stop] != ';' && base[stop] != ' ') ++stop;
-            if (base + stop == end) return Read::notFacts;
-        }
-        if (base[stop] != ';') return Read::notFacts;
         std::size_t equals;
-        if (equalsBits != 0) {
-            equals = bytes::LowestBit(equalsBits);
-        } else {
-            equals = n;  // only a fact longer than a window gets here
-            while (equals < stop && base[equals] != '=') ++equals;
-            if (equals == stop) return Read::notFacts;
+        if (!FindFactEnd(p, end, stop, equals) || p[stop] != ';' || equals == stop || equals == 0) {
+            return Read::notFacts;
         }
-        if (equals == at) return Read::notFacts;  // an empty name
         // A value may hold "=" (type=OS.unix=slink:...), never ";".
-        const std::string_view name(base + at, equals - at);
-        const std::string_view value(base + equals + 1, stop - equals - 1);
+        const std::string_view name(p, equals);
+        const std::string_view value(p + equals + 1, stop - equals - 1);
         if (!ReadFact(name, value, end, facts)) return Read::impossible;
-        at = stop + 1;
-        if (base + at == end) return Read::notFacts;  // no name
-        if (base[at] == ' ') {
-            p = base + at;
-            return Read::facts;
-        }
+        p += stop + 1;
+        if (p == end) return Read::notFacts;  // no name
+        if (*p == ' ') return Read::facts;
     }
 }
 
