@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "parse/month_names.h"
+
 namespace ftpdirlist {
 namespace fields {
 
@@ -56,19 +58,30 @@ void CivilFromDays(std::int64_t days, std::int64_t& year, std::int32_t& month, s
     year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
 }
 
-// Splits "a<sep>b<sep>c" with one separator byte from `separators` used
-// twice. The parts may be empty; the readers reject that.
-bool SplitThree(std::string_view text, std::string_view separators, std::string_view parts[3]) {
-    std::size_t first = std::string_view::npos;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (separators.find(text[i]) != std::string_view::npos) {
-            first = i;
-            break;
-        }
+// Index of the first byte of `text` at or after `from` that is no digit,
+// or text.size().
+std::size_t SkipDigits(std::string_view text, std::size_t from) {
+    while (from < text.size() && DigitOf(text[from]) <= 9) ++from;
+    return from;
+}
+
+// True when `ch` is one of the (one or two) bytes of `separators`.
+bool IsSeparator(char ch, std::string_view separators) {
+    for (const char s : separators) {
+        if (ch == s) return true;
     }
-    if (first == std::string_view::npos) return false;
-    const std::size_t second = text.find(text[first], first + 1);
-    if (second == std::string_view::npos) return false;
+    return false;
+}
+
+// Splits "a<sep>b<sep>c", `a` of digits, with one separator byte from
+// `separators` used twice. The parts may be empty or hold other bytes; the
+// readers reject that.
+bool SplitThree(std::string_view text, std::string_view separators, std::string_view parts[3]) {
+    const std::size_t first = SkipDigits(text, 0);
+    if (first == text.size() || !IsSeparator(text[first], separators)) return false;
+    std::size_t second = first + 1;
+    while (second < text.size() && text[second] != text[first]) ++second;
+    if (second == text.size()) return false;
     parts[0] = text.substr(0, first);
     parts[1] = text.substr(first + 1, second - first - 1);
     parts[2] = text.substr(second + 1);
@@ -92,19 +105,14 @@ bool ReadTwo(std::string_view text, std::int32_t& value) {
 
 }  // namespace
 
-bool ReadNumber(std::string_view text, std::int64_t& value) { return ReadInBase(text, 10, value); }
-
-bool ReadNumber32(std::string_view text, std::int32_t& value) {
-    std::int64_t v;
-    if (text.size() > 10 || !ReadNumber(text, v) || v > kInt32Max) return false;
-    value = static_cast<std::int32_t>(v);
-    return true;
+bool ReadLongNumber(std::string_view text, std::int64_t& value) {
+    return ReadInBase(text, 10, value);
 }
 
 bool ReadGroupedNumber(std::string_view text, std::int64_t& value) {
-    std::size_t at = 0;
-    while (at < text.size() && text[at] != ',' && text[at] != '.') ++at;
+    std::size_t at = SkipDigits(text, 0);
     if (at == text.size()) return ReadNumber(text, value);
+    if (text[at] != ',' && text[at] != '.') return false;
     if (at == 0 || at > 3) return false;
     const char separator = text[at];
     std::int64_t v;
@@ -147,6 +155,16 @@ std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
 }
 
 std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today) {
+    // Days before each month in a common year.
+    static constexpr std::int16_t kBefore[12] = {0,   31,  59,  90,  120, 151,
+                                                 181, 212, 243, 273, 304, 334};
+    // Within 182 days of today in this year (months of a common year, which
+    // moves a date by at most one day): every other year's date lies at
+    // least 183 days away. Otherwise compare the neighbouring years exactly.
+    if (month >= 1 && month <= 12 && today.month >= 1 && today.month <= 12) {
+        const int apart = (kBefore[month - 1] + day) - (kBefore[today.month - 1] + today.day);
+        if (apart >= -181 && apart <= 181) return today.year;
+    }
     const std::int64_t now = DaysFromCivil(today.year, today.month, today.day);
     std::int64_t best = today.year;
     std::int64_t bestDistance = -1;
@@ -166,6 +184,17 @@ std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& 
 }
 
 bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
+    // "hh:mm", the usual form, at once.
+    if (text.size() == 5 && text[2] == ':') {
+        const int hour = TwoDigits(text.data());
+        const int minute = TwoDigits(text.data() + 3);
+        if (hour >= 0 && minute >= 0 && hour < 24 && minute < 60) {
+            stamp.hour = hour;
+            stamp.minute = minute;
+            stamp.second = -1;
+            return true;
+        }
+    }
     std::size_t at = 0;
     while (at < text.size() && text[at] != ':' && !(dot && text[at] == '.')) ++at;
     if (at == 0 || at > 2 || at == text.size()) return false;
@@ -260,16 +289,34 @@ bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view se
     return true;
 }
 
-bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp) {
-    std::size_t at = 0;
-    while (at < text.size() && separators.find(text[at]) == std::string_view::npos) ++at;
-    if (at == text.size()) return false;
+bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp, bool dayFirst) {
+    const std::size_t at = SkipDigits(text, 0);
+    if (at == text.size() || !IsSeparator(text[at], separators)) return false;
     std::int32_t m;
     std::int32_t d;
-    if (!ReadShortField(text.substr(0, at), 2, m) || !ReadShortField(text.substr(at + 1), 2, d) ||
-        !ValidDate(m, d)) {
+    if (!ReadShortField(text.substr(0, at), 2, dayFirst ? d : m) ||
+        !ReadShortField(text.substr(at + 1), 2, dayFirst ? m : d) || !ValidDate(m, d)) {
         return false;
     }
+    stamp.month = m;
+    stamp.day = d;
+    return true;
+}
+
+bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
+    std::string_view parts[3];
+    const char separators[1] = {separator};
+    if (!SplitThree(text, std::string_view(separators, 1), parts)) return false;
+    std::int32_t d;
+    std::int32_t y;
+    if (!ReadShortField(parts[0], 2, d) || (parts[2].size() != 2 && parts[2].size() != 4) ||
+        !ReadNumber32(parts[2], y)) {
+        return false;
+    }
+    // Numbers are month names of the table too, but not of this form.
+    const int m = IsAllDigits(parts[1]) ? 0 : LookupMonthName(parts[1]).month;
+    if (!ValidDate(m, d)) return false;
+    stamp.year = WidenYear(y, parts[2].size());
     stamp.month = m;
     stamp.day = d;
     return true;
@@ -318,31 +365,28 @@ bool FromUnixSeconds(std::int64_t seconds, Stamp& stamp) {
 
 namespace {
 
-// The date markers, each as its encodings' bytes.
+// The year and day markers, each as its encodings' bytes (months with
+// their marker are month names: LookupMonthName).
 struct MarkerBytes {
     Marker marker;
     std::string_view bytes;
 };
 
 constexpr MarkerBytes kMarkers[] = {
-    {Marker::year, "\xE5\xB9\xB4"},   // 年, UTF-8
-    {Marker::month, "\xE6\x9C\x88"},  // 月, UTF-8
-    {Marker::day, "\xE6\x97\xA5"},    // 日, UTF-8
-    {Marker::year, "\xEB\x85\x84"},   // 년, UTF-8
-    {Marker::month, "\xEC\x9B\x94"},  // 월, UTF-8
-    {Marker::day, "\xEC\x9D\xBC"},    // 일, UTF-8
-    {Marker::year, "\xC7\xAF"},       // 年, EUC-JP
-    {Marker::month, "\xB7\xEE"},      // 月, EUC-JP
-    {Marker::day, "\xC6\xFC"},        // 日, EUC-JP
-    {Marker::year, "\x94\x4E"},       // 年, Shift_JIS
-    {Marker::month, "\x8C\x8E"},      // 月, Shift_JIS
-    {Marker::day, "\x93\xFA"},        // 日, Shift_JIS
-    {Marker::year, "\xC4\xEA"},       // 年, GBK
-    {Marker::month, "\xD4\xC2"},      // 月, GBK
-    {Marker::day, "\xC8\xD5"},        // 日, GBK
-    {Marker::year, "\xB3\xE2"},       // 년, EUC-KR
-    {Marker::month, "\xBF\xF9"},      // 월, EUC-KR
-    {Marker::day, "\xC0\xCF"},        // 일, EUC-KR
+    {Marker::year, "\xE5\xB9\xB4"},  // 年, UTF-8
+    {Marker::day, "\xE6\x97\xA5"},   // 日, UTF-8
+    {Marker::year, "\xEB\x85\x84"},  // 년, UTF-8
+    {Marker::day, "\xEC\x9D\xBC"},   // 일, UTF-8
+    {Marker::year, "\xC7\xAF"},      // 年, EUC-JP
+    {Marker::day, "\xC6\xFC"},       // 日, EUC-JP
+    {Marker::year, "\x94\x4E"},      // 年, Shift_JIS
+    {Marker::day, "\x93\xFA"},       // 日, Shift_JIS
+    {Marker::year, "\xC4\xEA"},      // 年, GBK
+    {Marker::day, "\xC8\xD5"},       // 日, GBK
+    {Marker::year, "\xB3\xE2"},      // 년, EUC-KR
+    {Marker::day, "\xC0\xCF"},       // 일, EUC-KR
+    {Marker::year, "\xA6\x7E"},      // 年, Big5
+    {Marker::day, "\xA4\xE9"},       // 日, Big5
 };
 
 }  // namespace

@@ -27,10 +27,11 @@ struct Stamp {
 
 // True when `text` is one or more decimal digits whose value fits in
 // int64; the value goes to `value`. Signs, spaces and other bytes fail.
-bool ReadNumber(std::string_view text, std::int64_t& value);
+// Inline: every family reads several numbers per line.
+inline bool ReadNumber(std::string_view text, std::int64_t& value);
 
 // ReadNumber for a 32-bit field.
-bool ReadNumber32(std::string_view text, std::int32_t& value);
+inline bool ReadNumber32(std::string_view text, std::int32_t& value);
 
 // A size with optional thousands separators: "1234567", "1,234,567" or
 // "1.234.567" (groups of three after the first, one separator kind).
@@ -95,9 +96,17 @@ enum class DateOrder : std::uint8_t {
 bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
                      Stamp& stamp);
 
-// A month and day without a year, "mm<sep>dd" with sep one of `separators`
-// (1 or 2 digits each). Validated. Fills month and day.
-bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp);
+// A month and day without a year, "mm<sep>dd" (or "dd<sep>mm" when
+// `dayFirst`) with sep one of `separators`, 1 or 2 digits each. Validated.
+// Fills month and day.
+bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp,
+                  bool dayFirst = false);
+
+// A date with the month's name between day and year, "15-JAN-2002" or
+// "6-Apr-07" (`separator` between the parts): day of 1 or 2 digits, a month
+// name of LookupMonthName (any case), a year of 2 or 4 digits (2 widened).
+// Validated. Fills year, month and day.
+bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
 
 // "yyyymmddhhmmss" with an optional fraction (".sss", dropped): the MLSD
 // modify fact. Validated.
@@ -109,15 +118,15 @@ bool FromUnixSeconds(std::int64_t seconds, Stamp& stamp);
 
 // What follows the digits of a number in the Asian date forms.
 enum class Marker : std::uint8_t {
-    none,   // digits alone
-    year,   // 年 or 년
-    month,  // 月 or 월
-    day,    // 日 or 일
+    none,  // digits alone
+    year,  // 年 or 년
+    day,   // 日 or 일
 };
 
-// Digits followed by at most one date marker, in UTF-8, EUC-JP, Shift_JIS,
-// GBK or EUC-KR ("2002年", "1月", "15일", "15"): the value (which must fit
-// in int32) and the marker found. Any other byte after the digits fails.
+// Digits followed by at most one year or day marker, in UTF-8, EUC-JP,
+// Shift_JIS, GBK, Big5 or EUC-KR ("2002年", "15일", "15"): the value (which
+// must fit in int32) and the marker found. Any other byte after the digits
+// fails. (A month with its marker, "1月", is a month name: LookupMonthName.)
 bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker);
 
 // True when `text` equals `lower` with the ASCII capitals of `text` read as
@@ -138,22 +147,15 @@ inline std::string_view DropLast(std::string_view text, char ch) {
 class TokenWalker {
 public:
     static constexpr std::size_t kMaxTokens = 24;
+    static constexpr int kFirstBatch = 8;
 
     explicit TokenWalker(std::string_view line)
         : line_(line), scanner_(line.data(), line.data() + line.size()) {}
 
     // Token i (0 first), or an absent view (null data()) past the last.
-    std::string_view operator[](std::size_t i) {
-        while (count_ <= i) {
-            if (done_ || count_ == kMaxTokens) return {};
-            const std::string_view next = scanner_.Next();
-            if (next.data() == nullptr) {
-                done_ = true;
-                return {};
-            }
-            tokens_[count_++] = next;
-        }
-        return tokens_[i];
+    FTPDIRLIST_ALWAYS_INLINE std::string_view operator[](std::size_t i) {
+        if (i < count_) return tokens_[i];
+        return Pull(i);
     }
 
     // The line after `token` (a token of this line) and one space: where
@@ -184,12 +186,60 @@ public:
     std::string_view Line() const { return line_; }
 
 private:
+    // Reads tokens up to token i; absent when the line has fewer.
+    std::string_view Pull(std::size_t i) {
+        if (count_ == 0 && !done_) {
+            // The first tokens of a usual line lie in the first window:
+            // found at once.
+            TokenScanner::Spans<kFirstBatch> spans;
+            if (scanner_.PeekInWindow(spans)) {
+                scanner_.Take(spans);
+                for (int k = 0; k < kFirstBatch; ++k) tokens_[k] = scanner_.View(spans, k);
+                count_ = kFirstBatch;
+                if (i < count_) return tokens_[i];
+            }
+        }
+        while (count_ <= i) {
+            if (done_ || count_ == kMaxTokens) return {};
+            const std::string_view next = scanner_.Next();
+            if (next.data() == nullptr) {
+                done_ = true;
+                return {};
+            }
+            tokens_[count_++] = next;
+        }
+        return tokens_[i];
+    }
+
     std::string_view line_;
     TokenScanner scanner_;
     std::string_view tokens_[kMaxTokens];
     std::size_t count_ = 0;
     bool done_ = false;
 };
+
+// Numbers too long for the short form: read with an overflow test.
+bool ReadLongNumber(std::string_view text, std::int64_t& value);
+
+inline bool ReadNumber(std::string_view text, std::int64_t& value) {
+    // Up to 18 digits cannot overflow.
+    if (text.empty() || text.size() > 18) return ReadLongNumber(text, value);
+    std::int64_t v = 0;
+    for (const char ch : text) {
+        const unsigned digit = static_cast<unsigned char>(ch - '0');
+        if (digit > 9) return false;
+        v = v * 10 + digit;
+    }
+    value = v;
+    return true;
+}
+
+inline bool ReadNumber32(std::string_view text, std::int32_t& value) {
+    std::int64_t v;
+    if (text.size() > 10 || !ReadNumber(text, v) || v > 0x7FFFFFFF) return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
 
 }  // namespace fields
 }  // namespace ftpdirlist
