@@ -205,6 +205,12 @@ TEST(MlsdLine, Accepted) {
              EntryFormat::mlsd},
             {"leap second", "type=file;modify=20021231235960; f",
              File("f").At(2002, 12, 31, 23, 59, 60).Utc()},
+            {"a fact longer than 32 bytes",
+             "type=OS.unix=slink:/srv/archive/2002/january/reports/final;size=12; report",
+             File("report", 12).Link("/srv/archive/2002/january/reports/final")},
+            {"a fact ending past 16 bytes, near the line's end", "modify=20020115103045; a",
+             File("a").At(2002, 1, 15, 10, 30, 45).Utc()},
+            {"a line shorter than 16 bytes", "type=dir; d", File("d").Dir()},
         });
 }
 
@@ -221,6 +227,9 @@ TEST(MlsdLine, Rejected) {
                    {"no final ';'", "type=file;size=1 a"},
                    {"empty fact name", "=file; a"},
                    {"fact without '='", "type;size=1; a"},
+                   {"a space inside a long fact",
+                    "type=OS.unix=slink:/srv/archive/2002/january reports/final;size=12; r"},
+                   {"a space inside a short line", "type=d r; x"},
                    {"a name alone outside an MLSD listing", " notes.txt"},
                    {"a name alone in another family's listing", " notes.txt", EntryFormat::unix},
                    {"impossible fact in the MLST form", " type=file;size=x; a", EntryFormat::mlsd},
@@ -419,6 +428,8 @@ TEST(DlsLine, Rejected) {
                    {"indented line outside a dls listing", "  more words"},
                    {"a listing of another family", "README 2345 x", EntryFormat::unix},
                    {"name alone", "README"},
+                   {"one space before the description", "README 2345 what it holds"},
+                   {"a Unix line its family refused", "drwxr-xr-xx 2 u g 4096 Jan 15  2002 x"},
                });
 }
 

@@ -3,8 +3,8 @@
 //   README          2345  what this archive holds
 //   pub/               -  public files
 //   incoming/          =  uploads
-// The description is not kept. A line that starts with a space continues
-// the description above it.
+// The description, two spaces or more after the size, is not kept. A line
+// that starts with a space continues the description above it.
 #include <cstdint>
 
 #include "extended/families.h"
@@ -32,6 +32,12 @@ LineKind ReadDlsLine(std::string_view line, ListingState& state, Today& /*today*
     std::string_view name = NextToken(cursor, false);
     const std::string_view size = NextToken(cursor, false);
     if (size.empty()) return LineKind::none;
+    // The description stands apart from the size by two spaces or more, as
+    // the columns are aligned: this keeps other families' lines of words
+    // and numbers ("drwxr-xr-xx 2 u g ...") out.
+    const char* const afterSize = size.data() + size.size();
+    const char* const end = line.data() + line.size();
+    if (end - afterSize >= 2 && afterSize[1] != ' ') return LineKind::none;
     const bool isDir = CutDirectoryMark(name);
     if (size == "-" || size == "=") {
         if (!isDir) return LineKind::none;

@@ -16,7 +16,7 @@ namespace ext {
 namespace {
 
 // One fact into `entry`; false when its value is impossible.
-bool ReadFact(std::string_view fact, ParsedEntry& entry) {
+bool ReadFact(std::string_view fact, Today& today, ParsedEntry& entry) {
     if (fact.empty()) return true;
     const std::string_view value = fact.substr(1);
     switch (fact[0]) {
@@ -28,10 +28,11 @@ bool ReadFact(std::string_view fact, ParsedEntry& entry) {
         case 'm': {
             std::int64_t seconds;
             fields::Stamp stamp;
-            if (!fields::ReadNumber(value, seconds) || !fields::FromUnixSeconds(seconds, stamp)) {
+            if (!fields::ReadNumber(value, seconds) || !fields::FromUnixSeconds(seconds, stamp) ||
+                !StoreStamp(stamp, today, entry)) {
                 return false;
             }
-            StoreStamp(stamp, entry, true);
+            entry.extras.utc = 1;
             return true;
         }
         case 'u': {
@@ -48,7 +49,7 @@ bool ReadFact(std::string_view fact, ParsedEntry& entry) {
 
 }  // namespace
 
-LineKind ReadEplfLine(std::string_view line, ListingState& /*state*/, Today& /*today*/,
+LineKind ReadEplfLine(std::string_view line, ListingState& /*state*/, Today& today,
                       ParsedEntry& entry) {
     if (line.empty() || line[0] != '+') return LineKind::none;
     const std::size_t tab = line.find('\t');
@@ -57,7 +58,7 @@ LineKind ReadEplfLine(std::string_view line, ListingState& /*state*/, Today& /*t
     std::string_view facts = line.substr(1, tab - 1);
     while (!facts.empty()) {
         const std::size_t comma = facts.find(',');
-        if (!ReadFact(facts.substr(0, comma), entry)) return LineKind::none;
+        if (!ReadFact(facts.substr(0, comma), today, entry)) return LineKind::none;
         if (comma == std::string_view::npos) break;
         facts.remove_prefix(comma + 1);
     }

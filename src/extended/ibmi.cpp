@@ -48,7 +48,7 @@ bool ReadJobDate(std::string_view text, fields::Stamp& stamp) {
 
 }  // namespace
 
-LineKind ReadIbmiLine(std::string_view line, ListingState& /*state*/, Today& /*today*/,
+LineKind ReadIbmiLine(std::string_view line, ListingState& /*state*/, Today& today,
                       ParsedEntry& entry) {
     Cursor cursor = MakeCursor(line);
     const std::string_view owner = NextToken(cursor, false);
@@ -63,10 +63,10 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& /*state*/, Today& /*t
         const std::string_view date = NextToken(cursor, false);
         if (date.empty() || !ReadJobDate(date, stamp)) return LineKind::none;
         const std::string_view time = NextToken(cursor, false);
-        if (time.empty() || !ReadClockAfterDate(time, stamp, true)) {
+        if (time.empty() || !fields::ReadClock(time, stamp, true)) {
             return LineKind::none;
         }
-        StoreStamp(stamp, entry);
+        if (!StoreStamp(stamp, today, entry)) return LineKind::none;
         token = NextToken(cursor, false);
     }
     if (!IsObjectType(token)) return LineKind::none;

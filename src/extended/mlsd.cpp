@@ -270,7 +270,7 @@ Read ReadFacts(const char*& p, const char* end, Facts& facts) {
     }
 }
 
-void Store(const Facts& facts, std::string_view name, ParsedEntry& entry) {
+void Store(const Facts& facts, std::string_view name, Today& today, ParsedEntry& entry) {
     entry.extras.format = EntryFormat::mlsd;
     entry.name = name;
     switch (facts.kind) {
@@ -296,12 +296,13 @@ void Store(const Facts& facts, std::string_view name, ParsedEntry& entry) {
     entry.attributes = facts.hasPerm ? facts.perm : facts.mode;
     entry.extras.owner = facts.owner;
     entry.extras.group = facts.group;
-    if (facts.hasModified) StoreStamp(facts.modified, entry, true);
+    // A modify stamp has no hour 24 to carry: storing it cannot fail.
+    if (facts.hasModified && StoreStamp(facts.modified, today, entry)) entry.extras.utc = 1;
 }
 
 }  // namespace
 
-LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& /*today*/,
+LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
                       ParsedEntry& entry) {
     const char* p = line.data();
     const char* const end = p + line.size();
@@ -315,7 +316,7 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& /*today
     const Read read = ReadFacts(p, end, facts);
     if (read == Read::facts) {
         if (p + 1 == end) return LineKind::none;  // no name
-        Store(facts, std::string_view(p + 1, static_cast<std::size_t>(end - p - 1)), entry);
+        Store(facts, std::string_view(p + 1, static_cast<std::size_t>(end - p - 1)), today, entry);
         return LineKind::entry;
     }
     // " name": a name alone, which only a listing known to be MLSD tells
@@ -324,7 +325,8 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& /*today
         state.family != EntryFormat::mlsd) {
         return LineKind::none;
     }
-    Store(Facts{}, std::string_view(afterSpace, static_cast<std::size_t>(end - afterSpace)), entry);
+    Store(Facts{}, std::string_view(afterSpace, static_cast<std::size_t>(end - afterSpace)), today,
+          entry);
     return LineKind::entry;
 }
 

@@ -30,7 +30,7 @@ bool IsWeekday(std::string_view token) {
 
 }  // namespace
 
-LineKind ReadNortelLine(std::string_view line, ListingState& /*state*/, Today& /*today*/,
+LineKind ReadNortelLine(std::string_view line, ListingState& /*state*/, Today& today,
                         ParsedEntry& entry) {
     Cursor cursor = MakeCursor(line);
     const std::string_view name = NextToken(cursor, false);
@@ -44,12 +44,12 @@ LineKind ReadNortelLine(std::string_view line, ListingState& /*state*/, Today& /
     fields::Stamp stamp;
     if (!fields::ReadNumber(size, entry.size) ||
         !fields::ReadNumericDate(date, fields::DateOrder::mdy, "/", stamp) ||
-        !ReadClockAfterDate(time, stamp)) {
+        !fields::ReadClock(time, stamp)) {
         return LineKind::none;
     }
 
     entry.name = name;
-    StoreStamp(stamp, entry);
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
     entry.extras.format = EntryFormat::nortel;
     return LineKind::entry;
 }

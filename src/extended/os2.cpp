@@ -24,7 +24,7 @@ bool IsLetters(std::string_view token) {
 
 }  // namespace
 
-LineKind ReadOs2Line(std::string_view line, ListingState& /*state*/, Today& /*today*/,
+LineKind ReadOs2Line(std::string_view line, ListingState& /*state*/, Today& today,
                      ParsedEntry& entry) {
     Cursor cursor = MakeCursor(line);
     const std::string_view size = NextToken(cursor, false);
@@ -45,14 +45,14 @@ LineKind ReadOs2Line(std::string_view line, ListingState& /*state*/, Today& /*to
         return LineKind::none;
     }
     const std::string_view time = NextToken(cursor, false);
-    if (time.empty() || !ReadClockAfterDate(time, stamp)) return LineKind::none;
+    if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
     const std::string_view name = NextToken(cursor, true);
     if (name.empty()) return LineKind::none;
 
     entry.name = name;
     entry.attributes = std::string_view(attributesBegin,
                                         static_cast<std::size_t>(attributesEnd - attributesBegin));
-    StoreStamp(stamp, entry);
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
     entry.extras.format = EntryFormat::os2;
     return LineKind::entry;
 }

@@ -58,7 +58,7 @@ bool IsHex(std::string_view token) {
 
 }  // namespace
 
-LineKind ReadOs9Line(std::string_view line, ListingState& /*state*/, Today& /*today*/,
+LineKind ReadOs9Line(std::string_view line, ListingState& /*state*/, Today& today,
                      ParsedEntry& entry) {
     Cursor cursor = MakeCursor(line);
     const std::string_view owner = NextToken(cursor, false);
@@ -84,7 +84,7 @@ LineKind ReadOs9Line(std::string_view line, ListingState& /*state*/, Today& /*to
     entry.name = name;
     entry.attributes = attributes;
     entry.extras.owner = owner;
-    StoreStamp(stamp, entry);
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
     entry.extras.format = EntryFormat::os9;
     return LineKind::entry;
 }

@@ -1,51 +1,17 @@
-// Small steps that the family readers share: storing a validated stamp in
-// a record, comparing a token with a key in any case, and the marks some
-// servers put on a directory's name.
+// Small steps that the readers of the machine and small families share:
+// the mark some servers put after a directory's name, and the column
+// titles and rules above a listing.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <initializer_list>
 #include <string_view>
 
-#include "model/entry.h"
 #include "parse/fields.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
 namespace ext {
-
-// Stores the parts of `stamp` that the text gave (date when it has a year,
-// time when it has an hour, seconds when it has them). `utc` marks the
-// date and time as UTC.
-inline void StoreStamp(const fields::Stamp& stamp, ParsedEntry& entry, bool utc = false) {
-    FtpDateTime& dt = entry.dateTime;
-    if (stamp.year >= 0) {
-        dt.year = stamp.year;
-        dt.month = stamp.month;
-        dt.day = stamp.day;
-        dt.hasDate = 1;
-    }
-    if (stamp.hour >= 0) {
-        dt.hour = stamp.hour;
-        dt.minute = stamp.minute;
-        dt.hasTime = 1;
-        if (stamp.second >= 0) entry.extras.second = static_cast<std::int8_t>(stamp.second);
-    }
-    entry.extras.utc = utc ? 1 : 0;
-}
-
-// A clock time of a stamp whose date is already read: "24:00" becomes
-// 00:00 of the next day.
-inline bool ReadClockAfterDate(std::string_view text, fields::Stamp& stamp, bool dot = false) {
-    return fields::ReadClock(text, stamp, dot) && fields::RollMidnight(stamp);
-}
-
-// True when `text` begins with `lowerKey`, compared as fields::EqualsFolded does.
-inline bool StartsFolded(std::string_view text, std::string_view lowerKey) {
-    return text.size() >= lowerKey.size() &&
-           fields::EqualsFolded(text.substr(0, lowerKey.size()), lowerKey);
-}
 
 // A final "/" that a server writes after a directory's name: no file name
 // holds a "/", so it is the server's mark and is cut off. A name of "/"

@@ -38,7 +38,7 @@ bool IsFileMode(std::int64_t mode) {
 
 }  // namespace
 
-LineKind ReadUnixNumericLine(std::string_view line, ListingState& /*state*/, Today& /*today*/,
+LineKind ReadUnixNumericLine(std::string_view line, ListingState& /*state*/, Today& today,
                              ParsedEntry& entry) {
     Cursor cursor = MakeCursor(line);
     const std::string_view mode = NextToken(cursor, false);
@@ -77,7 +77,8 @@ LineKind ReadUnixNumericLine(std::string_view line, ListingState& /*state*/, Tod
     entry.attributes = mode;
     entry.extras.owner = uid;
     entry.extras.group = gid;
-    StoreStamp(stamp, entry, true);
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
+    entry.extras.utc = 1;
     entry.extras.format = EntryFormat::unixNumeric;
     return LineKind::entry;
 }

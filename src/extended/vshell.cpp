@@ -13,7 +13,7 @@
 namespace ftpdirlist {
 namespace ext {
 
-LineKind ReadVshellLine(std::string_view line, ListingState& /*state*/, Today& /*today*/,
+LineKind ReadVshellLine(std::string_view line, ListingState& /*state*/, Today& today,
                         ParsedEntry& entry) {
     Cursor cursor = MakeCursor(line);
     const std::string_view size = NextToken(cursor, false);
@@ -29,7 +29,7 @@ LineKind ReadVshellLine(std::string_view line, ListingState& /*state*/, Today& /
     stamp.month = LookupMonthName(month).month;
     if (!fields::ReadNumber32(day.substr(0, day.size() - 1), stamp.day) ||
         !fields::ReadNumber32(year, stamp.year) || !fields::ValidDate(stamp.month, stamp.day) ||
-        !ReadClockAfterDate(time, stamp)) {
+        !fields::ReadClock(time, stamp)) {
         return LineKind::none;
     }
     std::string_view name = NextToken(cursor, true);
@@ -37,7 +37,7 @@ LineKind ReadVshellLine(std::string_view line, ListingState& /*state*/, Today& /
 
     entry.isDir = CutDirectoryMark(name) ? 1 : 0;
     entry.name = name;
-    StoreStamp(stamp, entry);
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
     entry.extras.format = EntryFormat::vshell;
     return LineKind::entry;
 }

@@ -53,7 +53,7 @@ bool CutDirectoryColumn(std::string_view& name) {
 
 }  // namespace
 
-LineKind ReadWindowsCeLine(std::string_view line, ListingState& /*state*/, Today& /*today*/,
+LineKind ReadWindowsCeLine(std::string_view line, ListingState& /*state*/, Today& today,
                            ParsedEntry& entry) {
     Cursor cursor = MakeCursor(line);
     const std::string_view size = NextToken(cursor, false);
@@ -68,13 +68,13 @@ LineKind ReadWindowsCeLine(std::string_view line, ListingState& /*state*/, Today
     const std::string_view date = NextToken(cursor, false);
     if (date.empty() || !ReadNamedDate(date, stamp)) return LineKind::none;
     const std::string_view time = NextToken(cursor, false);
-    if (time.empty() || !ReadClockAfterDate(time, stamp)) return LineKind::none;
+    if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
     std::string_view name = NextToken(cursor, true);
     if (name.empty()) return LineKind::none;
 
     entry.isDir = CutDirectoryColumn(name) ? 1 : 0;
     entry.name = name;
-    StoreStamp(stamp, entry);
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
     entry.extras.format = EntryFormat::windowsCe;
     return LineKind::entry;
 }
