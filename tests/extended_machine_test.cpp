@@ -546,6 +546,55 @@ TEST(MachineExamples, EveryLineReadAsItsFamily) {
     }
 }
 
+// Every reader over every example line cut short at each length and with
+// each position replaced by bytes that delimit fields: no read outside the
+// line (the sanitizers watch the exact-size copies), and an entry's texts
+// lie in the line.
+TEST(MachineExamples, MutatedLinesStayInside) {
+    const Reader readers[] = {kMlsd,   kEplf, kOs2, kIbmi,   kWindowsCe,
+                              kVshell, kOs9,  kDls, kNortel, kUnixNumeric};
+    const char* const files[] = {"mlsd.txt",   "eplf.txt",        "os2.txt", "ibmi.txt",
+                                 "wince.txt",  "vshell.txt",      "os9.txt", "dls.txt",
+                                 "nortel.txt", "unix-numeric.txt"};
+    const char bytes[] = {'\0', ' ', ';', '=', '\t', '+', '/', '-',    '.',   ':',
+                          '*',  '0', '9', 'A', 'z',  ',', '<', '\x80', '\xFF'};
+    const auto check = [&](const std::string& text) {
+        const HeapBytes line(text);
+        const char* begin = line.view().data();
+        for (const Reader& reader : readers) {
+            for (const EntryFormat family : {EntryFormat::unknown, reader.format}) {
+                ListingState state;
+                state.family = family;
+                Today today(test::kToday);
+                ParsedEntry entry;
+                if (reader.read(line.view(), state, today, entry) != LineKind::entry) continue;
+                for (const std::string_view t : {entry.name, entry.attributes, entry.extras.owner,
+                                                 entry.extras.group, entry.extras.target}) {
+                    if (t.empty() || t == "." || t == "..") continue;
+                    ASSERT_GE(t.data(), begin) << EscapedBytes(text);
+                    ASSERT_LE(t.data() + t.size(), begin + text.size()) << EscapedBytes(text);
+                }
+                ASSERT_GE(entry.size, -1) << EscapedBytes(text);
+            }
+        }
+    };
+    for (const char* file : files) {
+        std::ifstream in(std::string(FTPDIRLIST_SOURCE_DIR) + "/examples/" + file,
+                         std::ios::binary);
+        ASSERT_TRUE(in.good()) << file;
+        for (std::string text; std::getline(in, text);) {
+            for (std::size_t cut = 0; cut <= text.size(); ++cut) check(text.substr(0, cut));
+            for (std::size_t at = 0; at < text.size(); ++at) {
+                for (const char byte : bytes) {
+                    std::string mutated = text;
+                    mutated[at] = byte;
+                    check(mutated);
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ext
 }  // namespace ftpdirlist
