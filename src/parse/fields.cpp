@@ -303,23 +303,42 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
     return true;
 }
 
+namespace {
+
+// A date's day, month name and year, already split: validated and stored.
+bool StoreNamedDate(std::string_view day, std::string_view month, std::string_view year,
+                    Stamp& stamp) {
+    std::int32_t d;
+    std::int32_t y;
+    if (!ReadShortField(day, 2, d) || (year.size() != 2 && year.size() != 4) ||
+        !ReadNumber32(year, y)) {
+        return false;
+    }
+    // Numbers are month names of the table too, but not of these forms.
+    const int m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
+    if (!ValidDate(m, d)) return false;
+    stamp.year = WidenYear(y, year.size());
+    stamp.month = m;
+    stamp.day = d;
+    return true;
+}
+
+}  // namespace
+
 bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
     std::string_view parts[3];
     const char separators[1] = {separator};
     if (!SplitThree(text, std::string_view(separators, 1), parts)) return false;
-    std::int32_t d;
-    std::int32_t y;
-    if (!ReadShortField(parts[0], 2, d) || (parts[2].size() != 2 && parts[2].size() != 4) ||
-        !ReadNumber32(parts[2], y)) {
-        return false;
-    }
-    // Numbers are month names of the table too, but not of this form.
-    const int m = IsAllDigits(parts[1]) ? 0 : LookupMonthName(parts[1]).month;
-    if (!ValidDate(m, d)) return false;
-    stamp.year = WidenYear(y, parts[2].size());
-    stamp.month = m;
-    stamp.day = d;
-    return true;
+    return StoreNamedDate(parts[0], parts[1], parts[2], stamp);
+}
+
+bool ReadMonthNameDayYear(std::string_view text, char separator, Stamp& stamp) {
+    const std::size_t first = text.find(separator);
+    if (first == std::string_view::npos) return false;
+    const std::size_t second = text.find(separator, first + 1);
+    if (second == std::string_view::npos) return false;
+    return StoreNamedDate(text.substr(first + 1, second - first - 1), text.substr(0, first),
+                          text.substr(second + 1), stamp);
 }
 
 bool ReadCompactStamp(std::string_view text, Stamp& stamp) {
