@@ -10,32 +10,12 @@
 #include "extended/families.h"
 #include "extended/record.h"
 #include "parse/fields.h"
-#include "parse/month_names.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
 namespace ext {
 
 namespace {
-
-// "Feb-28-1998": a month name, the day, the year (two or four digits).
-bool ReadNamedDate(std::string_view text, fields::Stamp& stamp) {
-    const std::size_t first = text.find('-');
-    if (first == std::string_view::npos) return false;
-    const std::size_t second = text.find('-', first + 1);
-    if (second == std::string_view::npos) return false;
-    const int month = LookupMonthName(text.substr(0, first)).month;
-    const std::string_view day = text.substr(first + 1, second - first - 1);
-    const std::string_view year = text.substr(second + 1);
-    if (month == 0 || day.size() > 2 || (year.size() != 2 && year.size() != 4) ||
-        !fields::ReadNumber32(day, stamp.day) || !fields::ReadNumber32(year, stamp.year) ||
-        !fields::ValidDate(month, stamp.day)) {
-        return false;
-    }
-    stamp.month = month;
-    stamp.year = fields::WidenYear(stamp.year, year.size());
-    return true;
-}
 
 // "<DIR>" after the name, and the spaces before it, are cut off.
 bool CutDirectoryColumn(std::string_view& name) {
@@ -66,7 +46,7 @@ LineKind ReadWindowsCeLine(std::string_view line, ListingState& /*state*/, Today
     if (!fields::ReadNumber(size, entry.size)) return LineKind::none;
     fields::Stamp stamp;
     const std::string_view date = NextToken(cursor, false);
-    if (date.empty() || !ReadNamedDate(date, stamp)) return LineKind::none;
+    if (date.empty() || !fields::ReadMonthNameDayYear(date, '-', stamp)) return LineKind::none;
     const std::string_view time = NextToken(cursor, false);
     if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
     std::string_view name = NextToken(cursor, true);
