@@ -111,6 +111,20 @@ struct Reader {
     EntryFormat format;
 };
 
+// One line through `reader` from an exact-size heap copy, in a listing of
+// `family` so far; the record's views point into the copy.
+struct ReadLine {
+    ReadLine(const Reader& reader, const std::string& text, EntryFormat family) : line(text) {
+        state.family = family;
+        kind = reader.read(line.view(), state, today, entry);
+    }
+    HeapBytes line;
+    ListingState state;
+    Today today{test::kToday};
+    ParsedEntry entry;
+    LineKind kind;
+};
+
 struct Case {
     const char* reason;
     std::string line;
@@ -121,14 +135,10 @@ struct Case {
 void ExpectEntries(const Reader& reader, const std::vector<Case>& cases) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.reason) + ": " + EscapedBytes(c.line));
-        const HeapBytes line(c.line);
-        ListingState state;
-        state.family = c.family;
-        Today today(test::kToday);
-        ParsedEntry entry;
-        ASSERT_EQ(reader.read(line.view(), state, today, entry), LineKind::entry);
-        EXPECT_EQ(entry.extras.format, reader.format);
-        EXPECT_EQ(Observed(entry), c.want);
+        const ReadLine r(reader, c.line, c.family);
+        ASSERT_EQ(r.kind, LineKind::entry);
+        EXPECT_EQ(r.entry.extras.format, reader.format);
+        EXPECT_EQ(Observed(r.entry), c.want);
     }
 }
 
@@ -141,12 +151,7 @@ struct Line {
 void ExpectKind(const Reader& reader, LineKind want, const std::vector<Line>& lines) {
     for (const Line& l : lines) {
         SCOPED_TRACE(std::string(l.reason) + ": " + EscapedBytes(l.line));
-        const HeapBytes line(l.line);
-        ListingState state;
-        state.family = l.family;
-        Today today(test::kToday);
-        ParsedEntry entry;
-        EXPECT_EQ(static_cast<int>(reader.read(line.view(), state, today, entry)),
+        EXPECT_EQ(static_cast<int>(ReadLine(reader, l.line, l.family).kind),
                   static_cast<int>(want));
     }
 }
@@ -559,15 +564,12 @@ TEST(MachineExamples, MutatedLinesStayInside) {
     const char bytes[] = {'\0', ' ', ';', '=', '\t', '+', '/', '-',    '.',   ':',
                           '*',  '0', '9', 'A', 'z',  ',', '<', '\x80', '\xFF'};
     const auto check = [&](const std::string& text) {
-        const HeapBytes line(text);
-        const char* begin = line.view().data();
         for (const Reader& reader : readers) {
             for (const EntryFormat family : {EntryFormat::unknown, reader.format}) {
-                ListingState state;
-                state.family = family;
-                Today today(test::kToday);
-                ParsedEntry entry;
-                if (reader.read(line.view(), state, today, entry) != LineKind::entry) continue;
+                const ReadLine r(reader, text, family);
+                if (r.kind != LineKind::entry) continue;
+                const char* begin = r.line.view().data();
+                const ParsedEntry& entry = r.entry;
                 for (const std::string_view t : {entry.name, entry.attributes, entry.extras.owner,
                                                  entry.extras.group, entry.extras.target}) {
                     if (t.empty() || t == "." || t == "..") continue;
