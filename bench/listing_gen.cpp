@@ -6,7 +6,7 @@
 
 namespace ftpdirbench {
 
-const NamedStyle kStyles[7] = {
+const NamedStyle kStyles[8] = {
     {"unix", Style::kUnix},
     {"dos", Style::kDos},
     {"vms", Style::kVms},
@@ -14,6 +14,7 @@ const NamedStyle kStyles[7] = {
     {"vms-distinct", Style::kVmsDistinct},
     {"vms-rising", Style::kVmsRising},
     {"vms-falling", Style::kVmsFalling},
+    {"mlsd", Style::kMlsd},
 };
 
 bool StyleByName(std::string_view name, Style& style) {
@@ -259,6 +260,43 @@ std::string OneVmsName(Rng& rng, std::size_t lines, bool rising, bool distinct) 
     return out;
 }
 
+// One MLSD line without its line end: the facts servers usually send, in
+// the order and case of several servers.
+void MlsdLine(std::string& out, Rng& rng) {
+    const unsigned form = rng.Below(100);
+    char modify[32];
+    std::snprintf(modify, sizeof modify, "%04u%02u%02u%02u%02u%02u", 1990 + rng.Below(35),
+                  1 + rng.Below(12), 1 + rng.Below(28), rng.Below(24), rng.Below(60),
+                  rng.Below(60));
+    const char* owner = rng.Pick(kOwners);
+    const char* group = rng.Pick(kOwners);
+    const std::string name = FileName(rng);
+    const unsigned long long size = rng.Next() % (form % 3 == 0 ? 100000000ull : 100000ull);
+    if (form < 60) {  // a file with owner and mode
+        Append(out,
+               "type=file;size=%llu;modify=%s;perm=adfrw;UNIX.mode=0644;UNIX.owner=%s;"
+               "UNIX.group=%s; %s",
+               size, modify, owner, group, name.c_str());
+    } else if (form < 75) {  // a directory
+        Append(out,
+               "type=dir;sizd=4096;modify=%s;perm=flcdmpe;UNIX.mode=0755;UNIX.owner=%s;"
+               "UNIX.group=%s; %s",
+               modify, owner, group, name.c_str());
+    } else if (form < 85) {  // another server: unique id, fraction, fewer facts
+        Append(out, "Type=file;Size=%llu;Modify=%s.%03u;Perm=rw;Unique=%llx; %s", size, modify,
+               rng.Below(1000), static_cast<unsigned long long>(rng.Next()), name.c_str());
+    } else if (form < 93) {  // a link with its target
+        Append(out, "type=OS.unix=slink:../%s;modify=%s;perm=adfrw;UNIX.uid=%u;UNIX.gid=%u; %s",
+               rng.Pick(kWords), modify, rng.Below(2000), rng.Below(2000), name.c_str());
+    } else if (form < 97) {  // names with ";" and "=" after the first space
+        Append(out, "type=file;size=%llu;modify=%s; %s;v=%u", size, modify, name.c_str(),
+               rng.Below(10));
+    } else {  // the directory itself and its parent
+        Append(out, "type=%s;sizd=4096;modify=%s;perm=flcdmpe; /home/%s",
+               form % 2 ? "cdir" : "pdir", modify, owner);
+    }
+}
+
 std::string MixedListing(Rng& rng, std::size_t lines) {
     std::string out;
     out.reserve(lines * 80);
@@ -313,6 +351,13 @@ std::string Generate(Style style, std::size_t lines) {
             return OneVmsName(rng, lines, true, false);
         case Style::kVmsFalling:
             return OneVmsName(rng, lines, false, false);
+        case Style::kMlsd:
+            out.reserve(lines * 140);
+            for (std::size_t n = 0; n < lines; ++n) {
+                MlsdLine(out, rng);
+                EndLine(out);
+            }
+            return out;
     }
     return out;
 }

@@ -16,6 +16,7 @@ enum class Style {
     kVmsDistinct,  // VMS-style, every line a different name
     kVmsRising,    // VMS-style, one name in versions 1, 2, 3, ...
     kVmsFalling,   // VMS-style, one name in versions N, N-1, ..., 1
+    kMlsd,         // MLSD facts: files, directories, links, cdir and pdir (100-170 bytes a line)
 };
 
 // Every style with its name, in the order above.
@@ -23,7 +24,7 @@ struct NamedStyle {
     const char* name;
     Style style;
 };
-extern const NamedStyle kStyles[7];
+extern const NamedStyle kStyles[8];
 
 // The style called `name`; false when there is none.
 bool StyleByName(std::string_view name, Style& style);

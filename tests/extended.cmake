@@ -8,3 +8,8 @@ ftpdirlist_add_gtest(extended_tests
   extended_examples_test.cpp
 )
 ftpdirlist_add_gtest(extended_mutation_tests extended_mutation_test.cpp)
+
+# The readers of machine listings (MLSD, EPLF) and of the other families.
+ftpdirlist_add_gtest(extended_machine_tests
+  extended_machine_test.cpp
+)

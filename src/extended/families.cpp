@@ -18,6 +18,24 @@ const FamilyEntry kFamilies[] = {
     {EntryFormat::unix, &ReadUnixLine},
     {EntryFormat::dos, &ReadDosLine},
     {EntryFormat::vms, &ReadVmsLine},
+    // A first token of facts ending in ";", or a first byte "+": marks no
+    // other family writes, refused after a few bytes.
+    {EntryFormat::mlsd, &ReadMlsdLine},
+    {EntryFormat::eplf, &ReadEplfLine},
+    // Each needs a column no other family has where it has it: an object
+    // type "*STMF", attribute letters before an mm-dd-yy date, "Feb-28-1998",
+    // "Apr 04, 2000", a group.user owner and an eight-letter attribute word,
+    // a weekday "Thur." before the time, an octal mode with file-type bits.
+    {EntryFormat::ibmi, &ReadIbmiLine},
+    {EntryFormat::os2, &ReadOs2Line},
+    {EntryFormat::windowsCe, &ReadWindowsCeLine},
+    {EntryFormat::vshell, &ReadVshellLine},
+    {EntryFormat::os9, &ReadOs9Line},
+    {EntryFormat::nortel, &ReadNortelLine},
+    {EntryFormat::unixNumeric, &ReadUnixNumericLine},
+    // Last of all: "name  size  description" also fits Nortel, numeric Unix
+    // and IBM i lines, and any line of a word and a number.
+    {EntryFormat::dls, &ReadDlsLine},
 };
 
 const std::size_t kFamilyCount = sizeof kFamilies / sizeof kFamilies[0];

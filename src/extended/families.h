@@ -33,5 +33,51 @@ LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, P
 // blocks x 512; extras.owner is the owner without its brackets.
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
 
+// Machine-readable facts and the listings of other server families. Each
+// fills the record with its format set and size -1 when the line gives
+// none; a header, column-title or footer line of its family is a header.
+// None throws, allocates or reads outside `line`.
+
+// mlsd.cpp: MLSD and MLST, "type=file;size=1024;modify=20020115103045; notes.txt".
+// Facts in any case, unknown ones ignored; the name is everything after the
+// first space. type=cdir and type=pdir give entries named "." and "..",
+// which the driver drops like Unix ones. A line of a space and a name (an
+// empty fact list) is read only in a listing already known to be MLSD.
+LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+
+// eplf.cpp: EPLF, "+i8388621.44468,m839956783,r,s10376,\tnotes".
+LineKind ReadEplfLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+
+// os2.cpp: OS/2, "  36611      A    04-23-103   10:57  test1.file".
+LineKind ReadOs2Line(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+
+// ibmi.cpp: IBM i, "ALICE  8192 01/15/02 10:30:45 *STMF notes.txt" and
+// "ALICE   *MEM   MYLIB.FILE/MEMB.MBR".
+LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+
+// wince.cpp: Windows CE and VxWorks, "2048    Feb-28-1998  05:23:30   name <DIR>".
+LineKind ReadWindowsCeLine(std::string_view line, ListingState& state, Today& today,
+                           ParsedEntry& entry);
+
+// vshell.cpp: VShell, "206876  Apr 04, 2000 21:06 name".
+LineKind ReadVshellLine(std::string_view line, ListingState& state, Today& today,
+                        ParsedEntry& entry);
+
+// os9.cpp: OS-9, "20.20 07/03/29 1026 d-ewrewr 2650 85920 name".
+LineKind ReadOs9Line(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+
+// dls.cpp: "name  size  description". It reads almost any line of two
+// tokens or more, so it reads only a listing not yet known to be another
+// family.
+LineKind ReadDlsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+
+// nortel.cpp: Nortel, "name   1014196  06/03/04  Thur.   10:20:03".
+LineKind ReadNortelLine(std::string_view line, ListingState& state, Today& today,
+                        ParsedEntry& entry);
+
+// unix_numeric.cpp: "0100644  500  101  12345  123456789  name".
+LineKind ReadUnixNumericLine(std::string_view line, ListingState& state, Today& today,
+                             ParsedEntry& entry);
+
 }  // namespace ext
 }  // namespace ftpdirlist

@@ -18,11 +18,14 @@ unsigned DigitOf(char ch) { return static_cast<unsigned char>(ch - '0'); }
 // Digits in base `base` (8 or 10) to a value that fits in int64.
 bool ReadInBase(std::string_view text, unsigned base, std::int64_t& value) {
     if (text.empty()) return false;
+    // Up to 18 decimal or 20 octal digits cannot overflow: no test (and no
+    // division) per digit for them.
+    const bool mayOverflow = text.size() > (base == 10 ? 18u : 20u);
     std::int64_t v = 0;
     for (const char ch : text) {
         const unsigned d = DigitOf(ch);
         if (d >= base) return false;
-        if (v > (kInt64Max - d) / base) return false;
+        if (mayOverflow && v > (kInt64Max - d) / base) return false;
         v = v * base + d;
     }
     value = v;
@@ -319,6 +322,28 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
     return true;
 }
 
+namespace {
+
+// A date's day, month name and year, already split: validated and stored.
+bool StoreNamedDate(std::string_view day, std::string_view month, std::string_view year,
+                    Stamp& stamp) {
+    std::int32_t d;
+    std::int32_t y;
+    if (!ReadShortField(day, 2, d) || (year.size() != 2 && year.size() != 4) ||
+        !ReadNumber32(year, y)) {
+        return false;
+    }
+    // Numbers are month names of the table too, but not of these forms.
+    const int m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
+    if (!ValidDate(m, d)) return false;
+    stamp.year = WidenYear(y, year.size());
+    stamp.month = m;
+    stamp.day = d;
+    return true;
+}
+
+}  // namespace
+
 bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
     std::string_view parts[3];
     const std::size_t n = text.size();
@@ -332,32 +357,35 @@ bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
         const char separators[1] = {separator};
         if (!SplitThree(text, std::string_view(separators, 1), parts)) return false;
     }
-    std::int32_t d;
-    std::int32_t y;
-    if (!ReadShortField(parts[0], 2, d) || (parts[2].size() != 2 && parts[2].size() != 4) ||
-        !ReadNumber32(parts[2], y)) {
-        return false;
-    }
-    // Numbers are month names of the table too, but not of this form.
-    const int m = IsAllDigits(parts[1]) ? 0 : LookupMonthName(parts[1]).month;
-    if (!ValidDate(m, d)) return false;
-    stamp.year = WidenYear(y, parts[2].size());
-    stamp.month = m;
-    stamp.day = d;
-    return true;
+    return StoreNamedDate(parts[0], parts[1], parts[2], stamp);
+}
+
+bool ReadMonthNameDayYear(std::string_view text, char separator, Stamp& stamp) {
+    const std::size_t first = text.find(separator);
+    if (first == std::string_view::npos) return false;
+    const std::size_t second = text.find(separator, first + 1);
+    if (second == std::string_view::npos) return false;
+    return StoreNamedDate(text.substr(first + 1, second - first - 1), text.substr(0, first),
+                          text.substr(second + 1), stamp);
 }
 
 bool ReadCompactStamp(std::string_view text, Stamp& stamp) {
     if (text.size() < 14) return false;
     if (text.size() > 14 && !IsFraction(text.substr(14))) return false;
-    std::int32_t parts[6];
-    static constexpr std::size_t kStart[6] = {0, 4, 6, 8, 10, 12};
-    for (int i = 0; i < 6; ++i) {
-        const std::size_t width = i == 0 ? 4 : 2;
-        if (!ReadNumber32(text.substr(kStart[i], width), parts[i])) return false;
+    // Seven pairs of digits; TwoDigits gives -1 for a pair that is not.
+    const char* p = text.data();
+    const int century = TwoDigits(p);
+    const int year = TwoDigits(p + 2);
+    const int month = TwoDigits(p + 4);
+    const int day = TwoDigits(p + 6);
+    const int hour = TwoDigits(p + 8);
+    const int minute = TwoDigits(p + 10);
+    const int second = TwoDigits(p + 12);
+    if ((century | year | month | day | hour | minute | second) < 0 || !ValidDate(month, day) ||
+        !ValidClock(hour, minute, second)) {
+        return false;
     }
-    if (!ValidDate(parts[1], parts[2]) || !ValidClock(parts[3], parts[4], parts[5])) return false;
-    stamp = {parts[0], parts[1], parts[2], parts[3], parts[4], parts[5]};
+    stamp = {century * 100 + year, month, day, hour, minute, second};
     return true;
 }
 

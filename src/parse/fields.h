@@ -114,6 +114,10 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
 // Validated. Fills year, month and day.
 bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
 
+// The same with the month's name first, "Feb-28-1998" (Windows CE and
+// VxWorks).
+bool ReadMonthNameDayYear(std::string_view text, char separator, Stamp& stamp);
+
 // "yyyymmddhhmmss" with an optional fraction (".sss", dropped): the MLSD
 // modify fact. Validated.
 bool ReadCompactStamp(std::string_view text, Stamp& stamp);

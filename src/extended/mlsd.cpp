@@ -1,0 +1,334 @@
+// MLSD and MLST lines: a list of facts, one space, the name.
+//   type=file;size=1048576;modify=20020115103045;perm=adfrw; notes.txt
+//   type=OS.unix=slink:/etc/motd;UNIX.owner=root; motd
+//    type=dir;modify=20020115103045; /home/alice/projects       (MLST)
+// Every fact is "name=value;", the name in any case, the value possibly
+// empty (a fact without a value, not an error). The facts end at the first
+// space and the name is everything after it, spaces, ";" and "=" included.
+// The facts are read in one pass over the line and nothing is allocated.
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "extended/families.h"
+#include "extended/record.h"
+#include "parse/bytes.h"
+#include "parse/fields.h"
+
+namespace ftpdirlist {
+namespace ext {
+
+namespace {
+
+enum class Kind : std::uint8_t { file, dir, currentDir, parentDir, link };
+
+// What the facts said, before it is stored.
+struct Facts {
+    Kind kind = Kind::file;
+    std::int64_t size = -1;
+    std::int64_t dirSize = -1;  // sizd
+    fields::Stamp modified;
+    bool hasModified = false;
+    std::string_view perm;
+    std::string_view mode;  // UNIX.mode
+    bool hasPerm = false;
+    std::string_view target;
+    std::string_view owner;
+    std::string_view group;
+    int ownerRank = 0;  // which fact gave the owner: uid 1, owner 2, ownername 3
+    int groupRank = 0;
+};
+
+// Fact names and type values are compared as words: up to 8 bytes, the
+// first lowest, 0x20 set in every byte. A letter then matches the same
+// letter in either case and nothing else; a "." or "=" also matches one
+// control byte, which the readers rule out by testing that byte.
+
+// A key in small letters as such a word, padded with 0x20.
+constexpr std::uint64_t Key(std::string_view key) {
+    std::uint64_t word = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const unsigned char ch = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
+        word |= std::uint64_t{ch | 0x20u} << (8 * i);
+    }
+    return word;
+}
+
+constexpr std::uint64_t kType = Key("type");
+constexpr std::uint64_t kSize = Key("size");
+constexpr std::uint64_t kSizd = Key("sizd");
+constexpr std::uint64_t kPerm = Key("perm");
+constexpr std::uint64_t kModify = Key("modify");
+constexpr std::uint64_t kUnixUid = Key("unix.uid");
+constexpr std::uint64_t kUnixGid = Key("unix.gid");
+constexpr std::uint64_t kUnixMod = Key("unix.mod");  // then "e"
+constexpr std::uint64_t kUnixOwn = Key("unix.own");  // then "er" or "ername"
+constexpr std::uint64_t kUnixGro = Key("unix.gro");  // then "up" or "upname"
+constexpr std::uint64_t kE = Key("e");
+constexpr std::uint64_t kEr = Key("er");
+constexpr std::uint64_t kErname = Key("ername");
+constexpr std::uint64_t kUp = Key("up");
+constexpr std::uint64_t kUpname = Key("upname");
+constexpr std::uint64_t kFile = Key("file");
+constexpr std::uint64_t kDir = Key("dir");
+constexpr std::uint64_t kCdir = Key("cdir");
+constexpr std::uint64_t kPdir = Key("pdir");
+constexpr std::uint64_t kOsUnix = Key("os.unix=");
+
+// The n (at most 8) bytes at p as a word to compare with a Key. Bytes up
+// to `end` (>= p + n) may be read.
+FTPDIRLIST_ALWAYS_INLINE std::uint64_t Folded(const char* p, std::size_t n, const char* end) {
+    std::uint64_t word = 0;
+#if FTPDIRLIST_SWAR
+    if (end - p >= 8) {
+        word = bytes::Load8(p);
+        if (n < 8) word &= (std::uint64_t{1} << (8 * n)) - 1;
+        return word | bytes::kOnes * 0x20;
+    }
+#else
+    (void)end;
+#endif
+    for (std::size_t i = 0; i < n; ++i) {
+        word |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    }
+    return word | bytes::kOnes * 0x20;
+}
+
+// Keeps `value` as owner or group when it is given and no better fact gave
+// one before it.
+void Rank(std::string_view value, int rank, std::string_view& field, int& fieldRank) {
+    if (!value.empty() && rank > fieldRank) {
+        field = value;
+        fieldRank = rank;
+    }
+}
+
+// "OS.unix=slink:/target" and "OS.unix=symlink", a target after ":" kept.
+void ReadUnixLinkType(std::string_view value, const char* end, Facts& facts) {
+    if (value.size() < 13 || Folded(value.data(), 8, end) != kOsUnix || value[2] != '.' ||
+        value[7] != '=') {
+        return;
+    }
+    value.remove_prefix(8);
+    const std::size_t colon = value.find(':');
+    const std::string_view kind = value.substr(0, colon);
+    if (!fields::EqualsFolded(kind, "slink") && !fields::EqualsFolded(kind, "symlink")) return;
+    facts.kind = Kind::link;
+    if (colon != std::string_view::npos) facts.target = value.substr(colon + 1);
+}
+
+// Other types than these (devices, OS-specific kinds) are files to a
+// client.
+void ReadType(std::string_view value, const char* end, Facts& facts) {
+    switch (value.size()) {
+        case 3:
+            if (Folded(value.data(), 3, end) == kDir) facts.kind = Kind::dir;
+            return;
+        case 4: {
+            const std::uint64_t word = Folded(value.data(), 4, end);
+            if (word == kFile) {
+                facts.kind = Kind::file;
+            } else if (word == kCdir) {
+                facts.kind = Kind::currentDir;
+            } else if (word == kPdir) {
+                facts.kind = Kind::parentDir;
+            }
+            return;
+        }
+        default:
+            ReadUnixLinkType(value, end, facts);
+            return;
+    }
+}
+
+// A size fact: empty is no size; anything but digits refuses the line.
+bool ReadSize(std::string_view value, std::int64_t& size) {
+    if (value.empty()) return true;
+    return fields::ReadNumber(value, size);
+}
+
+// One fact into `facts`; false when its value is impossible. Unknown facts
+// are ignored. The name's length, then one or two words, pick the fact.
+bool ReadFact(std::string_view name, std::string_view value, const char* end, Facts& facts) {
+    const char* p = name.data();
+    switch (name.size()) {
+        case 4: {
+            const std::uint64_t word = Folded(p, 4, end);
+            if (word == kType) {
+                ReadType(value, end, facts);
+            } else if (word == kSize) {
+                return ReadSize(value, facts.size);
+            } else if (word == kSizd) {
+                return ReadSize(value, facts.dirSize);
+            } else if (word == kPerm) {
+                facts.perm = value;
+                facts.hasPerm = true;
+            }
+            return true;
+        }
+        case 6:
+            if (Folded(p, 6, end) != kModify || value.empty()) return true;
+            facts.hasModified = true;
+            return fields::ReadCompactStamp(value, facts.modified);
+        case 8: {
+            const std::uint64_t word = Folded(p, 8, end);
+            if (p[4] != '.') return true;
+            if (word == kUnixUid) Rank(value, 1, facts.owner, facts.ownerRank);
+            if (word == kUnixGid) Rank(value, 1, facts.group, facts.groupRank);
+            return true;
+        }
+        case 9:
+            if (p[4] == '.' && Folded(p, 8, end) == kUnixMod && Folded(p + 8, 1, end) == kE) {
+                facts.mode = value;
+            }
+            return true;
+        case 10:
+        case 14: {
+            if (p[4] != '.') return true;
+            const std::uint64_t word = Folded(p, 8, end);
+            const std::uint64_t tail = Folded(p + 8, name.size() - 8, end);
+            const int rank = name.size() == 10 ? 2 : 3;
+            if (word == kUnixOwn && tail == (rank == 2 ? kEr : kErname)) {
+                Rank(value, rank, facts.owner, facts.ownerRank);
+            } else if (word == kUnixGro && tail == (rank == 2 ? kUp : kUpname)) {
+                Rank(value, rank, facts.group, facts.groupRank);
+            }
+            return true;
+        }
+        default:
+            return true;
+    }
+}
+
+enum class Read : std::uint8_t { facts, notFacts, impossible };
+
+// Where the fact at `p` ends: `stop` is the offset of the first ";" or
+// space (false when the line ends first), `equals` that of the first "="
+// before it (`stop` when there is none). The 32 or 16 bytes at p are
+// compared at once where they lie in the line; a fact that is longer, or
+// near the line's end, is walked byte by byte.
+FTPDIRLIST_ALWAYS_INLINE bool FindFactEnd(const char* p, const char* end, std::size_t& stop,
+                                          std::size_t& equals) {
+#if defined(__SSE2__)
+    if (end - p >= 16) {
+        const auto masks = [](const char* at, unsigned& stops, unsigned& equalSigns) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            stops = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+                _mm_cmpeq_epi8(v, _mm_set1_epi8(';')), _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')))));
+            equalSigns =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('='))));
+        };
+        unsigned stops;
+        unsigned equalSigns;
+        masks(p, stops, equalSigns);
+        if (stops == 0 && end - p >= 32) {
+            unsigned moreStops;
+            unsigned moreEquals;
+            masks(p + 16, moreStops, moreEquals);
+            stops = moreStops << 16;
+            equalSigns |= moreEquals << 16;
+        }
+        if (stops != 0) {
+            stop = bytes::LowestBit(stops);
+            equalSigns &= (1u << stop) - 1;
+            equals = equalSigns != 0 ? bytes::LowestBit(equalSigns) : stop;
+            return true;
+        }
+    }
+#endif
+    const char* q = p;
+    const char* firstEquals = nullptr;
+    for (; q != end && *q != ';' && *q != ' '; ++q) {
+        if (*q == '=' && firstEquals == nullptr) firstEquals = q;
+    }
+    if (q == end) return false;
+    stop = static_cast<std::size_t>(q - p);
+    equals = firstEquals != nullptr ? static_cast<std::size_t>(firstEquals - p) : stop;
+    return true;
+}
+
+// The facts from `p`, each "name=value;", up to the space after the last
+// ";", which ends them; `p` is left on that space. notFacts when the text
+// is not of that form (a space or the line's end inside a fact, no "=" or
+// an empty name), impossible when a value is.
+Read ReadFacts(const char*& p, const char* end, Facts& facts) {
+    for (;;) {
+        std::size_t stop;
+        std::size_t equals;
+        if (!FindFactEnd(p, end, stop, equals) || p[stop] != ';' || equals == stop || equals == 0) {
+            return Read::notFacts;
+        }
+        // A value may hold "=" (type=OS.unix=slink:...), never ";".
+        const std::string_view name(p, equals);
+        const std::string_view value(p + equals + 1, stop - equals - 1);
+        if (!ReadFact(name, value, end, facts)) return Read::impossible;
+        p += stop + 1;
+        if (p == end) return Read::notFacts;  // no name
+        if (*p == ' ') return Read::facts;
+    }
+}
+
+void Store(const Facts& facts, std::string_view name, Today& today, ParsedEntry& entry) {
+    entry.extras.format = EntryFormat::mlsd;
+    entry.name = name;
+    switch (facts.kind) {
+        case Kind::file:
+            break;
+        case Kind::dir:
+            entry.isDir = 1;
+            break;
+        case Kind::currentDir:
+            entry.isDir = 1;
+            entry.name = ".";
+            break;
+        case Kind::parentDir:
+            entry.isDir = 1;
+            entry.name = "..";
+            break;
+        case Kind::link:
+            entry.isLink = 1;
+            entry.extras.target = facts.target;
+            break;
+    }
+    entry.size = facts.size >= 0 ? facts.size : facts.dirSize;
+    entry.attributes = facts.hasPerm ? facts.perm : facts.mode;
+    entry.extras.owner = facts.owner;
+    entry.extras.group = facts.group;
+    // A modify stamp has no hour 24 to carry: storing it cannot fail.
+    if (facts.hasModified && StoreStamp(facts.modified, today, entry)) entry.extras.utc = 1;
+}
+
+}  // namespace
+
+LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
+                      ParsedEntry& entry) {
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    if (p == end) return LineKind::none;
+    // A leading space opens an MLST reply line, or is the whole (empty)
+    // fact list of an MLSD line.
+    const bool leadingSpace = *p == ' ';
+    if (leadingSpace) ++p;
+    const char* const afterSpace = p;
+    Facts facts;
+    const Read read = ReadFacts(p, end, facts);
+    if (read == Read::facts) {
+        if (p + 1 == end) return LineKind::none;  // no name
+        Store(facts, std::string_view(p + 1, static_cast<std::size_t>(end - p - 1)), today, entry);
+        return LineKind::entry;
+    }
+    // " name": a name alone, which only a listing known to be MLSD tells
+    // apart from another family's indented line.
+    if (read == Read::impossible || !leadingSpace || afterSpace == end ||
+        state.family != EntryFormat::mlsd) {
+        return LineKind::none;
+    }
+    Store(Facts{}, std::string_view(afterSpace, static_cast<std::size_t>(end - afterSpace)), today,
+          entry);
+    return LineKind::entry;
+}
+
+}  // namespace ext
+}  // namespace ftpdirlist

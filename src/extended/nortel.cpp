@@ -1,0 +1,58 @@
+// Nortel switch lines: name, size, mm/dd/yy, day of the week, hh:mm:ss.
+//   config.cfg   1014196  06/03/04  Thur.   10:20:03
+#include <cstdint>
+#include <initializer_list>
+
+#include "extended/families.h"
+#include "extended/record.h"
+#include "parse/fields.h"
+#include "parse/tokens.h"
+
+namespace ftpdirlist {
+namespace ext {
+
+namespace {
+
+// A day of the week shortened to three letters or more, an optional final
+// ".": "Thu", "Thur.", "Tues.", "Monday".
+bool IsWeekday(std::string_view token) {
+    if (!token.empty() && token.back() == '.') token.remove_suffix(1);
+    if (token.size() < 3) return false;
+    for (const std::string_view day :
+         {"monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"}) {
+        if (token.size() <= day.size() &&
+            fields::EqualsFolded(token, day.substr(0, token.size()))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+LineKind ReadNortelLine(std::string_view line, ListingState& /*state*/, Today& today,
+                        ParsedEntry& entry) {
+    Cursor cursor = MakeCursor(line);
+    const std::string_view name = NextToken(cursor, false);
+    const std::string_view size = NextToken(cursor, false);
+    const std::string_view date = NextToken(cursor, false);
+    const std::string_view weekday = NextToken(cursor, false);
+    const std::string_view time = NextToken(cursor, false);
+    if (time.empty() || !NextToken(cursor, false).empty() || !IsWeekday(weekday)) {
+        return LineKind::none;
+    }
+    fields::Stamp stamp;
+    if (!fields::ReadNumber(size, entry.size) ||
+        !fields::ReadNumericDate(date, fields::DateOrder::mdy, "/", stamp) ||
+        !fields::ReadClock(time, stamp)) {
+        return LineKind::none;
+    }
+
+    entry.name = name;
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
+    entry.extras.format = EntryFormat::nortel;
+    return LineKind::entry;
+}
+
+}  // namespace ext
+}  // namespace ftpdirlist

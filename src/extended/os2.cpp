@@ -1,0 +1,61 @@
+// OS/2 lines: size, attribute letters, mm-dd-yy date, hh:mm, name.
+//        0           DIR   05-12-97   16:44  PSFONTS
+//    36611      A    04-23-103   10:57  test1.file
+// Years of three digits count from 1900 (103 is 2003). The attribute
+// letters, "DIR" among them for a directory, are the attribute text.
+#include <cstdint>
+
+#include "extended/families.h"
+#include "extended/record.h"
+#include "parse/fields.h"
+#include "parse/tokens.h"
+
+namespace ftpdirlist {
+namespace ext {
+
+namespace {
+
+bool IsLetters(std::string_view token) {
+    for (const char ch : token) {
+        if (!((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'))) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+LineKind ReadOs2Line(std::string_view line, ListingState& /*state*/, Today& today,
+                     ParsedEntry& entry) {
+    Cursor cursor = MakeCursor(line);
+    const std::string_view size = NextToken(cursor, false);
+    if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
+
+    // Attribute tokens up to the date: at most a few, letters only.
+    std::string_view token = NextToken(cursor, false);
+    const char* attributesBegin = token.data();
+    const char* attributesEnd = token.data();
+    for (int count = 0; !token.empty() && IsLetters(token); ++count) {
+        if (count == 4) return LineKind::none;
+        if (fields::EqualsFolded(token, "dir")) entry.isDir = 1;
+        attributesEnd = token.data() + token.size();
+        token = NextToken(cursor, false);
+    }
+    fields::Stamp stamp;
+    if (token.empty() || !fields::ReadNumericDate(token, fields::DateOrder::mdy, "-", stamp)) {
+        return LineKind::none;
+    }
+    const std::string_view time = NextToken(cursor, false);
+    if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
+    const std::string_view name = NextToken(cursor, true);
+    if (name.empty()) return LineKind::none;
+
+    entry.name = name;
+    entry.attributes = std::string_view(attributesBegin,
+                                        static_cast<std::size_t>(attributesEnd - attributesBegin));
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
+    entry.extras.format = EntryFormat::os2;
+    return LineKind::entry;
+}
+
+}  // namespace ext
+}  // namespace ftpdirlist

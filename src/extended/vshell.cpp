@@ -1,0 +1,46 @@
+// VShell lines: size, "Mon dd, yyyy", hh:mm, name; a final "/" marks a
+// directory.
+//   206876  Apr 04, 2000 21:06 install.log
+//        0  Jan 15, 2002 10:30 projects/
+#include <cstdint>
+
+#include "extended/families.h"
+#include "extended/record.h"
+#include "parse/fields.h"
+#include "parse/month_names.h"
+#include "parse/tokens.h"
+
+namespace ftpdirlist {
+namespace ext {
+
+LineKind ReadVshellLine(std::string_view line, ListingState& /*state*/, Today& today,
+                        ParsedEntry& entry) {
+    Cursor cursor = MakeCursor(line);
+    const std::string_view size = NextToken(cursor, false);
+    if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
+    const std::string_view month = NextToken(cursor, false);
+    const std::string_view day = NextToken(cursor, false);
+    const std::string_view year = NextToken(cursor, false);
+    const std::string_view time = NextToken(cursor, false);
+    if (time.empty() || day.size() < 2 || day.back() != ',' || year.size() != 4) {
+        return LineKind::none;
+    }
+    fields::Stamp stamp;
+    stamp.month = LookupMonthName(month).month;
+    if (!fields::ReadNumber32(day.substr(0, day.size() - 1), stamp.day) ||
+        !fields::ReadNumber32(year, stamp.year) || !fields::ValidDate(stamp.month, stamp.day) ||
+        !fields::ReadClock(time, stamp)) {
+        return LineKind::none;
+    }
+    std::string_view name = NextToken(cursor, true);
+    if (name.empty()) return LineKind::none;
+
+    entry.isDir = CutDirectoryMark(name) ? 1 : 0;
+    entry.name = name;
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
+    entry.extras.format = EntryFormat::vshell;
+    return LineKind::entry;
+}
+
+}  // namespace ext
+}  // namespace ftpdirlist

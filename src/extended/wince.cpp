@@ -1,0 +1,63 @@
+// Windows CE and VxWorks lines: size, Mon-dd-yyyy, hh:mm:ss, name, and
+// "<DIR>" after a directory's name.
+//     size          date       time       name
+//   --------       ------     ------    --------
+//       2048    Feb-28-1998  05:23:30   tools            <DIR>
+//      14821    Mar-02-1998  11:04:51   vxWorks.st
+// The column titles and the rule under them are headers.
+#include <cstdint>
+
+#include "extended/families.h"
+#include "extended/record.h"
+#include "parse/fields.h"
+#include "parse/tokens.h"
+
+namespace ftpdirlist {
+namespace ext {
+
+namespace {
+
+// "<DIR>" after the name, and the spaces before it, are cut off.
+bool CutDirectoryColumn(std::string_view& name) {
+    std::string_view rest = name;
+    while (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
+    if (rest.size() < 5 || !fields::EqualsFolded(rest.substr(rest.size() - 5), "<dir>"))
+        return false;
+    rest.remove_suffix(5);
+    if (rest.empty() || rest.back() != ' ') return false;
+    while (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
+    if (rest.empty()) return false;
+    name = rest;
+    return true;
+}
+
+}  // namespace
+
+LineKind ReadWindowsCeLine(std::string_view line, ListingState& /*state*/, Today& today,
+                           ParsedEntry& entry) {
+    Cursor cursor = MakeCursor(line);
+    const std::string_view size = NextToken(cursor, false);
+    if (size.empty()) return LineKind::none;
+    if (size[0] < '0' || size[0] > '9') {
+        return (IsTitleLine(line, {"size", "date", "time", "name"}) || IsRuleLine(line))
+                   ? LineKind::header
+                   : LineKind::none;
+    }
+    if (!fields::ReadNumber(size, entry.size)) return LineKind::none;
+    fields::Stamp stamp;
+    const std::string_view date = NextToken(cursor, false);
+    if (date.empty() || !fields::ReadMonthNameDayYear(date, '-', stamp)) return LineKind::none;
+    const std::string_view time = NextToken(cursor, false);
+    if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
+    std::string_view name = NextToken(cursor, true);
+    if (name.empty()) return LineKind::none;
+
+    entry.isDir = CutDirectoryColumn(name) ? 1 : 0;
+    entry.name = name;
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
+    entry.extras.format = EntryFormat::windowsCe;
+    return LineKind::entry;
+}
+
+}  // namespace ext
+}  // namespace ftpdirlist
