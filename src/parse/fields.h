@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "parse/today.h"
+#include "parse/tokens.h"
 
 namespace ftpdirlist {
 namespace fields {
@@ -59,9 +60,20 @@ std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& 
 
 // A clock time: "hh:mm", "hh:mm:ss", an optional fraction after the
 // seconds (".123456789", dropped) and, when `dot` is set, "." in place of
-// ":" ("19.57"). One-digit hours are accepted. Fills hour, minute and
-// (when given) second of `stamp`; the values are validated.
+// ":" ("19.57"). One-digit hours are accepted; minutes and seconds have two
+// digits. Fills hour, minute and (when given) second of `stamp`; the values
+// are validated, except that "24:00" and "24:00:00" are read as hour 24:
+// RollMidnight then makes them 00:00 of the next day.
 bool ReadClock(std::string_view text, Stamp& stamp, bool dot = false);
+
+// Turns hour 24 (see ReadClock) into hour 0 of the next day, carrying into
+// month and year with the year's real month lengths. A stamp of another hour
+// is left alone. False when the day cannot be carried (no year, or the year
+// would overflow).
+bool RollMidnight(Stamp& stamp);
+
+// True for the leap years of the Gregorian calendar.
+bool IsLeapYear(std::int32_t year);
 
 // A 12-hour suffix: "AM", "PM", "am", "pm" (also "A"/"P" when `shortForm`).
 // Turns `stamp.hour` (1-12) into 0-23. False when the text is no such suffix
@@ -70,16 +82,22 @@ bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm = false
 
 // Orders of the three numbers of a numeric date.
 enum class DateOrder : std::uint8_t {
-    ymd,  // 2002-01-15, 2002/01/15
-    mdy,  // 01-15-2002, 01/15/02
-    dmy,  // 15.01.2002, 15/01/02
+    ymd,       // 2002-01-15, 2002/01/15
+    mdy,       // 01-15-2002, 01/15/02
+    dmy,       // 15.01.2002, 15/01/02
+    mdyOrDmy,  // mdy, or dmy when the first number exceeds 12 (15/01/2002)
 };
 
 // A numeric date "a<sep>b<sep>c" where sep is one of `separators` (both
-// separators the same byte), in `order`. Years of 2 or 3 digits are widened
-// (WidenYear). The date is validated. Fills year, month and day.
+// separators the same byte), in `order`. Day and month have 1 or 2 digits,
+// the year 1 to 4; years of 1 to 3 digits are widened (WidenYear). The date
+// is validated. Fills year, month and day.
 bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
                      Stamp& stamp);
+
+// A month and day without a year, "mm<sep>dd" with sep one of `separators`
+// (1 or 2 digits each). Validated. Fills month and day.
+bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp);
 
 // "yyyymmddhhmmss" with an optional fraction (".sss", dropped): the MLSD
 // modify fact. Validated.
@@ -88,6 +106,90 @@ bool ReadCompactStamp(std::string_view text, Stamp& stamp);
 // Unix seconds (UTC) to a date and time, for any int64 whose year fits in
 // int32. Fills every part of `stamp`.
 bool FromUnixSeconds(std::int64_t seconds, Stamp& stamp);
+
+// What follows the digits of a number in the Asian date forms.
+enum class Marker : std::uint8_t {
+    none,   // digits alone
+    year,   // 年 or 년
+    month,  // 月 or 월
+    day,    // 日 or 일
+};
+
+// Digits followed by at most one date marker, in UTF-8, EUC-JP, Shift_JIS,
+// GBK or EUC-KR ("2002年", "1月", "15일", "15"): the value (which must fit
+// in int32) and the marker found. Any other byte after the digits fails.
+bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker);
+
+// True when `text` equals `lower` with the ASCII capitals of `text` read as
+// small letters. `lower` holds no capitals.
+bool EqualsFolded(std::string_view text, std::string_view lower);
+
+// `text` without one final `ch`, when it ends in one.
+inline std::string_view DropLast(std::string_view text, char ch) {
+    if (!text.empty() && text.back() == ch) text.remove_suffix(1);
+    return text;
+}
+
+// The space-separated tokens of a line, found on demand and kept, so that a
+// family reader can look back at the tokens it has passed and take the rest
+// of the line after any of them. Holds the first kMaxTokens tokens; later
+// ones read as absent. Views point into the line, which must outlive the
+// walker. Never allocates.
+class TokenWalker {
+public:
+    static constexpr std::size_t kMaxTokens = 24;
+
+    explicit TokenWalker(std::string_view line)
+        : line_(line), scanner_(line.data(), line.data() + line.size()) {}
+
+    // Token i (0 first), or an absent view (null data()) past the last.
+    std::string_view operator[](std::size_t i) {
+        while (count_ <= i) {
+            if (done_ || count_ == kMaxTokens) return {};
+            const std::string_view next = scanner_.Next();
+            if (next.data() == nullptr) {
+                done_ = true;
+                return {};
+            }
+            tokens_[count_++] = next;
+        }
+        return tokens_[i];
+    }
+
+    // The line after `token` (a token of this line) and one space: where
+    // the servers that align nothing after it start the last field. An
+    // absent view when the line ends at the token.
+    std::string_view AfterOneSpace(std::string_view token) const {
+        const char* end = line_.data() + line_.size();
+        const char* p = token.data() + token.size();
+        if (p == end || p + 1 == end) return {};
+        return {p + 1, static_cast<std::size_t>(end - p - 1)};
+    }
+
+    // The line after `token` from its next non-space byte; absent when only
+    // spaces follow.
+    std::string_view AfterSpaces(std::string_view token) const {
+        const char* end = line_.data() + line_.size();
+        const char* p = bytes::SkipSpaces(token.data() + token.size(), end);
+        if (p == end) return {};
+        return {p, static_cast<std::size_t>(end - p)};
+    }
+
+    // The bytes from the first byte of `first` to the last of `last`
+    // (tokens of this line, `first` not after `last`), inner spaces kept.
+    static std::string_view Span(std::string_view first, std::string_view last) {
+        return {first.data(), static_cast<std::size_t>(last.data() + last.size() - first.data())};
+    }
+
+    std::string_view Line() const { return line_; }
+
+private:
+    std::string_view line_;
+    TokenScanner scanner_;
+    std::string_view tokens_[kMaxTokens];
+    std::size_t count_ = 0;
+    bool done_ = false;
+};
 
 }  // namespace fields
 }  // namespace ftpdirlist

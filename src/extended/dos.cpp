@@ -1,0 +1,11 @@
+#include "extended/families.h"
+
+namespace ftpdirlist {
+namespace ext {
+
+LineKind ReadDosLine(std::string_view, ListingState&, Today&, ParsedEntry&) {
+    return LineKind::none;
+}
+
+}  // namespace ext
+}  // namespace ftpdirlist

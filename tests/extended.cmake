@@ -1,0 +1,11 @@
+# The extended dialect: shared field readers, the dispatcher and the family
+# readers.
+ftpdirlist_add_gtest(extended_tests
+  fields_test.cpp
+)
+
+# The mainframe family readers: MVS datasets and members, JES jobs, z/VM CMS
+# and HP NonStop Guardian.
+ftpdirlist_add_gtest(extended_mainframe_tests
+  extended_mainframe_test.cpp
+)

@@ -1,0 +1,390 @@
+// The shared field readers: numbers, dates, clock times and date markers,
+// each read from an exact-size heap copy.
+#include "parse/fields.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "parse_helpers.h"
+
+namespace ftpdirlist {
+namespace {
+
+using fields::Stamp;
+using test::HeapBytes;
+
+struct NumberCase {
+    const char* reason;
+    std::string text;
+    bool ok;
+    std::int64_t value;
+};
+
+TEST(FieldsTest, Numbers) {
+    const NumberCase cases[] = {
+        {"plain", "1234", true, 1234},
+        {"zero", "0", true, 0},
+        {"largest int64", "9223372036854775807", true, 9223372036854775807},
+        {"one past int64", "9223372036854775808", false, 0},
+        {"empty", "", false, 0},
+        {"sign", "-1", false, 0},
+        {"plus", "+1", false, 0},
+        {"trailing letter", "12x", false, 0},
+        {"space", "1 2", false, 0},
+    };
+    for (const NumberCase& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const HeapBytes text(c.text);
+        std::int64_t value = -7;
+        EXPECT_EQ(fields::ReadNumber(text.view(), value), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(value, c.value);
+        }
+    }
+    std::int32_t small = 0;
+    EXPECT_TRUE(fields::ReadNumber32(HeapBytes("2147483647").view(), small));
+    EXPECT_EQ(small, 2147483647);
+    EXPECT_FALSE(fields::ReadNumber32(HeapBytes("2147483648").view(), small));
+    EXPECT_FALSE(fields::ReadNumber32(HeapBytes("00000000001").view(), small));
+}
+
+TEST(FieldsTest, GroupedAndOctalNumbers) {
+    const NumberCase grouped[] = {
+        {"no separator", "1234567", true, 1234567},
+        {"commas", "1,234,567", true, 1234567},
+        {"points", "1.234.567", true, 1234567},
+        {"short first group", "12,345", true, 12345},
+        {"mixed separators", "1,234.567", false, 0},
+        {"group of two", "1,23", false, 0},
+        {"group of four", "1,2345", false, 0},
+        {"first group of four", "1234,567", false, 0},
+        {"leading separator", ",123", false, 0},
+        {"trailing separator", "123,", false, 0},
+        {"overflow", "9,223,372,036,854,775,808", false, 0},
+        {"largest", "9,223,372,036,854,775,807", true, 9223372036854775807},
+        {"negative", "-1,234", false, 0},
+    };
+    for (const NumberCase& c : grouped) {
+        SCOPED_TRACE(c.reason);
+        std::int64_t value = -7;
+        EXPECT_EQ(fields::ReadGroupedNumber(HeapBytes(c.text).view(), value), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(value, c.value);
+        }
+    }
+    const NumberCase octal[] = {
+        {"mode", "100644", true, 0100644},
+        {"digit 8", "1008", false, 0},
+        {"largest", "777777777777777777777", true, 0777777777777777777777},
+        {"overflow", "1000000000000000000000", false, 0},
+    };
+    for (const NumberCase& c : octal) {
+        SCOPED_TRACE(c.reason);
+        std::int64_t value = -7;
+        EXPECT_EQ(fields::ReadOctal(HeapBytes(c.text).view(), value), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(value, c.value);
+        }
+    }
+}
+
+TEST(FieldsTest, CalendarRules) {
+    EXPECT_EQ(fields::DaysInMonth(2), 29);
+    EXPECT_EQ(fields::DaysInMonth(4), 30);
+    EXPECT_EQ(fields::DaysInMonth(0), 0);
+    EXPECT_EQ(fields::DaysInMonth(13), 0);
+    EXPECT_TRUE(fields::ValidDate(2, 29));
+    EXPECT_FALSE(fields::ValidDate(4, 31));
+    EXPECT_FALSE(fields::ValidDate(1, 0));
+    EXPECT_TRUE(fields::ValidClock(23, 59, 60));
+    EXPECT_TRUE(fields::ValidClock(0, 0, -1));
+    EXPECT_FALSE(fields::ValidClock(24, 0, -1));
+    EXPECT_FALSE(fields::ValidClock(12, 60, -1));
+    EXPECT_FALSE(fields::ValidClock(12, 0, 61));
+    EXPECT_EQ(fields::WidenYear(69, 2), 2069);
+    EXPECT_EQ(fields::WidenYear(70, 2), 1970);
+    EXPECT_EQ(fields::WidenYear(103, 3), 2003);
+    EXPECT_EQ(fields::WidenYear(2002, 4), 2002);
+    EXPECT_TRUE(fields::IsLeapYear(2000));
+    EXPECT_FALSE(fields::IsLeapYear(1900));
+    EXPECT_TRUE(fields::IsLeapYear(2024));
+}
+
+TEST(FieldsTest, NearestYear) {
+    struct Case {
+        const char* reason;
+        LocalDate today;
+        std::int32_t month;
+        std::int32_t day;
+        std::int32_t year;
+    };
+    const Case cases[] = {
+        {"two days ahead is this year", {2026, 12, 8}, 12, 10, 2026},
+        {"yesterday", {2026, 12, 8}, 12, 7, 2026},
+        {"January seen in December is next year's", {2026, 12, 30}, 1, 2, 2027},
+        {"December seen in January is last year's", {2027, 1, 2}, 12, 30, 2026},
+        {"five months back", {2002, 3, 10}, 10, 20, 2001},
+        {"five months ahead", {2002, 3, 10}, 8, 1, 2002},
+        {"29 February in any year", {2002, 3, 10}, 2, 29, 2002},
+        {"no overflow at the largest year", {2147483647, 6, 1}, 6, 2, 2147483647},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EXPECT_EQ(fields::NearestYear(c.month, c.day, c.today), c.year);
+    }
+}
+
+struct StampCase {
+    const char* reason;
+    std::string text;
+    bool ok;
+    Stamp want;
+};
+
+void ExpectStamp(const StampCase& c, bool ok, const Stamp& got) {
+    SCOPED_TRACE(std::string(c.reason) + ": " + c.text);
+    EXPECT_EQ(ok, c.ok);
+    if (!ok || !c.ok) return;
+    EXPECT_EQ(got.year, c.want.year);
+    EXPECT_EQ(got.month, c.want.month);
+    EXPECT_EQ(got.day, c.want.day);
+    EXPECT_EQ(got.hour, c.want.hour);
+    EXPECT_EQ(got.minute, c.want.minute);
+    EXPECT_EQ(got.second, c.want.second);
+}
+
+TEST(FieldsTest, Clock) {
+    const StampCase colon[] = {
+        {"hh:mm", "10:30", true, {-1, -1, -1, 10, 30, -1}},
+        {"one-digit hour", "9:05", true, {-1, -1, -1, 9, 5, -1}},
+        {"seconds", "10:30:45", true, {-1, -1, -1, 10, 30, 45}},
+        {"leap second", "23:59:60", true, {-1, -1, -1, 23, 59, 60}},
+        {"fraction dropped", "10:30:45.123456789", true, {-1, -1, -1, 10, 30, 45}},
+        {"midnight at the end of a day", "24:00", true, {-1, -1, -1, 24, 0, -1}},
+        {"24:00:00", "24:00:00", true, {-1, -1, -1, 24, 0, 0}},
+        {"24:01", "24:01", false, {}},
+        {"hour 25", "25:00", false, {}},
+        {"minute 60", "10:60", false, {}},
+        {"one-digit minute", "10:5", false, {}},
+        {"three-digit hour", "100:30", false, {}},
+        {"empty fraction", "10:30:45.", false, {}},
+        {"fraction without seconds", "10:30.5", false, {}},
+        {"dot without the dot form", "19.57", false, {}},
+        {"trailing letter", "10:30x", false, {}},
+        {"no minutes", "10:", false, {}},
+    };
+    for (const StampCase& c : colon) {
+        Stamp s;
+        const bool ok = fields::ReadClock(HeapBytes(c.text).view(), s);
+        ExpectStamp(c, ok, s);
+    }
+    const StampCase dot[] = {
+        {"dot form", "19.57", true, {-1, -1, -1, 19, 57, -1}},
+        {"dot form with seconds", "19.57.03", true, {-1, -1, -1, 19, 57, 3}},
+        {"colon still read", "19:57", true, {-1, -1, -1, 19, 57, -1}},
+        {"mixed separators", "19.57:03", false, {}},
+    };
+    for (const StampCase& c : dot) {
+        Stamp s;
+        const bool ok = fields::ReadClock(HeapBytes(c.text).view(), s, true);
+        ExpectStamp(c, ok, s);
+    }
+}
+
+TEST(FieldsTest, MidnightRollsIntoTheNextDay) {
+    struct Case {
+        const char* reason;
+        Stamp in;
+        bool ok;
+        Stamp want;
+    };
+    const Case cases[] = {
+        {"within the month", {2002, 1, 15, 24, 0, -1}, true, {2002, 1, 16, 0, 0, -1}},
+        {"end of a leap February", {2004, 2, 29, 24, 0, 0}, true, {2004, 3, 1, 0, 0, 0}},
+        {"end of a common February", {2002, 2, 28, 24, 0, -1}, true, {2002, 3, 1, 0, 0, -1}},
+        {"end of the year", {2002, 12, 31, 24, 0, -1}, true, {2003, 1, 1, 0, 0, -1}},
+        {"other hours untouched", {2002, 1, 15, 23, 0, -1}, true, {2002, 1, 15, 23, 0, -1}},
+        {"no year", {-1, 1, 15, 24, 0, -1}, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        Stamp s = c.in;
+        EXPECT_EQ(fields::RollMidnight(s), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(s.year, c.want.year);
+        EXPECT_EQ(s.month, c.want.month);
+        EXPECT_EQ(s.day, c.want.day);
+        EXPECT_EQ(s.hour, c.want.hour);
+    }
+}
+
+TEST(FieldsTest, Meridiem) {
+    struct Case {
+        const char* suffix;
+        std::int32_t hour;
+        bool shortForm;
+        bool ok;
+        std::int32_t want;
+    };
+    const Case cases[] = {
+        {"AM", 10, false, true, 10}, {"pm", 10, false, true, 22}, {"AM", 12, false, true, 0},
+        {"PM", 12, false, true, 12}, {"Pm", 1, false, true, 13},  {"P", 1, false, false, 0},
+        {"P", 1, true, true, 13},    {"a", 12, true, true, 0},    {"AM", 0, false, false, 0},
+        {"PM", 13, false, false, 0}, {"PX", 1, false, false, 0},  {"", 1, true, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.suffix) + " " + std::to_string(c.hour));
+        Stamp s;
+        s.hour = c.hour;
+        EXPECT_EQ(fields::ApplyMeridiem(HeapBytes(c.suffix).view(), s, c.shortForm), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(s.hour, c.want);
+        }
+    }
+}
+
+TEST(FieldsTest, NumericDates) {
+    using fields::DateOrder;
+    struct Case {
+        const char* reason;
+        std::string text;
+        DateOrder order;
+        const char* separators;
+        bool ok;
+        Stamp want;
+    };
+    const Case cases[] = {
+        {"iso", "2002-01-15", DateOrder::ymd, "-", true, {2002, 1, 15}},
+        {"slashes", "2002/01/15", DateOrder::ymd, "/-", true, {2002, 1, 15}},
+        {"month first, two-digit year", "01-15-02", DateOrder::mdy, "-", true, {2002, 1, 15}},
+        {"year 70 is 1970", "01-15-70", DateOrder::mdy, "-", true, {1970, 1, 15}},
+        {"three-digit year", "04-23-103", DateOrder::mdy, "-", true, {2003, 4, 23}},
+        {"day first", "15.01.2002", DateOrder::dmy, ".", true, {2002, 1, 15}},
+        {"one-digit fields", "8.5.2026", DateOrder::dmy, ".", true, {2026, 5, 8}},
+        {"either: month first", "01/02/2002", DateOrder::mdyOrDmy, "/", true, {2002, 1, 2}},
+        {"either: day first above 12", "15/01/2002", DateOrder::mdyOrDmy, "/", true, {2002, 1, 15}},
+        {"29 February", "02-29-01", DateOrder::mdy, "-", true, {2001, 2, 29}},
+        {"separators differ", "2002-01/15", DateOrder::ymd, "-/", false, {}},
+        {"separator not allowed", "2002.01.15", DateOrder::ymd, "-", false, {}},
+        {"month 13", "2002-13-01", DateOrder::ymd, "-", false, {}},
+        {"day 32", "01-32-2002", DateOrder::mdy, "-", false, {}},
+        {"30 February", "02-30-2002", DateOrder::mdy, "-", false, {}},
+        {"five-digit year", "01-15-20020", DateOrder::mdy, "-", false, {}},
+        {"empty day", "01--2002", DateOrder::mdy, "-", false, {}},
+        {"third separator", "2002-01-15-3", DateOrder::ymd, "-", false, {}},
+        {"letters", "01-1x-2002", DateOrder::mdy, "-", false, {}},
+        {"either: both above 12", "15/13/2002", DateOrder::mdyOrDmy, "/", false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.reason) + ": " + c.text);
+        Stamp s;
+        const bool ok = fields::ReadNumericDate(HeapBytes(c.text).view(), c.order, c.separators, s);
+        EXPECT_EQ(ok, c.ok);
+        if (!ok || !c.ok) continue;
+        EXPECT_EQ(s.year, c.want.year);
+        EXPECT_EQ(s.month, c.want.month);
+        EXPECT_EQ(s.day, c.want.day);
+    }
+    Stamp s;
+    EXPECT_TRUE(fields::ReadMonthDay(HeapBytes("01-15").view(), "-", s));
+    EXPECT_EQ(s.month, 1);
+    EXPECT_EQ(s.day, 15);
+    EXPECT_FALSE(fields::ReadMonthDay(HeapBytes("15-01").view(), "-", s));
+    EXPECT_FALSE(fields::ReadMonthDay(HeapBytes("0115").view(), "-", s));
+}
+
+TEST(FieldsTest, CompactStampsAndUnixSeconds) {
+    const StampCase compact[] = {
+        {"plain", "20020115103045", true, {2002, 1, 15, 10, 30, 45}},
+        {"fraction dropped", "20020115103045.123", true, {2002, 1, 15, 10, 30, 45}},
+        {"short", "200201151030", false, {}},
+        {"empty fraction", "20020115103045.", false, {}},
+        {"month 13", "20021315103045", false, {}},
+        {"hour 24", "20020115243045", false, {}},
+        {"letter", "2002011510304x", false, {}},
+    };
+    for (const StampCase& c : compact) {
+        Stamp s;
+        const bool ok = fields::ReadCompactStamp(HeapBytes(c.text).view(), s);
+        ExpectStamp(c, ok, s);
+    }
+    struct Case {
+        std::int64_t seconds;
+        bool ok;
+        Stamp want;
+    };
+    const Case seconds[] = {
+        {0, true, {1970, 1, 1, 0, 0, 0}},
+        {824255902, true, {1996, 2, 13, 23, 58, 22}},
+        {951782400, true, {2000, 2, 29, 0, 0, 0}},
+        {-1, true, {1969, 12, 31, 23, 59, 59}},
+        {std::numeric_limits<std::int64_t>::max(), false, {}},
+        {std::numeric_limits<std::int64_t>::min(), false, {}},
+    };
+    for (const Case& c : seconds) {
+        SCOPED_TRACE(c.seconds);
+        Stamp s;
+        EXPECT_EQ(fields::FromUnixSeconds(c.seconds, s), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(s.year, c.want.year);
+        EXPECT_EQ(s.month, c.want.month);
+        EXPECT_EQ(s.day, c.want.day);
+        EXPECT_EQ(s.hour, c.want.hour);
+        EXPECT_EQ(s.minute, c.want.minute);
+        EXPECT_EQ(s.second, c.want.second);
+    }
+}
+
+TEST(FieldsTest, MarkedNumbers) {
+    using fields::Marker;
+    struct Case {
+        const char* reason;
+        std::string text;
+        bool ok;
+        std::int32_t value;
+        Marker marker;
+    };
+    const Case cases[] = {
+        {"plain", "15", true, 15, Marker::none},
+        {"year, UTF-8", "2002\xE5\xB9\xB4", true, 2002, Marker::year},
+        {"month, UTF-8", "1\xE6\x9C\x88", true, 1, Marker::month},
+        {"day, UTF-8", "15\xE6\x97\xA5", true, 15, Marker::day},
+        {"Korean month, UTF-8", "12\xEC\x9B\x94", true, 12, Marker::month},
+        {"Korean day, EUC-KR", "8\xC0\xCF", true, 8, Marker::day},
+        {"month, Shift_JIS", "1\x8C\x8E", true, 1, Marker::month},
+        {"year, GBK", "2002\xC4\xEA", true, 2002, Marker::year},
+        {"month, EUC-JP", "1\xB7\xEE", true, 1, Marker::month},
+        {"half a marker", "1\xE6\x9C", false, 0, Marker::none},
+        {"two markers", "1\xE6\x9C\x88\xE6\x9C\x88", false, 0, Marker::none},
+        {"letter", "1x", false, 0, Marker::none},
+        {"marker alone", "\xE6\x9C\x88", false, 0, Marker::none},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        std::int32_t value = -1;
+        Marker marker = Marker::none;
+        EXPECT_EQ(fields::ReadMarkedNumber(HeapBytes(c.text).view(), value, marker), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(value, c.value);
+        EXPECT_EQ(marker, c.marker);
+    }
+}
+
+TEST(FieldsTest, TokenWalker) {
+    const HeapBytes line("  a bb   ccc  ");
+    fields::TokenWalker walker(line.view());
+    EXPECT_EQ(walker[2], "ccc");
+    EXPECT_EQ(walker[0], "a");
+    EXPECT_EQ(walker[3].data(), nullptr);
+    EXPECT_EQ(walker.AfterOneSpace(walker[1]), "  ccc  ");
+    EXPECT_EQ(walker.AfterSpaces(walker[1]), "ccc  ");
+    EXPECT_EQ(walker.AfterSpaces(walker[2]).data(), nullptr);
+    EXPECT_EQ(walker.AfterOneSpace(walker[2]), " ");
+    EXPECT_EQ(fields::TokenWalker::Span(walker[0], walker[1]), "a bb");
+    EXPECT_TRUE(fields::EqualsFolded("<DiR>", "<dir>"));
+    EXPECT_FALSE(fields::EqualsFolded("<dir", "<dir>"));
+}
+
+}  // namespace
+}  // namespace ftpdirlist
