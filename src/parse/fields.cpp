@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "parse/month_names.h"
+
 namespace ftpdirlist {
 namespace fields {
 
@@ -268,6 +270,23 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
         return false;
     }
     stamp.month = m;
+    stamp.day = d;
+    return true;
+}
+
+bool ReadNamedDate(std::string_view text, std::string_view separators, Stamp& stamp) {
+    std::string_view parts[3];
+    if (!SplitThree(text, separators, parts)) return false;
+    if (parts[2].size() != 2 && parts[2].size() != 4) return false;
+    const int month = LookupMonthName(parts[1]).month;
+    std::int32_t d;
+    std::int32_t y;
+    if (month == 0 || !ReadShortField(parts[0], 2, d) || !ReadNumber32(parts[2], y) ||
+        !ValidDate(month, d)) {
+        return false;
+    }
+    stamp.year = WidenYear(y, parts[2].size());
+    stamp.month = month;
     stamp.day = d;
     return true;
 }
