@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "extended/mainframe.h"
+#include "extended/families.h"
 #include "parse_helpers.h"
 
 namespace ftpdirlist {

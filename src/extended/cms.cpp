@@ -16,22 +16,21 @@
 //               for a directory, a "-" column, or a product beyond int64
 //   isDir       "DIR" in the record-format column; a CMS file never is one
 //   date, time  yyyy-mm-dd or m/dd/yy, then hh:mm:ss (seconds kept)
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string_view>
 
-#include "extended/mainframe.h"
+#include "extended/families.h"
 #include "extended/mainframe_common.h"
 #include "parse/fields.h"
-#include "parse/tokens.h"
 
 namespace ftpdirlist {
 namespace ext {
 namespace {
 
 // Name, type, mode, format, lrecl, records, blocks, date, time, label.
-constexpr int kMaxColumns = 10;
-constexpr int kMinColumns = 8;  // without mode and label
+constexpr std::size_t kMaxColumns = 10;
 
 bool IsRecordFormat(std::string_view text) { return text == "F" || text == "V" || text == "DIR"; }
 
@@ -67,23 +66,19 @@ std::int64_t RecordBytes(std::int64_t length, std::int64_t count) {
 
 LineKind ReadCms(std::string_view line, ListingState& /*state*/, Today& /*today*/,
                  ParsedEntry& entry) {
-    Cursor c = MakeCursor(line);
-    std::string_view col[kMaxColumns];
-    const int n = SplitTokens(c, col, kMaxColumns);
-    if (n < kMinColumns || n > kMaxColumns) return LineKind::none;
-
+    fields::TokenWalker col(line);
     // The format is the third column, or the fourth after a file mode.
-    int at = 2;
+    std::size_t at = 2;
     if (!IsRecordFormat(col[at])) {
         if (!IsFileMode(col[at])) return LineKind::none;
         ++at;
         if (!IsRecordFormat(col[at])) return LineKind::none;
     }
+    // Length, count, blocks, date, time, and at most a label after them.
+    const std::size_t n = CountTokens(col, kMaxColumns);
+    if (n != at + 6 && n != at + 7) return LineKind::none;
     const std::string_view format = col[at];
     const bool isDir = format == "DIR";
-    // Length, count, blocks, date, time, and at most a label after them.
-    const int rest = n - at - 1;
-    if (rest != 5 && rest != 6) return LineKind::none;
 
     std::int64_t length = 0;
     std::int64_t count = 0;
@@ -93,7 +88,8 @@ LineKind ReadCms(std::string_view line, ListingState& /*state*/, Today& /*today*
         return LineKind::none;
     }
     fields::Stamp stamp;
-    if (!ReadCmsDate(col[at + 4], stamp) || !fields::ReadClock(col[at + 5], stamp)) {
+    if (!ReadCmsDate(col[at + 4], stamp) || !fields::ReadClock(col[at + 5], stamp) ||
+        !StoreLineStamp(stamp, entry)) {
         return LineKind::none;
     }
 
@@ -107,10 +103,9 @@ LineKind ReadCms(std::string_view line, ListingState& /*state*/, Today& /*today*
         entry.nameScratch.append(type.data(), type.size());
         entry.name = entry.nameScratch;
     }
-    entry.attributes = Columns(col[2], format);
+    entry.attributes = fields::TokenWalker::Span(col[2], format);
     entry.size = isDir ? -1 : RecordBytes(length, count);
     entry.isDir = isDir ? 1 : 0;
-    StoreStamp(stamp, entry);
     entry.extras.format = EntryFormat::cms;
     return LineKind::entry;
 }

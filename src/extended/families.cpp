@@ -15,9 +15,10 @@ namespace ftpdirlist {
 namespace ext {
 
 const FamilyEntry kFamilies[] = {
-    {EntryFormat::unix, &ReadUnixLine},
-    {EntryFormat::dos, &ReadDosLine},
-    {EntryFormat::vms, &ReadVmsLine},
+    {EntryFormat::unix, &ReadUnixLine},       {EntryFormat::dos, &ReadDosLine},
+    {EntryFormat::vms, &ReadVmsLine},         {EntryFormat::mvs, &ReadMvsDataset},
+    {EntryFormat::mvsMember, &ReadMvsMember}, {EntryFormat::jes, &ReadJesJob},
+    {EntryFormat::guardian, &ReadGuardian},   {EntryFormat::cms, &ReadCms},
 };
 
 const std::size_t kFamilyCount = sizeof kFamilies / sizeof kFamilies[0];

@@ -13,45 +13,23 @@
 // The file code (101: an edit file) is checked to be a number but not
 // kept. A "$VOLUME.SUBVOL" line naming the subvolume, once the titles have
 // been seen, is a header.
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "extended/mainframe.h"
+#include "extended/families.h"
 #include "extended/mainframe_common.h"
 #include "parse/fields.h"
-#include "parse/month_names.h"
-#include "parse/tokens.h"
 
 namespace ftpdirlist {
 namespace ext {
 namespace {
 
 // File, Code, EOF, date, time, owner (one or two columns), security.
-constexpr int kMaxColumns = 8;
-constexpr int kMinColumns = 7;
+constexpr std::size_t kMaxColumns = 8;
+constexpr std::size_t kMinColumns = 7;
 
 bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
-
-// "6-Apr-07" or "6-Apr-2007": day, English month abbreviation, year.
-bool ReadGuardianDate(std::string_view text, fields::Stamp& stamp) {
-    const std::size_t first = text.find('-');
-    if (first == std::string_view::npos) return false;
-    const std::size_t second = text.find('-', first + 1);
-    if (second == std::string_view::npos) return false;
-    const std::string_view year = text.substr(second + 1);
-    if (year.size() != 2 && year.size() != 4) return false;
-    const MonthName month = LookupMonthName(text.substr(first + 1, second - first - 1));
-    std::int32_t day = 0;
-    std::int32_t number = 0;
-    if (month.month == 0 || !fields::ReadNumber32(text.substr(0, first), day) ||
-        !fields::ReadNumber32(year, number) || !fields::ValidDate(month.month, day)) {
-        return false;
-    }
-    stamp.year = fields::WidenYear(number, year.size());
-    stamp.month = month.month;
-    stamp.day = day;
-    return true;
-}
 
 // "255, 0" or "255,0": digits, a comma, optional spaces, digits.
 bool IsOwnerPair(std::string_view text) {
@@ -87,20 +65,18 @@ std::string_view Security(std::string_view text) {
 
 LineKind ReadGuardian(std::string_view line, ListingState& state, Today& /*today*/,
                       ParsedEntry& entry) {
-    Cursor c = MakeCursor(line);
-    std::string_view col[kMaxColumns];
-    col[0] = NextToken(c, false);
-    if (col[0].empty()) return LineKind::none;
-    const bool known = state.guardian || state.family == EntryFormat::guardian;
-    if (!known && col[0] != "File") return LineKind::none;
-    const int n = 1 + SplitTokens(c, col + 1, kMaxColumns - 1);
-
-    if (col[0] == "File" && n >= 3 && col[1] == "Code" && col[2] == "EOF") {
+    fields::TokenWalker col(line);
+    const std::string_view first = col[0];
+    if (first.empty()) return LineKind::none;
+    if (first == "File" && col[1] == "Code" && col[2] == "EOF") {
         state.guardian = true;
+        state.family = EntryFormat::guardian;
         return LineKind::header;
     }
-    if (!known) return LineKind::none;
-    if (n == 1 && col[0].front() == '$') return LineKind::header;
+    if (!state.guardian && state.family != EntryFormat::guardian) return LineKind::none;
+
+    const std::size_t n = CountTokens(col, kMaxColumns);
+    if (n == 1 && first.front() == '$') return LineKind::header;
     if (n < kMinColumns || n > kMaxColumns) return LineKind::none;
 
     std::int64_t code = 0;
@@ -108,18 +84,18 @@ LineKind ReadGuardian(std::string_view line, ListingState& state, Today& /*today
     if (!fields::ReadNumber(col[1], code) || !fields::ReadNumber(col[2], eof)) {
         return LineKind::none;
     }
-    fields::Stamp stamp;
-    if (!ReadGuardianDate(col[3], stamp) || !fields::ReadClock(col[4], stamp)) {
-        return LineKind::none;
-    }
-    const std::string_view owner = Columns(col[5], col[n - 2]);
+    const std::string_view owner = fields::TokenWalker::Span(col[5], col[n - 2]);
     const std::string_view security = Security(col[n - 1]);
     if (!IsOwnerPair(owner) || security.empty()) return LineKind::none;
+    fields::Stamp stamp;
+    if (!fields::ReadNamedDate(col[3], "-", stamp) || !fields::ReadClock(col[4], stamp) ||
+        !StoreLineStamp(stamp, entry)) {
+        return LineKind::none;
+    }
 
-    entry.name = col[0];
+    entry.name = first;
     entry.attributes = security;
     entry.size = eof;
-    StoreStamp(stamp, entry);
     entry.extras.owner = owner;
     entry.extras.format = EntryFormat::guardian;
     return LineKind::entry;

@@ -16,13 +16,13 @@
 //               "**NONE**" (never used) gives no date
 // A migrated dataset (its attributes are on tape) and a pseudo directory
 // (a qualifier level above datasets, a directory) give the name alone.
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "extended/mainframe.h"
+#include "extended/families.h"
 #include "extended/mainframe_common.h"
 #include "parse/fields.h"
-#include "parse/tokens.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -30,8 +30,8 @@ namespace {
 
 // Volume, Unit, Referred, Ext, Used, up to three of Recfm/Lrecl/BlkSz,
 // Dsorg and Dsname.
-constexpr int kMaxColumns = 10;
-constexpr int kMinColumns = 7;
+constexpr std::size_t kMaxColumns = 10;
+constexpr std::size_t kMinColumns = 7;
 constexpr std::size_t kMaxVolume = 6;  // a volume serial has 1-6 characters
 
 std::string_view Unquoted(std::string_view name) {
@@ -64,47 +64,44 @@ bool ReadReferred(std::string_view text, ParsedEntry& entry) {
     if (text == "**NONE**") return true;
     fields::Stamp stamp;
     if (!fields::ReadNumericDate(text, fields::DateOrder::ymd, "/", stamp)) return false;
-    StoreStamp(stamp, entry);
-    return true;
+    return StoreLineStamp(stamp, entry);
 }
 
 }  // namespace
 
 LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& /*today*/,
                         ParsedEntry& entry) {
-    Cursor c = MakeCursor(line);
-    std::string_view col[kMaxColumns];
-    col[0] = NextToken(c, false);
-    if (col[0].empty()) return LineKind::none;
+    fields::TokenWalker col(line);
+    const std::string_view first = col[0];
+    if (first.empty()) return LineKind::none;
     const bool known = state.mvsDatasets || state.family == EntryFormat::mvs;
-    if (!known && col[0] != "Volume") return LineKind::none;
-    const int n = 1 + SplitTokens(c, col + 1, kMaxColumns - 1);
-
-    if (col[0] == "Volume" && n >= 3 && col[1] == "Unit" && col[2] == "Referred") {
+    if (first == "Volume" && col[1] == "Unit" && col[2] == "Referred") {
         state.mvsDatasets = true;
+        state.family = EntryFormat::mvs;
         return LineKind::header;
     }
     if (!known) return LineKind::none;
-    if (n == 2 && col[0] == "Migrated") return NameOnly(col[1], false, entry);
-    if (n == 3 && col[0] == "Pseudo" && col[1] == "Directory") return NameOnly(col[2], true, entry);
+
+    const std::size_t n = CountTokens(col, kMaxColumns);
+    if (n == 2 && first == "Migrated") return NameOnly(col[1], false, entry);
+    if (n == 3 && first == "Pseudo" && col[1] == "Directory") return NameOnly(col[2], true, entry);
     if (n < kMinColumns || n > kMaxColumns) return LineKind::none;
 
     std::int64_t number = 0;
-    if (col[0].size() > kMaxVolume) return LineKind::none;
+    if (first.size() > kMaxVolume) return LineKind::none;
     if (!fields::ReadNumber(col[3], number) || !fields::ReadNumber(col[4], number)) {
         return LineKind::none;  // Ext and Used count extents and tracks
     }
     if (!ReadReferred(col[2], entry)) return LineKind::none;
 
     const std::string_view dsorg = col[n - 2];
-    const std::string_view dsname = Unquoted(col[n - 1]);
     if (!IsCode(dsorg) || (n > kMinColumns && !IsCode(col[5]))) return LineKind::none;
     // Lrecl and BlkSz, when given, are numbers.
-    for (int i = 6; i < n - 2; ++i) {
+    for (std::size_t i = 6; i < n - 2; ++i) {
         if (!fields::ReadNumber(col[i], number)) return LineKind::none;
     }
-    entry.name = dsname;
-    entry.attributes = Columns(col[5], dsorg);
+    entry.name = Unquoted(col[n - 1]);
+    entry.attributes = fields::TokenWalker::Span(col[5], dsorg);
     entry.size = -1;
     entry.isDir = (dsorg == "PO" || dsorg == "PO-E") ? 1 : 0;
     entry.extras.format = EntryFormat::mvs;

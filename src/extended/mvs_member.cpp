@@ -33,23 +33,23 @@
 //   size -1; no date; not a directory.
 // The lines that list one job's spool files end with a line of dashes and
 // a count ("3 spool files"): those are headers.
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "extended/mainframe.h"
+#include "extended/families.h"
 #include "extended/mainframe_common.h"
 #include "parse/fields.h"
-#include "parse/tokens.h"
 
 namespace ftpdirlist {
 namespace ext {
 namespace {
 
 // Name, VV.MM, Created, Changed, time, Size, Init, Mod, Id.
-constexpr int kMemberColumns = 9;
-// JOBNAME, JOBID, OWNER, STATUS: what a job line is known by; the rest is
-// the status text.
-constexpr int kJobColumns = 4;
+constexpr std::size_t kMemberColumns = 9;
+// JOBNAME, JOBID, OWNER, STATUS: the columns a job line is read by; the
+// rest is status text.
+constexpr std::size_t kJobColumns = 4;
 constexpr std::size_t kJobIdLength = 8;
 
 bool IsUpper(char ch) { return ch >= 'A' && ch <= 'Z'; }
@@ -65,7 +65,7 @@ bool ReadMemberDate(std::string_view text, fields::Stamp& stamp) {
     return fields::ReadNumericDate(text, fields::DateOrder::ymd, "/", stamp);
 }
 
-LineKind ReadStatistics(const std::string_view* col, ParsedEntry& entry) {
+LineKind ReadStatistics(fields::TokenWalker& col, ParsedEntry& entry) {
     if (!IsLevel(col[1])) return LineKind::none;
     fields::Stamp created;
     fields::Stamp changed;
@@ -74,13 +74,13 @@ LineKind ReadStatistics(const std::string_view* col, ParsedEntry& entry) {
         return LineKind::none;
     }
     std::int64_t count = 0;
-    for (int i = 5; i < 8; ++i) {
+    for (std::size_t i = 5; i < 8; ++i) {
         if (!fields::ReadNumber(col[i], count)) return LineKind::none;
     }
+    if (!StoreLineStamp(changed, entry)) return LineKind::none;
     entry.name = col[0];
     entry.attributes = col[1];
     entry.size = -1;
-    StoreStamp(changed, entry);
     entry.extras.owner = col[8];
     entry.extras.format = EntryFormat::mvsMember;
     return LineKind::entry;
@@ -110,33 +110,30 @@ std::string_view RestOfLine(std::string_view line, std::string_view from) {
 }
 
 // "--------" and "3 spool files": the frame of one job's spool-file list.
-bool IsSpoolFrame(const std::string_view* col, int n) {
+bool IsSpoolFrame(fields::TokenWalker& col, std::size_t n) {
     if (n == 1) return col[0].find_first_not_of('-') == std::string_view::npos;
     std::int64_t count = 0;
-    return n == 3 && fields::ReadNumber(col[0], count) &&
-           (col[1] == "spool" || col[1] == "Spool") &&
-           (col[2] == "files" || col[2] == "Files" || col[2] == "file" || col[2] == "File");
+    return n == 3 && fields::ReadNumber(col[0], count) && fields::EqualsFolded(col[1], "spool") &&
+           (fields::EqualsFolded(col[2], "files") || fields::EqualsFolded(col[2], "file"));
 }
 
 }  // namespace
 
 LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& /*today*/,
                        ParsedEntry& entry) {
-    Cursor c = MakeCursor(line);
-    std::string_view col[kMemberColumns];
-    col[0] = NextToken(c, false);
-    if (col[0].empty()) return LineKind::none;
-    const bool known = state.mvsMembers || state.family == EntryFormat::mvsMember;
-    if (!known && col[0] != "Name") return LineKind::none;
-    const int n = 1 + SplitTokens(c, col + 1, kMemberColumns - 1);
-
-    if (col[0] == "Name" && n >= 3 && col[1] == "VV.MM" && col[2] == "Created") {
+    fields::TokenWalker col(line);
+    const std::string_view first = col[0];
+    if (first.empty()) return LineKind::none;
+    if (first == "Name" && col[1] == "VV.MM" && col[2] == "Created") {
         state.mvsMembers = true;
+        state.family = EntryFormat::mvsMember;
         return LineKind::header;
     }
-    if (!known) return LineKind::none;
+    if (!state.mvsMembers && state.family != EntryFormat::mvsMember) return LineKind::none;
+
+    const std::size_t n = CountTokens(col, kMemberColumns);
     if (n == 1) {
-        entry.name = col[0];
+        entry.name = first;
         entry.size = -1;
         entry.extras.format = EntryFormat::mvsMember;
         return LineKind::entry;
@@ -147,19 +144,17 @@ LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& /*toda
 
 LineKind ReadJesJob(std::string_view line, ListingState& state, Today& /*today*/,
                     ParsedEntry& entry) {
-    Cursor c = MakeCursor(line);
-    std::string_view col[kJobColumns];
-    col[0] = NextToken(c, false);
-    if (col[0].empty()) return LineKind::none;
-    const bool known = state.jesJobs || state.family == EntryFormat::jes;
-    if (!known && col[0] != "JOBNAME") return LineKind::none;
-    const int n = 1 + SplitTokens(c, col + 1, kJobColumns - 1);
-
-    if (col[0] == "JOBNAME" && n >= 2 && col[1] == "JOBID") {
+    fields::TokenWalker col(line);
+    const std::string_view first = col[0];
+    if (first.empty()) return LineKind::none;
+    if (first == "JOBNAME" && col[1] == "JOBID") {
         state.jesJobs = true;
+        state.family = EntryFormat::jes;
         return LineKind::header;
     }
-    if (!known) return LineKind::none;
+    if (!state.jesJobs && state.family != EntryFormat::jes) return LineKind::none;
+
+    const std::size_t n = CountTokens(col, kJobColumns);
     if (IsSpoolFrame(col, n)) return LineKind::header;
     if (n < 3 || !IsJobId(col[1])) return LineKind::none;
 
@@ -174,7 +169,7 @@ LineKind ReadJesJob(std::string_view line, ListingState& state, Today& /*today*/
     entry.attributes = RestOfLine(line, status);
     entry.size = -1;
     entry.extras.owner = owner;
-    entry.extras.group = col[0];
+    entry.extras.group = first;
     entry.extras.format = EntryFormat::jes;
     return LineKind::entry;
 }
