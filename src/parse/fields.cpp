@@ -278,6 +278,8 @@ bool ReadNamedDate(std::string_view text, std::string_view separators, Stamp& st
     std::string_view parts[3];
     if (!SplitThree(text, separators, parts)) return false;
     if (parts[2].size() != 2 && parts[2].size() != 4) return false;
+    // Some locales' month keys are numbers; this date names its month.
+    if (parts[1].empty() || DigitOf(parts[1].front()) <= 9) return false;
     const int month = LookupMonthName(parts[1]).month;
     std::int32_t d;
     std::int32_t y;

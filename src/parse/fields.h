@@ -100,9 +100,10 @@ bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view se
 bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp);
 
 // "day<sep>month<sep>year" with the month as a name that LookupMonthName
-// knows ("6-Apr-07", "15-JAN-2002"), sep one of `separators` (both the
-// same byte). The day has 1 or 2 digits, the year 2 or 4 (widened). The
-// date is validated. Fills year, month and day.
+// knows and that does not begin with a digit ("6-Apr-07", "15-JAN-2002"),
+// sep one of `separators` (both the same byte). The day has 1 or 2 digits,
+// the year 2 or 4 (widened). The date is validated. Fills year, month and
+// day.
 bool ReadNamedDate(std::string_view text, std::string_view separators, Stamp& stamp);
 
 // "yyyymmddhhmmss" with an optional fraction (".sss", dropped): the MLSD
