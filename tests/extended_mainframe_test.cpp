@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "extended/families.h"
+#include "extended/line_parser.h"
+#include "parse/fields.h"
 #include "parse_helpers.h"
 
 namespace ftpdirlist {
@@ -344,6 +346,9 @@ TEST(Cms, ReadsFileLines) {
         {"product beyond int64: no size",
          "HUGE     FILE     A1 F  9223372036854775807          2          1 2002-01-15 10:30:45",
          "HUGE.FILE", "A1 F", -1, 0, 2002, 1, 15, 10, 30, 45, "", ""},
+        {"24:00 is midnight of the next day",
+         "YEAREND  LOG      A1 V        10          1          1 2002-12-31 24:00:00 -",
+         "YEAREND.LOG", "A1 V", 10, 0, 2003, 1, 1, 0, 0, 0, "", ""},
         {"largest product that fits",
          "BIG      FILE     A1 F  4611686018427387903          2          1 2002-01-15 10:30:45",
          "BIG.FILE", "A1 F", 9223372036854775806, 0, 2002, 1, 15, 10, 30, 45, "", ""},
@@ -388,6 +393,8 @@ TEST(Guardian, ReadsFileLines) {
          "nunu", 4096, 0, 2006, 12, 12, 9, 5, 0, "8,12", ""},
         {"four-digit year, no seconds", "LOG  101  0  29-Feb-2004 00:00  1,1  \"gggg\"", "LOG",
          "gggg", 0, 0, 2004, 2, 29, 0, 0, -1, "1,1", ""},
+        {"24:00 in a year without 29 February", "LOG2  101  0  28-Feb-07 24:00  1,1  \"gggg\"",
+         "LOG2", "gggg", 0, 0, 2007, 3, 1, 0, 0, -1, "1,1", ""},
         {"bare security string", "TACL1 101 1024 1-Jan-99 23:59:59 255,255 ----", "TACL1", "----",
          1024, 0, 1999, 1, 1, 23, 59, 59, "255,255", ""},
     };
@@ -431,19 +438,21 @@ TEST(Guardian, HeaderThenEntries) {
 // ---- Between the families ------------------------------------------------
 
 // Each gated reader takes only its own header, so one listing's titles
-// never open another family.
+// never open another family; the titles make the listing that family's.
 TEST(MainframeFamilies, HeadersOpenOnlyTheirOwnFamily) {
     struct Case {
         const char* header;
         bool ListingState::*flag;
+        EntryFormat family;
     };
     const Case cases[] = {
         {"Volume Unit    Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname",
-         &ListingState::mvsDatasets},
+         &ListingState::mvsDatasets, EntryFormat::mvs},
         {"Name     VV.MM   Created       Changed      Size  Init   Mod   Id",
-         &ListingState::mvsMembers},
-        {"JOBNAME  JOBID    OWNER    STATUS CLASS", &ListingState::jesJobs},
-        {"File  Code  EOF  Last Modification  Owner  RWEP", &ListingState::guardian},
+         &ListingState::mvsMembers, EntryFormat::mvsMember},
+        {"JOBNAME  JOBID    OWNER    STATUS CLASS", &ListingState::jesJobs, EntryFormat::jes},
+        {"File  Code  EOF  Last Modification  Owner  RWEP", &ListingState::guardian,
+         EntryFormat::guardian},
     };
     const FamilyReader readers[] = {ext::ReadMvsDataset, ext::ReadMvsMember, ext::ReadJesJob,
                                     ext::ReadGuardian, ext::ReadCms};
@@ -458,43 +467,82 @@ TEST(MainframeFamilies, HeadersOpenOnlyTheirOwnFamily) {
         }
         EXPECT_EQ(headers, 1);
         EXPECT_TRUE(state.*c.flag);
+        EXPECT_EQ(state.family, c.family);
     }
 }
 
-// The example listings, line by line as the driver hands them over (line
-// ends removed): every line is an entry or a header of its family.
-TEST(MainframeFamilies, ReadsTheExampleListings) {
+// The example listings through the dispatcher, line by line as the driver
+// hands them over (line ends removed): every line is an entry of the
+// family or a header, whatever the order of the family table.
+TEST(MainframeFamilies, DispatchesTheExampleListings) {
     struct Case {
         const char* file;
-        FamilyReader reader;
+        EntryFormat format;
         int entries;
         int headers;
         int none;  // lines before the family is known
     };
     const Case cases[] = {
-        {"examples/mvs.txt", ext::ReadMvsDataset, 8, 1, 0},
-        {"examples/mvs-members.txt", ext::ReadMvsMember, 5, 1, 0},
-        {"examples/jes.txt", ext::ReadJesJob, 5, 1, 0},
-        {"examples/cms.txt", ext::ReadCms, 5, 0, 0},
-        {"examples/guardian.txt", ext::ReadGuardian, 4, 1, 1},
+        {"examples/mvs.txt", EntryFormat::mvs, 8, 1, 0},
+        {"examples/mvs-members.txt", EntryFormat::mvsMember, 5, 1, 0},
+        {"examples/jes.txt", EntryFormat::jes, 5, 1, 0},
+        {"examples/cms.txt", EntryFormat::cms, 5, 0, 0},
+        {"examples/guardian.txt", EntryFormat::guardian, 4, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         std::ifstream in(std::string(FTPDIRLIST_SOURCE_DIR) + "/" + c.file, std::ios::binary);
         ASSERT_TRUE(in.is_open());
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(line);
-        }
         ListingState state;
+        Today today(test::kToday);
         int counts[3] = {0, 0, 0};
-        for (const LineKind kind : ReadListing(c.reader, lines, state)) {
+        for (std::string text; std::getline(in, text);) {
+            if (!text.empty() && text.back() == '\r') text.pop_back();
+            const test::HeapBytes line(text);
+            ParsedEntry entry;
+            const LineKind kind = ext::ParseExtendedLine(line.view(), state, today, entry);
             ++counts[static_cast<int>(kind)];
+            if (kind == kEntry) {
+                EXPECT_EQ(entry.extras.format, c.format) << text;
+            }
         }
         EXPECT_EQ(counts[static_cast<int>(kEntry)], c.entries);
         EXPECT_EQ(counts[static_cast<int>(kHeader)], c.headers);
         EXPECT_EQ(counts[static_cast<int>(kNone)], c.none);
+        EXPECT_EQ(state.family, c.format);
+    }
+}
+
+// The shared reader of dates with a month name, as Guardian writes them.
+TEST(NamedDate, ReadsDayMonthNameYear) {
+    struct Case {
+        const char* reason;
+        std::string_view text;
+        bool ok;
+        std::int32_t year, month, day;
+    };
+    const Case cases[] = {
+        {"two-digit year widened", "6-Apr-07", true, 2007, 4, 6},
+        {"four-digit year, capitals", "15-JAN-2002", true, 2002, 1, 15},
+        {"two-digit year of the last century", "31-Dec-99", true, 1999, 12, 31},
+        {"29 February in any year", "29-Feb-01", true, 2001, 2, 29},
+        {"31 April", "31-Apr-07", false, 0, 0, 0},
+        {"day 0", "0-Apr-07", false, 0, 0, 0},
+        {"three-digit day", "006-Apr-07", false, 0, 0, 0},
+        {"three-digit year", "6-Apr-107", false, 0, 0, 0},
+        {"no month name", "6-04-07", false, 0, 0, 0},
+        {"mixed separators", "6-Apr/07", false, 0, 0, 0},
+        {"empty day", "-Apr-07", false, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.reason) + ": " + std::string(c.text));
+        const test::HeapBytes text(c.text);
+        fields::Stamp stamp;
+        ASSERT_EQ(fields::ReadNamedDate(text.view(), "-", stamp), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(stamp.year, c.year);
+        EXPECT_EQ(stamp.month, c.month);
+        EXPECT_EQ(stamp.day, c.day);
     }
 }
 
