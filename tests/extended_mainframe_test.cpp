@@ -546,5 +546,74 @@ TEST(NamedDate, ReadsDayMonthNameYear) {
     }
 }
 
+// Every prefix of sample lines, and each byte of them replaced by bytes that
+// matter to the readers, through every reader with every header seen: no
+// read outside the line (AddressSanitizer), texts inside the line or the
+// scratch buffer, sizes -1 or more, dates and times in range.
+TEST(MainframeFamilies, MutatedLinesStaySane) {
+    const std::string_view samples[] = {
+        "WORK01 3390   2002/01/15  1   15  FB      80 27920  PO-E  'USER.NOTES.TEXT'",
+        "Pseudo Directory  USER.PROJECT",
+        "MEMBER1   01.03 2002/01/10 2002/01/15 10:30:45    52    40     0 ALICE",
+        "ALICEJ1  JOB01234 ALICE    OUTPUT A        RC=0000 3 spool files",
+        "PROFILE  EXEC     A1 V        68         25          1 2002-12-31 24:00:00 -",
+        "PROJECTS DIR      -  DIR       -          -          0  9/16/91 10:30:45 -",
+        "FILE1  101  528  29-Feb-07 14:21:18  255, 0  \"oooo\"",
+    };
+    const char replacements[] = {'\0', ' ', '-', '/', ':', '.', ',', '0', '9', 'A', '"', '\''};
+    const FamilyReader readers[] = {ext::ReadMvsDataset, ext::ReadMvsMember, ext::ReadJesJob,
+                                    ext::ReadCms, ext::ReadGuardian};
+    ListingState all;
+    all.mvsDatasets = all.mvsMembers = all.jesJobs = all.guardian = true;
+
+    // Returns how many readers took the line.
+    const auto check = [&](const std::string& text) {
+        int entries = 0;
+        const test::HeapBytes line(text);
+        const std::string_view view = line.view();
+        Today today(test::kToday);
+        for (const FamilyReader reader : readers) {
+            ListingState state = all;
+            ParsedEntry entry;
+            if (reader(view, state, today, entry) != kEntry) continue;
+            ++entries;
+            const auto inside = [&](std::string_view part) {
+                const auto within = [&](std::string_view whole) {
+                    return part.data() >= whole.data() &&
+                           part.data() + part.size() <= whole.data() + whole.size();
+                };
+                return part.empty() || within(view) || within(entry.nameScratch);
+            };
+            EXPECT_FALSE(entry.name.empty()) << EscapedBytes(text);
+            EXPECT_TRUE(inside(entry.name) && inside(entry.attributes) &&
+                        inside(entry.extras.owner) && inside(entry.extras.group))
+                << EscapedBytes(text);
+            EXPECT_GE(entry.size, -1);
+            const FtpDateTime& t = entry.dateTime;
+            if (t.hasDate) {
+                EXPECT_TRUE(fields::ValidDate(t.month, t.day)) << EscapedBytes(text);
+            }
+            if (t.hasTime) {
+                EXPECT_TRUE(fields::ValidClock(t.hour, t.minute, entry.extras.second))
+                    << EscapedBytes(text);
+            }
+        }
+        return entries;
+    };
+    for (const std::string_view sample : samples) {
+        EXPECT_EQ(check(std::string(sample)), 1) << sample;
+        for (std::size_t length = 0; length < sample.size(); ++length) {
+            check(std::string(sample.substr(0, length)));
+        }
+        for (std::size_t at = 0; at < sample.size(); ++at) {
+            for (const char byte : replacements) {
+                std::string text(sample);
+                text[at] = byte;
+                check(text);
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ftpdirlist
