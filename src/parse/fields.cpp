@@ -15,12 +15,23 @@ constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 
 unsigned DigitOf(char ch) { return static_cast<unsigned char>(ch - '0'); }
 
-// Digits in base `base` (8 or 10) to a value that fits in int64.
+// The value of a hexadecimal digit (letters in either case); 16 or more
+// for a byte that is no digit.
+unsigned HexDigitOf(char ch) {
+    if (ch >= 'a' && ch <= 'f') return static_cast<unsigned>(ch - 'a') + 10;
+    if (ch >= 'A' && ch <= 'F') return static_cast<unsigned>(ch - 'A') + 10;
+    const unsigned d = DigitOf(ch);
+    return d <= 9 ? d : 16;
+}
+
+// Digits in base `base` (8, 10 or 16) to a value that fits in int64.
 bool ReadInBase(std::string_view text, unsigned base, std::int64_t& value) {
     if (text.empty()) return false;
     std::int64_t v = 0;
     for (const char ch : text) {
-        const unsigned d = DigitOf(ch);
+        // `base` is a constant where this is inlined: decimal digits cost no
+        // letter test.
+        const unsigned d = base == 16 ? HexDigitOf(ch) : DigitOf(ch);
         if (d >= base) return false;
         if (v > (kInt64Max - d) / base) return false;
         v = v * base + d;
@@ -122,6 +133,8 @@ bool ReadGroupedNumber(std::string_view text, std::int64_t& value) {
 }
 
 bool ReadOctal(std::string_view text, std::int64_t& value) { return ReadInBase(text, 8, value); }
+
+bool ReadHex(std::string_view text, std::int64_t& value) { return ReadInBase(text, 16, value); }
 
 int DaysInMonth(std::int32_t month) {
     static constexpr std::uint8_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
