@@ -233,12 +233,51 @@ TEST(MvsMember, ReadsMemberLines) {
         {"changed time with seconds",
          "M2        02.00 2001/12/31 2002/02/28 23:59:07   100   100    12 BOB", "M2", "02.00", -1,
          0, 2002, 2, 28, 23, 59, 7, "BOB", ""},
+        {"load module",
+         "IEFBR14   000008   00000F           00 FO             RN RU            31    ANY",
+         "IEFBR14", "00 FO             RN RU            31    ANY", 8, 0, 0, 0, 0, -1, 0, -1, "",
+         ""},
+        {"load module, hexadecimal size",
+         "PAYCALC   01A2F0   000A13           01 FO   RN RU   31  ANY  ", "PAYCALC",
+         "01 FO   RN RU   31  ANY", 0x01A2F0, 0, 0, 0, 0, -1, 0, -1, "", ""},
         {"name alone", "LOADMOD1", "LOADMOD1", "", -1, 0, 0, 0, 0, -1, 0, -1, "", ""},
         {"name alone with spaces around", "  $TEMP#  ", "$TEMP#", "", -1, 0, 0, 0, 0, -1, 0, -1, "",
          ""},
     };
     ExpectAccepted(ext::ReadMvsMember, After(&ListingState::mvsMembers), EntryFormat::mvsMember,
                    std::begin(cases), std::end(cases));
+}
+
+// An alias names the module it is another name of; its name may look like
+// an authorization code.
+TEST(MvsMember, LoadModuleAliasesAreLinks) {
+    struct Case {
+        const char* reason;
+        std::string_view line;
+        std::string_view name;
+        std::string_view target;
+        std::string_view attributes;
+    };
+    const Case cases[] = {
+        {"alias", "BR14      000008   00000F IEFBR14   00 FO RN RU 31 ANY", "BR14", "IEFBR14",
+         "00 FO RN RU 31 ANY"},
+        {"alias named like a code", "AB        000008   00000F IEFBR14   01 DC 24 24", "AB",
+         "IEFBR14", "01 DC 24 24"},
+        {"code followed by a hexadecimal attribute", "MOD1      000100   000010 00 DC 24 24",
+         "MOD1", "", "00 DC 24 24"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ListingState state = After(&ListingState::mvsMembers);
+        const test::HeapBytes line(c.line);
+        Today today(test::kToday);
+        ParsedEntry entry;
+        ASSERT_EQ(ext::ReadMvsMember(line.view(), state, today, entry), kEntry);
+        EXPECT_EQ(entry.name, c.name);
+        EXPECT_EQ(entry.extras.target, c.target);
+        EXPECT_EQ(entry.isLink, c.target.empty() ? 0 : 1);
+        EXPECT_EQ(entry.attributes, c.attributes);
+    }
 }
 
 TEST(MvsMember, RejectsImpossibleColumns) {
@@ -252,6 +291,9 @@ TEST(MvsMember, RejectsImpossibleColumns) {
          "MEMBER1   01.03 2002/01/10 2002/01/15 10:30    5x    40     0 ALICE"},
         {"no user id", "MEMBER1   01.03 2002/01/10 2002/01/15 10:30    52    40     0"},
         {"two words", "MEMBER1 MEMBER2"},
+        {"load module size not hexadecimal", "IEFBR14   00000G   00000F  00 FO RN RU 31 ANY"},
+        {"load module without a code", "IEFBR14   000008   00000F  FO RN RU 31 ANY"},
+        {"load module code of three digits", "IEFBR14   000008   00000F  000 FO RN RU 31 ANY"},
         {"too many columns",
          "MEMBER1   01.03 2002/01/10 2002/01/15 10:30    52    40     0 ALICE X"},
     };
@@ -450,6 +492,8 @@ TEST(MainframeFamilies, HeadersOpenOnlyTheirOwnFamily) {
          &ListingState::mvsDatasets, EntryFormat::mvs},
         {"Name     VV.MM   Created       Changed      Size  Init   Mod   Id",
          &ListingState::mvsMembers, EntryFormat::mvsMember},
+        {" Name      Size     TTR   Alias-of AC--------- Attributes--------- Amode Rmode",
+         &ListingState::mvsMembers, EntryFormat::mvsMember},
         {"JOBNAME  JOBID    OWNER    STATUS CLASS", &ListingState::jesJobs, EntryFormat::jes},
         {"File  Code  EOF  Last Modification  Owner  RWEP", &ListingState::guardian,
          EntryFormat::guardian},
@@ -555,6 +599,7 @@ TEST(MainframeFamilies, MutatedLinesStaySane) {
         "WORK01 3390   2002/01/15  1   15  FB      80 27920  PO-E  'USER.NOTES.TEXT'",
         "Pseudo Directory  USER.PROJECT",
         "MEMBER1   01.03 2002/01/10 2002/01/15 10:30:45    52    40     0 ALICE",
+        "BR14      00A008   00000F IEFBR14   00 FO RN RU 31 ANY",
         "ALICEJ1  JOB01234 ALICE    OUTPUT A        RC=0000 3 spool files",
         "PROFILE  EXEC     A1 V        68         25          1 2002-12-31 24:00:00 -",
         "PROJECTS DIR      -  DIR       -          -          0  9/16/91 10:30:45 -",

@@ -1,4 +1,4 @@
-// Two z/OS listings of named items that are not datasets.
+// Three z/OS listings of named items that are not datasets.
 //
 // Members of a partitioned dataset, after column titles:
 //
@@ -12,8 +12,22 @@
 //   date, time  Changed (seconds kept when written); Created is validated
 //               but not kept
 //   owner       Id, the user who changed the member last
-// A member stored without statistics (a load module, a member copied
-// without them) is its name alone on a line.
+// A member stored without statistics (a member copied without them) is
+// its name alone on a line.
+//
+// Members of a load library (programs), after other column titles:
+//
+//    Name      Size     TTR   Alias-of AC--------- Attributes--------- Amode Rmode
+//   IEFBR14   000008   00000F           00 FO             RN RU            31    ANY
+//   BR14      000008   00000F IEFBR14   00 FO             RN RU            31    ANY
+//
+//   name        the member name
+//   size        Size, in bytes, written in hexadecimal
+//   isLink      an alias: another name of the module named in Alias-of,
+//               which is the target
+//   attributes  the rest of the line from the authorization code (AC) on,
+//               as written ("00 FO             RN RU            31    ANY")
+//   no date; TTR (where the module lies in the dataset) is not kept.
 //
 // Jobs of the JES spool, after column titles:
 //
@@ -65,8 +79,44 @@ bool ReadMemberDate(std::string_view text, fields::Stamp& stamp) {
     return fields::ReadNumericDate(text, fields::DateOrder::ymd, "/", stamp);
 }
 
+// The text from `from` to the last byte of the line that is no space.
+std::string_view RestOfLine(std::string_view line, std::string_view from) {
+    std::size_t end = line.size();
+    while (end > 0 && line[end - 1] == ' ') --end;
+    const std::size_t begin = static_cast<std::size_t>(from.data() - line.data());
+    return line.substr(begin, end - begin);
+}
+
+// Two hexadecimal digits: a load module's authorization code.
+bool IsAuthorizationCode(std::string_view text) {
+    std::int64_t code = 0;
+    return text.size() == 2 && fields::ReadHex(text, code);
+}
+
+LineKind ReadLoadModule(fields::TokenWalker& col, std::string_view line, ParsedEntry& entry) {
+    std::int64_t size = 0;
+    std::int64_t ttr = 0;
+    if (!fields::ReadHex(col[1], size) || !fields::ReadHex(col[2], ttr)) return LineKind::none;
+    // Alias-of is blank for a module's main name. A member name never begins
+    // with a digit, so a code that does is no alias; an alias that looks
+    // like a code ("AB") is followed by the code.
+    std::size_t at = 3;
+    const bool code = IsAuthorizationCode(col[at]) &&
+                      (IsDigit(col[at].front()) || !IsAuthorizationCode(col[at + 1]));
+    if (!code) {
+        if (col[at].empty() || !IsAuthorizationCode(col[at + 1])) return LineKind::none;
+        entry.isLink = 1;
+        entry.extras.target = col[at];
+        ++at;
+    }
+    entry.name = col[0];
+    entry.attributes = RestOfLine(line, col[at]);
+    entry.size = size;
+    entry.extras.format = EntryFormat::mvsMember;
+    return LineKind::entry;
+}
+
 LineKind ReadStatistics(fields::TokenWalker& col, ParsedEntry& entry) {
-    if (!IsLevel(col[1])) return LineKind::none;
     fields::Stamp created;
     fields::Stamp changed;
     if (!ReadMemberDate(col[2], created) || !ReadMemberDate(col[3], changed) ||
@@ -101,14 +151,6 @@ bool IsJobStatus(std::string_view text) {
     return text == "OUTPUT" || text == "ACTIVE" || text == "INPUT" || text == "HELD";
 }
 
-// The text from `from` to the last byte of the line that is no space.
-std::string_view RestOfLine(std::string_view line, std::string_view from) {
-    std::size_t end = line.size();
-    while (end > 0 && line[end - 1] == ' ') --end;
-    const std::size_t begin = static_cast<std::size_t>(from.data() - line.data());
-    return line.substr(begin, end - begin);
-}
-
 // "--------" and "3 spool files": the frame of one job's spool-file list.
 bool IsSpoolFrame(fields::TokenWalker& col, std::size_t n) {
     if (n == 1) return col[0].find_first_not_of('-') == std::string_view::npos;
@@ -124,7 +166,8 @@ LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& /*toda
     fields::TokenWalker col(line);
     const std::string_view first = col[0];
     if (first.empty()) return LineKind::none;
-    if (first == "Name" && col[1] == "VV.MM" && col[2] == "Created") {
+    if (first == "Name" &&
+        ((col[1] == "VV.MM" && col[2] == "Created") || (col[1] == "Size" && col[2] == "TTR"))) {
         state.mvsMembers = true;
         state.family = EntryFormat::mvsMember;
         return LineKind::header;
@@ -138,8 +181,8 @@ LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& /*toda
         entry.extras.format = EntryFormat::mvsMember;
         return LineKind::entry;
     }
-    if (n != kMemberColumns) return LineKind::none;
-    return ReadStatistics(col, entry);
+    if (n == kMemberColumns && IsLevel(col[1])) return ReadStatistics(col, entry);
+    return ReadLoadModule(col, line, entry);
 }
 
 LineKind ReadJesJob(std::string_view line, ListingState& state, Today& /*today*/,
