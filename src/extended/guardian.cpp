@@ -69,11 +69,9 @@ LineKind ReadGuardian(std::string_view line, ListingState& state, Today& /*today
     const std::string_view first = col[0];
     if (first.empty()) return LineKind::none;
     if (first == "File" && col[1] == "Code" && col[2] == "EOF") {
-        state.guardian = true;
-        state.family = EntryFormat::guardian;
-        return LineKind::header;
+        return OpenFamily(&ListingState::guardian, EntryFormat::guardian, state);
     }
-    if (!state.guardian && state.family != EntryFormat::guardian) return LineKind::none;
+    if (!IsOpen(&ListingState::guardian, EntryFormat::guardian, state)) return LineKind::none;
 
     const std::size_t n = CountTokens(col, kMaxColumns);
     if (n == 1 && first.front() == '$') return LineKind::header;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "extended/line_parser.h"
 #include "extended/record.h"
 #include "model/entry.h"
 #include "parse/fields.h"
@@ -25,6 +26,20 @@ inline bool StoreLineStamp(fields::Stamp stamp, ParsedEntry& entry) {
     if (!fields::RollMidnight(stamp)) return false;
     StoreStamp(stamp, entry);
     return true;
+}
+
+// The column titles of a family read only after them: `seen` (the family's
+// flag in `state`) and the listing's family set, so that the next lines
+// are read by that family first.
+inline LineKind OpenFamily(bool ListingState::*seen, EntryFormat family, ListingState& state) {
+    state.*seen = true;
+    state.family = family;
+    return LineKind::header;
+}
+
+// True once the family's titles were seen or the listing is the family's.
+inline bool IsOpen(bool ListingState::*seen, EntryFormat family, const ListingState& state) {
+    return state.*seen || state.family == family;
 }
 
 }  // namespace ext

@@ -74,13 +74,10 @@ LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& /*tod
     fields::TokenWalker col(line);
     const std::string_view first = col[0];
     if (first.empty()) return LineKind::none;
-    const bool known = state.mvsDatasets || state.family == EntryFormat::mvs;
     if (first == "Volume" && col[1] == "Unit" && col[2] == "Referred") {
-        state.mvsDatasets = true;
-        state.family = EntryFormat::mvs;
-        return LineKind::header;
+        return OpenFamily(&ListingState::mvsDatasets, EntryFormat::mvs, state);
     }
-    if (!known) return LineKind::none;
+    if (!IsOpen(&ListingState::mvsDatasets, EntryFormat::mvs, state)) return LineKind::none;
 
     const std::size_t n = CountTokens(col, kMaxColumns);
     if (n == 2 && first == "Migrated") return NameOnly(col[1], false, entry);

@@ -168,11 +168,9 @@ LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& /*toda
     if (first.empty()) return LineKind::none;
     if (first == "Name" &&
         ((col[1] == "VV.MM" && col[2] == "Created") || (col[1] == "Size" && col[2] == "TTR"))) {
-        state.mvsMembers = true;
-        state.family = EntryFormat::mvsMember;
-        return LineKind::header;
+        return OpenFamily(&ListingState::mvsMembers, EntryFormat::mvsMember, state);
     }
-    if (!state.mvsMembers && state.family != EntryFormat::mvsMember) return LineKind::none;
+    if (!IsOpen(&ListingState::mvsMembers, EntryFormat::mvsMember, state)) return LineKind::none;
 
     const std::size_t n = CountTokens(col, kMemberColumns);
     if (n == 1) {
@@ -191,11 +189,9 @@ LineKind ReadJesJob(std::string_view line, ListingState& state, Today& /*today*/
     const std::string_view first = col[0];
     if (first.empty()) return LineKind::none;
     if (first == "JOBNAME" && col[1] == "JOBID") {
-        state.jesJobs = true;
-        state.family = EntryFormat::jes;
-        return LineKind::header;
+        return OpenFamily(&ListingState::jesJobs, EntryFormat::jes, state);
     }
-    if (!state.jesJobs && state.family != EntryFormat::jes) return LineKind::none;
+    if (!IsOpen(&ListingState::jesJobs, EntryFormat::jes, state)) return LineKind::none;
 
     const std::size_t n = CountTokens(col, kJobColumns);
     if (IsSpoolFrame(col, n)) return LineKind::header;
