@@ -2,6 +2,9 @@
 # readers.
 ftpdirlist_add_gtest(extended_tests
   fields_test.cpp
+  extended_unix_test.cpp
+  extended_dos_test.cpp
+  extended_vms_test.cpp
 )
 
 # The mainframe family readers: MVS datasets and members, JES jobs, z/VM CMS

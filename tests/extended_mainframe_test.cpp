@@ -448,6 +448,7 @@ TEST(Guardian, RejectsImpossibleColumns) {
     const Reject cases[] = {
         {"unknown month", "FILE1  101  528  6-Apx-07 14:21:18  255, 0  \"oooo\""},
         {"31 April", "FILE1  101  528  31-Apr-07 14:21:18  255, 0  \"oooo\""},
+        {"month as a number", "FILE1  101  528  6-04-07 14:21:18  255, 0  \"oooo\""},
         {"three-digit year", "FILE1  101  528  6-Apr-107 14:21:18  255, 0  \"oooo\""},
         {"hour 24", "FILE1  101  528  6-Apr-07 24:21:18  255, 0  \"oooo\""},
         {"EOF not a number", "FILE1  101  5K  6-Apr-07 14:21:18  255, 0  \"oooo\""},
@@ -554,39 +555,6 @@ TEST(MainframeFamilies, DispatchesTheExampleListings) {
         EXPECT_EQ(counts[static_cast<int>(kHeader)], c.headers);
         EXPECT_EQ(counts[static_cast<int>(kNone)], c.none);
         EXPECT_EQ(state.family, c.format);
-    }
-}
-
-// The shared reader of dates with a month name, as Guardian writes them.
-TEST(NamedDate, ReadsDayMonthNameYear) {
-    struct Case {
-        const char* reason;
-        std::string_view text;
-        bool ok;
-        std::int32_t year, month, day;
-    };
-    const Case cases[] = {
-        {"two-digit year widened", "6-Apr-07", true, 2007, 4, 6},
-        {"four-digit year, capitals", "15-JAN-2002", true, 2002, 1, 15},
-        {"two-digit year of the last century", "31-Dec-99", true, 1999, 12, 31},
-        {"29 February in any year", "29-Feb-01", true, 2001, 2, 29},
-        {"31 April", "31-Apr-07", false, 0, 0, 0},
-        {"day 0", "0-Apr-07", false, 0, 0, 0},
-        {"three-digit day", "006-Apr-07", false, 0, 0, 0},
-        {"three-digit year", "6-Apr-107", false, 0, 0, 0},
-        {"no month name", "6-04-07", false, 0, 0, 0},
-        {"mixed separators", "6-Apr/07", false, 0, 0, 0},
-        {"empty day", "-Apr-07", false, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.reason) + ": " + std::string(c.text));
-        const test::HeapBytes text(c.text);
-        fields::Stamp stamp;
-        ASSERT_EQ(fields::ReadNamedDate(text.view(), "-", stamp), c.ok);
-        if (!c.ok) continue;
-        EXPECT_EQ(stamp.year, c.year);
-        EXPECT_EQ(stamp.month, c.month);
-        EXPECT_EQ(stamp.day, c.day);
     }
 }
 

@@ -348,17 +348,17 @@ TEST(FieldsTest, MarkedNumbers) {
     const Case cases[] = {
         {"plain", "15", true, 15, Marker::none},
         {"year, UTF-8", "2002\xE5\xB9\xB4", true, 2002, Marker::year},
-        {"month, UTF-8", "1\xE6\x9C\x88", true, 1, Marker::month},
         {"day, UTF-8", "15\xE6\x97\xA5", true, 15, Marker::day},
-        {"Korean month, UTF-8", "12\xEC\x9B\x94", true, 12, Marker::month},
+        {"Korean year, UTF-8", "2002\xEB\x85\x84", true, 2002, Marker::year},
         {"Korean day, EUC-KR", "8\xC0\xCF", true, 8, Marker::day},
-        {"month, Shift_JIS", "1\x8C\x8E", true, 1, Marker::month},
+        {"day, Shift_JIS", "1\x93\xFA", true, 1, Marker::day},
+        {"month marker is no year or day", "1\x8C\x8E", false, 0, Marker::none},
         {"year, GBK", "2002\xC4\xEA", true, 2002, Marker::year},
-        {"month, EUC-JP", "1\xB7\xEE", true, 1, Marker::month},
-        {"half a marker", "1\xE6\x9C", false, 0, Marker::none},
-        {"two markers", "1\xE6\x9C\x88\xE6\x9C\x88", false, 0, Marker::none},
+        {"year, Big5", "2002\xA6\x7E", true, 2002, Marker::year},
+        {"half a marker", "1\xE6\x97", false, 0, Marker::none},
+        {"two markers", "1\xE6\x97\xA5\xE6\x97\xA5", false, 0, Marker::none},
         {"letter", "1x", false, 0, Marker::none},
-        {"marker alone", "\xE6\x9C\x88", false, 0, Marker::none},
+        {"marker alone", "\xE6\x97\xA5", false, 0, Marker::none},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);

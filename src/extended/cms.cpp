@@ -64,8 +64,7 @@ std::int64_t RecordBytes(std::int64_t length, std::int64_t count) {
 
 }  // namespace
 
-LineKind ReadCms(std::string_view line, ListingState& /*state*/, Today& /*today*/,
-                 ParsedEntry& entry) {
+LineKind ReadCms(std::string_view line, ListingState& /*state*/, Today& today, ParsedEntry& entry) {
     fields::TokenWalker col(line);
     // The format is the third column, or the fourth after a file mode.
     std::size_t at = 2;
@@ -89,7 +88,7 @@ LineKind ReadCms(std::string_view line, ListingState& /*state*/, Today& /*today*
     }
     fields::Stamp stamp;
     if (!ReadCmsDate(col[at + 4], stamp) || !fields::ReadClock(col[at + 5], stamp) ||
-        !StoreLineStamp(stamp, entry)) {
+        !StoreStamp(stamp, today, entry)) {
         return LineKind::none;
     }
 

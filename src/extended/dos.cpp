@@ -1,10 +1,115 @@
+// DOS-style lines of the extended dialect, as IIS and Windows `dir` write
+// them:
+//   01-15-02  10:30AM       <DIR>          My Folder
+//   2002-01-15  14:30:45          1,234,567 report.txt
+//   15.01.2002  10:30 PM    <SYMLINKD>     docs [C:\Shared\docs]
+// Date, time (12- or 24-hour), size or a <DIR>-like marker, name.
 #include "extended/families.h"
 
 namespace ftpdirlist {
 namespace ext {
 
-LineKind ReadDosLine(std::string_view, ListingState&, Today&, ParsedEntry&) {
-    return LineKind::none;
+namespace {
+
+using fields::Stamp;
+using fields::TokenWalker;
+
+// IIS pads "<DIR>" with ten spaces so that names line up with those after
+// a size; a name after more spaces than that begins with the rest.
+constexpr std::size_t kDirPadding = 10;
+
+// The date: year first when the first number has four digits, day first
+// with dots ("15.01.2002"), else month first unless the first number
+// exceeds 12 ("15/01/2002").
+bool ReadDate(std::string_view token, Stamp& stamp) {
+    if (token.size() > 4 && (token[4] == '-' || token[4] == '/')) {
+        return fields::ReadNumericDate(token, fields::DateOrder::ymd, "-/", stamp);
+    }
+    if (fields::ReadNumericDate(token, fields::DateOrder::dmy, ".", stamp)) return true;
+    return fields::ReadNumericDate(token, fields::DateOrder::mdyOrDmy, "-/", stamp);
+}
+
+// The time: "14:30", "14:30:45", "10:30AM", "10:30pm", or "10:30" with
+// "AM"/"PM" as the next token. `next` becomes the index after it.
+bool ReadTime(TokenWalker& tokens, Stamp& stamp, std::size_t& next) {
+    const std::string_view token = tokens[1];
+    std::size_t clock = 0;
+    while (clock < token.size() &&
+           (static_cast<unsigned char>(token[clock] - '0') <= 9 || token[clock] == ':')) {
+        ++clock;
+    }
+    if (!fields::ReadClock(token.substr(0, clock), stamp)) return false;
+    next = 2;
+    if (clock != token.size()) return fields::ApplyMeridiem(token.substr(clock), stamp, true);
+    const std::string_view suffix = tokens[2];
+    if (fields::EqualsFolded(suffix, "am") || fields::EqualsFolded(suffix, "pm")) {
+        next = 3;
+        return fields::ApplyMeridiem(suffix, stamp);
+    }
+    return true;
+}
+
+// The name after "<DIR>": past the padding of IIS, or past the spaces.
+std::string_view NameAfterDir(TokenWalker& tokens, std::string_view dir) {
+    const std::string_view line = tokens.Line();
+    const std::string_view rest =
+        line.substr(static_cast<std::size_t>(dir.data() - line.data()) + dir.size());
+    if (rest.size() > kDirPadding &&
+        rest.substr(0, kDirPadding).find_first_not_of(' ') == std::string_view::npos) {
+        return rest.substr(kDirPadding);
+    }
+    return tokens.AfterSpaces(dir);
+}
+
+// Splits "name [target]", the form of junctions and symbolic links.
+void SplitTarget(ParsedEntry& entry) {
+    const std::string_view name = entry.name;
+    if (name.size() < 4 || name.back() != ']') return;
+    const std::size_t open = name.rfind(" [");
+    if (open == std::string_view::npos || open == 0) return;
+    entry.extras.target = name.substr(open + 2, name.size() - open - 3);
+    entry.name = name.substr(0, open);
+}
+
+}  // namespace
+
+LineKind ReadDosLine(std::string_view line, ListingState&, Today& today, ParsedEntry& entry) {
+    TokenWalker tokens(line);
+    const std::string_view date = tokens[0];
+    if (date.data() == nullptr || static_cast<unsigned char>(date[0] - '0') > 9) {
+        return LineKind::none;
+    }
+    Stamp stamp;
+    std::size_t next;
+    if (!ReadDate(date, stamp) || tokens[1].data() == nullptr || !ReadTime(tokens, stamp, next)) {
+        return LineKind::none;
+    }
+
+    const std::string_view size = tokens[next];
+    if (size.data() == nullptr) return LineKind::none;
+    std::string_view name;
+    if (size[0] == '<') {
+        entry.size = -1;
+        if (fields::EqualsFolded(size, "<dir>")) {
+            entry.isDir = 1;
+            name = NameAfterDir(tokens, size);
+        } else if (fields::EqualsFolded(size, "<junction>") ||
+                   fields::EqualsFolded(size, "<symlink>") ||
+                   fields::EqualsFolded(size, "<symlinkd>")) {
+            entry.isLink = 1;
+            name = tokens.AfterSpaces(size);
+        } else {
+            return LineKind::none;
+        }
+    } else {
+        if (!fields::ReadGroupedNumber(size, entry.size)) return LineKind::none;
+        name = tokens.AfterOneSpace(size);
+    }
+    if (name.data() == nullptr || !StoreStamp(stamp, today, entry)) return LineKind::none;
+    entry.name = name;
+    if (entry.isLink) SplitTarget(entry);
+    entry.extras.format = EntryFormat::dos;
+    return LineKind::entry;
 }
 
 }  // namespace ext

@@ -4,9 +4,17 @@
 #pragma once
 
 #include "extended/line_parser.h"
+#include "parse/fields.h"
 
 namespace ftpdirlist {
 namespace ext {
+
+// Stores a date read by the field readers in `entry`: a stamp without a year
+// (year -1) takes the year nearest today, 24:00 becomes 00:00 of the next day
+// (fields::RollMidnight), and hasTime and extras.second follow what the stamp
+// gives (hour -1: no time). The stamp's month and day must be valid. False,
+// and `entry` untouched, when the day cannot be carried past midnight.
+bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry);
 
 // unix.cpp: `ls -l` lines of every locale and their server variants.
 LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);

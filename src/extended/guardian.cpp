@@ -63,7 +63,7 @@ std::string_view Security(std::string_view text) {
 
 }  // namespace
 
-LineKind ReadGuardian(std::string_view line, ListingState& state, Today& /*today*/,
+LineKind ReadGuardian(std::string_view line, ListingState& state, Today& today,
                       ParsedEntry& entry) {
     fields::TokenWalker col(line);
     const std::string_view first = col[0];
@@ -86,8 +86,8 @@ LineKind ReadGuardian(std::string_view line, ListingState& state, Today& /*today
     const std::string_view security = Security(col[n - 1]);
     if (!IsOwnerPair(owner) || security.empty()) return LineKind::none;
     fields::Stamp stamp;
-    if (!fields::ReadNamedDate(col[3], "-", stamp) || !fields::ReadClock(col[4], stamp) ||
-        !StoreLineStamp(stamp, entry)) {
+    if (!fields::ReadDayMonthNameYear(col[3], '-', stamp) || !fields::ReadClock(col[4], stamp) ||
+        !StoreStamp(stamp, today, entry)) {
         return LineKind::none;
     }
 

@@ -1,5 +1,7 @@
 #include "extended/line_parser.h"
 
+#include "extended/families.h"
+
 namespace ftpdirlist {
 namespace ext {
 
@@ -15,6 +17,23 @@ LineKind Settle(LineKind kind, EntryFormat format, ListingState& state, ParsedEn
 }
 
 }  // namespace
+
+bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
+    if (stamp.year < 0) stamp.year = fields::NearestYear(stamp.month, stamp.day, today.Get());
+    if (!fields::RollMidnight(stamp)) return false;
+    FtpDateTime& dt = entry.dateTime;
+    dt.year = stamp.year;
+    dt.month = stamp.month;
+    dt.day = stamp.day;
+    dt.hasDate = 1;
+    if (stamp.hour >= 0) {
+        dt.hour = stamp.hour;
+        dt.minute = stamp.minute;
+        dt.hasTime = 1;
+        entry.extras.second = static_cast<std::int8_t>(stamp.second);
+    }
+    return true;
+}
 
 LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry) {

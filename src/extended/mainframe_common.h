@@ -5,8 +5,6 @@
 #include <cstddef>
 
 #include "extended/line_parser.h"
-#include "extended/record.h"
-#include "model/entry.h"
 #include "parse/fields.h"
 
 namespace ftpdirlist {
@@ -18,14 +16,6 @@ inline std::size_t CountTokens(fields::TokenWalker& tokens, std::size_t limit) {
     std::size_t n = 0;
     while (n <= limit && tokens[n].data() != nullptr) ++n;
     return n;
-}
-
-// Stores a stamp read from a line, "24:00" turned into 00:00 of the next
-// day first. False when that cannot be done (a stamp without a year).
-inline bool StoreLineStamp(fields::Stamp stamp, ParsedEntry& entry) {
-    if (!fields::RollMidnight(stamp)) return false;
-    StoreStamp(stamp, entry);
-    return true;
 }
 
 // The column titles of a family read only after them: `seen` (the family's

@@ -60,16 +60,16 @@ LineKind NameOnly(std::string_view dsname, bool isDir, ParsedEntry& entry) {
 }
 
 // Referred: yyyy/mm/dd, or "**NONE**" for a dataset never used.
-bool ReadReferred(std::string_view text, ParsedEntry& entry) {
+bool ReadReferred(std::string_view text, Today& today, ParsedEntry& entry) {
     if (text == "**NONE**") return true;
     fields::Stamp stamp;
     if (!fields::ReadNumericDate(text, fields::DateOrder::ymd, "/", stamp)) return false;
-    return StoreLineStamp(stamp, entry);
+    return StoreStamp(stamp, today, entry);
 }
 
 }  // namespace
 
-LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& /*today*/,
+LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& today,
                         ParsedEntry& entry) {
     fields::TokenWalker col(line);
     const std::string_view first = col[0];
@@ -89,7 +89,7 @@ LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& /*tod
     if (!fields::ReadNumber(col[3], number) || !fields::ReadNumber(col[4], number)) {
         return LineKind::none;  // Ext and Used count extents and tracks
     }
-    if (!ReadReferred(col[2], entry)) return LineKind::none;
+    if (!ReadReferred(col[2], today, entry)) return LineKind::none;
 
     const std::string_view dsorg = col[n - 2];
     if (!IsCode(dsorg) || (n > kMinColumns && !IsCode(col[5]))) return LineKind::none;

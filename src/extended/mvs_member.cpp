@@ -116,7 +116,7 @@ LineKind ReadLoadModule(fields::TokenWalker& col, std::string_view line, ParsedE
     return LineKind::entry;
 }
 
-LineKind ReadStatistics(fields::TokenWalker& col, ParsedEntry& entry) {
+LineKind ReadStatistics(fields::TokenWalker& col, Today& today, ParsedEntry& entry) {
     fields::Stamp created;
     fields::Stamp changed;
     if (!ReadMemberDate(col[2], created) || !ReadMemberDate(col[3], changed) ||
@@ -127,7 +127,7 @@ LineKind ReadStatistics(fields::TokenWalker& col, ParsedEntry& entry) {
     for (std::size_t i = 5; i < 8; ++i) {
         if (!fields::ReadNumber(col[i], count)) return LineKind::none;
     }
-    if (!StoreLineStamp(changed, entry)) return LineKind::none;
+    if (!StoreStamp(changed, today, entry)) return LineKind::none;
     entry.name = col[0];
     entry.attributes = col[1];
     entry.size = -1;
@@ -161,7 +161,7 @@ bool IsSpoolFrame(fields::TokenWalker& col, std::size_t n) {
 
 }  // namespace
 
-LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& /*today*/,
+LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& today,
                        ParsedEntry& entry) {
     fields::TokenWalker col(line);
     const std::string_view first = col[0];
@@ -179,7 +179,7 @@ LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& /*toda
         entry.extras.format = EntryFormat::mvsMember;
         return LineKind::entry;
     }
-    if (n == kMemberColumns && IsLevel(col[1])) return ReadStatistics(col, entry);
+    if (n == kMemberColumns && IsLevel(col[1])) return ReadStatistics(col, today, entry);
     return ReadLoadModule(col, line, entry);
 }
 

@@ -1,10 +1,383 @@
+// Unix-style lines of the extended dialect: what `ls -l` prints in every
+// locale, and the variants servers write.
+//   drwxr-xr-x  2 owner group  4096 Jan 15 12:30 name
+//   -rw-r--r--  1 ftp ftp125435904 Apr  9  2008 glued group and size
+//   crw-rw-rw-  1 root sys 13,   2 Jan 15  2002 null
+//   -rw-r--r--  1 alice staff  512 2002-01-15 10:30:45.123456789 +0100 notes
+//   -rw-r--r--  1 alice staff  512  8. Dez 19:57 Bericht
+//   lrwxrwxrwx  1 root root      7 Jan 15  2002 lib -> usr/lib
+// The columns are found by the date's shape, not counted from the left: the
+// date is the first run of tokens that reads as a date right after a token
+// ending in a digit; the size is that token, the link count, owner and group
+// what lies between the mode and the size.
+//
+// A link's name is split from its target at the first " -> ": a name that
+// holds the arrow itself cannot be told from a target that does, and
+// names with an arrow are the rarer (the target is often a path someone
+// else chose). Names keep every byte, `ls -F` marks included.
+#include <cstdint>
+
 #include "extended/families.h"
+#include "parse/month_names.h"
 
 namespace ftpdirlist {
 namespace ext {
 
-LineKind ReadUnixLine(std::string_view, ListingState&, Today&, ParsedEntry&) {
-    return LineKind::none;
+namespace {
+
+using fields::Stamp;
+using fields::TokenWalker;
+
+constexpr std::string_view kLinkArrow = " -> ";
+
+// A type letter: any ASCII letter, '-', or '?' (unknown type).
+bool IsTypeLetter(char ch) {
+    return ch == '-' || ch == '?' || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+}
+
+// The nine rights characters: r, w and x of owner, group and others, with
+// setuid, setgid, sticky and mandatory-locking letters where ls puts them.
+bool ValidRights(std::string_view rights) {
+    static constexpr std::string_view kAllowed[9] = {"r-",     "w-", "x-sS", "r-",  "w-",
+                                                     "x-sSlL", "r-", "w-",   "x-tT"};
+    if (rights.size() != 9) return false;
+    for (std::size_t i = 0; i < 9; ++i) {
+        if (kAllowed[i].find(rights[i]) == std::string_view::npos) return false;
+    }
+    return true;
+}
+
+// NetWare rights, "[RWCEAFMS]" with '-' for a right not held.
+bool ValidNetWareRights(std::string_view text) {
+    static constexpr std::string_view kRights = "RWCEAFMS";
+    if (text.size() != kRights.size() + 2 || text.front() != '[' || text.back() != ']') {
+        return false;
+    }
+    for (std::size_t i = 0; i < kRights.size(); ++i) {
+        const char ch = text[i + 1];
+        if (ch != kRights[i] && ch != '-') return false;
+    }
+    return true;
+}
+
+// A mode token: a type letter and nine rights with an optional '+', '@' or
+// '.' mark, or a type letter glued to NetWare rights.
+bool ValidModeToken(std::string_view mode) {
+    if (mode.size() < 10 || !IsTypeLetter(mode[0])) return false;
+    if (mode[1] == '[') return ValidNetWareRights(mode.substr(1));
+    if (mode.size() == 11 && mode[10] != '+' && mode[10] != '@' && mode[10] != '.') return false;
+    return mode.size() <= 11 && ValidRights(mode.substr(1, 9));
+}
+
+// A rights token after a one-letter mode: NetWare rights, or nine rights
+// with an optional mark.
+bool ValidRightsToken(std::string_view rights) {
+    if (rights.data() == nullptr) return false;
+    if (ValidNetWareRights(rights)) return true;
+    if (rights.size() == 10 && rights[9] != '+' && rights[9] != '@' && rights[9] != '.') {
+        return false;
+    }
+    return rights.size() <= 10 && ValidRights(rights.substr(0, 9));
+}
+
+// Reads the mode: one token, or a type letter and a rights token (NetWare
+// writes "d [RWCEAFMS]"), joined with one space in the attribute text.
+// `next` becomes the index of the first token after it.
+bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next) {
+    const std::string_view mode = tokens[0];
+    if (mode.size() == 1 && IsTypeLetter(mode[0])) {
+        const std::string_view rights = tokens[1];
+        if (!ValidRightsToken(rights)) return false;
+        entry.attributesScratch.assign(mode.data(), mode.size());
+        entry.attributesScratch.push_back(' ');
+        entry.attributesScratch.append(rights.data(), rights.size());
+        entry.attributes = entry.attributesScratch;
+        next = 2;
+        return true;
+    }
+    if (!ValidModeToken(mode)) return false;
+    entry.attributes = mode;
+    next = 1;
+    return true;
+}
+
+bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
+
+bool EndsInDigit(std::string_view token) { return !token.empty() && IsDigit(token.back()); }
+
+// A day: digits with an optional day marker ("15日") or a final '.' or ','.
+bool ReadDay(std::string_view token, std::int32_t& day) {
+    token = fields::DropLast(fields::DropLast(token, ','), '.');
+    fields::Marker marker;
+    return token.size() <= 2 + 3 && fields::ReadMarkedNumber(token, day, marker) &&
+           marker != fields::Marker::year;
+}
+
+// A year: four digits with an optional year marker ("2002年") or final '.'.
+bool ReadYear(std::string_view token, std::int32_t& year) {
+    token = fields::DropLast(token, '.');
+    fields::Marker marker;
+    if (!fields::ReadMarkedNumber(token, year, marker) || marker == fields::Marker::day) {
+        return false;
+    }
+    std::size_t digits = 0;
+    while (digits < token.size() && IsDigit(token[digits])) ++digits;
+    return digits == 4;
+}
+
+// A month name of any language and code page, with an optional final ',';
+// all-digit tokens are no month names here (they are days and years).
+int ReadMonthName(std::string_view token) {
+    token = fields::DropLast(token, ',');
+    if (token.empty() || IsAllDigits(fields::DropLast(token, '.'))) return 0;
+    return LookupMonthName(token).month;
+}
+
+// What follows the day and month: a year, or a clock time ("19:57", or
+// "19.57" as some locales write it).
+bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
+    if (token.data() == nullptr) return false;
+    if (fields::ReadClock(token, stamp, true)) return true;
+    return ReadYear(token, stamp.year);
+}
+
+// "+0100": the zone that `ls --full-time` prints after the time, dropped.
+bool IsZone(std::string_view token) {
+    return token.size() == 5 && (token[0] == '+' || token[0] == '-') &&
+           IsAllDigits(token.substr(1));
+}
+
+// A day and a month in one token, split by a no-break space (UTF-8, or the
+// one byte of the ISO-8859 and Windows code pages), as Czech ls writes them.
+bool SplitAtNoBreakSpace(std::string_view token, std::string_view& left, std::string_view& right) {
+    for (std::size_t i = 0; i < token.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(token[i]);
+        std::size_t width = 0;
+        if (byte == 0xC2 && i + 1 < token.size() &&
+            static_cast<unsigned char>(token[i + 1]) == 0xA0) {
+            width = 2;
+        } else if (byte == 0xA0 && i > 0 && (IsDigit(token[i - 1]) || token[i - 1] == '.')) {
+            width = 1;
+        }
+        if (width != 0) {
+            left = token.substr(0, i);
+            right = token.substr(i + width);
+            return !left.empty() && !right.empty();
+        }
+    }
+    return false;
+}
+
+// Month, day, then year or time: "Jan 15 2002", "1月 15日 10:30".
+bool MonthFirst(std::string_view month, std::string_view day, std::string_view yearOrTime,
+                Stamp& stamp) {
+    if (day.data() == nullptr || !ReadDay(day, stamp.day)) return false;
+    stamp.month = ReadMonthName(month);
+    return stamp.month != 0 && fields::ValidDate(stamp.month, stamp.day) &&
+           ReadYearOrTime(yearOrTime, stamp);
+}
+
+// Day, month, then year or time: "15 Jan 2002", "8. Dez 19:57",
+// "26. Juli, 20:10", "8. 5. 2026" (a numeric month needs its dot).
+bool DayFirst(std::string_view day, std::string_view month, std::string_view yearOrTime,
+              Stamp& stamp) {
+    if (month.data() == nullptr || !ReadDay(day, stamp.day)) return false;
+    stamp.month = ReadMonthName(month);
+    if (stamp.month == 0 && day.back() == '.' && month.size() > 1 && month.back() == '.' &&
+        !fields::ReadNumber32(month.substr(0, month.size() - 1), stamp.month)) {
+        stamp.month = 0;
+    }
+    return fields::ValidDate(stamp.month, stamp.day) && ReadYearOrTime(yearOrTime, stamp);
+}
+
+// Year, month, day: "2026. máj 8.", "2002年 1月 15日".
+bool YearFirst(std::string_view year, std::string_view month, std::string_view day, Stamp& stamp) {
+    if (month.data() == nullptr || day.data() == nullptr || !ReadYear(year, stamp.year) ||
+        !ReadDay(day, stamp.day)) {
+        return false;
+    }
+    stamp.month = ReadMonthName(month);
+    return fields::ValidDate(stamp.month, stamp.day);
+}
+
+// A numeric date: "2002-01-15 [10:30[:45.123] [+0100]]", "2002/01/15
+// 17:12", "15.01.2002 10:30", "01-15 2002", "01-15 10:30", "8.12. 19:57".
+// `last` is the index of its last token.
+bool NumericDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last) {
+    const std::string_view date = tokens[i];
+    last = i;
+    if (fields::ReadNumericDate(date, fields::DateOrder::ymd, "-/", stamp) ||
+        fields::ReadNumericDate(date, fields::DateOrder::dmy, ".", stamp)) {
+        // The time is optional: a date alone is followed by the name.
+        if (fields::ReadClock(tokens[i + 1], stamp)) {
+            last = i + 1;
+            if (IsZone(tokens[i + 2])) last = i + 2;
+        }
+        return true;
+    }
+    const bool monthDay = fields::ReadMonthDay(date, "-", stamp);
+    if (!monthDay && !(date.back() == '.' &&
+                       fields::ReadMonthDay(date.substr(0, date.size() - 1), ".", stamp, true))) {
+        return false;
+    }
+    if (!ReadYearOrTime(tokens[i + 1], stamp)) return false;
+    last = i + 1;
+    return true;
+}
+
+// The date that starts at token i, in any of its shapes; `last` is the
+// index of its last token.
+bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last) {
+    const std::string_view first = tokens[i];
+    if (IsDigit(first[0]) && NumericDate(tokens, i, stamp, last)) return true;
+    stamp = Stamp{};
+    if (MonthFirst(first, tokens[i + 1], tokens[i + 2], stamp)) {
+        last = i + 2;
+        return true;
+    }
+    stamp = Stamp{};
+    if (DayFirst(first, tokens[i + 1], tokens[i + 2], stamp)) {
+        last = i + 2;
+        return true;
+    }
+    stamp = Stamp{};
+    // A year-first date whose month and day begin a month-first date are
+    // a size and that date ("500 2002 Jan 15 2002" with a numeric group).
+    Stamp later;
+    if (YearFirst(first, tokens[i + 1], tokens[i + 2], stamp) &&
+        !MonthFirst(tokens[i + 1], tokens[i + 2], tokens[i + 3], later)) {
+        last = i + 2;
+        return true;
+    }
+    std::string_view left;
+    std::string_view right;
+    if (!SplitAtNoBreakSpace(first, left, right)) return false;
+    last = i + 1;
+    stamp = Stamp{};
+    if (DayFirst(left, right, tokens[i + 1], stamp)) return true;
+    stamp = Stamp{};
+    return MonthFirst(left, right, tokens[i + 1], stamp);
+}
+
+// The tokens between the mode and the size: an optional link count (or
+// "folder"), then owner and group. With more than two tokens, a number at
+// the end stands alone as the group (an owner with spaces); otherwise the
+// owner is the first token and the group the rest (a group with spaces).
+void ReadOwnerAndGroup(TokenWalker& tokens, std::size_t from, std::size_t to, ParsedEntry& entry) {
+    if (from < to && (IsAllDigits(tokens[from]) || tokens[from] == "folder")) ++from;
+    if (from >= to) return;
+    const std::string_view first = tokens[from];
+    const std::string_view last = tokens[to - 1];
+    if (to - from == 1) {
+        entry.extras.owner = first;
+    } else if (to - from > 2 && IsAllDigits(last) && !IsAllDigits(first)) {
+        entry.extras.owner = TokenWalker::Span(first, tokens[to - 2]);
+        entry.extras.group = last;
+    } else {
+        entry.extras.owner = first;
+        entry.extras.group = TokenWalker::Span(tokens[from + 1], last);
+    }
+}
+
+// The size before the date at token `date`, and the owner and group before
+// it. Device files give "major, minor" in its place and no size; a size
+// glued to the group ("ftp125435904") counts when it follows the owner.
+bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t date, char type,
+                       ParsedEntry& entry) {
+    const std::size_t sizeAt = date - 1;
+    const std::string_view size = tokens[sizeAt];
+    const bool device = type == 'c' || type == 'b';
+    if (device && sizeAt > modeEnd && tokens[sizeAt - 1].back() == ',' &&
+        IsAllDigits(tokens[sizeAt - 1].substr(0, tokens[sizeAt - 1].size() - 1))) {
+        entry.size = -1;
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt - 1, entry);
+        return true;
+    }
+    if (device && size.find(',') != std::string_view::npos) {
+        entry.size = -1;
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry);
+        return true;
+    }
+    if (fields::ReadNumber(size, entry.size)) {
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry);
+        return true;
+    }
+    std::size_t digits = size.size();
+    while (digits > 0 && IsDigit(size[digits - 1])) --digits;
+    if (digits == 0) return false;  // too large
+    const auto glue = static_cast<unsigned char>(size[digits - 1]);
+    const bool letter = (glue | 0x20) >= 'a' && (glue | 0x20) <= 'z';
+    if (!letter && glue < 0x80) return false;
+    // The owner alone before the glued token, after an optional link count.
+    std::size_t owner = modeEnd;
+    if (sizeAt - owner >= 2 && (IsAllDigits(tokens[owner]) || tokens[owner] == "folder")) ++owner;
+    if (sizeAt - owner != 1) return false;
+    if (!fields::ReadNumber(size.substr(digits), entry.size)) return false;
+    entry.extras.owner = tokens[owner];
+    entry.extras.group = size.substr(0, digits);
+    return true;
+}
+
+// "total 12" and its translations ("insgesamt 12", "итого 12"), with the
+// units of `ls -h` ("total 1.5M").
+bool IsTotalLine(TokenWalker& tokens) {
+    if (!IsTotalWord(tokens[0]) || tokens[2].data() != nullptr) return false;
+    std::string_view count = tokens[1];
+    if (count.data() == nullptr) return false;
+    if (count.size() > 1 &&
+        std::string_view("KMGTPE").find(count.back()) != std::string_view::npos) {
+        count.remove_suffix(1);
+    }
+    const std::size_t point = count.find('.');
+    std::int64_t value;
+    if (point == std::string_view::npos) return fields::ReadNumber(count, value);
+    return fields::ReadNumber(count.substr(0, point), value) &&
+           fields::ReadNumber(count.substr(point + 1), value);
+}
+
+}  // namespace
+
+LineKind ReadUnixLine(std::string_view line, ListingState&, Today& today, ParsedEntry& entry) {
+    TokenWalker tokens(line);
+    const std::string_view mode = tokens[0];
+    if (mode.data() == nullptr) return LineKind::none;
+    std::size_t modeEnd;
+    if (!ReadMode(tokens, entry, modeEnd)) {
+        return IsTotalLine(tokens) ? LineKind::header : LineKind::none;
+    }
+
+    // The date: the first tokens that read as one right after a token that
+    // ends in a digit (the size).
+    Stamp stamp;
+    std::size_t date = modeEnd + 1;
+    std::size_t last = 0;
+    for (;; ++date) {
+        const std::string_view token = tokens[date];
+        if (token.data() == nullptr) return LineKind::none;
+        if (!EndsInDigit(tokens[date - 1])) continue;
+        stamp = Stamp{};
+        if (MatchDate(tokens, date, stamp, last)) break;
+    }
+
+    const char type = mode[0];
+    if (!ReadSizeAndOwners(tokens, modeEnd, date, type, entry)) return LineKind::none;
+
+    std::string_view name = tokens.AfterOneSpace(tokens[last]);
+    if (name.data() == nullptr) return LineKind::none;
+    if (!StoreStamp(stamp, today, entry)) return LineKind::none;
+
+    entry.isDir = type == 'd' ? 1 : 0;
+    if (type == 'l') {
+        entry.isLink = 1;
+        const std::size_t arrow = name.find(kLinkArrow);
+        if (arrow != std::string_view::npos && arrow != 0) {
+            entry.extras.target = name.substr(arrow + kLinkArrow.size());
+            name = name.substr(0, arrow);
+        }
+    }
+    entry.name = name;
+    entry.extras.format = EntryFormat::unix;
+    return LineKind::entry;
 }
 
 }  // namespace ext

@@ -272,14 +272,14 @@ bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view se
     return true;
 }
 
-bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp) {
+bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp, bool dayFirst) {
     std::size_t at = 0;
     while (at < text.size() && separators.find(text[at]) == std::string_view::npos) ++at;
     if (at == text.size()) return false;
     std::int32_t m;
     std::int32_t d;
-    if (!ReadShortField(text.substr(0, at), 2, m) || !ReadShortField(text.substr(at + 1), 2, d) ||
-        !ValidDate(m, d)) {
+    if (!ReadShortField(text.substr(0, at), 2, dayFirst ? d : m) ||
+        !ReadShortField(text.substr(at + 1), 2, dayFirst ? m : d) || !ValidDate(m, d)) {
         return false;
     }
     stamp.month = m;
@@ -287,21 +287,21 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
     return true;
 }
 
-bool ReadNamedDate(std::string_view text, std::string_view separators, Stamp& stamp) {
+bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
     std::string_view parts[3];
-    if (!SplitThree(text, separators, parts)) return false;
-    if (parts[2].size() != 2 && parts[2].size() != 4) return false;
-    // Some locales' month keys are numbers; this date names its month.
-    if (parts[1].empty() || DigitOf(parts[1].front()) <= 9) return false;
-    const int month = LookupMonthName(parts[1]).month;
+    const char separators[1] = {separator};
+    if (!SplitThree(text, std::string_view(separators, 1), parts)) return false;
     std::int32_t d;
     std::int32_t y;
-    if (month == 0 || !ReadShortField(parts[0], 2, d) || !ReadNumber32(parts[2], y) ||
-        !ValidDate(month, d)) {
+    if (!ReadShortField(parts[0], 2, d) || (parts[2].size() != 2 && parts[2].size() != 4) ||
+        !ReadNumber32(parts[2], y)) {
         return false;
     }
+    // Numbers are month names of the table too, but not of this form.
+    const int m = IsAllDigits(parts[1]) ? 0 : LookupMonthName(parts[1]).month;
+    if (!ValidDate(m, d)) return false;
     stamp.year = WidenYear(y, parts[2].size());
-    stamp.month = month;
+    stamp.month = m;
     stamp.day = d;
     return true;
 }
@@ -343,31 +343,28 @@ bool FromUnixSeconds(std::int64_t seconds, Stamp& stamp) {
 
 namespace {
 
-// The date markers, each as its encodings' bytes.
+// The year and day markers, each as its encodings' bytes (months with
+// their marker are month names: LookupMonthName).
 struct MarkerBytes {
     Marker marker;
     std::string_view bytes;
 };
 
 constexpr MarkerBytes kMarkers[] = {
-    {Marker::year, "\xE5\xB9\xB4"},   // 年, UTF-8
-    {Marker::month, "\xE6\x9C\x88"},  // 月, UTF-8
-    {Marker::day, "\xE6\x97\xA5"},    // 日, UTF-8
-    {Marker::year, "\xEB\x85\x84"},   // 년, UTF-8
-    {Marker::month, "\xEC\x9B\x94"},  // 월, UTF-8
-    {Marker::day, "\xEC\x9D\xBC"},    // 일, UTF-8
-    {Marker::year, "\xC7\xAF"},       // 年, EUC-JP
-    {Marker::month, "\xB7\xEE"},      // 月, EUC-JP
-    {Marker::day, "\xC6\xFC"},        // 日, EUC-JP
-    {Marker::year, "\x94\x4E"},       // 年, Shift_JIS
-    {Marker::month, "\x8C\x8E"},      // 月, Shift_JIS
-    {Marker::day, "\x93\xFA"},        // 日, Shift_JIS
-    {Marker::year, "\xC4\xEA"},       // 年, GBK
-    {Marker::month, "\xD4\xC2"},      // 月, GBK
-    {Marker::day, "\xC8\xD5"},        // 日, GBK
-    {Marker::year, "\xB3\xE2"},       // 년, EUC-KR
-    {Marker::month, "\xBF\xF9"},      // 월, EUC-KR
-    {Marker::day, "\xC0\xCF"},        // 일, EUC-KR
+    {Marker::year, "\xE5\xB9\xB4"},  // 年, UTF-8
+    {Marker::day, "\xE6\x97\xA5"},   // 日, UTF-8
+    {Marker::year, "\xEB\x85\x84"},  // 년, UTF-8
+    {Marker::day, "\xEC\x9D\xBC"},   // 일, UTF-8
+    {Marker::year, "\xC7\xAF"},      // 年, EUC-JP
+    {Marker::day, "\xC6\xFC"},       // 日, EUC-JP
+    {Marker::year, "\x94\x4E"},      // 年, Shift_JIS
+    {Marker::day, "\x93\xFA"},       // 日, Shift_JIS
+    {Marker::year, "\xC4\xEA"},      // 年, GBK
+    {Marker::day, "\xC8\xD5"},       // 日, GBK
+    {Marker::year, "\xB3\xE2"},      // 년, EUC-KR
+    {Marker::day, "\xC0\xCF"},       // 일, EUC-KR
+    {Marker::year, "\xA6\x7E"},      // 年, Big5
+    {Marker::day, "\xA4\xE9"},       // 日, Big5
 };
 
 }  // namespace

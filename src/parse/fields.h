@@ -99,16 +99,17 @@ enum class DateOrder : std::uint8_t {
 bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
                      Stamp& stamp);
 
-// A month and day without a year, "mm<sep>dd" with sep one of `separators`
-// (1 or 2 digits each). Validated. Fills month and day.
-bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp);
+// A month and day without a year, "mm<sep>dd" (or "dd<sep>mm" when
+// `dayFirst`) with sep one of `separators`, 1 or 2 digits each. Validated.
+// Fills month and day.
+bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp,
+                  bool dayFirst = false);
 
-// "day<sep>month<sep>year" with the month as a name that LookupMonthName
-// knows and that does not begin with a digit ("6-Apr-07", "15-JAN-2002"),
-// sep one of `separators` (both the same byte). The day has 1 or 2 digits,
-// the year 2 or 4 (widened). The date is validated. Fills year, month and
-// day.
-bool ReadNamedDate(std::string_view text, std::string_view separators, Stamp& stamp);
+// A date with the month's name between day and year, "15-JAN-2002" or
+// "6-Apr-07" (`separator` between the parts): day of 1 or 2 digits, a month
+// name of LookupMonthName (any case), a year of 2 or 4 digits (2 widened).
+// Validated. Fills year, month and day.
+bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
 
 // "yyyymmddhhmmss" with an optional fraction (".sss", dropped): the MLSD
 // modify fact. Validated.
@@ -120,15 +121,15 @@ bool FromUnixSeconds(std::int64_t seconds, Stamp& stamp);
 
 // What follows the digits of a number in the Asian date forms.
 enum class Marker : std::uint8_t {
-    none,   // digits alone
-    year,   // 年 or 년
-    month,  // 月 or 월
-    day,    // 日 or 일
+    none,  // digits alone
+    year,  // 年 or 년
+    day,   // 日 or 일
 };
 
-// Digits followed by at most one date marker, in UTF-8, EUC-JP, Shift_JIS,
-// GBK or EUC-KR ("2002年", "1月", "15일", "15"): the value (which must fit
-// in int32) and the marker found. Any other byte after the digits fails.
+// Digits followed by at most one year or day marker, in UTF-8, EUC-JP,
+// Shift_JIS, GBK, Big5 or EUC-KR ("2002年", "15일", "15"): the value (which
+// must fit in int32) and the marker found. Any other byte after the digits
+// fails. (A month with its marker, "1月", is a month name: LookupMonthName.)
 bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker);
 
 // True when `text` equals `lower` with the ASCII capitals of `text` read as

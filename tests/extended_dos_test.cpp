@@ -1,0 +1,85 @@
+// The extended dialect's DOS/IIS family. Today is 10 March 2002.
+#include <gtest/gtest.h>
+
+#include "extended_helpers.h"
+
+namespace ftpdirlist {
+namespace {
+
+using test::AcceptCase;
+using test::RejectCase;
+using test::Timed;
+
+TEST(ExtendedDosTest, Accepted) {
+    const AcceptCase cases[] = {
+        {"IIS directory",
+         "01-15-02  10:30AM       <DIR>          My Folder",
+         {"My Folder", "", -1, 1, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"IIS file",
+         "02-15-19  09:31AM                  689 iisstart.htm",
+         {"iisstart.htm", "", 689, 0, 0, Timed(2019, 2, 15, 9, 31)}},
+        {"24-hour time, four-digit year",
+         "01-15-2002  14:30       <DIR>          Projects",
+         {"Projects", "", -1, 1, 0, Timed(2002, 1, 15, 14, 30)}},
+        {"lower-case pm",
+         "01-15-02  10:30pm                  689 a",
+         {"a", "", 689, 0, 0, Timed(2002, 1, 15, 22, 30)}},
+        {"12 AM is midnight",
+         "01-15-02  12:05AM                  1 a",
+         {"a", "", 1, 0, 0, Timed(2002, 1, 15, 0, 5)}},
+        {"AM as its own token, grouped size",
+         "01/15/2002  10:30 AM             1,234 file.txt",
+         {"file.txt", "", 1234, 0, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"PM as its own token",
+         "01/15/2002  12:05 PM                 5 noon",
+         {"noon", "", 5, 0, 0, Timed(2002, 1, 15, 12, 5)}},
+        {"seconds, year first, point-grouped size",
+         "2002-01-15  14:30:45          1.234.567 report.txt",
+         {"report.txt", "", 1234567, 0, 0, Timed(2002, 1, 15, 14, 30), "", "", "", 45}},
+        {"day first with dots, <dir> in lower case",
+         "15.01.2002  10:30    <dir>  lower",
+         {"lower", "", -1, 1, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"day first with slashes above 12",
+         "15/01/2002  10:30                 5 x",
+         {"x", "", 5, 0, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"name's own leading space after IIS padding",
+         "01-15-02  10:30AM       <DIR>           space",
+         {" space", "", -1, 1, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"name's spaces after a size",
+         "01-15-02  10:30AM                  5  two  ",
+         {" two  ", "", 5, 0, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"junction with target",
+         "01/15/2002  10:30 AM    <JUNCTION>     Links [C:\\Users\\Links]",
+         {"Links", "", -1, 0, 1, Timed(2002, 1, 15, 10, 30), "", "", "C:\\Users\\Links"}},
+        {"symbolic link",
+         "01/15/2002  10:30 AM    <SYMLINK>      a.txt [b.txt]",
+         {"a.txt", "", -1, 0, 1, Timed(2002, 1, 15, 10, 30), "", "", "b.txt"}},
+        {"directory link, no target",
+         "01/15/2002  10:30 AM    <symlinkd>     docs",
+         {"docs", "", -1, 0, 1, Timed(2002, 1, 15, 10, 30)}},
+        {"24:00 is the next day's 00:00",
+         "12-31-2001  24:00                 5 x",
+         {"x", "", 5, 0, 0, Timed(2002, 1, 1, 0, 0)}},
+    };
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::dos);
+}
+
+TEST(ExtendedDosTest, Rejected) {
+    const RejectCase cases[] = {
+        {"unknown marker", "01-15-02  10:30AM       <GARBAGE>      x"},
+        {"negative size", "01-15-02  10:30AM                 -5 x"},
+        {"30 February", "02-30-02  10:30AM                  5 x"},
+        {"neither field a month", "13-13-02  10:30AM                  5 x"},
+        {"hour 13 with PM", "01-15-02  13:30PM                  5 x"},
+        {"24:00 with AM", "01-15-02  24:00AM                  5 x"},
+        {"unknown suffix", "01-15-02  10:30XM                  5 x"},
+        {"hour 25", "01-15-02  25:30                  5 x"},
+        {"bad grouping", "01-15-02  10:30AM               1,23 x"},
+        {"no name", "01-15-02  10:30AM                  5"},
+        {"no size", "01-15-02  10:30AM"},
+    };
+    test::ExpectRejected(std::begin(cases), std::end(cases));
+}
+
+}  // namespace
+}  // namespace ftpdirlist

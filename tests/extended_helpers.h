@@ -1,0 +1,114 @@
+// Shared by the extended dialect's tests: one line through the dispatcher,
+// from a heap buffer of exactly its length, with a fixed today, and the
+// record compared field by field, extras included.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "extended/line_parser.h"
+#include "parse_helpers.h"
+
+namespace ftpdirlist {
+namespace test {
+
+// What a line must give: the entry's fields and its extras.
+struct Want {
+    std::string name;
+    std::string attributes;
+    std::int64_t size;
+    int isDir;
+    int isLink;
+    FtpDateTime dateTime;
+    std::string owner = {};
+    std::string group = {};
+    std::string target = {};
+    int second = -1;
+};
+
+struct ExtResult {
+    ext::LineKind kind;
+    FtpDirEntry entry;
+    std::string owner;
+    std::string group;
+    std::string target;
+    int second;
+    EntryFormat format;
+};
+
+// Parses one line as a listing's line in `state` (updated), on `today`.
+inline ExtResult ParseExt(std::string_view text, ext::ListingState& state,
+                          LocalDate today = kToday) {
+    const HeapBytes line(text);
+    ParsedEntry parsed;
+    Today clock(today);
+    const ext::LineKind kind = ext::ParseExtendedLine(line.view(), state, clock, parsed);
+    const EntryExtras& x = parsed.extras;
+    return {kind,
+            parsed.ToEntry(),
+            std::string(x.owner),
+            std::string(x.group),
+            std::string(x.target),
+            x.second,
+            x.format};
+}
+
+inline ExtResult ParseExt(std::string_view text) {
+    ext::ListingState state;
+    return ParseExt(text, state);
+}
+
+struct AcceptCase {
+    const char* reason;
+    std::string line;
+    Want want;
+};
+
+// Every line read as an entry of `format` with the fields of its row, in a
+// listing of `state`.
+inline void ExpectEntries(const AcceptCase* begin, const AcceptCase* end, EntryFormat format,
+                          const ext::ListingState& state = {}) {
+    for (const AcceptCase* c = begin; c != end; ++c) {
+        SCOPED_TRACE(std::string(c->reason) + ": " + EscapedBytes(c->line));
+        ext::ListingState s = state;
+        const ExtResult r = ParseExt(c->line, s);
+        ASSERT_EQ(r.kind, ext::LineKind::entry);
+        EXPECT_EQ(r.format, format);
+        EXPECT_EQ(s.family, format);
+        const Want& w = c->want;
+        const FtpDirEntry want{w.name,
+                               w.attributes,
+                               w.size,
+                               static_cast<std::uint8_t>(w.isDir),
+                               static_cast<std::uint8_t>(w.isLink),
+                               w.dateTime};
+        EXPECT_EQ(r.entry, want);
+        EXPECT_EQ(r.owner, w.owner);
+        EXPECT_EQ(r.group, w.group);
+        EXPECT_EQ(r.target, w.target);
+        EXPECT_EQ(r.second, w.second);
+    }
+}
+
+struct RejectCase {
+    const char* reason;
+    std::string line;
+};
+
+// Every line read as no entry of any family (or as a header when `kind`
+// says so).
+inline void ExpectRejected(const RejectCase* begin, const RejectCase* end,
+                           const ext::ListingState& state = {},
+                           ext::LineKind kind = ext::LineKind::none) {
+    for (const RejectCase* c = begin; c != end; ++c) {
+        SCOPED_TRACE(std::string(c->reason) + ": " + EscapedBytes(c->line));
+        ext::ListingState s = state;
+        EXPECT_EQ(ParseExt(c->line, s).kind, kind);
+    }
+}
+
+}  // namespace test
+}  // namespace ftpdirlist

@@ -1,0 +1,257 @@
+// The extended dialect's Unix family: every form `ls -l` and the servers
+// write, and the lines it must refuse. Today is 10 March 2002.
+#include <gtest/gtest.h>
+
+#include "extended_helpers.h"
+
+namespace ftpdirlist {
+namespace {
+
+using test::AcceptCase;
+using test::Dated;
+using test::RejectCase;
+using test::Timed;
+
+// The usual head of a line, before its size.
+const std::string kFile = "-rw-r--r--   1 alice staff ";
+
+TEST(ExtendedUnixTest, Columns) {
+    const AcceptCase cases[] = {
+        {"usual form, recent date",
+         "drwxr-xr-x   2 owner group     4096 Jan 15 12:30 pub",
+         {"pub", "drwxr-xr-x", 4096, 1, 0, Timed(2002, 1, 15, 12, 30), "owner", "group"}},
+        {"year in place of the time",
+         kFile + "1234 Jan 15  2001 notes.txt",
+         {"notes.txt", "-rw-r--r--", 1234, 0, 0, Dated(2001, 1, 15), "alice", "staff"}},
+        {"no group",
+         "-rw-r--r--   1 alice   1234 Jan 15  2001 a",
+         {"a", "-rw-r--r--", 1234, 0, 0, Dated(2001, 1, 15), "alice"}},
+        {"owner with a space, number as group",
+         "-rw-r--r-- 1 Domain Users  33  3065 May  4 11:01 x.php",
+         {"x.php", "-rw-r--r--", 3065, 0, 0, Timed(2002, 5, 4, 11, 1), "Domain Users", "33"}},
+        {"group with a space",
+         "-rw-r--r-- 1 500 Domain Users 3065 May  4  2001 x",
+         {"x", "-rw-r--r--", 3065, 0, 0, Dated(2001, 5, 4), "500", "Domain Users"}},
+        {"no link count, owner or group",
+         "-rw-r--r-- 1234 Jan 15  2001 a",
+         {"a", "-rw-r--r--", 1234, 0, 0, Dated(2001, 1, 15)}},
+        {"numeric owner and group before a year-like size",
+         "-rw-r--r-- 1 500 500 2002 Jan 15  2001 a",
+         {"a", "-rw-r--r--", 2002, 0, 0, Dated(2001, 1, 15), "500", "500"}},
+        {"folder as link count",
+         "drwxrwxrwx   folder        2 May 10  1996 network",
+         {"network", "drwxrwxrwx", 2, 1, 0, Dated(1996, 5, 10)}},
+        {"one-letter mode and NetWare rights",
+         "d [RWCEAFMS] jrd 512 Apr 20  2001 Data",
+         {"Data", "d [RWCEAFMS]", 512, 1, 0, Dated(2001, 4, 20), "jrd"}},
+        {"NetWare rights glued to the type",
+         "-[R----F--] 1 jrd 512 Apr 20  2001 f",
+         {"f", "-[R----F--]", 512, 0, 0, Dated(2001, 4, 20), "jrd"}},
+        {"group glued to the size",
+         "-rw-r--r-- 1 ftp ftp125435904 Apr  9  2008 f",
+         {"f", "-rw-r--r--", 125435904, 0, 0, Dated(2008, 4, 9), "ftp", "ftp"}},
+        {"device file",
+         "crw-rw-rw- 1 root sys 13,   2 Jan 15  2002 null",
+         {"null", "crw-rw-rw-", -1, 0, 0, Dated(2002, 1, 15), "root", "sys"}},
+        {"device file, glued numbers",
+         "brw-rw---- 1 root disk 8,0 Jan 15  2002 sda",
+         {"sda", "brw-rw----", -1, 0, 0, Dated(2002, 1, 15), "root", "disk"}},
+    };
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
+}
+
+TEST(ExtendedUnixTest, ModesAndNames) {
+    const AcceptCase cases[] = {
+        {"door with ACL mark",
+         "D---------+ 1 u g 0 Jan 15  2001 door",
+         {"door", "D---------+", 0, 0, 0, Dated(2001, 1, 15), "u", "g"}},
+        {"socket with xattr mark",
+         "srwxrwxrwx@ 1 u g 0 Jan 15  2001 s",
+         {"s", "srwxrwxrwx@", 0, 0, 0, Dated(2001, 1, 15), "u", "g"}},
+        {"unknown type, SELinux mark",
+         "?rw-r--r--. 1 u g 0 Jan 15  2001 q",
+         {"q", "?rw-r--r--.", 0, 0, 0, Dated(2001, 1, 15), "u", "g"}},
+        {"archive type letter",
+         "arw-r--r-- 1 u g 0 Jan 15  2001 a",
+         {"a", "arw-r--r--", 0, 0, 0, Dated(2001, 1, 15), "u", "g"}},
+        {"setuid, setgid, sticky",
+         "-rwsr-Sr-t 1 u g 0 Jan 15  2001 x",
+         {"x", "-rwsr-Sr-t", 0, 0, 0, Dated(2001, 1, 15), "u", "g"}},
+        {"link: target split off, not a directory",
+         "lrwxrwxrwx 1 root root 7 Jan 15  2001 lib -> usr/lib",
+         {"lib", "lrwxrwxrwx", 7, 0, 1, Dated(2001, 1, 15), "root", "root", "usr/lib"}},
+        {"link split at the first arrow",
+         "lrwxrwxrwx 1 u g 7 Jan 15  2001 a -> b -> c",
+         {"a", "lrwxrwxrwx", 7, 0, 1, Dated(2001, 1, 15), "u", "g", "b -> c"}},
+        {"arrow in a file's name stays",
+         kFile + "1 Jan 15  2001 x -> y",
+         {"x -> y", "-rw-r--r--", 1, 0, 0, Dated(2001, 1, 15), "alice", "staff"}},
+        {"ls -F marks kept",
+         kFile + "1 Jan 15  2001 star*",
+         {"star*", "-rw-r--r--", 1, 0, 0, Dated(2001, 1, 15), "alice", "staff"}},
+        {"spaces around the name kept",
+         kFile + "1 Jan 15 12:30  two  ",
+         {" two  ", "-rw-r--r--", 1, 0, 0, Timed(2002, 1, 15, 12, 30), "alice", "staff"}},
+        {"name that looks like a date",
+         kFile + "1 Jan 15  2001 Jan 15  2001",
+         {"Jan 15  2001", "-rw-r--r--", 1, 0, 0, Dated(2001, 1, 15), "alice", "staff"}},
+    };
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
+}
+
+TEST(ExtendedUnixTest, NumericDates) {
+    const AcceptCase cases[] = {
+        {"long-iso",
+         kFile + "512 2002-01-15 10:30 n",
+         {"n", "-rw-r--r--", 512, 0, 0, Timed(2002, 1, 15, 10, 30), "alice", "staff"}},
+        {"full-iso: seconds kept, fraction and zone dropped",
+         kFile + "512 2002-01-15 10:30:45.123456789 +0100 n",
+         {"n", "-rw-r--r--", 512, 0, 0, Timed(2002, 1, 15, 10, 30), "alice", "staff", "", 45}},
+        {"slashes",
+         kFile + "512 2002/01/15 17:12 n",
+         {"n", "-rw-r--r--", 512, 0, 0, Timed(2002, 1, 15, 17, 12), "alice", "staff"}},
+        {"month-day and year",
+         kFile + "512 01-15 2001 n",
+         {"n", "-rw-r--r--", 512, 0, 0, Dated(2001, 1, 15), "alice", "staff"}},
+        {"month-day and time: nearest year",
+         kFile + "512 12-15 10:30 n",
+         {"n", "-rw-r--r--", 512, 0, 0, Timed(2001, 12, 15, 10, 30), "alice", "staff"}},
+        {"day first with dots",
+         kFile + "512 15.01.2002 10:30 n",
+         {"n", "-rw-r--r--", 512, 0, 0, Timed(2002, 1, 15, 10, 30), "alice", "staff"}},
+        {"date alone",
+         kFile + "512 2002-01-15 n",
+         {"n", "-rw-r--r--", 512, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
+        {"24:00 is the next day's 00:00",
+         kFile + "512 2002-02-28 24:00 n",
+         {"n", "-rw-r--r--", 512, 0, 0, Timed(2002, 3, 1, 0, 0), "alice", "staff"}},
+        {"Finnish day.month. and time",
+         kFile + "512 8.12. 19:57 n",
+         {"n", "-rw-r--r--", 512, 0, 0, Timed(2001, 12, 8, 19, 57), "alice", "staff"}},
+        {"Finnish day. month. year",
+         kFile + "512 8. 5. 2001 n",
+         {"n", "-rw-r--r--", 512, 0, 0, Dated(2001, 5, 8), "alice", "staff"}},
+    };
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
+}
+
+TEST(ExtendedUnixTest, MonthNames) {
+    const AcceptCase cases[] = {
+        {"German in UTF-8",
+         kFile + "1 M\xC3\xA4r  5  2001 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 3, 5), "alice", "staff"}},
+        {"Russian genitive in KOI8-R",
+         kFile + "1 \xC4\xC5\xCB\xC1\xC2\xD2\xD1  5  2001 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 12, 5), "alice", "staff"}},
+        {"French with a dot",
+         kFile + "1 janv.  5  2001 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 1, 5), "alice", "staff"}},
+        {"French accented with a dot",
+         kFile + "1 f\xC3\xA9vr.  5  2001 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 2, 5), "alice", "staff"}},
+        {"full English name",
+         kFile + "1 January  5  2001 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 1, 5), "alice", "staff"}},
+        {"Hungarian",
+         kFile + "1 szept  5  2001 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 9, 5), "alice", "staff"}},
+        {"day first with a dot",
+         kFile + "1 15. Jan 2002 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
+        {"day first, month with a comma, time",
+         kFile + "1 26. Juli, 20:10 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Timed(2002, 7, 26, 20, 10), "alice", "staff"}},
+        {"German ls, time with a dot",
+         kFile + "1  8. Dez 19.57 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Timed(2001, 12, 8, 19, 57), "alice", "staff"}},
+        {"Hungarian year first",
+         kFile + "1 2001. m\xC3\xA1j 8. f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 5, 8), "alice", "staff"}},
+        {"Czech no-break space",
+         kFile + "1 8.\xC2\xA0pro 2001 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 12, 8), "alice", "staff"}},
+    };
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
+}
+
+TEST(ExtendedUnixTest, AsianForms) {
+    const AcceptCase cases[] = {
+        {"month marker, day, year",
+         kFile + "1 1\xE6\x9C\x88 15 2002 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
+        {"month and day markers, time",
+         kFile + "1 1\xE6\x9C\x88 15\xE6\x97\xA5 10:30 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Timed(2002, 1, 15, 10, 30), "alice", "staff"}},
+        {"year, month, day markers",
+         kFile + "1 2002\xE5\xB9\xB4 1\xE6\x9C\x88 15\xE6\x97\xA5 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
+        {"ls in Japanese, padded",
+         kFile + "1 12\xE6\x9C\x88  8 19:57 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Timed(2001, 12, 8, 19, 57), "alice", "staff"}},
+        {"Korean",
+         kFile + "1 1\xEC\x9B\x94 15 2002 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
+        {"Korean with markers",
+         kFile + "1 2002\xEB\x85\x84 1\xEC\x9B\x94 15\xEC\x9D\xBC f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
+        {"Korean ls, time",
+         kFile + "1 12\xEC\x9B\x94  8\xEC\x9D\xBC 19:57 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Timed(2001, 12, 8, 19, 57), "alice", "staff"}},
+        {"Shift_JIS",
+         kFile + "1 1\x8C\x8E 15 2002 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
+        {"EUC-KR",
+         kFile + "1 2002\xB3\xE2 1\xBF\xF9 15\xC0\xCF f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
+        {"GBK",
+         kFile + "1 2002\xC4\xEA 1\xD4\xC2 15\xC8\xD5 f",
+         {"f", "-rw-r--r--", 1, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
+    };
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
+}
+
+TEST(ExtendedUnixTest, YearOfADateWithoutOne) {
+    // Seen on 8 December 2026: two days ahead is this year's.
+    ext::ListingState state;
+    const test::ExtResult r =
+        test::ParseExt(kFile + "1 Dec 10 20:44 f", state, LocalDate{2026, 12, 8});
+    ASSERT_EQ(r.kind, ext::LineKind::entry);
+    EXPECT_EQ(r.entry.dateTime, Timed(2026, 12, 10, 20, 44));
+    const test::ExtResult january =
+        test::ParseExt(kFile + "1 Jan  2 10:00 f", state, LocalDate{2026, 12, 30});
+    EXPECT_EQ(january.entry.dateTime, Timed(2027, 1, 2, 10, 0));
+}
+
+TEST(ExtendedUnixTest, TotalLinesAreHeaders) {
+    const RejectCase cases[] = {
+        {"English", "total 12"},
+        {"German", "insgesamt 12"},
+        {"Polish", "razem 12"},
+        {"human-readable", "total 1.5M"},
+    };
+    test::ExpectRejected(std::begin(cases), std::end(cases), {}, ext::LineKind::header);
+}
+
+TEST(ExtendedUnixTest, Rejected) {
+    const RejectCase cases[] = {
+        {"mode too long", "drwxr-xr-xx 2 u g 4096 Jan 15  2002 x"},
+        {"mode too short", "-rwxr-xr 1 u g 1 Jan 15  2002 x"},
+        {"letter outside the rights", "-rwxq-xr-x 1 u g 1 Jan 15  2002 x"},
+        {"mark other than + @ .", "-rwxr-xr-x* 1 u g 1 Jan 15  2002 x"},
+        {"negative size", kFile + "-1 Jan 15  2002 x"},
+        {"size with a letter", kFile + "12x Jan 15  2002 x"},
+        {"size that is a word", kFile + "OMAR Jan 15  2002 x"},
+        {"30 February", kFile + "1 Feb 30  2002 x"},
+        {"day 32", kFile + "1 Jan 32  2002 x"},
+        {"hour 25", kFile + "1 Jan 15 25:00 x"},
+        {"minute 60", kFile + "1 Jan 15 12:60 x"},
+        {"month 13", kFile + "1 2002-13-01 10:00 x"},
+        {"no name", kFile + "1 Jan 15  2002"},
+        {"total with a word", "total twelve"},
+        {"total and more", "total 12 files"},
+    };
+    test::ExpectRejected(std::begin(cases), std::end(cases));
+}
+
+}  // namespace
+}  // namespace ftpdirlist
