@@ -36,7 +36,8 @@ LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& today
                         ParsedEntry& entry);
 
 // mvs_member.cpp: members of a partitioned dataset after
-// "Name     VV.MM   Created ...", or a member name alone on a line.
+// "Name     VV.MM   Created ...", of a load library after
+// "Name      Size     TTR ...", or a member name alone on a line.
 LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& today,
                        ParsedEntry& entry);
 

@@ -89,14 +89,13 @@ LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& today
     if (!fields::ReadNumber(col[3], number) || !fields::ReadNumber(col[4], number)) {
         return LineKind::none;  // Ext and Used count extents and tracks
     }
-    if (!ReadReferred(col[2], today, entry)) return LineKind::none;
-
     const std::string_view dsorg = col[n - 2];
     if (!IsCode(dsorg) || (n > kMinColumns && !IsCode(col[5]))) return LineKind::none;
     // Lrecl and BlkSz, when given, are numbers.
     for (std::size_t i = 6; i < n - 2; ++i) {
         if (!fields::ReadNumber(col[i], number)) return LineKind::none;
     }
+    if (!ReadReferred(col[2], today, entry)) return LineKind::none;
     entry.name = Unquoted(col[n - 1]);
     entry.attributes = fields::TokenWalker::Span(col[5], dsorg);
     entry.size = -1;
