@@ -12,7 +12,7 @@
 #include "extended/families.h"
 #include "extended/line_parser.h"
 #include "parse/fields.h"
-#include "parse_helpers.h"
+#include "extended_helpers.h"
 
 namespace ftpdirlist {
 namespace {
@@ -21,41 +21,12 @@ using ext::FamilyReader;
 using ext::LineKind;
 using ext::ListingState;
 
-// What a reader made of one line, copied out before the line's copy goes.
-struct Got {
-    LineKind kind = LineKind::none;
-    std::string name;
-    std::string attributes;
-    std::int64_t size = 0;
-    int isDir = 0;
-    int isLink = 0;
-    FtpDateTime dateTime;
-    int second = -1;
-    int utc = 0;
-    std::string owner;
-    std::string group;
-    EntryFormat format = EntryFormat::unknown;
-};
-
-Got Read(FamilyReader reader, std::string_view text, ListingState& state) {
+// What one reader makes of one line, read from a heap copy of it.
+LineKind Read(FamilyReader reader, std::string_view text, ListingState& state) {
     const test::HeapBytes line(text);
     Today today(test::kToday);
     ParsedEntry entry;
-    entry.Reset();
-    Got got;
-    got.kind = reader(line.view(), state, today, entry);
-    got.name = std::string(entry.name);
-    got.attributes = std::string(entry.attributes);
-    got.size = entry.size;
-    got.isDir = entry.isDir;
-    got.isLink = entry.isLink;
-    got.dateTime = entry.dateTime;
-    got.second = entry.extras.second;
-    got.utc = entry.extras.utc;
-    got.owner = std::string(entry.extras.owner);
-    got.group = std::string(entry.extras.group);
-    got.format = entry.extras.format;
-    return got;
+    return reader(line.view(), state, today, entry);
 }
 
 // An accepted line and the fields it must give. year 0: no date; hour -1:
@@ -73,35 +44,23 @@ struct Accept {
     std::string_view group;
 };
 
-void ExpectAccepted(FamilyReader reader, const ListingState& start, EntryFormat format,
-                    const Accept* begin, const Accept* end) {
+// Every line read through the dispatcher as an entry of `format` with the
+// fields of its row, in a listing of `state`.
+void ExpectAccepted(const ListingState& state, EntryFormat format, const Accept* begin,
+                    const Accept* end) {
+    std::vector<test::AcceptCase> cases;
     for (const Accept* c = begin; c != end; ++c) {
-        SCOPED_TRACE(std::string(c->reason) + ": " + EscapedBytes(c->line));
-        ListingState state = start;
-        const Got got = Read(reader, c->line, state);
-        ASSERT_EQ(got.kind, LineKind::entry);
-        EXPECT_EQ(got.name, c->name);
-        EXPECT_EQ(got.attributes, c->attributes);
-        EXPECT_EQ(got.size, c->size);
-        EXPECT_EQ(got.isDir, c->isDir);
-        EXPECT_EQ(got.isLink, 0);
-        EXPECT_EQ(got.dateTime.hasDate, c->year != 0 ? 1 : 0);
-        if (c->year != 0) {
-            EXPECT_EQ(got.dateTime.year, c->year);
-            EXPECT_EQ(got.dateTime.month, c->month);
-            EXPECT_EQ(got.dateTime.day, c->day);
+        FtpDateTime dateTime;
+        if (c->year != 0 && c->hour < 0) dateTime = test::Dated(c->year, c->month, c->day);
+        if (c->year != 0 && c->hour >= 0) {
+            dateTime = test::Timed(c->year, c->month, c->day, c->hour, c->minute);
         }
-        EXPECT_EQ(got.dateTime.hasTime, c->hour >= 0 ? 1 : 0);
-        if (c->hour >= 0) {
-            EXPECT_EQ(got.dateTime.hour, c->hour);
-            EXPECT_EQ(got.dateTime.minute, c->minute);
-        }
-        EXPECT_EQ(got.second, c->second);
-        EXPECT_EQ(got.utc, 0);
-        EXPECT_EQ(got.owner, c->owner);
-        EXPECT_EQ(got.group, c->group);
-        EXPECT_EQ(got.format, format);
+        cases.push_back({c->reason,
+                         std::string(c->line),
+                         {std::string(c->name), std::string(c->attributes), c->size, c->isDir, 0,
+                          dateTime, std::string(c->owner), std::string(c->group), "", c->second}});
     }
+    test::ExpectEntries(cases.data(), cases.data() + cases.size(), format, state);
 }
 
 // A line that gives no entry, and why.
@@ -115,7 +74,7 @@ void ExpectRejected(FamilyReader reader, const ListingState& start, const Reject
     for (const Reject* c = begin; c != end; ++c) {
         SCOPED_TRACE(std::string(c->reason) + ": " + EscapedBytes(c->line));
         ListingState state = start;
-        EXPECT_EQ(Read(reader, c->line, state).kind, LineKind::none);
+        EXPECT_EQ(Read(reader, c->line, state), LineKind::none);
     }
 }
 
@@ -123,7 +82,7 @@ void ExpectRejected(FamilyReader reader, const ListingState& start, const Reject
 std::vector<LineKind> ReadListing(FamilyReader reader, const std::vector<std::string>& lines,
                                   ListingState& state) {
     std::vector<LineKind> kinds;
-    for (const std::string& line : lines) kinds.push_back(Read(reader, line, state).kind);
+    for (const std::string& line : lines) kinds.push_back(Read(reader, line, state));
     return kinds;
 }
 
@@ -169,8 +128,8 @@ TEST(MvsDataset, ReadsDatasetLines) {
         {"quoted migrated name", "Migrated 'USER.OLD'", "USER.OLD", "", -1, 0, 0, 0, 0, -1, 0, -1,
          "", ""},
     };
-    ExpectAccepted(ext::ReadMvsDataset, After(&ListingState::mvsDatasets), EntryFormat::mvs,
-                   std::begin(cases), std::end(cases));
+    ExpectAccepted(After(&ListingState::mvsDatasets), EntryFormat::mvs, std::begin(cases),
+                   std::end(cases));
 }
 
 TEST(MvsDataset, RejectsImpossibleColumns) {
@@ -198,15 +157,14 @@ TEST(MvsDataset, RejectsImpossibleColumns) {
 
 TEST(MvsDataset, ReadsNothingBeforeItsHeader) {
     ListingState state;
-    EXPECT_EQ(
-        Read(ext::ReadMvsDataset, "WORK01 3390 2002/01/15 1 15 FB 80 27920 PS USER.A", state).kind,
-        kNone);
-    EXPECT_EQ(Read(ext::ReadMvsDataset, "Migrated USER.A", state).kind, kNone);
+    EXPECT_EQ(Read(ext::ReadMvsDataset, "WORK01 3390 2002/01/15 1 15 FB 80 27920 PS USER.A", state),
+              kNone);
+    EXPECT_EQ(Read(ext::ReadMvsDataset, "Migrated USER.A", state), kNone);
     EXPECT_FALSE(state.mvsDatasets);
 
     // A listing already known to be MVS needs no header.
     state.family = EntryFormat::mvs;
-    EXPECT_EQ(Read(ext::ReadMvsDataset, "Migrated USER.A", state).kind, kEntry);
+    EXPECT_EQ(Read(ext::ReadMvsDataset, "Migrated USER.A", state), kEntry);
 }
 
 TEST(MvsDataset, HeaderThenEntries) {
@@ -244,8 +202,8 @@ TEST(MvsMember, ReadsMemberLines) {
         {"name alone with spaces around", "  $TEMP#  ", "$TEMP#", "", -1, 0, 0, 0, 0, -1, 0, -1, "",
          ""},
     };
-    ExpectAccepted(ext::ReadMvsMember, After(&ListingState::mvsMembers), EntryFormat::mvsMember,
-                   std::begin(cases), std::end(cases));
+    ExpectAccepted(After(&ListingState::mvsMembers), EntryFormat::mvsMember, std::begin(cases),
+                   std::end(cases));
 }
 
 // An alias names the module it is another name of; its name may look like
@@ -303,10 +261,9 @@ TEST(MvsMember, RejectsImpossibleColumns) {
 
 TEST(MvsMember, ReadsNothingBeforeItsHeader) {
     ListingState state;
-    EXPECT_EQ(Read(ext::ReadMvsMember, "MEMBER1", state).kind, kNone);
+    EXPECT_EQ(Read(ext::ReadMvsMember, "MEMBER1", state), kNone);
     EXPECT_EQ(Read(ext::ReadMvsMember,
-                   "MEMBER1   01.03 2002/01/10 2002/01/15 10:30    52    40     0 ALICE", state)
-                  .kind,
+                   "MEMBER1   01.03 2002/01/10 2002/01/15 10:30    52    40     0 ALICE", state),
               kNone);
     const std::vector<LineKind> kinds = ReadListing(
         ext::ReadMvsMember,
@@ -333,8 +290,8 @@ TEST(JesJob, ReadsJobLines) {
         {"no owner column", "ALICEJ4  JOB01236  HELD  A", "JOB01236", "HELD  A", -1, 0, 0, 0, 0, -1,
          0, -1, "", "ALICEJ4"},
     };
-    ExpectAccepted(ext::ReadJesJob, After(&ListingState::jesJobs), EntryFormat::jes,
-                   std::begin(cases), std::end(cases));
+    ExpectAccepted(After(&ListingState::jesJobs), EntryFormat::jes, std::begin(cases),
+                   std::end(cases));
 }
 
 TEST(JesJob, RejectsOtherLines) {
@@ -352,8 +309,8 @@ TEST(JesJob, RejectsOtherLines) {
 
 TEST(JesJob, HeaderGatesAndFramesAreHeaders) {
     ListingState state;
-    EXPECT_EQ(Read(ext::ReadJesJob, "ALICEJ1  JOB01234 ALICE    OUTPUT A", state).kind, kNone);
-    EXPECT_EQ(Read(ext::ReadJesJob, "--------", state).kind, kNone);
+    EXPECT_EQ(Read(ext::ReadJesJob, "ALICEJ1  JOB01234 ALICE    OUTPUT A", state), kNone);
+    EXPECT_EQ(Read(ext::ReadJesJob, "--------", state), kNone);
     const std::vector<LineKind> kinds =
         ReadListing(ext::ReadJesJob,
                     {"JOBNAME  JOBID    OWNER    STATUS CLASS",
@@ -395,8 +352,7 @@ TEST(Cms, ReadsFileLines) {
          "BIG      FILE     A1 F  4611686018427387903          2          1 2002-01-15 10:30:45",
          "BIG.FILE", "A1 F", 9223372036854775806, 0, 2002, 1, 15, 10, 30, 45, "", ""},
     };
-    ExpectAccepted(ext::ReadCms, ListingState{}, EntryFormat::cms, std::begin(cases),
-                   std::end(cases));
+    ExpectAccepted(ListingState{}, EntryFormat::cms, std::begin(cases), std::end(cases));
 }
 
 TEST(Cms, RejectsOtherLines) {
@@ -440,8 +396,8 @@ TEST(Guardian, ReadsFileLines) {
         {"bare security string", "TACL1 101 1024 1-Jan-99 23:59:59 255,255 ----", "TACL1", "----",
          1024, 0, 1999, 1, 1, 23, 59, 59, "255,255", ""},
     };
-    ExpectAccepted(ext::ReadGuardian, After(&ListingState::guardian), EntryFormat::guardian,
-                   std::begin(cases), std::end(cases));
+    ExpectAccepted(After(&ListingState::guardian), EntryFormat::guardian, std::begin(cases),
+                   std::end(cases));
 }
 
 TEST(Guardian, RejectsImpossibleColumns) {
@@ -466,7 +422,7 @@ TEST(Guardian, RejectsImpossibleColumns) {
 TEST(Guardian, HeaderThenEntries) {
     ListingState state;
     EXPECT_EQ(
-        Read(ext::ReadGuardian, "FILE1  101  528  6-Apr-07 14:21:18  255, 0  \"oooo\"", state).kind,
+        Read(ext::ReadGuardian, "FILE1  101  528  6-Apr-07 14:21:18  255, 0  \"oooo\"", state),
         kNone);
     const std::vector<LineKind> kinds = ReadListing(
         ext::ReadGuardian,
@@ -506,7 +462,7 @@ TEST(MainframeFamilies, HeadersOpenOnlyTheirOwnFamily) {
         int headers = 0;
         ListingState state;
         for (const FamilyReader reader : readers) {
-            const LineKind kind = Read(reader, c.header, state).kind;
+            const LineKind kind = Read(reader, c.header, state);
             EXPECT_NE(kind, kEntry);
             if (kind == kHeader) ++headers;
         }
