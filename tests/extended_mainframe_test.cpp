@@ -315,9 +315,12 @@ TEST(JesJob, HeaderGatesAndFramesAreHeaders) {
         ReadListing(ext::ReadJesJob,
                     {"JOBNAME  JOBID    OWNER    STATUS CLASS",
                      "ALICEJ1  JOB01234 ALICE    OUTPUT A        RC=0000 3 spool files", "--------",
-                     "3 spool files", "1 Spool File", "ALICEJ2  JOB01235 ALICE    ACTIVE A"},
+                     "         ID  STEPNAME PROCSTEP C DDNAME   BYTE-COUNT",
+                     "         001 JES2              A JESMSGLG       1200", "3 spool files",
+                     "1 Spool File", "ALICEJ2  JOB01235 ALICE    ACTIVE A"},
                     state);
-    EXPECT_EQ(kinds, (std::vector<LineKind>{kHeader, kEntry, kHeader, kHeader, kHeader, kEntry}));
+    EXPECT_EQ(kinds, (std::vector<LineKind>{kHeader, kEntry, kHeader, kHeader, kNone, kHeader,
+                                            kHeader, kEntry}));
     EXPECT_TRUE(state.jesJobs);
 }
 

@@ -45,8 +45,10 @@
 //               INPUT, HELD, ACTIVE or OUTPUT, the job class, and what the
 //               server adds (return code, spool-file count, "-HELD-")
 //   size -1; no date; not a directory.
-// The lines that list one job's spool files end with a line of dashes and
-// a count ("3 spool files"): those are headers.
+// Listing one job adds its spool files: a line of dashes, the titles
+// "ID  STEPNAME PROCSTEP C DDNAME   BYTE-COUNT", a line per file and a count
+// ("3 spool files"). The dashes, titles and count are headers; the file
+// lines are not read.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -151,9 +153,10 @@ bool IsJobStatus(std::string_view text) {
     return text == "OUTPUT" || text == "ACTIVE" || text == "INPUT" || text == "HELD";
 }
 
-// "--------" and "3 spool files": the frame of one job's spool-file list.
+// The dashes, titles and count around one job's spool files.
 bool IsSpoolFrame(fields::TokenWalker& col, std::size_t n) {
     if (n == 1) return col[0].find_first_not_of('-') == std::string_view::npos;
+    if (col[0] == "ID" && col[1] == "STEPNAME") return true;
     std::int64_t count = 0;
     return n == 3 && fields::ReadNumber(col[0], count) && fields::EqualsFolded(col[1], "spool") &&
            (fields::EqualsFolded(col[2], "files") || fields::EqualsFolded(col[2], "file"));
