@@ -4,16 +4,17 @@
 //   NOTES    TEXT     A1 F        80          3          1  9/16/91 15:10:32
 //   PROJECTS DIR      -  DIR       -          -          0 2002-01-15 10:30:45 -
 //
-// Columns: file name, file type, file mode (absent in shared-file-system
-// directories), record format, record length, record count, blocks, date,
-// time, and an optional last column (a label, or "-").
+// Columns: file name, file type, file mode (some servers leave it out),
+// record format, record length, record count, blocks, date, time, and an
+// optional last column (a label, or "-").
 //   name        NAME.TYPE, in the record's scratch buffer; a directory whose
 //               type column is "DIR" or "-" is its file name alone
 //   attributes  file mode and record format as written ("A1 V"), the
 //               format alone when there is no file mode
 //   size        record length x record count (of a variable-length file,
 //               the longest record times the count: an upper bound); -1
-//               for a directory, a "-" column, or a product beyond int64
+//               for a directory (whose counts may be "-") or a product
+//               beyond int64
 //   isDir       "DIR" in the record-format column; a CMS file never is one
 //   date, time  yyyy-mm-dd or m/dd/yy, then hh:mm:ss (seconds kept)
 #include <cstddef>
