@@ -13,3 +13,9 @@ ftpdirlist_add_gtest(extended_mutation_tests extended_mutation_test.cpp)
 ftpdirlist_add_gtest(extended_machine_tests
   extended_machine_test.cpp
 )
+
+# The mainframe family readers: MVS datasets and members, JES jobs, z/VM CMS
+# and HP NonStop Guardian.
+ftpdirlist_add_gtest(extended_mainframe_tests
+  extended_mainframe_test.cpp
+)

@@ -22,6 +22,14 @@ const FamilyEntry kFamilies[] = {
     // other family writes, refused after a few bytes.
     {EntryFormat::mlsd, &ReadMlsdLine},
     {EntryFormat::eplf, &ReadEplfLine},
+    // The mainframe listings that open with column titles read nothing
+    // before them; CMS has a shape of its own (a record format column, three
+    // counts, a date and a time).
+    {EntryFormat::mvs, &ReadMvsDataset},
+    {EntryFormat::mvsMember, &ReadMvsMember},
+    {EntryFormat::jes, &ReadJesJob},
+    {EntryFormat::guardian, &ReadGuardian},
+    {EntryFormat::cms, &ReadCms},
     // Each needs a column no other family has where it has it: an object
     // type "*STMF", attribute letters before an mm-dd-yy date, "Feb-28-1998",
     // "Apr 04, 2000", a group.user owner and an eight-letter attribute word,

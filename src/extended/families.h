@@ -78,6 +78,31 @@ LineKind ReadNortelLine(std::string_view line, ListingState& state, Today& today
 // unix_numeric.cpp: "0100644  500  101  12345  123456789  name".
 LineKind ReadUnixNumericLine(std::string_view line, ListingState& state, Today& today,
                              ParsedEntry& entry);
+// The mainframe families. The readers of the listings that open with
+// column titles read nothing before their titles unless the listing is
+// already of their family; the titles make it theirs (flag and family set),
+// so that the next line is read by them first.
+
+// mvs.cpp: z/OS datasets after "Volume Unit    Referred Ext Used ...",
+// also "Migrated" and "Pseudo Directory" lines.
+LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& today,
+                        ParsedEntry& entry);
+
+// mvs_member.cpp: members of a partitioned dataset after
+// "Name     VV.MM   Created ...", of a load library after
+// "Name      Size     TTR ...", or a member name alone on a line.
+LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& today,
+                       ParsedEntry& entry);
+
+// mvs_member.cpp: jobs of the JES spool after "JOBNAME  JOBID    OWNER ...",
+// one entry per job named by its job id.
+LineKind ReadJesJob(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+
+// guardian.cpp: HP NonStop files after "File  Code  EOF  Last Modification ...".
+LineKind ReadGuardian(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+
+// cms.cpp: z/VM CMS files, "PROFILE  EXEC     A1 V        68 ..."; no header.
+LineKind ReadCms(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
 
 }  // namespace ext
 }  // namespace ftpdirlist

@@ -15,15 +15,26 @@ constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 
 unsigned DigitOf(char ch) { return static_cast<unsigned char>(ch - '0'); }
 
-// Digits in base `base` (8 or 10) to a value that fits in int64.
+// The value of a hexadecimal digit (letters in either case); 16 or more
+// for a byte that is no digit.
+unsigned HexDigitOf(char ch) {
+    if (ch >= 'a' && ch <= 'f') return static_cast<unsigned>(ch - 'a') + 10;
+    if (ch >= 'A' && ch <= 'F') return static_cast<unsigned>(ch - 'A') + 10;
+    const unsigned d = DigitOf(ch);
+    return d <= 9 ? d : 16;
+}
+
+// Digits in base `base` (8, 10 or 16) to a value that fits in int64.
 bool ReadInBase(std::string_view text, unsigned base, std::int64_t& value) {
     if (text.empty()) return false;
-    // Up to 18 decimal or 20 octal digits cannot overflow: no test (and no
+    // Up to 18 decimal, 20 octal or 15 hexadecimal digits cannot overflow: no test (and no
     // division) per digit for them.
-    const bool mayOverflow = text.size() > (base == 10 ? 18u : 20u);
+    const bool mayOverflow = text.size() > (base == 10 ? 18u : base == 8 ? 20u : 15u);
     std::int64_t v = 0;
     for (const char ch : text) {
-        const unsigned d = DigitOf(ch);
+        // `base` is a constant where this is inlined: decimal digits cost no
+        // letter test.
+        const unsigned d = base == 16 ? HexDigitOf(ch) : DigitOf(ch);
         if (d >= base) return false;
         if (mayOverflow && v > (kInt64Max - d) / base) return false;
         v = v * base + d;
@@ -121,6 +132,8 @@ bool ReadGroupedNumber(std::string_view text, std::int64_t& value) {
 }
 
 bool ReadOctal(std::string_view text, std::int64_t& value) { return ReadInBase(text, 8, value); }
+
+bool ReadHex(std::string_view text, std::int64_t& value) { return ReadInBase(text, 16, value); }
 
 bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second) {
     return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&

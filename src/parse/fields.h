@@ -41,6 +41,10 @@ bool ReadGroupedNumber(std::string_view text, std::int64_t& value);
 // True when `text` is one or more octal digits whose value fits in int64.
 bool ReadOctal(std::string_view text, std::int64_t& value);
 
+// True when `text` is one or more hexadecimal digits (letters in either
+// case) whose value fits in int64.
+bool ReadHex(std::string_view text, std::int64_t& value);
+
 // Days in `month` (1-12) of any year: February has 29, since a listing
 // without a year may name 29 February of a leap year. 0 for other months.
 inline int DaysInMonth(std::int32_t month) {
