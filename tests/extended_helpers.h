@@ -48,7 +48,7 @@ inline ExtResult ParseExt(std::string_view text, ext::ListingState& state,
     const ext::LineKind kind = ext::ParseExtendedLine(line.view(), state, clock, parsed);
     const EntryExtras& x = parsed.extras;
     return {kind,
-            parsed.ToEntry(),
+            ToEntry(parsed),
             std::string(x.owner),
             std::string(x.group),
             std::string(x.target),

@@ -23,14 +23,13 @@ LineKind ReadDlsLine(std::string_view line, ListingState& state, Today& /*today*
         return LineKind::none;
     }
     if (line.empty()) return LineKind::none;
-    Cursor cursor = MakeCursor(line);
+    TokenScanner cursor{Line(line)};
     if (line[0] == ' ') {
-        const bool continued =
-            state.family == EntryFormat::dls && !NextToken(cursor, false).empty();
+        const bool continued = state.family == EntryFormat::dls && !cursor.Next().empty();
         return continued ? LineKind::header : LineKind::none;
     }
-    std::string_view name = NextToken(cursor, false);
-    const std::string_view size = NextToken(cursor, false);
+    std::string_view name = cursor.Next();
+    const std::string_view size = cursor.Next();
     if (size.empty()) return LineKind::none;
     // The description stands apart from the size by two spaces or more, as
     // the columns are aligned: this keeps other families' lines of words

@@ -79,13 +79,13 @@ LineKind ReadDosLine(std::string_view line, ListingState&, Today& today, ParsedE
     std::string_view size;
     // The first three tokens, found at once when they lie in the first
     // window (as they do in the usual form), else by the walk.
-    TokenScanner scanner(line.data(), line.data() + line.size());
-    TokenScanner::Spans<3> t;
+    TokenScanner scanner{Line(line)};
+    std::string_view t[3];
     bool glued = false;
-    if (scanner.PeekInWindow(t)) {
-        const std::string_view third = scanner.View(t, 2);
-        if (!fields::IsDigit(scanner.View(t, 0)[0]) || !ReadDate(scanner.View(t, 0), stamp) ||
-            !ReadTime(scanner.View(t, 1), third, stamp, glued)) {
+    if (scanner.TakeInWindow(t)) {
+        const std::string_view third = t[2];
+        if (!fields::IsDigit(t[0][0]) || !ReadDate(t[0], stamp) ||
+            !ReadTime(t[1], third, stamp, glued)) {
             return LineKind::none;
         }
         size = glued ? third : tokens[3];

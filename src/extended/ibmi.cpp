@@ -50,9 +50,9 @@ bool ReadJobDate(std::string_view text, fields::Stamp& stamp) {
 
 LineKind ReadIbmiLine(std::string_view line, ListingState& /*state*/, Today& today,
                       ParsedEntry& entry) {
-    Cursor cursor = MakeCursor(line);
-    const std::string_view owner = NextToken(cursor, false);
-    std::string_view token = NextToken(cursor, false);
+    TokenScanner cursor{Line(line)};
+    const std::string_view owner = cursor.Next();
+    std::string_view token = cursor.Next();
     if (owner.empty() || token.empty()) return LineKind::none;
 
     entry.size = -1;
@@ -60,17 +60,17 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& /*state*/, Today& tod
         // Size, date and time before the type.
         if (!fields::ReadNumber(token, entry.size)) return LineKind::none;
         fields::Stamp stamp;
-        const std::string_view date = NextToken(cursor, false);
+        const std::string_view date = cursor.Next();
         if (date.empty() || !ReadJobDate(date, stamp)) return LineKind::none;
-        const std::string_view time = NextToken(cursor, false);
+        const std::string_view time = cursor.Next();
         if (time.empty() || !fields::ReadClock(time, stamp, true)) {
             return LineKind::none;
         }
         if (!StoreStamp(stamp, today, entry)) return LineKind::none;
-        token = NextToken(cursor, false);
+        token = cursor.Next();
     }
     if (!IsObjectType(token)) return LineKind::none;
-    std::string_view name = NextToken(cursor, true);
+    std::string_view name = cursor.Rest();
     if (name.empty()) return LineKind::none;
 
     entry.isDir = (CutDirectoryMark(name) || IsContainer(token)) ? 1 : 0;

@@ -32,13 +32,13 @@ bool IsWeekday(std::string_view token) {
 
 LineKind ReadNortelLine(std::string_view line, ListingState& /*state*/, Today& today,
                         ParsedEntry& entry) {
-    Cursor cursor = MakeCursor(line);
-    const std::string_view name = NextToken(cursor, false);
-    const std::string_view size = NextToken(cursor, false);
-    const std::string_view date = NextToken(cursor, false);
-    const std::string_view weekday = NextToken(cursor, false);
-    const std::string_view time = NextToken(cursor, false);
-    if (time.empty() || !NextToken(cursor, false).empty() || !IsWeekday(weekday)) {
+    TokenScanner cursor{Line(line)};
+    const std::string_view name = cursor.Next();
+    const std::string_view size = cursor.Next();
+    const std::string_view date = cursor.Next();
+    const std::string_view weekday = cursor.Next();
+    const std::string_view time = cursor.Next();
+    if (time.empty() || !cursor.Next().empty() || !IsWeekday(weekday)) {
         return LineKind::none;
     }
     fields::Stamp stamp;

@@ -26,27 +26,27 @@ bool IsLetters(std::string_view token) {
 
 LineKind ReadOs2Line(std::string_view line, ListingState& /*state*/, Today& today,
                      ParsedEntry& entry) {
-    Cursor cursor = MakeCursor(line);
-    const std::string_view size = NextToken(cursor, false);
+    TokenScanner cursor{Line(line)};
+    const std::string_view size = cursor.Next();
     if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
 
     // Attribute tokens up to the date: at most a few, letters only.
-    std::string_view token = NextToken(cursor, false);
+    std::string_view token = cursor.Next();
     const char* attributesBegin = token.data();
     const char* attributesEnd = token.data();
     for (int count = 0; !token.empty() && IsLetters(token); ++count) {
         if (count == 4) return LineKind::none;
         if (fields::EqualsFolded(token, "dir")) entry.isDir = 1;
         attributesEnd = token.data() + token.size();
-        token = NextToken(cursor, false);
+        token = cursor.Next();
     }
     fields::Stamp stamp;
     if (token.empty() || !fields::ReadNumericDate(token, fields::DateOrder::mdy, "-", stamp)) {
         return LineKind::none;
     }
-    const std::string_view time = NextToken(cursor, false);
+    const std::string_view time = cursor.Next();
     if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
-    const std::string_view name = NextToken(cursor, true);
+    const std::string_view name = cursor.Rest();
     if (name.empty()) return LineKind::none;
 
     entry.name = name;

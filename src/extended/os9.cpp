@@ -60,8 +60,8 @@ bool IsHex(std::string_view token) {
 
 LineKind ReadOs9Line(std::string_view line, ListingState& /*state*/, Today& today,
                      ParsedEntry& entry) {
-    Cursor cursor = MakeCursor(line);
-    const std::string_view owner = NextToken(cursor, false);
+    TokenScanner cursor{Line(line)};
+    const std::string_view owner = cursor.Next();
     if (owner.empty()) return LineKind::none;
     if (owner[0] < '0' || owner[0] > '9') {
         const bool titles = IsTitleLine(
@@ -70,14 +70,14 @@ LineKind ReadOs9Line(std::string_view line, ListingState& /*state*/, Today& toda
     }
     if (!IsOwner(owner)) return LineKind::none;
     fields::Stamp stamp;
-    const std::string_view date = NextToken(cursor, false);
+    const std::string_view date = cursor.Next();
     if (!fields::ReadNumericDate(date, fields::DateOrder::ymd, "/", stamp)) return LineKind::none;
-    if (!ReadCompactClock(NextToken(cursor, false), stamp)) return LineKind::none;
-    const std::string_view attributes = NextToken(cursor, false);
-    if (!IsAttributes(attributes) || !IsHex(NextToken(cursor, false))) return LineKind::none;
-    const std::string_view size = NextToken(cursor, false);
+    if (!ReadCompactClock(cursor.Next(), stamp)) return LineKind::none;
+    const std::string_view attributes = cursor.Next();
+    if (!IsAttributes(attributes) || !IsHex(cursor.Next())) return LineKind::none;
+    const std::string_view size = cursor.Next();
     if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
-    const std::string_view name = NextToken(cursor, true);
+    const std::string_view name = cursor.Rest();
     if (name.empty()) return LineKind::none;
 
     entry.isDir = attributes[0] == 'd' ? 1 : 0;

@@ -25,11 +25,11 @@ inline bool CutDirectoryMark(std::string_view& name) {
 // Column titles: exactly the tokens of `lowerTitles`, in any case.
 inline bool IsTitleLine(std::string_view line,
                         std::initializer_list<std::string_view> lowerTitles) {
-    Cursor cursor = MakeCursor(line);
+    TokenScanner tokens{Line(line)};
     for (const std::string_view title : lowerTitles) {
-        if (!fields::EqualsFolded(NextToken(cursor, false), title)) return false;
+        if (!fields::EqualsFolded(tokens.Next(), title)) return false;
     }
-    return NextToken(cursor, false).empty();
+    return tokens.Next().empty();
 }
 
 // A rule under column titles: groups of "-" separated by spaces, at least

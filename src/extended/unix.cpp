@@ -390,25 +390,27 @@ bool PlainWord(std::string_view token) {
 // first candidate date after the link count fails and the next one is the
 // month. False when the line has another form (the walk then reads it).
 bool ReadUsualForm(std::string_view line, Today& today, ParsedEntry& entry, LineKind& kind) {
-    TokenScanner scanner(line.data(), line.data() + line.size());
-    TokenScanner::Spans<8> t;
-    if (!scanner.PeekInWindow(t)) return false;
-    const std::string_view mode = scanner.View(t, 0);
-    const std::string_view size = scanner.View(t, 4);
-    const std::string_view month = scanner.View(t, 5);
-    if (!ValidModeToken(mode) || mode[0] == 'c' || mode[0] == 'b' ||
-        !IsAllDigits(scanner.View(t, 1)) || !PlainWord(scanner.View(t, 2)) ||
-        !PlainWord(scanner.View(t, 3)) || fields::IsDigit(month[0]) ||
+    TokenScanner scanner{Line(line)};
+    std::string_view t[8];
+    if (!scanner.TakeInWindow(t)) return false;
+    const std::string_view mode = t[0];
+    const std::string_view size = t[4];
+    const std::string_view month = t[5];
+    if (!ValidModeToken(mode) || mode[0] == 'c' || mode[0] == 'b' || !IsAllDigits(t[1]) ||
+        !PlainWord(t[2]) || !PlainWord(t[3]) || fields::IsDigit(month[0]) ||
         !fields::ReadNumber(size, entry.size)) {
         return false;
     }
     Stamp stamp;
-    const std::string_view yearOrTime = scanner.View(t, 7);
-    if (!MonthFirst(month, scanner.View(t, 6), yearOrTime, stamp)) return false;
-    entry.attributes = mode;
-    entry.extras.owner = scanner.View(t, 2);
-    entry.extras.group = scanner.View(t, 3);
+    const std::string_view yearOrTime = t[7];
+    // The name starts one space after the date; without a byte there the
+    // walk decides.
     const char* nameAt = yearOrTime.data() + yearOrTime.size() + 1;
+    if (nameAt >= line.data() + line.size()) return false;
+    if (!MonthFirst(month, t[6], yearOrTime, stamp)) return false;
+    entry.attributes = mode;
+    entry.extras.owner = t[2];
+    entry.extras.group = t[3];
     kind = Finish({nameAt, static_cast<std::size_t>(line.data() + line.size() - nameAt)}, mode[0],
                   stamp, today, entry);
     return true;

@@ -40,16 +40,16 @@ bool IsFileMode(std::int64_t mode) {
 
 LineKind ReadUnixNumericLine(std::string_view line, ListingState& /*state*/, Today& today,
                              ParsedEntry& entry) {
-    Cursor cursor = MakeCursor(line);
-    const std::string_view mode = NextToken(cursor, false);
+    TokenScanner cursor{Line(line)};
+    const std::string_view mode = cursor.Next();
     std::int64_t modeBits;
     if (mode.empty() || !fields::ReadOctal(mode, modeBits) || !IsFileMode(modeBits)) {
         return LineKind::none;
     }
-    const std::string_view uid = NextToken(cursor, false);
-    const std::string_view gid = NextToken(cursor, false);
-    const std::string_view size = NextToken(cursor, false);
-    const std::string_view seconds = NextToken(cursor, false);
+    const std::string_view uid = cursor.Next();
+    const std::string_view gid = cursor.Next();
+    const std::string_view size = cursor.Next();
+    const std::string_view seconds = cursor.Next();
     std::int64_t number;
     std::int64_t secondsValue;
     fields::Stamp stamp;
@@ -58,7 +58,7 @@ LineKind ReadUnixNumericLine(std::string_view line, ListingState& /*state*/, Tod
         !fields::FromUnixSeconds(secondsValue, stamp)) {
         return LineKind::none;
     }
-    std::string_view name = NextToken(cursor, true);
+    std::string_view name = cursor.Rest();
     if (name.empty()) return LineKind::none;
 
     if ((modeBits & kTypeBits) == kLink) {

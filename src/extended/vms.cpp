@@ -140,13 +140,12 @@ bool IsBareOwner(std::string_view token) {
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
     // The tokens are read in order: the first four at once when they lie in
     // the first window, as in the usual form, then one at a time.
-    TokenScanner scanner(line.data(), line.data() + line.size());
-    TokenScanner::Spans<4> head;
-    const bool batch = scanner.PeekInWindow(head);
-    if (batch) scanner.Take(head);
+    TokenScanner scanner{Line(line)};
+    std::string_view head[4];
+    const bool batch = scanner.TakeInWindow(head);
     int taken = 0;
     const auto next = [&]() -> std::string_view {
-        if (batch && taken < 4) return scanner.View(head, taken++);
+        if (batch && taken < 4) return head[taken++];
         return scanner.Next();
     };
 

@@ -15,13 +15,13 @@ namespace ext {
 
 LineKind ReadVshellLine(std::string_view line, ListingState& /*state*/, Today& today,
                         ParsedEntry& entry) {
-    Cursor cursor = MakeCursor(line);
-    const std::string_view size = NextToken(cursor, false);
+    TokenScanner cursor{Line(line)};
+    const std::string_view size = cursor.Next();
     if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
-    const std::string_view month = NextToken(cursor, false);
-    const std::string_view day = NextToken(cursor, false);
-    const std::string_view year = NextToken(cursor, false);
-    const std::string_view time = NextToken(cursor, false);
+    const std::string_view month = cursor.Next();
+    const std::string_view day = cursor.Next();
+    const std::string_view year = cursor.Next();
+    const std::string_view time = cursor.Next();
     if (time.empty() || day.size() < 2 || day.back() != ',' || year.size() != 4) {
         return LineKind::none;
     }
@@ -32,7 +32,7 @@ LineKind ReadVshellLine(std::string_view line, ListingState& /*state*/, Today& t
         !fields::ReadClock(time, stamp)) {
         return LineKind::none;
     }
-    std::string_view name = NextToken(cursor, true);
+    std::string_view name = cursor.Rest();
     if (name.empty()) return LineKind::none;
 
     entry.isDir = CutDirectoryMark(name) ? 1 : 0;

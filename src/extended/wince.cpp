@@ -35,8 +35,8 @@ bool CutDirectoryColumn(std::string_view& name) {
 
 LineKind ReadWindowsCeLine(std::string_view line, ListingState& /*state*/, Today& today,
                            ParsedEntry& entry) {
-    Cursor cursor = MakeCursor(line);
-    const std::string_view size = NextToken(cursor, false);
+    TokenScanner cursor{Line(line)};
+    const std::string_view size = cursor.Next();
     if (size.empty()) return LineKind::none;
     if (size[0] < '0' || size[0] > '9') {
         return (IsTitleLine(line, {"size", "date", "time", "name"}) || IsRuleLine(line))
@@ -45,11 +45,11 @@ LineKind ReadWindowsCeLine(std::string_view line, ListingState& /*state*/, Today
     }
     if (!fields::ReadNumber(size, entry.size)) return LineKind::none;
     fields::Stamp stamp;
-    const std::string_view date = NextToken(cursor, false);
+    const std::string_view date = cursor.Next();
     if (date.empty() || !fields::ReadMonthNameDayYear(date, '-', stamp)) return LineKind::none;
-    const std::string_view time = NextToken(cursor, false);
+    const std::string_view time = cursor.Next();
     if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
-    std::string_view name = NextToken(cursor, true);
+    std::string_view name = cursor.Rest();
     if (name.empty()) return LineKind::none;
 
     entry.isDir = CutDirectoryColumn(name) ? 1 : 0;

@@ -216,31 +216,12 @@ private:
         return {};
     }
 
-    // Bit i set when base[i] (i < n <= 64) is no space. The line's bytes
-    // from `lineBegin` on may be read.
-    static std::uint64_t TokenBits(const char* lineBegin, const char* base, std::size_t n) {
-        std::uint64_t spaces = 0;
-        std::size_t i = 0;
-#if defined(__SSE2__)
-        const __m128i blank = _mm_set1_epi8(' ');
-        const auto spacesIn = [&](const char* at) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-            return static_cast<std::uint64_t>(
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))));
-        };
-        if (n == kWindow) {
-            return ~(spacesIn(base) | spacesIn(base + 16) << 16 | spacesIn(base + 32) << 32 |
-                     spacesIn(base + 48) << 48);
-        }
-        for (; i + 16 <= n; i += 16) spaces |= spacesIn(base + i) << i;
-        if (i < n && base + n - lineBegin >= 16) {
-            // The last bytes: the 16 of the line that end with them.
-            spaces |= spacesIn(base + n - 16) >> (16 - (n - i)) << i;
-            i = n;
-        }
-#endif
-        for (; i < n; ++i) spaces |= static_cast<std::uint64_t>(base[i] == ' ') << i;
-        return ~spaces & ((std::uint64_t{1} << n) - 1);
+    // Bit i set when base[i] (i < n <= 64) is no space: the space finder
+    // of the token scanner, read within the line.
+    static std::uint64_t TokenBits(const char* base, std::size_t n) {
+        const std::uint64_t inWindow =
+            n == kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+        return ~bytes::SpaceMask64(base, n, base + n) & inWindow;
     }
 
     // Reads every token that starts in the next window of 64 bytes; a token
@@ -251,7 +232,7 @@ private:
         const std::size_t n = static_cast<std::size_t>(end - base) < kWindow
                                   ? static_cast<std::size_t>(end - base)
                                   : kWindow;
-        const std::uint64_t token = TokenBits(line_.data(), base, n);
+        const std::uint64_t token = TokenBits(base, n);
         const std::uint64_t before = (token << 1) | (open_ ? 1u : 0u);
         std::uint64_t starts = token & ~before;
         // Where tokens stop: the space after each, or bit n after a token
