@@ -1,6 +1,6 @@
 // The C++ API and the C ABI give the same entries for the same bytes. Both
 // take "today" from the system clock (the C ABI has no other), so the C++
-// side runs with default options.
+// side runs with default options but for the classic dialect.
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -16,8 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) return 0;
     const std::string_view listing(reinterpret_cast<const char*>(data), size);
 
-    const std::vector<ftpdir::Entry> entries = ftpdir::parse(listing);
-    ftpdir::Options collecting;
+    ftpdir::Options classic;
+    classic.dialect = ftpdir::Dialect::classic;
+    const std::vector<ftpdir::Entry> entries = ftpdir::parse(listing, classic);
+    ftpdir::Options collecting = classic;
     collecting.collectSkipped = true;
     FUZZ_CHECK(ftpdir::parse(listing, collecting) == entries);  // collecting changes nothing
 

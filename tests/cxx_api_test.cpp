@@ -19,6 +19,13 @@
 
 namespace {
 
+// These tests hold the C++ API to the C interface: the classic dialect.
+ftpdir::Options Classic() {
+    ftpdir::Options options;
+    options.dialect = ftpdir::Dialect::classic;
+    return options;
+}
+
 using namespace std::string_literals;
 
 // What a host learns about one entry through the C ABI. `marker` is what
@@ -90,7 +97,7 @@ struct Outcome {
 // Feeds `listing` cut at `cuts` (ascending offsets), each chunk a heap copy
 // of exactly its length that is released as soon as append returns.
 Outcome ParseInChunks(const std::string& listing, const std::vector<std::size_t>& cuts,
-                      ftpdir::Options options = {}) {
+                      ftpdir::Options options = Classic()) {
     options.collectSkipped = true;
     ftpdir::Parser parser(options);
     std::size_t from = 0;
@@ -183,7 +190,7 @@ class CxxChunkPairs : public ::testing::TestWithParam<Listing> {};
 
 TEST_P(CxxMatchesCAbi, OneShotParse) {
     const std::string& text = GetParam().text;
-    EXPECT_EQ(AsHostRows(ftpdir::parse(text)), ParseWithCAbi(text));
+    EXPECT_EQ(AsHostRows(ftpdir::parse(text, Classic())), ParseWithCAbi(text));
 }
 
 TEST_P(CxxMatchesCAbi, EverySplitPointAndByteByByte) {
@@ -238,7 +245,7 @@ TEST(CxxOptions, FixedTodayGivesTheYearOfTimedEntries) {
         {{2024, 3, 10}, "-rw-r--r-- 1 a b 1 Dec 31 2019 f", 2019, "a year given stays"},
     };
     for (const Case& c : cases) {
-        ftpdir::Options options;
+        ftpdir::Options options = Classic();
         options.today = c.today;
         const auto entries = ftpdir::parse(c.line, options);
         ASSERT_EQ(entries.size(), 1u) << c.reason;
@@ -263,7 +270,7 @@ TEST(CxxOptions, SkippedLinesCarryTheirNumbers) {
         {"", {}, "empty listing"},
     };
     for (const Case& c : cases) {
-        ftpdir::Options options;
+        ftpdir::Options options = Classic();
         options.collectSkipped = true;
         ftpdir::Parser parser(options);
         parser.append(c.listing);
@@ -275,14 +282,14 @@ TEST(CxxOptions, SkippedLinesCarryTheirNumbers) {
 }
 
 TEST(CxxParser, SkippedStaysEmptyUnlessAskedFor) {
-    ftpdir::Parser parser;
+    ftpdir::Parser parser(Classic());
     parser.append("junk\r\nmore junk\r\n");
     parser.finish();
     EXPECT_TRUE(parser.skipped().empty());
 }
 
 TEST(CxxParser, FinishStartsAFreshListing) {
-    ftpdir::Options options;
+    ftpdir::Options options = Classic();
     options.collectSkipped = true;
     ftpdir::Parser parser(options);
     // A VMS-style entry, then an unfinished line: neither the style, nor the
@@ -336,7 +343,7 @@ TEST(CxxParser, MovedFromParserIsANewOne) {
 // skipped() reads what append() has decided: asking twice, or not at all
 // until finish(), gives the same lines.
 TEST(CxxParser, SkippedIsAPlainAccessor) {
-    ftpdir::Options options;
+    ftpdir::Options options = Classic();
     options.collectSkipped = true;
     ftpdir::Parser asking(options);
     ftpdir::Parser quiet(options);
@@ -382,7 +389,7 @@ TEST(CxxOptions, ExtremeTodaysAreClamped) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
-        ftpdir::Options options;
+        ftpdir::Options options = Classic();
         options.today = c.today;
         options.dialect = ftpdir::Dialect::classic;
         const auto entries = ftpdir::parse("-rw-r--r-- 1 a b 1 Jan 15 10:30 f\r\n", options);
@@ -398,7 +405,7 @@ TEST(CxxOptions, ExtremeTodaysAreClamped) {
 TEST(CxxThreads, TwoListingsAtOnce) {
     const std::string unix = ReadSample("examples/unix.txt");
     const std::string mixed = ReadSample("examples/mixed.txt");
-    ftpdir::Options fixed;
+    ftpdir::Options fixed = Classic();
     fixed.today = ftpdir::Date{2024, 6, 15};
     const auto unixExpected = ftpdir::parse(unix, fixed);
     const auto mixedExpected = ParseInChunks(mixed, {});

@@ -29,6 +29,7 @@ constexpr double kQuadraticBoundSeconds = 60.0;
 
 ftpdir::Options FixedToday() {
     ftpdir::Options options;
+    options.dialect = ftpdir::Dialect::classic;
     const ftpdirlist::LocalDate today = testsupport::kExamplesToday;
     options.today = ftpdir::Date{today.year, today.month, today.day};
     return options;

@@ -9,7 +9,9 @@ namespace ftpdir {
 
 namespace {
 
-std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table) {
+// The table's rows as entries; `extras`: the table was filled by the
+// extended dialect, whose rows tell more.
+std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
     std::vector<Entry> out;
     out.reserve(table.Size());
     for (std::size_t i = 0; i < table.Size(); ++i) {
@@ -23,6 +25,15 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table) {
         const ftpdirlist::FtpDateTime& dt = row.dateTime;
         if (dt.hasDate == 1) e.date = Date{dt.year, dt.month, dt.day};
         if (dt.hasTime == 1) e.time = Time{dt.hour, dt.minute};
+        if (extras) {
+            const ftpdirlist::RowExtras x = table.Extras(i);
+            e.target.assign(x.target.data(), x.target.size());
+            e.owner.assign(x.owner.data(), x.owner.size());
+            e.group.assign(x.group.data(), x.group.size());
+            if (e.time && x.second >= 0) e.time->second = x.second;
+            e.utc = x.utc != 0;
+            e.format = static_cast<Format>(x.format);
+        }
         out.push_back(std::move(e));
     }
     return out;
@@ -50,23 +61,55 @@ const char* formatName(Format format) {
     return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : "unknown";
 }
 
+static_assert(static_cast<int>(Format::unixNumeric) ==
+                  static_cast<int>(ftpdirlist::EntryFormat::unixNumeric),
+              "the public formats mirror the internal ones");
+
 struct Parser::Impl {
     Options options;
-    std::unique_ptr<ftpdirlist::CFtpDirList> list;
+    // One of the two, as the dialect says.
+    std::unique_ptr<ftpdirlist::CFtpDirList> classic;
+    std::unique_ptr<ftpdirlist::ExtendedDirList> extended;
     std::vector<SkippedLine> skipped;
     bool finished = false;
 
     explicit Impl(Options o) : options(std::move(o)) { Start(); }
 
     void Start() {
-        if (options.today) {
-            list = std::make_unique<ftpdirlist::CFtpDirList>(ClampedToday(*options.today));
+        classic.reset();
+        extended.reset();
+        if (options.dialect == Dialect::classic) {
+            classic = options.today
+                          ? std::make_unique<ftpdirlist::CFtpDirList>(ClampedToday(*options.today))
+                          : std::make_unique<ftpdirlist::CFtpDirList>();
         } else {
-            list = std::make_unique<ftpdirlist::CFtpDirList>();
+            extended = options.today
+                           ? std::make_unique<ftpdirlist::ExtendedDirList>(
+                                 ClampedToday(*options.today), options.keepVersions)
+                           : std::make_unique<ftpdirlist::ExtendedDirList>(options.keepVersions);
         }
         skipped.clear();
-        if (options.collectSkipped) list->SetSkippedSink(&skipped);
+        if (options.collectSkipped) {
+            if (classic) classic->SetSkippedSink(&skipped);
+            if (extended) extended->SetSkippedSink(&skipped);
+        }
         finished = false;
+    }
+
+    void Append(std::string_view chunk) {
+        if (classic) {
+            classic->AppendData(chunk.data(), chunk.size());
+        } else {
+            extended->AppendData(chunk.data(), chunk.size());
+        }
+    }
+
+    std::vector<Entry> Finish() {
+        // The listing is finished even if copying the entries throws: the
+        // next call starts a new one.
+        finished = true;
+        if (classic) return ToEntries(classic->Finish(), false);
+        return ToEntries(extended->Finish(), true);
     }
 };
 
@@ -84,16 +127,13 @@ Parser::Impl& Parser::impl() {
 void Parser::append(std::string_view chunk) {
     Impl& state = impl();
     if (state.finished) state.Start();
-    state.list->AppendData(chunk.data(), chunk.size());
+    state.Append(chunk);
 }
 
 std::vector<Entry> Parser::finish() {
     Impl& state = impl();
     if (state.finished) state.Start();
-    ftpdirlist::EntryTable table = state.list->Finish();
-    // The listing is finished: the next call starts a new one.
-    state.finished = true;
-    return ToEntries(table);
+    return state.Finish();
 }
 
 const std::vector<SkippedLine>& Parser::skipped() const {

@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "model/entry.h"
+#include "parse/parse_line.h"
 #include "parse/today.h"
+#include "parse/tokens.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -59,6 +61,41 @@ extern const std::size_t kFamilyCount;
 // from growing a scratch buffer.
 LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry);
+
+// The extended dialect as the listing driver's line parser: lines arrive
+// with the spaces the server wrote around them, every family is tried with
+// the listing's own first, and the records carry their extras. A copy
+// starts a listing afresh (no family seen yet).
+class ExtendedLineParser {
+public:
+    static constexpr bool kKeepSpaces = true;
+    static constexpr bool kExtras = true;
+
+    // Year-less dates are placed from the system's local clock...
+    explicit ExtendedLineParser(bool keepVersions = false) : keepVersions_(keepVersions) {}
+    // ... or from a fixed date.
+    ExtendedLineParser(LocalDate today, bool keepVersions)
+        : today_(today), keepVersions_(keepVersions) {}
+
+    // 1 for an entry, 2 for a header or footer, 0 otherwise; a VMS entry
+    // sets kVmsLine, so that its versions are collapsed.
+    int Parse(const Line& line, const std::uint64_t*, ParsedEntry& entry, int& flagWord) {
+        flagWord = 0;
+        const LineKind kind = ParseExtendedLine(line.Text(), state_, today_, entry);
+        if (kind == LineKind::header) return 2;
+        if (kind != LineKind::entry) return 0;
+        if (entry.extras.format == EntryFormat::vms) flagWord = kVmsLine;
+        return 1;
+    }
+
+    // Every version of a VMS file is kept as its own entry.
+    bool KeepVersions() const { return keepVersions_; }
+
+private:
+    ListingState state_;
+    Today today_;
+    bool keepVersions_ = false;
+};
 
 }  // namespace ext
 }  // namespace ftpdirlist

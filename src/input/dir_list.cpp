@@ -3,5 +3,6 @@
 namespace ftpdirlist {
 
 template class ListingDriver<ClassicLineParser>;
+template class ListingDriver<ext::ExtendedLineParser>;
 
 }  // namespace ftpdirlist

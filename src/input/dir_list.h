@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "entries/entry_table.h"
+#include "extended/line_parser.h"
 #include "ftpdirlist/ftpdirlist.hpp"
 #include "model/entry.h"
 #include "parse/bytes.h"
@@ -31,6 +32,9 @@ using SkippedLine = ftpdir::SkippedLine;
 //     false: a line reaches the parser without its leading and trailing
 //     spaces; true: with the spaces the server wrote. Lines of spaces only
 //     are never offered.
+//   static constexpr bool kExtras;
+//     true: accepted records are stored with their extras
+//     (EntryTable::AddExtended, with KeepVersions()); false: AddEntry.
 //   int Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry,
 //             int& flagWord);
 //     `entry` arrives newly reset; `spaces`, unless null, holds the spaces
@@ -101,6 +105,8 @@ private:
 
 // The classic dialect's driver, which the C interface and the C++ API use.
 using CFtpDirList = ListingDriver<ClassicLineParser>;
+// The extended dialect's driver, the C++ API's default.
+using ExtendedDirList = ListingDriver<ext::ExtendedLineParser>;
 
 // Inlined where it is called: a call would cost more than the work of many
 // lines. Returns the parser's verdict.
@@ -115,7 +121,11 @@ FTPDIRLIST_ALWAYS_INLINE int ListingDriver<LineParser>::TryLine(const Line& line
     if (verdict != 1) return verdict;
     if (flagWord != 0) flags_ = flagWord;
     if (record_.name == "." || record_.name == "..") return 1;
-    entries_.AddEntry(record_, (flags_ & kVmsLine) != 0);
+    if constexpr (LineParser::kExtras) {
+        entries_.AddExtended(record_, (flags_ & kVmsLine) != 0, parser_.KeepVersions());
+    } else {
+        entries_.AddEntry(record_, (flags_ & kVmsLine) != 0);
+    }
     return 1;
 }
 

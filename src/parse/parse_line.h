@@ -67,6 +67,7 @@ FTPDIRLIST_ALWAYS_INLINE int ParseLine(const Line& line, const std::uint64_t* sp
 class ClassicLineParser {
 public:
     static constexpr bool kKeepSpaces = false;
+    static constexpr bool kExtras = false;
 
     // Timed Unix-style entries are dated from the system's local clock.
     ClassicLineParser() = default;
