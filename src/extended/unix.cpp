@@ -30,6 +30,13 @@ using fields::TokenWalker;
 
 constexpr std::string_view kLinkArrow = " -> ";
 
+// Whether the usual form is read by its shortcut (the build's choice).
+#if !defined(FTPDIRLIST_SHORTCUTS) || FTPDIRLIST_SHORTCUTS
+constexpr bool kShortcuts = true;
+#else
+constexpr bool kShortcuts = false;
+#endif
+
 // A type letter: any ASCII letter, '-', or '?' (unknown type).
 bool IsTypeLetter(char ch) {
     return ch == '-' || ch == '?' || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
@@ -419,8 +426,9 @@ bool ReadUsualForm(std::string_view line, Today& today, ParsedEntry& entry, Line
 }  // namespace
 
 LineKind ReadUnixLine(std::string_view line, ListingState&, Today& today, ParsedEntry& entry) {
+    // A shortcut: a build without shortcuts reads every line by the walk.
     LineKind kind;
-    if (ReadUsualForm(line, today, entry, kind)) return kind;
+    if (kShortcuts && ReadUsualForm(line, today, entry, kind)) return kind;
 
     TokenWalker tokens(line);
     const std::string_view mode = tokens[0];
