@@ -263,21 +263,26 @@ TEST(CxxOptions, SkippedLinesCarryTheirNumbers) {
         {"junk\r\n-rw-r--r-- 1 a b 1 Jan 1 2020 f\r\n", {{1, "junk"}}, "CR LF is one line end"},
         {"a\rb\rc\r", {{1, "a"}, {2, "b"}, {3, "c"}}, "a lone CR ends a line"},
         {"\n\r\n\rjunk  \n", {{4, "junk"}}, "empty lines count; outer spaces go"},
+        {"  junk 2  \r\n", {{1, "junk 2"}}, "leading spaces go too"},
         {"total 5\n   \nLONG.TXT;1\n 3 1-JAN-2020 10:00:00 [A] (RWED,,,)\n",
          {{1, "total 5"}},
          "a line joined into an entry is not skipped"},
         {"-rw-r--r-- 1 a b 1 Jan 1 2020 f\nlast", {{2, "last"}}, "no final line end"},
         {"", {}, "empty listing"},
     };
-    for (const Case& c : cases) {
-        ftpdir::Options options = Classic();
-        options.collectSkipped = true;
-        ftpdir::Parser parser(options);
-        parser.append(c.listing);
-        parser.finish();
-        std::vector<std::pair<std::uint64_t, std::string>> got;
-        for (const auto& s : parser.skipped()) got.emplace_back(s.number, s.text);
-        EXPECT_EQ(got, c.skipped) << c.reason;
+    for (const ftpdir::Dialect dialect : {ftpdir::Dialect::classic, ftpdir::Dialect::extended}) {
+        for (const Case& c : cases) {
+            ftpdir::Options options;
+            options.dialect = dialect;
+            options.collectSkipped = true;
+            ftpdir::Parser parser(options);
+            parser.append(c.listing);
+            parser.finish();
+            std::vector<std::pair<std::uint64_t, std::string>> got;
+            for (const auto& s : parser.skipped()) got.emplace_back(s.number, s.text);
+            EXPECT_EQ(got, c.skipped)
+                << c.reason << (dialect == ftpdir::Dialect::classic ? " (classic)" : " (extended)");
+        }
     }
 }
 
