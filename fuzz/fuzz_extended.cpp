@@ -13,54 +13,26 @@
 #include <string_view>
 #include <vector>
 
+#include "api_chunks.h"
 #include "ftpdirlist/ftpdirlist.hpp"
 #include "fuzz_check.h"
-#include "test_support.h"
 
 namespace {
 
-struct Result {
-    std::vector<ftpdir::Entry> entries;
-    std::vector<ftpdir::SkippedLine> skipped;
-};
+using Result = testsupport::ApiOutcome;
 
 ftpdir::Options ExtendedOptions(bool keepVersions) {
     ftpdir::Options options;
     options.dialect = ftpdir::Dialect::extended;
-    options.today =
-        ftpdir::Date{testsupport::kExamplesToday.year, testsupport::kExamplesToday.month,
-                     testsupport::kExamplesToday.day};
+    options.today = testsupport::ExamplesToday();
     options.collectSkipped = true;
     options.keepVersions = keepVersions;
     return options;
 }
 
-// Feeds `listing` cut before each offset of `cuts` (sorted, at most the
-// size); each chunk is an exact-size heap copy freed right after the call.
-Result ReadInChunks(const ftpdir::Options& options, std::string_view listing,
-                    const std::vector<std::size_t>& cuts) {
-    ftpdir::Parser parser(options);
-    std::size_t from = 0;
-    const auto feed = [&](std::size_t to) {
-        const testsupport::HeapBytes chunk(listing.substr(from, to - from));
-        parser.append(std::string_view(chunk.data(), chunk.size()));
-        from = to;
-    };
-    for (std::size_t cut : cuts) feed(cut);  // equal cuts give empty chunks
-    feed(listing.size());
-    Result result;
-    result.entries = parser.finish();
-    result.skipped = parser.skipped();
-    return result;
-}
-
 void CheckSame(const Result& a, const Result& b) {
     FUZZ_CHECK(a.entries == b.entries);
-    FUZZ_CHECK(a.skipped.size() == b.skipped.size());
-    for (std::size_t i = 0; i < a.skipped.size(); ++i) {
-        FUZZ_CHECK(a.skipped[i].number == b.skipped[i].number);
-        FUZZ_CHECK(a.skipped[i].text == b.skipped[i].text);
-    }
+    FUZZ_CHECK(testsupport::SameSkipped(a.skipped, b.skipped));
 }
 
 bool IsLeap(std::int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
@@ -128,10 +100,9 @@ Result ReadEveryWay(bool keepVersions, std::string_view listing,
         whole.skipped = parser.skipped();
     }
     CheckFields(whole.entries);
-    CheckSame(whole, ReadInChunks(options, listing, cuts));
-    std::vector<std::size_t> everyByte(listing.size());
-    for (std::size_t i = 0; i < everyByte.size(); ++i) everyByte[i] = i;
-    CheckSame(whole, ReadInChunks(options, listing, everyByte));
+    CheckSame(whole, testsupport::ParseInChunks(listing, cuts, options));
+    CheckSame(whole, testsupport::ParseInChunks(
+                         listing, testsupport::EveryNBytes(listing.size(), 1), options));
     return whole;
 }
 

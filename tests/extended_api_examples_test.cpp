@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "ftpdirlist/ftpdirlist.hpp"
-#include "test_support.h"
+#include "api_chunks.h"
 
 namespace {
 
@@ -65,39 +65,22 @@ std::string ReadExample(const char* file) {
 ftpdir::Options OptionsFor(Dialect dialect, bool keepVersions = false) {
     ftpdir::Options options;
     options.dialect = dialect;
-    options.today =
-        ftpdir::Date{testsupport::kExamplesToday.year, testsupport::kExamplesToday.month,
-                     testsupport::kExamplesToday.day};
-    options.collectSkipped = true;
+    options.today = testsupport::ExamplesToday();
     options.keepVersions = keepVersions;
     return options;
 }
 
-struct Read {
-    std::vector<ftpdir::Entry> entries;
-    std::vector<ftpdir::SkippedLine> skipped;
-};
+using Read = testsupport::ApiOutcome;
 
 Read ReadInChunks(const std::string& listing, std::size_t chunkSize,
                   const ftpdir::Options& options) {
-    ftpdir::Parser parser(options);
-    for (std::size_t at = 0; at < listing.size(); at += chunkSize) {
-        const testsupport::HeapBytes chunk(std::string_view(listing).substr(at, chunkSize));
-        parser.append(chunk.view());
-    }
-    Read read;
-    read.entries = parser.finish();
-    read.skipped = parser.skipped();
-    return read;
+    return testsupport::ParseInChunks(listing, testsupport::EveryNBytes(listing.size(), chunkSize),
+                                      options);
 }
 
 void ExpectSame(const Read& whole, const Read& chunked) {
     EXPECT_TRUE(whole.entries == chunked.entries);
-    ASSERT_EQ(whole.skipped.size(), chunked.skipped.size());
-    for (std::size_t i = 0; i < whole.skipped.size(); ++i) {
-        EXPECT_EQ(whole.skipped[i].number, chunked.skipped[i].number);
-        EXPECT_EQ(whole.skipped[i].text, chunked.skipped[i].text);
-    }
+    EXPECT_TRUE(testsupport::SameSkipped(whole.skipped, chunked.skipped));
 }
 
 class ExtendedApiExamplesTest : public ::testing::TestWithParam<Case> {};
