@@ -15,6 +15,7 @@
 
 #include "ftpdirlist/ftpdirlist.h"
 #include "ftpdirlist/ftpdirlist.hpp"
+#include "api_chunks.h"
 #include "test_support.h"
 
 namespace {
@@ -89,36 +90,13 @@ std::vector<HostRow> AsHostRows(const std::vector<ftpdir::Entry>& entries) {
     return rows;
 }
 
-struct Outcome {
-    std::vector<ftpdir::Entry> entries;
-    std::vector<ftpdir::SkippedLine> skipped;
-};
+using Outcome = testsupport::ApiOutcome;
+using testsupport::EveryNBytes;
+using testsupport::SameSkipped;
 
-// Feeds `listing` cut at `cuts` (ascending offsets), each chunk a heap copy
-// of exactly its length that is released as soon as append returns.
 Outcome ParseInChunks(const std::string& listing, const std::vector<std::size_t>& cuts,
                       ftpdir::Options options = Classic()) {
-    options.collectSkipped = true;
-    ftpdir::Parser parser(options);
-    std::size_t from = 0;
-    auto feed = [&](std::size_t to) {
-        const std::size_t n = to - from;
-        const testsupport::HeapBytes chunk(std::string_view(listing).substr(from, n));
-        parser.append(chunk.view());
-        from = to;
-    };
-    for (std::size_t cut : cuts) feed(cut);
-    feed(listing.size());
-    Outcome out;
-    out.entries = parser.finish();
-    out.skipped = parser.skipped();
-    return out;
-}
-
-std::vector<std::size_t> EveryNBytes(std::size_t size, std::size_t n) {
-    std::vector<std::size_t> cuts;
-    for (std::size_t at = n; at < size; at += n) cuts.push_back(at);
-    return cuts;
+    return testsupport::ParseInChunks(listing, cuts, options);
 }
 
 std::string ReadSample(const std::string& relative) {
@@ -127,15 +105,6 @@ std::string ReadSample(const std::string& relative) {
     text << in.rdbuf();
     EXPECT_TRUE(in.good() || in.eof()) << relative;
     return text.str();
-}
-
-bool SameSkipped(const std::vector<ftpdir::SkippedLine>& a,
-                 const std::vector<ftpdir::SkippedLine>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].number != b[i].number || a[i].text != b[i].text) return false;
-    }
-    return true;
 }
 
 struct Listing {
@@ -263,21 +232,26 @@ TEST(CxxOptions, SkippedLinesCarryTheirNumbers) {
         {"junk\r\n-rw-r--r-- 1 a b 1 Jan 1 2020 f\r\n", {{1, "junk"}}, "CR LF is one line end"},
         {"a\rb\rc\r", {{1, "a"}, {2, "b"}, {3, "c"}}, "a lone CR ends a line"},
         {"\n\r\n\rjunk  \n", {{4, "junk"}}, "empty lines count; outer spaces go"},
+        {"  junk 2  \r\n", {{1, "junk 2"}}, "leading spaces go too"},
         {"total 5\n   \nLONG.TXT;1\n 3 1-JAN-2020 10:00:00 [A] (RWED,,,)\n",
          {{1, "total 5"}},
          "a line joined into an entry is not skipped"},
         {"-rw-r--r-- 1 a b 1 Jan 1 2020 f\nlast", {{2, "last"}}, "no final line end"},
         {"", {}, "empty listing"},
     };
-    for (const Case& c : cases) {
-        ftpdir::Options options = Classic();
-        options.collectSkipped = true;
-        ftpdir::Parser parser(options);
-        parser.append(c.listing);
-        parser.finish();
-        std::vector<std::pair<std::uint64_t, std::string>> got;
-        for (const auto& s : parser.skipped()) got.emplace_back(s.number, s.text);
-        EXPECT_EQ(got, c.skipped) << c.reason;
+    for (const ftpdir::Dialect dialect : {ftpdir::Dialect::classic, ftpdir::Dialect::extended}) {
+        for (const Case& c : cases) {
+            ftpdir::Options options;
+            options.dialect = dialect;
+            options.collectSkipped = true;
+            ftpdir::Parser parser(options);
+            parser.append(c.listing);
+            parser.finish();
+            std::vector<std::pair<std::uint64_t, std::string>> got;
+            for (const auto& s : parser.skipped()) got.emplace_back(s.number, s.text);
+            EXPECT_EQ(got, c.skipped)
+                << c.reason << (dialect == ftpdir::Dialect::classic ? " (classic)" : " (extended)");
+        }
     }
 }
 

@@ -9,6 +9,10 @@ ftpdirlist_add_gtest(extended_tests
 )
 ftpdirlist_add_gtest(extended_mutation_tests extended_mutation_test.cpp)
 
+# One example listing per family through the C++ API, whole and in 1-byte
+# chunks, in both dialects.
+ftpdirlist_add_gtest(extended_api_examples_tests extended_api_examples_test.cpp)
+
 # The readers of machine listings (MLSD, EPLF) and of the other families.
 ftpdirlist_add_gtest(extended_machine_tests
   extended_machine_test.cpp

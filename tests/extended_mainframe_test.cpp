@@ -107,8 +107,8 @@ TEST(MvsDataset, ReadsDatasetLines) {
          "WORK02 3390   2002/01/14  2   30  FB      80 27920  PO  USER.SRC", "USER.SRC",
          "FB      80 27920  PO", -1, 1, 2002, 1, 14, -1, 0, -1, "", ""},
         {"PDSE is a directory",
-         "WORK02 3390   2002/02/29  1    5  U        0 6144  PO-E  USER.LOAD", "USER.LOAD",
-         "U        0 6144  PO-E", -1, 1, 2002, 2, 29, -1, 0, -1, "", ""},
+         "WORK02 3390   2004/02/29  1    5  U        0 6144  PO-E  USER.LOAD", "USER.LOAD",
+         "U        0 6144  PO-E", -1, 1, 2004, 2, 29, -1, 0, -1, "", ""},
         {"quoted dsname loses its quotes",
          "WORK01 3390   2002/01/15  1   15  VB     255 27998  PS  'USER.LOG'", "USER.LOG",
          "VB     255 27998  PS", -1, 0, 2002, 1, 15, -1, 0, -1, "", ""},
@@ -530,7 +530,7 @@ TEST(MainframeFamilies, MutatedLinesStaySane) {
         "ALICEJ1  JOB01234 ALICE    OUTPUT A        RC=0000 3 spool files",
         "PROFILE  EXEC     A1 V        68         25          1 2002-12-31 24:00:00 -",
         "PROJECTS DIR      -  DIR       -          -          0  9/16/91 10:30:45 -",
-        "FILE1  101  528  29-Feb-07 14:21:18  255, 0  \"oooo\"",
+        "FILE1  101  528  29-Feb-08 14:21:18  255, 0  \"oooo\"",
     };
     const char replacements[] = {'\0', ' ', '-', '/', ':', '.', ',', '0', '9', 'A', '"', '\''};
     const FamilyReader readers[] = {ext::ReadMvsDataset, ext::ReadMvsMember, ext::ReadJesJob,

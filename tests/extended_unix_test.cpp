@@ -229,6 +229,20 @@ TEST(ExtendedUnixTest, YearOfADateWithoutOne) {
     const test::ExtResult january =
         test::ParseExt(kFile + "1 Jan  2 10:00 f", state, LocalDate{2026, 12, 30});
     EXPECT_EQ(january.entry.dateTime, Timed(2027, 1, 2, 10, 0));
+    // 29 February takes the nearest leap year, at or before the nearest year.
+    const struct {
+        LocalDate today;
+        FtpDateTime expected;
+    } leapDays[] = {
+        {LocalDate{2026, 12, 8}, Timed(2024, 2, 29, 9, 0)},  // nearest year 2027 is common
+        {LocalDate{2028, 1, 20}, Timed(2028, 2, 29, 9, 0)},  // a leap year ahead
+        {LocalDate{2100, 3, 1}, Timed(2096, 2, 29, 9, 0)},   // 2100 is common
+    };
+    for (const auto& c : leapDays) {
+        const test::ExtResult leap = test::ParseExt(kFile + "1 Feb 29 09:00 f", state, c.today);
+        ASSERT_EQ(leap.kind, ext::LineKind::entry) << c.today.year;
+        EXPECT_EQ(leap.entry.dateTime, c.expected) << c.today.year;
+    }
 }
 
 TEST(ExtendedUnixTest, TotalLinesAreHeaders) {
@@ -251,6 +265,8 @@ TEST(ExtendedUnixTest, Rejected) {
         {"size with a letter", kFile + "12x Jan 15  2002 x"},
         {"size that is a word", kFile + "OMAR Jan 15  2002 x"},
         {"30 February", kFile + "1 Feb 30  2002 x"},
+        {"29 February of a common year", kFile + "1 Feb 29  2002 x"},
+        {"29 February of a common year, numeric", kFile + "1 2001-02-29 10:00 x"},
         {"day 32", kFile + "1 Jan 32  2002 x"},
         {"hour 25", kFile + "1 Jan 15 25:00 x"},
         {"minute 60", kFile + "1 Jan 15 12:60 x"},

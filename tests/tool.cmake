@@ -48,20 +48,23 @@ set(FTPLS_TODAY "--today=2024-06-15")
 set(C "--classic")
 set(ftpls_tool_dir ${CMAKE_CURRENT_SOURCE_DIR}/tool)
 
-# ftpls_test(NAME ARGS a|b|c [EXIT n] [GOLDEN file] [STDIN file]
+# ftpls_test(NAME ARGS a|b|c [EXIT n] [GOLDEN file] [STDERR_GOLDEN file] [STDIN file]
 #            [OUTPUT_FILE file] [STDOUT_REGEX re] [STDERR_REGEX re])
 # Runs in the source tree, so file names print as examples/....
 function(ftpls_test name)
-  cmake_parse_arguments(T "" "ARGS;EXIT;GOLDEN;STDIN;OUTPUT_FILE;STDOUT_REGEX;STDERR_REGEX" "" ${ARGN})
+  cmake_parse_arguments(T "" "ARGS;EXIT;GOLDEN;STDERR_GOLDEN;STDIN;OUTPUT_FILE;STDOUT_REGEX;STDERR_REGEX"
+    "" ${ARGN})
   set(defs)
   foreach(var ARGS EXIT STDIN OUTPUT_FILE STDOUT_REGEX STDERR_REGEX)
     if(DEFINED T_${var})
       list(APPEND defs "-D${var}=${T_${var}}")
     endif()
   endforeach()
-  if(T_GOLDEN)
-    list(APPEND defs "-DGOLDEN=${ftpls_tool_dir}/${T_GOLDEN}")
-  endif()
+  foreach(var GOLDEN STDERR_GOLDEN)
+    if(T_${var})
+      list(APPEND defs "-D${var}=${ftpls_tool_dir}/${T_${var}}")
+    endif()
+  endforeach()
   add_test(NAME ftpls.${name}
     COMMAND ${CMAKE_COMMAND} -DFTPLS=$<TARGET_FILE:ftpls> ${defs}
       -DWORK=${CMAKE_CURRENT_BINARY_DIR}/ftpls/${name}
@@ -119,6 +122,14 @@ endforeach()
 ftpls_test(ext.csv.hostile ARGS "--csv|tests/tool/hostile.txt" GOLDEN extended/hostile.csv)
 ftpls_test(ext.table.encoding_none ARGS "--encoding=none|tests/tool/unix-cp1250.txt"
   GOLDEN extended/unix-cp1250.none.table)
+# Every example listing end to end: the JSON of its entries, and the lines
+# it skipped (--skipped, on standard error). Regenerate as above with
+# -R '^ftpls[.]ext[.]example[.]'.
+foreach(listing cms dls dos-iis dos eplf guardian ibmi jes mixed mlsd mvs-members mvs nortel os2
+                os9 unix-cp1251 unix-extended unix-numeric unix vms-extended vms vshell wince)
+  ftpls_test(ext.example.${listing} ARGS "--json|--skipped|${FTPLS_TODAY}|examples/${listing}.txt"
+    GOLDEN extended/examples/${listing}.json STDERR_GOLDEN extended/examples/${listing}.skipped)
+endforeach()
 # Skipped lines reach the terminal too: escaped as in the table.
 ftpls_test(ext.skipped_escaped ARGS "--skipped|--count|tests/tool/hostile.txt"
   STDERR_REGEX "^tests/tool/hostile.txt:8: garbage [\\]x1b\\[31m line\n$")

@@ -15,7 +15,7 @@ bash .ci/install-deps.sh libclang-rt-14-dev
 cmake --workflow --preset fuzz
 
 seconds=${FUZZ_SECONDS:-45}
-for target in fuzz_c_abi fuzz_chunking fuzz_cxx_vs_c; do
+for target in fuzz_c_abi fuzz_chunking fuzz_cxx_vs_c fuzz_extended; do
   corpus=build-fuzz/fuzz/corpus/$target
   mkdir -p "$corpus"
   log=build-fuzz/fuzz/$target.log

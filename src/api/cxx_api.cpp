@@ -71,6 +71,10 @@ struct Parser::Impl {
     std::unique_ptr<ftpdirlist::CFtpDirList> classic;
     std::unique_ptr<ftpdirlist::ExtendedDirList> extended;
     std::vector<SkippedLine> skipped;
+    // The extended driver reports lines with the spaces the server wrote
+    // around them (its parsers need them); skipped lines before this index
+    // are trimmed as SkippedLine promises.
+    std::size_t trimmed = 0;
     bool finished = false;
 
     explicit Impl(Options o) : options(std::move(o)) { Start(); }
@@ -89,6 +93,7 @@ struct Parser::Impl {
                            : std::make_unique<ftpdirlist::ExtendedDirList>(options.keepVersions);
         }
         skipped.clear();
+        trimmed = 0;
         if (options.collectSkipped) {
             if (classic) classic->SetSkippedSink(&skipped);
             if (extended) extended->SetSkippedSink(&skipped);
@@ -101,6 +106,7 @@ struct Parser::Impl {
             classic->AppendData(chunk.data(), chunk.size());
         } else {
             extended->AppendData(chunk.data(), chunk.size());
+            TrimSkipped();
         }
     }
 
@@ -109,7 +115,17 @@ struct Parser::Impl {
         // next call starts a new one.
         finished = true;
         if (classic) return ToEntries(classic->Finish(), false);
-        return ToEntries(extended->Finish(), true);
+        const ftpdirlist::EntryTable table = extended->Finish();
+        TrimSkipped();
+        return ToEntries(table, true);
+    }
+
+    void TrimSkipped() {
+        for (; trimmed < skipped.size(); ++trimmed) {
+            std::string& text = skipped[trimmed].text;
+            text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
+            text.erase(text.find_last_not_of(' ') + 1);
+        }
     }
 };
 

@@ -19,7 +19,13 @@ LineKind Settle(LineKind kind, EntryFormat format, ListingState& state, ParsedEn
 }  // namespace
 
 bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
-    if (stamp.year < 0) stamp.year = fields::NearestYear(stamp.month, stamp.day, today.Get());
+    const bool leapDay = stamp.month == 2 && stamp.day == 29;
+    if (stamp.year < 0) {
+        stamp.year = fields::NearestYear(stamp.month, stamp.day, today.Get());
+        // A leap year lies at most eight years back; the year stays >= 1.
+        while (leapDay && !fields::IsLeapYear(stamp.year) && stamp.year > 8) --stamp.year;
+    }
+    if (leapDay && !fields::IsLeapYear(stamp.year)) return false;
     if (!fields::RollMidnight(stamp)) return false;
     FtpDateTime& dt = entry.dateTime;
     dt.year = stamp.year;

@@ -62,6 +62,10 @@ extern const std::size_t kFamilyCount;
 LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry);
 
+// The flag word of an entry of any family but VMS (a bit the driver does not
+// read, beside kVmsLine).
+constexpr int kOtherFamilyLine = 2;
+
 // The extended dialect as the listing driver's line parser: lines arrive
 // with the spaces the server wrote around them, every family is tried with
 // the listing's own first, and the records carry their extras. A copy
@@ -77,14 +81,16 @@ public:
     ExtendedLineParser(LocalDate today, bool keepVersions)
         : today_(today), keepVersions_(keepVersions) {}
 
-    // 1 for an entry, 2 for a header or footer, 0 otherwise; a VMS entry
-    // sets kVmsLine, so that its versions are collapsed.
+    // 1 for an entry, 2 for a header or footer, 0 otherwise. A VMS entry
+    // sets kVmsLine, so that its versions are collapsed; any other entry sets
+    // kOtherFamilyLine, because the driver keeps the last nonzero flag word:
+    // without it, every entry after a VMS line would lose a ";N" of its name.
     int Parse(const Line& line, const std::uint64_t*, ParsedEntry& entry, int& flagWord) {
         flagWord = 0;
         const LineKind kind = ParseExtendedLine(line.Text(), state_, today_, entry);
         if (kind == LineKind::header) return 2;
         if (kind != LineKind::entry) return 0;
-        if (entry.extras.format == EntryFormat::vms) flagWord = kVmsLine;
+        flagWord = entry.extras.format == EntryFormat::vms ? kVmsLine : kOtherFamilyLine;
         return 1;
     }
 

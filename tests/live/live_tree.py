@@ -8,12 +8,11 @@ import time
 
 MANY = "many"  # the folder of 2,000 files
 
-# MLSD entries come from the extended dialect's MLSD reader, which is wired
-# in separately. Until then an MLSD reply parses to no entry: with this flag
-# True that is reported as an expected failure; set it to False once MLSD is
-# parsed, and an empty MLSD result fails. Entries that do parse are always
-# checked in full.
-MLSD_EXPECTED_TO_FAIL = True
+# MLSD entries come from the extended dialect's MLSD reader. With this flag
+# True an MLSD reply that parses to no entry would be reported as an
+# expected failure; it is False, so an empty MLSD result fails. Entries that
+# do parse are always checked in full.
+MLSD_EXPECTED_TO_FAIL = False
 
 # What a server leaves out of a listing by design: server -> command -> name
 # -> why.

@@ -6,11 +6,12 @@
 #   EXIT         the expected exit status (default 0)
 #   GOLDEN       file that standard output must equal byte for byte (optional)
 #   STDOUT_REGEX regular expression standard output must match (optional)
-#   STDERR_REGEX regular expression standard error must match; without it,
-#                standard error must be empty
+#   STDERR_REGEX regular expression standard error must match; without it
+#                (and without STDERR_GOLDEN), standard error must be empty
+#   STDERR_GOLDEN file that standard error must equal byte for byte (optional)
 #   WORK         scratch directory
-# With the environment variable FTPLS_REGENERATE set, a GOLDEN file that
-# differs is overwritten with the output instead (see tests/tool.cmake).
+# With the environment variable FTPLS_REGENERATE set, a GOLDEN or
+# STDERR_GOLDEN file that differs is overwritten with the output instead (see tests/tool.cmake).
 string(REPLACE "|" ";" args "${ARGS}")
 if(NOT DEFINED EXIT)
   set(EXIT 0)
@@ -35,19 +36,28 @@ if(STDERR_REGEX)
   if(NOT err MATCHES "${STDERR_REGEX}")
     string(APPEND failures "standard error does not match '${STDERR_REGEX}'\n")
   endif()
-elseif(NOT err STREQUAL "")
+elseif(NOT STDERR_GOLDEN AND NOT err STREQUAL "")
   string(APPEND failures "unexpected standard error\n")
 endif()
-if(GOLDEN)
-  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${out}" "${GOLDEN}"
+# Compares `actual` with the golden file `golden` (regenerating it on
+# request); `what` names the stream in the failure.
+function(compare_golden actual golden what)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${actual}" "${golden}"
     RESULT_VARIABLE differs)
   if(differs AND DEFINED ENV{FTPLS_REGENERATE})
-    file(COPY_FILE "${out}" "${GOLDEN}")
-    message(STATUS "regenerated ${GOLDEN}")
+    file(COPY_FILE "${actual}" "${golden}")
+    message(STATUS "regenerated ${golden}")
   elseif(differs)
-    string(APPEND failures "standard output differs from ${GOLDEN}\n")
-    execute_process(COMMAND diff "${GOLDEN}" "${out}")
+    set(failures "${failures}${what} differs from ${golden}\n" PARENT_SCOPE)
+    execute_process(COMMAND diff "${golden}" "${actual}")
   endif()
+endfunction()
+if(GOLDEN)
+  compare_golden("${out}" "${GOLDEN}" "standard output")
+endif()
+if(STDERR_GOLDEN)
+  file(WRITE "${WORK}/stderr" "${err}")
+  compare_golden("${WORK}/stderr" "${STDERR_GOLDEN}" "standard error")
 endif()
 if(STDOUT_REGEX)
   file(READ "${out}" text)
