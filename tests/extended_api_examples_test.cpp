@@ -29,9 +29,9 @@ struct Case {
 };
 
 constexpr Case kCases[] = {
-    {"unix.txt", Format::unix, 20, 1, 20, "ls -l with devices, links, code-page names"},
-    {"unix-extended.txt", Format::unix, 21, 1, 21, "the other date forms and column shapes"},
-    {"unix-cp1251.txt", Format::unix, 3, 1, 3, "Cyrillic months and a localised total"},
+    {"unix.txt", Format::unixStyle, 20, 1, 20, "ls -l with devices, links, code-page names"},
+    {"unix-extended.txt", Format::unixStyle, 21, 1, 21, "the other date forms and column shapes"},
+    {"unix-cp1251.txt", Format::unixStyle, 3, 1, 3, "Cyrillic months and a localised total"},
     {"unix-numeric.txt", Format::unixNumeric, 4, 0, 4, "octal modes and Unix seconds; . and .. go"},
     {"dos.txt", Format::dos, 7, 0, 7, "12-hour clock, two-digit years, <DIR>"},
     {"dos-iis.txt", Format::dos, 10, 0, 10, "grouped sizes, seconds, junctions"},

@@ -82,7 +82,7 @@ TEST(ExtendedExamplesTest, Unix) {
     EXPECT_EQ(l.entries.size(), 21u);
     EXPECT_EQ(l.headers, 1);
     EXPECT_TRUE(l.skipped.empty()) << l.skipped.front();
-    for (const Read& r : l.entries) EXPECT_EQ(r.format, EntryFormat::unix) << r.name;
+    for (const Read& r : l.entries) EXPECT_EQ(r.format, EntryFormat::unixStyle) << r.name;
     const Read* lib = l.Find("lib");
     ASSERT_NE(lib, nullptr);
     EXPECT_EQ(lib->target, "usr/lib");

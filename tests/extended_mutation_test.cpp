@@ -41,7 +41,7 @@ void ParseChecked(const std::string& text) {
     // Every Unix, DOS and VMS entry is dated; other families (a dls line
     // of a name and a size) may not be.
     const EntryFormat format = entry.extras.format;
-    if (format == EntryFormat::unix || format == EntryFormat::dos) {
+    if (format == EntryFormat::unixStyle || format == EntryFormat::dos) {
         EXPECT_EQ(dt.hasDate, 1);
     }
     if (dt.hasDate) {

@@ -60,7 +60,7 @@ TEST(ExtendedUnixTest, Columns) {
          "brw-rw---- 1 root disk 8,0 Jan 15  2002 sda",
          {"sda", "brw-rw----", -1, 0, 0, Dated(2002, 1, 15), "root", "disk"}},
     };
-    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
 }
 
 TEST(ExtendedUnixTest, ModesAndNames) {
@@ -99,7 +99,7 @@ TEST(ExtendedUnixTest, ModesAndNames) {
          kFile + "1 Jan 15  2001 Jan 15  2001",
          {"Jan 15  2001", "-rw-r--r--", 1, 0, 0, Dated(2001, 1, 15), "alice", "staff"}},
     };
-    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
 }
 
 TEST(ExtendedUnixTest, NumericDates) {
@@ -135,7 +135,7 @@ TEST(ExtendedUnixTest, NumericDates) {
          kFile + "512 8. 5. 2001 n",
          {"n", "-rw-r--r--", 512, 0, 0, Dated(2001, 5, 8), "alice", "staff"}},
     };
-    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
 }
 
 TEST(ExtendedUnixTest, MonthNames) {
@@ -180,7 +180,7 @@ TEST(ExtendedUnixTest, MonthNames) {
          kFile + "1 2001 m\xC3\xA1j 8 f",
          {"f", "-rw-r--r--", 1, 0, 0, Dated(2001, 5, 8), "alice", "staff"}},
     };
-    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
 }
 
 TEST(ExtendedUnixTest, AsianForms) {
@@ -216,7 +216,7 @@ TEST(ExtendedUnixTest, AsianForms) {
          kFile + "1 2002\xC4\xEA 1\xD4\xC2 15\xC8\xD5 f",
          {"f", "-rw-r--r--", 1, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
     };
-    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unix);
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
 }
 
 TEST(ExtendedUnixTest, YearOfADateWithoutOne) {

@@ -118,7 +118,7 @@ TEST(ExtendedDispatchTest, ListingFamilyFirstThenTheOthers) {
 
     r = test::ParseExt("-rw-r--r-- 1 u g 5 Jan 15  2001 a", state);
     EXPECT_EQ(r.kind, ext::LineKind::entry);
-    EXPECT_EQ(state.family, EntryFormat::unix);
+    EXPECT_EQ(state.family, EntryFormat::unixStyle);
 
     // A line the listing's family refuses goes to the others, and a record
     // that a refusing reader half filled is reset first.
@@ -129,12 +129,12 @@ TEST(ExtendedDispatchTest, ListingFamilyFirstThenTheOthers) {
     EXPECT_EQ(state.family, EntryFormat::dos);
 
     r = test::ParseExt("-rw-r--r-- 1 u g 5 Jan 15  2001 b", state);
-    EXPECT_EQ(r.format, EntryFormat::unix);
+    EXPECT_EQ(r.format, EntryFormat::unixStyle);
 
     r = test::ParseExt("not a listing line", state);
     EXPECT_EQ(r.kind, ext::LineKind::none);
     EXPECT_EQ(r.entry, FtpDirEntry{});
-    EXPECT_EQ(state.family, EntryFormat::unix);
+    EXPECT_EQ(state.family, EntryFormat::unixStyle);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ enum class Dialect : std::uint8_t {
 // entries).
 enum class Format : std::uint8_t {
     unknown,
-    unix,         // ls -l and its relatives
+    unixStyle,    // ls -l and its relatives ("unix"; `unix` is a macro in GNU modes)
     dos,          // DOS and IIS
     vms,          // OpenVMS
     mlsd,         // MLSD / MLST facts
@@ -107,9 +107,9 @@ struct Entry {
     Format format = Format::unknown;  // the family the line was read as
     friend bool operator==(const Entry& a, const Entry& b) {
         return a.name == b.name && a.attributes == b.attributes && a.size == b.size &&
-               a.isDir == b.isDir && a.isLink == b.isLink && a.date == b.date &&
-               a.time == b.time && a.target == b.target && a.owner == b.owner &&
-               a.group == b.group && a.utc == b.utc && a.format == b.format;
+               a.isDir == b.isDir && a.isLink == b.isLink && a.date == b.date && a.time == b.time &&
+               a.target == b.target && a.owner == b.owner && a.group == b.group && a.utc == b.utc &&
+               a.format == b.format;
     }
     friend bool operator!=(const Entry& a, const Entry& b) { return !(a == b); }
 };

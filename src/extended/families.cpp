@@ -15,7 +15,7 @@ namespace ftpdirlist {
 namespace ext {
 
 const FamilyEntry kFamilies[] = {
-    {EntryFormat::unix, &ReadUnixLine},
+    {EntryFormat::unixStyle, &ReadUnixLine},
     {EntryFormat::dos, &ReadDosLine},
     {EntryFormat::vms, &ReadVmsLine},
     // A first token of facts ending in ";", or a first byte "+": marks no

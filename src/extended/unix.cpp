@@ -376,7 +376,7 @@ LineKind Finish(std::string_view name, char type, const Stamp& stamp, Today& tod
         }
     }
     entry.name = name;
-    entry.extras.format = EntryFormat::unix;
+    entry.extras.format = EntryFormat::unixStyle;
     return LineKind::entry;
 }
 

@@ -24,7 +24,7 @@ bool operator==(const FtpDateTime& a, const FtpDateTime& b);
 // The family a line was read as; the same values as ftpdir::Format.
 enum class EntryFormat : std::uint8_t {
     unknown,
-    unix,
+    unixStyle,
     dos,
     vms,
     mlsd,
