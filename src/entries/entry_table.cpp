@@ -7,6 +7,14 @@ namespace ftpdirlist {
 
 namespace {
 
+// The reference build compares names in arrival order, one lookup per
+// entry, with neither the previous-entry check nor deferred lookups.
+#if defined(FTPDIRLIST_REFERENCE) && FTPDIRLIST_REFERENCE
+constexpr bool kShortcuts = false;
+#else
+constexpr bool kShortcuts = true;
+#endif
+
 // A version as C's atoi reads it (leading white space, a sign, the digits
 // up to the first other byte), saturated to 32 bits.
 std::int32_t ReadVersion(std::string_view text) {
@@ -56,16 +64,20 @@ inline bool SplitVersion(std::string_view name, std::string_view& stem, std::int
 }  // namespace
 
 EntryTable::EntryTable(EntryTable&& other) noexcept
-    : rows_(std::move(other.rows_)),
+    : rows_((other.Settle(), std::move(other.rows_))),
       arena_(std::move(other.arena_)),
       index_(std::move(other.index_)),
+      lastRow_(std::exchange(other.lastRow_, NameIndex::kNone)),
       extras_(std::move(other.extras_)) {}
 
 EntryTable& EntryTable::operator=(EntryTable&& other) noexcept {
     if (this != &other) {
+        other.Settle();
         rows_ = std::move(other.rows_);
         arena_ = std::move(other.arena_);
         index_ = std::move(other.index_);
+        lastRow_ = std::exchange(other.lastRow_, NameIndex::kNone);
+        pending_ = false;
         extras_ = std::move(other.extras_);
         other.extras_.clear();
     }
@@ -85,11 +97,31 @@ void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
         stem = entry.name;              // extended: the name as it is, version 0
     }
     entry.name = stem;
+    Settle();
 
     if (!index_.Built()) index_.Build(rows_);
-    const std::uint32_t hash = NameIndex::Hash(entry.name);
-    NameIndex::Lookup lookup = index_.Find(entry.name, hash, rows_);
+    NameIndex::Lookup lookup{NameIndex::kNone, 0};
+    std::uint32_t hash = 0;
+    if (kShortcuts && lastRow_ != NameIndex::kNone && rows_.At(lastRow_).Name() == entry.name) {
+        lookup.row = lastRow_;
+    } else {
+        hash = NameIndex::Hash(entry.name);
+        // Slots hold row + 1 in 32 bits.
+        const bool roomy = rows_.Size() < std::numeric_limits<std::uint32_t>::max() - 2;
+        if (kShortcuts && extras == nullptr && roomy) {
+            // The lookup waits for the next entry; the index grows now so
+            // that settling never allocates.
+            if (index_.Full()) index_.Grow();
+            index_.Prefetch(hash);
+            Append(entry, version);
+            pending_ = true;
+            pendingHash_ = hash;
+            return;
+        }
+        lookup = index_.Find(entry.name, hash, rows_);
+    }
     if (lookup.row != NameIndex::kNone) {
+        lastRow_ = lookup.row;
         EntryRow& stored = rows_.At(lookup.row);
         if (version <= stored.version) return;
         // What may fail (keeping texts) comes before the row changes.
@@ -103,7 +135,6 @@ void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
         }
         return;
     }
-    // Slots hold row + 1 in 32 bits.
     if (rows_.Size() >= std::numeric_limits<std::uint32_t>::max() - 1) return;
     if (index_.Full()) {
         index_.Grow();
@@ -114,7 +145,44 @@ void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
     if (extras != nullptr) kept = KeepExtras(added, *extras);
     Append(entry, version);
     index_.Put(lookup, added, hash);
+    lastRow_ = added;
     if (extras != nullptr) extras_[added] = kept;
+}
+
+void EntryTable::SettleLast() noexcept {
+    pending_ = false;
+    const std::size_t last = rows_.Size() - 1;
+    EntryRow& row = rows_.At(last);
+    const NameIndex::Lookup lookup = index_.Find(row.Name(), pendingHash_, rows_);
+    if (lookup.row == NameIndex::kNone) {
+        index_.Put(lookup, last, pendingHash_);
+        lastRow_ = last;
+        return;
+    }
+    lastRow_ = lookup.row;
+    // The row's texts go back to the arena unless the stored row takes its
+    // attribute bytes.
+    bool giveBack = row.attributesLength == 0 || row.attributes == row.name + row.nameLength;
+    EntryRow& stored = rows_.At(lookup.row);
+    if (row.version > stored.version) {
+        if (stored.attributesLength != 0 && row.attributesLength <= stored.attributesLength) {
+            bits::Copy(const_cast<char*>(stored.attributes), row.attributes, row.attributesLength);
+        } else if (row.attributesLength == 0) {
+            stored.attributes = "";
+        } else {
+            stored.attributes = row.attributes;
+            giveBack = false;
+        }
+        stored.attributesLength = row.attributesLength;
+        stored.size = row.size;
+        stored.dateTime = row.dateTime;
+        stored.version = row.version;
+        stored.isDir = row.isDir;
+        stored.isLink = row.isLink;
+        ClearExtras(lookup.row);
+    }
+    if (giveBack) arena_.GiveBack(row.name, row.nameLength + row.attributesLength);
+    rows_.DropLast();
 }
 
 void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version) {
@@ -149,6 +217,7 @@ RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
 }
 
 void EntryTable::AddExtended(ParsedEntry& entry, bool vms, bool keepVersions) {
+    Settle();
     if (vms && !keepVersions) {
         AddVersion(entry, &entry.extras);
         return;

@@ -2,6 +2,7 @@
 // file collapsed to the highest.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -43,11 +44,26 @@ public:
     // Costs O(length of the texts) on average, whatever the number of
     // entries. Throws only std::bad_alloc, leaving the stored rows whole.
     void AddEntry(ParsedEntry& entry, bool vms) {
+        AddEntryAhead(entry, vms);
+        Settle();
+    }
+
+    // As AddEntry, except that the name lookup of a new VMS name may be left
+    // to the next call or to Settle(): its index slot is then fetched from
+    // memory while the caller parses the next line. Size(), Row() and
+    // Extras() need the table settled; a move settles the table moved from.
+    void AddEntryAhead(ParsedEntry& entry, bool vms) {
         if (!vms) {
+            Settle();
             Append(entry, 0);
             return;
         }
         AddVersion(entry, nullptr);
+    }
+
+    // Finishes a lookup left by AddEntryAhead. Never allocates or throws.
+    void Settle() noexcept {
+        if (pending_) SettleLast();
     }
 
     // Takes an entry of the extended dialect, with its extras. Without
@@ -57,8 +73,14 @@ public:
     // dropped. A replaced row takes the new entry's extras too.
     void AddExtended(ParsedEntry& entry, bool vms, bool keepVersions);
 
-    std::size_t Size() const { return rows_.Size(); }
-    const EntryRow& Row(std::size_t index) const { return rows_.At(index); }
+    std::size_t Size() const {
+        assert(!pending_);
+        return rows_.Size();
+    }
+    const EntryRow& Row(std::size_t index) const {
+        assert(!pending_);
+        return rows_.At(index);
+    }
     // The extras of row `index`: as constructed for rows stored by AddEntry.
     RowExtras Extras(std::size_t index) const {
         return index < extras_.size() ? extras_[index] : RowExtras{};
@@ -95,6 +117,10 @@ private:
     // for a classic entry.
     void AddVersion(ParsedEntry& entry, const EntryExtras* extras);
     void Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version);
+    // Looks up the name of the last row, appended by AddEntryAhead before
+    // its lookup: indexes it when new, otherwise merges it into the stored
+    // row of its name as Replace would, and drops it.
+    void SettleLast() noexcept;
     // The extras of the row to be stored at `index`, their texts kept and
     // their slot made, so that storing them afterwards cannot fail.
     RowExtras KeepExtras(std::size_t index, const EntryExtras& extras);
@@ -106,6 +132,14 @@ private:
     RowBlocks rows_;
     TextArena arena_;
     NameIndex index_;
+    // The row where the last VMS entry was stored or compared: the indexed
+    // row of its name, checked before the index since the versions of one
+    // file are listed together (kNone before the first).
+    std::size_t lastRow_ = NameIndex::kNone;
+    // The last row awaits its lookup (AddEntryAhead), its name hashed to
+    // pendingHash_.
+    bool pending_ = false;
+    std::uint32_t pendingHash_ = 0;
     // Extras of the rows up to the last extended one; empty in a classic
     // table, so that classic tables pay nothing for them.
     std::vector<RowExtras> extras_;

@@ -65,6 +65,15 @@ public:
         const std::uint32_t row = slots_[slot].row;
         return {row == 0 ? kNone : row - 1, slot};
     }
+    // Asks for the first slot a lookup of `hash` reads to be brought into
+    // the cache; only a hint.
+    void Prefetch(std::uint32_t hash) const {
+#if defined(__GNUC__)
+        if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+#else
+        (void)hash;
+#endif
+    }
     // Whether one more name would fill the index beyond half. Grow() then
     // doubles it (the slots of earlier lookups are void), before the row is
     // stored, so that a failed growth leaves no row outside the index.

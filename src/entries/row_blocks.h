@@ -95,6 +95,12 @@ public:
         --left_;
         ++count_;
     }
+    // Forgets the last row (there must be one); its block stays allocated.
+    void DropLast() {
+        --next_;
+        ++left_;
+        --count_;
+    }
 
 private:
     void AddBlock();
