@@ -212,7 +212,12 @@ RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
     kept.second = extras.second;
     kept.utc = extras.utc;
     kept.format = extras.format;
-    if (index >= extras_.size()) extras_.resize(index + 1);
+    // Rows arrive one at a time: the usual step is one more slot.
+    if (index == extras_.size()) {
+        extras_.emplace_back();
+    } else if (index > extras_.size()) {
+        extras_.resize(index + 1);
+    }
     return kept;
 }
 
