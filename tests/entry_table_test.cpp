@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core_helpers.h"
@@ -27,14 +28,21 @@ struct Expect {
     std::int64_t from;
 };
 
-void AddAll(EntryTable& table, const std::vector<Add>& adds) {
+// `ahead`: as the driver adds, each lookup left to the next add, the table
+// settled at the end.
+void AddAll(EntryTable& table, const std::vector<Add>& adds, bool ahead = false) {
     std::int64_t arrival = 0;
     for (const Add& a : adds) {
         ParsedEntry e;
         e.name = a.name;
         e.size = ++arrival;
-        table.AddEntry(e, a.vms);
+        if (ahead) {
+            table.AddEntryAhead(e, a.vms);
+        } else {
+            table.AddEntry(e, a.vms);
+        }
     }
+    table.Settle();
 }
 
 void ExpectRows(const EntryTable& table, const std::vector<Expect>& rows) {
@@ -122,11 +130,93 @@ const CollapseCase kCollapseCases[] = {
 };
 
 TEST(EntryTable, CollapseRules) {
-    for (const CollapseCase& c : kCollapseCases) {
+    for (const bool ahead : {false, true}) {
+        for (const CollapseCase& c : kCollapseCases) {
+            SCOPED_TRACE(c.reason);
+            SCOPED_TRACE(ahead ? "lookups deferred" : "lookups at once");
+            EntryTable table;
+            AddAll(table, c.adds, ahead);
+            ExpectRows(table, c.rows);
+        }
+    }
+}
+
+// Orders that take the previous-entry check and the deferred lookup: a
+// deferred name merged into an earlier row, then compared with that row.
+const CollapseCase kOrderCases[] = {
+    {"adjacent versions of one name", {{"A;1", true}, {"A;3", true}, {"A;2", true}}, {{"A", 3, 2}}},
+    {"a name met again after another merges into its first row",
+     {{"A;1", true}, {"B;1", true}, {"A;2", true}, {"A;5", true}, {"A;4", true}},
+     {{"A", 5, 4}, {"B", 1, 2}}},
+    {"a lower version met again after another name is dropped",
+     {{"A;3", true}, {"B;1", true}, {"A;1", true}, {"C;1", true}},
+     {{"A", 3, 1}, {"B", 1, 2}, {"C", 1, 4}}},
+    {"a name stored before the flag, then its versions",
+     {{"A", false}, {"A;1", true}, {"A;2", true}, {"B;1", true}},
+     {{"A", 2, 3}, {"B", 1, 4}}},
+    {"a whole entry after a deferred one",
+     {{"A;1", true}, {"A;1", false}, {"A;2", true}},
+     {{"A", 2, 3}, {"A;1", 0, 2}}},
+};
+
+TEST(EntryTable, CollapseOrders) {
+    for (const bool ahead : {false, true}) {
+        for (const CollapseCase& c : kOrderCases) {
+            SCOPED_TRACE(c.reason);
+            SCOPED_TRACE(ahead ? "lookups deferred" : "lookups at once");
+            EntryTable table;
+            AddAll(table, c.adds, ahead);
+            ExpectRows(table, c.rows);
+        }
+    }
+}
+
+// A deferred row merged into an earlier one hands over its attributes,
+// whichever is longer, and the rows after it keep their texts.
+TEST(EntryTable, DeferredMergeKeepsTexts) {
+    struct Step {
+        const char* name;
+        const char* attributes;
+    };
+    struct Case {
+        const char* reason;
+        std::vector<Step> steps;
+        std::vector<std::pair<std::string, std::string>> rows;  // name, attributes
+    };
+    const Case cases[] = {
+        {"shorter attributes replace in place",
+         {{"A;1", "(RWED)"}, {"B;1", "(R)"}, {"A;2", "(E)"}, {"C;1", "(W)"}},
+         {{"A", "(E)"}, {"B", "(R)"}, {"C", "(W)"}}},
+        {"longer attributes are taken from the merged row",
+         {{"A;1", "(R)"}, {"B;1", "(R)"}, {"A;2", "(RWED,RWED)"}, {"C;1", "(W)"}},
+         {{"A", "(RWED,RWED)"}, {"B", "(R)"}, {"C", "(W)"}}},
+        {"empty attributes replace",
+         {{"A;1", "(R)"}, {"B;1", ""}, {"A;2", ""}},
+         {{"A", ""}, {"B", ""}}},
+        {"into empty attributes",
+         {{"A;1", ""}, {"B;1", "x"}, {"A;2", "(R)"}},
+         {{"A", "(R)"}, {"B", "x"}}},
+        {"a dropped row gives its bytes back",
+         {{"A;2", "(R)"}, {"B;1", "(R)"}, {"A;1", "(WWWW)"}, {"C;1", "(E)"}, {"D;1", "(D)"}},
+         {{"A", "(R)"}, {"B", "(R)"}, {"C", "(E)"}, {"D", "(D)"}}},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
         EntryTable table;
-        AddAll(table, c.adds);
-        ExpectRows(table, c.rows);
+        for (const Step& step : c.steps) {
+            std::string name = step.name;
+            std::string attributes = step.attributes;
+            ParsedEntry e;
+            e.name = name;
+            e.attributes = attributes;
+            table.AddEntryAhead(e, true);
+        }
+        EntryTable moved(std::move(table));  // a move settles the table
+        ASSERT_EQ(moved.Size(), c.rows.size());
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            EXPECT_EQ(moved.Row(i).Name(), c.rows[i].first);
+            EXPECT_EQ(moved.Row(i).Attributes(), c.rows[i].second);
+        }
     }
 }
 
