@@ -54,7 +54,7 @@ inline FtpDirEntry ToEntry(const EntryRow& row) {
     e.size = row.size;
     e.isDir = row.isDir;
     e.isLink = row.isLink;
-    e.dateTime = row.dateTime;
+    e.dateTime = row.DateTime();
     return e;
 }
 

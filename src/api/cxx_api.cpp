@@ -22,7 +22,7 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
         e.size = row.size;
         e.isDir = row.isDir != 0;
         e.isLink = row.isLink != 0;
-        const ftpdirlist::FtpDateTime& dt = row.dateTime;
+        const ftpdirlist::FtpDateTime dt = row.DateTime();
         if (dt.hasDate == 1) e.date = Date{dt.year, dt.month, dt.day};
         if (dt.hasTime == 1) e.time = Time{dt.hour, dt.minute};
         if (extras) {

@@ -175,7 +175,8 @@ void EntryTable::SettleLast() noexcept {
         }
         stored.attributesLength = row.attributesLength;
         stored.size = row.size;
-        stored.dateTime = row.dateTime;
+        stored.stamp = row.stamp;
+        stored.dateBits = row.dateBits;
         stored.version = row.version;
         stored.isDir = row.isDir;
         stored.isLink = row.isLink;
@@ -186,6 +187,10 @@ void EntryTable::SettleLast() noexcept {
 }
 
 void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version) {
+    // What may fail (keeping a date that does not pack, or the attributes)
+    // comes before the row changes.
+    EntryRow date;
+    StoreDate(date, entry.dateTime);
     // The row keeps its name bytes (the same name). The new attributes take
     // the place of the old ones when they fit (arena bytes of this row
     // alone), so a file listed in a million versions does not grow the arena
@@ -196,9 +201,10 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
     } else {
         row.attributes = arena_.Keep(entry.attributes);
     }
-    row.attributesLength = entry.attributes.size();
+    row.attributesLength = static_cast<std::uint32_t>(entry.attributes.size());
     row.size = entry.size;
-    row.dateTime = entry.dateTime;
+    row.stamp = date.stamp;
+    row.dateBits = date.dateBits;
     row.version = version;
     row.isDir = entry.isDir;
     row.isLink = entry.isLink;
@@ -223,6 +229,7 @@ RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
 
 void EntryTable::AddExtended(ParsedEntry& entry, bool vms, bool keepVersions) {
     Settle();
+    if (!Storable(entry)) return;
     if (vms && !keepVersions) {
         AddVersion(entry, &entry.extras);
         return;

@@ -42,7 +42,8 @@ public:
     // without one) and keeps one entry per name: the first stored entry of
     // the name is replaced, in its place, when the new version is higher.
     // Costs O(length of the texts) on average, whatever the number of
-    // entries. Throws only std::bad_alloc, leaving the stored rows whole.
+    // entries. An entry whose name or attributes reach 4 GiB is not stored.
+    // Throws only std::bad_alloc, leaving the stored rows whole.
     void AddEntry(ParsedEntry& entry, bool vms) {
         AddEntryAhead(entry, vms);
         Settle();
@@ -53,6 +54,7 @@ public:
     // memory while the caller parses the next line. Size(), Row() and
     // Extras() need the table settled; a move settles the table moved from.
     void AddEntryAhead(ParsedEntry& entry, bool vms) {
+        if (!Storable(entry)) return;
         if (!vms) {
             Settle();
             Append(entry, 0);
@@ -87,6 +89,18 @@ public:
     }
 
 private:
+    static bool Storable(const ParsedEntry& entry) {
+        constexpr std::size_t kMax = UINT32_MAX;
+        return entry.name.size() < kMax && entry.attributes.size() < kMax;
+    }
+    // Writes `dt` into `row`, kept in the arena when it does not pack.
+    void StoreDate(EntryRow& row, const FtpDateTime& dt) {
+        if (row.PackDate(dt)) return;
+        const char* kept = arena_.Keep({reinterpret_cast<const char*>(&dt), sizeof dt});
+        row.stamp = reinterpret_cast<std::uintptr_t>(kept);
+        row.dateBits = EntryRow::kWideDate;
+    }
+
     // The one append path: a new row holding `entry` whole.
     EntryRow& Append(const ParsedEntry& entry, std::int32_t version) {
         EntryRow& row = rows_.Next();
@@ -102,10 +116,10 @@ private:
         } else {
             KeepTexts(row, entry);
         }
-        row.nameLength = nameLength;
-        row.attributesLength = entry.attributes.size();
+        row.nameLength = static_cast<std::uint32_t>(nameLength);
+        row.attributesLength = static_cast<std::uint32_t>(entry.attributes.size());
         row.size = entry.size;
-        row.dateTime = entry.dateTime;
+        StoreDate(row, entry.dateTime);
         row.version = version;
         row.isDir = entry.isDir;
         row.isLink = entry.isLink;
