@@ -534,3 +534,52 @@ TEST(EntryTable, ClassicRowsBesideExtendedOnesHaveNoExtras) {
 }
 
 }  // namespace
+
+namespace {
+
+// Dates come back exactly as stored, packed or (a field beyond a byte, a
+// flag beyond 1) kept whole; a replaced row takes the new date's form.
+TEST(EntryTable, DatesComeBackExactly) {
+    using ftpdirlist::EntryRow;
+    using ftpdirlist::FtpDateTime;
+    struct Case {
+        const char* reason;
+        FtpDateTime date;
+        bool packed;
+    };
+    const Case cases[] = {
+        {"a usual date and time", {2024, 12, 31, 23, 59, 1, 1}, true},
+        {"no date, no time", {0, 0, 0, 0, 0, 0, 0}, true},
+        {"fields at a byte's top", {1, 255, 255, 255, 255, 1, 1}, true},
+        {"years of any size", {INT_MIN, 1, 1, 0, 0, 0, 1}, true},
+        {"years of any size, up", {INT_MAX, 1, 1, 0, 0, 1, 0}, true},
+        {"a day beyond a byte", {2001, 1, 256, 0, 0, 1, 0}, false},
+        {"a negative minute", {2001, 1, 1, 0, -1, 0, 1}, false},
+        {"a huge hour", {2001, 1, 1, INT_MAX, 0, 0, 1}, false},
+        {"a negative month", {2001, INT_MIN, 1, 0, 0, 1, 0}, false},
+        {"a flag beyond 1", {2001, 1, 1, 0, 0, 2, 0}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        for (const bool vms : {false, true}) {
+            EntryTable table;
+            std::string first = "F;1";
+            std::string second = "F;2";
+            ParsedEntry e;
+            e.name = first;
+            e.dateTime = vms ? FtpDateTime{1999, 1, 1, 0, 0, 1, 1} : c.date;
+            table.AddEntry(e, vms);
+            if (vms) {  // the date arrives by replacement
+                e.name = second;
+                e.dateTime = c.date;
+                table.AddEntry(e, true);
+            }
+            ASSERT_EQ(table.Size(), 1u);
+            const EntryRow& row = table.Row(0);
+            EXPECT_EQ(row.DateTime(), c.date);
+            EXPECT_EQ((row.dateBits & EntryRow::kWideDate) == 0, c.packed);
+        }
+    }
+}
+
+}  // namespace
