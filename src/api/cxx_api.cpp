@@ -18,7 +18,7 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
         const ftpdirlist::EntryRow& row = table.Row(i);
         Entry e;
         e.name.assign(row.name, row.nameLength);
-        e.attributes.assign(row.attributes, row.attributesLength);
+        e.attributes.assign(row.AttributesData(), row.attributesLength);
         e.size = row.size;
         e.isDir = row.isDir != 0;
         e.isLink = row.isLink != 0;

@@ -74,7 +74,7 @@ FTPDIRLIST_API void FTPDIRLIST_CALL GetFtpDirItem(int32_t index, FtpDirItem* ite
     }
     if (mode == 0) {
         if (item->attributes != nullptr && e.attributesLength != 0) {
-            ftpdirlist::bits::Copy(item->attributes, e.attributes, e.attributesLength);
+            ftpdirlist::bits::Copy(item->attributes, e.AttributesData(), e.attributesLength);
         }
         if (item->name != nullptr && e.nameLength != 0) {
             ftpdirlist::bits::Copy(item->name, e.name, e.nameLength);

@@ -84,11 +84,6 @@ EntryTable& EntryTable::operator=(EntryTable&& other) noexcept {
     return *this;
 }
 
-void EntryTable::KeepTexts(EntryRow& row, const ParsedEntry& entry) {
-    row.name = arena_.Keep(entry.name);
-    row.attributes = arena_.Keep(entry.attributes);
-}
-
 void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
     std::string_view stem;
     std::int32_t version = 0;
@@ -160,17 +155,18 @@ void EntryTable::SettleLast() noexcept {
         return;
     }
     lastRow_ = lookup.row;
-    // The row's texts go back to the arena unless the stored row takes its
-    // attribute bytes.
-    bool giveBack = row.attributesLength == 0 || row.attributes == row.name + row.nameLength;
+    // The row's texts go back to the arena unless the stored row takes them.
+    bool giveBack = true;
     EntryRow& stored = rows_.At(lookup.row);
     if (row.version > stored.version) {
-        if (stored.attributesLength != 0 && row.attributesLength <= stored.attributesLength) {
-            bits::Copy(const_cast<char*>(stored.attributes), row.attributes, row.attributesLength);
-        } else if (row.attributesLength == 0) {
-            stored.attributes = "";
+        if (row.attributesLength <= stored.attributesLength) {
+            if (row.attributesLength != 0) {
+                bits::Copy(const_cast<char*>(stored.AttributesData()), row.AttributesData(),
+                           row.attributesLength);
+            }
         } else {
-            stored.attributes = row.attributes;
+            // The same name, then the longer attributes.
+            stored.name = row.name;
             giveBack = false;
         }
         stored.attributesLength = row.attributesLength;
@@ -182,7 +178,7 @@ void EntryTable::SettleLast() noexcept {
         stored.isLink = row.isLink;
         ClearExtras(lookup.row);
     }
-    if (giveBack) arena_.GiveBack(row.name, row.nameLength + row.attributesLength);
+    if (giveBack) arena_.GiveBack(row.name, std::size_t{row.nameLength} + row.attributesLength);
     rows_.DropLast();
 }
 
@@ -191,15 +187,19 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
     // comes before the row changes.
     EntryRow date;
     StoreDate(date, entry.dateTime);
-    // The row keeps its name bytes (the same name). The new attributes take
-    // the place of the old ones when they fit (arena bytes of this row
-    // alone), so a file listed in a million versions does not grow the arena
-    // a million times.
-    if (row.attributesLength != 0 && entry.attributes.size() <= row.attributesLength) {
-        bits::Copy(const_cast<char*>(row.attributes), entry.attributes.data(),
-                   entry.attributes.size());
+    // The new attributes take the place of the old ones, after the row's
+    // name, when they fit (arena bytes of this row alone), so a file listed
+    // in a million versions does not grow the arena a million times;
+    // otherwise the name (the same) and the new attributes are kept anew.
+    const std::size_t length = entry.attributes.size();
+    if (length <= row.attributesLength) {
+        if (length != 0)
+            bits::Copy(const_cast<char*>(row.AttributesData()), entry.attributes.data(), length);
     } else {
-        row.attributes = arena_.Keep(entry.attributes);
+        char* at = arena_.Reserve(row.nameLength + length);
+        bits::Copy(at, row.name, row.nameLength);
+        bits::Copy(at + row.nameLength, entry.attributes.data(), length);
+        row.name = at;
     }
     row.attributesLength = static_cast<std::uint32_t>(entry.attributes.size());
     row.size = entry.size;

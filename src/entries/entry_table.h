@@ -106,16 +106,13 @@ private:
         EntryRow& row = rows_.Next();
         const std::size_t nameLength = entry.name.size();
         const std::size_t total = nameLength + entry.attributes.size();
-        if (arena_.Fits(total)) {
-            // Both texts in the current block: one reservation, no calls.
-            char* at = arena_.Take(total);
+        // Both texts in one reservation; an empty pair takes no bytes.
+        char* at = total == 0 ? nullptr : arena_.Reserve(total);
+        if (total != 0) {
             bits::Copy(at, entry.name.data(), nameLength);
             bits::Copy(at + nameLength, entry.attributes.data(), entry.attributes.size());
-            row.name = at;
-            row.attributes = at + nameLength;
-        } else {
-            KeepTexts(row, entry);
         }
+        row.name = at;
         row.nameLength = static_cast<std::uint32_t>(nameLength);
         row.attributesLength = static_cast<std::uint32_t>(entry.attributes.size());
         row.size = entry.size;
@@ -126,7 +123,6 @@ private:
         rows_.Commit();
         return row;
     }
-    void KeepTexts(EntryRow& row, const ParsedEntry& entry);
     // Collapses `entry` into the rows by name and version; `extras` is null
     // for a classic entry.
     void AddVersion(ParsedEntry& entry, const EntryExtras* extras);

@@ -15,12 +15,12 @@
 
 namespace ftpdirlist {
 
-// One stored entry, in 48 bytes. Its texts live in the table's arena; the
-// pointers stay valid for the table's life, moves of the table included.
-// Lengths are 32-bit (the table stores no text of 4 GiB or more).
+// One stored entry, in 40 bytes. Its texts live in the table's arena, the
+// attributes right after the name; they stay valid for the table's life,
+// moves of the table included. Lengths are 32-bit (the table stores no text
+// of 4 GiB or more).
 struct EntryRow {
-    const char* name;
-    const char* attributes;
+    const char* name;  // then the attributes
     std::uint32_t nameLength;
     std::uint32_t attributesLength;
     std::int64_t size;
@@ -39,7 +39,8 @@ struct EntryRow {
     static constexpr std::uint8_t kWideDate = 4;
 
     std::string_view Name() const { return {name, nameLength}; }
-    std::string_view Attributes() const { return {attributes, attributesLength}; }
+    const char* AttributesData() const { return name + nameLength; }
+    std::string_view Attributes() const { return {AttributesData(), attributesLength}; }
 
     // Packs `dt` into stamp and dateBits; false (nothing written) when a
     // field does not fit.
@@ -91,7 +92,7 @@ struct EntryRow {
     }
 };
 
-static_assert(sizeof(EntryRow) <= 48, "a row stays within 48 bytes");
+static_assert(sizeof(EntryRow) <= 40, "a row stays within 40 bytes");
 
 // Blocks of rows are released without destroying the rows.
 static_assert(std::is_trivially_destructible<EntryRow>::value, "rows are never destroyed");
