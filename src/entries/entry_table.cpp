@@ -96,11 +96,13 @@ void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
 
     if (!index_.Built()) index_.Build(rows_);
     NameIndex::Lookup lookup{NameIndex::kNone, 0};
-    std::uint32_t hash = 0;
-    if (kShortcuts && lastRow_ != NameIndex::kNone && rows_.At(lastRow_).Name() == entry.name) {
+    const std::uint32_t hash = NameIndex::Hash(entry.name);
+    // The hash tells most other names from the last one without reading its row.
+    if (kShortcuts && hash == lastHash_ && lastRow_ != NameIndex::kNone &&
+        rows_.At(lastRow_).Name() == entry.name) {
         lookup.row = lastRow_;
     } else {
-        hash = NameIndex::Hash(entry.name);
+        lastHash_ = hash;
         // Slots hold row + 1 in 32 bits.
         const bool roomy = rows_.Size() < std::numeric_limits<std::uint32_t>::max() - 2;
         if (kShortcuts && extras == nullptr && roomy) {

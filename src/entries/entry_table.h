@@ -146,6 +146,7 @@ private:
     // row of its name, checked before the index since the versions of one
     // file are listed together (kNone before the first).
     std::size_t lastRow_ = NameIndex::kNone;
+    std::uint32_t lastHash_ = 0;  // the hash of lastRow_'s name, once there is one
     // The last row awaits its lookup (AddEntryAhead), its name hashed to
     // pendingHash_.
     bool pending_ = false;
