@@ -11,9 +11,10 @@
 namespace ftpdirlist {
 
 // Asks the system to back a large block with large pages where it can: one
-// page fault then stands for hundreds. Only a hint; results never depend on it.
+// page fault then stands for hundreds. Only a hint; results never depend on
+// it. FTPDIRLIST_NO_LARGE_PAGES turns it off (to measure what it gives).
 inline void AdviseLargePages(void* block, std::size_t size) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
+#if defined(__linux__) && defined(MADV_HUGEPAGE) && !defined(FTPDIRLIST_NO_LARGE_PAGES)
     constexpr std::uintptr_t kLargePage = 2 * 1024 * 1024;
     if (size < 2 * kLargePage) return;
     const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(block);
