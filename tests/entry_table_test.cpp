@@ -129,9 +129,11 @@ const CollapseCase kCollapseCases[] = {
      {{"\xC4\xCE\xCA", 2, 2}}},
 };
 
-TEST(EntryTable, CollapseRules) {
+// Every case with each lookup at once and with lookups deferred.
+template <std::size_t N>
+void ExpectCollapses(const CollapseCase (&cases)[N]) {
     for (const bool ahead : {false, true}) {
-        for (const CollapseCase& c : kCollapseCases) {
+        for (const CollapseCase& c : cases) {
             SCOPED_TRACE(c.reason);
             SCOPED_TRACE(ahead ? "lookups deferred" : "lookups at once");
             EntryTable table;
@@ -140,6 +142,8 @@ TEST(EntryTable, CollapseRules) {
         }
     }
 }
+
+TEST(EntryTable, CollapseRules) { ExpectCollapses(kCollapseCases); }
 
 // Orders that take the previous-entry check and the deferred lookup: a
 // deferred name merged into an earlier row, then compared with that row.
@@ -159,17 +163,7 @@ const CollapseCase kOrderCases[] = {
      {{"A", 2, 3}, {"A;1", 0, 2}}},
 };
 
-TEST(EntryTable, CollapseOrders) {
-    for (const bool ahead : {false, true}) {
-        for (const CollapseCase& c : kOrderCases) {
-            SCOPED_TRACE(c.reason);
-            SCOPED_TRACE(ahead ? "lookups deferred" : "lookups at once");
-            EntryTable table;
-            AddAll(table, c.adds, ahead);
-            ExpectRows(table, c.rows);
-        }
-    }
-}
+TEST(EntryTable, CollapseOrders) { ExpectCollapses(kOrderCases); }
 
 // A deferred row merged into an earlier one hands over its attributes,
 // whichever is longer, and the rows after it keep their texts.
