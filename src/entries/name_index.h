@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "entries/large_pages.h"
 #include "entries/row_blocks.h"
 
 namespace ftpdirlist {
@@ -104,7 +105,8 @@ private:
     }
     void Rehash(std::size_t slotCount);
 
-    std::vector<Slot> slots_;  // a power of two, at most half full
+    using Slots = std::vector<Slot, LargePageAllocator<Slot>>;
+    Slots slots_;  // a power of two, at most half full
     std::size_t used_ = 0;
     bool built_ = false;
 };
