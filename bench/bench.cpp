@@ -1,9 +1,12 @@
 // Throughput of the library on generated listings held in memory. Every
 // benchmark reports bytes/s and entries/s of process CPU time (time spent
 // waiting for a shared machine's other work is left out). Listings have
-// 1 million lines unless FTPDIRLIST_BENCH_LINES says otherwise.
+// 1 million lines unless FTPDIRLIST_BENCH_LINES says otherwise, except
+// VmsNames/N, which reads N distinct VMS names (20k, 100k, 1M) and reports
+// ns/line: flat when the name index costs no more per line as it grows.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -71,15 +74,46 @@ void InitAndRead(benchmark::State& state, Style style) {
     Report(state, listing, static_cast<std::size_t>(count));
 }
 
-void CxxParse(benchmark::State& state, Style style) {
+// ftpdir::parse in the extended dialect (the default) or the classic one.
+void CxxParseIn(benchmark::State& state, Style style, ftpdir::Dialect dialect) {
     const std::string& listing = Listing(style);
+    ftpdir::Options options;
+    options.dialect = dialect;
     std::size_t count = 0;
     for (auto _ : state) {
-        std::vector<ftpdir::Entry> entries = ftpdir::parse(listing);
+        std::vector<ftpdir::Entry> entries = ftpdir::parse(listing, options);
         count = entries.size();
         benchmark::DoNotOptimize(entries.data());
     }
     Report(state, listing, count);
+}
+
+void CxxParse(benchmark::State& state, Style style) {
+    CxxParseIn(state, style, ftpdir::Dialect::extended);
+}
+
+void CxxParseClassic(benchmark::State& state, Style style) {
+    CxxParseIn(state, style, ftpdir::Dialect::classic);
+}
+
+// InitFtpDirList over `names` distinct VMS names, in ns per line.
+void VmsNames(benchmark::State& state) {
+    std::size_t lines = static_cast<std::size_t>(state.range(0));
+    // A brief run (FTPDIRLIST_BENCH_LINES) caps the names too.
+    if (const char* env = std::getenv("FTPDIRLIST_BENCH_LINES")) {
+        lines = std::min<std::size_t>(lines, std::strtoull(env, nullptr, 10));
+    }
+    const std::string listing = ftpdirbench::Generate(Style::kVmsDistinct, lines);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            InitFtpDirList(listing.data(), static_cast<std::int32_t>(listing.size())));
+        state.PauseTiming();
+        UnInitFtpDirList();
+        state.ResumeTiming();
+    }
+    state.counters["ns/line"] = benchmark::Counter(
+        static_cast<double>(lines) * 1e-9,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // The C++ parser fed in 64 KiB chunks, as from a socket.
@@ -105,9 +139,8 @@ int RegisterAll() {
         void (*run)(benchmark::State&, Style);
     };
     static constexpr Kind kKinds[] = {
-        {"Init", InitOnly},
-        {"InitAndRead", InitAndRead},
-        {"CxxParse", CxxParse},
+        {"Init", InitOnly},          {"InitAndRead", InitAndRead},
+        {"CxxParse", CxxParse},      {"CxxParseClassic", CxxParseClassic},
         {"CxxStream64K", CxxStream},
     };
     for (const Kind& kind : kKinds) {
@@ -117,6 +150,11 @@ int RegisterAll() {
                 ->Unit(benchmark::kMillisecond);
         }
     }
+    benchmark::RegisterBenchmark("VmsNames", VmsNames)
+        ->Arg(20000)
+        ->Arg(100000)
+        ->Arg(1000000)
+        ->Unit(benchmark::kMillisecond);
     return 0;
 }
 

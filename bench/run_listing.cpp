@@ -1,11 +1,12 @@
 // Runs the library over one listing file, for the measuring scripts:
-//   ftpdirlist_run [--empty|--memory|--cxx|--stream|--dump] FILE
+//   ftpdirlist_run [--empty|--memory|--cxx|--cxx-classic|--stream|--dump] FILE
 // default   InitFtpDirList, then GetFtpDirItem mode 1 and mode 0 for every
 //           entry, as a host reads the table;
 // --empty   reads the file only (the cost to subtract from the default run);
 // --memory  the default run, then prints the peak resident memory beyond the
 //           listing, relative to the listing's size;
-// --cxx     ftpdir::parse over the whole listing instead;
+// --cxx     ftpdir::parse over the whole listing instead (extended dialect);
+// --cxx-classic  the same in the classic dialect;
 // --stream  an ftpdir::Parser fed in 64 KiB chunks instead;
 // --dump    prints every field of every entry through the C interface, then
 //           the skipped lines and the entries of the C++ API read in chunks
@@ -91,7 +92,9 @@ int main(int argc, char** argv) {
     const char* mode = argc == 3 ? argv[1] : "";
     const char* path = argv[argc - 1];
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s [--empty|--memory|--cxx|--stream|--dump] FILE\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s [--empty|--memory|--cxx|--cxx-classic|--stream|--dump] FILE\n",
+                     argv[0]);
         return 2;
     }
     std::ifstream in(path, std::ios::binary);
@@ -109,10 +112,12 @@ int main(int argc, char** argv) {
     const std::string_view listing(bytes.get(), size);
     if (std::strcmp(mode, "--empty") == 0) return listing.empty() ? 1 : 0;
 
-    if (std::strcmp(mode, "--cxx") == 0 || std::strcmp(mode, "--stream") == 0) {
+    if (std::strncmp(mode, "--cxx", 5) == 0 || std::strcmp(mode, "--stream") == 0) {
         std::vector<ftpdir::Entry> entries;
         if (mode[2] == 'c') {
-            entries = ftpdir::parse(listing);
+            ftpdir::Options options;
+            if (std::strcmp(mode, "--cxx-classic") == 0) options.dialect = ftpdir::Dialect::classic;
+            entries = ftpdir::parse(listing, options);
         } else {
             ftpdir::Parser parser;
             for (std::size_t at = 0; at < listing.size(); at += 65536) {

@@ -40,7 +40,7 @@ void CheckSameRows(const EntryTable& a, const EntryTable& b) {
         FUZZ_CHECK(x.Attributes() == y.Attributes());
         FUZZ_CHECK(x.size == y.size && x.isDir == y.isDir && x.isLink == y.isLink);
         FUZZ_CHECK(x.version == y.version);
-        FUZZ_CHECK(x.dateTime == y.dateTime);
+        FUZZ_CHECK(x.DateTime() == y.DateTime());
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core_helpers.h"
@@ -27,14 +28,21 @@ struct Expect {
     std::int64_t from;
 };
 
-void AddAll(EntryTable& table, const std::vector<Add>& adds) {
+// `ahead`: as the driver adds, each lookup left to the next add, the table
+// settled at the end.
+void AddAll(EntryTable& table, const std::vector<Add>& adds, bool ahead = false) {
     std::int64_t arrival = 0;
     for (const Add& a : adds) {
         ParsedEntry e;
         e.name = a.name;
         e.size = ++arrival;
-        table.AddEntry(e, a.vms);
+        if (ahead) {
+            table.AddEntryAhead(e, a.vms);
+        } else {
+            table.AddEntry(e, a.vms);
+        }
     }
+    table.Settle();
 }
 
 void ExpectRows(const EntryTable& table, const std::vector<Expect>& rows) {
@@ -121,12 +129,88 @@ const CollapseCase kCollapseCases[] = {
      {{"\xC4\xCE\xCA", 2, 2}}},
 };
 
-TEST(EntryTable, CollapseRules) {
-    for (const CollapseCase& c : kCollapseCases) {
+// Every case with each lookup at once and with lookups deferred.
+template <std::size_t N>
+void ExpectCollapses(const CollapseCase (&cases)[N]) {
+    for (const bool ahead : {false, true}) {
+        for (const CollapseCase& c : cases) {
+            SCOPED_TRACE(c.reason);
+            SCOPED_TRACE(ahead ? "lookups deferred" : "lookups at once");
+            EntryTable table;
+            AddAll(table, c.adds, ahead);
+            ExpectRows(table, c.rows);
+        }
+    }
+}
+
+TEST(EntryTable, CollapseRules) { ExpectCollapses(kCollapseCases); }
+
+// Orders that take the previous-entry check and the deferred lookup: a
+// deferred name merged into an earlier row, then compared with that row.
+const CollapseCase kOrderCases[] = {
+    {"adjacent versions of one name", {{"A;1", true}, {"A;3", true}, {"A;2", true}}, {{"A", 3, 2}}},
+    {"a name met again after another merges into its first row",
+     {{"A;1", true}, {"B;1", true}, {"A;2", true}, {"A;5", true}, {"A;4", true}},
+     {{"A", 5, 4}, {"B", 1, 2}}},
+    {"a lower version met again after another name is dropped",
+     {{"A;3", true}, {"B;1", true}, {"A;1", true}, {"C;1", true}},
+     {{"A", 3, 1}, {"B", 1, 2}, {"C", 1, 4}}},
+    {"a name stored before the flag, then its versions",
+     {{"A", false}, {"A;1", true}, {"A;2", true}, {"B;1", true}},
+     {{"A", 2, 3}, {"B", 1, 4}}},
+    {"a whole entry after a deferred one",
+     {{"A;1", true}, {"A;1", false}, {"A;2", true}},
+     {{"A", 2, 3}, {"A;1", 0, 2}}},
+};
+
+TEST(EntryTable, CollapseOrders) { ExpectCollapses(kOrderCases); }
+
+// A deferred row merged into an earlier one hands over its attributes,
+// whichever is longer, and the rows after it keep their texts.
+TEST(EntryTable, DeferredMergeKeepsTexts) {
+    struct Step {
+        const char* name;
+        const char* attributes;
+    };
+    struct Case {
+        const char* reason;
+        std::vector<Step> steps;
+        std::vector<std::pair<std::string, std::string>> rows;  // name, attributes
+    };
+    const Case cases[] = {
+        {"shorter attributes replace in place",
+         {{"A;1", "(RWED)"}, {"B;1", "(R)"}, {"A;2", "(E)"}, {"C;1", "(W)"}},
+         {{"A", "(E)"}, {"B", "(R)"}, {"C", "(W)"}}},
+        {"longer attributes are taken from the merged row",
+         {{"A;1", "(R)"}, {"B;1", "(R)"}, {"A;2", "(RWED,RWED)"}, {"C;1", "(W)"}},
+         {{"A", "(RWED,RWED)"}, {"B", "(R)"}, {"C", "(W)"}}},
+        {"empty attributes replace",
+         {{"A;1", "(R)"}, {"B;1", ""}, {"A;2", ""}},
+         {{"A", ""}, {"B", ""}}},
+        {"into empty attributes",
+         {{"A;1", ""}, {"B;1", "x"}, {"A;2", "(R)"}},
+         {{"A", "(R)"}, {"B", "x"}}},
+        {"a dropped row gives its bytes back",
+         {{"A;2", "(R)"}, {"B;1", "(R)"}, {"A;1", "(WWWW)"}, {"C;1", "(E)"}, {"D;1", "(D)"}},
+         {{"A", "(R)"}, {"B", "(R)"}, {"C", "(E)"}, {"D", "(D)"}}},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
         EntryTable table;
-        AddAll(table, c.adds);
-        ExpectRows(table, c.rows);
+        for (const Step& step : c.steps) {
+            std::string name = step.name;
+            std::string attributes = step.attributes;
+            ParsedEntry e;
+            e.name = name;
+            e.attributes = attributes;
+            table.AddEntryAhead(e, true);
+        }
+        EntryTable moved(std::move(table));  // a move settles the table
+        ASSERT_EQ(moved.Size(), c.rows.size());
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            EXPECT_EQ(moved.Row(i).Name(), c.rows[i].first);
+            EXPECT_EQ(moved.Row(i).Attributes(), c.rows[i].second);
+        }
     }
 }
 
@@ -441,6 +525,55 @@ TEST(EntryTable, ClassicRowsBesideExtendedOnesHaveNoExtras) {
     EXPECT_EQ(collapsing.Row(0).size, 2);
     EXPECT_EQ(collapsing.Extras(0).owner, "");
     EXPECT_EQ(collapsing.Extras(0).second, -1);
+}
+
+}  // namespace
+
+namespace {
+
+// Dates come back exactly as stored, packed or (a field beyond a byte, a
+// flag beyond 1) kept whole; a replaced row takes the new date's form.
+TEST(EntryTable, DatesComeBackExactly) {
+    using ftpdirlist::EntryRow;
+    using ftpdirlist::FtpDateTime;
+    struct Case {
+        const char* reason;
+        FtpDateTime date;
+        bool packed;
+    };
+    const Case cases[] = {
+        {"a usual date and time", {2024, 12, 31, 23, 59, 1, 1}, true},
+        {"no date, no time", {0, 0, 0, 0, 0, 0, 0}, true},
+        {"fields at a byte's top", {1, 255, 255, 255, 255, 1, 1}, true},
+        {"years of any size", {INT_MIN, 1, 1, 0, 0, 0, 1}, true},
+        {"years of any size, up", {INT_MAX, 1, 1, 0, 0, 1, 0}, true},
+        {"a day beyond a byte", {2001, 1, 256, 0, 0, 1, 0}, false},
+        {"a negative minute", {2001, 1, 1, 0, -1, 0, 1}, false},
+        {"a huge hour", {2001, 1, 1, INT_MAX, 0, 0, 1}, false},
+        {"a negative month", {2001, INT_MIN, 1, 0, 0, 1, 0}, false},
+        {"a flag beyond 1", {2001, 1, 1, 0, 0, 2, 0}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        for (const bool vms : {false, true}) {
+            EntryTable table;
+            std::string first = "F;1";
+            std::string second = "F;2";
+            ParsedEntry e;
+            e.name = first;
+            e.dateTime = vms ? FtpDateTime{1999, 1, 1, 0, 0, 1, 1} : c.date;
+            table.AddEntry(e, vms);
+            if (vms) {  // the date arrives by replacement
+                e.name = second;
+                e.dateTime = c.date;
+                table.AddEntry(e, true);
+            }
+            ASSERT_EQ(table.Size(), 1u);
+            const EntryRow& row = table.Row(0);
+            EXPECT_EQ(row.DateTime(), c.date);
+            EXPECT_EQ((row.dateBits & EntryRow::kWideDate) == 0, c.packed);
+        }
+    }
 }
 
 }  // namespace

@@ -50,11 +50,11 @@ inline FtpDirEntry ToEntry(const ParsedEntry& parsed) {
 inline FtpDirEntry ToEntry(const EntryRow& row) {
     FtpDirEntry e;
     e.name.assign(row.name, row.nameLength);
-    e.attributes.assign(row.attributes, row.attributesLength);
+    e.attributes.assign(row.AttributesData(), row.attributesLength);
     e.size = row.size;
     e.isDir = row.isDir;
     e.isLink = row.isLink;
-    e.dateTime = row.dateTime;
+    e.dateTime = row.DateTime();
     return e;
 }
 

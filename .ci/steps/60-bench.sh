@@ -15,3 +15,4 @@ FTPDIRLIST_BENCH_LINES=2000 build-bench/ftpdirlist_bench --benchmark_min_time=0.
 echo "every benchmark ran"
 BUILD_DIR=build-bench REBUILD=0 bench/instructions.sh 1000 unix dos vms
 BUILD_DIR=build-bench REBUILD=0 bench/memory.sh 5000 unix
+BUILD_DIR=build-bench REBUILD=0 RUN_MODE=--dialects bench/instructions.sh 1000 unix mlsd

@@ -18,11 +18,11 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
         const ftpdirlist::EntryRow& row = table.Row(i);
         Entry e;
         e.name.assign(row.name, row.nameLength);
-        e.attributes.assign(row.attributes, row.attributesLength);
+        e.attributes.assign(row.AttributesData(), row.attributesLength);
         e.size = row.size;
         e.isDir = row.isDir != 0;
         e.isLink = row.isLink != 0;
-        const ftpdirlist::FtpDateTime& dt = row.dateTime;
+        const ftpdirlist::FtpDateTime dt = row.DateTime();
         if (dt.hasDate == 1) e.date = Date{dt.year, dt.month, dt.day};
         if (dt.hasTime == 1) e.time = Time{dt.hour, dt.minute};
         if (extras) {

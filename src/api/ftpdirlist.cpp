@@ -74,7 +74,7 @@ FTPDIRLIST_API void FTPDIRLIST_CALL GetFtpDirItem(int32_t index, FtpDirItem* ite
     }
     if (mode == 0) {
         if (item->attributes != nullptr && e.attributesLength != 0) {
-            ftpdirlist::bits::Copy(item->attributes, e.attributes, e.attributesLength);
+            ftpdirlist::bits::Copy(item->attributes, e.AttributesData(), e.attributesLength);
         }
         if (item->name != nullptr && e.nameLength != 0) {
             ftpdirlist::bits::Copy(item->name, e.name, e.nameLength);
@@ -82,16 +82,32 @@ FTPDIRLIST_API void FTPDIRLIST_CALL GetFtpDirItem(int32_t index, FtpDirItem* ite
     }
 
     item->size = e.size;
-    item->hasDate = e.dateTime.hasDate;
-    item->hasTime = e.dateTime.hasTime;
-    if (e.dateTime.hasDate == 1) {
-        item->year = e.dateTime.year;
-        item->month = e.dateTime.month;
-        item->day = e.dateTime.day;
-    }
-    if (e.dateTime.hasTime == 1) {
-        item->hour = e.dateTime.hour;
-        item->minute = e.dateTime.minute;
+    if ((e.dateBits & EntryRow::kWideDate) == 0) {
+        // The usual packed date, read field by field into the item.
+        item->hasDate = e.dateBits & EntryRow::kHasDate;
+        item->hasTime = (e.dateBits & EntryRow::kHasTime) >> 1;
+        if ((e.dateBits & EntryRow::kHasDate) != 0) {
+            item->year = e.PackedYear();
+            item->month = e.PackedByte(EntryRow::kMonthShift);
+            item->day = e.PackedByte(EntryRow::kDayShift);
+        }
+        if ((e.dateBits & EntryRow::kHasTime) != 0) {
+            item->hour = e.PackedByte(EntryRow::kHourShift);
+            item->minute = e.PackedByte(EntryRow::kMinuteShift);
+        }
+    } else {
+        const ftpdirlist::FtpDateTime dt = e.DateTime();
+        item->hasDate = dt.hasDate;
+        item->hasTime = dt.hasTime;
+        if (dt.hasDate == 1) {
+            item->year = dt.year;
+            item->month = dt.month;
+            item->day = dt.day;
+        }
+        if (dt.hasTime == 1) {
+            item->hour = dt.hour;
+            item->minute = dt.minute;
+        }
     }
     // Hosts learn directory and link from the attribute text; entries
     // without one (DOS-style) get "d" or "l" when the host's buffer is empty.

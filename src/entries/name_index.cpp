@@ -22,7 +22,7 @@ NameIndex& NameIndex::operator=(NameIndex&& other) noexcept {
 void NameIndex::Rehash(std::size_t slotCount) {
     // The new slots are allocated before the old ones are let go, so that a
     // failed allocation leaves the index whole.
-    std::vector<Slot> old(slotCount, Slot{0, 0});
+    Slots old(slotCount, Slot{0, 0});
     old.swap(slots_);
     // The names are distinct: each goes to the first empty slot of its
     // probe sequence, found by the hash alone.

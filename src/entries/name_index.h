@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "entries/large_pages.h"
 #include "entries/row_blocks.h"
 
 namespace ftpdirlist {
@@ -65,6 +66,15 @@ public:
         const std::uint32_t row = slots_[slot].row;
         return {row == 0 ? kNone : row - 1, slot};
     }
+    // Asks for the first slot a lookup of `hash` reads to be brought into
+    // the cache; only a hint.
+    void Prefetch(std::uint32_t hash) const {
+#if defined(__GNUC__)
+        if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+#else
+        (void)hash;
+#endif
+    }
     // Whether one more name would fill the index beyond half. Grow() then
     // doubles it (the slots of earlier lookups are void), before the row is
     // stored, so that a failed growth leaves no row outside the index.
@@ -95,7 +105,8 @@ private:
     }
     void Rehash(std::size_t slotCount);
 
-    std::vector<Slot> slots_;  // a power of two, at most half full
+    using Slots = std::vector<Slot, LargePageAllocator<Slot>>;
+    Slots slots_;  // a power of two, at most half full
     std::size_t used_ = 0;
     bool built_ = false;
 };

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string_view>
@@ -14,22 +15,84 @@
 
 namespace ftpdirlist {
 
-// One stored entry. Its texts live in the table's arena; the pointers stay
-// valid for the table's life, moves of the table included.
+// One stored entry, in 40 bytes. Its texts live in the table's arena, the
+// attributes right after the name; they stay valid for the table's life,
+// moves of the table included. Lengths are 32-bit (the table stores no text
+// of 4 GiB or more).
 struct EntryRow {
-    const char* name;
-    const char* attributes;
-    std::size_t nameLength;
-    std::size_t attributesLength;
+    const char* name;  // then the attributes
+    std::uint32_t nameLength;
+    std::uint32_t attributesLength;
     std::int64_t size;
-    FtpDateTime dateTime;
+    // The date and time: packed (the year in the low 32 bits, then month,
+    // day, hour and minute a byte each, with hasDate and hasTime in
+    // dateBits) when every field fits; otherwise (kWideDate) the address of
+    // an FtpDateTime kept in the arena.
+    std::uint64_t stamp;
     std::int32_t version;  // VMS version; 0 for entries stored without one
     std::uint8_t isDir;
     std::uint8_t isLink;
+    std::uint8_t dateBits;
+
+    static constexpr std::uint8_t kHasDate = 1;
+    static constexpr std::uint8_t kHasTime = 2;
+    static constexpr std::uint8_t kWideDate = 4;
 
     std::string_view Name() const { return {name, nameLength}; }
-    std::string_view Attributes() const { return {attributes, attributesLength}; }
+    const char* AttributesData() const { return name + nameLength; }
+    std::string_view Attributes() const { return {AttributesData(), attributesLength}; }
+
+    // Packs `dt` into stamp and dateBits; false (nothing written) when a
+    // field does not fit.
+    bool PackDate(const FtpDateTime& dt) {
+        // One compare for the four byte fields: any of them below 0 or above
+        // 255 sets a bit above the lowest eight.
+        const std::uint32_t bytes =
+            static_cast<std::uint32_t>(dt.month) | static_cast<std::uint32_t>(dt.day) |
+            static_cast<std::uint32_t>(dt.hour) | static_cast<std::uint32_t>(dt.minute);
+        if ((bytes | static_cast<std::uint32_t>((dt.hasDate | dt.hasTime) << 7)) > 0xFF) {
+            return false;
+        }
+        stamp = static_cast<std::uint32_t>(dt.year) |
+                static_cast<std::uint64_t>(dt.month) << kMonthShift |
+                static_cast<std::uint64_t>(dt.day) << kDayShift |
+                static_cast<std::uint64_t>(dt.hour) << kHourShift |
+                static_cast<std::uint64_t>(dt.minute) << kMinuteShift;
+        dateBits = static_cast<std::uint8_t>(dt.hasDate | dt.hasTime << 1);
+        return true;
+    }
+    // Shifts of the byte fields in a packed stamp.
+    static constexpr unsigned kMonthShift = 32;
+    static constexpr unsigned kDayShift = 40;
+    static constexpr unsigned kHourShift = 48;
+    static constexpr unsigned kMinuteShift = 56;
+    // A field of a packed stamp (dateBits without kWideDate).
+    std::int32_t PackedYear() const {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(stamp));
+    }
+    std::int32_t PackedByte(unsigned shift) const {
+        return static_cast<std::int32_t>(stamp >> shift & 0xFF);
+    }
+
+    FtpDateTime DateTime() const {
+        FtpDateTime dt;
+        if ((dateBits & kWideDate) != 0) {
+            std::memcpy(&dt, reinterpret_cast<const void*>(static_cast<std::uintptr_t>(stamp)),
+                        sizeof dt);
+            return dt;
+        }
+        dt.year = PackedYear();
+        dt.month = PackedByte(kMonthShift);
+        dt.day = PackedByte(kDayShift);
+        dt.hour = PackedByte(kHourShift);
+        dt.minute = PackedByte(kMinuteShift);
+        dt.hasDate = dateBits & kHasDate;
+        dt.hasTime = (dateBits & kHasTime) >> 1;
+        return dt;
+    }
 };
+
+static_assert(sizeof(EntryRow) <= 40, "a row stays within 40 bytes");
 
 // Blocks of rows are released without destroying the rows.
 static_assert(std::is_trivially_destructible<EntryRow>::value, "rows are never destroyed");
@@ -94,6 +157,12 @@ public:
         ++next_;
         --left_;
         ++count_;
+    }
+    // Forgets the last row (there must be one); its block stays allocated.
+    void DropLast() {
+        --next_;
+        ++left_;
+        --count_;
     }
 
 private:

@@ -26,10 +26,9 @@ TextArena& TextArena::operator=(TextArena&& other) noexcept {
     return *this;
 }
 
-const char* TextArena::KeepInNewBlock(std::string_view text) {
-    if (text.size() > kFirstBlock / 4) {
-        std::unique_ptr<char[]> big(new char[text.size()]);
-        std::memcpy(big.get(), text.data(), text.size());
+char* TextArena::ReserveInNewBlock(std::size_t length) {
+    if (length > kFirstBlock / 4) {
+        std::unique_ptr<char[]> big(new char[length]);
         bigTexts_.push_back(std::move(big));
         return bigTexts_.back().get();
     }
@@ -40,9 +39,7 @@ const char* TextArena::KeepInNewBlock(std::string_view text) {
     next_ = blocks_.back().get();
     left_ = size;
     if (nextBlockSize_ < kMaxBlock) nextBlockSize_ *= 2;
-    char* at = Take(text.size());
-    std::memcpy(at, text.data(), text.size());
-    return at;
+    return Take(length);
 }
 
 }  // namespace ftpdirlist

@@ -36,18 +36,30 @@ public:
         left_ -= length;
         return at;
     }
+    // Gives back the last `length` bytes taken, when [at, at + length) are
+    // they (the bytes taken last, in the current block); otherwise keeps them.
+    void GiveBack(const char* at, std::size_t length) {
+        if (at + length == next_ && length != 0) {
+            next_ -= length;
+            left_ += length;
+        }
+    }
     // A copy of `text` that lives as long as the arena. Throws std::bad_alloc
     // when a block is needed and cannot be had; nothing is kept then.
     const char* Keep(std::string_view text) {
         if (text.empty()) return "";
-        if (!Fits(text.size())) return KeepInNewBlock(text);
-        char* at = Take(text.size());
+        char* at = Reserve(text.size());
         bits::Copy(at, text.data(), text.size());
         return at;
     }
+    // `length` bytes (not zero) that live as long as the arena, for the
+    // caller to fill. Throws std::bad_alloc as Keep does.
+    char* Reserve(std::size_t length) {
+        return Fits(length) ? Take(length) : ReserveInNewBlock(length);
+    }
 
 private:
-    const char* KeepInNewBlock(std::string_view text);
+    char* ReserveInNewBlock(std::size_t length);
 
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::vector<std::unique_ptr<char[]>> bigTexts_;  // texts with a block of their own

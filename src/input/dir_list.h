@@ -124,7 +124,7 @@ FTPDIRLIST_ALWAYS_INLINE int ListingDriver<LineParser>::TryLine(const Line& line
     if constexpr (LineParser::kExtras) {
         entries_.AddExtended(record_, (flags_ & kVmsLine) != 0, parser_.KeepVersions());
     } else {
-        entries_.AddEntry(record_, (flags_ & kVmsLine) != 0);
+        entries_.AddEntryAhead(record_, (flags_ & kVmsLine) != 0);
     }
     return 1;
 }

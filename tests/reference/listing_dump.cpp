@@ -67,7 +67,7 @@ void DumpTable(std::string& out, std::string_view listing, std::size_t chunk) {
         std::snprintf(text, sizeof text, " size %" PRId64 " dir %d link %d version %" PRId32,
                       row.size, row.isDir, row.isLink, row.version);
         out += text;
-        Put(out, row.dateTime);
+        Put(out, row.DateTime());
         out += '\n';
     }
     for (const SkippedLine& line : skipped) {
