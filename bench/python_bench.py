@@ -77,9 +77,9 @@ def parse_pure_python(listing: bytes, today: datetime.date = TODAY) -> list:
             size, day = int(size), int(day)
             if ":" in year_or_time:
                 hour, minute = year_or_time.split(":")
-                # This year unless more than a day ahead (months as 31 days).
-                ahead = month * 31 + day > today.month * 31 + today.day + 1
-                year = today.year - 1 if ahead else today.year
+                # The year that puts the date nearest to today.
+                year = min((today.year - 1, today.year, today.year + 1),
+                           key=lambda y: abs((datetime.date(y, month, day) - today).days))
                 modified = datetime.datetime(year, month, day, int(hour), int(minute))
             else:
                 modified = datetime.datetime(int(year_or_time), month, day)
@@ -140,14 +140,13 @@ def main():
         results[label] = entries
         print(f"{label:34} {seconds:8.3f} s {mb / seconds:9.1f} MB/s  {len(entries)} entries")
 
-    # Both read the listing alike (links aside: the classic dialect keeps a
-    # link's target in its name and calls it a directory).
+    # Both read the listing alike.
     baseline, ours = results["pure Python"], results["ftpdirlist.parse"]
     assert len(baseline) == len(ours), (len(baseline), len(ours))
     step = max(1, len(ours) // 1000)
     for a, b in zip(baseline[::step], ours[::step]):
-        if not a.is_link:
-            assert (a.name, a.size, a.is_dir, a.modified) == (b.name, b.size, b.is_dir, b.modified), b
+        assert (a.name, a.target, a.size, a.is_dir, a.is_link, a.modified) == (
+            b.name, b.target, b.size, b.is_dir, b.is_link, b.modified), b
 
 
 if __name__ == "__main__":
