@@ -467,15 +467,5 @@ bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker
     return false;
 }
 
-bool EqualsFolded(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char ch = text[i];
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        if (ch != lower[i]) return false;
-    }
-    return true;
-}
-
 }  // namespace fields
 }  // namespace ftpdirlist
