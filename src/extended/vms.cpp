@@ -41,35 +41,37 @@ bool IsTotalFooter(TokenWalker& tokens) {
            fields::EqualsFolded(tokens[2], "of");
 }
 
+// The place of each right in "RWED", kComma for the groups' separator,
+// kNoRight for any other byte.
+constexpr std::uint8_t kComma = 4;
+constexpr std::uint8_t kNoRight = 5;
+struct RightPlaces {
+    std::uint8_t of[256] = {};
+    constexpr RightPlaces() {
+        for (std::uint8_t& place : of) place = kNoRight;
+        of[static_cast<unsigned char>('R')] = 0;
+        of[static_cast<unsigned char>('W')] = 1;
+        of[static_cast<unsigned char>('E')] = 2;
+        of[static_cast<unsigned char>('D')] = 3;
+        of[static_cast<unsigned char>(',')] = kComma;
+    }
+};
+constexpr RightPlaces kRightPlaces;
+
 // "(RWED,RWED,RE,)": four groups for system, owner, group and world, each
 // some of R, W, E and D in that order.
 bool ValidProtection(std::string_view text) {
     if (text.size() < 5 || text.front() != '(' || text.back() != ')') return false;
     int groups = 1;
-    int right = 0;  // the first right still allowed in this group
+    unsigned right = 0;  // the first place still allowed in this group
     for (std::size_t i = 1; i + 1 < text.size(); ++i) {
-        int at;  // the right's place in "RWED"
-        switch (text[i]) {
-            case ',':
-                ++groups;
-                right = 0;
-                continue;
-            case 'R':
-                at = 0;
-                break;
-            case 'W':
-                at = 1;
-                break;
-            case 'E':
-                at = 2;
-                break;
-            case 'D':
-                at = 3;
-                break;
-            default:
-                return false;
+        const unsigned at = kRightPlaces.of[static_cast<unsigned char>(text[i])];
+        if (at == kComma) {
+            ++groups;
+            right = 0;
+            continue;
         }
-        if (at < right) return false;
+        if (at < right || at == kNoRight) return false;
         right = at + 1;
     }
     return groups == 4;
@@ -80,14 +82,19 @@ bool ReadBlocks(std::string_view token, std::int64_t& size) {
     // The used blocks end at the first byte that is no digit, which must be
     // the "/" before the allocated blocks.
     std::size_t digits = 0;
-    while (digits < token.size() && fields::IsDigit(token[digits])) ++digits;
+    std::int64_t blocks = 0;
+    for (; digits < token.size(); ++digits) {
+        const unsigned digit = static_cast<unsigned char>(token[digits] - '0');
+        if (digit > 9) break;
+        if (digits < 18) blocks = blocks * 10 + digit;  // 18 digits cannot overflow
+    }
     std::int64_t allocated;
     if (digits < token.size() &&
         (token[digits] != '/' || !fields::ReadNumber(token.substr(digits + 1), allocated))) {
         return false;
     }
-    std::int64_t blocks;
-    if (!fields::ReadNumber(token.substr(0, digits), blocks) ||
+    // Longer counts are read with the overflow test.
+    if (digits == 0 || (digits > 18 && !fields::ReadNumber(token.substr(0, digits), blocks)) ||
         blocks > std::numeric_limits<std::int64_t>::max() / kBlockBytes) {
         return false;
     }

@@ -94,7 +94,7 @@ bool ReadShortField(std::string_view text, std::size_t maxDigits, std::int32_t& 
 }
 
 // "." and one or more digits.
-bool IsFraction(std::string_view text) {
+inline bool IsFraction(std::string_view text) {
     return text.size() > 1 && text[0] == '.' && IsAllDigits(text.substr(1));
 }
 
