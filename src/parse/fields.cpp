@@ -360,6 +360,22 @@ bool StoreNamedDate(std::string_view day, std::string_view month, std::string_vi
 bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
     std::string_view parts[3];
     const std::size_t n = text.size();
+    if (FTPDIRLIST_SHORTCUTS && n == 11 && text[2] == separator && text[6] == separator) {
+        // "dd-MMM-yyyy" with digits where they belong: read at once, by
+        // the same tests as StoreNamedDate makes of its parts.
+        const int day = TwoDigits(text.data());
+        const int high = TwoDigits(text.data() + 7);
+        const int low = TwoDigits(text.data() + 9);
+        if ((day | high | low) >= 0) {
+            const std::string_view month = text.substr(3, 3);
+            const int m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
+            if (!ValidDate(m, day)) return false;
+            stamp.year = high * 100 + low;
+            stamp.month = m;
+            stamp.day = day;
+            return true;
+        }
+    }
     if ((n == 10 || n == 11) && text[n - 5] == separator && text[n - 9] == separator) {
         // "d-MMM-yyyy" and "dd-MMM-yyyy", the usual forms: the parts lie
         // at known places.
