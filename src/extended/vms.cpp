@@ -135,9 +135,10 @@ bool ReadName(std::string_view line, std::string_view name, bool known, ParsedEn
 bool ReadBracketOwner(std::string_view token, std::string_view& owner) {
     if (token.size() < 3 || token.back() != ']') return false;
     const std::string_view inside = token.substr(1, token.size() - 2);
-    std::size_t commas = 0;
-    for (const char ch : inside) commas += ch == ',' ? 1 : 0;
-    if (commas >= 3) return false;
+    int commas = 0;
+    for (const char ch : inside) {
+        if (ch == ',' && ++commas == 3) return false;
+    }
     owner = inside;
     return true;
 }
