@@ -41,18 +41,16 @@ bool IsTotalFooter(TokenWalker& tokens) {
            fields::EqualsFolded(tokens[2], "of");
 }
 
-// The place of each right in "RWED", kComma for the groups' separator,
-// kNoRight for any other byte.
-constexpr std::uint8_t kComma = 4;
-constexpr std::uint8_t kNoRight = 5;
+// The place of each right in "RWED" counted from 1, kComma for the
+// groups' separator, 0 for any other byte (a place no right can follow).
+constexpr std::uint8_t kComma = 8;
 struct RightPlaces {
     std::uint8_t of[256] = {};
     constexpr RightPlaces() {
-        for (std::uint8_t& place : of) place = kNoRight;
-        of[static_cast<unsigned char>('R')] = 0;
-        of[static_cast<unsigned char>('W')] = 1;
-        of[static_cast<unsigned char>('E')] = 2;
-        of[static_cast<unsigned char>('D')] = 3;
+        of[static_cast<unsigned char>('R')] = 1;
+        of[static_cast<unsigned char>('W')] = 2;
+        of[static_cast<unsigned char>('E')] = 3;
+        of[static_cast<unsigned char>('D')] = 4;
         of[static_cast<unsigned char>(',')] = kComma;
     }
 };
@@ -63,16 +61,17 @@ constexpr RightPlaces kRightPlaces;
 bool ValidProtection(std::string_view text) {
     if (text.size() < 5 || text.front() != '(' || text.back() != ')') return false;
     int groups = 1;
-    unsigned right = 0;  // the first place still allowed in this group
+    unsigned last = 0;  // the place of the group's last right, 0 at its start
     for (std::size_t i = 1; i + 1 < text.size(); ++i) {
         const unsigned at = kRightPlaces.of[static_cast<unsigned char>(text[i])];
         if (at == kComma) {
             ++groups;
-            right = 0;
+            last = 0;
             continue;
         }
-        if (at < right || at == kNoRight) return false;
-        right = at + 1;
+        // Another byte (0) or a right out of order.
+        if (at <= last) return false;
+        last = at;
     }
     return groups == 4;
 }
