@@ -27,9 +27,11 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
         if (dt.hasTime == 1) e.time = Time{dt.hour, dt.minute};
         if (extras) {
             const ftpdirlist::RowExtras x = table.Extras(i);
-            e.target.assign(x.target.data(), x.target.size());
-            e.owner.assign(x.owner.data(), x.owner.size());
-            e.group.assign(x.group.data(), x.group.size());
+            // Most rows have no target and many no group: an empty text is
+            // left as the new entry has it.
+            if (!x.target.empty()) e.target.assign(x.target.data(), x.target.size());
+            if (!x.owner.empty()) e.owner.assign(x.owner.data(), x.owner.size());
+            if (!x.group.empty()) e.group.assign(x.group.data(), x.group.size());
             if (e.time && x.second >= 0) e.time->second = x.second;
             e.utc = x.utc != 0;
             e.format = static_cast<Format>(x.format);

@@ -65,6 +65,11 @@ std::string_view Security(std::string_view text) {
 
 LineKind ReadGuardian(std::string_view line, ListingState& state, Today& today,
                       ParsedEntry& entry) {
+    // A listing not yet of the family reads nothing but its titles.
+    if (!IsOpen(&ListingState::guardian, EntryFormat::guardian, state) &&
+        !FirstTokenIs(line, "File")) {
+        return LineKind::none;
+    }
     fields::TokenWalker col(line);
     const std::string_view first = col[0];
     if (first.empty()) return LineKind::none;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "extended/line_parser.h"
 #include "parse/fields.h"
@@ -25,6 +26,16 @@ inline LineKind OpenFamily(bool ListingState::*seen, EntryFormat family, Listing
     state.*seen = true;
     state.family = family;
     return LineKind::header;
+}
+
+// True when the first token of `line` (after its leading spaces) is
+// `word`: the look before a family's column titles, without finding the
+// line's other tokens.
+inline bool FirstTokenIs(std::string_view line, std::string_view word) {
+    std::size_t at = 0;
+    while (at < line.size() && line[at] == ' ') ++at;
+    const std::size_t end = at + word.size();
+    return line.substr(at, word.size()) == word && (end == line.size() || line[end] == ' ');
 }
 
 // True once the family's titles were seen or the listing is the family's.

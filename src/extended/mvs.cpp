@@ -71,6 +71,11 @@ bool ReadReferred(std::string_view text, Today& today, ParsedEntry& entry) {
 
 LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& today,
                         ParsedEntry& entry) {
+    // A listing not yet of the family reads nothing but its titles.
+    if (!IsOpen(&ListingState::mvsDatasets, EntryFormat::mvs, state) &&
+        !FirstTokenIs(line, "Volume")) {
+        return LineKind::none;
+    }
     fields::TokenWalker col(line);
     const std::string_view first = col[0];
     if (first.empty()) return LineKind::none;

@@ -166,6 +166,11 @@ bool IsSpoolFrame(fields::TokenWalker& col, std::size_t n) {
 
 LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& today,
                        ParsedEntry& entry) {
+    // A listing not yet of the family reads nothing but its titles.
+    if (!IsOpen(&ListingState::mvsMembers, EntryFormat::mvsMember, state) &&
+        !FirstTokenIs(line, "Name")) {
+        return LineKind::none;
+    }
     fields::TokenWalker col(line);
     const std::string_view first = col[0];
     if (first.empty()) return LineKind::none;
@@ -188,6 +193,11 @@ LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& today,
 
 LineKind ReadJesJob(std::string_view line, ListingState& state, Today& /*today*/,
                     ParsedEntry& entry) {
+    // A listing not yet of the family reads nothing but its titles.
+    if (!IsOpen(&ListingState::jesJobs, EntryFormat::jes, state) &&
+        !FirstTokenIs(line, "JOBNAME")) {
+        return LineKind::none;
+    }
     fields::TokenWalker col(line);
     const std::string_view first = col[0];
     if (first.empty()) return LineKind::none;

@@ -35,6 +35,8 @@ LineKind ReadNortelLine(std::string_view line, ListingState& /*state*/, Today& t
     TokenScanner cursor{Line(line)};
     const std::string_view name = cursor.Next();
     const std::string_view size = cursor.Next();
+    // The size first: most lines of other families fail here.
+    if (!fields::ReadNumber(size, entry.size)) return LineKind::none;
     const std::string_view date = cursor.Next();
     const std::string_view weekday = cursor.Next();
     const std::string_view time = cursor.Next();
@@ -42,8 +44,7 @@ LineKind ReadNortelLine(std::string_view line, ListingState& /*state*/, Today& t
         return LineKind::none;
     }
     fields::Stamp stamp;
-    if (!fields::ReadNumber(size, entry.size) ||
-        !fields::ReadNumericDate(date, fields::DateOrder::mdy, "/", stamp) ||
+    if (!fields::ReadNumericDate(date, fields::DateOrder::mdy, "/", stamp) ||
         !fields::ReadClock(time, stamp)) {
         return LineKind::none;
     }

@@ -64,9 +64,14 @@ LineKind ReadOs9Line(std::string_view line, ListingState& /*state*/, Today& toda
     const std::string_view owner = cursor.Next();
     if (owner.empty()) return LineKind::none;
     if (owner[0] < '0' || owner[0] > '9') {
-        const bool titles = IsTitleLine(
-            line, {"owner", "last", "modified", "attributes", "sector", "bytecount", "name"});
-        return (titles || IsRuleLine(line)) ? LineKind::header : LineKind::none;
+        // A rule begins with '-', the titles with "Owner": each test only
+        // where the first token allows it.
+        const bool header = owner[0] == '-'
+                                ? IsRuleLine(line)
+                                : fields::EqualsFolded(owner, "owner") &&
+                                      IsTitleLine(line, {"owner", "last", "modified", "attributes",
+                                                         "sector", "bytecount", "name"});
+        return header ? LineKind::header : LineKind::none;
     }
     if (!IsOwner(owner)) return LineKind::none;
     fields::Stamp stamp;

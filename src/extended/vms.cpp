@@ -22,6 +22,10 @@ using fields::TokenWalker;
 
 constexpr std::int64_t kBlockBytes = 512;
 
+// The most tokens of an entry: name, size, date, time, owner, protection;
+// the fields after the name are each taken once at most.
+constexpr std::size_t kMaxTokens = 6;
+
 // "Directory DISK$USER:[NAME]", the header of each directory's part.
 bool IsDirectoryHeader(TokenWalker& tokens) {
     const std::string_view path = tokens[1];
@@ -37,39 +41,59 @@ bool IsTotalFooter(TokenWalker& tokens) {
            fields::EqualsFolded(tokens[2], "of");
 }
 
+// The place of each right in "RWED" counted from 1, kComma for the
+// groups' separator, 0 for any other byte (a place no right can follow).
+constexpr std::uint8_t kComma = 8;
+struct RightPlaces {
+    std::uint8_t of[256] = {};
+    constexpr RightPlaces() {
+        of[static_cast<unsigned char>('R')] = 1;
+        of[static_cast<unsigned char>('W')] = 2;
+        of[static_cast<unsigned char>('E')] = 3;
+        of[static_cast<unsigned char>('D')] = 4;
+        of[static_cast<unsigned char>(',')] = kComma;
+    }
+};
+constexpr RightPlaces kRightPlaces;
+
 // "(RWED,RWED,RE,)": four groups for system, owner, group and world, each
 // some of R, W, E and D in that order.
 bool ValidProtection(std::string_view text) {
-    static constexpr std::string_view kRights = "RWED";
     if (text.size() < 5 || text.front() != '(' || text.back() != ')') return false;
     int groups = 1;
-    std::size_t right = 0;  // the first right still allowed in this group
+    unsigned last = 0;  // the place of the group's last right, 0 at its start
     for (std::size_t i = 1; i + 1 < text.size(); ++i) {
-        const char ch = text[i];
-        if (ch == ',') {
+        const unsigned at = kRightPlaces.of[static_cast<unsigned char>(text[i])];
+        if (at == kComma) {
             ++groups;
-            right = 0;
+            last = 0;
             continue;
         }
-        while (right < kRights.size() && kRights[right] != ch) ++right;
-        if (right == kRights.size()) return false;
-        ++right;
+        // Another byte (0) or a right out of order.
+        if (at <= last) return false;
+        last = at;
     }
     return groups == 4;
 }
 
 // Blocks, "12" or used/allocated "12/16", in bytes (the used blocks).
 bool ReadBlocks(std::string_view token, std::int64_t& size) {
-    std::int64_t blocks;
-    std::size_t slash = 0;
-    while (slash < token.size() && token[slash] != '/') ++slash;
-    if (slash == token.size()) slash = std::string_view::npos;
+    // The used blocks end at the first byte that is no digit, which must be
+    // the "/" before the allocated blocks.
+    std::size_t digits = 0;
+    std::int64_t blocks = 0;
+    for (; digits < token.size(); ++digits) {
+        const unsigned digit = static_cast<unsigned char>(token[digits] - '0');
+        if (digit > 9) break;
+        if (digits < 18) blocks = blocks * 10 + digit;  // 18 digits cannot overflow
+    }
     std::int64_t allocated;
-    if (slash != std::string_view::npos &&
-        !fields::ReadNumber(token.substr(slash + 1), allocated)) {
+    if (digits < token.size() &&
+        (token[digits] != '/' || !fields::ReadNumber(token.substr(digits + 1), allocated))) {
         return false;
     }
-    if (!fields::ReadNumber(token.substr(0, slash), blocks) ||
+    // Longer counts are read with the overflow test.
+    if (digits == 0 || (digits > 18 && !fields::ReadNumber(token.substr(0, digits), blocks)) ||
         blocks > std::numeric_limits<std::int64_t>::max() / kBlockBytes) {
         return false;
     }
@@ -110,9 +134,10 @@ bool ReadName(std::string_view line, std::string_view name, bool known, ParsedEn
 bool ReadBracketOwner(std::string_view token, std::string_view& owner) {
     if (token.size() < 3 || token.back() != ']') return false;
     const std::string_view inside = token.substr(1, token.size() - 2);
-    std::size_t commas = 0;
-    for (const char ch : inside) commas += ch == ',' ? 1 : 0;
-    if (commas >= 3) return false;
+    int commas = 0;
+    for (const char ch : inside) {
+        if (ch == ',' && ++commas == 3) return false;
+    }
     owner = inside;
     return true;
 }
@@ -138,19 +163,20 @@ bool IsBareOwner(std::string_view token) {
 }  // namespace
 
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
-    // The tokens are read in order: the first four at once when they lie in
-    // the first window, as in the usual form, then one at a time.
+    // The tokens in order: the first four at once when they lie in the
+    // first window, as in the usual form, then one at a time. An entry has
+    // at most kMaxTokens; a line with one more is none (unless a footer).
     TokenScanner scanner{Line(line)};
     std::string_view head[4];
-    const bool batch = scanner.TakeInWindow(head);
-    int taken = 0;
-    const auto next = [&]() -> std::string_view {
-        if (batch && taken < 4) return head[taken++];
-        return scanner.Next();
-    };
+    std::size_t n = static_cast<std::size_t>(scanner.Take(head));
+    std::string_view t[kMaxTokens + 1];
+    for (std::size_t i = 0; i < n; ++i) t[i] = head[i];
+    if (n == 4) {
+        while (n < kMaxTokens + 1 && (t[n] = scanner.Next()).data() != nullptr) ++n;
+    }
+    if (n == 0) return LineKind::none;
 
-    const std::string_view name = next();
-    if (name.data() == nullptr) return LineKind::none;
+    const std::string_view name = t[0];
     const bool known = state.vmsHeader || state.family == EntryFormat::vms;
     if (!fields::IsDigit(name[0]) && name.find(';') == std::string_view::npos) {
         // No version: perhaps a header or footer.
@@ -161,7 +187,7 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
         }
         if (known && IsTotalFooter(tokens)) return LineKind::header;
     }
-    if (!ReadName(line, name, known, entry)) return LineKind::none;
+    if (n > kMaxTokens || !ReadName(line, name, known, entry)) return LineKind::none;
 
     Stamp stamp;
     bool haveSize = false;
@@ -169,15 +195,14 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
     bool haveOwner = false;
     bool afterDate = false;  // the token before was the date
     entry.size = -1;
-    for (;;) {
-        const std::string_view token = next();
-        if (token.data() == nullptr) break;
+    for (std::size_t i = 1; i < n; ++i) {
+        const std::string_view token = t[i];
         const char first = token[0];
         const bool timeHere = afterDate;
         afterDate = false;
         if (first == '(') {
             // The protection ends the line.
-            if (!ValidProtection(token) || next().data() != nullptr) return LineKind::none;
+            if (!ValidProtection(token) || i + 1 != n) return LineKind::none;
             entry.attributes = token;
         } else if (first == '[') {
             if (haveOwner || !ReadBracketOwner(token, entry.extras.owner)) return LineKind::none;

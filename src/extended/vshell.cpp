@@ -20,11 +20,11 @@ LineKind ReadVshellLine(std::string_view line, ListingState& /*state*/, Today& t
     if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
     const std::string_view month = cursor.Next();
     const std::string_view day = cursor.Next();
+    // The day's comma first: most lines of other families fail here.
+    if (day.size() < 2 || day.back() != ',') return LineKind::none;
     const std::string_view year = cursor.Next();
     const std::string_view time = cursor.Next();
-    if (time.empty() || day.size() < 2 || day.back() != ',' || year.size() != 4) {
-        return LineKind::none;
-    }
+    if (time.empty() || year.size() != 4) return LineKind::none;
     fields::Stamp stamp;
     stamp.month = LookupMonthName(month).month;
     if (!fields::ReadNumber32(day.substr(0, day.size() - 1), stamp.day) ||

@@ -39,9 +39,13 @@ LineKind ReadWindowsCeLine(std::string_view line, ListingState& /*state*/, Today
     const std::string_view size = cursor.Next();
     if (size.empty()) return LineKind::none;
     if (size[0] < '0' || size[0] > '9') {
-        return (IsTitleLine(line, {"size", "date", "time", "name"}) || IsRuleLine(line))
-                   ? LineKind::header
-                   : LineKind::none;
+        // A rule begins with '-', the titles with "Size": each test only
+        // where the first token allows it.
+        const bool header = size[0] == '-'
+                                ? IsRuleLine(line)
+                                : fields::EqualsFolded(size, "size") &&
+                                      IsTitleLine(line, {"size", "date", "time", "name"});
+        return header ? LineKind::header : LineKind::none;
     }
     if (!fields::ReadNumber(size, entry.size)) return LineKind::none;
     fields::Stamp stamp;

@@ -94,7 +94,7 @@ bool ReadShortField(std::string_view text, std::size_t maxDigits, std::int32_t& 
 }
 
 // "." and one or more digits.
-bool IsFraction(std::string_view text) {
+inline bool IsFraction(std::string_view text) {
     return text.size() > 1 && text[0] == '.' && IsAllDigits(text.substr(1));
 }
 
@@ -360,6 +360,22 @@ bool StoreNamedDate(std::string_view day, std::string_view month, std::string_vi
 bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
     std::string_view parts[3];
     const std::size_t n = text.size();
+    if (FTPDIRLIST_SHORTCUTS && n == 11 && text[2] == separator && text[6] == separator) {
+        // "dd-MMM-yyyy" with digits where they belong: read at once, by
+        // the same tests as StoreNamedDate makes of its parts.
+        const int day = TwoDigits(text.data());
+        const int high = TwoDigits(text.data() + 7);
+        const int low = TwoDigits(text.data() + 9);
+        if ((day | high | low) >= 0) {
+            const std::string_view month = text.substr(3, 3);
+            const int m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
+            if (!ValidDate(m, day)) return false;
+            stamp.year = high * 100 + low;
+            stamp.month = m;
+            stamp.day = day;
+            return true;
+        }
+    }
     if ((n == 10 || n == 11) && text[n - 5] == separator && text[n - 9] == separator) {
         // "d-MMM-yyyy" and "dd-MMM-yyyy", the usual forms: the parts lie
         // at known places.
@@ -465,16 +481,6 @@ bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker
         }
     }
     return false;
-}
-
-bool EqualsFolded(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char ch = text[i];
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        if (ch != lower[i]) return false;
-    }
-    return true;
 }
 
 }  // namespace fields

@@ -144,8 +144,17 @@ enum class Marker : std::uint8_t {
 bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker);
 
 // True when `text` equals `lower` with the ASCII capitals of `text` read as
-// small letters. `lower` holds no capitals.
-bool EqualsFolded(std::string_view text, std::string_view lower);
+// small letters. `lower` holds no capitals. Inline: the readers compare
+// against constant words, which the compiler then unrolls.
+inline bool EqualsFolded(std::string_view text, std::string_view lower) {
+    if (text.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char ch = text[i];
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+        if (ch != lower[i]) return false;
+    }
+    return true;
+}
 
 // True for the bytes '0' to '9'.
 inline bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
