@@ -250,8 +250,8 @@ bool AddEntryType(PyObject* module) {
 #ifdef Py_TPFLAGS_IMMUTABLETYPE
     flags |= Py_TPFLAGS_IMMUTABLETYPE;
 #endif
-    PyType_Spec spec = {"ftpdirlist.Entry", static_cast<int>(sizeof(EntryObject)), 0, flags, slots};
-    PyObject* type = PyType_FromSpec(&spec);
+    PyType_Spec typeSpec = {"ftpdirlist.Entry", static_cast<int>(sizeof(EntryObject)), 0, flags, slots};
+    PyObject* type = PyType_FromSpec(&typeSpec);
     if (type == nullptr) return false;
     // Entries come from parsing only.
     reinterpret_cast<PyTypeObject*>(type)->tp_new = nullptr;
