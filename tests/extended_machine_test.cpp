@@ -220,28 +220,29 @@ TEST(MlsdLine, Accepted) {
 }
 
 TEST(MlsdLine, Rejected) {
-    ExpectKind(kMlsd, LineKind::none,
-               {
-                   {"size not a number", "type=file;size=12x; a"},
-                   {"negative size", "type=file;size=-1; a"},
-                   {"month 13", "type=file;modify=20021315103045; a"},
-                   {"stamp too short", "type=file;modify=2002011510304; a"},
-                   {"hour 24", "type=file;modify=20020115243045; a"},
-                   {"no name", "type=file;size=1;"},
-                   {"empty name", "type=file;size=1; "},
-                   {"no final ';'", "type=file;size=1 a"},
-                   {"empty fact name", "=file; a"},
-                   {"fact without '='", "type;size=1; a"},
-                   {"a space inside a long fact",
-                    "type=OS.unix=slink:/srv/archive/2002/january reports/final;size=12; r"},
-                   {"a space inside a short line", "type=d r; x"},
-                   {"a name alone outside an MLSD listing", " notes.txt"},
-                   {"a name alone in another family's listing", " notes.txt", EntryFormat::unixStyle},
-                   {"impossible fact in the MLST form", " type=file;size=x; a", EntryFormat::mlsd},
-                   {"a Unix line", "-rw-r--r--   1 ftp ftp   12 Jan 15  2002 a=b;"},
-                   {"empty line", ""},
-                   {"a lone space", " ", EntryFormat::mlsd},
-               });
+    ExpectKind(
+        kMlsd, LineKind::none,
+        {
+            {"size not a number", "type=file;size=12x; a"},
+            {"negative size", "type=file;size=-1; a"},
+            {"month 13", "type=file;modify=20021315103045; a"},
+            {"stamp too short", "type=file;modify=2002011510304; a"},
+            {"hour 24", "type=file;modify=20020115243045; a"},
+            {"no name", "type=file;size=1;"},
+            {"empty name", "type=file;size=1; "},
+            {"no final ';'", "type=file;size=1 a"},
+            {"empty fact name", "=file; a"},
+            {"fact without '='", "type;size=1; a"},
+            {"a space inside a long fact",
+             "type=OS.unix=slink:/srv/archive/2002/january reports/final;size=12; r"},
+            {"a space inside a short line", "type=d r; x"},
+            {"a name alone outside an MLSD listing", " notes.txt"},
+            {"a name alone in another family's listing", " notes.txt", EntryFormat::unixStyle},
+            {"impossible fact in the MLST form", " type=file;size=x; a", EntryFormat::mlsd},
+            {"a Unix line", "-rw-r--r--   1 ftp ftp   12 Jan 15  2002 a=b;"},
+            {"empty line", ""},
+            {"a lone space", " ", EntryFormat::mlsd},
+        });
 }
 
 TEST(EplfLine, Accepted) {

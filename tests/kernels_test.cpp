@@ -222,8 +222,8 @@ TEST(Kernels, DigitReadersAgreeWithTheByteLoop) {
                     if (!allDigits) continue;
                     // Beyond the type's range the value saturates.
                     const int digit = ch - '0';
-                    want = want > (test::kInt64Max - digit) / 10 ? test::kInt64Max
-                                                                 : want * 10 + digit;
+                    want =
+                        want > (test::kInt64Max - digit) / 10 ? test::kInt64Max : want * 10 + digit;
                 }
                 const std::string padded = text + std::string(16, ' ');
                 const HeapBytes exact(text);

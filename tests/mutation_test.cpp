@@ -65,7 +65,8 @@ void ParseAlone(const std::string& line, int& accepted) {
     ParsedEntry entry;
     Today today(kToday);
     int flagWord = -1;
-    accepted = ftpdirlist::ParseLine(ftpdirlist::Line(copy.view()), nullptr, entry, flagWord, today);
+    accepted =
+        ftpdirlist::ParseLine(ftpdirlist::Line(copy.view()), nullptr, entry, flagWord, today);
     ASSERT_TRUE(accepted == 0 || accepted == 1);
     ASSERT_TRUE(flagWord == 0 || flagWord == ftpdirlist::kVmsLine);
     if (accepted == 1) {
