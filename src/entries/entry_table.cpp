@@ -68,16 +68,21 @@ EntryTable::EntryTable(EntryTable&& other) noexcept
       arena_(std::move(other.arena_)),
       index_(std::move(other.index_)),
       lastRow_(std::exchange(other.lastRow_, NameIndex::kNone)),
+      lastHash_(other.lastHash_),
+      expectedBytes_(std::exchange(other.expectedBytes_, 0)),
       extras_(std::move(other.extras_)) {}
 
 EntryTable& EntryTable::operator=(EntryTable&& other) noexcept {
     if (this != &other) {
         other.Settle();
+        aheadCount_ = 0;  // rows waiting here go with the rows they would join
         rows_ = std::move(other.rows_);
         arena_ = std::move(other.arena_);
         index_ = std::move(other.index_);
         lastRow_ = std::exchange(other.lastRow_, NameIndex::kNone);
-        pending_ = false;
+        lastAhead_ = false;
+        lastHash_ = other.lastHash_;
+        expectedBytes_ = std::exchange(other.expectedBytes_, 0);
         extras_ = std::move(other.extras_);
         other.extras_.clear();
     }
@@ -92,29 +97,42 @@ void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
         stem = entry.name;              // extended: the name as it is, version 0
     }
     entry.name = stem;
-    Settle();
 
-    if (!index_.Built()) index_.Build(rows_);
+    if (!index_.Built()) {
+        Settle();
+        // A VMS line that gives an entry is seldom under 80 bytes; a huge
+        // listing that may be mostly of another style gets no more than
+        // room for a million names at once.
+        constexpr std::size_t kMostExpected = std::size_t{1} << 20;
+        const std::size_t expected = expectedBytes_ / 80;
+        index_.Build(rows_, expected < kMostExpected ? expected : kMostExpected);
+    }
     NameIndex::Lookup lookup{NameIndex::kNone, 0};
     const std::uint32_t hash = NameIndex::Hash(entry.name);
-    // The hash tells most other names from the last one without reading its row.
-    if (kShortcuts && hash == lastHash_ && lastRow_ != NameIndex::kNone &&
-        rows_.At(lastRow_).Name() == entry.name) {
-        lookup.row = lastRow_;
-    } else {
+    // The last VMS entry first: the versions of one file are listed
+    // together. The hash tells most other names from it without reading it.
+    if (kShortcuts && hash == lastHash_) {
+        if (lastAhead_) {
+            EntryRow& newest = Newest().row;
+            if (newest.Name() == entry.name) {
+                // The newest waiting entry takes the higher version; its
+                // lookup carries that on to the stored row of its name.
+                if (version > newest.version) Replace(newest, entry, version);
+                return;
+            }
+        } else if (lastRow_ != NameIndex::kNone && rows_.At(lastRow_).Name() == entry.name) {
+            lookup.row = lastRow_;
+        }
+    }
+    if (lookup.row == NameIndex::kNone) {
         lastHash_ = hash;
         // Slots hold row + 1 in 32 bits.
-        const bool roomy = rows_.Size() < std::numeric_limits<std::uint32_t>::max() - 2;
+        const bool roomy = rows_.Size() + kAhead < std::numeric_limits<std::uint32_t>::max() - 2;
         if (kShortcuts && extras == nullptr && roomy) {
-            // The lookup waits for the next entry; the index grows now so
-            // that settling never allocates.
-            if (index_.Full()) index_.Grow();
-            index_.Prefetch(hash);
-            Append(entry, version);
-            pending_ = true;
-            pendingHash_ = hash;
+            AddAhead(entry, version, hash);
             return;
         }
+        Settle();
         lookup = index_.Find(entry.name, hash, rows_);
     }
     if (lookup.row != NameIndex::kNone) {
@@ -146,42 +164,59 @@ void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
     if (extras != nullptr) extras_[added] = kept;
 }
 
-void EntryTable::SettleLast() noexcept {
-    pending_ = false;
-    const std::size_t last = rows_.Size() - 1;
-    EntryRow& row = rows_.At(last);
-    const NameIndex::Lookup lookup = index_.Find(row.Name(), pendingHash_, rows_);
-    if (lookup.row == NameIndex::kNone) {
-        index_.Put(lookup, last, pendingHash_);
-        lastRow_ = last;
-        return;
+void EntryTable::AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash) {
+    if (aheadCount_ == kAhead) SettleOldest();
+    // Whatever may fail comes first: the index grows and the rows are
+    // reserved now, so that settling never allocates.
+    if (index_.Full(aheadCount_ + 1)) index_.Grow();
+    rows_.Reserve(aheadCount_ + 1);
+    AheadEntry& added = ahead_[(aheadFirst_ + aheadCount_) % kAhead];
+    Fill(added.row, entry, version);
+    index_.Prefetch(hash);
+    added.hash = hash;
+    ++aheadCount_;
+    lastAhead_ = true;
+}
+
+void EntryTable::SettleOldest() noexcept {
+    const AheadEntry& oldest = ahead_[aheadFirst_];
+    aheadFirst_ = (aheadFirst_ + 1) % kAhead;
+    --aheadCount_;
+    const NameIndex::Lookup lookup = index_.Find(oldest.row.Name(), oldest.hash, rows_);
+    std::size_t at = lookup.row;
+    if (at == NameIndex::kNone) {
+        at = rows_.Size();
+        rows_.Next() = oldest.row;  // reserved: cannot fail
+        rows_.Commit();
+        index_.Put(lookup, at, oldest.hash);
+    } else {
+        Merge(rows_.At(at), oldest.row);
     }
-    lastRow_ = lookup.row;
-    // The row's texts go back to the arena unless the stored row takes them.
-    bool giveBack = true;
-    EntryRow& stored = rows_.At(lookup.row);
-    if (row.version > stored.version) {
-        if (row.attributesLength <= stored.attributesLength) {
-            if (row.attributesLength != 0) {
-                bits::Copy(const_cast<char*>(stored.AttributesData()), row.AttributesData(),
-                           row.attributesLength);
-            }
-        } else {
-            // The same name, then the longer attributes.
-            stored.name = row.name;
-            giveBack = false;
+    if (aheadCount_ == 0 && lastAhead_) {
+        // It was the newest: the last VMS entry now lives in row `at`.
+        lastAhead_ = false;
+        lastRow_ = at;
+    }
+}
+
+void EntryTable::Merge(EntryRow& stored, const EntryRow& newer) noexcept {
+    if (newer.version <= stored.version) return;
+    if (newer.attributesLength <= stored.attributesLength) {
+        if (newer.attributesLength != 0) {
+            bits::Copy(const_cast<char*>(stored.AttributesData()), newer.AttributesData(),
+                       newer.attributesLength);
         }
-        stored.attributesLength = row.attributesLength;
-        stored.size = row.size;
-        stored.stamp = row.stamp;
-        stored.dateBits = row.dateBits;
-        stored.version = row.version;
-        stored.isDir = row.isDir;
-        stored.isLink = row.isLink;
-        ClearExtras(lookup.row);
+    } else {
+        // The same name, then the longer attributes.
+        stored.name = newer.name;
     }
-    if (giveBack) arena_.GiveBack(row.name, std::size_t{row.nameLength} + row.attributesLength);
-    rows_.DropLast();
+    stored.attributesLength = newer.attributesLength;
+    stored.size = newer.size;
+    stored.stamp = newer.stamp;
+    stored.dateBits = newer.dateBits;
+    stored.version = newer.version;
+    stored.isDir = newer.isDir;
+    stored.isLink = newer.isLink;
 }
 
 void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version) {

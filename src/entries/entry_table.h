@@ -49,10 +49,11 @@ public:
         Settle();
     }
 
-    // As AddEntry, except that the name lookup of a new VMS name may be left
-    // to the next call or to Settle(): its index slot is then fetched from
-    // memory while the caller parses the next line. Size(), Row() and
-    // Extras() need the table settled; a move settles the table moved from.
+    // As AddEntry, except that the name lookups of new VMS names may be left
+    // for up to kAhead later calls or to Settle(): their index slots are then
+    // fetched from memory while the caller parses the next lines. Size(),
+    // Row() and Extras() need the table settled; a move settles the table
+    // moved from.
     void AddEntryAhead(ParsedEntry& entry, bool vms) {
         if (!Storable(entry)) return;
         if (!vms) {
@@ -63,10 +64,16 @@ public:
         AddVersion(entry, nullptr);
     }
 
-    // Finishes a lookup left by AddEntryAhead. Never allocates or throws.
+    // Finishes the lookups left by AddEntryAhead, in arrival order. Never
+    // allocates or throws.
     void Settle() noexcept {
-        if (pending_) SettleLast();
+        while (aheadCount_ != 0) SettleOldest();
     }
+
+    // A hint: about `bytes` of listing are still to come. A name index built
+    // from now on starts with room for the names they may hold, instead of
+    // growing step by step. Results never depend on it.
+    void ExpectInput(std::size_t bytes) { expectedBytes_ = bytes; }
 
     // Takes an entry of the extended dialect, with its extras. Without
     // `vms`, or with `keepVersions`, appends it as given (a name keeps its
@@ -76,11 +83,11 @@ public:
     void AddExtended(ParsedEntry& entry, bool vms, bool keepVersions);
 
     std::size_t Size() const {
-        assert(!pending_);
+        assert(aheadCount_ == 0);
         return rows_.Size();
     }
     const EntryRow& Row(std::size_t index) const {
-        assert(!pending_);
+        assert(aheadCount_ == 0);
         return rows_.At(index);
     }
     // The extras of row `index`: as constructed for rows stored by AddEntry.
@@ -101,9 +108,9 @@ private:
         row.dateBits = EntryRow::kWideDate;
     }
 
-    // The one append path: a new row holding `entry` whole.
-    EntryRow& Append(const ParsedEntry& entry, std::int32_t version) {
-        EntryRow& row = rows_.Next();
+    // Writes `entry` whole into `row`, its texts kept in the arena. Throws
+    // only std::bad_alloc, before `row` is touched.
+    void Fill(EntryRow& row, const ParsedEntry& entry, std::int32_t version) {
         const std::size_t nameLength = entry.name.size();
         const std::size_t total = nameLength + entry.attributes.size();
         // Both texts in one reservation; an empty pair takes no bytes.
@@ -112,14 +119,19 @@ private:
             bits::Copy(at, entry.name.data(), nameLength);
             bits::Copy(at + nameLength, entry.attributes.data(), entry.attributes.size());
         }
+        StoreDate(row, entry.dateTime);
         row.name = at;
         row.nameLength = static_cast<std::uint32_t>(nameLength);
         row.attributesLength = static_cast<std::uint32_t>(entry.attributes.size());
         row.size = entry.size;
-        StoreDate(row, entry.dateTime);
         row.version = version;
         row.isDir = entry.isDir;
         row.isLink = entry.isLink;
+    }
+    // The one append path: a new row holding `entry` whole.
+    EntryRow& Append(const ParsedEntry& entry, std::int32_t version) {
+        EntryRow& row = rows_.Next();
+        Fill(row, entry, version);
         rows_.Commit();
         return row;
     }
@@ -127,10 +139,16 @@ private:
     // for a classic entry.
     void AddVersion(ParsedEntry& entry, const EntryExtras* extras);
     void Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version);
-    // Looks up the name of the last row, appended by AddEntryAhead before
-    // its lookup: indexes it when new, otherwise merges it into the stored
-    // row of its name as Replace would, and drops it.
-    void SettleLast() noexcept;
+    // Looks up the oldest entry left by AddEntryAhead: appends it when its
+    // name is new, otherwise merges it into the stored row of its name as
+    // Replace would.
+    void SettleOldest() noexcept;
+    // Leaves the lookup of `entry` (a new VMS name as far as the last entry
+    // tells) for later.
+    void AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash);
+    // Row `stored` takes what `newer` (the same name, a higher version)
+    // holds beyond the name.
+    void Merge(EntryRow& stored, const EntryRow& newer) noexcept;
     // The extras of the row to be stored at `index`, their texts kept and
     // their slot made, so that storing them afterwards cannot fail.
     RowExtras KeepExtras(std::size_t index, const EntryExtras& extras);
@@ -144,13 +162,31 @@ private:
     NameIndex index_;
     // The row where the last VMS entry was stored or compared: the indexed
     // row of its name, checked before the index since the versions of one
-    // file are listed together (kNone before the first).
+    // file are listed together (kNone before the first), unless lastAhead_:
+    // then the last VMS entry is the newest one awaiting its lookup.
     std::size_t lastRow_ = NameIndex::kNone;
-    std::uint32_t lastHash_ = 0;  // the hash of lastRow_'s name, once there is one
-    // The last row awaits its lookup (AddEntryAhead), its name hashed to
-    // pendingHash_.
-    bool pending_ = false;
-    std::uint32_t pendingHash_ = 0;
+    bool lastAhead_ = false;
+    std::uint32_t lastHash_ = 0;  // the hash of the last VMS entry's name, once there is one
+
+    // VMS entries whose lookups wait (AddEntryAhead), oldest first from
+    // aheadFirst_: each the row it would add, its texts already in the
+    // arena, and its name's hash. Their index slots were asked for when
+    // they arrived, so that a lookup kAhead entries later finds its slot in
+    // the cache (with a million names, 4 entries were too few to hide the
+    // fetch; 16 and 32 gave nothing more). The rows they may add are
+    // reserved, so settling never allocates.
+    static constexpr std::size_t kAhead = 8;
+    struct AheadEntry {
+        EntryRow row;
+        std::uint32_t hash;
+    };
+    AheadEntry ahead_[kAhead];
+    std::size_t aheadFirst_ = 0;
+    std::size_t aheadCount_ = 0;
+    AheadEntry& Newest() { return ahead_[(aheadFirst_ + aheadCount_ - 1) % kAhead]; }
+
+    std::size_t expectedBytes_ = 0;  // ExpectInput's hint
+
     // Extras of the rows up to the last extended one; empty in a classic
     // table, so that classic tables pay nothing for them.
     std::vector<RowExtras> extras_;

@@ -35,9 +35,10 @@ void NameIndex::Rehash(std::size_t slotCount) {
     }
 }
 
-void NameIndex::Build(const RowBlocks& rows) {
+void NameIndex::Build(const RowBlocks& rows, std::size_t expected) {
     std::size_t slotCount = 64;
-    while (slotCount < rows.Size() * 2) slotCount *= 2;
+    const std::size_t names = rows.Size() > expected ? rows.Size() : expected;
+    while (slotCount < names * 2) slotCount *= 2;
     slots_.assign(slotCount, Slot{0, 0});
     used_ = 0;
     built_ = true;  // only once the slots exist: a failed allocation leaves it unbuilt

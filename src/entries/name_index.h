@@ -53,8 +53,9 @@ public:
     }
 
     bool Built() const { return built_; }
-    // Indexes the first row of each name among `rows`.
-    void Build(const RowBlocks& rows);
+    // Indexes the first row of each name among `rows`, with room for
+    // `expected` names in all before the index must grow.
+    void Build(const RowBlocks& rows, std::size_t expected);
     // Where a name stands: its first row (kNone when the name is not
     // indexed) and its slot (where it would go when it is not).
     struct Lookup {
@@ -75,10 +76,10 @@ public:
         (void)hash;
 #endif
     }
-    // Whether one more name would fill the index beyond half. Grow() then
-    // doubles it (the slots of earlier lookups are void), before the row is
+    // Whether `more` names would fill the index beyond half. Grow() then
+    // doubles it (the slots of earlier lookups are void), before the rows are
     // stored, so that a failed growth leaves no row outside the index.
-    bool Full() const { return (used_ + 1) * 2 > slots_.size(); }
+    bool Full(std::size_t more = 1) const { return (used_ + more) * 2 > slots_.size(); }
     void Grow();
     // Adds `row`, whose name has hash `hash` and was looked up last, at the
     // slot that lookup gave.

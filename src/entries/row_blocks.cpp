@@ -10,7 +10,8 @@ RowBlocks::RowBlocks(RowBlocks&& other) noexcept
     : blocks_(std::move(other.blocks_)),
       count_(std::exchange(other.count_, 0)),
       next_(std::exchange(other.next_, nullptr)),
-      left_(std::exchange(other.left_, 0)) {}
+      left_(std::exchange(other.left_, 0)),
+      spare_(std::exchange(other.spare_, false)) {}
 
 RowBlocks& RowBlocks::operator=(RowBlocks&& other) noexcept {
     if (this != &other) {
@@ -19,19 +20,24 @@ RowBlocks& RowBlocks::operator=(RowBlocks&& other) noexcept {
         count_ = std::exchange(other.count_, 0);
         next_ = std::exchange(other.next_, nullptr);
         left_ = std::exchange(other.left_, 0);
+        spare_ = std::exchange(other.spare_, false);
     }
     return *this;
 }
 
-void RowBlocks::AddBlock() {
+void RowBlocks::AddSpare() {
     const std::size_t rows = RowsInBlock(blocks_.size());
     // Owned before the vector may grow: a failing growth frees it.
     std::unique_ptr<EntryRow, FreeRows> block(
         static_cast<EntryRow*>(::operator new(rows * sizeof(EntryRow))));
     AdviseLargePages(block.get(), rows * sizeof(EntryRow));
     blocks_.push_back(std::move(block));
-    next_ = blocks_.back().get();
-    left_ = rows;
+    spare_ = true;
+}
+
+void RowBlocks::AddBlock() {
+    AddSpare();
+    StartSpare();
 }
 
 }  // namespace ftpdirlist

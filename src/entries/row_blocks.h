@@ -150,23 +150,36 @@ public:
     // it once it is whole. Throws std::bad_alloc when a block is needed and
     // cannot be had; the rows stored so far are then unchanged.
     EntryRow& Next() {
-        if (left_ == 0) AddBlock();
+        if (left_ == 0) {
+            if (spare_) {
+                StartSpare();
+            } else {
+                AddBlock();
+            }
+        }
         return *new (next_) EntryRow;
+    }
+    // Makes sure that the next `rows` calls of Next() (at most the rows of
+    // the next block) cannot fail: allocates the next block ahead when the
+    // current one has less room. Throws std::bad_alloc as Next() does.
+    void Reserve(std::size_t rows) {
+        if (rows > left_ && !spare_) AddSpare();
     }
     void Commit() {
         ++next_;
         --left_;
         ++count_;
     }
-    // Forgets the last row (there must be one); its block stays allocated.
-    void DropLast() {
-        --next_;
-        ++left_;
-        --count_;
-    }
 
 private:
     void AddBlock();
+    // The next block, allocated and listed but not yet begun (spare_).
+    void AddSpare();
+    void StartSpare() noexcept {
+        next_ = blocks_.back().get();
+        left_ = RowsInBlock(blocks_.size() - 1);
+        spare_ = false;
+    }
 
     struct FreeRows {
         void operator()(EntryRow* rows) const { ::operator delete(rows); }
@@ -175,6 +188,7 @@ private:
     std::size_t count_ = 0;
     EntryRow* next_ = nullptr;  // the next free row of the last block
     std::size_t left_ = 0;      // free rows from there to the block's end
+    bool spare_ = false;        // the last block is allocated ahead, not yet begun
 };
 
 }  // namespace ftpdirlist

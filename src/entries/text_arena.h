@@ -36,14 +36,6 @@ public:
         left_ -= length;
         return at;
     }
-    // Gives back the last `length` bytes taken, when [at, at + length) are
-    // they (the bytes taken last, in the current block); otherwise keeps them.
-    void GiveBack(const char* at, std::size_t length) {
-        if (at + length == next_ && length != 0) {
-            next_ -= length;
-            left_ += length;
-        }
-    }
     // A copy of `text` that lives as long as the arena. Throws std::bad_alloc
     // when a block is needed and cannot be had; nothing is kept then.
     const char* Keep(std::string_view text) {

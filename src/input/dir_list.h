@@ -156,6 +156,7 @@ FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::EmitText(const Line& li
 template <class LineParser>
 void ListingDriver<LineParser>::AppendData(const char* data, std::size_t length) {
     if (data == nullptr || length == 0) return;
+    entries_.ExpectInput(length);
     const char* p = data;
     const char* end = data + length;
     if (!carry_.empty()) {
