@@ -118,6 +118,27 @@ TEST(Kernels, CopyCopiesExactlyTheBytes) {
     }
 }
 
+// Texts in buffers of exactly their length (ASan sees any byte read beyond),
+// equal, or different at one position, or one byte longer.
+TEST(Kernels, SameBytesComparesExactlyTheBytes) {
+    for (std::size_t length = 0; length <= 40; ++length) {
+        std::string text(length, '\0');
+        for (std::size_t i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
+        const HeapBytes a(text);
+        const HeapBytes b(text);
+        EXPECT_TRUE(bits::SameBytes(a.view(), b.view())) << "length " << length;
+        const HeapBytes longer(text + "x");
+        EXPECT_FALSE(bits::SameBytes(a.view(), longer.view())) << "length " << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string other = text;
+            other[at] = static_cast<char>(other[at] ^ 0x80);
+            const HeapBytes c(other);
+            EXPECT_FALSE(bits::SameBytes(a.view(), c.view()))
+                << "length " << length << " at " << at;
+        }
+    }
+}
+
 // The scanner's tokens and rest, by the plain walk.
 std::vector<std::string> ReferenceTokens(std::string_view line, std::size_t restAfter) {
     std::vector<std::string> out;

@@ -114,13 +114,14 @@ void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
     if (kShortcuts && hash == lastHash_) {
         if (lastAhead_) {
             EntryRow& newest = Newest().row;
-            if (newest.Name() == entry.name) {
+            if (bits::SameBytes(newest.Name(), entry.name)) {
                 // The newest waiting entry takes the higher version; its
                 // lookup carries that on to the stored row of its name.
                 if (version > newest.version) Replace(newest, entry, version);
                 return;
             }
-        } else if (lastRow_ != NameIndex::kNone && rows_.At(lastRow_).Name() == entry.name) {
+        } else if (lastRow_ != NameIndex::kNone &&
+                   bits::SameBytes(rows_.At(lastRow_).Name(), entry.name)) {
             lookup.row = lastRow_;
         }
     }

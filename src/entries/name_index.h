@@ -9,6 +9,7 @@
 
 #include "entries/large_pages.h"
 #include "entries/row_blocks.h"
+#include "model/bits.h"
 
 namespace ftpdirlist {
 
@@ -101,7 +102,7 @@ private:
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             const Slot& slot = slots_[i];
             if (slot.row == 0) return i;
-            if (slot.hash == hash && rows.At(slot.row - 1).Name() == name) return i;
+            if (slot.hash == hash && bits::SameBytes(rows.At(slot.row - 1).Name(), name)) return i;
         }
     }
     void Rehash(std::size_t slotCount);

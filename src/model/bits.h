@@ -1,10 +1,12 @@
 // Bit and byte helpers shared by the parts of the library: the highest set
-// bit of a word, and a copy without a call for the short texts of listings.
+// bit of a word, and a copy and a compare without a call for the short texts
+// of listings.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace ftpdirlist {
 namespace bits {
@@ -56,6 +58,35 @@ inline void Copy(char* to, const char* from, std::size_t n) {
         to[n / 2] = middle;
         to[n - 1] = last;
     }
+}
+
+// Whether the first and the last sizeof(Word) of n bytes (n at least that)
+// are the same at x and at y.
+template <class Word>
+inline bool SameEnds(const char* x, const char* y, std::size_t n) {
+    Word x0, x1, y0, y1;
+    std::memcpy(&x0, x, sizeof x0);
+    std::memcpy(&x1, x + n - sizeof x1, sizeof x1);
+    std::memcpy(&y0, y, sizeof y0);
+    std::memcpy(&y1, y + n - sizeof y1, sizeof y1);
+    return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+}
+
+// Whether two texts hold the same bytes, as == on views, without a call for
+// the short names of listings: two overlapping loads cover every length
+// from 4 to 16, and no byte outside either text is read.
+inline bool SameBytes(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
+    const char* x = a.data();
+    const char* y = b.data();
+    if (n > 16) return std::memcmp(x, y, n) == 0;
+    if (n >= 8) return SameEnds<std::uint64_t>(x, y, n);
+    if (n >= 4) return SameEnds<std::uint32_t>(x, y, n);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (x[i] != y[i]) return false;
+    }
+    return true;
 }
 
 }  // namespace bits
