@@ -214,10 +214,10 @@ TEST(EntryTable, DeferredMergeKeepsTexts) {
     }
 }
 
-// Deferred lookups give the rows of lookups at once, whatever the order:
-// names met again within and beyond the entries that wait, versions up and
-// down, whole entries in between, attributes that grow and shrink, and a
-// table moved (settled) halfway.
+// Deferred lookups give the rows (and extras) of lookups at once, whatever
+// the order: names met again within and beyond the entries that wait,
+// versions up and down, whole entries in between, attributes that grow and
+// shrink, and a table moved (settled) halfway; classic and extended entries.
 TEST(EntryTable, DeferredLookupsMatchLookupsAtOnce) {
     const char* const kNames[] = {
         "A",     "B",    "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "MMMMMMMMMMMMMMMMMMMM",
@@ -228,43 +228,53 @@ TEST(EntryTable, DeferredLookupsMatchLookupsAtOnce) {
         seed = seed * 1103515245u + 12345u;
         return (seed >> 8) % n;
     };
-    for (int round = 0; round < 300; ++round) {
-        SCOPED_TRACE(round);
-        // Few names make repeats near each other; many spread them out.
-        const std::uint32_t names = 2 + next(14);
-        const int count = 1 + static_cast<int>(next(60));
-        std::vector<std::string> texts;
-        struct Added {
-            std::string name;
-            const char* attributes;
-            bool vms;
-        };
-        std::vector<Added> adds;
-        for (int i = 0; i < count; ++i) {
-            const bool vms = next(8) != 0;
-            std::string name = kNames[next(names)];
-            if (vms) name += ";" + std::to_string(next(5));
-            adds.push_back({name, kAttributes[next(4)], vms});
-        }
-        const int moveAt = static_cast<int>(next(static_cast<std::uint32_t>(count) + 1));
-        EntryTable atOnce;
-        EntryTable ahead;
-        for (int i = 0; i < count; ++i) {
-            if (i == moveAt) ahead = EntryTable(std::move(ahead));
-            ParsedEntry e;
-            e.name = adds[i].name;
-            e.attributes = adds[i].attributes;
-            e.size = i + 1;
-            atOnce.AddEntry(e, adds[i].vms);
-            e.name = adds[i].name;
-            ahead.AddEntryAhead(e, adds[i].vms);
-        }
-        ahead.Settle();
-        ASSERT_EQ(ahead.Size(), atOnce.Size());
-        for (std::size_t i = 0; i < atOnce.Size(); ++i) {
-            SCOPED_TRACE(i);
-            EXPECT_EQ(ftpdirlist::ToEntry(ahead.Row(i)), ftpdirlist::ToEntry(atOnce.Row(i)));
-            EXPECT_EQ(ahead.Row(i).version, atOnce.Row(i).version);
+    for (const bool extended : {false, true}) {
+        for (int round = 0; round < 300; ++round) {
+            SCOPED_TRACE(round);
+            SCOPED_TRACE(extended ? "extended" : "classic");
+            // Few names make repeats near each other; many spread them out.
+            const std::uint32_t names = 2 + next(14);
+            const int count = 1 + static_cast<int>(next(60));
+            struct Added {
+                std::string name;
+                const char* attributes;
+                bool vms;
+                std::string owner;
+            };
+            std::vector<Added> adds;
+            for (int i = 0; i < count; ++i) {
+                const bool vms = next(8) != 0;
+                std::string name = kNames[next(names)];
+                if (vms) name += ";" + std::to_string(next(5));
+                adds.push_back({name, kAttributes[next(4)], vms, "owner" + std::to_string(i)});
+            }
+            const int moveAt = static_cast<int>(next(static_cast<std::uint32_t>(count) + 1));
+            EntryTable atOnce;
+            EntryTable ahead;
+            for (int i = 0; i < count; ++i) {
+                if (i == moveAt) ahead = EntryTable(std::move(ahead));
+                for (EntryTable* table : {&atOnce, &ahead}) {
+                    ParsedEntry e;
+                    e.name = adds[i].name;
+                    e.attributes = adds[i].attributes;
+                    e.size = i + 1;
+                    e.extras.owner = adds[i].owner;
+                    if (extended) {
+                        table->AddExtended(e, adds[i].vms, false);
+                    } else {
+                        table->AddEntryAhead(e, adds[i].vms);
+                    }
+                    if (table == &atOnce) table->Settle();
+                }
+            }
+            ahead.Settle();
+            ASSERT_EQ(ahead.Size(), atOnce.Size());
+            for (std::size_t i = 0; i < atOnce.Size(); ++i) {
+                SCOPED_TRACE(i);
+                EXPECT_EQ(ftpdirlist::ToEntry(ahead.Row(i)), ftpdirlist::ToEntry(atOnce.Row(i)));
+                EXPECT_EQ(ahead.Row(i).version, atOnce.Row(i).version);
+                EXPECT_EQ(ahead.Extras(i).owner, atOnce.Extras(i).owner);
+            }
         }
     }
 }
@@ -499,6 +509,7 @@ void AddExtendedAll(EntryTable& table, const std::vector<Extended>& adds, bool v
         e.extras.format = ftpdirlist::EntryFormat::vms;
         table.AddExtended(e, vms, keepVersions);
     }
+    table.Settle();
 }
 
 TEST(EntryTable, ExtendedEntriesKeepTheirExtras) {

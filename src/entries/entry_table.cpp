@@ -1,5 +1,6 @@
 #include "entries/entry_table.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -125,7 +126,12 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
             if (bits::SameBytes(newest.Name(), entry.name)) {
                 // The newest waiting entry takes the higher version; its
                 // lookup carries that on to the stored row of its name.
-                if (version > newest.version) Replace(newest, entry, version);
+                if (version > newest.version) {
+                    const RowExtras kept = extras != nullptr ? KeepTexts(*extras) : RowExtras{};
+                    Replace(newest, entry, version);
+                    Newest().extended = extras != nullptr;
+                    Newest().extras = kept;
+                }
                 return;
             }
         } else if (lastRow_ != NameIndex::kNone &&
@@ -137,8 +143,8 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
         lastHash_ = hash;
         // Slots hold row + 1 in 32 bits.
         const bool roomy = rows_.Size() + kAhead < std::numeric_limits<std::uint32_t>::max() - 2;
-        if (kShortcuts && extras == nullptr && roomy) {
-            AddAhead(entry, version, hash);
+        if (kShortcuts && roomy) {
+            AddAhead(entry, version, hash, extras);
             return;
         }
         Settle();
@@ -173,16 +179,26 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
     if (extras != nullptr) extras_[added] = kept;
 }
 
-void EntryTable::AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash) {
+void EntryTable::AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash,
+                          const EntryExtras* extras) {
     if (aheadCount_ == kAhead) SettleOldest();
-    // Whatever may fail comes first: the index grows and the rows are
-    // reserved now, so that settling never allocates.
+    // Whatever may fail comes first: the index grows, the rows are reserved
+    // and so are the extras' slots of every row that may be stored before
+    // the waiting ones are settled, so that settling never allocates.
     if (index_.Full(aheadCount_ + 1)) index_.Grow();
     rows_.Reserve(aheadCount_ + 1);
+    RowExtras kept;
+    if (extras != nullptr) {
+        const std::size_t slots = rows_.Size() + aheadCount_ + 1;
+        if (extras_.capacity() < slots) extras_.reserve(std::max(slots, 2 * extras_.capacity()));
+        kept = KeepTexts(*extras);
+    }
     AheadEntry& added = ahead_[(aheadFirst_ + aheadCount_) % kAhead];
     Fill(added.row, entry, version);
     index_.Prefetch(hash);
     added.hash = hash;
+    added.extended = extras != nullptr;
+    added.extras = kept;
     ++aheadCount_;
     lastAhead_ = true;
 }
@@ -193,13 +209,23 @@ void EntryTable::SettleOldest() noexcept {
     --aheadCount_;
     const NameIndex::Lookup lookup = index_.Find(oldest.row.Name(), oldest.hash, rows_);
     std::size_t at = lookup.row;
+    bool stores = true;
     if (at == NameIndex::kNone) {
         at = rows_.Size();
         rows_.Next() = oldest.row;  // reserved: cannot fail
         rows_.Commit();
         index_.Put(lookup, at, oldest.hash);
     } else {
-        Merge(rows_.At(at), oldest.row);
+        stores = Merge(rows_.At(at), oldest.row);
+    }
+    if (stores) {
+        if (oldest.extended) {
+            // Within the capacity reserved when it arrived.
+            if (at >= extras_.size()) extras_.resize(at + 1);
+            extras_[at] = oldest.extras;
+        } else {
+            ClearExtras(at);
+        }
     }
     if (aheadCount_ == 0 && lastAhead_) {
         // It was the newest: the last VMS entry now lives in row `at`.
@@ -208,8 +234,8 @@ void EntryTable::SettleOldest() noexcept {
     }
 }
 
-void EntryTable::Merge(EntryRow& stored, const EntryRow& newer) noexcept {
-    if (newer.version <= stored.version) return;
+bool EntryTable::Merge(EntryRow& stored, const EntryRow& newer) noexcept {
+    if (newer.version <= stored.version) return false;
     if (newer.attributesLength <= stored.attributesLength) {
         if (newer.attributesLength != 0) {
             bits::Copy(const_cast<char*>(stored.AttributesData()), newer.AttributesData(),
@@ -226,6 +252,7 @@ void EntryTable::Merge(EntryRow& stored, const EntryRow& newer) noexcept {
     stored.version = newer.version;
     stored.isDir = newer.isDir;
     stored.isLink = newer.isLink;
+    return true;
 }
 
 void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version) {
@@ -256,7 +283,7 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
     row.isLink = entry.isLink;
 }
 
-RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
+RowExtras EntryTable::KeepTexts(const EntryExtras& extras) {
     RowExtras kept;
     kept.target = {arena_.Keep(extras.target), extras.target.size()};
     kept.owner = {arena_.Keep(extras.owner), extras.owner.size()};
@@ -264,6 +291,11 @@ RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
     kept.second = extras.second;
     kept.utc = extras.utc;
     kept.format = extras.format;
+    return kept;
+}
+
+RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
+    const RowExtras kept = KeepTexts(extras);
     // Rows arrive one at a time: the usual step is one more slot.
     if (index == extras_.size()) {
         extras_.emplace_back();
@@ -274,12 +306,12 @@ RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
 }
 
 void EntryTable::AddExtended(ParsedEntry& entry, bool vms, bool keepVersions) {
-    Settle();
     if (!Storable(entry)) return;
     if (vms && !keepVersions) {
         AddVersion(entry, &entry.extras);
         return;
     }
+    Settle();
     const std::size_t added = rows_.Size();
     const RowExtras kept = KeepExtras(added, entry.extras);
     Append(entry, 0);

@@ -77,9 +77,10 @@ public:
 
     // Takes an entry of the extended dialect, with its extras. Without
     // `vms`, or with `keepVersions`, appends it as given (a name keeps its
-    // ";N"). Otherwise collapses versions as AddEntry does, except that an
-    // entry without a version suffix is stored whole (version 0) instead of
-    // dropped. A replaced row takes the new entry's extras too.
+    // ";N"). Otherwise collapses versions as AddEntryAhead does (lookups
+    // may wait: settle before reading), except that an entry without a
+    // version suffix is stored whole (version 0) instead of dropped. A
+    // replaced row takes the new entry's extras too.
     void AddExtended(ParsedEntry& entry, bool vms, bool keepVersions);
 
     std::size_t Size() const {
@@ -144,11 +145,14 @@ private:
     // Replace would.
     void SettleOldest() noexcept;
     // Leaves the lookup of `entry` (a new VMS name as far as the last entry
-    // tells) for later.
-    void AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash);
-    // Row `stored` takes what `newer` (the same name, a higher version)
-    // holds beyond the name.
-    void Merge(EntryRow& stored, const EntryRow& newer) noexcept;
+    // tells; `extras` null for a classic entry) for later.
+    void AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash,
+                  const EntryExtras* extras);
+    // Row `stored` takes what `newer` (the same name) holds beyond the name
+    // when newer's version is higher: true then.
+    bool Merge(EntryRow& stored, const EntryRow& newer) noexcept;
+    // A copy of `extras` whose texts live in the arena.
+    RowExtras KeepTexts(const EntryExtras& extras);
     // The extras of the row to be stored at `index`, their texts kept and
     // their slot made, so that storing them afterwards cannot fail.
     RowExtras KeepExtras(std::size_t index, const EntryExtras& extras);
@@ -168,9 +172,9 @@ private:
     bool lastAhead_ = false;
     std::uint32_t lastHash_ = 0;  // the hash of the last VMS entry's name, once there is one
 
-    // VMS entries whose lookups wait (AddEntryAhead), oldest first from
-    // aheadFirst_: each the row it would add, its texts already in the
-    // arena, and its name's hash. Their index slots were asked for when
+    // VMS entries whose lookups wait, oldest first from aheadFirst_: each
+    // the row it would add, its texts already in the arena, its name's hash,
+    // and for an extended entry its extras. Their index slots were asked for when
     // they arrived, so that a lookup kAhead entries later finds its slot in
     // the cache (with a million names, 4 entries were too few to hide the
     // fetch; 16 and 32 gave nothing more). The rows they may add are
@@ -179,6 +183,8 @@ private:
     struct AheadEntry {
         EntryRow row;
         std::uint32_t hash;
+        bool extended;
+        RowExtras extras;
     };
     AheadEntry ahead_[kAhead];
     std::size_t aheadFirst_ = 0;
