@@ -1,6 +1,7 @@
 #include "extended/line_parser.h"
 
 #include "extended/families.h"
+#include "parse/bytes.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -14,6 +15,54 @@ LineKind Settle(LineKind kind, EntryFormat format, ListingState& state, ParsedEn
         state.family = format;
     }
     return kind;
+}
+
+// What the dispatcher knows of a line before offering it to the families:
+// the class of its first byte that is no space and how many tokens it has,
+// counted up to kCounted (more than any family needs).
+struct LineShape {
+    static constexpr std::size_t kCounted = 8;
+    std::uint8_t first = kAnyFirst;
+    std::size_t tokens = kCounted;
+
+    // False only when no line that `family` takes can look like this one.
+    bool Fits(const FamilyEntry& family) const {
+        return (first & family.firsts) != 0 && tokens >= family.minTokens;
+    }
+};
+
+std::uint8_t ClassOf(unsigned char byte) {
+    if (byte >= '0' && byte <= '9') return kDigitFirst;
+    if ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z') return kLetterFirst;
+    if (byte == '-') return kDashFirst;
+    return byte >= 0x80 ? kHighFirst : kOtherFirst;
+}
+
+// The shape from the space masks of 64 bytes at a time, read until the
+// line ends or kCounted tokens are found.
+LineShape ShapeOf(std::string_view line) {
+    constexpr std::size_t kWindow = 64;
+    LineShape shape;
+    shape.tokens = 0;
+    const char* const end = line.data() + line.size();
+    bool open = false;  // the window before ended inside a token
+    for (const char* base = line.data(); base != end && shape.tokens < LineShape::kCounted;) {
+        const std::size_t left = static_cast<std::size_t>(end - base);
+        const std::size_t n = left < kWindow ? left : kWindow;
+        const std::uint64_t inWindow =
+            n == kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+        const std::uint64_t token = ~bytes::SpaceMask64(base, n, end) & inWindow;
+        if (shape.tokens == 0 && token != 0) {
+            shape.first = ClassOf(static_cast<unsigned char>(base[bytes::LowestBit(token)]));
+        }
+        for (std::uint64_t starts = token & ~((token << 1) | (open ? 1u : 0u)); starts != 0;
+             starts &= starts - 1) {
+            ++shape.tokens;
+        }
+        open = (token >> (n - 1)) & 1;
+        base += n;
+    }
+    return shape;
 }
 
 }  // namespace
@@ -56,9 +105,11 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
             break;
         }
     }
+    // A shortcut: a build without shortcuts offers the line to every family.
+    const LineShape shape = FTPDIRLIST_SHORTCUTS ? ShapeOf(line) : LineShape{};
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
         const FamilyEntry& family = kFamilies[i];
-        if (family.format == known) continue;
+        if (family.format == known || !shape.Fits(family)) continue;
         // A reader that refused the line may have filled part of the record.
         if (!first) entry.Reset();
         first = false;

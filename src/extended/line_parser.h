@@ -40,10 +40,28 @@ struct ListingState {
 using FamilyReader = LineKind (*)(std::string_view line, ListingState& state, Today& today,
                                   ParsedEntry& entry);
 
-// One family of the dispatch table.
+// Classes of a line's first byte that is no space, as bits: what the
+// dispatcher looks at before it offers a line to a family.
+enum FirstByteClass : std::uint8_t {
+    kDigitFirst = 1,   // '0' to '9'
+    kLetterFirst = 2,  // an ASCII letter
+    kDashFirst = 4,    // '-'
+    kHighFirst = 8,    // 0x80 and above
+    kOtherFirst = 16,  // any other byte
+    kAnyFirst = 31,
+};
+
+// One family of the dispatch table, with what any line its reader takes
+// (as an entry or a header) has: at least `minTokens` space-separated
+// tokens, the first starting with a byte of a class in `firsts`. These are
+// consequences of the reader's own tests, never tests of their own: they
+// only spare a call that would return none, and a build without shortcuts
+// offers every line to every family.
 struct FamilyEntry {
     EntryFormat format;
     FamilyReader read;
+    std::uint8_t minTokens;
+    std::uint8_t firsts;
 };
 
 // Every family reader, in the order they are tried for a line that the

@@ -189,18 +189,7 @@ std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& 
     return static_cast<std::int32_t>(best);
 }
 
-bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
-    // "hh:mm", the usual form, at once.
-    if (text.size() == 5 && text[2] == ':') {
-        const int hour = TwoDigits(text.data());
-        const int minute = TwoDigits(text.data() + 3);
-        if (hour >= 0 && minute >= 0 && hour < 24 && minute < 60) {
-            stamp.hour = hour;
-            stamp.minute = minute;
-            stamp.second = -1;
-            return true;
-        }
-    }
+bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot) {
     if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
         // "hh:mm:ss" with an optional fraction, the other usual form.
         const int hour = TwoDigits(text.data());
