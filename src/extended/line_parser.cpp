@@ -8,6 +8,23 @@ namespace ext {
 
 namespace {
 
+// The place of each format's reader in kFamilies (kFamilyCount for a
+// format without one), found once.
+struct FamilyPlaces {
+    std::size_t of[256];
+    FamilyPlaces() {
+        for (std::size_t& at : of) at = kFamilyCount;
+        for (std::size_t i = 0; i < kFamilyCount; ++i) {
+            of[static_cast<std::uint8_t>(kFamilies[i].format)] = i;
+        }
+    }
+};
+
+std::size_t FamilyAt(EntryFormat format) {
+    static const FamilyPlaces places;
+    return places.of[static_cast<std::uint8_t>(format)];
+}
+
 // Records an accepted entry's family for the next lines.
 LineKind Settle(LineKind kind, EntryFormat format, ListingState& state, ParsedEntry& entry) {
     if (kind == LineKind::entry) {
@@ -40,18 +57,21 @@ std::uint8_t ClassOf(unsigned char byte) {
 
 // The shape from the space masks of 64 bytes at a time, read until the
 // line ends or kCounted tokens are found.
-LineShape ShapeOf(std::string_view line) {
+LineShape ShapeOf(std::string_view line, const ScanBounds& bounds) {
     constexpr std::size_t kWindow = 64;
     LineShape shape;
     shape.tokens = 0;
     const char* const end = line.data() + line.size();
+    // The driver's bound when the line is the one it handed over.
+    const char* const readable =
+        bounds.begin == line.data() && bounds.end == end ? bounds.readable : end;
     bool open = false;  // the window before ended inside a token
     for (const char* base = line.data(); base != end && shape.tokens < LineShape::kCounted;) {
         const std::size_t left = static_cast<std::size_t>(end - base);
         const std::size_t n = left < kWindow ? left : kWindow;
         const std::uint64_t inWindow =
             n == kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-        const std::uint64_t token = ~bytes::SpaceMask64(base, n, end) & inWindow;
+        const std::uint64_t token = ~bytes::SpaceMask64(base, n, readable) & inWindow;
         if (shape.tokens == 0 && token != 0) {
             shape.first = ClassOf(static_cast<unsigned char>(base[bytes::LowestBit(token)]));
         }
@@ -96,17 +116,14 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
     // one family.
     const EntryFormat known = state.family;
     bool first = true;
-    if (known != EntryFormat::unknown) {
-        for (std::size_t i = 0; i < kFamilyCount; ++i) {
-            if (kFamilies[i].format != known) continue;
-            const LineKind kind = kFamilies[i].read(line, state, today, entry);
-            if (kind != LineKind::none) return Settle(kind, known, state, entry);
-            first = false;
-            break;
-        }
+    const std::size_t knownAt = FamilyAt(known);
+    if (knownAt != kFamilyCount) {
+        const LineKind kind = kFamilies[knownAt].read(line, state, today, entry);
+        if (kind != LineKind::none) return Settle(kind, known, state, entry);
+        first = false;
     }
     // A shortcut: a build without shortcuts offers the line to every family.
-    const LineShape shape = FTPDIRLIST_SHORTCUTS ? ShapeOf(line) : LineShape{};
+    const LineShape shape = FTPDIRLIST_SHORTCUTS ? ShapeOf(line, state.scan) : LineShape{};
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
         const FamilyEntry& family = kFamilies[i];
         if (family.format == known || !shape.Fits(family)) continue;

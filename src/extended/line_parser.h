@@ -22,8 +22,21 @@ enum class LineKind : std::uint8_t {
              // skipped, never joined with another line
 };
 
-// What a listing has shown so far, carried from line to line.
+// The line being read as the driver handed it over, for the family readers'
+// token scanners (ScannerFor): how far past its end its buffer may be read,
+// and the spaces among its first 64 bytes when the driver found them. Set
+// for one line at a time; empty when only the line itself may be read.
+struct ScanBounds {
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    const char* readable = nullptr;
+    const std::uint64_t* spaces = nullptr;
+};
+
+// What a listing has shown so far, carried from line to line, and the
+// bounds of the line being read.
 struct ListingState {
+    ScanBounds scan;
     EntryFormat family = EntryFormat::unknown;  // the family of the last entry
     // Headers seen; some families are only read after their header.
     bool vmsHeader = false;    // "Directory DISK$USER:[NAME]"
@@ -103,9 +116,11 @@ public:
     // sets kVmsLine, so that its versions are collapsed; any other entry sets
     // kOtherFamilyLine, because the driver keeps the last nonzero flag word:
     // without it, every entry after a VMS line would lose a ";N" of its name.
-    int Parse(const Line& line, const std::uint64_t*, ParsedEntry& entry, int& flagWord) {
+    int Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry, int& flagWord) {
         flagWord = 0;
+        state_.scan = {line.begin, line.end, line.readable, spaces};
         const LineKind kind = ParseExtendedLine(line.Text(), state_, today_, entry);
+        state_.scan = {};
         if (kind == LineKind::header) return 2;
         if (kind != LineKind::entry) return 0;
         flagWord = entry.extras.format == EntryFormat::vms ? kVmsLine : kOtherFamilyLine;

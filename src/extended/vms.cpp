@@ -166,7 +166,7 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
     // The tokens in order: the first four at once when they lie in the
     // first window, as in the usual form, then one at a time. An entry has
     // at most kMaxTokens; a line with one more is none (unless a footer).
-    TokenScanner scanner{Line(line)};
+    TokenScanner scanner = ScannerFor(line, state);
     std::string_view head[4];
     std::size_t n = static_cast<std::size_t>(scanner.Take(head));
     std::string_view t[kMaxTokens + 1];
