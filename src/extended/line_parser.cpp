@@ -39,20 +39,19 @@ LineKind Settle(LineKind kind, EntryFormat format, ListingState& state, ParsedEn
 // counted up to kCounted (more than any family needs).
 struct LineShape {
     static constexpr std::size_t kCounted = 8;
-    std::uint8_t first = kAnyFirst;
-    std::size_t tokens = kCounted;
+    // The member of FewestTokens for the line's first byte.
+    std::uint8_t FewestTokens::*first = &FewestTokens::blank;
+    std::size_t tokens = 0;
 
     // False only when no line that `family` takes can look like this one.
-    bool Fits(const FamilyEntry& family) const {
-        return (first & family.firsts) != 0 && tokens >= family.minTokens;
-    }
+    bool Fits(const FamilyEntry& family) const { return tokens >= family.fewest.*first; }
 };
 
-std::uint8_t ClassOf(unsigned char byte) {
-    if (byte >= '0' && byte <= '9') return kDigitFirst;
-    if ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z') return kLetterFirst;
-    if (byte == '-') return kDashFirst;
-    return byte >= 0x80 ? kHighFirst : kOtherFirst;
+std::uint8_t FewestTokens::*ClassOf(unsigned char byte) {
+    if (byte >= '0' && byte <= '9') return &FewestTokens::digit;
+    if ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z') return &FewestTokens::letter;
+    if (byte == '-') return &FewestTokens::dash;
+    return byte >= 0x80 ? &FewestTokens::high : &FewestTokens::other;
 }
 
 // The shape from the space masks of 64 bytes at a time, read until the
@@ -60,7 +59,6 @@ std::uint8_t ClassOf(unsigned char byte) {
 LineShape ShapeOf(std::string_view line, const ScanBounds& bounds) {
     constexpr std::size_t kWindow = 64;
     LineShape shape;
-    shape.tokens = 0;
     const char* const end = line.data() + line.size();
     // The driver's bound when the line is the one it handed over.
     const char* const readable =
@@ -123,10 +121,11 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
         first = false;
     }
     // A shortcut: a build without shortcuts offers the line to every family.
-    const LineShape shape = FTPDIRLIST_SHORTCUTS ? ShapeOf(line, state.scan) : LineShape{};
+    const LineShape shape =
+        FTPDIRLIST_SHORTCUTS ? ShapeOf(line, state.scan) : LineShape{nullptr, 0};
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
         const FamilyEntry& family = kFamilies[i];
-        if (family.format == known || !shape.Fits(family)) continue;
+        if (family.format == known || (shape.first != nullptr && !shape.Fits(family))) continue;
         // A reader that refused the line may have filled part of the record.
         if (!first) entry.Reset();
         first = false;

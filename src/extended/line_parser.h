@@ -53,28 +53,27 @@ struct ListingState {
 using FamilyReader = LineKind (*)(std::string_view line, ListingState& state, Today& today,
                                   ParsedEntry& entry);
 
-// Classes of a line's first byte that is no space, as bits: what the
-// dispatcher looks at before it offers a line to a family.
-enum FirstByteClass : std::uint8_t {
-    kDigitFirst = 1,   // '0' to '9'
-    kLetterFirst = 2,  // an ASCII letter
-    kDashFirst = 4,    // '-'
-    kHighFirst = 8,    // 0x80 and above
-    kOtherFirst = 16,  // any other byte
-    kAnyFirst = 31,
+// What every line a family's reader takes (as an entry or a header) has:
+// at least so many space-separated tokens, by the class of its first byte
+// that is no space (kNever: no such line starts so). These are consequences
+// of the reader's own tests, never tests of their own: they only spare a
+// call that would return none, and a build without shortcuts offers every
+// line to every family.
+struct FewestTokens {
+    static constexpr std::uint8_t kNever = 0xFF;
+    std::uint8_t digit;   // '0' to '9'
+    std::uint8_t letter;  // an ASCII letter
+    std::uint8_t dash;    // '-'
+    std::uint8_t high;    // 0x80 and above
+    std::uint8_t other;   // any other byte
+    std::uint8_t blank;   // a line of spaces only
 };
 
-// One family of the dispatch table, with what any line its reader takes
-// (as an entry or a header) has: at least `minTokens` space-separated
-// tokens, the first starting with a byte of a class in `firsts`. These are
-// consequences of the reader's own tests, never tests of their own: they
-// only spare a call that would return none, and a build without shortcuts
-// offers every line to every family.
+// One family of the dispatch table.
 struct FamilyEntry {
     EntryFormat format;
     FamilyReader read;
-    std::uint8_t minTokens;
-    std::uint8_t firsts;
+    FewestTokens fewest;
 };
 
 // Every family reader, in the order they are tried for a line that the

@@ -78,10 +78,17 @@ bool ValidProtection(std::string_view text) {
 
 // Blocks, "12" or used/allocated "12/16", in bytes (the used blocks).
 bool ReadBlocks(std::string_view token, std::int64_t& size) {
+    std::int64_t blocks;
+    // A shortcut for the usual form, the used blocks alone.
+    if (FTPDIRLIST_SHORTCUTS && fields::ReadNumber(token, blocks)) {
+        if (blocks > std::numeric_limits<std::int64_t>::max() / kBlockBytes) return false;
+        size = blocks * kBlockBytes;
+        return true;
+    }
+    blocks = 0;
     // The used blocks end at the first byte that is no digit, which must be
     // the "/" before the allocated blocks.
     std::size_t digits = 0;
-    std::int64_t blocks = 0;
     for (; digits < token.size(); ++digits) {
         const unsigned digit = static_cast<unsigned char>(token[digits] - '0');
         if (digit > 9) break;

@@ -135,11 +135,6 @@ bool ReadOctal(std::string_view text, std::int64_t& value) { return ReadInBase(t
 
 bool ReadHex(std::string_view text, std::int64_t& value) { return ReadInBase(text, 16, value); }
 
-bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second) {
-    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&
-           (second == -1 || (second >= 0 && second <= 60));
-}
-
 bool IsLeapYear(std::int32_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
 std::int32_t WidenYear(std::int32_t year, std::size_t digits) {

@@ -58,7 +58,10 @@ inline bool ValidDate(std::int32_t month, std::int32_t day) {
 }
 
 // Hour 0-23, minute 0-59 and, unless -1, second 0-60.
-bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second);
+inline bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second) {
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&
+           (second == -1 || (second >= 0 && second <= 60));
+}
 
 // Two-digit years: 00-69 are 2000-2069, 70-99 are 1970-1999; three-digit
 // years count from 1900 (103 is 2003); four-digit years stand as they are.
