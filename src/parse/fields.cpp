@@ -256,12 +256,13 @@ bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm) {
     return true;
 }
 
-bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
-                     Stamp& stamp) {
-    // Three numbers and two separators in one pass: a number ends at its
-    // first non-digit, which must be the (same) separator.
-    std::int32_t numbers[3] = {0, 0, 0};
-    std::size_t widths[3] = {0, 0, 0};
+namespace {
+
+// The three numbers of a numeric date and their widths in digits: a number
+// ends at its first non-digit (after at most four digits), which must be
+// the same separator, one of `separators`, both times.
+bool ReadThreeNumbers(std::string_view text, std::string_view separators,
+                      std::int32_t (&numbers)[3], std::size_t (&widths)[3]) {
     std::size_t at = 0;
     char separator = '\0';
     for (int k = 0; k < 3; ++k) {
@@ -285,7 +286,49 @@ bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view se
         }
         ++at;
     }
-    if (at != text.size()) return false;
+    return at == text.size();
+}
+
+// ReadThreeNumbers for the usual widths at once: "dd-dd-dd", "dd-dd-dddd"
+// and "dddd-dd-dd", where it gives what ReadThreeNumbers gives. False for
+// any other text, which ReadThreeNumbers then reads afresh.
+bool ReadUsualNumbers(std::string_view text, std::string_view separators,
+                      std::int32_t (&numbers)[3], std::size_t (&widths)[3]) {
+    if (text.size() != 8 && text.size() != 10) return false;
+    const std::size_t first = text.size() == 10 && !IsDigit(text[4]) ? 4 : 2;
+    const std::size_t second = first + 3;
+    const char separator = text[first];
+    if (text[second] != separator || IsDigit(separator) || !IsSeparator(separator, separators)) {
+        return false;
+    }
+    const char* p = text.data();
+    const std::size_t widthOf[3] = {first, 2, text.size() - second - 1};
+    const std::size_t startOf[3] = {0, first + 1, second + 1};
+    for (int k = 0; k < 3; ++k) {
+        const char* digits = p + startOf[k];
+        int v = TwoDigits(digits);
+        if (widthOf[k] == 4) {
+            const int low = TwoDigits(digits + 2);
+            v = v < 0 || low < 0 ? -1 : v * 100 + low;
+        }
+        if (v < 0) return false;
+        numbers[k] = v;
+        widths[k] = widthOf[k];
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
+                     Stamp& stamp) {
+    // Three numbers and two separators; the usual widths by a shortcut.
+    std::int32_t numbers[3] = {0, 0, 0};
+    std::size_t widths[3] = {0, 0, 0};
+    if (!(FTPDIRLIST_SHORTCUTS && ReadUsualNumbers(text, separators, numbers, widths)) &&
+        !ReadThreeNumbers(text, separators, numbers, widths)) {
+        return false;
+    }
     if (order == DateOrder::mdyOrDmy) order = numbers[0] > 12 ? DateOrder::dmy : DateOrder::mdy;
     int y = 2;
     int m = 0;
