@@ -9,6 +9,13 @@ namespace ftpdir {
 
 namespace {
 
+// A text of a row as a string built at once (cheaper than assigning to an
+// empty one); an empty text costs nothing, as most targets and many groups
+// are.
+std::string Text(const char* data, std::size_t size) {
+    return size == 0 ? std::string() : std::string(data, size);
+}
+
 // The table's rows as entries; `extras`: the table was filled by the
 // extended dialect, whose rows tell more.
 std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
@@ -16,27 +23,25 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
     out.reserve(table.Size());
     for (std::size_t i = 0; i < table.Size(); ++i) {
         const ftpdirlist::EntryRow& row = table.Row(i);
-        Entry e;
-        e.name.assign(row.name, row.nameLength);
-        e.attributes.assign(row.AttributesData(), row.attributesLength);
-        e.size = row.size;
-        e.isDir = row.isDir != 0;
-        e.isLink = row.isLink != 0;
         const ftpdirlist::FtpDateTime dt = row.DateTime();
-        if (dt.hasDate == 1) e.date = Date{dt.year, dt.month, dt.day};
-        if (dt.hasTime == 1) e.time = Time{dt.hour, dt.minute};
-        if (extras) {
-            const ftpdirlist::RowExtras x = table.Extras(i);
-            // Most rows have no target and many no group: an empty text is
-            // left as the new entry has it.
-            if (!x.target.empty()) e.target.assign(x.target.data(), x.target.size());
-            if (!x.owner.empty()) e.owner.assign(x.owner.data(), x.owner.size());
-            if (!x.group.empty()) e.group.assign(x.group.data(), x.group.size());
-            if (e.time && x.second >= 0) e.time->second = x.second;
-            e.utc = x.utc != 0;
-            e.format = static_cast<Format>(x.format);
+        std::optional<Date> date;
+        std::optional<Time> time;
+        if (dt.hasDate == 1) date = Date{dt.year, dt.month, dt.day};
+        if (dt.hasTime == 1) time = Time{dt.hour, dt.minute};
+        if (!extras) {
+            out.push_back(Entry{Text(row.name, row.nameLength),
+                                Text(row.AttributesData(), row.attributesLength), row.size,
+                                row.isDir != 0, row.isLink != 0, date, time, std::string(),
+                                std::string(), std::string(), false, Format::unknown});
+            continue;
         }
-        out.push_back(std::move(e));
+        const ftpdirlist::RowExtras x = table.Extras(i);
+        if (time && x.second >= 0) time->second = x.second;
+        out.push_back(
+            Entry{Text(row.name, row.nameLength), Text(row.AttributesData(), row.attributesLength),
+                  row.size, row.isDir != 0, row.isLink != 0, date, time,
+                  Text(x.target.data(), x.target.size()), Text(x.owner.data(), x.owner.size()),
+                  Text(x.group.data(), x.group.size()), x.utc != 0, static_cast<Format>(x.format)});
     }
     return out;
 }

@@ -23,7 +23,7 @@ LineKind ReadDlsLine(std::string_view line, ListingState& state, Today& /*today*
         return LineKind::none;
     }
     if (line.empty()) return LineKind::none;
-    TokenScanner cursor{Line(line)};
+    TokenScanner cursor = ScannerFor(line, state);
     if (line[0] == ' ') {
         const bool continued = state.family == EntryFormat::dls && !cursor.Next().empty();
         return continued ? LineKind::header : LineKind::none;

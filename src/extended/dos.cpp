@@ -73,13 +73,13 @@ void SplitTarget(ParsedEntry& entry) {
 
 }  // namespace
 
-LineKind ReadDosLine(std::string_view line, ListingState&, Today& today, ParsedEntry& entry) {
+LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
     TokenWalker tokens(line);
     Stamp stamp;
     std::string_view size;
     // The first three tokens, found at once when they lie in the first
     // window (as they do in the usual form), else by the walk.
-    TokenScanner scanner{Line(line)};
+    TokenScanner scanner = ScannerFor(line, state);
     std::string_view t[3];
     bool glued = false;
     if (scanner.TakeInWindow(t)) {

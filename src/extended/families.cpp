@@ -9,41 +9,56 @@
 // even when it starts with a Unix type letter ("bin.dir;1"), which the Unix
 // reader has already refused for its mode. Families added later come after
 // these three, so that a line one of the three reads keeps its reading.
+//
+// Beside each reader, what every line it takes has (FewestTokens), from its
+// own tests: a Unix mode or `total` word never starts with a digit; DOS,
+// OS/2, VShell and numeric Unix entries start with a number, and so do
+// those of Windows CE and OS-9, whose other lines are a rule of dashes or
+// their column titles; an EPLF line starts with "+". Zero where the reader
+// refuses other lines cheaply itself or reads after its titles alone.
 #include "extended/families.h"
 
 namespace ftpdirlist {
 namespace ext {
 
+namespace {
+
+constexpr std::uint8_t N = FewestTokens::kNever;
+// Any line, even one of spaces only.
+constexpr FewestTokens kAny = {0, 0, 0, 0, 0, 0};
+
+}  // namespace
+
 const FamilyEntry kFamilies[] = {
-    {EntryFormat::unixStyle, &ReadUnixLine},
-    {EntryFormat::dos, &ReadDosLine},
-    {EntryFormat::vms, &ReadVmsLine},
+    {EntryFormat::unixStyle, &ReadUnixLine, {N, 2, 2, 2, 2, N}},
+    {EntryFormat::dos, &ReadDosLine, {3, N, N, N, N, N}},
+    {EntryFormat::vms, &ReadVmsLine, {1, 1, 1, 1, 1, N}},
     // A first token of facts ending in ";", or a first byte "+": marks no
     // other family writes, refused after a few bytes.
-    {EntryFormat::mlsd, &ReadMlsdLine},
-    {EntryFormat::eplf, &ReadEplfLine},
+    {EntryFormat::mlsd, &ReadMlsdLine, kAny},
+    {EntryFormat::eplf, &ReadEplfLine, {N, N, N, N, 1, N}},
     // The mainframe listings that open with column titles read nothing
     // before them; CMS has a shape of its own (a record format column, three
     // counts, a date and a time).
-    {EntryFormat::mvs, &ReadMvsDataset},
-    {EntryFormat::mvsMember, &ReadMvsMember},
-    {EntryFormat::jes, &ReadJesJob},
-    {EntryFormat::guardian, &ReadGuardian},
-    {EntryFormat::cms, &ReadCms},
+    {EntryFormat::mvs, &ReadMvsDataset, kAny},
+    {EntryFormat::mvsMember, &ReadMvsMember, kAny},
+    {EntryFormat::jes, &ReadJesJob, kAny},
+    {EntryFormat::guardian, &ReadGuardian, kAny},
+    {EntryFormat::cms, &ReadCms, {8, 8, 8, 8, 8, N}},
     // Each needs a column no other family has where it has it: an object
     // type "*STMF", attribute letters before an mm-dd-yy date, "Feb-28-1998",
     // "Apr 04, 2000", a group.user owner and an eight-letter attribute word,
     // a weekday "Thur." before the time, an octal mode with file-type bits.
-    {EntryFormat::ibmi, &ReadIbmiLine},
-    {EntryFormat::os2, &ReadOs2Line},
-    {EntryFormat::windowsCe, &ReadWindowsCeLine},
-    {EntryFormat::vshell, &ReadVshellLine},
-    {EntryFormat::os9, &ReadOs9Line},
-    {EntryFormat::nortel, &ReadNortelLine},
-    {EntryFormat::unixNumeric, &ReadUnixNumericLine},
+    {EntryFormat::ibmi, &ReadIbmiLine, {2, 2, 2, 2, 2, N}},
+    {EntryFormat::os2, &ReadOs2Line, {4, N, N, N, N, N}},
+    {EntryFormat::windowsCe, &ReadWindowsCeLine, {4, 4, 2, N, N, N}},
+    {EntryFormat::vshell, &ReadVshellLine, {6, N, N, N, N, N}},
+    {EntryFormat::os9, &ReadOs9Line, {7, 7, 2, N, N, N}},
+    {EntryFormat::nortel, &ReadNortelLine, {5, 5, 5, 5, 5, N}},
+    {EntryFormat::unixNumeric, &ReadUnixNumericLine, {6, N, N, N, N, N}},
     // Last of all: "name  size  description" also fits Nortel, numeric Unix
     // and IBM i lines, and any line of a word and a number.
-    {EntryFormat::dls, &ReadDlsLine},
+    {EntryFormat::dls, &ReadDlsLine, kAny},
 };
 
 const std::size_t kFamilyCount = sizeof kFamilies / sizeof kFamilies[0];

@@ -20,6 +20,17 @@ namespace ext {
 // midnight.
 bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry);
 
+// A token scanner over `line` that reads as far as the driver allows, with
+// the spaces it found, when `line` is the line the driver handed over
+// (state.scan); else one that reads the line alone.
+inline TokenScanner ScannerFor(std::string_view line, const ListingState& state) {
+    const ScanBounds& bounds = state.scan;
+    if (bounds.begin == line.data() && bounds.end == line.data() + line.size()) {
+        return TokenScanner(Line(bounds.begin, bounds.end, bounds.readable), bounds.spaces);
+    }
+    return TokenScanner(Line(line));
+}
+
 // unix.cpp: `ls -l` lines of every locale and their server variants, and
 // `total` lines (header). A link ("l" type) is split from its target at the
 // FIRST " -> ": isLink set, isDir clear, extras.target the rest. Device

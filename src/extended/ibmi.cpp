@@ -48,9 +48,9 @@ bool ReadJobDate(std::string_view text, fields::Stamp& stamp) {
 
 }  // namespace
 
-LineKind ReadIbmiLine(std::string_view line, ListingState& /*state*/, Today& today,
+LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
                       ParsedEntry& entry) {
-    TokenScanner cursor{Line(line)};
+    TokenScanner cursor = ScannerFor(line, state);
     const std::string_view owner = cursor.Next();
     std::string_view token = cursor.Next();
     if (owner.empty() || token.empty()) return LineKind::none;

@@ -22,8 +22,21 @@ enum class LineKind : std::uint8_t {
              // skipped, never joined with another line
 };
 
-// What a listing has shown so far, carried from line to line.
+// The line being read as the driver handed it over, for the family readers'
+// token scanners (ScannerFor): how far past its end its buffer may be read,
+// and the spaces among its first 64 bytes when the driver found them. Set
+// for one line at a time; empty when only the line itself may be read.
+struct ScanBounds {
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    const char* readable = nullptr;
+    const std::uint64_t* spaces = nullptr;
+};
+
+// What a listing has shown so far, carried from line to line, and the
+// bounds of the line being read.
 struct ListingState {
+    ScanBounds scan;
     EntryFormat family = EntryFormat::unknown;  // the family of the last entry
     // Headers seen; some families are only read after their header.
     bool vmsHeader = false;    // "Directory DISK$USER:[NAME]"
@@ -40,16 +53,39 @@ struct ListingState {
 using FamilyReader = LineKind (*)(std::string_view line, ListingState& state, Today& today,
                                   ParsedEntry& entry);
 
+// What every line a family's reader takes (as an entry or a header) has:
+// at least so many space-separated tokens, by the class of its first byte
+// that is no space (kNever: no such line starts so). These are consequences
+// of the reader's own tests, never tests of their own: they only spare a
+// call that would return none, and a build without shortcuts offers every
+// line to every family.
+struct FewestTokens {
+    static constexpr std::uint8_t kNever = 0xFF;
+    std::uint8_t digit;   // '0' to '9'
+    std::uint8_t letter;  // an ASCII letter
+    std::uint8_t dash;    // '-'
+    std::uint8_t high;    // 0x80 and above
+    std::uint8_t other;   // any other byte
+    std::uint8_t blank;   // a line of spaces only
+};
+
 // One family of the dispatch table.
 struct FamilyEntry {
     EntryFormat format;
     FamilyReader read;
+    FewestTokens fewest;
 };
 
 // Every family reader, in the order they are tried for a line that the
 // listing's own family does not read (defined in families.cpp).
 extern const FamilyEntry kFamilies[];
 extern const std::size_t kFamilyCount;
+
+// False only when `family`'s reader surely returns none for `line`, which
+// then has fewer tokens than any line of the family that starts as it does
+// (FamilyEntry::fewest): the test by which the dispatcher spares calls.
+// Always true in a build without shortcuts. Reads only `line`.
+bool MayRead(const FamilyEntry& family, std::string_view line);
 
 // Reads one line of a listing: first with the reader of `state.family`,
 // then with every other reader of kFamilies in order. An accepted entry
@@ -85,9 +121,11 @@ public:
     // sets kVmsLine, so that its versions are collapsed; any other entry sets
     // kOtherFamilyLine, because the driver keeps the last nonzero flag word:
     // without it, every entry after a VMS line would lose a ";N" of its name.
-    int Parse(const Line& line, const std::uint64_t*, ParsedEntry& entry, int& flagWord) {
+    int Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry, int& flagWord) {
         flagWord = 0;
+        state_.scan = {line.begin, line.end, line.readable, spaces};
         const LineKind kind = ParseExtendedLine(line.Text(), state_, today_, entry);
+        state_.scan = {};
         if (kind == LineKind::header) return 2;
         if (kind != LineKind::entry) return 0;
         flagWord = entry.extras.format == EntryFormat::vms ? kVmsLine : kOtherFamilyLine;

@@ -30,9 +30,9 @@ bool IsWeekday(std::string_view token) {
 
 }  // namespace
 
-LineKind ReadNortelLine(std::string_view line, ListingState& /*state*/, Today& today,
+LineKind ReadNortelLine(std::string_view line, ListingState& state, Today& today,
                         ParsedEntry& entry) {
-    TokenScanner cursor{Line(line)};
+    TokenScanner cursor = ScannerFor(line, state);
     const std::string_view name = cursor.Next();
     const std::string_view size = cursor.Next();
     // The size first: most lines of other families fail here.

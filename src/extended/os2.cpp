@@ -24,9 +24,8 @@ bool IsLetters(std::string_view token) {
 
 }  // namespace
 
-LineKind ReadOs2Line(std::string_view line, ListingState& /*state*/, Today& today,
-                     ParsedEntry& entry) {
-    TokenScanner cursor{Line(line)};
+LineKind ReadOs2Line(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
+    TokenScanner cursor = ScannerFor(line, state);
     const std::string_view size = cursor.Next();
     if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
 

@@ -58,9 +58,8 @@ bool IsHex(std::string_view token) {
 
 }  // namespace
 
-LineKind ReadOs9Line(std::string_view line, ListingState& /*state*/, Today& today,
-                     ParsedEntry& entry) {
-    TokenScanner cursor{Line(line)};
+LineKind ReadOs9Line(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
+    TokenScanner cursor = ScannerFor(line, state);
     const std::string_view owner = cursor.Next();
     if (owner.empty()) return LineKind::none;
     if (owner[0] < '0' || owner[0] > '9') {

@@ -396,8 +396,9 @@ bool PlainWord(std::string_view token) {
 // with a link count, owner and group that are plain words, the walk's
 // first candidate date after the link count fails and the next one is the
 // month. False when the line has another form (the walk then reads it).
-bool ReadUsualForm(std::string_view line, Today& today, ParsedEntry& entry, LineKind& kind) {
-    TokenScanner scanner{Line(line)};
+bool ReadUsualForm(std::string_view line, const ListingState& state, Today& today,
+                   ParsedEntry& entry, LineKind& kind) {
+    TokenScanner scanner = ScannerFor(line, state);
     std::string_view t[8];
     if (!scanner.TakeInWindow(t)) return false;
     const std::string_view mode = t[0];
@@ -425,10 +426,11 @@ bool ReadUsualForm(std::string_view line, Today& today, ParsedEntry& entry, Line
 
 }  // namespace
 
-LineKind ReadUnixLine(std::string_view line, ListingState&, Today& today, ParsedEntry& entry) {
+LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
+                      ParsedEntry& entry) {
     // A shortcut: a build without shortcuts reads every line by the walk.
     LineKind kind;
-    if (kShortcuts && ReadUsualForm(line, today, entry, kind)) return kind;
+    if (kShortcuts && ReadUsualForm(line, state, today, entry, kind)) return kind;
 
     TokenWalker tokens(line);
     const std::string_view mode = tokens[0];

@@ -38,9 +38,9 @@ bool IsFileMode(std::int64_t mode) {
 
 }  // namespace
 
-LineKind ReadUnixNumericLine(std::string_view line, ListingState& /*state*/, Today& today,
+LineKind ReadUnixNumericLine(std::string_view line, ListingState& state, Today& today,
                              ParsedEntry& entry) {
-    TokenScanner cursor{Line(line)};
+    TokenScanner cursor = ScannerFor(line, state);
     const std::string_view mode = cursor.Next();
     std::int64_t modeBits;
     if (mode.empty() || !fields::ReadOctal(mode, modeBits) || !IsFileMode(modeBits)) {

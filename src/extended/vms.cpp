@@ -78,10 +78,17 @@ bool ValidProtection(std::string_view text) {
 
 // Blocks, "12" or used/allocated "12/16", in bytes (the used blocks).
 bool ReadBlocks(std::string_view token, std::int64_t& size) {
+    std::int64_t blocks;
+    // A shortcut for the usual form, the used blocks alone.
+    if (FTPDIRLIST_SHORTCUTS && fields::ReadNumber(token, blocks)) {
+        if (blocks > std::numeric_limits<std::int64_t>::max() / kBlockBytes) return false;
+        size = blocks * kBlockBytes;
+        return true;
+    }
+    blocks = 0;
     // The used blocks end at the first byte that is no digit, which must be
     // the "/" before the allocated blocks.
     std::size_t digits = 0;
-    std::int64_t blocks = 0;
     for (; digits < token.size(); ++digits) {
         const unsigned digit = static_cast<unsigned char>(token[digits] - '0');
         if (digit > 9) break;
@@ -166,7 +173,7 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
     // The tokens in order: the first four at once when they lie in the
     // first window, as in the usual form, then one at a time. An entry has
     // at most kMaxTokens; a line with one more is none (unless a footer).
-    TokenScanner scanner{Line(line)};
+    TokenScanner scanner = ScannerFor(line, state);
     std::string_view head[4];
     std::size_t n = static_cast<std::size_t>(scanner.Take(head));
     std::string_view t[kMaxTokens + 1];

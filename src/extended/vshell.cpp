@@ -13,9 +13,9 @@
 namespace ftpdirlist {
 namespace ext {
 
-LineKind ReadVshellLine(std::string_view line, ListingState& /*state*/, Today& today,
+LineKind ReadVshellLine(std::string_view line, ListingState& state, Today& today,
                         ParsedEntry& entry) {
-    TokenScanner cursor{Line(line)};
+    TokenScanner cursor = ScannerFor(line, state);
     const std::string_view size = cursor.Next();
     if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
     const std::string_view month = cursor.Next();

@@ -33,9 +33,9 @@ bool CutDirectoryColumn(std::string_view& name) {
 
 }  // namespace
 
-LineKind ReadWindowsCeLine(std::string_view line, ListingState& /*state*/, Today& today,
+LineKind ReadWindowsCeLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry) {
-    TokenScanner cursor{Line(line)};
+    TokenScanner cursor = ScannerFor(line, state);
     const std::string_view size = cursor.Next();
     if (size.empty()) return LineKind::none;
     if (size[0] < '0' || size[0] > '9') {

@@ -135,11 +135,6 @@ bool ReadOctal(std::string_view text, std::int64_t& value) { return ReadInBase(t
 
 bool ReadHex(std::string_view text, std::int64_t& value) { return ReadInBase(text, 16, value); }
 
-bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second) {
-    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&
-           (second == -1 || (second >= 0 && second <= 60));
-}
-
 bool IsLeapYear(std::int32_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
 std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
@@ -189,18 +184,7 @@ std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& 
     return static_cast<std::int32_t>(best);
 }
 
-bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
-    // "hh:mm", the usual form, at once.
-    if (text.size() == 5 && text[2] == ':') {
-        const int hour = TwoDigits(text.data());
-        const int minute = TwoDigits(text.data() + 3);
-        if (hour >= 0 && minute >= 0 && hour < 24 && minute < 60) {
-            stamp.hour = hour;
-            stamp.minute = minute;
-            stamp.second = -1;
-            return true;
-        }
-    }
+bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot) {
     if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
         // "hh:mm:ss" with an optional fraction, the other usual form.
         const int hour = TwoDigits(text.data());
@@ -272,12 +256,13 @@ bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm) {
     return true;
 }
 
-bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
-                     Stamp& stamp) {
-    // Three numbers and two separators in one pass: a number ends at its
-    // first non-digit, which must be the (same) separator.
-    std::int32_t numbers[3] = {0, 0, 0};
-    std::size_t widths[3] = {0, 0, 0};
+namespace {
+
+// The three numbers of a numeric date and their widths in digits: a number
+// ends at its first non-digit (after at most four digits), which must be
+// the same separator, one of `separators`, both times.
+bool ReadThreeNumbers(std::string_view text, std::string_view separators,
+                      std::int32_t (&numbers)[3], std::size_t (&widths)[3]) {
     std::size_t at = 0;
     char separator = '\0';
     for (int k = 0; k < 3; ++k) {
@@ -301,7 +286,49 @@ bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view se
         }
         ++at;
     }
-    if (at != text.size()) return false;
+    return at == text.size();
+}
+
+// ReadThreeNumbers for the usual widths at once: "dd-dd-dd", "dd-dd-dddd"
+// and "dddd-dd-dd", where it gives what ReadThreeNumbers gives. False for
+// any other text, which ReadThreeNumbers then reads afresh.
+bool ReadUsualNumbers(std::string_view text, std::string_view separators,
+                      std::int32_t (&numbers)[3], std::size_t (&widths)[3]) {
+    if (text.size() != 8 && text.size() != 10) return false;
+    const std::size_t first = text.size() == 10 && !IsDigit(text[4]) ? 4 : 2;
+    const std::size_t second = first + 3;
+    const char separator = text[first];
+    if (text[second] != separator || IsDigit(separator) || !IsSeparator(separator, separators)) {
+        return false;
+    }
+    const char* p = text.data();
+    const std::size_t widthOf[3] = {first, 2, text.size() - second - 1};
+    const std::size_t startOf[3] = {0, first + 1, second + 1};
+    for (int k = 0; k < 3; ++k) {
+        const char* digits = p + startOf[k];
+        int v = TwoDigits(digits);
+        if (widthOf[k] == 4) {
+            const int low = TwoDigits(digits + 2);
+            v = v < 0 || low < 0 ? -1 : v * 100 + low;
+        }
+        if (v < 0) return false;
+        numbers[k] = v;
+        widths[k] = widthOf[k];
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
+                     Stamp& stamp) {
+    // Three numbers and two separators; the usual widths by a shortcut.
+    std::int32_t numbers[3] = {0, 0, 0};
+    std::size_t widths[3] = {0, 0, 0};
+    if (!(FTPDIRLIST_SHORTCUTS && ReadUsualNumbers(text, separators, numbers, widths)) &&
+        !ReadThreeNumbers(text, separators, numbers, widths)) {
+        return false;
+    }
     if (order == DateOrder::mdyOrDmy) order = numbers[0] > 12 ? DateOrder::dmy : DateOrder::mdy;
     int y = 2;
     int m = 0;

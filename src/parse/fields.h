@@ -58,7 +58,10 @@ inline bool ValidDate(std::int32_t month, std::int32_t day) {
 }
 
 // Hour 0-23, minute 0-59 and, unless -1, second 0-60.
-bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second);
+inline bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t second) {
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 &&
+           (second == -1 || (second >= 0 && second <= 60));
+}
 
 // Two-digit years: 00-69 are 2000-2069, 70-99 are 1970-1999; three-digit
 // years count from 1900 (103 is 2003); four-digit years stand as they are.
@@ -75,7 +78,11 @@ std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& 
 // digits. Fills hour, minute and (when given) second of `stamp`; the values
 // are validated, except that "24:00" and "24:00:00" are read as hour 24:
 // RollMidnight then makes them 00:00 of the next day.
-bool ReadClock(std::string_view text, Stamp& stamp, bool dot = false);
+// Inline: every family reads a time per line, most of them "hh:mm".
+inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot = false);
+
+// ReadClock for every text but a valid "hh:mm".
+bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot);
 
 // Turns hour 24 (see ReadClock) into hour 0 of the next day, carrying into
 // month and year with the year's real month lengths. A stamp of another hour
@@ -307,6 +314,21 @@ inline bool ReadNumber32(std::string_view text, std::int32_t& value) {
     if (text.size() > 10 || !ReadNumber(text, v) || v > 0x7FFFFFFF) return false;
     value = static_cast<std::int32_t>(v);
     return true;
+}
+
+inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
+    // "hh:mm", the usual form, at once.
+    if (text.size() == 5 && text[2] == ':') {
+        const int hour = TwoDigits(text.data());
+        const int minute = TwoDigits(text.data() + 3);
+        if (hour >= 0 && minute >= 0 && hour < 24 && minute < 60) {
+            stamp.hour = hour;
+            stamp.minute = minute;
+            stamp.second = -1;
+            return true;
+        }
+    }
+    return ReadOtherClock(text, stamp, dot);
 }
 
 }  // namespace fields

@@ -127,58 +127,6 @@ private:
 
 constexpr KeyTable kKeys;
 
-// The fast form of the lookup: a token of three ASCII letters (most month
-// names as servers write them) indexes a table of the three-letter keys,
-// built from the same keys, so that it finds what KeyTable finds. The
-// reference build looks every token up in KeyTable.
-class ThreeLetterTable {
-public:
-    constexpr ThreeLetterTable() {
-        for (const MonthKey& key : kMonthKeys) {
-            if (key.text.size() != 3 || !IsSmall(key.text[0]) || !IsSmall(key.text[1]) ||
-                !IsSmall(key.text[2])) {
-                continue;
-            }
-            // An ASCII key is of no code page; the table keeps months only.
-            if (key.codePage != CodePage::unknown) throw "an ASCII key with a code page";
-            months_[Index(Letter(key.text[0]), Letter(key.text[1]), Letter(key.text[2]))] =
-                static_cast<std::uint8_t>(key.month);
-        }
-    }
-
-    // True, and the key's month in `month` (0 for no key or a word of the
-    // `total` line), when `token` is three ASCII letters in any case.
-    bool Find(std::string_view token, int& month) const {
-        const unsigned a = Letter(token[0]);
-        const unsigned b = Letter(token[1]);
-        const unsigned c = Letter(token[2]);
-        if (((a | b | c) & kNoLetter) != 0) return false;  // the full lookup then
-        month = months_[Index(a, b, c)];
-        return true;
-    }
-
-private:
-    static constexpr bool IsSmall(char ch) { return ch >= 'a' && ch <= 'z'; }
-
-    static constexpr unsigned kNoLetter = 32;
-
-    // 0-25 for an ASCII letter in either case (setting 0x20 makes capitals
-    // small and moves no other byte into a-z); kNoLetter otherwise, a bit
-    // that no letter's number has.
-    static constexpr unsigned Letter(char ch) {
-        const unsigned small = static_cast<unsigned char>(ch) | 0x20u;
-        return small >= 'a' && small <= 'z' ? small - 'a' : kNoLetter;
-    }
-
-    static constexpr std::size_t Index(unsigned a, unsigned b, unsigned c) {
-        return (a * 26 + b) * 26 + c;
-    }
-
-    std::array<std::uint8_t, 26 * 26 * 26> months_{};
-};
-
-constexpr ThreeLetterTable kThreeLetters;
-
 // The key of `token` compared whole, ASCII letters in any case.
 const MonthKey* Find(std::string_view token) {
     if (token.empty() || token.size() > kLongestKey) return nullptr;
@@ -187,11 +135,23 @@ const MonthKey* Find(std::string_view token) {
 
 }  // namespace
 
-MonthName LookupMonthName(std::string_view token) {
-    int month = 0;
-    if (FTPDIRLIST_SHORTCUTS && token.size() == 3 && kThreeLetters.Find(token, month)) {
-        return {month, CodePage::unknown};
+// Built from the same keys as KeyTable, so that it finds what KeyTable finds.
+constexpr ThreeLetterTable::ThreeLetterTable() {
+    for (const MonthKey& key : kMonthKeys) {
+        if (key.text.size() != 3 || !IsSmall(key.text[0]) || !IsSmall(key.text[1]) ||
+            !IsSmall(key.text[2])) {
+            continue;
+        }
+        // An ASCII key is of no code page; the table keeps months only.
+        if (key.codePage != CodePage::unknown) throw "an ASCII key with a code page";
+        months_[Index(Letter(key.text[0]), Letter(key.text[1]), Letter(key.text[2]))] =
+            static_cast<std::uint8_t>(key.month);
     }
+}
+
+constexpr ThreeLetterTable kThreeLetters;
+
+MonthName LookupOtherMonthName(std::string_view token) {
     while (!token.empty() && token.front() == ' ') token.remove_prefix(1);
     while (!token.empty() && token.back() == ' ') token.remove_suffix(1);
     if (!token.empty() && token.back() == '.') token.remove_suffix(1);
