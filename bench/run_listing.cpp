@@ -9,8 +9,9 @@
 // --cxx-classic  the same in the classic dialect;
 // --stream  an ftpdir::Parser fed in 64 KiB chunks instead;
 // --dump    prints every field of every entry through the C interface, then
-//           the skipped lines and the entries of the C++ API read in chunks
-//           of several sizes (to compare builds).
+//           the skipped lines and the entries of the C++ API (every field,
+//           the extended ones too) read in chunks of several sizes (to
+//           compare builds).
 #include <sys/resource.h>
 
 #include <cinttypes>
@@ -78,8 +79,14 @@ void DumpCxx(std::string_view listing, std::size_t chunk) {
         std::printf("%s\t%s\t%" PRId64 "\t%d %d", e.name.c_str(), e.attributes.c_str(), e.size,
                     e.isDir, e.isLink);
         if (e.date) std::printf("\t%d-%d-%d", e.date->year, e.date->month, e.date->day);
-        if (e.time) std::printf("\t%d:%d", e.time->hour, e.time->minute);
-        std::printf("\n");
+        if (e.time) {
+            std::printf("\t%d:%d:%d", e.time->hour, e.time->minute,
+                        e.time->second ? *e.time->second : -1);
+        } else {
+            std::printf("\t-");
+        }
+        std::printf("\t%s\t%s\t%s\t%d %s\n", e.target.c_str(), e.owner.c_str(), e.group.c_str(),
+                    e.utc ? 1 : 0, ftpdir::formatName(e.format));
     }
     for (const ftpdir::SkippedLine& s : parser.skipped()) {
         std::printf("skipped %" PRIu64 "\t%s\n", s.number, s.text.c_str());
