@@ -313,9 +313,16 @@ void EntryTable::AddExtended(ParsedEntry& entry, bool vms, bool keepVersions) {
     }
     Settle();
     const std::size_t added = rows_.Size();
-    const RowExtras kept = KeepExtras(added, entry.extras);
-    Append(entry, 0);
-    extras_[added] = kept;
+    // The extras' slot first: a row is never without one. A slot left by a
+    // failed append is taken by the next row.
+    if (extras_.size() == added) {
+        extras_.emplace_back();
+    } else if (extras_.size() < added) {
+        extras_.resize(added + 1);
+    }
+    EntryRow& row = rows_.Next();
+    Fill(row, entry, 0, &extras_[added]);
+    rows_.Commit();
 }
 
 }  // namespace ftpdirlist

@@ -109,25 +109,50 @@ private:
         row.dateBits = EntryRow::kWideDate;
     }
 
-    // Writes `entry` whole into `row`, its texts kept in the arena. Throws
-    // only std::bad_alloc, before `row` is touched.
-    void Fill(EntryRow& row, const ParsedEntry& entry, std::int32_t version) {
+    // Writes `entry` whole into `row`, its texts kept in the arena; with
+    // `extras`, also the entry's extras into it. All texts go into one
+    // reservation. Throws only std::bad_alloc, before `row` or `extras` is
+    // touched.
+    void Fill(EntryRow& row, const ParsedEntry& entry, std::int32_t version,
+              RowExtras* extras = nullptr) {
         const std::size_t nameLength = entry.name.size();
-        const std::size_t total = nameLength + entry.attributes.size();
-        // Both texts in one reservation; an empty pair takes no bytes.
+        const std::size_t attributesLength = entry.attributes.size();
+        std::size_t total = nameLength + attributesLength;
+        if (extras != nullptr) {
+            total +=
+                entry.extras.target.size() + entry.extras.owner.size() + entry.extras.group.size();
+        }
+        // An entry without texts takes no bytes.
         char* at = total == 0 ? nullptr : arena_.Reserve(total);
+        StoreDate(row, entry.dateTime);
         if (total != 0) {
             bits::Copy(at, entry.name.data(), nameLength);
-            bits::Copy(at + nameLength, entry.attributes.data(), entry.attributes.size());
+            bits::Copy(at + nameLength, entry.attributes.data(), attributesLength);
         }
-        StoreDate(row, entry.dateTime);
         row.name = at;
         row.nameLength = static_cast<std::uint32_t>(nameLength);
-        row.attributesLength = static_cast<std::uint32_t>(entry.attributes.size());
+        row.attributesLength = static_cast<std::uint32_t>(attributesLength);
         row.size = entry.size;
         row.version = version;
         row.isDir = entry.isDir;
         row.isLink = entry.isLink;
+        if (extras != nullptr) {
+            char* next = at + nameLength + attributesLength;
+            extras->target = Place(next, entry.extras.target);
+            extras->owner = Place(next, entry.extras.owner);
+            extras->group = Place(next, entry.extras.group);
+            extras->second = entry.extras.second;
+            extras->utc = entry.extras.utc;
+            extras->format = entry.extras.format;
+        }
+    }
+    // Copies `text` to `to`, reserved for it, and moves `to` past it.
+    static std::string_view Place(char*& to, std::string_view text) {
+        if (text.empty()) return "";
+        bits::Copy(to, text.data(), text.size());
+        const std::string_view placed(to, text.size());
+        to += text.size();
+        return placed;
     }
     // The one append path: a new row holding `entry` whole.
     EntryRow& Append(const ParsedEntry& entry, std::int32_t version) {
