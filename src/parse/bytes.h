@@ -45,12 +45,14 @@
 #endif
 
 // For the few helpers of the hottest paths that the compiler would leave
-// out of line for their size.
+// out of line for their size, and the rare paths kept out of them.
 #if defined(__GNUC__) || defined(__clang__)
 #define FTPDIRLIST_ALWAYS_INLINE inline __attribute__((always_inline))
+#define FTPDIRLIST_NOINLINE __attribute__((noinline))
 #define FTPDIRLIST_UNLIKELY(x) __builtin_expect(!!(x), 0)
 #else
 #define FTPDIRLIST_ALWAYS_INLINE inline
+#define FTPDIRLIST_NOINLINE
 #define FTPDIRLIST_UNLIKELY(x) (x)
 #endif
 
