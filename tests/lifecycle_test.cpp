@@ -131,6 +131,50 @@ TEST_F(Lifecycle, OpeningTwiceReplacesTheFirstListing) {
     ExpectUntouched(0, 1);
 }
 
+// Hosts mostly read in order, but any order must give the same entries,
+// across the blocks the table keeps its rows in (the first ones hold 1024,
+// 2048 and 4096 rows), and nothing of a listing may show through the next.
+TEST_F(Lifecycle, ReadsInAnyOrderGiveTheSameEntries) {
+    constexpr std::int32_t kEntries = 9000;
+    std::string listing;
+    for (std::int32_t i = 0; i < kEntries; ++i) {
+        listing +=
+            "-rw-r--r-- 1 o g " + std::to_string(i) + " Jan 15 2002 f" + std::to_string(i) + "\r\n";
+    }
+    ASSERT_EQ(InitExact(listing), kEntries);
+    const auto expectEntry = [](std::int32_t index) {
+        const testsupport::HostItem read = testsupport::ReadAsHost(index);
+        ASSERT_EQ(read.name, "f" + std::to_string(index));
+        ASSERT_EQ(read.item.size, index);
+    };
+    struct Order {
+        std::int32_t first, step;
+        const char* reason;
+    };
+    const Order kOrders[] = {
+        {0, 1, "in order, through every block"},
+        {kEntries - 1, -1, "backwards, entering each block at its end"},
+        {0, 1023, "strides that land on and around block edges"},
+        {kEntries - 1, -2047, "long strides backwards"},
+    };
+    for (const Order& order : kOrders) {
+        SCOPED_TRACE(order.reason);
+        for (std::int32_t i = order.first; i >= 0 && i < kEntries; i += order.step) {
+            expectEntry(i);
+        }
+    }
+    // Edges of the blocks, each neighbour read right after the other.
+    for (std::int32_t edge : {1024, 3072, 7168}) {
+        for (std::int32_t i : {edge, edge - 1, edge + 1, edge - 1, edge}) expectEntry(i);
+    }
+    ExpectUntouched(kEntries, 0);
+    // A smaller listing after a read far into the big one.
+    ASSERT_EQ(InitExact(kListing), 2);
+    EXPECT_EQ(NameOf(1), "report.txt");
+    ExpectUntouched(2, 1);
+    ExpectUntouched(5000, 0);
+}
+
 TEST_F(Lifecycle, HundredThousandCycles) {
     const std::string listing = kListing;
     for (int cycle = 0; cycle < 100'000; ++cycle) {

@@ -106,6 +106,46 @@ TEST(LineReader, LongLineKeptAcrossManyChunks) {
     EXPECT_EQ(offered[0], line);
 }
 
+// Lines whose end, or a zero byte, a control byte or trailing spaces near
+// it, fall where the driver's 64-byte window of a line and the 16 bytes
+// after it meet.
+TEST(LineReader, LineEndsAroundTheWindowEdge) {
+    struct Mark {
+        char byte;
+        const char* reason;
+    };
+    const Mark kMarks[] = {
+        {'\0', "a zero byte ends the text"},
+        {'\t', "a tab is content"},
+        {'\x0b', "another control byte below CR is content"},
+        {' ', "spaces from the mark to the line end go"},
+    };
+    const std::string next(100, 'y');  // a long line after, so the window is whole
+    for (std::size_t length = 56; length <= 100; ++length) {
+        for (const Mark& mark : kMarks) {
+            for (std::size_t at = length - 18; at <= length; ++at) {
+                std::string line(length, 'x');
+                std::string expected = line;
+                if (mark.byte == ' ') {
+                    line.replace(at, length - at, length - at, ' ');
+                    expected.resize(at);
+                } else if (at < length) {
+                    line[at] = mark.byte;
+                    expected = mark.byte == '\0' ? line.substr(0, at) : line;
+                }
+                for (const char* eol : {"\r\n", "\n", "\r"}) {
+                    std::vector<std::string> offered;
+                    coretest::ScriptedDriver list(&EchoParse, &offered);
+                    AppendChunk(list, line + eol + next + eol);
+                    const std::vector<std::string> want = {expected, next};
+                    ASSERT_EQ(offered, want)
+                        << mark.reason << ", length " << length << ", mark at " << at;
+                }
+            }
+        }
+    }
+}
+
 // Listings whose lines, joins and entries must not depend on how the bytes
 // are cut into chunks.
 std::vector<std::pair<std::string, std::string>> ChunkingListings() {

@@ -3,6 +3,7 @@
 // collects the entries.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -34,7 +35,8 @@ using SkippedLine = ftpdir::SkippedLine;
 //     are never offered.
 //   static constexpr bool kExtras;
 //     true: accepted records are stored with their extras
-//     (EntryTable::AddExtended, with KeepVersions()); false: AddEntry.
+//     (EntryTable::AddExtended, with KeepVersions()); false: AddEntry, and
+//     Parse never writes entry.extras.
 //   int Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry,
 //             int& flagWord);
 //     `entry` arrives newly reset; `spaces`, unless null, holds the spaces
@@ -114,8 +116,13 @@ template <class LineParser>
 FTPDIRLIST_ALWAYS_INLINE int ListingDriver<LineParser>::TryLine(const Line& line,
                                                                 const std::uint64_t* spaces) {
     // Every line starts from a fresh record, so nothing of an earlier line
-    // leaks into this one.
-    record_.Reset();
+    // leaks into this one; the extras of a parser that never writes them
+    // stay as constructed.
+    if constexpr (LineParser::kExtras) {
+        record_.Reset();
+    } else {
+        record_.ResetClassic();
+    }
     int flagWord = 0;
     const int verdict = parser_.Parse(line, spaces, record_, flagWord);
     if (verdict != 1) return verdict;
@@ -137,8 +144,13 @@ FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::EmitText(const Line& li
     if constexpr (!LineParser::kKeepSpaces) {
         // A zero byte ends the line's text; trailing spaces go only when the
         // line has none, since they then lie after it.
-        if (!cutAtZero) {
-            while (end != line.begin && end[-1] == ' ') --end;
+        if (!cutAtZero && end[-1] == ' ') {
+            // A line that ends at its line end is not empty: it starts with
+            // a byte that is no separator.
+            assert(end != line.begin);
+            do {
+                --end;
+            } while (end != line.begin && end[-1] == ' ');
         }
     } else {
         (void)cutAtZero;
@@ -179,8 +191,9 @@ template <class LineParser>
 FTPDIRLIST_ALWAYS_INLINE const char* ListingDriver<LineParser>::SkipSeparators(
     const char* p, const char* end, const char*& lineStart) {
 #if FTPDIRLIST_SHORTCUTS
-    if (end - p >= 3 && p[0] == '\r' && p[1] == '\n' && p[2] != ' ' && p[2] != '\r' &&
-        p[2] != '\n') {
+    // One compare of two bytes for the CR LF; a next byte above the space is
+    // no separator (the loop below takes every other case).
+    if (end - p >= 3 && std::memcmp(p, "\r\n", 2) == 0 && static_cast<unsigned char>(p[2]) > ' ') {
         ++lineBreaks_;
         lastWasCR_ = false;
         lineStart = p + 2;
@@ -237,11 +250,7 @@ void ListingDriver<LineParser>::Scan(const char* p, const char* end) {
         if (end - p >= 64) {
             window = bytes::ScanWindow64(p);
             spaces = &window.spaces;
-            const char* low = p + 64;
-            if (window.low != 0) low = p + bytes::LowestBit(window.low);
-            stop = (low != p + 64 && (*low == '\r' || *low == '\n' || *low == '\0'))
-                       ? low
-                       : bytes::FindLineStop<true>(low, end);
+            stop = bytes::LineStopAfterWindow(p, end, window.low);
         } else {
             stop = bytes::FindLineStop<true>(p, end);
         }

@@ -72,13 +72,18 @@ struct ParsedEntry {
 
     // Back to a newly constructed record; the scratch buffers keep capacity.
     void Reset() {
+        ResetClassic();
+        extras = EntryExtras{};
+    }
+    // As Reset, except the extras, for a parser that never writes them: what
+    // a classic line fills, and nothing more, is cleared for every line.
+    void ResetClassic() {
         name = {};
         attributes = {};
         size = 0;
         isDir = 0;
         isLink = 0;
         dateTime = FtpDateTime{};
-        extras = EntryExtras{};
     }
 };
 

@@ -45,12 +45,14 @@
 #endif
 
 // For the few helpers of the hottest paths that the compiler would leave
-// out of line for their size.
+// out of line for their size, and the rare paths kept out of them.
 #if defined(__GNUC__) || defined(__clang__)
 #define FTPDIRLIST_ALWAYS_INLINE inline __attribute__((always_inline))
+#define FTPDIRLIST_NOINLINE __attribute__((noinline))
 #define FTPDIRLIST_UNLIKELY(x) __builtin_expect(!!(x), 0)
 #else
 #define FTPDIRLIST_ALWAYS_INLINE inline
+#define FTPDIRLIST_NOINLINE
 #define FTPDIRLIST_UNLIKELY(x) (x)
 #endif
 
@@ -117,20 +119,34 @@ inline const char* FindSpace(const char* p, const char* end) {
     return p;
 }
 
+// Whether `ch` ends a line (CR or LF) or, with `orZero`, is the zero byte.
+template <bool orZero>
+inline bool IsLineStop(char ch) {
+    return ch == '\r' || ch == '\n' || (orZero && ch == '\0');
+}
+
+#if FTPDIRLIST_SSE2
+// Bit i set when p[i] is CR or below (every line end and the zero byte
+// among them), for the 16 bytes at p. One unsigned compare finds them all:
+// the few control bytes among them that end nothing are for the caller to
+// step over.
+inline unsigned LowBytes16(const char* p) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8('\r')), v)));
+}
+#endif
+
 // The first line end (CR or LF) in [p, end), or end; with `orZero`, the
 // first zero byte counts too.
 template <bool orZero>
 inline const char* FindLineStop(const char* p, const char* end) {
     for (;;) {
 #if FTPDIRLIST_SSE2
-        // One unsigned compare finds every byte up to CR (13): the few
-        // control bytes among them that end nothing are stepped over below.
-        const __m128i cr = _mm_set1_epi8('\r');
         for (; end - p >= 16; p += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, cr), v));
+            const unsigned mask = LowBytes16(p);
             if (mask != 0) {
-                p += LowestBit(static_cast<unsigned>(mask));
+                p += LowestBit(mask);
                 break;
             }
         }
@@ -146,7 +162,7 @@ inline const char* FindLineStop(const char* p, const char* end) {
         }
 #endif
         while (p != end && static_cast<unsigned char>(*p) > '\r') ++p;
-        if (p == end || *p == '\r' || *p == '\n' || (orZero && *p == '\0')) return p;
+        if (p == end || IsLineStop<orZero>(*p)) return p;
         ++p;
     }
 }
@@ -203,15 +219,31 @@ struct Window64 {
 };
 
 FTPDIRLIST_ALWAYS_INLINE Window64 ScanWindow64(const char* p) {
-    const __m128i cr = _mm_set1_epi8('\r');
     Window64 w{SpaceMask64(p, kWindow, p + kWindow), 0};
     for (int at = 0; at < 64; at += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-        w.low |= static_cast<std::uint64_t>(static_cast<unsigned>(
-                     _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, cr), v))))
-                 << at;
+        w.low |= static_cast<std::uint64_t>(LowBytes16(p + at)) << at;
     }
     return w;
+}
+
+// The first line end or zero byte in [p, end), or end, where `low` is the
+// window's mask of the 64 bytes at p (end - p >= 64). Short lines end in
+// the window; most others within the next 16 bytes, tried here before the
+// loop of FindLineStop.
+FTPDIRLIST_ALWAYS_INLINE const char* LineStopAfterWindow(const char* p, const char* end,
+                                                         std::uint64_t low) {
+    const char* at = p + kWindow;
+    if (low != 0) {
+        at = p + LowestBit(low);
+    } else if (end - at >= 16) {
+        const unsigned next = LowBytes16(at);
+        if (next == 0) return FindLineStop<true>(at + 16, end);
+        at += LowestBit(next);
+    } else {
+        return FindLineStop<true>(at, end);
+    }
+    // A control byte that ends nothing: search on from it.
+    return IsLineStop<true>(*at) ? at : FindLineStop<true>(at, end);
 }
 #endif
 
