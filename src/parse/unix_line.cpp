@@ -204,6 +204,21 @@ int ParseUnixTokens(std::string_view mode, TokenScanner& tokens, ParsedEntry& en
 
     // A copy of the scanner that can live in registers through the walk.
     TokenScanner local = tokens;
+#if FTPDIRLIST_SHORTCUTS
+    if (!joined) {
+        // The usual form, link count to year or time in the window: the bit
+        // masks give the seven columns at once, and when the link count is
+        // no "folder" and the fourth column is all digits, the walk in
+        // ParseColumns would find these same columns.
+        TokenScanner usual = local;
+        std::string_view t[7];
+        std::int64_t size;
+        if (usual.TakeInWindow(t) && t[0] != "folder" && ReadDigits(t[3], size, usual.Readable())) {
+            entry.size = size;
+            return ParseDateAndName(t[4], t[5], t[6], usual, entry, today);
+        }
+    }
+#endif
     return ParseColumns(local, joined, entry, today);
 }
 
