@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "parse/bytes.h"
@@ -36,6 +37,17 @@ constexpr std::uint32_t Word3(const char* text) {
            static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 16;
 }
 
+// Word3 of a token's bytes: two loads instead of three.
+FTPDIRLIST_ALWAYS_INLINE std::uint32_t LoadWord3(const char* p) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::uint16_t low;
+    std::memcpy(&low, p, sizeof low);
+    return low | static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 16;
+#else
+    return Word3(p);
+#endif
+}
+
 struct EnglishTable {
     constexpr EnglishTable() {
         const char* const names[] = {"jan", "feb", "mar", "apr", "may", "jun",
@@ -64,7 +76,7 @@ FTPDIRLIST_ALWAYS_INLINE int MonthMap(std::string_view token) {
 #if FTPDIRLIST_SHORTCUTS
     if (token.size() == 3) {
         using namespace month_map_detail;
-        const std::uint32_t word = Word3(token.data());
+        const std::uint32_t word = LoadWord3(token.data());
         // Setting bit 5 turns capitals and small letters into small letters
         // and no other byte into one. "jan" and "JAN" are keys, "Jan" is
         // not: the token must be all small letters or all capitals.
@@ -85,7 +97,7 @@ FTPDIRLIST_ALWAYS_INLINE int MonthMapFolded(std::string_view token) {
     if (token.size() == 3) {
         using namespace month_map_detail;
         // As in MonthMap: only letters fold onto a key's small letters.
-        const std::uint32_t folded = Word3(token.data()) | 0x202020u;
+        const std::uint32_t folded = LoadWord3(token.data()) | 0x202020u;
         const EnglishSlot& slot = kEnglish.slots[EnglishSlotOf(folded)];
         if (slot.word == folded) return slot.month;
     }

@@ -91,10 +91,16 @@ public:
 #if FTPDIRLIST_SHORTCUTS
         std::uint64_t starts = starts_;
         std::uint64_t ends = ends_;
+        // The window holds n more tokens when n - 1 of its start bits
+        // cleared leave one: one test for all n (starts and ends have as
+        // many bits, one of each per token).
+        std::uint64_t left = starts;
+#pragma GCC unroll 8
+        for (int i = 1; i < n; ++i) left &= left - 1;
+        if (left == 0) return false;
         std::size_t stop = 0;
 #pragma GCC unroll 8
         for (int i = 0; i < n; ++i) {
-            if (starts == 0) return false;
             const std::size_t first = bytes::LowestBit(starts);
             stop = bytes::LowestBit(ends) + 1;
             out[i] = {base_ + first, stop - first};

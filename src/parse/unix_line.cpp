@@ -20,7 +20,7 @@ std::string_view TrimPointsAndCommas(std::string_view token) {
 
 // Month tokens come in any mix of ASCII case; bytes of 0x80 and above are
 // left alone, so accented capitals are not found.
-int LookUpMonth(std::string_view token) {
+FTPDIRLIST_ALWAYS_INLINE int LookUpMonth(std::string_view token) {
     const char last = token.empty() ? '\0' : token.back();
     return MonthMapFolded(last == '.' || last == ',' ? TrimPointsAndCommas(token) : token);
 }
