@@ -253,8 +253,10 @@ inline std::int64_t ReadInt64(std::string_view text) {
 // The value of the two decimal digits at `p`, or -1 when they are not both
 // digits.
 FTPDIRLIST_ALWAYS_INLINE int TwoDigits(const char* p) {
-    const unsigned high = static_cast<unsigned char>(p[0] - '0');
-    const unsigned low = static_cast<unsigned char>(p[1] - '0');
+    // In unsigned int, not cut to a byte: a byte below "0" wraps to a large
+    // value all the same, and no zero extension is needed.
+    const unsigned high = static_cast<unsigned>(static_cast<unsigned char>(p[0])) - '0';
+    const unsigned low = static_cast<unsigned>(static_cast<unsigned char>(p[1])) - '0';
     return (high <= 9 && low <= 9) ? static_cast<int>(high * 10 + low) : -1;
 }
 
