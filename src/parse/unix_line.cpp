@@ -36,22 +36,7 @@ FTPDIRLIST_ALWAYS_INLINE int LookUpMonth(std::string_view token) {
 }
 
 // Where the hour ends in a time token: the first ":", else the first ".".
-// May read any byte before `readable` (>= the token's end): a token of up
-// to 8 bytes is then searched in one word.
-FTPDIRLIST_ALWAYS_INLINE std::size_t TimeSeparator(std::string_view token, const char* readable) {
-#if FTPDIRLIST_SWAR
-    if (token.size() <= 8 && readable - token.data() >= 8) {
-        const std::uint64_t word = bytes::Load8(token.data());
-        const std::uint64_t inToken =
-            token.size() == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * token.size())) - 1;
-        const std::uint64_t colons = bytes::BytesEqual(word, ':') & inToken;
-        if (colons != 0) return bytes::FirstByte(colons);
-        const std::uint64_t points = bytes::BytesEqual(word, '.') & inToken;
-        return points != 0 ? bytes::FirstByte(points) : std::string_view::npos;
-    }
-#else
-    (void)readable;
-#endif
+std::size_t TimeSeparator(std::string_view token) {
     std::size_t point = std::string_view::npos;
     for (std::size_t i = 0; i < token.size(); ++i) {
         if (token[i] == ':') return i;
@@ -87,8 +72,7 @@ FTPDIRLIST_ALWAYS_INLINE std::int32_t ReadDay(std::string_view token) {
 // A clock time: hour and minute by the atoi rule on either side of the first
 // ":" (else the first "."); false when the token has neither. hh:mm, the
 // usual form, is read at once.
-FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view token, FtpDateTime& dt,
-                                        const char* readable) {
+FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view token, FtpDateTime& dt) {
 #if FTPDIRLIST_SHORTCUTS
     if (token.size() == 5 && token[2] == ':') {
         const int hour = TwoDigits(token.data());
@@ -100,7 +84,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view token, FtpDateTime& dt,
         }
     }
 #endif
-    const std::size_t separator = TimeSeparator(token, readable);
+    const std::size_t separator = TimeSeparator(token);
     if (separator == std::string_view::npos) return false;
     dt.hour = ReadInt32(token.substr(0, separator));
     dt.minute = ReadInt32(token.substr(separator + 1));
@@ -136,7 +120,7 @@ FTPDIRLIST_ALWAYS_INLINE int ParseDateAndName(std::string_view monthToken,
     if (dt.month == 0) return 0;
     dt.day = day;
 
-    if (ReadClock(yearOrTime, dt, tokens.Readable())) {
+    if (ReadClock(yearOrTime, dt)) {
         dt.hasTime = 1;
         dt.year = YearOfTimedEntry(dt.month, dt.day, today);
     } else {
