@@ -90,6 +90,52 @@ TEST(MonthMap, FindsTheNonAsciiKeysFromTheirBytes) {
     ExpectLookups(std::begin(cases), std::end(cases));
 }
 
+// The English three-letter keys have a shorter way in; every case of each,
+// and tokens that differ from one only in bit 5 of a byte, must still give
+// what the whole table gives.
+TEST(MonthMap, EnglishKeysInEveryCase) {
+    const char* const names[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                 "jul", "aug", "sep", "oct", "nov", "dec"};
+    for (int month = 1; month <= 12; ++month) {
+        const std::string small = names[month - 1];
+        std::string capitals = small;
+        for (char& ch : capitals) ch = static_cast<char>(ch - 'a' + 'A');
+        std::string mixed = small;
+        mixed[0] = capitals[0];
+        std::string lastCapital = small;
+        lastCapital[2] = capitals[2];
+        const struct {
+            const std::string& token;
+            int exact;  // MonthMap; MonthMapFolded always gives the month
+        } forms[] = {{small, month}, {capitals, month}, {mixed, 0}, {lastCapital, 0}};
+        for (const auto& form : forms) {
+            SCOPED_TRACE(form.token);
+            const test::HeapBytes key(form.token);
+            EXPECT_EQ(MonthMap(key.view()), form.exact);
+            EXPECT_EQ(MonthMapFolded(key.view()), month);
+        }
+    }
+    const Case nearMisses[] = {
+        {"the byte before the capitals", "@an", 0},
+        {"the byte after the capitals", "j[n", 0},
+        {"a control byte",
+         "j\x0A"
+         "n",
+         0},
+        {"high byte with bit 5 clear", "j\xC1n", 0},
+        {"high byte with bit 5 set", "j\xE1n", 0},
+        {"one letter off", "jam", 0},
+        {"a key's bytes in another order", "naj", 0},
+        {"zero bytes", std::string_view("\0\0\0", 3), 0},
+    };
+    for (const Case& c : nearMisses) {
+        SCOPED_TRACE(c.reason);
+        const test::HeapBytes key(c.key);
+        EXPECT_EQ(MonthMap(key.view()), c.want);
+        EXPECT_EQ(MonthMapFolded(key.view()), c.want);
+    }
+}
+
 TEST(MonthMap, RejectsEverythingElse) {
     const std::string longToken(100, 'j');
     const Case cases[] = {

@@ -90,6 +90,41 @@ TEST(TokenScanner, TakesSeveralTokensInOneStep) {
     EXPECT_EQ(tokens.Next().data(), nullptr);
 }
 
+TEST(TokenScanner, TakesTokensInTheWindowOnlyWhenAllAreThere) {
+    const std::string pad = test::Repeat(' ', 50);
+    struct Case {
+        const char* reason;
+        std::string line;
+        bool taken;  // false: nothing taken and the scanner where it was
+    } const cases[] = {
+        {"three tokens and more", "a bb ccc dddd", true},
+        {"exactly three", "a bb  ccc", true},
+        {"two only", "a  bb ", false},
+        {"none", "   ", false},
+        {"the third past the window", "a bb" + pad + pad + "ccc", false},
+        {"the third ends at the window's top", "a" + pad + "bb " + test::Repeat('c', 10), true},
+        {"the third runs on past the window", "a" + pad + "bb " + test::Repeat('c', 20), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const HeapBytes line(c.line);
+        TokenScanner tokens{Line(line.view())};
+        std::string_view three[3];
+        const bool taken = tokens.TakeInWindow(three);
+        EXPECT_EQ(taken, c.taken && FTPDIRLIST_SHORTCUTS);
+        // Either way the walk goes on as if the tokens had been read one by
+        // one.
+        TokenScanner walk{Line(line.view())};
+        if (taken) {
+            for (const std::string_view& token : three) EXPECT_EQ(token, walk.Next());
+        }
+        for (std::string_view want = walk.Next(); want.data() != nullptr; want = walk.Next()) {
+            EXPECT_EQ(tokens.Next(), want);
+        }
+        EXPECT_EQ(tokens.Next().data(), nullptr);
+    }
+}
+
 TEST(IsAllDigits, AcceptsOnlyDecimalDigits) {
     struct Case {
         const char* reason;

@@ -175,6 +175,31 @@ TEST(UnixLine, ReadsTimeForms) {
     }
 }
 
+// The separator of a time token is looked for within the token only, even
+// where a word of bytes around it is read at once.
+TEST(UnixLine, YearOrTimeFromTheTokenAlone) {
+    struct Case {
+        const char* reason;
+        const char* tail;  // from the year or time on
+        FtpDateTime date;
+        const char* name;
+    } const cases[] = {
+        {"colon in the name right after a year", "2002 a:b", Dated(2002, 1, 15), "a:b"},
+        {"point in the name right after a year", "1999 .x", Dated(1999, 1, 15), ".x"},
+        {"eight bytes, colon last", "1234567: f", Timed(2002, 1, 15, 1234567, 0), "f"},
+        {"eight bytes, no separator", "00002002 f", Dated(2002, 1, 15), "f"},
+        {"nine bytes, point last", "00000012. f", Timed(2002, 1, 15, 12, 0), "f"},
+        {"the line ends after the name", "2002 :", Dated(2002, 1, 15), ":"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const test::LineResult r = ParseOne(std::string("-rw-r--r-- 1 o g 7 Jan 15 ") + c.tail);
+        EXPECT_EQ(r.result, 1);
+        EXPECT_EQ(r.entry.dateTime, c.date);
+        EXPECT_EQ(r.entry.name, c.name);
+    }
+}
+
 TEST(UnixLine, NameRules) {
     struct Case {
         const char* reason;

@@ -172,17 +172,21 @@ bool ReadTime(std::string_view token, FtpDateTime& dt) {
 
 }  // namespace
 
-int ParseDosTokens(std::string_view date, TokenScanner& tokens, ParsedEntry& entry) {
+int ParseDosTokens(std::string_view date, TokenScanner& scanner, ParsedEntry& entry) {
     FtpDateTime& dt = entry.dateTime;
     if (!ReadDate(date, dt)) return 0;
 
-    const std::string_view time = tokens.Next();
-    if (time.data() == nullptr) return 0;
+    // A copy of the scanner that can live in registers through the walk.
+    TokenScanner tokens = scanner;
+    // Time and size, in one step when both lie in the window.
+    std::string_view t[2];
+    if (tokens.Take(t) == 0) return 0;
+    const std::string_view time = t[0];
     dt.hasTime = 1;
     if (!ReadTime(time, dt)) return 0;
 
-    const std::string_view size = tokens.Next();
-    if (size.data() == nullptr) return 0;
+    if (t[1].data() == nullptr) return 0;
+    const std::string_view size = t[1];
     if (size == "<DIR>") {
         entry.isDir = 1;
         entry.size = -1;

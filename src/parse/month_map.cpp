@@ -159,10 +159,22 @@ int Look(std::string_view token) {
     return Keys().Find(word);
 }
 
+// The English slots of the inline lookups give what the whole table gives.
+constexpr bool EnglishSlotsAgree() {
+    for (const month_map_detail::EnglishSlot& slot : month_map_detail::kEnglish.slots) {
+        if (slot.word == 0) continue;
+        const std::uint64_t word = (std::uint64_t{3} << 56) | slot.word;
+        const std::uint64_t capitals = (std::uint64_t{3} << 56) | (slot.word ^ 0x202020u);
+        if (kKeys.Find(word) != slot.month || kKeys.Find(capitals) != slot.month) return false;
+    }
+    return true;
+}
+static_assert(EnglishSlotsAgree(), "the English slots agree with the month keys");
+
 }  // namespace
 
-int MonthMap(std::string_view token) { return Look<Unchanged>(token); }
+int MonthMapAll(std::string_view token) { return Look<Unchanged>(token); }
 
-int MonthMapFolded(std::string_view token) { return Look<Folded>(token); }
+int MonthMapFoldedAll(std::string_view token) { return Look<Folded>(token); }
 
 }  // namespace ftpdirlist

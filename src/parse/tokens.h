@@ -91,10 +91,16 @@ public:
 #if FTPDIRLIST_SHORTCUTS
         std::uint64_t starts = starts_;
         std::uint64_t ends = ends_;
+        // The window holds n more tokens when n - 1 of its start bits
+        // cleared leave one: one test for all n (starts and ends have as
+        // many bits, one of each per token).
+        std::uint64_t left = starts;
+#pragma GCC unroll 8
+        for (int i = 1; i < n; ++i) left &= left - 1;
+        if (left == 0) return false;
         std::size_t stop = 0;
 #pragma GCC unroll 8
         for (int i = 0; i < n; ++i) {
-            if (starts == 0) return false;
             const std::size_t first = bytes::LowestBit(starts);
             stop = bytes::LowestBit(ends) + 1;
             out[i] = {base_ + first, stop - first};
@@ -247,8 +253,10 @@ inline std::int64_t ReadInt64(std::string_view text) {
 // The value of the two decimal digits at `p`, or -1 when they are not both
 // digits.
 FTPDIRLIST_ALWAYS_INLINE int TwoDigits(const char* p) {
-    const unsigned high = static_cast<unsigned char>(p[0] - '0');
-    const unsigned low = static_cast<unsigned char>(p[1] - '0');
+    // In unsigned int, not cut to a byte: a byte below "0" wraps to a large
+    // value all the same, and no zero extension is needed.
+    const unsigned high = static_cast<unsigned>(static_cast<unsigned char>(p[0])) - '0';
+    const unsigned low = static_cast<unsigned>(static_cast<unsigned char>(p[1])) - '0';
     return (high <= 9 && low <= 9) ? static_cast<int>(high * 10 + low) : -1;
 }
 
@@ -285,13 +293,83 @@ FTPDIRLIST_ALWAYS_INLINE std::int64_t EightDigits(const char* p, std::size_t n) 
 #endif
 }
 
+#if FTPDIRLIST_SSE2
+namespace digits_detail {
+
+// 5 to the power -k modulo 2^64 (5 is odd, so it has an inverse), for k
+// 0 to 15: dividing a multiple of 10^k by 10^k is a shift by k and a
+// multiplication by this.
+constexpr std::uint64_t InverseOf(std::uint64_t odd) {
+    std::uint64_t x = odd;  // right in the low 3 bits; each step doubles that
+    for (int i = 0; i < 5; ++i) x *= 2 - odd * x;
+    return x;
+}
+
+struct InversePowersOf5 {
+    constexpr InversePowersOf5() {
+        std::uint64_t power = 1;
+        for (std::uint64_t& inverse : values) {
+            inverse = InverseOf(power);
+            power *= 5;
+        }
+    }
+    std::uint64_t values[16] = {};
+};
+
+inline constexpr InversePowersOf5 kInversePowersOf5{};
+static_assert(kInversePowersOf5.values[15] * 30517578125ull == 1, "5^15 times its inverse is 1");
+
+// 16 bytes of 0xFF then 16 of 0: the 16 bytes at 16 - n keep the first n.
+alignas(16) inline constexpr unsigned char kKeepFirst[32] = {
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+}  // namespace digits_detail
+
+// The value of `n` (1 to 16) bytes at p when all are decimal digits, else
+// -1. Reads the 16 bytes at p, which must all be readable. The bytes past
+// the n-th read as "0", so that the 16 digits give the value times 10^(16-n),
+// divided out exactly at the end.
+FTPDIRLIST_ALWAYS_INLINE std::int64_t SixteenDigits(const char* p, std::size_t n) {
+    using namespace digits_detail;
+    const __m128i zeros = _mm_set1_epi8('0');
+    const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + (16 - n)));
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i digits = _mm_sub_epi8(
+        _mm_or_si128(_mm_and_si128(bytes, keep), _mm_andnot_si128(keep, zeros)), zeros);
+    // Every byte a digit: 0 to 9 once "0" is taken off, as unsigned bytes.
+    const __m128i nine = _mm_set1_epi8(9);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(digits, nine), digits)) != 0xFFFF) {
+        return -1;
+    }
+    // Digits to pairs, pairs to fours, fours to eights (first digit highest).
+    const __m128i pairs = _mm_add_epi16(
+        _mm_mullo_epi16(_mm_and_si128(digits, _mm_set1_epi16(0xFF)), _mm_set1_epi16(10)),
+        _mm_srli_epi16(digits, 8));
+    const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(100 | (1 << 16)));
+    const __m128i eights =
+        _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(10000 | (1 << 16)));
+    std::uint64_t both;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&both), eights);
+    const std::uint64_t scaled = (both & 0xFFFFFFFFu) * 100000000u + (both >> 32);
+    const std::size_t k = 16 - n;
+    return static_cast<std::int64_t>((scaled >> k) * kInversePowersOf5.values[k]);
+}
+#endif
+
 // IsAllDigits(token), reading ReadInt64(token) into `value` on the way
 // when it is true. May read any byte before `readable` (>= the token's
-// end): tokens of up to 16 digits are then read 8 bytes at a time.
+// end): tokens of up to 16 digits are then read 16 bytes at a time (SSE2)
+// or 8 at a time (SWAR).
 FTPDIRLIST_ALWAYS_INLINE bool ReadDigits(std::string_view token, std::int64_t& value,
                                          const char* readable) {
     if (token.data() == nullptr) return false;
     const std::size_t n = token.size();
+#if FTPDIRLIST_SSE2
+    if (n - 1 < 16 && readable - token.data() >= 16) {
+        value = SixteenDigits(token.data(), n);
+        return value >= 0;
+    }
+#endif
 #if FTPDIRLIST_SHORTCUTS
     if (n - 1 < 8 && readable - token.data() >= 8) {
         value = EightDigits(token.data(), n);

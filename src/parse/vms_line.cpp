@@ -89,7 +89,7 @@ FTPDIRLIST_ALWAYS_INLINE int TakeProtection(TokenScanner& tokens, ParsedEntry& e
 
 }  // namespace
 
-int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& tokens,
+int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& scanner,
                    ParsedEntry& entry) {
     // VMS lines give blocks, not bytes.
     entry.size = -2;
@@ -105,7 +105,9 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
         entry.name = entry.nameScratch;
     }
 
-    // Size in blocks, date, time, owner; then the protection text.
+    // Size in blocks, date, time, owner; then the protection text. A copy of
+    // the scanner can live in registers.
+    TokenScanner tokens = scanner;
     std::string_view t[4];
     if (tokens.Take(t) != 4) return 0;
     FtpDateTime& dt = entry.dateTime;
