@@ -187,18 +187,16 @@ void EntryTable::AddAhead(const ParsedEntry& entry, std::int32_t version, std::u
     // the waiting ones are settled, so that settling never allocates.
     if (index_.Full(aheadCount_ + 1)) index_.Grow();
     rows_.Reserve(aheadCount_ + 1);
-    RowExtras kept;
     if (extras != nullptr) {
         const std::size_t slots = rows_.Size() + aheadCount_ + 1;
         if (extras_.capacity() < slots) extras_.reserve(std::max(slots, 2 * extras_.capacity()));
-        kept = KeepTexts(*extras);
     }
     AheadEntry& added = ahead_[(aheadFirst_ + aheadCount_) % kAhead];
-    Fill(added.row, entry, version);
+    // An extended entry's extras (those of `entry`) go with its row.
+    Fill(added.row, entry, version, extras != nullptr ? &added.extras : nullptr);
     index_.Prefetch(hash);
     added.hash = hash;
     added.extended = extras != nullptr;
-    added.extras = kept;
     ++aheadCount_;
     lastAhead_ = true;
 }

@@ -170,7 +170,8 @@ private:
     // Replace would.
     void SettleOldest() noexcept;
     // Leaves the lookup of `entry` (a new VMS name as far as the last entry
-    // tells; `extras` null for a classic entry) for later.
+    // tells) for later; `extras` is null for a classic entry, else
+    // &entry.extras.
     void AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash,
                   const EntryExtras* extras);
     // Row `stored` takes what `newer` (the same name) holds beyond the name
