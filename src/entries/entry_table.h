@@ -122,13 +122,15 @@ private:
             total +=
                 entry.extras.target.size() + entry.extras.owner.size() + entry.extras.group.size();
         }
-        // An entry without texts takes no bytes.
-        char* at = total == 0 ? nullptr : arena_.Reserve(total);
-        StoreDate(row, entry.dateTime);
+        // An entry without texts takes no bytes. The texts are copied before
+        // the date is stored, which may throw too: `row` stays untouched.
+        char* at = nullptr;
         if (total != 0) {
+            at = arena_.Reserve(total);
             bits::Copy(at, entry.name.data(), nameLength);
             bits::Copy(at + nameLength, entry.attributes.data(), attributesLength);
         }
+        StoreDate(row, entry.dateTime);
         row.name = at;
         row.nameLength = static_cast<std::uint32_t>(nameLength);
         row.attributesLength = static_cast<std::uint32_t>(attributesLength);

@@ -8,18 +8,18 @@ namespace ftpdirlist {
 
 RowBlocks::RowBlocks(RowBlocks&& other) noexcept
     : blocks_(std::move(other.blocks_)),
-      count_(std::exchange(other.count_, 0)),
       next_(std::exchange(other.next_, nullptr)),
-      left_(std::exchange(other.left_, 0)),
+      end_(std::exchange(other.end_, nullptr)),
+      blockRowsEnd_(std::exchange(other.blockRowsEnd_, 0)),
       spare_(std::exchange(other.spare_, false)) {}
 
 RowBlocks& RowBlocks::operator=(RowBlocks&& other) noexcept {
     if (this != &other) {
         blocks_ = std::move(other.blocks_);
         other.blocks_.clear();
-        count_ = std::exchange(other.count_, 0);
         next_ = std::exchange(other.next_, nullptr);
-        left_ = std::exchange(other.left_, 0);
+        end_ = std::exchange(other.end_, nullptr);
+        blockRowsEnd_ = std::exchange(other.blockRowsEnd_, 0);
         spare_ = std::exchange(other.spare_, false);
     }
     return *this;
@@ -35,8 +35,8 @@ void RowBlocks::AddSpare() {
     spare_ = true;
 }
 
-void RowBlocks::AddBlock() {
-    AddSpare();
+void RowBlocks::BeginBlock() {
+    if (!spare_) AddSpare();
     StartSpare();
 }
 

@@ -140,7 +140,9 @@ public:
     RowBlocks(const RowBlocks&) = delete;
     RowBlocks& operator=(const RowBlocks&) = delete;
 
-    std::size_t Size() const { return count_; }
+    // Blocks are begun only when the one before is full, so the rows stored
+    // are those of the begun blocks less the free rows of the last.
+    std::size_t Size() const { return blockRowsEnd_ - static_cast<std::size_t>(end_ - next_); }
     EntryRow& At(std::size_t index) const {
         const Place place = PlaceOf(index);
         return blocks_[place.block].get()[place.offset];
@@ -150,34 +152,28 @@ public:
     // it once it is whole. Throws std::bad_alloc when a block is needed and
     // cannot be had; the rows stored so far are then unchanged.
     EntryRow& Next() {
-        if (left_ == 0) {
-            if (spare_) {
-                StartSpare();
-            } else {
-                AddBlock();
-            }
-        }
+        if (next_ == end_) BeginBlock();
         return *new (next_) EntryRow;
     }
     // Makes sure that the next `rows` calls of Next() (at most the rows of
     // the next block) cannot fail: allocates the next block ahead when the
     // current one has less room. Throws std::bad_alloc as Next() does.
     void Reserve(std::size_t rows) {
-        if (rows > left_ && !spare_) AddSpare();
+        if (rows > static_cast<std::size_t>(end_ - next_) && !spare_) AddSpare();
     }
-    void Commit() {
-        ++next_;
-        --left_;
-        ++count_;
-    }
+    void Commit() { ++next_; }
 
 private:
-    void AddBlock();
+    // Begins the next block: the spare one, or a new one. Out of line, so
+    // that Next() stays small enough to inline into the callers' loops.
+    void BeginBlock();
     // The next block, allocated and listed but not yet begun (spare_).
     void AddSpare();
     void StartSpare() noexcept {
+        const std::size_t rows = RowsInBlock(blocks_.size() - 1);
         next_ = blocks_.back().get();
-        left_ = RowsInBlock(blocks_.size() - 1);
+        end_ = next_ + rows;
+        blockRowsEnd_ += rows;
         spare_ = false;
     }
 
@@ -185,10 +181,12 @@ private:
         void operator()(EntryRow* rows) const { ::operator delete(rows); }
     };
     std::vector<std::unique_ptr<EntryRow, FreeRows>> blocks_;
-    std::size_t count_ = 0;
-    EntryRow* next_ = nullptr;  // the next free row of the last block
-    std::size_t left_ = 0;      // free rows from there to the block's end
-    bool spare_ = false;        // the last block is allocated ahead, not yet begun
+    // One pointer test per row in Next() and one increment in Commit(): the
+    // count of rows is derived, never kept per row.
+    EntryRow* next_ = nullptr;      // the next free row of the last begun block
+    EntryRow* end_ = nullptr;       // the end of that block
+    std::size_t blockRowsEnd_ = 0;  // the rows of the begun blocks, slack included
+    bool spare_ = false;            // the last block is allocated ahead, not yet begun
 };
 
 }  // namespace ftpdirlist

@@ -10,7 +10,7 @@ TextArena::TextArena(TextArena&& other) noexcept
     : blocks_(std::move(other.blocks_)),
       bigTexts_(std::move(other.bigTexts_)),
       next_(std::exchange(other.next_, nullptr)),
-      left_(std::exchange(other.left_, 0)),
+      end_(std::exchange(other.end_, nullptr)),
       nextBlockSize_(std::exchange(other.nextBlockSize_, kFirstBlock)) {}
 
 TextArena& TextArena::operator=(TextArena&& other) noexcept {
@@ -20,7 +20,7 @@ TextArena& TextArena::operator=(TextArena&& other) noexcept {
         bigTexts_ = std::move(other.bigTexts_);
         other.bigTexts_.clear();
         next_ = std::exchange(other.next_, nullptr);
-        left_ = std::exchange(other.left_, 0);
+        end_ = std::exchange(other.end_, nullptr);
         nextBlockSize_ = std::exchange(other.nextBlockSize_, kFirstBlock);
     }
     return *this;
@@ -37,7 +37,7 @@ char* TextArena::ReserveInNewBlock(std::size_t length) {
     AdviseLargePages(block.get(), size);
     blocks_.push_back(std::move(block));
     next_ = blocks_.back().get();
-    left_ = size;
+    end_ = next_ + size;
     if (nextBlockSize_ < kMaxBlock) nextBlockSize_ *= 2;
     return Take(length);
 }

@@ -28,12 +28,11 @@ public:
     TextArena& operator=(const TextArena&) = delete;
 
     // Whether `length` bytes fit the current block.
-    bool Fits(std::size_t length) const { return length <= left_; }
+    bool Fits(std::size_t length) const { return length <= static_cast<std::size_t>(end_ - next_); }
     // `length` bytes of the current block, which must fit (Fits).
     char* Take(std::size_t length) {
         char* at = next_;
         next_ += length;
-        left_ -= length;
         return at;
     }
     // A copy of `text` that lives as long as the arena. Throws std::bad_alloc
@@ -56,7 +55,7 @@ private:
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::vector<std::unique_ptr<char[]>> bigTexts_;  // texts with a block of their own
     char* next_ = nullptr;
-    std::size_t left_ = 0;
+    char* end_ = nullptr;  // the end of the current block
     std::size_t nextBlockSize_ = kFirstBlock;
 };
 

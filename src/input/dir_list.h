@@ -185,8 +185,8 @@ void ListingDriver<LineParser>::AppendData(const char* data, std::size_t length)
 
 // Steps over line ends, empty lines and spaces, counting line ends; the one
 // place that reads line separators. `lineStart` is moved past each line end
-// met. Most lines end in CR LF with the next line's first byte right after
-// it: that form is taken at once.
+// met; stopping before a line's first byte clears lastWasCR_. Most lines end in CR LF with the next
+// line's first byte right after it: that form is taken at once.
 template <class LineParser>
 FTPDIRLIST_ALWAYS_INLINE const char* ListingDriver<LineParser>::SkipSeparators(
     const char* p, const char* end, const char*& lineStart) {
@@ -213,6 +213,7 @@ FTPDIRLIST_ALWAYS_INLINE const char* ListingDriver<LineParser>::SkipSeparators(
         } else if (ch == ' ') {
             lastWasCR_ = false;
         } else {
+            lastWasCR_ = false;
             break;
         }
     }
@@ -236,7 +237,6 @@ void ListingDriver<LineParser>::Scan(const char* p, const char* end) {
             }
             return;
         }
-        lastWasCR_ = false;
         if constexpr (LineParser::kKeepSpaces) p = lineStart;
         const std::uint64_t number = lineBreaks_ + 1;
         // One pass finds the line end, or a zero byte, which ends the

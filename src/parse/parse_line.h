@@ -23,6 +23,19 @@ int ParseVmsTokens(std::string_view first, std::size_t semicolon, TokenScanner& 
                    ParsedEntry& entry);
 int ParseDosTokens(std::string_view date, TokenScanner& tokens, ParsedEntry& entry);
 
+// The first bytes of a Unix-style mode (a file type letter), looked up in one
+// load rather than a chain of compares.
+struct UnixTypeBytes {
+    bool byte[256] = {};
+    constexpr UnixTypeBytes() {
+        for (const char type : {'-', 'b', 'c', 'd', 'l', 'p', 's'}) {
+            byte[static_cast<unsigned char>(type)] = true;
+        }
+    }
+    constexpr bool operator[](unsigned char b) const { return byte[b]; }
+};
+inline constexpr UnixTypeBytes kUnixTypeByte{};
+
 // Parses `line` into `entry`, which the caller passes newly reset. Returns 1
 // when the line is a directory entry and `entry` holds it, 0 otherwise; sets
 // `flagWord` to 0, or to kVmsLine for a VMS-style line. `spaces`, unless
@@ -38,17 +51,8 @@ FTPDIRLIST_ALWAYS_INLINE int ParseLine(const Line& line, const std::uint64_t* sp
     const std::string_view first = tokens.Next();
     if (first.data() == nullptr) return 0;
 
-    switch (first[0]) {
-        case '-':
-        case 'b':
-        case 'c':
-        case 'd':
-        case 'l':
-        case 'p':
-        case 's':
-            return ParseUnixTokens(first, tokens, entry, today);
-        default:
-            break;
+    if (kUnixTypeByte[static_cast<unsigned char>(first[0])]) {
+        return ParseUnixTokens(first, tokens, entry, today);
     }
     const std::size_t semicolon = bytes::Find(first.data(), first.size(), line.readable, ';');
     if (semicolon != first.size()) {
