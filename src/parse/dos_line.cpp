@@ -169,7 +169,8 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadTime(std::string_view token, FtpDateTime& dt) 
         const int hour = TwoDigits(&token[0]);
         const int minute = TwoDigits(&token[3]);
         if (hour >= 0 && minute >= 0) {
-            if (hour > 12 || hour == 0 || minute > 59) return false;
+            // Hours 1 to 12: one unsigned compare.
+            if (static_cast<unsigned>(hour - 1) > 11 || minute > 59) return false;
             dt.hour = hour;
             dt.minute = minute;
             ToDayHours(token, 5, dt);
@@ -223,7 +224,6 @@ int ParseDosTokens(std::string_view date, TokenScanner& scanner, ParsedEntry& en
         entry.isDir = 1;
         entry.size = -1;
     } else {
-        entry.isDir = 0;
         std::int64_t value;
         entry.size = ReadDigits(size, value, tokens.Readable()) ? value : ReadSizeByRule(size);
     }
