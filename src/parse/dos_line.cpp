@@ -64,17 +64,15 @@ bool ReadUsualDate(std::string_view token, FtpDateTime& dt, bool& handled) {
     int year;
 #if FTPDIRLIST_SWAR
     {
-        // The first eight bytes at once: the two "-" read as "0", then
-        // every byte a digit, then each pair's value.
-        constexpr std::uint64_t kDashesToZeros =
-            (std::uint64_t{'-' ^ '0'} << 16) | (std::uint64_t{'-' ^ '0'} << 40);
-        const std::uint64_t w = bytes::Load8(token.data()) ^ kDashesToZeros;
-        constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
-        if (((w & kHighNibbles) | (((w + 0x0606060606060606ull) & kHighNibbles) >> 4)) !=
-            0x3333333333333333ull) {
-            return false;
-        }
-        const std::uint64_t v = w - 0x3030303030303030ull;
+        // The first eight bytes at once: "0" taken off each digit and "-"
+        // off each dash, then every byte 0 to 9 (no high bit, before or
+        // after adding 0x76; a borrow or carry only crosses from a byte
+        // that fails itself), then each pair's value.
+        constexpr std::uint64_t kZerosAndDashes = 0x3030303030303030ull -
+                                                  (std::uint64_t{'0' - '-'} << 16) -
+                                                  (std::uint64_t{'0' - '-'} << 40);
+        const std::uint64_t v = bytes::Load8(token.data()) - kZerosAndDashes;
+        if (((v | (v + 0x7676767676767676ull)) & bytes::kHigh) != 0) return false;
         const std::uint64_t pairs = v * 10 + (v >> 8);
         month = static_cast<int>(pairs & 0xFF);
         day = static_cast<int>((pairs >> 24) & 0xFF);
