@@ -81,7 +81,8 @@ inline std::uint64_t BytesEqual(std::uint64_t w, unsigned char ch) {
 // Index of the lowest set bit of a nonzero word.
 inline std::size_t LowestBit(std::uint64_t word) {
 #if defined(__GNUC__) || defined(__clang__)
-    return static_cast<std::size_t>(__builtin_ctzll(word));
+    // Through unsigned: a zero extension, which costs no instruction.
+    return static_cast<unsigned>(__builtin_ctzll(word));
 #else
     std::size_t i = 0;
     while ((word & 1u) == 0) {
@@ -254,6 +255,13 @@ inline std::size_t Find(const char* p, std::size_t n, const char* readable, char
     std::size_t at = 0;
 #if FTPDIRLIST_SSE2
     const __m128i wanted = _mm_set1_epi8(ch);
+    if (n <= 16 && readable - p >= 16) {
+        // A short token, the usual case: one compare, and a bit at n for
+        // the answer when the token holds no `ch`.
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted)));
+        return LowestBit(mask | (1u << n));
+    }
     for (; readable - (p + at) >= 16 && at < n; at += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
         const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted)));

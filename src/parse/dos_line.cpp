@@ -64,17 +64,15 @@ bool ReadUsualDate(std::string_view token, FtpDateTime& dt, bool& handled) {
     int year;
 #if FTPDIRLIST_SWAR
     {
-        // The first eight bytes at once: the two "-" read as "0", then
-        // every byte a digit, then each pair's value.
-        constexpr std::uint64_t kDashesToZeros =
-            (std::uint64_t{'-' ^ '0'} << 16) | (std::uint64_t{'-' ^ '0'} << 40);
-        const std::uint64_t w = bytes::Load8(token.data()) ^ kDashesToZeros;
-        constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
-        if (((w & kHighNibbles) | (((w + 0x0606060606060606ull) & kHighNibbles) >> 4)) !=
-            0x3333333333333333ull) {
-            return false;
-        }
-        const std::uint64_t v = w - 0x3030303030303030ull;
+        // The first eight bytes at once: "0" taken off each digit and "-"
+        // off each dash, then every byte 0 to 9 (no high bit, before or
+        // after adding 0x76; a borrow or carry only crosses from a byte
+        // that fails itself), then each pair's value.
+        constexpr std::uint64_t kZerosAndDashes = 0x3030303030303030ull -
+                                                  (std::uint64_t{'0' - '-'} << 16) -
+                                                  (std::uint64_t{'0' - '-'} << 40);
+        const std::uint64_t v = bytes::Load8(token.data()) - kZerosAndDashes;
+        if (((v | (v + 0x7676767676767676ull)) & bytes::kHigh) != 0) return false;
         const std::uint64_t pairs = v * 10 + (v >> 8);
         month = static_cast<int>(pairs & 0xFF);
         day = static_cast<int>((pairs >> 24) & 0xFF);
@@ -98,14 +96,10 @@ bool ReadUsualDate(std::string_view token, FtpDateTime& dt, bool& handled) {
 }
 #endif
 
-// A date month-day-year, each part walked byte by byte up to its limit; the
-// usual forms are read at once first.
-bool ReadDate(std::string_view token, FtpDateTime& dt) {
-#if FTPDIRLIST_SHORTCUTS
-    bool handled;
-    const bool usual = ReadUsualDate(token, dt, handled);
-    if (handled) return usual;
-#endif
+// A date month-day-year, each part walked byte by byte up to its limit.
+// Out of line: the usual forms never come here, and the hot path keeps
+// fewer registers without it.
+FTPDIRLIST_NOINLINE bool WalkDate(std::string_view token, FtpDateTime& dt) {
     std::size_t i = 0;
     dt.month = 0;
     if (!WalkDatePart(token, i, dt.month, 12)) return false;
@@ -123,33 +117,26 @@ bool ReadDate(std::string_view token, FtpDateTime& dt) {
     return SetYear(dt.year, dt);
 }
 
-// From the twelve-hour clock: "P" right after the minutes (at `at`) for PM.
-void ToDayHours(std::string_view token, std::size_t at, FtpDateTime& dt) {
-    if (at < token.size() && token[at] == 'P') {
-        if (dt.hour != 12) dt.hour += 12;
-    } else if (dt.hour == 12) {
-        dt.hour = 0;
-    }
+// A date month-day-year; the usual forms are read at once first.
+FTPDIRLIST_ALWAYS_INLINE bool ReadDate(std::string_view token, FtpDateTime& dt) {
+#if FTPDIRLIST_SHORTCUTS
+    bool handled;
+    const bool usual = ReadUsualDate(token, dt, handled);
+    if (handled) return usual;
+#endif
+    return WalkDate(token, dt);
 }
 
-// hh:mm on a twelve-hour clock, "P" right after the minutes for PM.
-bool ReadTime(std::string_view token, FtpDateTime& dt) {
-#if FTPDIRLIST_SHORTCUTS
-    // hh:mm in digits, then anything but a digit: read at once (the limits
-    // hold for the whole values exactly when they hold digit by digit).
-    if (token.size() >= 5 && token[2] == ':' &&
-        (token.size() == 5 || static_cast<unsigned char>(token[5] - '0') > 9)) {
-        const int hour = TwoDigits(&token[0]);
-        const int minute = TwoDigits(&token[3]);
-        if (hour >= 0 && minute >= 0) {
-            if (hour > 12 || hour == 0 || minute > 59) return false;
-            dt.hour = hour;
-            dt.minute = minute;
-            ToDayHours(token, 5, dt);
-            return true;
-        }
-    }
-#endif
+// From the twelve-hour clock: "P" right after the minutes (at `at`) for PM.
+// 12 is hour 0 of its half of the day; without a branch on either test.
+FTPDIRLIST_ALWAYS_INLINE void ToDayHours(std::string_view token, std::size_t at, FtpDateTime& dt) {
+    const bool pm = at < token.size() && token[at] == 'P';
+    dt.hour = (dt.hour == 12 ? 0 : dt.hour) + (pm ? 12 : 0);
+}
+
+// hh:mm on a twelve-hour clock, "P" right after the minutes for PM, walked
+// byte by byte. Out of line, as WalkDate.
+FTPDIRLIST_NOINLINE bool WalkTime(std::string_view token, FtpDateTime& dt) {
     std::size_t i = 0;
     dt.hour = 0;
     for (;;) {
@@ -170,6 +157,44 @@ bool ReadTime(std::string_view token, FtpDateTime& dt) {
     return true;
 }
 
+// hh:mm on a twelve-hour clock, "P" right after the minutes for PM.
+FTPDIRLIST_ALWAYS_INLINE bool ReadTime(std::string_view token, FtpDateTime& dt) {
+#if FTPDIRLIST_SHORTCUTS
+    // hh:mm in digits, then anything but a digit: read at once (the limits
+    // hold for the whole values exactly when they hold digit by digit).
+    if (token.size() >= 5 && token[2] == ':' &&
+        (token.size() == 5 || static_cast<unsigned char>(token[5] - '0') > 9)) {
+        const int hour = TwoDigits(&token[0]);
+        const int minute = TwoDigits(&token[3]);
+        if (hour >= 0 && minute >= 0) {
+            // Hours 1 to 12: one unsigned compare.
+            if (static_cast<unsigned>(hour - 1) > 11 || minute > 59) return false;
+            dt.hour = hour;
+            dt.minute = minute;
+            ToDayHours(token, 5, dt);
+            return true;
+        }
+    }
+#endif
+    return WalkTime(token, dt);
+}
+
+// The time and size tokens when they do not both lie in the scanner's
+// window (null views for those the line lacks); out of line, as the walks.
+struct TimeAndSize {
+    std::string_view time;
+    std::string_view size;
+};
+
+FTPDIRLIST_NOINLINE TimeAndSize TakeTimeAndSize(TokenScanner& tokens) {
+    std::string_view t[2];
+    tokens.Take(t);
+    return {t[0], t[1]};
+}
+
+// A size that is not all digits, or too long for the fast readers.
+FTPDIRLIST_NOINLINE std::int64_t ReadSizeByRule(std::string_view size) { return ReadInt64(size); }
+
 }  // namespace
 
 int ParseDosTokens(std::string_view date, TokenScanner& scanner, ParsedEntry& entry) {
@@ -180,7 +205,13 @@ int ParseDosTokens(std::string_view date, TokenScanner& scanner, ParsedEntry& en
     TokenScanner tokens = scanner;
     // Time and size, in one step when both lie in the window.
     std::string_view t[2];
-    if (tokens.Take(t) == 0) return 0;
+    if (FTPDIRLIST_UNLIKELY(!tokens.TakeInWindow(t))) {
+        const TimeAndSize both = TakeTimeAndSize(scanner);
+        if (both.time.data() == nullptr) return 0;
+        t[0] = both.time;
+        t[1] = both.size;
+        tokens = scanner;
+    }
     const std::string_view time = t[0];
     dt.hasTime = 1;
     if (!ReadTime(time, dt)) return 0;
@@ -191,9 +222,8 @@ int ParseDosTokens(std::string_view date, TokenScanner& scanner, ParsedEntry& en
         entry.isDir = 1;
         entry.size = -1;
     } else {
-        entry.isDir = 0;
         std::int64_t value;
-        entry.size = ReadDigits(size, value, tokens.Readable()) ? value : ReadInt64(size);
+        entry.size = ReadDigits(size, value, tokens.Readable()) ? value : ReadSizeByRule(size);
     }
 
     const std::string_view name = tokens.Rest();

@@ -331,20 +331,18 @@ alignas(16) inline constexpr unsigned char kKeepFirst[32] = {
 // divided out exactly at the end.
 FTPDIRLIST_ALWAYS_INLINE std::int64_t SixteenDigits(const char* p, std::size_t n) {
     using namespace digits_detail;
-    const __m128i zeros = _mm_set1_epi8('0');
     const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + (16 - n)));
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i digits = _mm_sub_epi8(
-        _mm_or_si128(_mm_and_si128(bytes, keep), _mm_andnot_si128(keep, zeros)), zeros);
+    const __m128i digits = _mm_and_si128(_mm_sub_epi8(bytes, _mm_set1_epi8('0')), keep);
     // Every byte a digit: 0 to 9 once "0" is taken off, as unsigned bytes.
     const __m128i nine = _mm_set1_epi8(9);
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(digits, nine), digits)) != 0xFFFF) {
         return -1;
     }
     // Digits to pairs, pairs to fours, fours to eights (first digit highest).
-    const __m128i pairs = _mm_add_epi16(
-        _mm_mullo_epi16(_mm_and_si128(digits, _mm_set1_epi16(0xFF)), _mm_set1_epi16(10)),
-        _mm_srli_epi16(digits, 8));
+    // A pair's 16 bits times 0x0A01 hold 10 * first + second in the high
+    // byte (the second digit's own product falls out of the 16 bits).
+    const __m128i pairs = _mm_srli_epi16(_mm_mullo_epi16(digits, _mm_set1_epi16(0x0A01)), 8);
     const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(100 | (1 << 16)));
     const __m128i eights =
         _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(10000 | (1 << 16)));
