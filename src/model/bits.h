@@ -22,6 +22,18 @@ inline unsigned HighestBit(std::uint64_t word) {
 #endif
 }
 
+// Copies the first and the last kSize of n bytes (n at least kSize): every
+// byte when n is at most 2 * kSize. Both are read before either is written.
+template <std::size_t kSize>
+inline void CopyEnds(char* to, const char* from, std::size_t n) {
+    char head[kSize];
+    char tail[kSize];
+    std::memcpy(head, from, kSize);
+    std::memcpy(tail, from + n - kSize, kSize);
+    std::memcpy(to, head, kSize);
+    std::memcpy(to + n - kSize, tail, kSize);
+}
+
 // Copies n bytes, as memcpy, without a call for the short texts of
 // listings: two overlapping moves cover every length from 4 to 32.
 inline void Copy(char* to, const char* from, std::size_t n) {
@@ -30,26 +42,11 @@ inline void Copy(char* to, const char* from, std::size_t n) {
             std::memcpy(to, from, n);
             return;
         }
-        char head[16];
-        char tail[16];
-        std::memcpy(head, from, 16);
-        std::memcpy(tail, from + n - 16, 16);
-        std::memcpy(to, head, 16);
-        std::memcpy(to + n - 16, tail, 16);
+        CopyEnds<16>(to, from, n);
     } else if (n >= 8) {
-        std::uint64_t head;
-        std::uint64_t tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
+        CopyEnds<8>(to, from, n);
     } else if (n >= 4) {
-        std::uint32_t head;
-        std::uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
+        CopyEnds<4>(to, from, n);
     } else if (n > 0) {
         const char first = from[0];
         const char middle = from[n / 2];
