@@ -46,6 +46,10 @@ if(FTPDIRLIST_SANITIZE)
   set_target_properties(c_host PROPERTIES LINKER_LANGUAGE CXX)
 endif()
 
+# The extended C API through its shared library, against the C++ API.
+ftpdirlist_add_gtest(c_ext_api_tests c_ext_api_test.cpp)
+target_link_libraries(c_ext_api_tests PRIVATE ftpdirlist_ext)
+
 # Each check runs the host on a listing and looks for one line of its output.
 function(ftpdirlist_c_host_test name listing expect)
   add_test(NAME c_host_${name} COMMAND c_host ${PROJECT_SOURCE_DIR}/${listing})

@@ -34,6 +34,19 @@ soname=$(readelf -d "$so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
 [ "$soname" = "libftpdirlist.so.1" ] || fail "SONAME is '$soname', expected libftpdirlist.so.1"
 echo "exports: $exports; SONAME: $soname"
 
+echo "-- exports and SONAME of the extended C API library"
+so=$(readlink -f "$build/libftpdirlist-ext.so")
+# Exactly the functions the header declares, each under the symbol version
+# FTPDIR_1 (whose own entry, type A, is no function).
+exports=$(nm -D --defined-only "$so" | awk '$2 != "A" {print $NF}' | sort | tr '\n' ' ')
+declared=$(grep -o 'FTPDIR_EXT_API [^(]*ftpdir_[a-z_0-9]*(' include/ftpdirlist/ftpdirlist_ext.h |
+  grep -o 'ftpdir_[a-z_0-9]*' | sed 's/$/@@FTPDIR_1/' | sort | tr '\n' ' ')
+[ -n "$declared" ] && [ "$exports" = "$declared" ] ||
+  fail "libftpdirlist-ext.so exports '$exports', expected the header's '$declared'"
+soname=$(readelf -d "$so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+[ "$soname" = "libftpdirlist-ext.so.1" ] || fail "SONAME is '$soname', expected libftpdirlist-ext.so.1"
+echo "exports: $(wc -w <<<"$exports") ftpdir_* functions (version FTPDIR_1); SONAME: $soname"
+
 echo "-- install into a staging prefix, then move it: nothing may point back"
 cmake --install "$build" --prefix "$work/stage" >/dev/null
 for f in lib/libftpdirlist.so.1 lib/libftpdirlist.so lib/libftpdirlist++.a \
