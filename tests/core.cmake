@@ -33,6 +33,16 @@ if(CMAKE_C_COMPILER_ID MATCHES "GNU|Clang")
   endif()
 endif()
 
+# The C++ API header under C++14 stops at its own message, not deep inside
+# <optional> or <string_view>.
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_test(NAME cxx_header_needs_cxx17
+    COMMAND ${CMAKE_CXX_COMPILER} -std=c++14 -fsyntax-only -x c++
+            ${PROJECT_SOURCE_DIR}/include/ftpdirlist/ftpdirlist.hpp)
+  set_tests_properties(cxx_header_needs_cxx17 PROPERTIES
+    PASS_REGULAR_EXPRESSION "error: .*ftpdirlist.hpp needs C\\+\\+17 or later")
+endif()
+
 # A host program in C, linked against the shared library like any host.
 add_executable(c_host c_host.c)
 target_link_libraries(c_host PRIVATE ftpdirlist)
