@@ -96,10 +96,10 @@ typedef struct ftpdir_parser ftpdir_parser;
 /*
  * One entry, version 1 (FTPDIR_ENTRY_SIZE_V1 bytes: 129 on 64-bit targets,
  * 85 on 32-bit ones, the same offsets on every compiler of a target; later
- * versions add fields at the end). The texts point into
- * the parser: they are valid until the next ftpdir_finish() or
- * ftpdir_parser_free() of that parser, and each is followed by a zero byte
- * (a text may itself contain zero bytes: use its length).
+ * versions add fields at the end). The texts point into the parser: they
+ * are valid until the next ftpdir_finish() or ftpdir_parser_free() of that
+ * parser, and each is followed by a zero byte (a text may itself contain
+ * zero bytes: use its length).
  */
 typedef struct ftpdir_entry {
     /* Bytes. Classic: -1 for a DOS-style directory, -2 for VMS entries.
