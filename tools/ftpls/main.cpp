@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -14,6 +15,7 @@
 #endif
 
 #include "ftpdirlist/ftpdirlist.hpp"
+#include "login.h"
 #include "options.h"
 #include "output.h"
 #include "text.h"
@@ -62,7 +64,8 @@ public:
         : options_(options),
           output_(stdout, options.format, options.attributes, !options.classic,
                   options.files.size() > 1, decoder_),
-          chunk_(kChunkSize) {}
+          chunk_(kChunkSize),
+          logins_(LoginSettings(options)) {}
 
     // Runs the whole command; returns the exit status.
     int Run() {
@@ -183,8 +186,13 @@ private:
         request.connectTimeout = options_.connectTimeout;
         request.maxTime = options_.maxTime;
         std::string used, error;
+        UrlParts parts;
+        if (!SplitUrl(url, parts, error) || !logins_.For(parts, request.login, error)) {
+            Report(shown, error.c_str());
+            return false;
+        }
         const bool ok = FetchListing(
-            url, request,
+            UrlWithoutLogin(parts), request,
             [&](std::string_view chunk) {
                 Feed(chunk, parser, bytes);
                 if (raw_ != nullptr) std::fwrite(chunk.data(), 1, chunk.size(), raw_);
@@ -211,12 +219,24 @@ private:
         }
     }
 
+    static LoginSource::Settings LoginSettings(const Options& options) {
+        LoginSource::Settings settings;
+        settings.user = options.user;
+        settings.netrc = options.netrc;
+        settings.netrcFile = options.netrcFile;
+        if (const char* password = std::getenv("FTPLS_PASSWORD")) {
+            settings.environmentPassword = password;
+        }
+        return settings;
+    }
+
     const Options& options_;
     TextDecoder decoder_;
     CodePageDetector detector_;
     Output output_;
     std::vector<char> chunk_;
     std::FILE* raw_ = nullptr;  // --save-raw
+    LoginSource logins_;
     int status_ = 0;
 };
 

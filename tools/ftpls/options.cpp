@@ -51,6 +51,17 @@ bool SetSeconds(const char* option, const std::string& value, long& seconds, std
     return true;
 }
 
+// Sets `field` to `value`, which must not be empty (`what` names it).
+bool SetText(const char* option, const char* what, const std::string& value, std::string& field,
+             std::string& error) {
+    if (value.empty()) {
+        error = std::string("option '") + option + "' needs " + what;
+        return false;
+    }
+    field = value;
+    return true;
+}
+
 const OptionDef kOptions[] = {
     {'l', "attributes", nullptr, "table: add the attribute column (mode or protection)",
      [](Options& o, const std::string&, std::string&) { return o.attributes = true; }},
@@ -74,12 +85,7 @@ const OptionDef kOptions[] = {
      "--classic) passes the bytes; any other NAME is a code\n"
      "page for iconv (CP1251, latin1, ...)",
      [](Options& o, const std::string& v, std::string& e) {
-         if (v.empty()) {
-             e = "option '--encoding' needs a code page name";
-             return false;
-         }
-         o.encoding = v;
-         return true;
+         return SetText("--encoding", "a code page name", v, o.encoding, e);
      }},
     {0, "today", "YYYY-MM-DD",
      "the date that counts as today for entries that give a\n"
@@ -132,6 +138,31 @@ const OptionDef kOptions[] = {
          o.saveRaw = v;
          return true;
      }},
+    {0, "user", "NAME",
+     "URL: log in as NAME where the URL names no user; the\n"
+     "password comes from FTPLS_PASSWORD, the netrc file or a\n"
+     "prompt on the terminal",
+     [](Options& o, const std::string& v, std::string& e) {
+         std::string name;
+         if (!SetText("--user", "a user name", v, name, e)) return false;
+         o.user = name;
+         return true;
+     }},
+    {0, "netrc", nullptr,
+     "URL: read logins from ~/.netrc (the default): a password\n"
+     "only with its own login, 'default' only when no user is\n"
+     "named, nothing from a file that others may read",
+     [](Options& o, const std::string&, std::string&) { return o.netrc = true; }},
+    {0, "no-netrc", nullptr, "URL: read no netrc file",
+     [](Options& o, const std::string&, std::string&) {
+         o.netrc = false;
+         return true;
+     }},
+    {0, "netrc-file", "FILE", "URL: read logins from FILE instead of ~/.netrc",
+     [](Options& o, const std::string& v, std::string& e) {
+         o.netrc = true;
+         return SetText("--netrc-file", "a file name", v, o.netrcFile, e);
+     }},
     {'h', "help", nullptr, "show this help and exit",
      [](Options& o, const std::string&, std::string&) { return o.help = true; }},
     {'V', "version", nullptr, "show the version (and whether URLs are supported), exit",
@@ -143,7 +174,11 @@ const char kHelpHead[] =
     "Parse each FILE as one FTP directory listing (Unix ls -l, DOS/IIS, VMS, MLSD\n"
     "and the other server families) and print its entries. With no FILE, or when\n"
     "FILE is -, read standard input. A FILE that starts with ftp:// or ftps:// is\n"
-    "fetched from the server (user and password from the URL or ~/.netrc).\n"
+    "fetched from the server: ftps:// is implicit TLS (port 990), --ssl with\n"
+    "ftp:// explicit TLS (AUTH TLS). The login is the URL's user, else --user,\n"
+    "else the netrc entry of the host, else anonymous; a password in the URL can\n"
+    "be seen by other users of the machine (FTPLS_PASSWORD, the netrc file or the\n"
+    "prompt keep it private).\n"
     "\n";
 
 const char kHelpTail[] =

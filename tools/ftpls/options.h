@@ -34,6 +34,9 @@ struct Options {
     long connectTimeout = 0;         // seconds; 0: libcurl's default
     long maxTime = 0;                // seconds; 0: no limit
     std::string saveRaw;             // file for the raw reply; empty: none
+    std::optional<std::string> user;  // --user: for URLs that name none
+    bool netrc = true;                // --no-netrc: false
+    std::string netrcFile;            // empty: ~/.netrc
     std::vector<std::string> files;  // "-" is standard input; empty means "-"
 };
 

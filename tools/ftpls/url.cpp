@@ -25,18 +25,6 @@ bool IsUrl(std::string_view argument) {
     return StartsWithNoCase(argument, "ftp://") || StartsWithNoCase(argument, "ftps://");
 }
 
-std::string RedactUrl(std::string_view url) {
-    const std::size_t scheme = url.find("://");
-    if (scheme == std::string_view::npos) return std::string(url);
-    const std::size_t hostStart = scheme + 3;
-    const std::size_t pathStart = std::min(url.find('/', hostStart), url.size());
-    const std::size_t at = url.substr(0, pathStart).rfind('@');
-    if (at == std::string_view::npos || at < hostStart) return std::string(url);
-    const std::size_t colon = url.substr(0, at).find(':', hostStart);
-    if (colon == std::string_view::npos) return std::string(url);
-    return std::string(url.substr(0, colon)) + std::string(url.substr(at));
-}
-
 #ifndef FTPLS_HAVE_CURL
 
 std::string UrlSupport() { return "URLs: not supported (built without libcurl)"; }
@@ -138,7 +126,12 @@ bool FetchListing(const std::string& url, const FetchRequest& request,
     curl_easy_setopt(h, CURLOPT_URL, directory.c_str());
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, buffer);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_OPTIONAL));
+    // The login is chosen by LoginSource, never by libcurl's own netrc reading.
+    curl_easy_setopt(h, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_IGNORED));
+    if (request.login.user) {
+        curl_easy_setopt(h, CURLOPT_USERNAME, request.login.user->c_str());
+        curl_easy_setopt(h, CURLOPT_PASSWORD, request.login.password.c_str());
+    }
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnReply);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &t);

@@ -6,15 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "login.h"
 #include "options.h"
 
 namespace ftpls {
 
 // True when `argument` names a URL (ftp:// or ftps://, any case).
 bool IsUrl(std::string_view argument);
-
-// `url` without a password, for messages and output: "ftp://ann@host/p/".
-std::string RedactUrl(std::string_view url);
 
 // What --version says about URLs.
 std::string UrlSupport();
@@ -24,9 +22,11 @@ struct FetchRequest {
     bool ssl = false;
     long connectTimeout = 0;
     long maxTime = 0;
+    Login login;
 };
 
-// Lists the directory at `url`, handing each chunk of the reply to `sink`
+// Lists the directory at `url` (without user and password: they come from
+// `request.login`), handing each chunk of the reply to `sink`
 // as it arrives. `used` gets the command sent ("MLSD" or "LIST"). On failure
 // returns false with `error` set to the reason: the server's reply text when
 // it gave one, else libcurl's; never the password.
