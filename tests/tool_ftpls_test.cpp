@@ -188,7 +188,9 @@ TEST(Options, EachOptionReachesItsField) {
     std::string error;
     ASSERT_TRUE(Parse({"-l", "--classic", "--keep-versions", "--encoding", "none", "--list",
                        "--ssl", "--connect-timeout=5", "--max-time", "30", "--save-raw=raw.txt",
-                       "--csv", "f1", "-", "--", "-x"},
+                       "--user=ann", "--no-netrc", "--netrc-file=n", "--cacert=ca.pem",
+                       "--capath", "certs", "--insecure", "--verbose", "--csv", "f1", "-", "--",
+                       "-x"},
                       o, error))
         << error;
     EXPECT_TRUE(o.attributes && o.classic && o.keepVersions && o.ssl);
@@ -197,6 +199,12 @@ TEST(Options, EachOptionReachesItsField) {
     EXPECT_EQ(o.connectTimeout, 5);
     EXPECT_EQ(o.maxTime, 30);
     EXPECT_EQ(o.saveRaw, "raw.txt");
+    EXPECT_EQ(o.user.value_or(""), "ann");
+    EXPECT_TRUE(o.netrc);  // --netrc-file after --no-netrc
+    EXPECT_EQ(o.netrcFile, "n");
+    EXPECT_EQ(o.caCert, "ca.pem");
+    EXPECT_EQ(o.caPath, "certs");
+    EXPECT_TRUE(o.insecure && o.verbose);
     EXPECT_EQ(o.format, ftpls::Format::kCsv);
     EXPECT_EQ(o.files, (std::vector<std::string>{"f1", "-", "-x"}));
 }
@@ -214,6 +222,8 @@ TEST(Options, UsageErrors) {
         {{"--ssl=yes"}, "option '--ssl' takes no argument"},
         {{"-lx"}, "unknown option '-lx'"},
         {{"--max-time"}, "option '--max-time' needs an argument"},
+        {{"--user="}, "option '--user' needs a user name"},
+        {{"--netrc-file="}, "option '--netrc-file' needs a file name"},
     };
     for (const Case& c : cases) {
         ftpls::Options o;
@@ -239,7 +249,9 @@ TEST(Options, HelpListsEveryOptionWithinEightyColumns) {
     const std::string help = ftpls::HelpText();
     for (const char* name :
          {"--classic", "--keep-versions", "--encoding=NAME", "--mlsd", "--list", "--ssl",
-          "--connect-timeout=SECONDS", "--max-time=SECONDS", "--save-raw=FILE", "\\xHH"}) {
+          "--connect-timeout=SECONDS", "--max-time=SECONDS", "--save-raw=FILE", "\\xHH",
+          "--user=NAME", "--no-netrc", "--netrc-file=FILE", "--cacert=FILE", "--capath=DIR",
+          "--insecure", "--verbose", "FTPLS_PASSWORD", "implicit TLS", "explicit TLS"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
     std::size_t start = 0;

@@ -21,12 +21,13 @@ import pty
 import re
 import select
 import shutil
+import socket
 import subprocess
 import sys
 import time
 
 import live_ftp_test
-from live_ftp_test import SKIP, Skip, find_binary, write
+from live_ftp_test import SKIP, Skip, write
 
 USER = "ann"
 PASSWORD = "pa/ss w0rd"
@@ -129,6 +130,8 @@ def login_cases(port):
         ("a wrong password: the server's reply, the password cut out", None, 0o600,
          [f"ftp://{USER}:w0rd-pa%2Fss@{host}/"], {}, 1, None,
          re.escape(f"ftpls: ftp://{USER}@{host}/: 530 ")),
+        ("--verbose shows the exchange, the password masked", mine, 0o600, ["--verbose", url], {},
+         0, count, r"> USER ann\n< 331 [^\n]*\n> PASS \*\*\*\*\n< 230 .*> (MLSD|LIST)\n"),
     ]
 
 
@@ -196,6 +199,90 @@ def login_mode(ftpls, work, packages):
     return failures
 
 
+class Vsftpd(live_ftp_test.Server):
+    """vsftpd over `root` as the live tests configure it, with `extra` lines."""
+
+    def __init__(self, work, packages, root, extra):
+        os.makedirs(work)
+        super().__init__("vsftpd", work, packages, root)
+        self.extra = extra
+
+    def command(self):
+        command = self._vsftpd()
+        with open(command[1], "a", encoding="utf-8") as config:
+            config.write("".join(line + "\n" for line in self.extra))
+        return command
+
+    def answer(self):
+        if "implicit_ssl=YES" not in self.extra:
+            return super().answer()
+        # TLS from the first byte: a TCP connection that is accepted will do.
+        socket.create_connection(("127.0.0.1", self.port), timeout=2).close()
+
+
+def make_certificate(work):
+    """A self-signed certificate for 127.0.0.1, and a folder holding it hashed."""
+    cert, key = os.path.join(work, "cert.pem"), os.path.join(work, "key.pem")
+    if not shutil.which("openssl"):
+        raise Skip("openssl is not installed")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                    "-out", cert, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                    "subjectAltName=IP:127.0.0.1"], check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    folder = os.path.join(work, "certs")
+    os.makedirs(folder)
+    shutil.copy(cert, folder)
+    subprocess.run(["openssl", "rehash", folder], check=True)
+    return cert, key, folder
+
+
+def tls_cases(explicit, implicit, plain, cert, folder):
+    count = f"^{len(FILES)}\n$"
+    url = f"ftp://127.0.0.1:{explicit}/"
+    refused = r"certificate.*\(--cacert=FILE names the certificates to trust\)"
+    # why, arguments, environment, exit, output, message (None: not checked)
+    return [
+        ("--ssl with --cacert", ["--ssl", f"--cacert={cert}", url], {}, 0, count, "^$"),
+        ("--ssl without the certificate is refused", ["--ssl", url], {}, 1, None, refused),
+        ("SSL_CERT_FILE", ["--ssl", url], {"SSL_CERT_FILE": cert}, 0, count, "^$"),
+        ("CURL_CA_BUNDLE", ["--ssl", url], {"CURL_CA_BUNDLE": cert}, 0, count, "^$"),
+        ("--capath", ["--ssl", f"--capath={folder}", url], {}, 0, count, "^$"),
+        ("--insecure lists with a warning", ["--ssl", "--insecure", url], {}, 0, count,
+         r"^ftpls: warning: --insecure: server certificates are not checked\n$"),
+        ("ftps:// is implicit TLS", [f"--cacert={cert}", f"ftps://127.0.0.1:{implicit}/"], {},
+         0, count, "^$"),
+        ("ftps:// without the certificate is refused", [f"ftps://127.0.0.1:{implicit}/"], {}, 1,
+         None, refused),
+        ("--verbose over TLS", ["--verbose", "--ssl", f"--cacert={cert}", url], {}, 0, count,
+         r"> AUTH (SSL|TLS)\n< 234 .*> USER anonymous\n.*< 230 .*> (MLSD|LIST)\n"),
+        ("--ssl against a server without TLS", ["--ssl", f"ftp://127.0.0.1:{plain}/"], {}, 1,
+         None, r": the server does not offer TLS \(--ssl\): AUTH answered 5\d\d "),
+    ]
+
+
+def tls_mode(ftpls, work, packages):
+    root = make_root(work)
+    cert, key, folder = make_certificate(work)
+    tls = ["ssl_enable=YES", "allow_anon_ssl=YES", "force_anon_logins_ssl=YES",
+           "force_anon_data_ssl=YES", f"rsa_cert_file={cert}", f"rsa_private_key_file={key}",
+           "require_ssl_reuse=NO"]
+    servers = [Vsftpd(os.path.join(work, "explicit"), packages, root, tls),
+               Vsftpd(os.path.join(work, "implicit"), packages, root, tls + ["implicit_ssl=YES"]),
+               Vsftpd(os.path.join(work, "plain"), packages, root, [])]
+    failures = []
+    try:
+        for server in servers:
+            server.start()
+        home = home_with_netrc(work, "none", None)
+        ports = [server.port for server in servers]
+        for why, args, env, rc, out, err in tls_cases(*ports, cert, folder):
+            check(why, run(ftpls, ["--count", *args], home, env), rc, out, err, failures)
+    finally:
+        for server in servers:
+            server.stop()
+    return failures
+
+
 def main():
     mode, ftpls, work, packages = sys.argv[1:5]
     work = os.path.abspath(work)
@@ -203,7 +290,7 @@ def main():
         shutil.rmtree(work)
     os.makedirs(work)
     try:
-        failures = {"login": login_mode}[mode](ftpls, work, packages)
+        failures = {"login": login_mode, "tls": tls_mode}[mode](ftpls, work, packages)
     except Skip as reason:
         print(f"SKIPPED: {reason}")
         return 1 if os.environ.get("LIVE_REQUIRE_ALL") else SKIP

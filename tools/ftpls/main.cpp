@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include <string>
 #include <vector>
@@ -185,6 +186,14 @@ private:
         request.ssl = options_.ssl;
         request.connectTimeout = options_.connectTimeout;
         request.maxTime = options_.maxTime;
+        request.caCert = FirstOf(options_.caCert, {"CURL_CA_BUNDLE", "SSL_CERT_FILE"});
+        request.caPath = FirstOf(options_.caPath, {"SSL_CERT_DIR"});
+        request.insecure = options_.insecure;
+        request.verbose = options_.verbose;
+        if (options_.insecure && !warnedInsecure_) {
+            std::fputs("ftpls: warning: --insecure: server certificates are not checked\n", stderr);
+            warnedInsecure_ = true;
+        }
         std::string used, error;
         UrlParts parts;
         if (!SplitUrl(url, parts, error) || !logins_.For(parts, request.login, error)) {
@@ -219,6 +228,18 @@ private:
         }
     }
 
+    // `given` when it is not empty, else the first of the environment
+    // variables that is set and not empty.
+    static std::string FirstOf(const std::string& given,
+                               std::initializer_list<const char*> variables) {
+        if (!given.empty()) return given;
+        for (const char* name : variables) {
+            const char* value = std::getenv(name);
+            if (value != nullptr && *value != '\0') return value;
+        }
+        return {};
+    }
+
     static LoginSource::Settings LoginSettings(const Options& options) {
         LoginSource::Settings settings;
         settings.user = options.user;
@@ -237,6 +258,7 @@ private:
     std::vector<char> chunk_;
     std::FILE* raw_ = nullptr;  // --save-raw
     LoginSource logins_;
+    bool warnedInsecure_ = false;
     int status_ = 0;
 };
 

@@ -119,8 +119,30 @@ const OptionDef kOptions[] = {
      [](Options& o, const std::string&, std::string& e) {
          return SetCommand(o, Command::kList, e);
      }},
-    {0, "ssl", nullptr, "URL: require TLS on the control and data connections",
+    {0, "ssl", nullptr,
+     "URL: require explicit TLS (AUTH TLS) on the control and\n"
+     "data connections; ftps:// is implicit TLS",
      [](Options& o, const std::string&, std::string&) { return o.ssl = true; }},
+    {0, "cacert", "FILE",
+     "URL, TLS: trust the certificates in FILE (PEM; default:\n"
+     "CURL_CA_BUNDLE, else SSL_CERT_FILE, else the system's)",
+     [](Options& o, const std::string& v, std::string& e) {
+         return SetText("--cacert", "a file name", v, o.caCert, e);
+     }},
+    {0, "capath", "DIR",
+     "URL, TLS: trust the hashed certificates in DIR (default:\n"
+     "SSL_CERT_DIR, else the system's)",
+     [](Options& o, const std::string& v, std::string& e) {
+         return SetText("--capath", "a folder name", v, o.caPath, e);
+     }},
+    {0, "insecure", nullptr,
+     "URL, TLS: do not check the server's certificate or name\n"
+     "(anyone on the way can read and change the listing)",
+     [](Options& o, const std::string&, std::string&) { return o.insecure = true; }},
+    {0, "verbose", nullptr,
+     "URL: print the commands and replies on standard error\n"
+     "(the password masked)",
+     [](Options& o, const std::string&, std::string&) { return o.verbose = true; }},
     {0, "connect-timeout", "SECONDS", "URL: give up connecting after SECONDS",
      [](Options& o, const std::string& v, std::string& e) {
          return SetSeconds("--connect-timeout", v, o.connectTimeout, e);

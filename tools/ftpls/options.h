@@ -37,6 +37,10 @@ struct Options {
     std::optional<std::string> user;  // --user: for URLs that name none
     bool netrc = true;                // --no-netrc: false
     std::string netrcFile;            // empty: ~/.netrc
+    std::string caCert;               // --cacert; empty: CURL_CA_BUNDLE, SSL_CERT_FILE
+    std::string caPath;               // --capath; empty: SSL_CERT_DIR
+    bool insecure = false;            // no certificate check
+    bool verbose = false;             // the protocol exchange on standard error
     std::vector<std::string> files;  // "-" is standard input; empty means "-"
 };
 

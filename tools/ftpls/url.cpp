@@ -4,7 +4,11 @@
 #include <cctype>
 
 #ifdef FTPLS_HAVE_CURL
+#include <cstdio>
+
 #include <curl/curl.h>
+
+#include "text.h"
 #endif
 
 namespace ftpls {
@@ -83,9 +87,42 @@ bool OffersMlsd(const std::string& replies) {
     return false;
 }
 
+// --verbose: each command ("> "), reply ("< ") and libcurl note ("* ") on
+// standard error, escaped for the terminal, a password masked.
+int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void*) {
+    const char* mark = type == CURLINFO_HEADER_OUT  ? "> "
+                       : type == CURLINFO_HEADER_IN ? "< "
+                       : type == CURLINFO_TEXT      ? "* "
+                                                    : nullptr;
+    if (mark == nullptr) return 0;
+    std::string_view rest(data, size);
+    std::string out;
+    while (!rest.empty()) {
+        const std::size_t eol = std::min(rest.find('\n'), rest.size());
+        std::string_view line = rest.substr(0, eol);
+        rest.remove_prefix(std::min(eol + 1, rest.size()));
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (type == CURLINFO_HEADER_OUT && StartsWithNoCase(line, "pass ")) line = "PASS ****";
+        out += mark;
+        AppendDisplay(out, line);
+        out += '\n';
+    }
+    std::fwrite(out.data(), 1, out.size(), stderr);
+    return 0;
+}
+
 // The reason for `code`: the server's reply when the failure was one
 // (4xx or 5xx), else libcurl's text.
 std::string Reason(CURLcode code, const Transfer& t, const char* buffer) {
+    if (code == CURLE_USE_SSL_FAILED) {
+        // The reply to AUTH TLS, which alone would read like a refused login.
+        return "the server does not offer TLS (--ssl)" +
+               (t.lastReply.empty() ? std::string() : ": AUTH answered " + t.lastReply);
+    }
+    if (code == CURLE_PEER_FAILED_VERIFICATION) {
+        return (buffer[0] != '\0' ? std::string(buffer) : std::string(curl_easy_strerror(code))) +
+               " (--cacert=FILE names the certificates to trust)";
+    }
     if (t.lastReply.size() > 4 && (t.lastReply[0] == '4' || t.lastReply[0] == '5')) {
         return t.lastReply;
     }
@@ -138,6 +175,16 @@ bool FetchListing(const std::string& url, const FetchRequest& request,
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnData);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &t);
     if (request.ssl) curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    if (!request.caCert.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, request.caCert.c_str());
+    if (!request.caPath.empty()) curl_easy_setopt(h, CURLOPT_CAPATH, request.caPath.c_str());
+    if (request.insecure) {
+        curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
+    if (request.verbose) {
+        curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, OnDebug);
+        curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
+    }
     if (request.connectTimeout > 0)
         curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, request.connectTimeout);
     if (request.maxTime > 0) curl_easy_setopt(h, CURLOPT_TIMEOUT, request.maxTime);

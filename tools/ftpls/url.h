@@ -23,6 +23,10 @@ struct FetchRequest {
     long connectTimeout = 0;
     long maxTime = 0;
     Login login;
+    std::string caCert;  // empty: libcurl's default
+    std::string caPath;  // empty: libcurl's default
+    bool insecure = false;
+    bool verbose = false;  // commands and replies on standard error
 };
 
 // Lists the directory at `url` (without user and password: they come from
