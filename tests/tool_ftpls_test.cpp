@@ -186,10 +186,29 @@ bool Parse(std::vector<std::string> words, ftpls::Options& options, std::string&
 TEST(Options, EachOptionReachesItsField) {
     ftpls::Options o;
     std::string error;
-    ASSERT_TRUE(Parse({"-l", "--classic", "--keep-versions", "--encoding", "none", "--list",
-                       "--ssl", "--connect-timeout=5", "--max-time", "30", "--save-raw=raw.txt",
-                       "--user=ann", "--no-netrc", "--netrc-file=n", "--cacert=ca.pem",
-                       "--capath", "certs", "--insecure", "--verbose", "--csv", "f1", "-", "--",
+    ASSERT_TRUE(Parse({"-l",
+                       "--classic",
+                       "--keep-versions",
+                       "--encoding",
+                       "none",
+                       "--list",
+                       "--ssl",
+                       "--connect-timeout=5",
+                       "--max-time",
+                       "30",
+                       "--save-raw=raw.txt",
+                       "--user=ann",
+                       "--no-netrc",
+                       "--netrc-file=n",
+                       "--cacert=ca.pem",
+                       "--capath",
+                       "certs",
+                       "--insecure",
+                       "--verbose",
+                       "--csv",
+                       "f1",
+                       "-",
+                       "--",
                        "-x"},
                       o, error))
         << error;
@@ -220,7 +239,9 @@ TEST(Options, UsageErrors) {
         {{"--connect-timeout=2s"}, "invalid number of seconds '2s' for --connect-timeout"},
         {{"--save-raw="}, "option '--save-raw' needs a file name"},
         {{"--ssl=yes"}, "option '--ssl' takes no argument"},
-        {{"-lx"}, "unknown option '-lx'"},
+        {{"-lx"}, "unknown option '-x'"},
+        {{"-l-"}, "unknown option '--'"},
+        {{"--sort=newest"}, "invalid sort key 'newest' (expected name, size or time)"},
         {{"--max-time"}, "option '--max-time' needs an argument"},
         {{"--user="}, "option '--user' needs a user name"},
         {{"--netrc-file="}, "option '--netrc-file' needs a file name"},
@@ -231,6 +252,16 @@ TEST(Options, UsageErrors) {
         EXPECT_FALSE(Parse(c.words, o, error));
         EXPECT_EQ(error, c.error);
     }
+}
+
+TEST(Options, ShortOptionsCombine) {
+    ftpls::Options o;
+    std::string error;
+    ASSERT_TRUE(Parse({"-lh1r", "-V", "f"}, o, error)) << error;
+    EXPECT_TRUE(o.attributes && o.human && o.namesOnly && o.reverse && o.version);
+    EXPECT_FALSE(o.help);  // -h is --human-readable; help is --help alone
+    ASSERT_TRUE(Parse({"--sort=time", "--sort", "size"}, o, error)) << error;
+    EXPECT_EQ(o.sort, ftpls::SortKey::kSize);
 }
 
 TEST(Options, EncodingDefaultsByFormat) {
@@ -247,11 +278,26 @@ TEST(Options, EncodingDefaultsByFormat) {
 
 TEST(Options, HelpListsEveryOptionWithinEightyColumns) {
     const std::string help = ftpls::HelpText();
-    for (const char* name :
-         {"--classic", "--keep-versions", "--encoding=NAME", "--mlsd", "--list", "--ssl",
-          "--connect-timeout=SECONDS", "--max-time=SECONDS", "--save-raw=FILE", "\\xHH",
-          "--user=NAME", "--no-netrc", "--netrc-file=FILE", "--cacert=FILE", "--capath=DIR",
-          "--insecure", "--verbose", "FTPLS_PASSWORD", "implicit TLS", "explicit TLS"}) {
+    for (const char* name : {"--classic",
+                             "--keep-versions",
+                             "--encoding=NAME",
+                             "--mlsd",
+                             "--list",
+                             "--ssl",
+                             "--connect-timeout=SECONDS",
+                             "--max-time=SECONDS",
+                             "--save-raw=FILE",
+                             "\\xHH",
+                             "--user=NAME",
+                             "--no-netrc",
+                             "--netrc-file=FILE",
+                             "--cacert=FILE",
+                             "--capath=DIR",
+                             "--insecure",
+                             "--verbose",
+                             "FTPLS_PASSWORD",
+                             "implicit TLS",
+                             "explicit TLS"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
     std::size_t start = 0;
@@ -464,6 +510,98 @@ TEST(Netrc, OddFilesNeverFail) {
     const auto quoted = ftpls::ParseNetrc("machine h login a password \"q\\\"x\"");
     ASSERT_EQ(quoted.size(), 1u);
     EXPECT_EQ(quoted[0].password.value_or(""), "q\"x");
+}
+
+TEST(Output, HumanSizesRoundUpAsLsDoes) {
+    struct Case {
+        std::int64_t size;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {0, "0"},
+        {1023, "1023"},
+        {1024, "1.0K"},
+        {1025, "1.1K"},
+        {10239, "10K"},  // 9.999K rounds up to 10, shown without a decimal
+        {10240, "10K"},
+        {10241, "11K"},
+        {1048575, "1.0M"},  // 1023.999K rounds up into the
+                            // next unit
+        {1048576, "1.0M"},
+        {5368709120, "5.0G"},
+        {1099511627776, "1.0T"},
+        {INT64_MAX, "8.0E"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ftpls::HumanSize(c.size), c.shown) << c.size;
+}
+
+TEST(Output, SortKeepsTiesInNameOrder) {
+    auto entry = [](const char* name, std::int64_t size, std::optional<ftpdir::Date> date,
+                    std::optional<ftpdir::Time> time) {
+        ftpdir::Entry e = MakeEntry(date, time);
+        e.name = name;
+        e.size = size;
+        return e;
+    };
+    const ftpdir::Date jan{2002, 1, 15}, feb{2002, 2, 1};
+    const std::vector<ftpdir::Entry> listed = {
+        entry("b", 10, jan, ftpdir::Time{10, 30}),
+        entry("a", -1, std::nullopt, std::nullopt),
+        entry("C", 10, jan, ftpdir::Time{10, 30, 5}),
+        entry("\xe4", 2000, feb, std::nullopt),
+        entry("d", 10, jan, std::nullopt),
+    };
+    struct Case {
+        ftpls::SortKey key;
+        bool reverse;
+        const char* order;
+    };
+    const Case cases[] = {
+        {ftpls::SortKey::kNone, false, "b a C \xe4 d"},
+        {ftpls::SortKey::kNone, true, "d \xe4 C a b"},
+        {ftpls::SortKey::kName, false, "C a b d \xe4"},  // bytes, unsigned
+        {ftpls::SortKey::kSize, false, "\xe4 C b d a"},  // no size last
+        {ftpls::SortKey::kTime, false, "\xe4 C b d a"},  // seconds count, no date last
+        {ftpls::SortKey::kTime, true, "a d b C \xe4"},
+    };
+    for (const Case& c : cases) {
+        std::vector<ftpdir::Entry> entries = listed;
+        ftpls::SortEntries(entries, c.key, c.reverse);
+        std::string order;
+        for (const ftpdir::Entry& e : entries) order += (order.empty() ? "" : " ") + e.name;
+        EXPECT_EQ(order, c.order) << static_cast<int>(c.key) << " " << c.reverse;
+    }
+}
+
+TEST(Output, TableTypesAndQuotedNames) {
+    struct Case {
+        const char* why;
+        ftpdir::Format format;
+        const char* attributes;
+        const char* name;
+        const char* row;  // type, size, no date or time (8 spaces), name
+    };
+    const Case cases[] = {
+        {"character device", ftpdir::Format::unixStyle, "crw-rw-rw-", "null", "c 7        null\n"},
+        {"FIFO", ftpdir::Format::unixStyle, "prw-r--r--", "f", "p 7        f\n"},
+        {"socket by numeric mode", ftpdir::Format::unixNumeric, "0140755", "s", "s 7        s\n"},
+        {"block device by numeric mode", ftpdir::Format::unixNumeric, "0060660", "b",
+         "b 7        b\n"},
+        {"plain numeric mode", ftpdir::Format::unixNumeric, "0100644", "f", "- 7        f\n"},
+        {"MLSD perm is no mode", ftpdir::Format::mlsd, "cdelmp", "x", "- 7        x\n"},
+        {"leading space", ftpdir::Format::unixStyle, "-rw-r--r--", " x", "- 7        ' x'\n"},
+        {"trailing space and a quote", ftpdir::Format::unixStyle, "-", "it's ",
+         "- 7        \"it's \"\n"},
+        {"both quotes", ftpdir::Format::unixStyle, "-", "a'b\" ", "- 7        'a'\\''b\" '\n"},
+        {"inner spaces stay bare", ftpdir::Format::unixStyle, "-", "a b", "- 7        a b\n"},
+    };
+    for (const Case& c : cases) {
+        ftpdir::Entry e = MakeEntry(std::nullopt, std::nullopt);
+        e.format = c.format;
+        e.attributes = c.attributes;
+        e.name = c.name;
+        EXPECT_EQ(Write(ftpls::Format::kTable, true, {e}), c.row) << c.why;
+    }
 }
 
 }  // namespace

@@ -79,6 +79,7 @@ public:
                 return 1;
             }
         }
+        output_.SetTableStyle(options_.human, options_.namesOnly);
         if (!options_.count) output_.Begin();
         Totals all;
         for (const std::string& file : options_.files) {
@@ -108,6 +109,10 @@ private:
     bool ListFile(const std::string& argument, Totals& all) {
         const bool url = IsUrl(argument);
         const std::string file = url ? RedactUrl(argument) : argument;
+        if (IsOtherUrl(argument)) {
+            Report(RedactUrl(argument), "only ftp:// and ftps:// URLs can be listed");
+            return false;
+        }
         const auto start = std::chrono::steady_clock::now();
         ftpdir::Options parseOptions;
         parseOptions.dialect =
@@ -122,7 +127,8 @@ private:
         if (!(url ? Fetch(argument, file, parser, one.bytes) : Read(file, parser, one.bytes))) {
             return false;
         }
-        const std::vector<ftpdir::Entry> entries = parser.finish();
+        std::vector<ftpdir::Entry> entries = parser.finish();
+        SortEntries(entries, options_.sort, options_.reverse);
         if (decoder_.Auto()) decoder_.SetRevealed(detector_.Result());
         one.entries = entries.size();
         one.skipped = parser.skipped().size();

@@ -65,6 +65,28 @@ bool SetText(const char* option, const char* what, const std::string& value, std
 const OptionDef kOptions[] = {
     {'l', "attributes", nullptr, "table: add the attribute column (mode or protection)",
      [](Options& o, const std::string&, std::string&) { return o.attributes = true; }},
+    {'h', "human-readable", nullptr, "table: sizes in powers of 1024 (1.5K, 12M, 5.0G)",
+     [](Options& o, const std::string&, std::string&) { return o.human = true; }},
+    {'1', "names-only", nullptr, "table: the names alone, one per line",
+     [](Options& o, const std::string&, std::string&) { return o.namesOnly = true; }},
+    {0, "sort", "KEY",
+     "sort by 'name' (byte order), 'size' (largest first) or\n"
+     "'time' (newest first); ties by name (default: the\n"
+     "listing's order)",
+     [](Options& o, const std::string& v, std::string& e) {
+         const SortKey keys[] = {SortKey::kName, SortKey::kSize, SortKey::kTime};
+         const char* names[] = {"name", "size", "time"};
+         for (int i = 0; i < 3; ++i) {
+             if (v == names[i]) {
+                 o.sort = keys[i];
+                 return true;
+             }
+         }
+         e = "invalid sort key '" + v + "' (expected name, size or time)";
+         return false;
+     }},
+    {'r', "reverse", nullptr, "reverse the order",
+     [](Options& o, const std::string&, std::string&) { return o.reverse = true; }},
     {0, "csv", nullptr, "CSV (RFC 4180, CR LF line ends) with a header line",
      [](Options& o, const std::string&, std::string& e) { return SetFormat(o, Format::kCsv, e); }},
     {0, "json", nullptr, "one JSON array of objects",
@@ -185,7 +207,7 @@ const OptionDef kOptions[] = {
          o.netrc = true;
          return SetText("--netrc-file", "a file name", v, o.netrcFile, e);
      }},
-    {'h', "help", nullptr, "show this help and exit",
+    {0, "help", nullptr, "show this help and exit",
      [](Options& o, const std::string&, std::string&) { return o.help = true; }},
     {'V', "version", nullptr, "show the version (and whether URLs are supported), exit",
      [](Options& o, const std::string&, std::string&) { return o.version = true; }},
@@ -206,9 +228,11 @@ const char kHelpHead[] =
 const char kHelpTail[] =
     "      --             end of options: every further argument is a FILE\n"
     "\n"
-    "The table has the columns type (d directory, l link, - other), size in bytes\n"
-    "(- when the listing gives none), date, time and name ('name -> target' for a\n"
-    "link). Control characters in texts (C0, DEL, C1) are shown as \\xHH.\n"
+    "The table has the columns type (d directory, l link, c and b devices, p FIFO,\n"
+    "s socket, - other), size in bytes (- when the listing gives none), date, time\n"
+    "and name ('name -> target' for a link; quoted when it begins or ends with a\n"
+    "space). Control characters in texts (C0, DEL, C1) are shown as \\xHH.\n"
+    "Short options combine: -lh is -l -h.\n"
     "Names and attribute texts are bytes in the server's code page; CSV and JSON\n"
     "pass them unchanged unless --encoding says otherwise.\n"
     "JSON keys: name, attributes, size, isDir, isLink, year, month, day, hour,\n"
@@ -324,8 +348,20 @@ bool ParseCommandLine(int argc, char** argv, Options& options, std::string& erro
             }
             option = FindLong(name.substr(2));
         } else {
-            name = arg;
-            if (arg[2] == '\0') option = FindShort(arg[1]);
+            // "-lh1": flags, of which the last may take a value ("-xVALUE" or "-x VALUE").
+            for (const char* c = arg + 1; *c != '\0'; ++c) {
+                option = FindShort(*c);
+                if (option == nullptr) {
+                    error = std::string("unknown option '-") + *c + "'";
+                    return false;
+                }
+                if (option->valueName != nullptr) {
+                    hasValue = c[1] != '\0';
+                    if (hasValue) value = c + 1;
+                    break;
+                }
+                if (c[1] != '\0' && !option->apply(options, value, error)) return false;
+            }
         }
         if (option == nullptr) {
             error = "unknown option '" + name + "'";

@@ -11,12 +11,19 @@ namespace ftpls {
 
 enum class Format { kTable, kCsv, kJson };
 
+// The order of the entries: the listing's, or by a key.
+enum class SortKey { kNone, kName, kSize, kTime };
+
 // The listing command for an ftp:// URL.
 enum class Command { kAuto, kMlsd, kList };
 
 struct Options {
     Format format = Format::kTable;
     bool attributes = false;  // table: add the attribute column
+    bool human = false;       // table: sizes as 1.5K, 12M, ...
+    bool namesOnly = false;   // table: the names alone (-1)
+    SortKey sort = SortKey::kNone;
+    bool reverse = false;
     bool classic = false;     // the classic dialect and the output of earlier versions
     bool keepVersions = false;
     bool count = false;

@@ -29,6 +29,18 @@ bool IsUrl(std::string_view argument) {
     return StartsWithNoCase(argument, "ftp://") || StartsWithNoCase(argument, "ftps://");
 }
 
+bool IsOtherUrl(std::string_view argument) {
+    const std::size_t end = argument.find("://");
+    if (end == std::string_view::npos || end == 0 || IsUrl(argument)) return false;
+    if (!std::isalpha(static_cast<unsigned char>(argument[0]))) return false;
+    for (const char c : argument.substr(0, end)) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    return true;
+}
+
 #ifndef FTPLS_HAVE_CURL
 
 std::string UrlSupport() { return "URLs: not supported (built without libcurl)"; }

@@ -14,6 +14,10 @@ namespace ftpls {
 // True when `argument` names a URL (ftp:// or ftps://, any case).
 bool IsUrl(std::string_view argument);
 
+// True when `argument` starts like a URL of another scheme ("http://",
+// "sftp://"), which ftpls cannot list.
+bool IsOtherUrl(std::string_view argument);
+
 // What --version says about URLs.
 std::string UrlSupport();
 
