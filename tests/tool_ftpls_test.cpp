@@ -500,6 +500,47 @@ TEST(Netrc, APasswordGoesOnlyWithItsOwnLogin) {
     }
 }
 
+TEST(Login, WhereUserAndPasswordComeFrom) {
+    struct Case {
+        const char* why;
+        const char* url;
+        const char* user;      // --user; nullptr: none
+        const char* password;  // FTPLS_PASSWORD; nullptr: unset
+        const char* login;     // "user:password"; "anonymous": no user; else the error
+    };
+    const Case cases[] = {
+        {"the URL's user and password", "ftp://ann:pw@h/", "bob", "env", "ann:pw"},
+        {"the URL's user, FTPLS_PASSWORD", "ftp://ann@h/", "bob", "env", "ann:env"},
+        {"--user where the URL names none", "ftp://h/", "bob", "env", "bob:env"},
+        {"no user: anonymous, FTPLS_PASSWORD unused", "ftp://h/", nullptr, "env", "anonymous"},
+        {"anonymous needs no password", "ftp://anonymous@h/", nullptr, nullptr, "anonymous:"},
+        {"no password and no prompt", "ftp://ann@h/", nullptr, nullptr,
+         "no password for ann (set FTPLS_PASSWORD, put it in the netrc file, or run on a "
+         "terminal)"},
+        {"a line break would inject a command", "ftp://ann:pw%0D%0ADELE%20x@h/", nullptr, nullptr,
+         "the user name or password holds a line break or NUL"},
+        {"in the user too", "ftp://a%0Ab@h/", nullptr, "pw",
+         "the user name or password holds a line break or NUL"},
+    };
+    for (const Case& c : cases) {
+        ftpls::LoginSource::Settings settings;
+        settings.netrc = false;
+        settings.prompt = false;
+        if (c.user) settings.user = c.user;
+        if (c.password) settings.environmentPassword = c.password;
+        ftpls::LoginSource source(settings);
+        ftpls::UrlParts parts;
+        std::string error;
+        ASSERT_TRUE(ftpls::SplitUrl(c.url, parts, error)) << c.why;
+        ftpls::Login login;
+        const bool ok = source.For(parts, login, error);
+        const std::string got = !ok          ? error
+                                : login.user ? *login.user + ":" + login.password
+                                             : "anonymous";
+        EXPECT_EQ(got, c.login) << c.why;
+    }
+}
+
 TEST(Netrc, OddFilesNeverFail) {
     for (const char* text : {"", "machine", "login ann password x", "machine h login",
                              "machine h password \"open quote", "macdef m\nno end",

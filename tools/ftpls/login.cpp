@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -318,6 +319,19 @@ bool LoginSource::FromNetrc(const UrlParts& parts, const std::optional<std::stri
 }
 
 bool LoginSource::For(const UrlParts& parts, Login& login, std::string& error) {
+    if (!Find(parts, login, error)) return false;
+    // A line break would end the USER or PASS command and start another.
+    const std::string_view breaks("\r\n\0", 3);
+    if ((login.user && login.user->find_first_of(breaks) != std::string::npos) ||
+        login.password.find_first_of(breaks) != std::string::npos) {
+        error = "the user name or password holds a line break or NUL";
+        login = Login();
+        return false;
+    }
+    return true;
+}
+
+bool LoginSource::Find(const UrlParts& parts, Login& login, std::string& error) {
     login = Login();
     std::optional<std::string> user = parts.user ? parts.user : settings_.user;
     const bool named = user.has_value();
@@ -364,12 +378,34 @@ bool PromptPassword(const std::string&, std::string&) { return false; }
 
 #else
 
+namespace {
+
+// The terminal's settings while echo is off, put back by a signal that ends
+// the prompt.
+int promptFd = -1;
+termios promptSaved{};
+
+extern "C" void RestoreEchoAndRaise(int signal) {
+    if (promptFd >= 0) tcsetattr(promptFd, TCSAFLUSH, &promptSaved);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+}  // namespace
+
 bool PromptPassword(const std::string& prompt, std::string& password) {
     const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return false;
     termios saved{};
     const bool isTerminal = tcgetattr(fd, &saved) == 0;
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+    struct sigaction before[4] = {};
     if (isTerminal) {
+        promptFd = fd;
+        promptSaved = saved;
+        struct sigaction restore {};
+        restore.sa_handler = RestoreEchoAndRaise;
+        for (int i = 0; i < 4; ++i) sigaction(signals[i], &restore, &before[i]);
         termios quiet = saved;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(fd, TCSAFLUSH, &quiet);
@@ -389,7 +425,11 @@ bool PromptPassword(const std::string& prompt, std::string& password) {
         password.push_back(c);
     }
     if (!password.empty() && password.back() == '\r') password.pop_back();
-    if (isTerminal) tcsetattr(fd, TCSAFLUSH, &saved);
+    if (isTerminal) {
+        tcsetattr(fd, TCSAFLUSH, &saved);
+        for (int i = 0; i < 4; ++i) sigaction(signals[i], &before[i], nullptr);
+        promptFd = -1;
+    }
     if (write(fd, "\n", 1) != 1) ok = false;
     close(fd);
     return ok && (ended || !password.empty());

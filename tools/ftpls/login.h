@@ -82,10 +82,12 @@ public:
     explicit LoginSource(Settings settings) : settings_(std::move(settings)) {}
 
     // The login for `parts`. False with `error` (never holding a password)
-    // when there is none to use.
+    // when there is none to use, or when the user or password holds a line
+    // break or NUL (which would inject an FTP command).
     bool For(const UrlParts& parts, Login& login, std::string& error);
 
 private:
+    bool Find(const UrlParts& parts, Login& login, std::string& error);
     bool LoadNetrc(std::string& error);
     bool FromNetrc(const UrlParts& parts, const std::optional<std::string>& user, Login& login,
                    bool& found, std::string& error);
