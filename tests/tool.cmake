@@ -151,6 +151,15 @@ ftpls_test(error.directory ARGS "examples" EXIT 1
   STDERR_REGEX "^ftpls: examples: Is a directory\n$")
 ftpls_test(error.missing_among_others ARGS "--count|examples/dos.txt|nothing-here|examples/dos.txt"
   EXIT 1 STDOUT_REGEX "^14\n$" STDERR_REGEX "^ftpls: nothing-here: No such file or directory\n$")
+# A failed input prints nothing on standard output (no count, no CSV header,
+# no empty JSON array); with several, the ones read are printed.
+foreach(form json csv count)
+  ftpls_test(error.nothing_printed.${form} ARGS "--${form}|nothing-here" EXIT 1 STDOUT_REGEX "^$"
+    STDERR_REGEX "^ftpls: nothing-here: No such file or directory\n$")
+endforeach()
+ftpls_test(error.json_among_others ARGS "--json|nothing-here|examples/dos.txt" EXIT 1
+  STDOUT_REGEX "^\\[\n  {\"file\": \"examples/dos.txt\", \"name\": \"My Folder\".*\n\\]\n$"
+  STDERR_REGEX "^ftpls: nothing-here: No such file or directory\n$")
 ftpls_test(error.double_dash ARGS "--|--csv" EXIT 1
   STDERR_REGEX "^ftpls: --csv: No such file or directory\n$")
 if(EXISTS /dev/full)

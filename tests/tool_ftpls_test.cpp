@@ -193,8 +193,8 @@ TEST(Options, EachOptionReachesItsField) {
     EXPECT_TRUE(o.attributes && o.classic && o.keepVersions && o.ssl);
     EXPECT_EQ(o.encoding, "none");
     EXPECT_EQ(o.command, ftpls::Command::kList);
-    EXPECT_EQ(o.connectTimeout, 5);
-    EXPECT_EQ(o.maxTime, 30);
+    EXPECT_EQ(o.connectTimeoutMs, 5000);
+    EXPECT_EQ(o.maxTimeMs, 30000);
     EXPECT_EQ(o.saveRaw, "raw.txt");
     EXPECT_EQ(o.format, ftpls::Format::kCsv);
     EXPECT_EQ(o.files, (std::vector<std::string>{"f1", "-", "-x"}));
@@ -222,6 +222,36 @@ TEST(Options, UsageErrors) {
     }
 }
 
+TEST(Options, SecondsTakeFractionsAndDefaultsHold) {
+    ftpls::Options defaults;
+    EXPECT_EQ(defaults.connectTimeoutMs, 30000);
+    EXPECT_EQ(defaults.idleTimeoutMs, 60000);
+    EXPECT_EQ(defaults.maxTimeMs, 0);
+    struct Case {
+        const char* value;
+        long ms;  // 0: a usage error
+    };
+    const Case cases[] = {
+        {"0.5", 500},   {"1", 1000},   {".25", 250},
+        {"2.", 2000},   {"0.001", 1},  {"999999.999", 999999999},
+        {"0", 0},       {"0.0001", 0}, {"1.2.3", 0},
+        {"", 0},        {"-1", 0},     {"1e3", 0},
+        {"1234567", 0}, {".", 0},
+    };
+    for (const Case& c : cases) {
+        ftpls::Options o;
+        std::string error;
+        const bool ok = Parse({std::string("--idle-timeout=") + c.value}, o, error);
+        EXPECT_EQ(ok, c.ms != 0) << c.value;
+        if (ok) {
+            EXPECT_EQ(o.idleTimeoutMs, c.ms) << c.value;
+        } else {
+            EXPECT_EQ(error, std::string("invalid number of seconds '") + c.value +
+                                 "' for --idle-timeout");
+        }
+    }
+}
+
 TEST(Options, EncodingDefaultsByFormat) {
     ftpls::Options o;
     EXPECT_EQ(ftpls::EffectiveEncoding(o), "auto");
@@ -238,7 +268,8 @@ TEST(Options, HelpListsEveryOptionWithinEightyColumns) {
     const std::string help = ftpls::HelpText();
     for (const char* name :
          {"--classic", "--keep-versions", "--encoding=NAME", "--mlsd", "--list", "--ssl",
-          "--connect-timeout=SECONDS", "--max-time=SECONDS", "--save-raw=FILE", "\\xHH"}) {
+          "--connect-timeout=SECONDS", "--idle-timeout=SECONDS", "--max-time=SECONDS", "default 30",
+          "default 60", "--save-raw=FILE", "\\xHH"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
     std::size_t start = 0;

@@ -75,16 +75,19 @@ public:
                 return 1;
             }
         }
-        if (!options_.count) output_.Begin();
         Totals all;
         for (const std::string& file : options_.files) {
             if (!ListFile(file, all)) status_ = 1;
             if (output_.Error() != 0) break;
         }
-        if (options_.count) {
-            output_.Line(std::to_string(all.entries));
-        } else {
-            output_.End();
+        // Nothing at all when no input could be read: no count, no CSV
+        // header, no empty JSON array that a script would take for a listing.
+        if (listed_ > 0) {
+            if (options_.count) {
+                output_.Line(std::to_string(all.entries));
+            } else {
+                output_.End();
+            }
         }
         if (!output_.Flush()) {
             Report("standard output", std::strerror(output_.Error()));
@@ -125,7 +128,11 @@ private:
         one.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-        if (!options_.count) output_.Listing(file, entries);
+        if (!options_.count) {
+            if (listed_ == 0) output_.Begin();
+            output_.Listing(file, entries);
+        }
+        ++listed_;
         // Keeps the diagnostics after the entries they follow on a terminal.
         if (options_.skipped || options_.stats) output_.Flush();
         if (options_.skipped) PrintSkipped(file, parser.skipped());
@@ -180,8 +187,12 @@ private:
         FetchRequest request;
         request.command = options_.command;
         request.ssl = options_.ssl;
-        request.connectTimeout = options_.connectTimeout;
-        request.maxTime = options_.maxTime;
+        request.connectTimeoutMs = options_.connectTimeoutMs;
+        request.idleTimeoutMs = options_.idleTimeoutMs;
+        request.maxTimeMs = options_.maxTimeMs;
+        if (options_.maxTimeMs > 0) {
+            request.deadline = start_ + std::chrono::milliseconds(options_.maxTimeMs);
+        }
         std::string used, error;
         const bool ok = FetchListing(
             url, request,
@@ -212,12 +223,14 @@ private:
     }
 
     const Options& options_;
+    const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     TextDecoder decoder_;
     CodePageDetector detector_;
     Output output_;
     std::vector<char> chunk_;
     std::FILE* raw_ = nullptr;  // --save-raw
     int status_ = 0;
+    std::size_t listed_ = 0;  // inputs read and written
 };
 
 std::string VersionText() { return "ftpls (ftpdirlist) " FTPLS_VERSION "\n" + UrlSupport() + "\n"; }

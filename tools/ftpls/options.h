@@ -31,8 +31,9 @@ struct Options {
     // URLs only.
     Command command = Command::kAuto;
     bool ssl = false;
-    long connectTimeout = 0;         // seconds; 0: libcurl's default
-    long maxTime = 0;                // seconds; 0: no limit
+    long connectTimeoutMs = 30000;   // connecting and logging in
+    long idleTimeoutMs = 60000;      // the longest silence of the server
+    long maxTimeMs = 0;              // all URLs together; 0: no limit
     std::string saveRaw;             // file for the raw reply; empty: none
     std::vector<std::string> files;  // "-" is standard input; empty means "-"
 };
