@@ -38,7 +38,6 @@ HOSTILE_NAMES = [
     b"-2+3",
     b"@SUM(A1)",
     b"\ttab-first",
-    b"\rcr-first",
     "report\u202etxt.exe".encode(),
     "iso\u2066late\u2069".encode(),
     "zero\u200bwidth\ufeff".encode(),

@@ -8,6 +8,9 @@ built with a sanitizer, which needs more address space than a memory limit
 leaves (the checks under a limit are skipped). Exit status: 0 passed, 1
 failed.
 """
+import csv
+import io
+import json
 import os
 import re
 import resource
@@ -121,8 +124,72 @@ def check_out_of_memory(ftpls, url, work, sanitized):
     Run(ftpls, ["--count", url], memory=768 << 20).expect(1, b"", refused(url, b"out of memory"))
 
 
+def no_controls(text):
+    """True when `text` holds no control byte but line ends."""
+    return not re.search(rb"[\x00-\x09\x0b-\x1f\x7f]", text)
+
+
+def check_reply_escapes(ftpls, url, work, sanitized):
+    """Server replies, URLs and file names reach the terminal escaped."""
+    Run(ftpls, ["--list", url]).expect(
+        1, b"", refused(url, re.escape(rb"550 \x1b]52;c;ZXZpbA==\x07\x1b[2J\x08\x08gone")))
+    for argument in (url + "\x1b[2J\x07/", "no-such-file\x1b]0;x\x07\x08"):
+        run = Run(ftpls, [argument])
+        run.expect(1, b"")
+        if not no_controls(run.err) or b"\\x1b" not in run.err:
+            raise AssertionError(f"a message carries control characters: {run.err!r}")
+
+
+HOSTILE_NAMES = [name.encode("utf-8", "surrogateescape") for name in (
+    '=HYPERLINK("http://127.0.0.1/","x")', "+1+1", "-2+3", "@SUM(A1)", "\ttab-first",
+    "report\u202etxt.exe", "iso\u2066late\u2069", "zero\u200bwidth\ufeff",
+    "line\u2028sep", "clear\x1b[2J\x08\x08", "csi\u009b31m")]
+# In UTF-8: what a display reorders or hides, and the C1 controls.
+DECEPTIVE = re.compile(b"\xe2\x80[\x8b-\x8f\xa8-\xae]|\xe2\x81[\xa6-\xa9]|\xef\xbb\xbf|\xc2[\x80-\x9f]")
+
+
+def csv_names(text):
+    return [row[0].encode("latin-1") for row in
+            list(csv.reader(io.StringIO(text.decode("latin-1"), newline="")))[1:]]
+
+
+def check_hostile_names(ftpls, url, work, sanitized):
+    """The table escapes what would fool a terminal, CSV what a spreadsheet
+    would run, JSON what a display would hide; --csv-raw keeps the bytes."""
+    table = Run(ftpls, ["--skipped", url])
+    table.expect(0, None, rb"ftpls: .*:12: garbage \\x1b\]0;title\\x07 line\n".replace(
+        rb"ftpls: .*", re.escape(url.encode())))
+    for shown in (rb"report\u202etxt.exe", rb"iso\u2066late\u2069", rb"zero\u200bwidth\ufeff",
+                  rb"line\u2028sep", rb"clear\x1b[2J\x08\x08", rb"csi\x9b31m"):
+        if shown not in table.out:
+            raise AssertionError(f"the table lacks {shown!r}: {table.out!r}")
+    if not no_controls(table.out) or DECEPTIVE.search(table.out):
+        raise AssertionError(f"the table passes a control or deceptive character: {table.out!r}")
+
+    neutral = Run(ftpls, ["--csv", url])
+    neutral.expect(0, None, b"")
+    want = [b"'" + n if n[:1] in (b"=", b"+", b"-", b"@", b"\t", b"\r") else n
+            for n in HOSTILE_NAMES]
+    if csv_names(neutral.out) != want:
+        raise AssertionError(f"CSV names {csv_names(neutral.out)!r}")
+    raw = Run(ftpls, ["--csv", "--csv-raw", url])
+    raw.expect(0, None, b"")
+    if csv_names(raw.out) != HOSTILE_NAMES:
+        raise AssertionError(f"--csv-raw names {csv_names(raw.out)!r}")
+
+    data = Run(ftpls, ["--json", url])
+    data.expect(0, None, b"")
+    if DECEPTIVE.search(data.out):
+        raise AssertionError(f"JSON passes a deceptive character raw: {data.out!r}")
+    names = [e["name"].encode("utf-8", "surrogateescape") for e in json.loads(data.out)]
+    if names != HOSTILE_NAMES:
+        raise AssertionError(f"JSON names {names!r}")
+
+
 CHECKS = {
     "plain": [check_plain],
+    "reply-escapes": [check_reply_escapes],
+    "hostile-names": [check_hostile_names],
     "list-450": [check_450],
     "list-550": [check_550],
     "stall-control": [check_idle],

@@ -34,8 +34,8 @@ if(CURL_FOUND)
   if(FTPDIRLIST_SANITIZE)
     set(hostile_flags --sanitized)
   endif()
-  foreach(mode plain list-450 list-550 stall-control trickle-control stall-data
-               trickle-data slow-feat-list endless-line huge-listing)
+  foreach(mode plain reply-escapes list-450 list-550 stall-control trickle-control stall-data
+               trickle-data slow-feat-list endless-line huge-listing hostile-names)
     add_test(NAME hostile.${mode}
       COMMAND Python3::Interpreter ${live_dir}/hostile_ftp_test.py $<TARGET_FILE:ftpls> ${mode}
         ${CMAKE_BINARY_DIR}/hostile/${mode} ${hostile_flags})

@@ -29,13 +29,22 @@ namespace {
 
 constexpr std::size_t kChunkSize = 64 * 1024;
 
-void Report(std::string_view subject, const char* reason) {
-    std::fprintf(stderr, "ftpls: %.*s: %s\n", static_cast<int>(subject.size()), subject.data(),
-                 reason);
+// `text` safe for the terminal: every message passes through here, since
+// its parts (server replies, file names, URLs, libcurl's errors) may carry
+// control characters.
+std::string Escaped(std::string_view text) {
+    std::string out;
+    AppendDisplay(out, text);
+    return out;
+}
+
+void Report(std::string_view subject, std::string_view reason) {
+    std::fprintf(stderr, "ftpls: %s: %s\n", Escaped(subject).c_str(), Escaped(reason).c_str());
 }
 
 int UsageError(const std::string& reason) {
-    std::fprintf(stderr, "ftpls: %s\nTry 'ftpls --help' for more information.\n", reason.c_str());
+    std::fprintf(stderr, "ftpls: %s\nTry 'ftpls --help' for more information.\n",
+                 Escaped(reason).c_str());
     return 2;
 }
 
@@ -50,10 +59,9 @@ void PrintStats(std::string_view name, const Totals& t) {
     const double mib = static_cast<double>(t.bytes) / (1024.0 * 1024.0);
     const double rate = t.seconds > 0 ? mib / t.seconds : 0.0;
     std::fprintf(stderr,
-                 "%.*s: %" PRIu64 " entries, %" PRIu64 " bytes, %" PRIu64
+                 "%s: %" PRIu64 " entries, %" PRIu64 " bytes, %" PRIu64
                  " lines skipped, %.3f ms, %.1f MiB/s\n",
-                 static_cast<int>(name.size()), name.data(), t.entries, t.bytes, t.skipped,
-                 t.seconds * 1000.0, rate);
+                 Escaped(name).c_str(), t.entries, t.bytes, t.skipped, t.seconds * 1000.0, rate);
 }
 
 class Lister {
@@ -62,7 +70,10 @@ public:
         : options_(options),
           output_(stdout, options.format, options.attributes, !options.classic,
                   options.files.size() > 1, decoder_),
-          chunk_(kChunkSize) {}
+          chunk_(kChunkSize) {
+        // The classic output is that of earlier versions, byte for byte.
+        output_.KeepFormulas(options.csvRaw || options.classic);
+    }
 
     // Runs the whole command; returns the exit status.
     int Run() {
@@ -214,11 +225,10 @@ private:
     // Skipped lines go to the terminal as the table's texts do: decoded and
     // with control characters escaped.
     void PrintSkipped(std::string_view file, const std::vector<ftpdir::SkippedLine>& lines) {
+        const std::string shown = Escaped(file);
         for (const ftpdir::SkippedLine& line : lines) {
-            std::string text;
-            AppendDisplay(text, decoder_.Decode(line.text));
-            std::fprintf(stderr, "%.*s:%" PRIu64 ": %.*s\n", static_cast<int>(file.size()),
-                         file.data(), line.number, static_cast<int>(text.size()), text.data());
+            const std::string text = Escaped(decoder_.Decode(line.text));
+            std::fprintf(stderr, "%s:%" PRIu64 ": %s\n", shown.c_str(), line.number, text.c_str());
         }
     }
 

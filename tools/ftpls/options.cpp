@@ -67,6 +67,11 @@ const OptionDef kOptions[] = {
      [](Options& o, const std::string&, std::string&) { return o.attributes = true; }},
     {0, "csv", nullptr, "CSV (RFC 4180, CR LF line ends) with a header line",
      [](Options& o, const std::string&, std::string& e) { return SetFormat(o, Format::kCsv, e); }},
+    {0, "csv-raw", nullptr,
+     "CSV: every cell as it is; by default a cell that starts\n"
+     "with = + - @ TAB or CR, which a spreadsheet would run as\n"
+     "a formula, gets a leading ' (--classic: as it is)",
+     [](Options& o, const std::string&, std::string&) { return o.csvRaw = true; }},
     {0, "json", nullptr, "one JSON array of objects",
      [](Options& o, const std::string&, std::string& e) { return SetFormat(o, Format::kJson, e); }},
     {0, "classic", nullptr,

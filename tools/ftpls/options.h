@@ -19,6 +19,7 @@ struct Options {
     bool attributes = false;  // table: add the attribute column
     bool classic = false;     // the classic dialect and the output of earlier versions
     bool keepVersions = false;
+    bool csvRaw = false;  // CSV cells that start a formula as they are
     bool count = false;
     bool stats = false;
     bool skipped = false;
