@@ -14,6 +14,7 @@ import json
 import os
 import re
 import resource
+import shutil
 import stat
 import subprocess
 import sys
@@ -67,10 +68,74 @@ class Run:
             raise AssertionError(f"ftpls {' '.join(self.args)}: " + "; ".join(failures))
 
 
+PLAIN = (b"-rw-r--r--   1 ann  users      1024 Jan 15  2002 report.txt\r\n"
+         b"drwxr-xr-x   2 ann  users      4096 Jan 15  2002 pub\r\n"
+         b"-rw-r--r--   1 ann  users         7 Jan 15  2002 name with spaces\r\n")
+# What libcurl hands over of it: a listing is an ASCII transfer, its CR LF
+# become LF.
+RECEIVED = PLAIN.replace(b"\r\n", b"\n")
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def expect_file(path, data, mode=None):
+    if read(path) != data:
+        raise AssertionError(f"{path} holds {read(path)[:100]!r}")
+    if mode is not None and stat.S_IMODE(os.lstat(path).st_mode) != mode:
+        raise AssertionError(f"{path} has mode {oct(os.lstat(path).st_mode)}")
+
+
+def no_leftovers(folder, names):
+    if sorted(os.listdir(folder)) != sorted(names):
+        raise AssertionError(f"{folder} holds {sorted(os.listdir(folder))}")
+
+
 def check_plain(ftpls, url, work, sanitized):
     """A server that refuses FEAT is listed with LIST."""
     Run(ftpls, [url]).expect(0, rb"- +1024 2002-01-15 +report.txt\nd .* pub\n- .* name with spaces\n",
                              b"")
+
+
+def check_save_raw(ftpls, url, work, sanitized):
+    """--save-raw replaces its file only after the fetch, mode 0600, never
+    through a link, and gives each of several URLs a file of its own."""
+    folder = os.path.join(work, "save-raw")
+    os.makedirs(folder)
+    raw = write(os.path.join(folder, "raw.txt"), b"old")
+    os.chmod(raw, 0o644)
+    Run(ftpls, ["--count", f"--save-raw={raw}", url]).expect(0, b"3\n", b"")
+    expect_file(raw, RECEIVED, 0o600)
+
+    victim = write(os.path.join(folder, "victim"), b"precious")
+    link = os.path.join(folder, "link")
+    os.symlink(victim, link)
+    Run(ftpls, ["--count", f"--save-raw={link}", url]).expect(0, b"3\n", b"")
+    expect_file(victim, b"precious")
+    if os.path.islink(link):
+        raise AssertionError("the link was followed, not replaced")
+    expect_file(link, RECEIVED, 0o600)
+
+    several = os.path.join(folder, "several")
+    Run(ftpls, ["--count", f"--save-raw={several}", url, url]).expect(0, b"6\n", b"")
+    expect_file(several + ".1", RECEIVED)
+    expect_file(several + ".2", RECEIVED)
+
+    listing = write(os.path.join(folder, "listing.txt"), PLAIN)
+    alias = os.path.join(folder, "alias")
+    os.symlink(listing, alias)
+    Run(ftpls, [f"--save-raw={alias}", listing, url]).expect(
+        2, b"", re.escape(f"ftpls: --save-raw={alias} is also an input\n".encode()) + b".*")
+    no_leftovers(folder, ["raw.txt", "victim", "link", "several.1", "several.2", "listing.txt",
+                          "alias"])
 
 
 def check_huge(ftpls, url, work, sanitized):
@@ -89,7 +154,14 @@ def check_450(ftpls, url, work, sanitized):
 
 
 def check_550(ftpls, url, work, sanitized):
-    Run(ftpls, ["--count", url]).expect(1, b"", refused(url, b"550 no such folder"))
+    """A failed fetch leaves an old --save-raw file as it was."""
+    folder = os.path.join(work, "save-raw")
+    os.makedirs(folder)
+    raw = write(os.path.join(folder, "raw.txt"), b"old")
+    Run(ftpls, ["--count", f"--save-raw={raw}", url]).expect(
+        1, b"", refused(url, b"550 no such folder"))
+    expect_file(raw, b"old")
+    no_leftovers(folder, ["raw.txt"])
 
 
 def check_idle(ftpls, url, work, sanitized):
@@ -187,7 +259,7 @@ def check_hostile_names(ftpls, url, work, sanitized):
 
 
 CHECKS = {
-    "plain": [check_plain],
+    "plain": [check_plain, check_save_raw],
     "reply-escapes": [check_reply_escapes],
     "hostile-names": [check_hostile_names],
     "list-450": [check_450],
@@ -206,7 +278,9 @@ def main():
     ftpls, mode, work = sys.argv[1:4]
     sanitized = "--sanitized" in sys.argv[4:]
     work = os.path.abspath(work)
-    os.makedirs(work, exist_ok=True)
+    if os.path.isdir(work):
+        shutil.rmtree(work)
+    os.makedirs(work)
     server = Server(mode)
     failures = []
     try:

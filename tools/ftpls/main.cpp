@@ -1,12 +1,17 @@
 // ftpls: prints the entries of FTP directory listings as a table, CSV or JSON.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -48,6 +53,67 @@ int UsageError(const std::string& reason) {
     return 2;
 }
 
+// --save-raw for one URL: the reply goes to a new file beside the target,
+// made with mode 0600 and O_EXCL (so no link is followed), which replaces
+// the target (a link there included, never its destination) only once the
+// whole listing has arrived. Until then, and when the fetch fails, an old
+// target stays as it was.
+class RawFile {
+public:
+    RawFile() = default;
+    RawFile(const RawFile&) = delete;
+    RawFile& operator=(const RawFile&) = delete;
+    ~RawFile() {
+        if (file_ != nullptr) {
+            std::fclose(file_);
+            std::remove(temp_.c_str());
+        }
+    }
+
+    // False, with errno set, when the new file cannot be made.
+    bool Open(const std::string& target) {
+        target_ = target;
+        temp_ = target + ".XXXXXX";
+        const int fd = ::mkstemp(&temp_[0]);
+        if (fd < 0) return false;
+        file_ = ::fdopen(fd, "wb");
+        if (file_ == nullptr) {
+            const int error = errno;
+            ::close(fd);
+            std::remove(temp_.c_str());
+            errno = error;
+        }
+        return file_ != nullptr;
+    }
+
+    // Appends `chunk`; the first write error is kept for Commit.
+    void Write(std::string_view chunk) {
+        if (file_ == nullptr || error_ != 0) return;
+        if (std::fwrite(chunk.data(), 1, chunk.size(), file_) != chunk.size()) {
+            error_ = errno != 0 ? errno : EIO;
+        }
+    }
+
+    // Closes the file and puts it in the target's place. False, with errno
+    // set and the new file removed, when it could not be written or moved.
+    bool Commit() {
+        std::FILE* file = file_;
+        file_ = nullptr;
+        if (std::fclose(file) != 0 && error_ == 0) error_ = errno != 0 ? errno : EIO;
+        if (error_ == 0 && std::rename(temp_.c_str(), target_.c_str()) != 0) error_ = errno;
+        if (error_ == 0) return true;
+        std::remove(temp_.c_str());
+        errno = error_;
+        return false;
+    }
+
+private:
+    std::string target_;
+    std::string temp_;
+    std::FILE* file_ = nullptr;
+    int error_ = 0;
+};
+
 struct Totals {
     std::uint64_t entries = 0;
     std::uint64_t bytes = 0;
@@ -79,11 +145,12 @@ public:
     int Run() {
         const std::string encoding = EffectiveEncoding(options_);
         if (!decoder_.Configure(encoding)) return UsageError("unknown encoding '" + encoding + "'");
+        for (const std::string& file : options_.files) urls_ += IsUrl(file) ? 1 : 0;
         if (!options_.saveRaw.empty()) {
-            raw_ = std::fopen(options_.saveRaw.c_str(), "wb");
-            if (raw_ == nullptr) {
-                Report(options_.saveRaw, std::strerror(errno));
-                return 1;
+            for (std::size_t n = 1; n <= std::max<std::size_t>(urls_, 1); ++n) {
+                if (IsInput(RawTarget(n))) {
+                    return UsageError("--save-raw=" + RawTarget(n) + " is also an input");
+                }
             }
         }
         Totals all;
@@ -105,10 +172,6 @@ public:
             return 1;
         }
         if (options_.stats && options_.files.size() > 1) PrintStats("total", all);
-        if (raw_ != nullptr && std::fclose(raw_) != 0) {
-            Report(options_.saveRaw, std::strerror(errno));
-            return 1;
-        }
         return status_;
     }
 
@@ -204,16 +267,54 @@ private:
         if (options_.maxTimeMs > 0) {
             request.deadline = start_ + std::chrono::milliseconds(options_.maxTimeMs);
         }
+        ++fetched_;
+        RawFile raw;
+        const std::string target = options_.saveRaw.empty() ? "" : RawTarget(fetched_);
+        if (!target.empty() && !raw.Open(target)) {
+            Report(target, std::strerror(errno));
+            return false;
+        }
         std::string used, error;
         const bool ok = FetchListing(
             url, request,
             [&](std::string_view chunk) {
                 Feed(chunk, parser, bytes);
-                if (raw_ != nullptr) std::fwrite(chunk.data(), 1, chunk.size(), raw_);
+                raw.Write(chunk);
             },
             used, error);
-        if (!ok) Report(shown, error.c_str());
-        return ok;
+        if (!ok) {
+            Report(shown, error);
+            return false;
+        }
+        if (!target.empty() && !raw.Commit()) {
+            Report(target, std::strerror(errno));
+            return false;
+        }
+        return true;
+    }
+
+    // The --save-raw file of the n-th URL: FILE itself when there is one
+    // URL, else FILE.1, FILE.2, ... in the order of the URLs.
+    std::string RawTarget(std::size_t n) const {
+        return urls_ > 1 ? options_.saveRaw + "." + std::to_string(n) : options_.saveRaw;
+    }
+
+    // True when `path` names one of the inputs that are files (standard
+    // input included), by name or as the same file.
+    bool IsInput(const std::string& path) const {
+        struct stat target;
+        const bool exists = ::stat(path.c_str(), &target) == 0;
+        for (const std::string& file : options_.files) {
+            if (IsUrl(file)) continue;
+            if (file == path) return true;
+            struct stat input;
+            const int rc = file == "-" ? ::fstat(0, &input) : ::stat(file.c_str(), &input);
+            if (exists && rc == 0 && input.st_dev == target.st_dev &&
+                input.st_ino == target.st_ino) {
+                return true;
+            }
+        }
+        return false;
     }
 
     void Feed(std::string_view chunk, ftpdir::Parser& parser, std::uint64_t& bytes) {
@@ -238,7 +339,8 @@ private:
     CodePageDetector detector_;
     Output output_;
     std::vector<char> chunk_;
-    std::FILE* raw_ = nullptr;  // --save-raw
+    std::size_t urls_ = 0;     // URLs among the inputs
+    std::size_t fetched_ = 0;  // URLs fetched so far
     int status_ = 0;
     std::size_t listed_ = 0;  // inputs read and written
 };

@@ -149,7 +149,10 @@ const OptionDef kOptions[] = {
      [](Options& o, const std::string& v, std::string& e) {
          return SetSeconds("--max-time", v, o.maxTimeMs, e);
      }},
-    {0, "save-raw", "FILE", "URL: also write the raw reply to FILE",
+    {0, "save-raw", "FILE",
+     "URL: also write the reply to FILE, mode 0600; FILE is\n"
+     "replaced once the listing has arrived, never written\n"
+     "through a link; several URLs: FILE.1, FILE.2, ...",
      [](Options& o, const std::string& v, std::string& e) {
          if (v.empty()) {
              e = "option '--save-raw' needs a file name";
