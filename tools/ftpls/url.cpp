@@ -124,12 +124,13 @@ bool OffersMlsd(const std::string& replies) {
     return false;
 }
 
-// The reason for `code`: the server's reply when the failure was one
-// (4xx or 5xx), else libcurl's text.
+// True for a 4xx or 5xx reply line.
 bool IsFailure(const std::string& reply) {
     return reply.size() > 4 && (reply[0] == '4' || reply[0] == '5');
 }
 
+// The reason for `code`: memory that ran out, the server's reply when the
+// failure was one, else libcurl's text.
 std::string Reason(CURLcode code, const Transfer& t, const char* buffer) {
     if (t.outOfMemory) return "out of memory";
     if (IsFailure(t.lastReply)) return t.lastReply;
