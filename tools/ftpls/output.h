@@ -28,6 +28,9 @@ public:
         human_ = human;
         namesOnly_ = namesOnly;
     }
+    // CSV: write cells that a spreadsheet would run as formulas as they are
+    // (see AppendCsvField).
+    void KeepFormulas(bool keep) { keepFormulas_ = keep; }
 
     // Writes what comes before the first listing (CSV header, JSON '[').
     void Begin();
@@ -57,6 +60,7 @@ private:
     bool severalFiles_;
     bool human_ = false;
     bool namesOnly_ = false;
+    bool keepFormulas_ = false;
     TextDecoder& decoder_;
     std::string buffer_;
     std::string cell_;
