@@ -72,9 +72,9 @@ def check(why, result, rc, out, err, failures):
     problems = []
     if got_rc != rc:
         problems.append(f"exit {got_rc}, expected {rc}")
-    if out is not None and not re.search(out, got_out):
+    if not re.search(out, got_out):
         problems.append(f"output {got_out[:200]!r} does not match {out!r}")
-    if err is not None and not re.search(err, got_err, re.S):
+    if not re.search(err, got_err, re.S):
         problems.append(f"message {got_err[:600]!r} does not match {err!r}")
     for secret in SECRETS:
         if secret in got_out or secret in got_err:
@@ -97,38 +97,37 @@ def login_cases(port):
     count = f"^{len(FILES)}\n$"
     no_password = r"no password for (ann|bob) \(set FTPLS_PASSWORD"
     # why, netrc text, its mode, arguments, environment, exit, output, message
-    # (None: not checked)
     return [
         ("netrc entry of the host, URL without user", mine, 0o600, [url], {}, 0, count, "^$"),
         ("netrc entry found with the URL's own user", mine, 0o600, [f"ftp://{USER}@{host}/"],
          {}, 0, count, "^$"),
         ("netrc password never sent with another login", mine, 0o600,
-         [f"ftp://bob@{host}/"], {}, 1, None, no_password),
+         [f"ftp://bob@{host}/"], {}, 1, "^$", no_password),
         ("'default' never applies to a named user",
          f'default login {USER} password "{PASSWORD}"\n', 0o600, [f"ftp://{USER}@{host}/"], {},
-         1, None, no_password),
+         1, "^$", no_password),
         ("'default' applies when no user is named",
          f'machine other.example login x password y\ndefault login {USER} password "{PASSWORD}"\n',
          0o600, [url], {}, 0, count, "^$"),
-        ("a netrc file others may read is refused", mine, 0o644, [url], {}, 1, None,
+        ("a netrc file others may read is refused", mine, 0o644, [url], {}, 1, "^$",
          r"\.netrc: holds a password but others may read it; not used \(chmod 600"),
         ("--no-netrc: anonymous, which this server refuses", mine, 0o600, ["--no-netrc", url],
-         {}, 1, None, r": 530 "),
+         {}, 1, "^$", r": 530 "),
         ("--netrc-file names the file", None, 0o600, ["--netrc-file=NETRC", url], {}, 0, count,
          "^$"),
         ("--netrc-file that does not exist", None, 0o600, ["--netrc-file=no-such-netrc", url],
-         {}, 1, None, "no-such-netrc: No such file or directory"),
+         {}, 1, "^$", "no-such-netrc: No such file or directory"),
         ("--user with FTPLS_PASSWORD", None, 0o600, [f"--user={USER}", url],
          {"FTPLS_PASSWORD": PASSWORD}, 0, count, "^$"),
         ("--user without a password and without a terminal", None, 0o600, [f"--user={USER}", url],
-         {}, 1, None, no_password),
+         {}, 1, "^$", no_password),
         ("an encoded password in the URL", None, 0o600, [f"ftp://{USER}:{ENCODED}@{host}/"], {},
          0, count, "^$"),
         ("a raw '/' in the URL's password is refused, never shown", None, 0o600,
-         [f"ftp://{USER}:{PASSWORD.replace(' ', '%20')}@{host}/"], {}, 1, None,
+         [f"ftp://{USER}:{PASSWORD.replace(' ', '%20')}@{host}/"], {}, 1, "^$",
          re.escape(f"ftpls: ftp://{USER}@{host}/: the password holds a raw '/'")),
         ("a wrong password: the server's reply, the password cut out", None, 0o600,
-         [f"ftp://{USER}:w0rd-pa%2Fss@{host}/"], {}, 1, None,
+         [f"ftp://{USER}:w0rd-pa%2Fss@{host}/"], {}, 1, "^$",
          re.escape(f"ftpls: ftp://{USER}@{host}/: 530 ")),
         ("--verbose shows the exchange, the password masked", mine, 0o600, ["--verbose", url], {},
          0, count, r"> USER ann\n< 331 [^\n]*\n> PASS \*\*\*\*\n< 230 .*> (MLSD|LIST)\n"),
@@ -240,10 +239,10 @@ def tls_cases(explicit, implicit, plain, cert, folder):
     count = f"^{len(FILES)}\n$"
     url = f"ftp://127.0.0.1:{explicit}/"
     refused = r"certificate.*\(--cacert=FILE names the certificates to trust\)"
-    # why, arguments, environment, exit, output, message (None: not checked)
+    # why, arguments, environment, exit, output, message
     return [
         ("--ssl with --cacert", ["--ssl", f"--cacert={cert}", url], {}, 0, count, "^$"),
-        ("--ssl without the certificate is refused", ["--ssl", url], {}, 1, None, refused),
+        ("--ssl without the certificate is refused", ["--ssl", url], {}, 1, "^$", refused),
         ("SSL_CERT_FILE", ["--ssl", url], {"SSL_CERT_FILE": cert}, 0, count, "^$"),
         ("CURL_CA_BUNDLE", ["--ssl", url], {"CURL_CA_BUNDLE": cert}, 0, count, "^$"),
         ("--capath", ["--ssl", f"--capath={folder}", url], {}, 0, count, "^$"),
@@ -252,11 +251,11 @@ def tls_cases(explicit, implicit, plain, cert, folder):
         ("ftps:// is implicit TLS", [f"--cacert={cert}", f"ftps://127.0.0.1:{implicit}/"], {},
          0, count, "^$"),
         ("ftps:// without the certificate is refused", [f"ftps://127.0.0.1:{implicit}/"], {}, 1,
-         None, refused),
+         "^$", refused),
         ("--verbose over TLS", ["--verbose", "--ssl", f"--cacert={cert}", url], {}, 0, count,
          r"> AUTH (SSL|TLS)\n< 234 .*> USER anonymous\n.*< 230 .*> (MLSD|LIST)\n"),
         ("--ssl against a server without TLS", ["--ssl", f"ftp://127.0.0.1:{plain}/"], {}, 1,
-         None, r": the server does not offer TLS \(--ssl\): AUTH answered 5\d\d "),
+         "^$", r": the server does not offer TLS \(--ssl\): AUTH answered 5\d\d "),
     ]
 
 

@@ -24,7 +24,7 @@ struct Options {
     bool namesOnly = false;   // table: the names alone (-1)
     SortKey sort = SortKey::kNone;
     bool reverse = false;
-    bool classic = false;     // the classic dialect and the output of earlier versions
+    bool classic = false;  // the classic dialect and the output of earlier versions
     bool keepVersions = false;
     bool csvRaw = false;  // CSV cells that start a formula as they are
     bool count = false;
@@ -39,10 +39,10 @@ struct Options {
     // URLs only.
     Command command = Command::kAuto;
     bool ssl = false;
-    long connectTimeoutMs = 30000;   // connecting and logging in
-    long idleTimeoutMs = 60000;      // the longest silence of the server
-    long maxTimeMs = 0;              // all URLs together; 0: no limit
-    std::string saveRaw;             // file for the raw reply; empty: none
+    long connectTimeoutMs = 30000;    // connecting and logging in
+    long idleTimeoutMs = 60000;       // the longest silence of the server
+    long maxTimeMs = 0;               // all URLs together; 0: no limit
+    std::string saveRaw;              // file for the raw reply; empty: none
     std::optional<std::string> user;  // --user: for URLs that name none
     bool netrc = true;                // --no-netrc: false
     std::string netrcFile;            // empty: ~/.netrc
@@ -50,7 +50,7 @@ struct Options {
     std::string caPath;               // --capath; empty: SSL_CERT_DIR
     bool insecure = false;            // no certificate check
     bool verbose = false;             // the protocol exchange on standard error
-    std::vector<std::string> files;  // "-" is standard input; empty means "-"
+    std::vector<std::string> files;   // "-" is standard input; empty means "-"
 };
 
 // The encoding in force: --encoding when given; otherwise "auto" for the
