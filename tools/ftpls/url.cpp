@@ -127,7 +127,8 @@ bool OffersMlsd(const std::string& replies) {
 }
 
 // --verbose: each command ("> "), reply ("< ") and libcurl note ("* ") on
-// standard error, escaped for the terminal, a password masked.
+// standard error, escaped for the terminal, a password masked. A line that
+// memory cannot hold is left out: nothing may unwind through libcurl.
 int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void*) {
     const char* mark = type == CURLINFO_HEADER_OUT  ? "> "
                        : type == CURLINFO_HEADER_IN ? "< "
@@ -135,18 +136,23 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void*) {
                                                     : nullptr;
     if (mark == nullptr) return 0;
     std::string_view rest(data, size);
-    std::string out;
-    while (!rest.empty()) {
-        const std::size_t eol = std::min(rest.find('\n'), rest.size());
-        std::string_view line = rest.substr(0, eol);
-        rest.remove_prefix(std::min(eol + 1, rest.size()));
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (type == CURLINFO_HEADER_OUT && StartsWithNoCase(line, "pass ")) line = "PASS ****";
-        out += mark;
-        AppendDisplay(out, line);
-        out += '\n';
+    try {
+        std::string out;
+        while (!rest.empty()) {
+            const std::size_t eol = std::min(rest.find('\n'), rest.size());
+            std::string_view line = rest.substr(0, eol);
+            rest.remove_prefix(std::min(eol + 1, rest.size()));
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            if (type == CURLINFO_HEADER_OUT && StartsWithNoCase(line, "pass ")) {
+                line = "PASS ****";
+            }
+            out += mark;
+            AppendDisplay(out, line);
+            out += '\n';
+        }
+        std::fwrite(out.data(), 1, out.size(), stderr);
+    } catch (const std::bad_alloc&) {
     }
-    std::fwrite(out.data(), 1, out.size(), stderr);
     return 0;
 }
 
