@@ -57,6 +57,7 @@ def rel(path):
 
 
 TEXT = cmake_text(ROOT / "CMakeLists.txt")
+VERSION = project_version(TEXT)
 # The module's own files as python/CMakeLists.txt lists them, then the core's.
 SOURCES = [
     rel(path)
@@ -73,7 +74,7 @@ ParallelCompile("FTPDIRLIST_BUILD_JOBS", default=2).install()
 
 setup(
     name="ftpdirlist",
-    version=project_version(TEXT),
+    version=VERSION,
     description="Fast, exact parser for FTP directory listings (LIST, MLSD and many server formats)",
     long_description=__doc__,
     long_description_content_type="text/plain",
@@ -87,7 +88,8 @@ setup(
             "ftpdirlist._ftpdirlist",
             SOURCES,
             include_dirs=[rel(ROOT / "include"), rel(ROOT / "src")],
-            define_macros=[("FTPDIRLIST_BUILDING", None)],
+            # __version__ is compiled in, as CMake also does it.
+            define_macros=[("FTPDIRLIST_BUILDING", None), ("FTPDIRLIST_VERSION", f'"{VERSION}"')],
             cxx_std=17,
             depends=DEPENDS,
         )

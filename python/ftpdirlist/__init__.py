@@ -16,9 +16,9 @@ import datetime
 import ftplib
 from typing import List, Optional
 
-from ._ftpdirlist import Entry, Parser, SkippedLine, parse
+from ._ftpdirlist import Entry, Parser, SkippedLine, __version__, parse
 
-__all__ = ["Entry", "Parser", "SkippedLine", "parse", "listdir", "offers_mlsd"]
+__all__ = ["__version__", "Entry", "Parser", "SkippedLine", "parse", "listdir", "offers_mlsd"]
 
 
 def offers_mlsd(ftp: ftplib.FTP) -> bool:

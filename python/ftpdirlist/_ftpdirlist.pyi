@@ -3,6 +3,8 @@
 import datetime
 from typing import List, Literal, Optional, Union
 
+__version__: str
+
 _Listing = Union[bytes, bytearray, memoryview, str]
 _Dialect = Literal["extended", "classic"]
 
