@@ -14,28 +14,44 @@ from __future__ import annotations
 
 import datetime
 import ftplib
-from typing import List, Optional
+import weakref
+from typing import FrozenSet, List, Optional
 
 from ._ftpdirlist import Entry, Parser, SkippedLine, __version__, parse
 
 __all__ = ["__version__", "Entry", "Parser", "SkippedLine", "parse", "listdir", "offers_mlsd"]
 
 
+# The FEAT reply's feature names (upper case) per connection: the key is the
+# connection's control socket, so that a reconnected ftplib.FTP asks again.
+_features_of: "weakref.WeakKeyDictionary[object, FrozenSet[str]]" = weakref.WeakKeyDictionary()
+
+
+def _features(ftp: ftplib.FTP) -> FrozenSet[str]:
+    sock = getattr(ftp, "sock", None)
+    features = _features_of.get(sock) if sock is not None else None
+    if features is None:
+        try:
+            reply = ftp.sendcmd("FEAT")
+        except ftplib.error_perm:
+            features = frozenset()
+        else:
+            features = frozenset(
+                line.split()[0].upper() for line in reply.splitlines()[1:] if line.split()
+            )
+        if sock is not None:
+            _features_of[sock] = features
+    return features
+
+
 def offers_mlsd(ftp: ftplib.FTP) -> bool:
     """True when the server's FEAT reply lists MLST (which brings MLSD) or MLSD.
 
-    A server that does not know FEAT (a 5xx reply) offers no MLSD; any other
-    error passes through as ftplib raises it.
+    FEAT is asked once per connection; the answer is kept for the life of the
+    connection. A server that does not know FEAT (a 5xx reply) offers no
+    MLSD; any other error passes through as ftplib raises it.
     """
-    try:
-        reply = ftp.sendcmd("FEAT")
-    except ftplib.error_perm:
-        return False
-    for line in reply.splitlines()[1:]:
-        words = line.split()
-        if words and words[0].upper() in ("MLST", "MLSD"):
-            return True
-    return False
+    return not _features(ftp).isdisjoint(("MLST", "MLSD"))
 
 
 def listdir(
@@ -50,7 +66,7 @@ def listdir(
     """Lists the directory `path` (default: the current one) on a logged-in server.
 
     Uses MLSD when the server's FEAT offers it (exact sizes, UTC times to the
-    second), else LIST. The entries "." and ".." are left out. Errors from the
+    second), else LIST; FEAT is asked once per connection. The entries "." and ".." are left out. Errors from the
     server pass through as ftplib raises them (ftplib.error_perm, ...). The
     options are those of parse(); `encoding` defaults to the connection's
     (ftp.encoding, which ftplib also sends `path` in).

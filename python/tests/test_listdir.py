@@ -82,3 +82,19 @@ def test_listdir_decodes_with_the_connection_encoding(list_server):
     raw = "grüße.txt".encode("utf-8")
     assert by_connection[raw] == raw.decode("latin-1")
     assert explicit[raw] == "grüße.txt"
+
+
+@pytest.mark.parametrize("server", ["mlsd_server", "list_server"])
+def test_feat_once_per_connection(server, request):
+    server = request.getfixturevalue(server)
+    with connect(server) as ftp:
+        for _ in range(3):
+            ftpdirlist.listdir(ftp)
+        ftpdirlist.offers_mlsd(ftp)
+        assert ftp.commands.count("FEAT") == 1
+        # The same object connected anew is another connection.
+        ftp.close()
+        ftp.connect("127.0.0.1", server.port, timeout=30)
+        ftp.login()
+        ftpdirlist.listdir(ftp)
+        assert ftp.commands.count("FEAT") == 2
