@@ -66,16 +66,33 @@ def listdir(
     """Lists the directory `path` (default: the current one) on a logged-in server.
 
     Uses MLSD when the server's FEAT offers it (exact sizes, UTC times to the
-    second), else LIST; FEAT is asked once per connection. The entries "." and ".." are left out. Errors from the
-    server pass through as ftplib raises them (ftplib.error_perm, ...). The
+    second), else LIST from inside `path` (so that a missing directory or a
+    file fails as MLSD does: the working directory is changed there and
+    back); FEAT is asked once per connection. The entries "." and ".." are
+    left out. Errors from the server pass through as ftplib raises them (ftplib.error_perm, ...). The
     options are those of parse(); `encoding` defaults to the connection's
     (ftp.encoding, which ftplib also sends `path` in).
     """
     if encoding is None:
         encoding = getattr(ftp, "encoding", None)
-    command = "MLSD" if offers_mlsd(ftp) else "LIST"
-    if path:
-        command += " " + path
     parser = Parser(dialect=dialect, today=today, keep_versions=keep_versions, encoding=encoding)
-    ftp.retrbinary(command, parser.feed)
+    if offers_mlsd(ftp):
+        ftp.retrbinary("MLSD " + path if path else "MLSD", parser.feed)
+    elif path:
+        # LIST of a missing directory may be an empty listing, and LIST of a
+        # file lists the file: changing into the directory first fails on both.
+        _list_in(ftp, path, parser)
+    else:
+        ftp.retrbinary("LIST", parser.feed)
     return [e for e in parser.close() if e.name not in (".", "..")]
+
+
+def _list_in(ftp: ftplib.FTP, path: str, parser: Parser) -> None:
+    """LIST of the directory `path`, listed from inside it; the working
+    directory is the one before, also when the listing fails."""
+    here = ftp.pwd()
+    ftp.cwd(path)
+    try:
+        ftp.retrbinary("LIST", parser.feed)
+    finally:
+        ftp.cwd(here)
