@@ -2,6 +2,7 @@
 
 #include <datetime.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <new>
@@ -113,6 +114,33 @@ PyObject* GetSecond(const EntryObject& o) {
     return OptionalInt(t && t->second, t && t->second ? *t->second : 0);
 }
 
+// {fact name in ASCII lower case: value} of the "name=value;" facts, read
+// only; a fact named twice keeps its last value.
+PyObject* GetFacts(const EntryObject& o) {
+    Ref facts(PyDict_New());
+    if (facts.p == nullptr) return nullptr;
+    std::string_view rest = o.entry.facts;
+    std::string name;
+    while (!rest.empty()) {
+        const std::size_t stop = std::min(rest.find(';'), rest.size());
+        const std::string_view fact = rest.substr(0, stop);
+        rest.remove_prefix(std::min(stop + 1, rest.size()));
+        const std::size_t equals = fact.find('=');
+        if (equals == std::string_view::npos) continue;
+        name.assign(fact.substr(0, equals));
+        for (char& ch : name) {
+            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+        }
+        Ref key(DecodeText(name, *o.codec));
+        Ref value(DecodeText(fact.substr(equals + 1), *o.codec));
+        if (key.p == nullptr || value.p == nullptr ||
+            PyDict_SetItem(facts.p, key.p, value.p) != 0) {
+            return nullptr;
+        }
+    }
+    return PyDictProxy_New(facts.p);
+}
+
 PyObject* GetFormat(const EntryObject& o) {
     return PyUnicode_FromString(ftpdir::formatName(o.entry.format));
 }
@@ -161,6 +189,11 @@ PyGetSetDef kFields[] = {
     {"format", Getter<GetFormat>, nullptr,
      "The family the line was read as: 'unix', 'dos', 'vms', 'mlsd', 'mvs-member',\n"
      "...; 'unknown' in the classic dialect.",
+     nullptr},
+    {"facts", Getter<GetFacts>, nullptr,
+     "MLSD and MLST: every fact of the line, a read-only mapping of the fact's\n"
+     "name in lower case to its value ('unique', 'media-type', 'unix.mode', ...);\n"
+     "empty for other formats.",
      nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
@@ -230,19 +263,13 @@ int OrderOfTheRest(const EntryObject& a, const EntryObject& b) {
     const ftpdir::Entry& x = a.entry;
     const ftpdir::Entry& y = b.entry;
     const int orders[] = {
-        Order(x.name, y.name),
-        Order(x.date, y.date),
-        Order(x.time, y.time),
-        Order(x.size, y.size),
-        Order(x.isDir, y.isDir),
-        Order(x.isLink, y.isLink),
-        Order(x.target, y.target),
-        Order(x.attributes, y.attributes),
-        Order(x.owner, y.owner),
-        Order(x.group, y.group),
-        Order(x.utc, y.utc),
-        Order(x.format, y.format),
-        Order(a.codec->name, b.codec->name),
+        Order(x.name, y.name),     Order(x.date, y.date),
+        Order(x.time, y.time),     Order(x.size, y.size),
+        Order(x.isDir, y.isDir),   Order(x.isLink, y.isLink),
+        Order(x.target, y.target), Order(x.attributes, y.attributes),
+        Order(x.owner, y.owner),   Order(x.group, y.group),
+        Order(x.utc, y.utc),       Order(x.format, y.format),
+        Order(x.facts, y.facts),   Order(a.codec->name, b.codec->name),
     };
     for (const int order : orders) {
         if (order != 0) return order;
@@ -307,14 +334,14 @@ PyObject* TimeState(const std::optional<ftpdir::Time>& t) {
 }
 
 // (raw_name, attributes, size, is_dir, is_link, date, time, target, owner,
-// group, utc, format, encoding)
+// group, utc, format, encoding, facts)
 PyObject* State(const EntryObject& o) {
     const ftpdir::Entry& e = o.entry;
-    return Py_BuildValue("(NNLNNNNNNNNss)", Bytes(e.name), Bytes(e.attributes),
+    return Py_BuildValue("(NNLNNNNNNNNssN)", Bytes(e.name), Bytes(e.attributes),
                          static_cast<long long>(e.size), PyBool_FromLong(e.isDir),
                          PyBool_FromLong(e.isLink), DateState(e.date), TimeState(e.time),
                          Bytes(e.target), Bytes(e.owner), Bytes(e.group), PyBool_FromLong(e.utc),
-                         ftpdir::formatName(e.format), o.codec->name.c_str());
+                         ftpdir::formatName(e.format), o.codec->name.c_str(), Bytes(e.facts));
 }
 
 PyObject* Reduce(PyObject* self, PyObject*) {
@@ -389,14 +416,14 @@ bool ReadFormat(const char* name, ftpdir::Format& format) {
 }
 
 PyObject* Restore(PyObject*, PyObject* state) {
-    PyObject *name, *attributes, *date, *time, *target, *owner, *group;
+    PyObject *name, *attributes, *date, *time, *target, *owner, *group, *facts;
     long long size;
     int isDir, isLink, utc;
     const char *format, *encoding;
     if (!IsTuple(state, "an Entry's state") ||
-        !PyArg_ParseTuple(state, "SSLppOOSSSpss;not the state of an Entry", &name, &attributes,
+        !PyArg_ParseTuple(state, "SSLppOOSSSpssS;not the state of an Entry", &name, &attributes,
                           &size, &isDir, &isLink, &date, &time, &target, &owner, &group, &utc,
-                          &format, &encoding)) {
+                          &format, &encoding, &facts)) {
         return nullptr;
     }
     if (PyCodec_KnownEncoding(encoding) != 1) {
@@ -410,7 +437,8 @@ PyObject* Restore(PyObject*, PyObject* state) {
     e.utc = utc != 0;
     if (!ReadText(name, e.name) || !ReadText(attributes, e.attributes) ||
         !ReadText(target, e.target) || !ReadText(owner, e.owner) || !ReadText(group, e.group) ||
-        !ReadDate(date, e.date) || !ReadTime(time, e.time) || !ReadFormat(format, e.format)) {
+        !ReadText(facts, e.facts) || !ReadDate(date, e.date) || !ReadTime(time, e.time) ||
+        !ReadFormat(format, e.format)) {
         return nullptr;
     }
     auto codec = std::make_shared<Codec>();

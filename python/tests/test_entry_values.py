@@ -65,7 +65,7 @@ def restore(state):
 
 
 GOOD_STATE = (b"x", b"", 5, False, False, (2020, 1, 2), (3, 4, None), b"", b"", b"", False,
-              "unix", "utf-8")
+              "mlsd", "utf-8", b"type=file;size=5;")
 
 
 def with_item(index, value):
@@ -87,9 +87,11 @@ def with_item(index, value):
     (with_item(6, (3, 4, "5")), TypeError),
     (with_item(11, "no-such-format"), ValueError),
     (with_item(12, "no-such-codec"), LookupError),
+    (with_item(13, "type=file;"), TypeError),
 ])
 def test_damaged_state_raises(state, error):
-    assert restore(GOOD_STATE).name == "x"
+    good = restore(GOOD_STATE)
+    assert (good.name, dict(good.facts)) == ("x", {"type": "file", "size": "5"})
     with pytest.raises(error):
         restore(state)
 
