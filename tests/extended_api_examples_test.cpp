@@ -149,12 +149,7 @@ TEST(ExtendedApiFactsTest, MlsdEntriesKeepTheirFacts) {
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExtendedApiExamplesTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& param) {
-                             std::string name = param.param.file;
-                             name = name.substr(0, name.find('.'));
-                             for (char& ch : name) {
-                                 if (ch == '-') ch = '_';
-                             }
-                             return name;
+                             return testsupport::ExampleTestName(param.param.file);
                          });
 
 }  // namespace

@@ -16,6 +16,17 @@
 #ifndef FTPDIRLIST_FTPDIRLIST_HPP
 #define FTPDIRLIST_FTPDIRLIST_HPP
 
+// MSVC tells its language level in _MSVC_LANG (its __cplusplus stays 199711L
+// unless /Zc:__cplusplus is given).
+#if defined(_MSVC_LANG)
+#define FTPDIRLIST_CXX_LEVEL _MSVC_LANG
+#else
+#define FTPDIRLIST_CXX_LEVEL __cplusplus
+#endif
+#if FTPDIRLIST_CXX_LEVEL < 201703L
+#error "ftpdirlist.hpp needs C++17 or later: compile with -std=c++17 (MSVC: /std:c++17)"
+#else
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -179,5 +190,8 @@ private:
 std::vector<Entry> parse(std::string_view listing, const Options& options = {});
 
 }  // namespace ftpdir
+
+#endif  // C++17
+#undef FTPDIRLIST_CXX_LEVEL
 
 #endif  // FTPDIRLIST_FTPDIRLIST_HPP
