@@ -121,9 +121,11 @@ def walk(
     `max_depth` limits how far down it goes: 0 lists `top` alone, 1 also its
     subdirectories, and so on; None has no limit. Symbolic links are files
     unless `follow_links`, which lists them as directories when the server
-    lets them be listed (a link to an ancestor then repeats the tree down to
-    `max_depth`). A server that does not say that an entry is a link (MLSD
-    of most servers) has it walked as the directory it points to.
+    lets them be listed. A server that does not say that an entry is a link
+    (MLSD of most servers) has it walked as the directory it points to. A
+    directory whose MLSD "unique" fact is that of a directory the walk is
+    in (a link to an ancestor) is yielded in `dirs` but not entered; without
+    that fact, only `max_depth` ends such a loop.
 
     A directory the server refuses to list (ftplib.error_perm) is left out,
     or handed to `onerror`, which may raise; other errors pass through. The
@@ -131,9 +133,10 @@ def walk(
     """
     if max_depth is not None and max_depth < 0:
         raise ValueError("max_depth must be None or at least 0")
-    pending = [(top, 0)]
+    # (path, depth, the "unique" facts of the directories walked to get there)
+    pending: List[Tuple[str, int, FrozenSet[str]]] = [(top, 0, frozenset())]
     while pending:
-        path, depth = pending.pop()
+        path, depth, above = pending.pop()
         try:
             entries = listdir(ftp, path, **options)
         except ftplib.error_perm as error:
@@ -147,9 +150,15 @@ def walk(
             is_dir = (e.is_dir or (follow_links and e.is_link)) and "/" not in e.name
             (dirs if is_dir else files).append(e)
         yield path, dirs, files
-        if max_depth is None or depth < max_depth:
-            # Reversed, so that the first subdirectory is walked first.
-            pending.extend((_join(path, d.name), depth + 1) for d in reversed(dirs))
+        if max_depth is not None and depth >= max_depth:
+            continue
+        # Reversed, so that the first subdirectory is walked first.
+        for d in reversed(dirs):
+            unique = d.facts.get("unique")
+            if unique is None:
+                pending.append((_join(path, d.name), depth + 1, above))
+            elif unique not in above:
+                pending.append((_join(path, d.name), depth + 1, above | {unique}))
 
 
 def _join(parent: str, name: str) -> str:

@@ -134,3 +134,20 @@ def test_stat_of_a_missing_path_fails(walk_server, path):
         with pytest.raises(ftplib.error_perm, match="^5"):
             ftpdirlist.stat(ftp, path)
         assert ftp.pwd() == "/"
+
+
+def test_walk_leaves_a_link_loop_that_mlsd_tells_by_its_unique_fact(tmp_path):
+    (tmp_path / "ring" / "inner").mkdir(parents=True)
+    os.symlink("..", tmp_path / "ring" / "inner" / "back")  # -> ring, a dir to MLSD
+    server = FtpServer(tmp_path, mlsd=True)
+    try:
+        with connect(server) as ftp:
+            order, seen = walked(ftp)
+            # Without "unique" only the depth ends the loop.
+            ftp.sendcmd("OPTS MLST type;size;modify;")
+            endless, _ = walked(ftp, max_depth=5)
+    finally:
+        server.stop()
+    assert order == ["", "ring", "ring/inner"]
+    assert seen["ring/inner"] == (["back"], [])
+    assert len(endless) == 6 and endless[-1] == "ring/inner/back/inner/back"
