@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <new>
-#include <string>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <tuple>
 #include <utility>
@@ -63,10 +63,11 @@ PyObject* GetName(const EntryObject& o) {
     return o.name;
 }
 
-PyObject* GetRawName(const EntryObject& o) {
-    return PyBytes_FromStringAndSize(o.entry.name.data(),
-                                     static_cast<Py_ssize_t>(o.entry.name.size()));
+PyObject* Bytes(const std::string& text) {
+    return PyBytes_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
+
+PyObject* GetRawName(const EntryObject& o) { return Bytes(o.entry.name); }
 
 PyObject* GetTarget(const EntryObject& o) { return OptionalText(o.entry.target, *o.codec); }
 PyObject* GetOwner(const EntryObject& o) { return OptionalText(o.entry.owner, *o.codec); }
@@ -234,7 +235,7 @@ bool Equal(const EntryObject& a, const EntryObject& b) {
     return a.entry == b.entry && a.codec->name == b.codec->name;
 }
 
-// -1, 0 or 1 as `a` is below, equal to or above `b`; absent before present.
+// -1, 0 or 1 as `a` is below, equal to or above `b`.
 template <typename T>
 int Order(const T& a, const T& b) {
     return a < b ? -1 : (b < a ? 1 : 0);
@@ -251,6 +252,7 @@ int Order(const ftpdir::Time& a, const ftpdir::Time& b) {
     return Order(a.second, b.second);
 }
 
+// Absent before present.
 template <typename T>
 int Order(const std::optional<T>& a, const std::optional<T>& b) {
     if (!a || !b) return Order(a.has_value(), b.has_value());
@@ -317,10 +319,6 @@ Py_hash_t Hash(PyObject* object) {
 // bad input: a wrong state raises, never crashes.
 
 PyObject* gRestore = nullptr;  // _restore_entry, for __reduce__
-
-PyObject* Bytes(const std::string& text) {
-    return PyBytes_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
-}
 
 PyObject* DateState(const std::optional<ftpdir::Date>& d) {
     if (!d) Py_RETURN_NONE;
