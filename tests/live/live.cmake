@@ -26,6 +26,15 @@ add_test(NAME ftpls.saved_server_replies
   COMMAND Python3::Interpreter ${live_dir}/check_saved.py $<TARGET_FILE:ftpls>
     ${PROJECT_SOURCE_DIR}/tests/data/servers)
 
+# Logins (netrc, --user, FTPLS_PASSWORD, the prompt, --verbose) against a
+# pyftpdlib server that admits one user, and TLS against vsftpd.
+foreach(mode login tls)
+  add_test(NAME live.${mode}
+    COMMAND Python3::Interpreter ${live_dir}/live_login_test.py ${mode} $<TARGET_FILE:ftpls>
+      ${CMAKE_BINARY_DIR}/live/${mode} ${FTPDIRLIST_LIVE_SERVERS})
+  set_tests_properties(live.${mode} PROPERTIES LABELS live SKIP_RETURN_CODE 77 TIMEOUT 300)
+endforeach()
+
 # ftpls against the project's own misbehaving server (hostile_ftp_server.py,
 # standard library only): one test per mode, in every test run.
 find_package(CURL QUIET)

@@ -156,12 +156,16 @@ class Server:
                 raise Skip(f"{self.name} exited with status {self.process.returncode}: "
                            + self.tail())
             try:
-                with ftplib.FTP() as ftp:
-                    ftp.connect("127.0.0.1", self.port, timeout=2)
-                    return
+                self.answer()
+                return
             except OSError:
                 time.sleep(0.1)
         raise Skip(f"{self.name} did not answer on 127.0.0.1:{self.port}: " + self.tail())
+
+    def answer(self):
+        """Returns once the server greets; OSError while it cannot."""
+        with ftplib.FTP() as ftp:
+            ftp.connect("127.0.0.1", self.port, timeout=2)
 
     def tail(self):
         try:

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #endif
 
 #include "ftpdirlist/ftpdirlist.hpp"
+#include "login.h"
 #include "options.h"
 #include "output.h"
 #include "text.h"
@@ -136,7 +138,8 @@ public:
         : options_(options),
           output_(stdout, options.format, options.attributes, !options.classic,
                   options.files.size() > 1, decoder_),
-          chunk_(kChunkSize) {
+          chunk_(kChunkSize),
+          logins_(LoginSettings(options)) {
         // The classic output is that of earlier versions, byte for byte.
         output_.KeepFormulas(options.csvRaw || options.classic);
     }
@@ -153,6 +156,7 @@ public:
                 }
             }
         }
+        output_.SetTableStyle(options_.human, options_.namesOnly);
         Totals all;
         for (const std::string& file : options_.files) {
             if (!ListFile(file, all)) status_ = 1;
@@ -181,6 +185,10 @@ private:
     bool ListFile(const std::string& argument, Totals& all) {
         const bool url = IsUrl(argument);
         const std::string file = url ? RedactUrl(argument) : argument;
+        if (IsOtherUrl(argument)) {
+            Report(RedactUrl(argument), "only ftp:// and ftps:// URLs can be listed");
+            return false;
+        }
         const auto start = std::chrono::steady_clock::now();
         ftpdir::Options parseOptions;
         parseOptions.dialect =
@@ -195,7 +203,8 @@ private:
         if (!(url ? Fetch(argument, file, parser, one.bytes) : Read(file, parser, one.bytes))) {
             return false;
         }
-        const std::vector<ftpdir::Entry> entries = parser.finish();
+        std::vector<ftpdir::Entry> entries = parser.finish();
+        SortEntries(entries, options_.sort, options_.reverse);
         if (decoder_.Auto()) decoder_.SetRevealed(detector_.Result());
         one.entries = entries.size();
         one.skipped = parser.skipped().size();
@@ -261,6 +270,14 @@ private:
         FetchRequest request;
         request.command = options_.command;
         request.ssl = options_.ssl;
+        request.caCert = FirstOf(options_.caCert, {"CURL_CA_BUNDLE", "SSL_CERT_FILE"});
+        request.caPath = FirstOf(options_.caPath, {"SSL_CERT_DIR"});
+        request.insecure = options_.insecure;
+        request.verbose = options_.verbose;
+        if (options_.insecure && !warnedInsecure_) {
+            std::fputs("ftpls: warning: --insecure: server certificates are not checked\n", stderr);
+            warnedInsecure_ = true;
+        }
         request.connectTimeoutMs = options_.connectTimeoutMs;
         request.idleTimeoutMs = options_.idleTimeoutMs;
         request.maxTimeMs = options_.maxTimeMs;
@@ -275,8 +292,13 @@ private:
             return false;
         }
         std::string used, error;
+        UrlParts parts;
+        if (!SplitUrl(url, parts, error) || !logins_.For(parts, request.login, error)) {
+            Report(shown, error);
+            return false;
+        }
         const bool ok = FetchListing(
-            url, request,
+            UrlWithoutLogin(parts), request,
             [&](std::string_view chunk) {
                 Feed(chunk, parser, bytes);
                 raw.Write(chunk);
@@ -333,6 +355,29 @@ private:
         }
     }
 
+    // `given` when it is not empty, else the first of the environment
+    // variables that is set and not empty.
+    static std::string FirstOf(const std::string& given,
+                               std::initializer_list<const char*> variables) {
+        if (!given.empty()) return given;
+        for (const char* name : variables) {
+            const char* value = std::getenv(name);
+            if (value != nullptr && *value != '\0') return value;
+        }
+        return {};
+    }
+
+    static LoginSource::Settings LoginSettings(const Options& options) {
+        LoginSource::Settings settings;
+        settings.user = options.user;
+        settings.netrc = options.netrc;
+        settings.netrcFile = options.netrcFile;
+        if (const char* password = std::getenv("FTPLS_PASSWORD")) {
+            settings.environmentPassword = password;
+        }
+        return settings;
+    }
+
     const Options& options_;
     const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     TextDecoder decoder_;
@@ -341,6 +386,8 @@ private:
     std::vector<char> chunk_;
     std::size_t urls_ = 0;     // URLs among the inputs
     std::size_t fetched_ = 0;  // URLs fetched so far
+    LoginSource logins_;
+    bool warnedInsecure_ = false;
     int status_ = 0;
     std::size_t listed_ = 0;  // inputs read and written
 };

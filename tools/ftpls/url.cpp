@@ -8,6 +8,8 @@
 
 #ifdef FTPLS_HAVE_CURL
 #include <curl/curl.h>
+
+#include "text.h"
 #endif
 
 namespace ftpls {
@@ -28,16 +30,16 @@ bool IsUrl(std::string_view argument) {
     return StartsWithNoCase(argument, "ftp://") || StartsWithNoCase(argument, "ftps://");
 }
 
-std::string RedactUrl(std::string_view url) {
-    const std::size_t scheme = url.find("://");
-    if (scheme == std::string_view::npos) return std::string(url);
-    const std::size_t hostStart = scheme + 3;
-    const std::size_t pathStart = std::min(url.find('/', hostStart), url.size());
-    const std::size_t at = url.substr(0, pathStart).rfind('@');
-    if (at == std::string_view::npos || at < hostStart) return std::string(url);
-    const std::size_t colon = url.substr(0, at).find(':', hostStart);
-    if (colon == std::string_view::npos) return std::string(url);
-    return std::string(url.substr(0, colon)) + std::string(url.substr(at));
+bool IsOtherUrl(std::string_view argument) {
+    const std::size_t end = argument.find("://");
+    if (end == std::string_view::npos || end == 0 || IsUrl(argument)) return false;
+    if (!std::isalpha(static_cast<unsigned char>(argument[0]))) return false;
+    for (const char c : argument.substr(0, end)) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    return true;
 }
 
 #ifndef FTPLS_HAVE_CURL
@@ -124,15 +126,54 @@ bool OffersMlsd(const std::string& replies) {
     return false;
 }
 
+// --verbose: each command ("> "), reply ("< ") and libcurl note ("* ") on
+// standard error, escaped for the terminal, a password masked. A line that
+// memory cannot hold is left out: nothing may unwind through libcurl.
+int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void*) {
+    const char* mark = type == CURLINFO_HEADER_OUT  ? "> "
+                       : type == CURLINFO_HEADER_IN ? "< "
+                       : type == CURLINFO_TEXT      ? "* "
+                                                    : nullptr;
+    if (mark == nullptr) return 0;
+    std::string_view rest(data, size);
+    try {
+        std::string out;
+        while (!rest.empty()) {
+            const std::size_t eol = std::min(rest.find('\n'), rest.size());
+            std::string_view line = rest.substr(0, eol);
+            rest.remove_prefix(std::min(eol + 1, rest.size()));
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            if (type == CURLINFO_HEADER_OUT && StartsWithNoCase(line, "pass ")) {
+                line = "PASS ****";
+            }
+            out += mark;
+            AppendDisplay(out, line);
+            out += '\n';
+        }
+        std::fwrite(out.data(), 1, out.size(), stderr);
+    } catch (const std::bad_alloc&) {
+    }
+    return 0;
+}
+
 // True for a 4xx or 5xx reply line.
 bool IsFailure(const std::string& reply) {
     return reply.size() > 4 && (reply[0] == '4' || reply[0] == '5');
 }
 
-// The reason for `code`: memory that ran out, the server's reply when the
-// failure was one, else libcurl's text.
+// The reason for `code`: memory that ran out, a TLS failure, the server's
+// reply when the failure was one, else libcurl's text.
 std::string Reason(CURLcode code, const Transfer& t, const char* buffer) {
     if (t.outOfMemory) return "out of memory";
+    if (code == CURLE_USE_SSL_FAILED) {
+        // The reply to AUTH TLS, which alone would read like a refused login.
+        return "the server does not offer TLS (--ssl)" +
+               (t.lastReply.empty() ? std::string() : ": AUTH answered " + t.lastReply);
+    }
+    if (code == CURLE_PEER_FAILED_VERIFICATION) {
+        return (buffer[0] != '\0' ? std::string(buffer) : std::string(curl_easy_strerror(code))) +
+               " (--cacert=FILE names the certificates to trust)";
+    }
     if (IsFailure(t.lastReply)) return t.lastReply;
     return buffer[0] != '\0' ? std::string(buffer) : std::string(curl_easy_strerror(code));
 }
@@ -232,13 +273,28 @@ bool FetchListing(const std::string& url, const FetchRequest& request,
     curl_easy_setopt(h, CURLOPT_URL, directory.c_str());
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, buffer);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_OPTIONAL));
+    // The login is chosen by LoginSource, never by libcurl's own netrc reading.
+    curl_easy_setopt(h, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_IGNORED));
+    if (request.login.user) {
+        curl_easy_setopt(h, CURLOPT_USERNAME, request.login.user->c_str());
+        curl_easy_setopt(h, CURLOPT_PASSWORD, request.login.password.c_str());
+    }
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnReply);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &t);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnData);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &t);
     if (request.ssl) curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    if (!request.caCert.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, request.caCert.c_str());
+    if (!request.caPath.empty()) curl_easy_setopt(h, CURLOPT_CAPATH, request.caPath.c_str());
+    if (request.insecure) {
+        curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
+    if (request.verbose) {
+        curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, OnDebug);
+        curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
+    }
     if (request.connectTimeoutMs > 0)
         curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, request.connectTimeoutMs);
 

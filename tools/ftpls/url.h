@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "login.h"
 #include "options.h"
 
 namespace ftpls {
@@ -14,8 +15,9 @@ namespace ftpls {
 // True when `argument` names a URL (ftp:// or ftps://, any case).
 bool IsUrl(std::string_view argument);
 
-// `url` without a password, for messages and output: "ftp://ann@host/p/".
-std::string RedactUrl(std::string_view url);
+// True when `argument` starts like a URL of another scheme ("http://",
+// "sftp://"), which ftpls cannot list.
+bool IsOtherUrl(std::string_view argument);
 
 // What --version says about URLs.
 std::string UrlSupport();
@@ -28,9 +30,15 @@ struct FetchRequest {
     // The end of the time allowed (--max-time), and the limit for messages.
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
     long maxTimeMs = 0;
+    Login login;
+    std::string caCert;  // empty: libcurl's default
+    std::string caPath;  // empty: libcurl's default
+    bool insecure = false;
+    bool verbose = false;  // commands and replies on standard error
 };
 
-// Lists the directory at `url`, handing each chunk of the reply to `sink`
+// Lists the directory at `url` (without user and password: they come from
+// `request.login`), handing each chunk of the reply to `sink`
 // as it arrives. `used` gets the command sent ("MLSD" or "LIST"). On failure
 // returns false with `error` set to the reason: the server's reply text when
 // it gave one, else libcurl's or the limit that was reached; never the
