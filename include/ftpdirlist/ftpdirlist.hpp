@@ -116,11 +116,14 @@ struct Entry {
     // otherwise they are the server's local time.
     bool utc = false;
     Format format = Format::unknown;  // the family the line was read as
+    // MLSD and MLST: the facts as the line gives them, each "name=value;"
+    // (the fields above read from some of them); empty for other formats.
+    std::string facts;
     friend bool operator==(const Entry& a, const Entry& b) {
         return a.name == b.name && a.attributes == b.attributes && a.size == b.size &&
                a.isDir == b.isDir && a.isLink == b.isLink && a.date == b.date && a.time == b.time &&
                a.target == b.target && a.owner == b.owner && a.group == b.group && a.utc == b.utc &&
-               a.format == b.format;
+               a.format == b.format && a.facts == b.facts;
     }
     friend bool operator!=(const Entry& a, const Entry& b) { return !(a == b); }
 };
