@@ -26,7 +26,11 @@ install(TARGETS ftpdirlist ftpdirlist_cxx EXPORT ftpdirlistTargets
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ftpdirlist
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 if(TARGET ftpls)
-  install(TARGETS ftpls RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+  install(TARGETS ftpls RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/ftpls/ftpls.1
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/ftpls/ftpls.bash
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME ftpls COMPONENT tool)
 endif()
 
 install(EXPORT ftpdirlistTargets NAMESPACE ftpdirlist::
