@@ -5,8 +5,9 @@
 # each.
 #
 #   cmake --install build --prefix /opt/x   # lib/, include/, bin/, share/ under /opt/x
-#   find_package(ftpdirlist CONFIG)         # ftpdirlist::ftpdirlist (C), ftpdirlist::cxx (C++)
-#   pkg-config --cflags --libs ftpdirlist
+#   find_package(ftpdirlist CONFIG)         # ftpdirlist::ftpdirlist (C), ftpdirlist::ext (extended C),
+#                                           # ftpdirlist::cxx (C++)
+#   pkg-config --cflags --libs ftpdirlist   # or ftpdirlist-ext, ftpdirlist++
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -16,13 +17,15 @@ set(FTPDIRLIST_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ftpdirlist)
 # add_subdirectory().
 add_library(ftpdirlist::ftpdirlist ALIAS ftpdirlist)
 add_library(ftpdirlist::cxx ALIAS ftpdirlist_cxx)
+add_library(ftpdirlist::ext ALIAS ftpdirlist_ext)
 set_target_properties(ftpdirlist_cxx PROPERTIES EXPORT_NAME cxx)
+set_target_properties(ftpdirlist_ext PROPERTIES EXPORT_NAME ext)
 # The C++ API header needs C++17 in the programs that include it.
 target_compile_features(ftpdirlist_cxx INTERFACE cxx_std_17)
 
-# Both libraries take the core's objects as sources, not as a link
+# The libraries take the core's objects as sources, not as a link
 # dependency, so the export set needs no entry for the OBJECT library.
-install(TARGETS ftpdirlist ftpdirlist_cxx EXPORT ftpdirlistTargets
+install(TARGETS ftpdirlist ftpdirlist_ext ftpdirlist_cxx EXPORT ftpdirlistTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
@@ -59,7 +62,22 @@ if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
 else()
   set(FTPDIRLIST_PC_PREFIX "\${pcfiledir}/${FTPDIRLIST_PC_TO_PREFIX}")
 endif()
-configure_file(${CMAKE_CURRENT_LIST_DIR}/ftpdirlist.pc.in
-  ${PROJECT_BINARY_DIR}/ftpdirlist.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/ftpdirlist.pc
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
+
+# ftpdirlist_pkg_config(<file name> <library> <description> [<extra Cflags>])
+function(ftpdirlist_pkg_config pc_name pc_library pc_description)
+  set(pc_cflags "")
+  if(ARGC GREATER 3)
+    set(pc_cflags " ${ARGV3}")
+  endif()
+  configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ftpdirlist.pc.in
+    ${PROJECT_BINARY_DIR}/${pc_name}.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/${pc_name}.pc
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
+endfunction()
+ftpdirlist_pkg_config(ftpdirlist ftpdirlist "Parser for FTP directory listings, C interface")
+ftpdirlist_pkg_config(ftpdirlist-ext ftpdirlist-ext
+  "Parser for FTP directory listings, extended C interface")
+# The C++ API header needs C++17 (the static library needs the C++ runtime,
+# which the C++ compiler links).
+ftpdirlist_pkg_config(ftpdirlist++ ftpdirlist++ "Parser for FTP directory listings, C++ API"
+  -std=c++17)

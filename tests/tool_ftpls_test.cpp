@@ -55,8 +55,42 @@ TEST(Display, ControlCharactersNeverReachTheTerminal) {
         {"UTF-8 letters pass", "M\xc3\xa4rz \xd0\xaf", "M\xc3\xa4rz \xd0\xaf"},
         {"other lone bytes pass", "M\xe4rz", "M\xe4rz"},
         {"a backslash is kept as it is", "a\\b", "a\\b"},
+        {"right-to-left override", "report\xe2\x80\xaetxt.exe", "report\\u202etxt.exe"},
+        {"embeddings and overrides", "\xe2\x80\xaa\xe2\x80\xad", "\\u202a\\u202d"},
+        {"isolates", "\xe2\x81\xa6x\xe2\x81\xa9", "\\u2066x\\u2069"},
+        {"line and paragraph separators", "a\xe2\x80\xa8\xe2\x80\xa9", "a\\u2028\\u2029"},
+        {"zero width: space, joiner, byte order mark", "z\xe2\x80\x8b\xe2\x80\x8d\xef\xbb\xbf",
+         "z\\u200b\\u200d\\ufeff"},
+        {"their neighbours pass", "\xe2\x80\x90\xe2\x80\xa7\xe2\x80\xaf\xe2\x81\xaa",
+         "\xe2\x80\x90\xe2\x80\xa7\xe2\x80\xaf\xe2\x81\xaa"},
+        {"a cut sequence is bytes", "\xe2\x80", "\xe2\\x80"},
     };
     for (const Case& c : cases) EXPECT_EQ(Display(c.in), c.out) << c.why;
+}
+
+TEST(Json, ControlAndDeceptiveCharactersAreEscaped) {
+    struct Case {
+        const char* why;
+        std::string in;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"C1 CSI in UTF-8", "c\xc2\x9b", "c\\u009b"},
+        {"C1 as a lone byte: the byte escape", "c\x9b", "c\\udc9b"},
+        {"right-to-left override",
+         "a\xe2\x80\xae"
+         "b",
+         "a\\u202eb"},
+        {"zero width space", "a\xe2\x80\x8b", "a\\u200b"},
+        {"letters pass", "\xc3\xa9\xc2\xa0\xe6\x97\xa5", "\xc3\xa9\xc2\xa0\xe6\x97\xa5"},
+        {"C0 and quotes", "\x1b\"\\", "\\u001b\\\"\\\\"},
+        {"DEL passes, as JSON allows", "\x7f", "\x7f"},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        ftpls::AppendJsonString(out, Exact(c.in).view());
+        EXPECT_EQ(out, c.out) << c.why;
+    }
 }
 
 TEST(Display, WidthCountsCharactersNotBytes) {
@@ -69,22 +103,33 @@ TEST(Csv, EveryByteKeptAndQuotingNeverBroken) {
     struct Case {
         const char* why;
         std::string in;
-        std::string out;
+        std::string out;  // by default
+        std::string raw;  // keeping formulas; empty: as `out`
     };
     const Case cases[] = {
-        {"plain", "a.txt", "a.txt"},
-        {"comma", "a,b", "\"a,b\""},
-        {"quotes doubled", "say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"line breaks inside quotes", "a\r\nb", "\"a\r\nb\""},
-        {"escape bytes kept raw", "evil\033[31m", "evil\033[31m"},
-        {"leading space", " lead", "\" lead\""},
-        {"trailing space", "trail ", "\"trail \""},
-        {"empty", "", ""},
+        {"plain", "a.txt", "a.txt", ""},
+        {"comma", "a,b", "\"a,b\"", ""},
+        {"quotes doubled", "say \"hi\"", "\"say \"\"hi\"\"\"", ""},
+        {"line breaks inside quotes", "a\r\nb", "\"a\r\nb\"", ""},
+        {"escape bytes kept raw", "evil\033[31m", "evil\033[31m", ""},
+        {"leading space", " lead", "\" lead\"", ""},
+        {"trailing space", "trail ", "\"trail \"", ""},
+        {"empty", "", "", ""},
+        {"formula", "=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\"", "\"=HYPERLINK(\"\"x\"\")\""},
+        {"plus", "+1+1", "\"'+1+1\"", "+1+1"},
+        {"minus, as Unix modes start", "-rw-r--r--", "\"'-rw-r--r--\"", "-rw-r--r--"},
+        {"at", "@SUM(A1)", "\"'@SUM(A1)\"", "@SUM(A1)"},
+        {"tab", "\tx", "\"'\tx\"", "\tx"},
+        {"carriage return", "\rx", "\"'\rx\"", "\"\rx\""},
+        {"only the first byte counts", "a=b-c", "a=b-c", ""},
+        {"a quote first is no formula", "'x", "'x", ""},
     };
     for (const Case& c : cases) {
-        std::string out;
-        ftpls::AppendCsvField(out, Exact(c.in).view());
+        std::string out, raw;
+        ftpls::AppendCsvField(out, Exact(c.in).view(), false);
+        ftpls::AppendCsvField(raw, Exact(c.in).view(), true);
         EXPECT_EQ(out, c.out) << c.why;
+        EXPECT_EQ(raw, c.raw.empty() ? c.out : c.raw) << c.why;
     }
 }
 
@@ -185,16 +230,16 @@ bool Parse(std::vector<std::string> words, ftpls::Options& options, std::string&
 TEST(Options, EachOptionReachesItsField) {
     ftpls::Options o;
     std::string error;
-    ASSERT_TRUE(Parse({"-l", "--classic", "--keep-versions", "--encoding", "none", "--list",
-                       "--ssl", "--connect-timeout=5", "--max-time", "30", "--save-raw=raw.txt",
-                       "--csv", "f1", "-", "--", "-x"},
+    ASSERT_TRUE(Parse({"-l", "--classic", "--keep-versions", "--csv-raw", "--encoding", "none",
+                       "--list", "--ssl", "--connect-timeout=5", "--max-time", "30",
+                       "--save-raw=raw.txt", "--csv", "f1", "-", "--", "-x"},
                       o, error))
         << error;
-    EXPECT_TRUE(o.attributes && o.classic && o.keepVersions && o.ssl);
+    EXPECT_TRUE(o.attributes && o.classic && o.keepVersions && o.csvRaw && o.ssl);
     EXPECT_EQ(o.encoding, "none");
     EXPECT_EQ(o.command, ftpls::Command::kList);
-    EXPECT_EQ(o.connectTimeout, 5);
-    EXPECT_EQ(o.maxTime, 30);
+    EXPECT_EQ(o.connectTimeoutMs, 5000);
+    EXPECT_EQ(o.maxTimeMs, 30000);
     EXPECT_EQ(o.saveRaw, "raw.txt");
     EXPECT_EQ(o.format, ftpls::Format::kCsv);
     EXPECT_EQ(o.files, (std::vector<std::string>{"f1", "-", "-x"}));
@@ -222,6 +267,36 @@ TEST(Options, UsageErrors) {
     }
 }
 
+TEST(Options, SecondsTakeFractionsAndDefaultsHold) {
+    ftpls::Options defaults;
+    EXPECT_EQ(defaults.connectTimeoutMs, 30000);
+    EXPECT_EQ(defaults.idleTimeoutMs, 60000);
+    EXPECT_EQ(defaults.maxTimeMs, 0);
+    struct Case {
+        const char* value;
+        long ms;  // 0: a usage error
+    };
+    const Case cases[] = {
+        {"0.5", 500},   {"1", 1000},   {".25", 250},
+        {"2.", 2000},   {"0.001", 1},  {"999999.999", 999999999},
+        {"0", 0},       {"0.0001", 0}, {"1.2.3", 0},
+        {"", 0},        {"-1", 0},     {"1e3", 0},
+        {"1234567", 0}, {".", 0},
+    };
+    for (const Case& c : cases) {
+        ftpls::Options o;
+        std::string error;
+        const bool ok = Parse({std::string("--idle-timeout=") + c.value}, o, error);
+        EXPECT_EQ(ok, c.ms != 0) << c.value;
+        if (ok) {
+            EXPECT_EQ(o.idleTimeoutMs, c.ms) << c.value;
+        } else {
+            EXPECT_EQ(error, std::string("invalid number of seconds '") + c.value +
+                                 "' for --idle-timeout");
+        }
+    }
+}
+
 TEST(Options, EncodingDefaultsByFormat) {
     ftpls::Options o;
     EXPECT_EQ(ftpls::EffectiveEncoding(o), "auto");
@@ -237,8 +312,9 @@ TEST(Options, EncodingDefaultsByFormat) {
 TEST(Options, HelpListsEveryOptionWithinEightyColumns) {
     const std::string help = ftpls::HelpText();
     for (const char* name :
-         {"--classic", "--keep-versions", "--encoding=NAME", "--mlsd", "--list", "--ssl",
-          "--connect-timeout=SECONDS", "--max-time=SECONDS", "--save-raw=FILE", "\\xHH"}) {
+         {"--classic", "--keep-versions", "--csv-raw", "--encoding=NAME", "--mlsd", "--list",
+          "--ssl", "--connect-timeout=SECONDS", "--idle-timeout=SECONDS", "--max-time=SECONDS",
+          "default 30", "default 60", "--save-raw=FILE", "\\xHH"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
     std::size_t start = 0;

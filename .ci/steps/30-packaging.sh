@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Packaging: install into a staging prefix and build two consumer projects
-# outside the tree against it (find_package and pkg-config); the shared
-# library's exports and SONAME; the Debian packages built, linted, installed
-# with apt, used (the consumers, ftpls, its manual page and completion), and
-# purged again without a trace.
+# outside the tree against it (find_package and pkg-config, each using the C,
+# extended C and C++ APIs); the shared libraries' exports and SONAMEs; the
+# Debian packages built, linted, installed with apt, used (the consumers,
+# ftpls, its manual page and completion), and purged again without a trace.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 t0=$(date +%s)
@@ -39,11 +39,26 @@ soname=$(readelf -d "$so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
 [ "$soname" = "libftpdirlist.so.1" ] || fail "SONAME is '$soname', expected libftpdirlist.so.1"
 echo "exports: $exports; SONAME: $soname"
 
+echo "-- exports and SONAME of the extended C API library"
+so=$(readlink -f "$build/libftpdirlist-ext.so")
+# Exactly the functions the header declares, each under the symbol version
+# FTPDIR_1 (whose own entry, type A, is no function).
+exports=$(nm -D --defined-only "$so" | awk '$2 != "A" {print $NF}' | sort | tr '\n' ' ')
+declared=$(grep -o 'FTPDIR_EXT_API [^(]*ftpdir_[a-z_0-9]*(' include/ftpdirlist/ftpdirlist_ext.h |
+  grep -o 'ftpdir_[a-z_0-9]*' | sed 's/$/@@FTPDIR_1/' | sort | tr '\n' ' ')
+[ -n "$declared" ] && [ "$exports" = "$declared" ] ||
+  fail "libftpdirlist-ext.so exports '$exports', expected the header's '$declared'"
+soname=$(readelf -d "$so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+[ "$soname" = "libftpdirlist-ext.so.1" ] || fail "SONAME is '$soname', expected libftpdirlist-ext.so.1"
+echo "exports: $(wc -w <<<"$exports") ftpdir_* functions (version FTPDIR_1); SONAME: $soname"
+
 echo "-- install into a staging prefix, then move it: nothing may point back"
 cmake --install "$build" --prefix "$work/stage" >/dev/null
 for f in lib/libftpdirlist.so.1 lib/libftpdirlist.so lib/libftpdirlist++.a \
+         lib/libftpdirlist-ext.so.1 lib/libftpdirlist-ext.so \
          include/ftpdirlist/ftpdirlist.h include/ftpdirlist/ftpdirlist.hpp \
-         lib/cmake/ftpdirlist/ftpdirlistConfig.cmake lib/pkgconfig/ftpdirlist.pc \
+         include/ftpdirlist/ftpdirlist_ext.h lib/cmake/ftpdirlist/ftpdirlistConfig.cmake \
+         lib/pkgconfig/ftpdirlist.pc lib/pkgconfig/ftpdirlist-ext.pc lib/pkgconfig/ftpdirlist++.pc \
          share/man/man1/ftpls.1 share/bash-completion/completions/ftpls; do
   [ -e "$work/stage/$f" ] || fail "staging prefix lacks $f"
 done
@@ -70,7 +85,7 @@ debs=("$work"/deb/*.deb)
 names=()
 for deb in "${debs[@]}"; do names+=("$(dpkg-deb -f "$deb" Package)"); done
 echo "packages: ${names[*]}"
-for want in libftpdirlist1 libftpdirlist-dev ftpls; do
+for want in libftpdirlist1 libftpdirlist-ext1 libftpdirlist-dev ftpls; do
   [[ " ${names[*]} " == *" $want "* ]] || fail "no $want package was built"
 done
 for deb in "${debs[@]}"; do
@@ -81,13 +96,15 @@ lintian --fail-on error --suppress-tags initial-upload-closes-no-bugs "${debs[@]
   fail "lintian reports errors"
 
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-contents=$(dpkg-deb -c "$work"/deb/libftpdirlist1_*.deb)
-grep -q " ./usr/lib/$multiarch/libftpdirlist.so.1.0.0$" <<<"$contents" ||
-  fail "libftpdirlist1 lacks usr/lib/$multiarch/libftpdirlist.so.1.0.0"
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+for lib in libftpdirlist libftpdirlist-ext; do
+  grep -q " ./usr/lib/$multiarch/$lib.so.1.0.0$" <<<"$(dpkg-deb -c "$work"/deb/${lib}1_*.deb)" ||
+    fail "${lib}1 lacks usr/lib/$multiarch/$lib.so.1.0.0"
+done
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${debs[@]}" >/dev/null
-grep -Eq "libftpdirlist.so.1 \(.*\) => (/usr)?/lib/$multiarch/libftpdirlist.so.1$" <<<"$(ldconfig -p)" ||
-  fail "libftpdirlist.so.1 is not in the loader cache"
+for lib in libftpdirlist libftpdirlist-ext; do
+  grep -Eq "$lib.so.1 \(.*\) => (/usr)?/lib/$multiarch/$lib.so.1$" <<<"$(ldconfig -p)" ||
+    fail "$lib.so.1 is not in the loader cache"
+done
 ftpls --version
 grep -q ' ./usr/share/man/man1/ftpls.1.gz$' <<<"$(dpkg-deb -c "$work"/deb/ftpls_*.deb)" ||
   fail "the ftpls package lacks its manual page"
@@ -111,7 +128,7 @@ done
 while read -r f; do
   [ -d "$f" ] || [ ! -e "$f" ] || fail "the purge left $f behind"
 done <<<"$files"
-grep -q 'libftpdirlist.so.1 ' <<<"$(ldconfig -p)" && fail "libftpdirlist.so.1 is still in the loader cache"
+grep -q 'libftpdirlist' <<<"$(ldconfig -p)" && fail "a libftpdirlist library is still in the loader cache"
 echo "packages installed, used and purged: nothing left"
 
 echo "-- packaging checks passed in $(( $(date +%s) - t0 )) s"

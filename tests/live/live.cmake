@@ -25,3 +25,20 @@ endforeach()
 add_test(NAME ftpls.saved_server_replies
   COMMAND Python3::Interpreter ${live_dir}/check_saved.py $<TARGET_FILE:ftpls>
     ${PROJECT_SOURCE_DIR}/tests/data/servers)
+
+# ftpls against the project's own misbehaving server (hostile_ftp_server.py,
+# standard library only): one test per mode, in every test run.
+find_package(CURL QUIET)
+if(CURL_FOUND)
+  set(hostile_flags)
+  if(FTPDIRLIST_SANITIZE)
+    set(hostile_flags --sanitized)
+  endif()
+  foreach(mode plain reply-escapes list-450 list-550 stall-control trickle-control stall-data
+               trickle-data slow-feat-list endless-line huge-listing hostile-names)
+    add_test(NAME hostile.${mode}
+      COMMAND Python3::Interpreter ${live_dir}/hostile_ftp_test.py $<TARGET_FILE:ftpls> ${mode}
+        ${CMAKE_BINARY_DIR}/hostile/${mode} ${hostile_flags})
+    set_tests_properties(hostile.${mode} PROPERTIES LABELS hostile TIMEOUT 240)
+  endforeach()
+endif()

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ftpls {
@@ -36,18 +37,28 @@ bool SetCommand(Options& options, Command command, std::string& error) {
     return true;
 }
 
-bool SetSeconds(const char* option, const std::string& value, long& seconds, std::string& error) {
+// Reads SECONDS, a positive number of up to six digits and three decimals
+// ("0.5"), as milliseconds.
+bool SetSeconds(const char* option, const std::string& value, long& ms, std::string& error) {
     long n = 0;
-    bool ok = !value.empty() && value.size() <= 6;
+    int digits = 0, decimals = -1;  // -1: no '.' yet
+    bool ok = true;
     for (const char c : value) {
-        if (c < '0' || c > '9') ok = false;
-        if (ok) n = n * 10 + (c - '0');
+        if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else if (c >= '0' && c <= '9' && (decimals < 0 ? digits < 6 : decimals < 3)) {
+            n = n * 10 + (c - '0');
+            ++(decimals < 0 ? digits : decimals);
+        } else {
+            ok = false;
+        }
     }
+    for (int d = std::max(decimals, 0); d < 3; ++d) n *= 10;
     if (!ok || n == 0) {
         error = std::string("invalid number of seconds '") + value + "' for " + option;
         return false;
     }
-    seconds = n;
+    ms = n;
     return true;
 }
 
@@ -56,6 +67,11 @@ const OptionDef kOptions[] = {
      [](Options& o, const std::string&, std::string&) { return o.attributes = true; }},
     {0, "csv", nullptr, "CSV (RFC 4180, CR LF line ends) with a header line",
      [](Options& o, const std::string&, std::string& e) { return SetFormat(o, Format::kCsv, e); }},
+    {0, "csv-raw", nullptr,
+     "CSV: every cell as it is; by default a cell that starts\n"
+     "with = + - @ TAB or CR, which a spreadsheet would run as\n"
+     "a formula, gets a leading ' (--classic: as it is)",
+     [](Options& o, const std::string&, std::string&) { return o.csvRaw = true; }},
     {0, "json", nullptr, "one JSON array of objects",
      [](Options& o, const std::string&, std::string& e) { return SetFormat(o, Format::kJson, e); }},
     {0, "classic", nullptr,
@@ -115,15 +131,28 @@ const OptionDef kOptions[] = {
      }},
     {0, "ssl", nullptr, "URL: require TLS on the control and data connections",
      [](Options& o, const std::string&, std::string&) { return o.ssl = true; }},
-    {0, "connect-timeout", "SECONDS", "URL: give up connecting after SECONDS",
+    {0, "connect-timeout", "SECONDS",
+     "URL: give up when connecting and logging in take longer\n"
+     "than SECONDS (default 30; fractions such as 0.5 too)",
      [](Options& o, const std::string& v, std::string& e) {
-         return SetSeconds("--connect-timeout", v, o.connectTimeout, e);
+         return SetSeconds("--connect-timeout", v, o.connectTimeoutMs, e);
      }},
-    {0, "max-time", "SECONDS", "URL: give up the whole transfer after SECONDS",
+    {0, "idle-timeout", "SECONDS",
+     "URL: give up when the server sends nothing for SECONDS,\n"
+     "on the control or the data connection (default 60)",
      [](Options& o, const std::string& v, std::string& e) {
-         return SetSeconds("--max-time", v, o.maxTime, e);
+         return SetSeconds("--idle-timeout", v, o.idleTimeoutMs, e);
      }},
-    {0, "save-raw", "FILE", "URL: also write the raw reply to FILE",
+    {0, "max-time", "SECONDS",
+     "URL: give up after SECONDS in all, every URL of the run\n"
+     "together (default: no limit)",
+     [](Options& o, const std::string& v, std::string& e) {
+         return SetSeconds("--max-time", v, o.maxTimeMs, e);
+     }},
+    {0, "save-raw", "FILE",
+     "URL: also write the reply to FILE, mode 0600; FILE is\n"
+     "replaced once the listing has arrived, never written\n"
+     "through a link; several URLs: FILE.1, FILE.2, ...",
      [](Options& o, const std::string& v, std::string& e) {
          if (v.empty()) {
              e = "option '--save-raw' needs a file name";

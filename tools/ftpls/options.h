@@ -19,6 +19,7 @@ struct Options {
     bool attributes = false;  // table: add the attribute column
     bool classic = false;     // the classic dialect and the output of earlier versions
     bool keepVersions = false;
+    bool csvRaw = false;  // CSV cells that start a formula as they are
     bool count = false;
     bool stats = false;
     bool skipped = false;
@@ -31,8 +32,9 @@ struct Options {
     // URLs only.
     Command command = Command::kAuto;
     bool ssl = false;
-    long connectTimeout = 0;         // seconds; 0: libcurl's default
-    long maxTime = 0;                // seconds; 0: no limit
+    long connectTimeoutMs = 30000;   // connecting and logging in
+    long idleTimeoutMs = 60000;      // the longest silence of the server
+    long maxTimeMs = 0;              // all URLs together; 0: no limit
     std::string saveRaw;             // file for the raw reply; empty: none
     std::vector<std::string> files;  // "-" is standard input; empty means "-"
 };

@@ -297,7 +297,7 @@ void Output::Table(std::string_view file, const std::vector<ftpdir::Entry>& entr
 void Output::Csv(std::string_view file, const std::vector<ftpdir::Entry>& entries) {
     for (const ftpdir::Entry& e : entries) {
         if (severalFiles_) {
-            AppendCsvField(buffer_, file);
+            AppendCsvField(buffer_, file, keepFormulas_);
             buffer_.push_back(',');
         }
         bool first = true;
@@ -308,10 +308,10 @@ void Output::Csv(std::string_view file, const std::vector<ftpdir::Entry>& entrie
             const Cell c = column.value(e);
             switch (c.kind) {
                 case Kind::kBytes:
-                    AppendCsvField(buffer_, decoder_.Decode(c.bytes));
+                    AppendCsvField(buffer_, decoder_.Decode(c.bytes), keepFormulas_);
                     break;
                 case Kind::kText:
-                    AppendCsvField(buffer_, c.text);
+                    AppendCsvField(buffer_, c.text, true);
                     break;
                 case Kind::kNumber:
                     AppendNumber(buffer_, c.number);

@@ -23,6 +23,10 @@ public:
     Output(std::FILE* stream, Format format, bool attributes, bool extended, bool severalFiles,
            TextDecoder& decoder);
 
+    // CSV: write cells that a spreadsheet would run as formulas as they are
+    // (see AppendCsvField).
+    void KeepFormulas(bool keep) { keepFormulas_ = keep; }
+
     // Writes what comes before the first listing (CSV header, JSON '[').
     void Begin();
     // Writes the entries of one listing read from `file`.
@@ -49,6 +53,7 @@ private:
     bool attributes_;
     bool extended_;
     bool severalFiles_;
+    bool keepFormulas_ = false;
     TextDecoder& decoder_;
     std::string buffer_;
     std::string cell_;
