@@ -27,7 +27,7 @@ _ftpls() {
         COMPREPLY=($(compgen -f -- "$cur"))
         return
         ;;
-    --today | --connect-timeout | --max-time)
+    --today | --connect-timeout | --idle-timeout | --max-time)
         return
         ;;
     esac
