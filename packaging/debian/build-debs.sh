@@ -114,7 +114,7 @@ for package in "${packages[@]}"; do
   for so in $(find "$dir" -type f -name '*.so.*'); do
     soname=$(objdump -p "$so" | awk '$1 == "SONAME" {print $2}')
     shlibs+="${soname%.so.*} ${soname##*.so.} $package (>= ${version%-*})"$'\n'
-    symbols+="$soname $package #MINVER#"$'\n'
+    symbols+="$soname $package #MINVER#"$'\n'"* Build-Depends-Package: libftpdirlist-dev"$'\n'
     symbols+=$(nm -D --defined-only --with-symbol-versions "$so" |
       awk -v v="${version%-*}" '$2 ~ /^[TDBRVW]$/ { name = $3; if (name !~ /@/) name = name "@Base"
         sub(/@@/, "@", name); print " " name " " v }' | LC_ALL=C sort)$'\n'
