@@ -44,6 +44,8 @@ completed=$(complete_words "$ftpls" - | sed 's/=$//' | sort -u)
 [ "$(complete_words "$ftpls" --keep)" = "--keep-versions" ] || fail "'--keep' does not complete"
 [ "$(complete_words "$ftpls" --tod)" = "--today=" ] || fail "'--tod' does not complete to '--today='"
 [ "$(complete_words "$ftpls" --encoding = KOI)" = "KOI8-R" ] || fail "--encoding=KOI does not complete"
+[ "$(complete_words "$ftpls" --sort = t)" = "time" ] || fail "--sort=t does not complete"
+[ -z "$(complete_words "$ftpls" --user = x)" ] || fail "--user=x completed a value"
 [ -z "$(complete_words "$ftpls" -- --k)" ] || fail "an option completed after '--'"
 
 [ "$failed" = 0 ] && echo "ftpls.1 and ftpls.bash agree with --help ($(echo $help_options | wc -w) options)"

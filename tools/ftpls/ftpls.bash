@@ -23,11 +23,19 @@ _ftpls() {
         COMPREPLY=($(compgen -W 'auto none CP1250 CP1251 CP1252 KOI8-R latin1 UTF-8' -- "$cur"))
         return
         ;;
-    --save-raw)
+    --sort)
+        COMPREPLY=($(compgen -W 'name size time' -- "$cur"))
+        return
+        ;;
+    --save-raw | --cacert | --netrc-file)
         COMPREPLY=($(compgen -f -- "$cur"))
         return
         ;;
-    --today | --connect-timeout | --idle-timeout | --max-time)
+    --capath)
+        COMPREPLY=($(compgen -d -- "$cur"))
+        return
+        ;;
+    --today | --connect-timeout | --idle-timeout | --max-time | --user)
         return
         ;;
     esac
