@@ -367,4 +367,60 @@ TEST(Driver, RealParserJoinsLongVmsNameWithItsLine) {
     EXPECT_EQ(out.entries[0].attributes, "(RWED,RWED,RE,)");
 }
 
+// The names of a listing's entries, parsed whole and one byte at a time by
+// the dialect's driver with the real parser: the two must agree.
+template <class Driver, class... Args>
+std::vector<std::string> NamesOf(const std::string& listing, Args... args) {
+    std::vector<std::string> whole;
+    std::vector<std::string> bytewise;
+    for (const bool oneByte : {false, true}) {
+        Driver list(args...);
+        if (oneByte) {
+            for (const char ch : listing) AppendChunk(list, std::string_view(&ch, 1));
+        } else {
+            AppendChunk(list, listing);
+        }
+        const coretest::EntryTable table = list.Finish();
+        std::vector<std::string>& names = oneByte ? bytewise : whole;
+        for (std::size_t i = 0; i < table.Size(); ++i) names.emplace_back(table.Row(i).Name());
+    }
+    EXPECT_EQ(whole, bytewise);
+    return whole;
+}
+
+// What the real parsers of both dialects make of VMS versions among lines of
+// other families.
+TEST(Driver, VersionCollapseInBothDialects) {
+    const std::string unixFoo = "-rw-r--r-- 1 u g 5 Jan 15  2002 FOO.TXT\n";
+    const std::string vmsFoo = "FOO.TXT;2 3 15-JAN-2002 10:30:45 [X] (RWED,RWED,RE,)\n";
+    const std::string vmsBar = "BAR.TXT;1 3 15-JAN-2002 10:30:45 [X] (RWED,RWED,RE,)\n";
+    const std::string vmsFoo3 = "FOO.TXT;3 4 16-JAN-2002 10:30:45 [X] (RWED,RWED,RE,)\n";
+    using Names = std::vector<std::string>;
+    struct Case {
+        const char* reason;
+        std::string listing;
+        Names extended;
+        Names classic;  // the classic rule: from the first VMS line on, every entry collapses
+    } const cases[] = {
+        {"a Unix entry does not merge with a later VMS version of its name",
+         unixFoo + vmsFoo,
+         {"FOO.TXT", "FOO.TXT"},
+         {"FOO.TXT"}},
+        {"nor with a VMS line in front",
+         vmsBar + unixFoo + vmsFoo,
+         {"BAR.TXT", "FOO.TXT", "FOO.TXT"},
+         {"BAR.TXT", "FOO.TXT"}},
+        {"the versions of one VMS file collapse across a Unix line",
+         vmsFoo + unixFoo + vmsFoo3,
+         {"FOO.TXT", "FOO.TXT"},
+         {"FOO.TXT"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EXPECT_EQ((NamesOf<ftpdirlist::ExtendedDirList>(c.listing, coretest::kToday, false)),
+                  c.extended);
+        EXPECT_EQ(NamesOf<CFtpDirList>(c.listing, coretest::kToday), c.classic);
+    }
+}
+
 }  // namespace

@@ -129,7 +129,9 @@ FTPDIRLIST_ALWAYS_INLINE int ListingDriver<LineParser>::TryLine(const Line& line
     if (flagWord != 0) flags_ = flagWord;
     if (record_.name == "." || record_.name == "..") return 1;
     if constexpr (LineParser::kExtras) {
-        entries_.AddExtended(record_, (flags_ & kVmsLine) != 0, parser_.KeepVersions());
+        // The extended dialect collapses the entries of VMS lines among
+        // themselves, whatever lines of other families stand between them.
+        entries_.AddExtended(record_, (flagWord & kVmsLine) != 0, parser_.KeepVersions());
     } else {
         entries_.AddEntryAhead(record_, (flags_ & kVmsLine) != 0);
     }
