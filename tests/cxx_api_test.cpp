@@ -223,6 +223,31 @@ TEST(CxxOptions, FixedTodayGivesTheYearOfTimedEntries) {
     }
 }
 
+// The classic dialect gives the numbers a line writes, as its header
+// warns: no range of the calendar holds for them.
+TEST(CxxClassic, DatesAndTimesAreTheNumbersTheLineWrites) {
+    struct Case {
+        const char* reason;
+        const char* line;
+        ftpdir::Date date;
+        ftpdir::Time time;
+    } const cases[] = {
+        {"DOS: month and day 0", "0-0-0 10:30AM 1 f", {2000, 0, 0}, {10, 30}},
+        {"Unix: day 99", "-rw-r--r-- 1 a b 1 Jan 99 1999 f", {1999, 1, 99}, {0, 0}},
+        {"VMS: day 45, hour 99, minute -1",
+         "A.TXT;1 3 45-JAN-2002 99:-1 [U] (R)",
+         {2002, 1, 45},
+         {99, -1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const auto entries = ftpdir::parse(c.line, Classic());
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].date, c.date);
+        EXPECT_EQ(entries[0].time.value_or(ftpdir::Time{}), c.time);
+    }
+}
+
 TEST(CxxOptions, SkippedLinesCarryTheirNumbers) {
     struct Case {
         std::string listing;

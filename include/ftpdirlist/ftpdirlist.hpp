@@ -58,15 +58,21 @@ enum class Format : std::uint8_t {
 // The format's short name as ftpls prints it ("unix", "mvs-member", ...).
 const char* formatName(Format format);
 
+// Extended: a valid calendar date, year 1-9999. Classic: the numbers the line
+// writes, as the C interface gives them (ftpdirlist.h, FtpDirItem): month
+// 0-12, where 0 comes from a DOS-style date such as 00-00-00, so index a
+// table by month only after testing it; day and year unchecked.
 struct Date {
     std::int32_t year;
-    std::int32_t month;  // 1-12
-    std::int32_t day;    // classic: as the listing gives it; extended: valid for the month
+    std::int32_t month;  // extended: 1-12; classic: 0-12
+    std::int32_t day;    // extended: valid for the month; classic: as the line writes it
     friend bool operator==(const Date& a, const Date& b) {
         return a.year == b.year && a.month == b.month && a.day == b.day;
     }
 };
 
+// Classic: hour and minute as the line writes them (0-23 and 0-59 for
+// DOS-style lines, unchecked for Unix-style and VMS-style ones).
 struct Time {
     std::int32_t hour = 0;    // extended: 0-23
     std::int32_t minute = 0;  // extended: 0-59
