@@ -63,9 +63,9 @@ const char* formatName(Format format);
 // 0-12, where 0 comes from a DOS-style date such as 00-00-00, so index a
 // table by month only after testing it; day and year unchecked.
 struct Date {
-    std::int32_t year;
-    std::int32_t month;  // extended: 1-12; classic: 0-12
-    std::int32_t day;    // extended: valid for the month; classic: as the line writes it
+    std::int32_t year = 0;
+    std::int32_t month = 0;  // extended: 1-12; classic: 0-12
+    std::int32_t day = 0;    // extended: valid for the month; classic: as the line writes it
     friend bool operator==(const Date& a, const Date& b) {
         return a.year == b.year && a.month == b.month && a.day == b.day;
     }
@@ -149,9 +149,9 @@ class Parser {
 public:
     explicit Parser(Options options = {});
     ~Parser();
-    // A moved-from parser may be destroyed, assigned and used: append() and
-    // finish() then work as on Parser() (default options), and skipped() is
-    // empty until they are called.
+    // A moved-from parser keeps the options it had and may be destroyed,
+    // assigned and used: append() and finish() then start a new listing
+    // with those options, and skipped() is empty until they are called.
     Parser(Parser&&) noexcept;
     Parser& operator=(Parser&&) noexcept;
     Parser(const Parser&) = delete;
@@ -175,6 +175,7 @@ public:
 private:
     struct Impl;
     Impl& impl();
+    Options options_;  // copied, never moved: a moved-from parser starts again from them
     std::unique_ptr<Impl> impl_;
 };
 
