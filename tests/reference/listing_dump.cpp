@@ -63,7 +63,7 @@ void DumpTable(std::string& out, std::string_view listing, std::size_t chunk) {
         out += "row ";
         Put(out, row.Name());
         out += ' ';
-        Put(out, row.Attributes());
+        Put(out, std::string_view(row.AttributesData(), row.attributesLength));
         std::snprintf(text, sizeof text, " size %" PRId64 " dir %d link %d version %" PRId32,
                       row.size, row.isDir, row.isLink, row.version);
         out += text;
