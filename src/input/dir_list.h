@@ -117,8 +117,8 @@ using CFtpDirList = ListingDriver<ClassicLineParser>;
 // The extended dialect's driver, the C++ API's default.
 using ExtendedDirList = ListingDriver<ext::ExtendedLineParser>;
 
-// Inlined where it is called: a call would cost more than the work of many
-// lines. Returns the parser's verdict.
+// Offers one text (a line or a joined pair) to the parser and stores the
+// entry it yields, unless it is "." or "..". Returns the parser's verdict.
 template <class LineParser>
 FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line& line,
                                                                      const std::uint64_t* spaces) {
