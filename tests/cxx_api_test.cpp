@@ -373,6 +373,49 @@ TEST(CxxOptions, ExtremeTodaysAreClamped) {
     }
 }
 
+// A date without a year resolves within the years today is clamped to, in
+// both dialects, even when the nearest (extended) or last year (classic)
+// lies outside them.
+TEST(CxxOptions, YearlessDatesStayWithinTheTodayRange) {
+    struct Case {
+        const char* reason;
+        ftpdir::Dialect dialect;
+        ftpdir::Date today;
+        const char* date;  // month, day and time of a Unix line
+        ftpdir::Date expected;
+    } cases[] = {
+        {"extended: year 0 would be nearest", ftpdir::Dialect::extended, {1, 1, 1}, "Dec 31 10:00",
+         {1, 12, 31}},
+        {"extended: year 10000 would be nearest", ftpdir::Dialect::extended, {9999, 12, 31},
+         "Jan  1 10:00", {9999, 1, 1}},
+        {"extended: 29 February, no leap year before year 4", ftpdir::Dialect::extended,
+         {1, 1, 1}, "Feb 29 10:00", {4, 2, 29}},
+        {"extended: 29 February, the last leap year of the range", ftpdir::Dialect::extended,
+         {9999, 12, 31}, "Feb 29 10:00", {9996, 2, 29}},
+        {"extended: 29 February goes back to a leap year", ftpdir::Dialect::extended,
+         {2101, 3, 1}, "Feb 29 10:00", {2096, 2, 29}},
+        {"extended: inside the range nothing moves", ftpdir::Dialect::extended, {2, 1, 1},
+         "Dec 31 10:00", {1, 12, 31}},
+        {"classic: last year would be year 0", ftpdir::Dialect::classic, {1, 1, 1},
+         "Dec 31 10:00", {1, 12, 31}},
+        {"classic: the highest year stays this year", ftpdir::Dialect::classic, {9999, 12, 31},
+         "Jan  1 10:00", {9999, 1, 1}},
+        {"classic: year 2 still goes back", ftpdir::Dialect::classic, {2, 1, 1}, "Dec 31 10:00",
+         {1, 12, 31}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ftpdir::Options options;
+        options.dialect = c.dialect;
+        options.today = c.today;
+        const auto entries =
+            ftpdir::parse(std::string("-rw-r--r-- 1 a b 1 ") + c.date + " f\r\n", options);
+        ASSERT_EQ(entries.size(), 1u);
+        ASSERT_TRUE(entries[0].date.has_value());
+        EXPECT_EQ(*entries[0].date, c.expected);
+    }
+}
+
 // Two parsers at once on different threads, one with a fixed today, one on
 // the clock and collecting skipped lines: nothing may be shared between them
 // (the C ABI's module state included).
