@@ -1,6 +1,6 @@
 // The shared field readers: numbers, dates, clock times and date markers,
 // each read from an exact-size heap copy.
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "extended/line_parser.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "extended/line_parser.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {

@@ -22,7 +22,7 @@
 
 #include "extended/families.h"
 #include "extended/mainframe_common.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {

@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "parse/fields.h"
+#include "fields/fields.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {

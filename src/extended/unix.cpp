@@ -18,7 +18,7 @@
 #include <cstdint>
 
 #include "extended/families.h"
-#include "parse/month_names.h"
+#include "fields/month_names.h"
 
 namespace ftpdirlist {
 namespace ext {

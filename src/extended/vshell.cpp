@@ -6,8 +6,8 @@
 
 #include "extended/families.h"
 #include "extended/record.h"
-#include "parse/fields.h"
-#include "parse/month_names.h"
+#include "fields/fields.h"
+#include "fields/month_names.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
