@@ -377,31 +377,24 @@ TEST(CxxOptions, ExtremeTodaysAreClamped) {
 // both dialects, even when the nearest (extended) or last year (classic)
 // lies outside them.
 TEST(CxxOptions, YearlessDatesStayWithinTheTodayRange) {
+    constexpr ftpdir::Dialect kExt = ftpdir::Dialect::extended;
+    constexpr ftpdir::Dialect kCls = ftpdir::Dialect::classic;
     struct Case {
-        const char* reason;
         ftpdir::Dialect dialect;
         ftpdir::Date today;
         const char* date;  // month, day and time of a Unix line
         ftpdir::Date expected;
+        const char* reason;
     } cases[] = {
-        {"extended: year 0 would be nearest", ftpdir::Dialect::extended, {1, 1, 1}, "Dec 31 10:00",
-         {1, 12, 31}},
-        {"extended: year 10000 would be nearest", ftpdir::Dialect::extended, {9999, 12, 31},
-         "Jan  1 10:00", {9999, 1, 1}},
-        {"extended: 29 February, no leap year before year 4", ftpdir::Dialect::extended,
-         {1, 1, 1}, "Feb 29 10:00", {4, 2, 29}},
-        {"extended: 29 February, the last leap year of the range", ftpdir::Dialect::extended,
-         {9999, 12, 31}, "Feb 29 10:00", {9996, 2, 29}},
-        {"extended: 29 February goes back to a leap year", ftpdir::Dialect::extended,
-         {2101, 3, 1}, "Feb 29 10:00", {2096, 2, 29}},
-        {"extended: inside the range nothing moves", ftpdir::Dialect::extended, {2, 1, 1},
-         "Dec 31 10:00", {1, 12, 31}},
-        {"classic: last year would be year 0", ftpdir::Dialect::classic, {1, 1, 1},
-         "Dec 31 10:00", {1, 12, 31}},
-        {"classic: the highest year stays this year", ftpdir::Dialect::classic, {9999, 12, 31},
-         "Jan  1 10:00", {9999, 1, 1}},
-        {"classic: year 2 still goes back", ftpdir::Dialect::classic, {2, 1, 1}, "Dec 31 10:00",
-         {1, 12, 31}},
+        {kExt, {1, 1, 1}, "Dec 31 10:00", {1, 12, 31}, "year 0 would be nearest"},
+        {kExt, {9999, 12, 31}, "Jan  1 10:00", {9999, 1, 1}, "year 10000 would be nearest"},
+        {kExt, {1, 1, 1}, "Feb 29 10:00", {4, 2, 29}, "29 February: no leap year before 4"},
+        {kExt, {9999, 12, 31}, "Feb 29 10:00", {9996, 2, 29}, "29 February: the last leap year"},
+        {kExt, {2101, 3, 1}, "Feb 29 10:00", {2096, 2, 29}, "29 February: back to a leap year"},
+        {kExt, {2, 1, 1}, "Dec 31 10:00", {1, 12, 31}, "inside the range nothing moves"},
+        {kCls, {1, 1, 1}, "Dec 31 10:00", {1, 12, 31}, "last year would be year 0"},
+        {kCls, {9999, 12, 31}, "Jan  1 10:00", {9999, 1, 1}, "the highest year stays this year"},
+        {kCls, {2, 1, 1}, "Dec 31 10:00", {1, 12, 31}, "year 2 still goes back"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);

@@ -47,7 +47,8 @@ PyObject* OptionalText(const std::string& text, const Codec& codec) {
 // The date as datetime accepts it (the classic dialect passes the listing's
 // day through, and a classic year may lie outside 1-9999).
 bool IsCalendarDate(const ftpdir::Date& d) {
-    return d.year >= 1 && d.year <= 9999 && d.day >= 1 && d.day <= ftpdir::daysInMonth(d.year, d.month);
+    return d.year >= 1 && d.year <= 9999 && d.day >= 1 &&
+           d.day <= ftpdir::daysInMonth(d.year, d.month);
 }
 
 PyObject* GetName(const EntryObject& o) {
@@ -245,7 +246,8 @@ bool AddEntryType(PyObject* module) {
 #ifdef Py_TPFLAGS_IMMUTABLETYPE
     flags |= Py_TPFLAGS_IMMUTABLETYPE;
 #endif
-    PyType_Spec typeSpec = {"ftpdirlist.Entry", static_cast<int>(sizeof(EntryObject)), 0, flags, slots};
+    PyType_Spec typeSpec = {"ftpdirlist.Entry", static_cast<int>(sizeof(EntryObject)), 0, flags,
+                            slots};
     PyObject* type = PyType_FromSpec(&typeSpec);
     if (type == nullptr) return false;
     // Entries come from parsing only.
