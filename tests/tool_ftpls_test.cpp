@@ -1,5 +1,5 @@
-// ftpls's own parts: the terminal escaping, CSV quoting, the code-page
-// detector and decoder, the option table and the column table.
+// ftpls's own parts: the terminal escaping, CSV quoting, --encoding=auto's
+// code page and decoder, the option table and the column table.
 #include <gtest/gtest.h>
 
 #include <cstdio>
