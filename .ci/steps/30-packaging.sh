@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Packaging: install into a staging prefix and build two consumer projects
-# outside the tree against it (find_package and pkg-config); the shared
-# library's exports and SONAME; the Debian package built, installed with apt,
+# outside the tree against it (find_package and pkg-config, each using the C,
+# extended C and C++ APIs); the shared libraries' exports and SONAMEs; the Debian package built, installed with apt,
 # used, and removed again.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -34,11 +34,26 @@ soname=$(readelf -d "$so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
 [ "$soname" = "libftpdirlist.so.1" ] || fail "SONAME is '$soname', expected libftpdirlist.so.1"
 echo "exports: $exports; SONAME: $soname"
 
+echo "-- exports and SONAME of the extended C API library"
+so=$(readlink -f "$build/libftpdirlist-ext.so")
+# Exactly the functions the header declares, each under the symbol version
+# FTPDIR_1 (whose own entry, type A, is no function).
+exports=$(nm -D --defined-only "$so" | awk '$2 != "A" {print $NF}' | sort | tr '\n' ' ')
+declared=$(grep -o 'FTPDIR_EXT_API [^(]*ftpdir_[a-z_0-9]*(' include/ftpdirlist/ftpdirlist_ext.h |
+  grep -o 'ftpdir_[a-z_0-9]*' | sed 's/$/@@FTPDIR_1/' | sort | tr '\n' ' ')
+[ -n "$declared" ] && [ "$exports" = "$declared" ] ||
+  fail "libftpdirlist-ext.so exports '$exports', expected the header's '$declared'"
+soname=$(readelf -d "$so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+[ "$soname" = "libftpdirlist-ext.so.1" ] || fail "SONAME is '$soname', expected libftpdirlist-ext.so.1"
+echo "exports: $(wc -w <<<"$exports") ftpdir_* functions (version FTPDIR_1); SONAME: $soname"
+
 echo "-- install into a staging prefix, then move it: nothing may point back"
 cmake --install "$build" --prefix "$work/stage" >/dev/null
 for f in lib/libftpdirlist.so.1 lib/libftpdirlist.so lib/libftpdirlist++.a \
+         lib/libftpdirlist-ext.so.1 lib/libftpdirlist-ext.so \
          include/ftpdirlist/ftpdirlist.h include/ftpdirlist/ftpdirlist.hpp \
-         lib/cmake/ftpdirlist/ftpdirlistConfig.cmake lib/pkgconfig/ftpdirlist.pc; do
+         include/ftpdirlist/ftpdirlist_ext.h lib/cmake/ftpdirlist/ftpdirlistConfig.cmake \
+         lib/pkgconfig/ftpdirlist.pc lib/pkgconfig/ftpdirlist-ext.pc lib/pkgconfig/ftpdirlist++.pc; do
   [ -e "$work/stage/$f" ] || fail "staging prefix lacks $f"
 done
 has_tool=no
@@ -68,8 +83,10 @@ deb=$(ls "$work"/deb/ftpdirlist_*.deb)
 dpkg-deb -I "$deb" | sed -n 's/^ \(Package\|Version\|Depends\):/  \1:/p'
 contents=$(dpkg-deb -c "$deb")
 grep -q 'usr/lib/libftpdirlist.so.1.0.0' <<<"$contents" || fail "package lacks the library"
+grep -q 'usr/lib/libftpdirlist-ext.so.1.0.0' <<<"$contents" || fail "package lacks the extended C API library"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 grep -q 'libftpdirlist.so.1 ' <<<"$(ldconfig -p)" || fail "libftpdirlist.so.1 is not in the loader cache"
+grep -q 'libftpdirlist-ext.so.1 ' <<<"$(ldconfig -p)" || fail "libftpdirlist-ext.so.1 is not in the loader cache"
 if [ "$has_tool" = yes ]; then
   ftpls --version
 else

@@ -270,8 +270,11 @@ Read ReadFacts(const char*& p, const char* end, Facts& facts) {
     }
 }
 
-void Store(const Facts& facts, std::string_view name, Today& today, ParsedEntry& entry) {
+// `text` is the facts as the line gives them.
+void Store(const Facts& facts, std::string_view text, std::string_view name, Today& today,
+           ParsedEntry& entry) {
     entry.extras.format = EntryFormat::mlsd;
+    entry.extras.facts = text;
     entry.name = name;
     switch (facts.kind) {
         case Kind::file:
@@ -316,7 +319,8 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
     const Read read = ReadFacts(p, end, facts);
     if (read == Read::facts) {
         if (p + 1 == end) return LineKind::none;  // no name
-        Store(facts, std::string_view(p + 1, static_cast<std::size_t>(end - p - 1)), today, entry);
+        Store(facts, std::string_view(afterSpace, static_cast<std::size_t>(p - afterSpace)),
+              std::string_view(p + 1, static_cast<std::size_t>(end - p - 1)), today, entry);
         return LineKind::entry;
     }
     // " name": a name alone, which only a listing known to be MLSD tells
@@ -325,8 +329,8 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
         state.family != EntryFormat::mlsd) {
         return LineKind::none;
     }
-    Store(Facts{}, std::string_view(afterSpace, static_cast<std::size_t>(end - afterSpace)), today,
-          entry);
+    Store(Facts{}, {}, std::string_view(afterSpace, static_cast<std::size_t>(end - afterSpace)),
+          today, entry);
     return LineKind::entry;
 }
 
