@@ -8,10 +8,6 @@
 // The facts are read in one pass over the line and nothing is allocated.
 #include <cstdint>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "extended/families.h"
 #include "extended/record.h"
 #include "parse/bytes.h"
@@ -211,7 +207,7 @@ enum class Read : std::uint8_t { facts, notFacts, impossible };
 // near the line's end, is walked byte by byte.
 FTPDIRLIST_ALWAYS_INLINE bool FindFactEnd(const char* p, const char* end, std::size_t& stop,
                                           std::size_t& equals) {
-#if defined(__SSE2__)
+#if FTPDIRLIST_SSE2
     if (end - p >= 16) {
         const auto masks = [](const char* at, unsigned& stops, unsigned& equalSigns) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
