@@ -266,7 +266,13 @@ Read ReadFacts(const char*& p, const char* end, Facts& facts) {
     }
 }
 
-void Store(const Facts& facts, std::string_view name, Today& today, ParsedEntry& entry) {
+// False when the modify fact names a day that does not exist, such as 29
+// February of a common year (the fact reader knows no year's length).
+bool Store(const Facts& facts, std::string_view name, Today& today, ParsedEntry& entry) {
+    if (facts.hasModified) {
+        if (!StoreStamp(facts.modified, today, entry)) return false;
+        entry.extras.utc = 1;
+    }
     entry.extras.format = EntryFormat::mlsd;
     entry.name = name;
     switch (facts.kind) {
@@ -292,8 +298,7 @@ void Store(const Facts& facts, std::string_view name, Today& today, ParsedEntry&
     entry.attributes = facts.hasPerm ? facts.perm : facts.mode;
     entry.extras.owner = facts.owner;
     entry.extras.group = facts.group;
-    // A modify stamp has no hour 24 to carry: storing it cannot fail.
-    if (facts.hasModified && StoreStamp(facts.modified, today, entry)) entry.extras.utc = 1;
+    return true;
 }
 
 }  // namespace
@@ -312,8 +317,8 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
     const Read read = ReadFacts(p, end, facts);
     if (read == Read::facts) {
         if (p + 1 == end) return LineKind::none;  // no name
-        Store(facts, std::string_view(p + 1, static_cast<std::size_t>(end - p - 1)), today, entry);
-        return LineKind::entry;
+        const std::string_view name(p + 1, static_cast<std::size_t>(end - p - 1));
+        return Store(facts, name, today, entry) ? LineKind::entry : LineKind::none;
     }
     // " name": a name alone, which only a listing known to be MLSD tells
     // apart from another family's indented line.
@@ -322,7 +327,7 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
         return LineKind::none;
     }
     Store(Facts{}, std::string_view(afterSpace, static_cast<std::size_t>(end - afterSpace)), today,
-          entry);
+          entry);  // no facts: nothing to refuse
     return LineKind::entry;
 }
 
