@@ -182,7 +182,7 @@ inline bool AllOf(std::string_view text, bool (*is)(char)) {
 
 // True when `text` equals `lower` with the ASCII capitals of `text` read as
 // small letters. `lower` holds no capitals. Inline: the readers compare
-// against constant words, which the compiler then unrolls.
+// against constant words on most lines.
 inline bool EqualsFolded(std::string_view text, std::string_view lower) {
     if (text.size() != lower.size()) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -330,8 +330,7 @@ private:
         std::size_t size;
     };
 
-    // Reads tokens up to token i, with the scanner in local variables for
-    // the loop.
+    // Reads tokens up to token i (no further than kMaxTokens).
     FTPDIRLIST_ALWAYS_INLINE std::string_view Pull(std::size_t i) {
         TokenScanner scanner = scanner_;
         std::size_t count = count_;
