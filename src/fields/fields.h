@@ -269,7 +269,7 @@ public:
     // How many tokens the line has, counting no further than `limit`
     // (below kMaxTokens): a line of more than `limit` tokens gives limit + 1.
     FTPDIRLIST_ALWAYS_INLINE std::size_t Count(std::size_t limit) {
-        if (count_ <= limit) Pull(limit);
+        if (count_ <= limit) Fill(limit);
         return count_ <= limit ? count_ : limit + 1;
     }
 
@@ -330,8 +330,12 @@ private:
         std::size_t size;
     };
 
+    // Token i past those found so far. Out of line: the readers that take
+    // tokens one by one call it at many places.
+    FTPDIRLIST_NOINLINE std::string_view Pull(std::size_t i) { return Fill(i); }
+
     // Reads tokens up to token i (no further than kMaxTokens).
-    FTPDIRLIST_ALWAYS_INLINE std::string_view Pull(std::size_t i) {
+    FTPDIRLIST_ALWAYS_INLINE std::string_view Fill(std::size_t i) {
         TokenScanner scanner = scanner_;
         std::size_t count = count_;
         while (count <= i && count < kMaxTokens) {
