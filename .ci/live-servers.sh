@@ -4,13 +4,14 @@
 # ftp-server): vsftpd is installed, the other two are downloaded and unpacked
 # under DIR (default build/live-servers) and run from there. pyftpdlib
 # belongs to Debian's own interpreter, /usr/bin/python3.
+# openssl makes the certificate of the TLS test.
 # usage: .ci/live-servers.sh [DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$(realpath -m "${1:-build/live-servers}")
 
 # The servers' shared libraries, which installing the packages would bring.
-bash .ci/install-deps.sh vsftpd python3-pyftpdlib libcurl4-openssl-dev \
+bash .ci/install-deps.sh vsftpd python3-pyftpdlib libcurl4-openssl-dev openssl \
   libhiredis0.14 libmemcached11 libmemcachedutil2 libpcre2-posix3 libsodium23 libcap2
 
 mkdir -p "$dir/debs" "$dir/root"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -52,6 +53,16 @@ inline bool SameSkipped(const std::vector<ftpdir::SkippedLine>& a,
         if (a[i].number != b[i].number || a[i].text != b[i].text) return false;
     }
     return true;
+}
+
+// A test name for an example listing's file name: "mvs-members.txt" gives
+// "mvs_members".
+inline std::string ExampleTestName(std::string file) {
+    file = file.substr(0, file.find('.'));
+    for (char& ch : file) {
+        if (ch == '-') ch = '_';
+    }
+    return file;
 }
 
 // The example listings' "today" as the C++ API takes it.

@@ -1,6 +1,8 @@
-/* The hosts' header compiled as strict C99, with the layout of FtpDirItem
- * checked at compile time: hosts are compiled against these offsets. */
+/* The hosts' header and the extended C API's compiled as strict C99, with
+ * the layouts of FtpDirItem and ftpdir_entry checked at compile time: hosts
+ * are compiled against these offsets. */
 #include "ftpdirlist/ftpdirlist.h"
+#include "ftpdirlist/ftpdirlist_ext.h"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -62,3 +64,24 @@ struct ftpdirlist_functions {
 
 const struct ftpdirlist_functions ftpdirlist_header_check = {InitFtpDirList, GetFtpDirItem,
                                                              UnInitFtpDirList};
+
+/* ftpdir_entry, version 1: the 64-bit size first, so that its offsets are
+ * the same for every compiler of a target. */
+#define EXT_AT(field, offset) LAYOUT_CHECK(ext_##field, offsetof(ftpdir_entry, field) == (offset))
+#define EXT_WORD (sizeof(void*))
+EXT_AT(size, 0);
+EXT_AT(name, 8);
+EXT_AT(name_length, 8 + EXT_WORD);
+EXT_AT(format_name, 8 + 10 * EXT_WORD);
+EXT_AT(year, 8 + 11 * EXT_WORD);
+EXT_AT(format, 8 + 11 * EXT_WORD + 24);
+EXT_AT(has_date, 8 + 11 * EXT_WORD + 28);
+EXT_AT(utc, 8 + 11 * EXT_WORD + 32);
+LAYOUT_CHECK(ext_v1_size, FTPDIR_ENTRY_SIZE_V1 == 8 + 11 * EXT_WORD + 33);
+LAYOUT_CHECK(ext_texts_are_counted, sizeof(size_t) == EXT_WORD);
+
+/* The extended API's functions have the types its bindings declare. */
+typedef int32_t (*ExtFeedFn)(ftpdir_parser*, const char*, size_t);
+typedef int32_t (*ExtEntryFn)(const ftpdir_parser*, size_t, ftpdir_entry*, size_t);
+const ExtFeedFn ftpdir_feed_check = ftpdir_feed;
+const ExtEntryFn ftpdir_entry_get_check = ftpdir_entry_get;

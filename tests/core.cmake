@@ -33,6 +33,16 @@ if(CMAKE_C_COMPILER_ID MATCHES "GNU|Clang")
   endif()
 endif()
 
+# The C++ API header under C++14 stops at its own message, not deep inside
+# <optional> or <string_view>.
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_test(NAME cxx_header_needs_cxx17
+    COMMAND ${CMAKE_CXX_COMPILER} -std=c++14 -fsyntax-only -x c++
+            ${PROJECT_SOURCE_DIR}/include/ftpdirlist/ftpdirlist.hpp)
+  set_tests_properties(cxx_header_needs_cxx17 PROPERTIES
+    PASS_REGULAR_EXPRESSION "error: .*ftpdirlist.hpp needs C\\+\\+17 or later")
+endif()
+
 # A host program in C, linked against the shared library like any host.
 add_executable(c_host c_host.c)
 target_link_libraries(c_host PRIVATE ftpdirlist)
@@ -45,6 +55,10 @@ if(FTPDIRLIST_SANITIZE)
   # the program, which only the C++ driver links in.
   set_target_properties(c_host PROPERTIES LINKER_LANGUAGE CXX)
 endif()
+
+# The extended C API through its shared library, against the C++ API.
+ftpdirlist_add_gtest(c_ext_api_tests c_ext_api_test.cpp)
+target_link_libraries(c_ext_api_tests PRIVATE ftpdirlist_ext)
 
 # Each check runs the host on a listing and looks for one line of its output.
 function(ftpdirlist_c_host_test name listing expect)

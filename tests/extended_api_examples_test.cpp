@@ -106,6 +106,7 @@ TEST_P(ExtendedApiExamplesTest, ExtendedFindsTheFamilysEntries) {
     for (const ftpdir::Entry& e : read.entries) {
         EXPECT_FALSE(e.name.empty());
         EXPECT_NE(e.format, Format::unknown) << e.name;
+        EXPECT_EQ(e.facts.empty(), e.format != Format::mlsd) << e.name;
         if (c.format != Format::unknown) {
             EXPECT_EQ(e.format, c.format) << e.name;
         }
@@ -131,14 +132,24 @@ TEST(ExtendedApiVersionsTest, OnlyVmsEntriesLoseTheirVersion) {
     EXPECT_EQ(names, (std::vector<std::string>{"ARCHIVE", "unix;7", "unix;7", "dos;2"}));
 }
 
+// An MLSD entry carries its fact list as the line gives it, through the
+// table and in any chunks; a name alone has none.
+TEST(ExtendedApiFactsTest, MlsdEntriesKeepTheirFacts) {
+    const std::string listing =
+        "type=file;size=5;unique=801g3a;media-type=text/plain; a b.txt\r\n"
+        "Type=dir;UNIX.mode=0755;x.empty=; sub\r\n"
+        " alone\r\n";
+    const Read read = ReadInChunks(listing, 1, OptionsFor(Dialect::extended));
+    std::vector<std::string> facts;
+    for (const ftpdir::Entry& e : read.entries) facts.push_back(e.facts);
+    EXPECT_EQ(facts,
+              (std::vector<std::string>{"type=file;size=5;unique=801g3a;media-type=text/plain;",
+                                        "Type=dir;UNIX.mode=0755;x.empty=;", ""}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Examples, ExtendedApiExamplesTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& param) {
-                             std::string name = param.param.file;
-                             name = name.substr(0, name.find('.'));
-                             for (char& ch : name) {
-                                 if (ch == '-') ch = '_';
-                             }
-                             return name;
+                             return testsupport::ExampleTestName(param.param.file);
                          });
 
 }  // namespace

@@ -575,8 +575,9 @@ TEST(MachineExamples, MutatedLinesStayInside) {
                 if (r.kind != LineKind::entry) continue;
                 const char* begin = r.line.view().data();
                 const ParsedEntry& entry = r.entry;
-                for (const std::string_view t : {entry.name, entry.attributes, entry.extras.owner,
-                                                 entry.extras.group, entry.extras.target}) {
+                for (const std::string_view t :
+                     {entry.name, entry.attributes, entry.extras.owner, entry.extras.group,
+                      entry.extras.target, entry.extras.facts}) {
                     if (t.empty() || t == "." || t == "..") continue;
                     ASSERT_GE(t.data(), begin) << EscapedBytes(text);
                     ASSERT_LE(t.data() + t.size(), begin + text.size()) << EscapedBytes(text);

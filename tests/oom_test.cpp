@@ -2,7 +2,8 @@
 // replaces the global operator new: once armed, the Nth allocation throws
 // std::bad_alloc. InitFtpDirList must then return 0, keep nothing (the count
 // of live allocations is back where it was) and parse the next listing
-// normally; the C++ API must let std::bad_alloc through and leak nothing.
+// normally; the C++ API must let std::bad_alloc through and leak nothing,
+// the extended C API must report it as a return code.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "ftpdirlist/ftpdirlist.h"
+#include "ftpdirlist/ftpdirlist_ext.h"
 #include "ftpdirlist/ftpdirlist.hpp"
 #include "test_support.h"
 
@@ -209,4 +211,46 @@ TEST(OutOfMemory, ParserStaysUsableAfterBadAlloc) {
                 ASSERT_EQ(g_live, liveBefore) << "allocation " << n << " left memory behind";
             }
         }
+}
+
+// The extended C API reports an allocation failure as FTPDIR_ERROR_NO_MEMORY
+// from whichever call met it, leaks nothing, and its handle parses the next
+// listing normally.
+TEST(OutOfMemory, ExtendedCApiReportsNoMemoryAndStaysUsable) {
+    for (const Listing& listing : Listings()) {
+        SCOPED_TRACE(listing.why);
+        long points = 0;
+        for (long n = 1;; ++n) {
+            const long liveBefore = g_live;
+            ftpdir_parser* parser = nullptr;
+            Arm(n);
+            int32_t status = ftpdir_parser_new(&parser);
+            if (status == FTPDIR_OK) {
+                ASSERT_EQ(ftpdir_set_collect_skipped(parser, 1), FTPDIR_OK);
+                status = ftpdir_feed(parser, listing.text.data(), listing.text.size());
+            }
+            std::size_t count = 99;
+            if (status == FTPDIR_OK) status = ftpdir_finish(parser, &count);
+            Disarm();
+            ASSERT_EQ(status == FTPDIR_ERROR_NO_MEMORY, g_failed) << "allocation " << n;
+            if (parser == nullptr) {
+                ASSERT_EQ(g_live, liveBefore) << "allocation " << n;
+                ++points;
+                continue;
+            }
+            if (!g_failed) {
+                EXPECT_EQ(count, static_cast<std::size_t>(listing.count));
+                ftpdir_parser_free(parser);
+                ASSERT_EQ(g_live, liveBefore);
+                break;
+            }
+            ++points;
+            ASSERT_EQ(ftpdir_feed(parser, listing.text.data(), listing.text.size()), FTPDIR_OK);
+            ASSERT_EQ(ftpdir_finish(parser, &count), FTPDIR_OK);
+            EXPECT_EQ(count, static_cast<std::size_t>(listing.count)) << "after allocation " << n;
+            ftpdir_parser_free(parser);
+            ASSERT_EQ(g_live, liveBefore) << "allocation " << n << " left memory behind";
+        }
+        EXPECT_GT(points, 3);
+    }
 }

@@ -16,6 +16,17 @@
 #ifndef FTPDIRLIST_FTPDIRLIST_HPP
 #define FTPDIRLIST_FTPDIRLIST_HPP
 
+// MSVC tells its language level in _MSVC_LANG (its __cplusplus stays 199711L
+// unless /Zc:__cplusplus is given).
+#if defined(_MSVC_LANG)
+#define FTPDIRLIST_CXX_LEVEL _MSVC_LANG
+#else
+#define FTPDIRLIST_CXX_LEVEL __cplusplus
+#endif
+#if FTPDIRLIST_CXX_LEVEL < 201703L
+#error "ftpdirlist.hpp needs C++17 or later: compile with -std=c++17 (MSVC: /std:c++17)"
+#else
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -105,11 +116,14 @@ struct Entry {
     // otherwise they are the server's local time.
     bool utc = false;
     Format format = Format::unknown;  // the family the line was read as
+    // MLSD and MLST: the facts as the line gives them, each "name=value;"
+    // (the fields above read from some of them); empty for other formats.
+    std::string facts;
     friend bool operator==(const Entry& a, const Entry& b) {
         return a.name == b.name && a.attributes == b.attributes && a.size == b.size &&
                a.isDir == b.isDir && a.isLink == b.isLink && a.date == b.date && a.time == b.time &&
                a.target == b.target && a.owner == b.owner && a.group == b.group && a.utc == b.utc &&
-               a.format == b.format;
+               a.format == b.format && a.facts == b.facts;
     }
     friend bool operator!=(const Entry& a, const Entry& b) { return !(a == b); }
 };
@@ -176,5 +190,8 @@ private:
 std::vector<Entry> parse(std::string_view listing, const Options& options = {});
 
 }  // namespace ftpdir
+
+#endif  // C++17
+#undef FTPDIRLIST_CXX_LEVEL
 
 #endif  // FTPDIRLIST_FTPDIRLIST_HPP

@@ -2,11 +2,14 @@
 
 #include <datetime.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 
 namespace pyftpdir {
@@ -60,10 +63,11 @@ PyObject* GetName(const EntryObject& o) {
     return o.name;
 }
 
-PyObject* GetRawName(const EntryObject& o) {
-    return PyBytes_FromStringAndSize(o.entry.name.data(),
-                                     static_cast<Py_ssize_t>(o.entry.name.size()));
+PyObject* Bytes(const std::string& text) {
+    return PyBytes_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
+
+PyObject* GetRawName(const EntryObject& o) { return Bytes(o.entry.name); }
 
 PyObject* GetTarget(const EntryObject& o) { return OptionalText(o.entry.target, *o.codec); }
 PyObject* GetOwner(const EntryObject& o) { return OptionalText(o.entry.owner, *o.codec); }
@@ -109,6 +113,33 @@ PyObject* GetTimePart(const EntryObject& o) {
 PyObject* GetSecond(const EntryObject& o) {
     const auto& t = o.entry.time;
     return OptionalInt(t && t->second, t && t->second ? *t->second : 0);
+}
+
+// {fact name in ASCII lower case: value} of the "name=value;" facts, read
+// only; a fact named twice keeps its last value.
+PyObject* GetFacts(const EntryObject& o) {
+    Ref facts(PyDict_New());
+    if (facts.p == nullptr) return nullptr;
+    std::string_view rest = o.entry.facts;
+    std::string name;
+    while (!rest.empty()) {
+        const std::size_t stop = std::min(rest.find(';'), rest.size());
+        const std::string_view fact = rest.substr(0, stop);
+        rest.remove_prefix(std::min(stop + 1, rest.size()));
+        const std::size_t equals = fact.find('=');
+        if (equals == std::string_view::npos) continue;
+        name.assign(fact.substr(0, equals));
+        for (char& ch : name) {
+            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+        }
+        Ref key(DecodeText(name, *o.codec));
+        Ref value(DecodeText(fact.substr(equals + 1), *o.codec));
+        if (key.p == nullptr || value.p == nullptr ||
+            PyDict_SetItem(facts.p, key.p, value.p) != 0) {
+            return nullptr;
+        }
+    }
+    return PyDictProxy_New(facts.p);
 }
 
 PyObject* GetFormat(const EntryObject& o) {
@@ -160,6 +191,11 @@ PyGetSetDef kFields[] = {
      "The family the line was read as: 'unix', 'dos', 'vms', 'mlsd', 'mvs-member',\n"
      "...; 'unknown' in the classic dialect.",
      nullptr},
+    {"facts", Getter<GetFacts>, nullptr,
+     "MLSD and MLST: every fact of the line, a read-only mapping of the fact's\n"
+     "name in lower case to its value ('unique', 'media-type', 'unix.mode', ...);\n"
+     "empty for other formats.",
+     nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -199,11 +235,61 @@ bool Equal(const EntryObject& a, const EntryObject& b) {
     return a.entry == b.entry && a.codec->name == b.codec->name;
 }
 
-PyObject* Compare(PyObject* a, PyObject* b, int op) {
-    if ((op != Py_EQ && op != Py_NE) || Py_TYPE(a) != gEntryType || Py_TYPE(b) != gEntryType) {
-        Py_RETURN_NOTIMPLEMENTED;
+// -1, 0 or 1 as `a` is below, equal to or above `b`.
+template <typename T>
+int Order(const T& a, const T& b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+int Order(const ftpdir::Date& a, const ftpdir::Date& b) {
+    return Order(std::tie(a.year, a.month, a.day), std::tie(b.year, b.month, b.day));
+}
+
+int Order(const ftpdir::Time& a, const ftpdir::Time& b) {
+    if (const int order = Order(std::tie(a.hour, a.minute), std::tie(b.hour, b.minute))) {
+        return order;
     }
-    return PyBool_FromLong(Equal(Self(a), Self(b)) == (op == Py_EQ));
+    return Order(a.second, b.second);
+}
+
+// Absent before present.
+template <typename T>
+int Order(const std::optional<T>& a, const std::optional<T>& b) {
+    if (!a || !b) return Order(a.has_value(), b.has_value());
+    return Order(*a, *b);
+}
+
+// The order of every field but the decoded name, the first that differs
+// deciding; 0 exactly when Equal.
+int OrderOfTheRest(const EntryObject& a, const EntryObject& b) {
+    const ftpdir::Entry& x = a.entry;
+    const ftpdir::Entry& y = b.entry;
+    const int orders[] = {
+        Order(x.name, y.name),     Order(x.date, y.date),
+        Order(x.time, y.time),     Order(x.size, y.size),
+        Order(x.isDir, y.isDir),   Order(x.isLink, y.isLink),
+        Order(x.target, y.target), Order(x.attributes, y.attributes),
+        Order(x.owner, y.owner),   Order(x.group, y.group),
+        Order(x.utc, y.utc),       Order(x.format, y.format),
+        Order(x.facts, y.facts),   Order(a.codec->name, b.codec->name),
+    };
+    for (const int order : orders) {
+        if (order != 0) return order;
+    }
+    return 0;
+}
+
+// Entries sort by name (as str), then by the other fields: a total order
+// that agrees with ==.
+PyObject* Compare(PyObject* a, PyObject* b, int op) {
+    if (Py_TYPE(a) != gEntryType || Py_TYPE(b) != gEntryType) Py_RETURN_NOTIMPLEMENTED;
+    const EntryObject& x = Self(a);
+    const EntryObject& y = Self(b);
+    if (op == Py_EQ || op == Py_NE) return PyBool_FromLong(Equal(x, y) == (op == Py_EQ));
+    int order = PyUnicode_Compare(x.name, y.name);
+    if (order == -1 && PyErr_Occurred()) return nullptr;
+    if (order == 0) order = OrderOfTheRest(x, y);
+    Py_RETURN_RICHCOMPARE(order, 0, op);
 }
 
 // Over fields that equality compares, so equal entries hash alike.
@@ -227,8 +313,153 @@ Py_hash_t Hash(PyObject* object) {
     return result == -1 ? -2 : result;  // -1 tells Python an error occurred
 }
 
+// Pickling. An entry is saved as its fields as the parser gave them (the
+// texts as bytes, the date and time as tuples, the format by name, the
+// encoding by name) and restored by _restore_entry, which checks them as
+// bad input: a wrong state raises, never crashes.
+
+PyObject* gRestore = nullptr;  // _restore_entry, for __reduce__
+
+PyObject* DateState(const std::optional<ftpdir::Date>& d) {
+    if (!d) Py_RETURN_NONE;
+    return Py_BuildValue("(iii)", d->year, d->month, d->day);
+}
+
+PyObject* TimeState(const std::optional<ftpdir::Time>& t) {
+    if (!t) Py_RETURN_NONE;
+    if (!t->second) return Py_BuildValue("(iiO)", t->hour, t->minute, Py_None);
+    return Py_BuildValue("(iii)", t->hour, t->minute, *t->second);
+}
+
+// (raw_name, attributes, size, is_dir, is_link, date, time, target, owner,
+// group, utc, format, encoding, facts)
+PyObject* State(const EntryObject& o) {
+    const ftpdir::Entry& e = o.entry;
+    return Py_BuildValue("(NNLNNNNNNNNssN)", Bytes(e.name), Bytes(e.attributes),
+                         static_cast<long long>(e.size), PyBool_FromLong(e.isDir),
+                         PyBool_FromLong(e.isLink), DateState(e.date), TimeState(e.time),
+                         Bytes(e.target), Bytes(e.owner), Bytes(e.group), PyBool_FromLong(e.utc),
+                         ftpdir::formatName(e.format), o.codec->name.c_str(), Bytes(e.facts));
+}
+
+PyObject* Reduce(PyObject* self, PyObject*) {
+    return Py_BuildValue("(O(N))", gRestore, State(Self(self)));
+}
+
+// An immutable value is its own copy.
+PyObject* CopySelf(PyObject* self, PyObject*) {
+    Py_INCREF(self);
+    return self;
+}
+
+bool ReadText(PyObject* bytes, std::string& text) {
+    char* data;
+    Py_ssize_t size;
+    if (PyBytes_AsStringAndSize(bytes, &data, &size) != 0) return false;
+    text.assign(data, static_cast<std::size_t>(size));
+    return true;
+}
+
+// PyArg_ParseTuple takes tuples only (anything else is a SystemError).
+bool IsTuple(PyObject* state, const char* what) {
+    if (PyTuple_Check(state)) return true;
+    PyErr_Format(PyExc_TypeError, "%s must be a tuple, not '%s'", what, Py_TYPE(state)->tp_name);
+    return false;
+}
+
+bool ReadDate(PyObject* state, std::optional<ftpdir::Date>& date) {
+    if (state == Py_None) return true;
+    ftpdir::Date d{};
+    if (!IsTuple(state, "an entry's date") ||
+        !PyArg_ParseTuple(state, "iii;an entry's date is (year, month, day)", &d.year, &d.month,
+                          &d.day)) {
+        return false;
+    }
+    date = d;
+    return true;
+}
+
+bool ReadTime(PyObject* state, std::optional<ftpdir::Time>& time) {
+    if (state == Py_None) return true;
+    ftpdir::Time t;
+    PyObject* second = nullptr;
+    if (!IsTuple(state, "an entry's time") ||
+        !PyArg_ParseTuple(state, "iiO;an entry's time is (hour, minute, second or None)", &t.hour,
+                          &t.minute, &second)) {
+        return false;
+    }
+    if (second != Py_None) {
+        const long value = PyLong_AsLong(second);
+        if (value == -1 && PyErr_Occurred()) return false;
+        if (value < 0 || value > 60) {
+            PyErr_SetString(PyExc_ValueError, "an entry's second is 0-60 or None");
+            return false;
+        }
+        t.second = static_cast<std::int32_t>(value);
+    }
+    time = t;
+    return true;
+}
+
+bool ReadFormat(const char* name, ftpdir::Format& format) {
+    for (int i = 0; i <= static_cast<int>(ftpdir::Format::unixNumeric); ++i) {
+        const auto candidate = static_cast<ftpdir::Format>(i);
+        if (std::string_view(ftpdir::formatName(candidate)) == name) {
+            format = candidate;
+            return true;
+        }
+    }
+    PyErr_Format(PyExc_ValueError, "'%s' is not an entry format", name);
+    return false;
+}
+
+PyObject* Restore(PyObject*, PyObject* state) {
+    PyObject *name, *attributes, *date, *time, *target, *owner, *group, *facts;
+    long long size;
+    int isDir, isLink, utc;
+    const char *format, *encoding;
+    if (!IsTuple(state, "an Entry's state") ||
+        !PyArg_ParseTuple(state, "SSLppOOSSSpssS;not the state of an Entry", &name, &attributes,
+                          &size, &isDir, &isLink, &date, &time, &target, &owner, &group, &utc,
+                          &format, &encoding, &facts)) {
+        return nullptr;
+    }
+    if (PyCodec_KnownEncoding(encoding) != 1) {
+        PyErr_Format(PyExc_LookupError, "unknown encoding: %s", encoding);
+        return nullptr;
+    }
+    ftpdir::Entry e;
+    e.size = size;
+    e.isDir = isDir != 0;
+    e.isLink = isLink != 0;
+    e.utc = utc != 0;
+    if (!ReadText(name, e.name) || !ReadText(attributes, e.attributes) ||
+        !ReadText(target, e.target) || !ReadText(owner, e.owner) || !ReadText(group, e.group) ||
+        !ReadText(facts, e.facts) || !ReadDate(date, e.date) || !ReadTime(time, e.time) ||
+        !ReadFormat(format, e.format)) {
+        return nullptr;
+    }
+    auto codec = std::make_shared<Codec>();
+    codec->name = encoding;
+    codec->utf8 = codec->name == "utf-8";
+    PyObject* decoded = DecodeText(e.name, *codec);
+    if (decoded == nullptr) return nullptr;
+    return NewEntry(std::move(e), decoded, codec);
+}
+
+PyMethodDef kMethods[] = {
+    {"__reduce__", Reduce, METH_NOARGS, nullptr},
+    {"__copy__", CopySelf, METH_NOARGS, nullptr},
+    {"__deepcopy__", CopySelf, METH_O, nullptr},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyMethodDef kRestoreDef = {"_restore_entry", Restore, METH_O,
+                           "_restore_entry(state) -> Entry\n\nUnpickles an Entry."};
+
 const char* const kEntryDoc =
-    "One directory entry. Immutable; compares and hashes by value.\n\n"
+    "One directory entry. Immutable; compares and hashes by value, sorts by\n"
+    "name (as str) and then the other fields, pickles, and is its own copy.\n\n"
     "Texts are str decoded with the parser's encoding (\"surrogateescape\" for\n"
     "bytes that do not decode); raw_name gives the name's bytes.";
 
@@ -243,6 +474,7 @@ bool AddEntryType(PyObject* module) {
         {Py_tp_richcompare, reinterpret_cast<void*>(Compare)},
         {Py_tp_hash, reinterpret_cast<void*>(Hash)},
         {Py_tp_getset, kFields},
+        {Py_tp_methods, kMethods},
         {Py_tp_doc, const_cast<char*>(kEntryDoc)},
         {0, nullptr},
     };
@@ -250,12 +482,23 @@ bool AddEntryType(PyObject* module) {
 #ifdef Py_TPFLAGS_IMMUTABLETYPE
     flags |= Py_TPFLAGS_IMMUTABLETYPE;
 #endif
-    PyType_Spec typeSpec = {"ftpdirlist.Entry", static_cast<int>(sizeof(EntryObject)), 0, flags, slots};
+    PyType_Spec typeSpec = {"ftpdirlist.Entry", static_cast<int>(sizeof(EntryObject)), 0, flags,
+                            slots};
     PyObject* type = PyType_FromSpec(&typeSpec);
     if (type == nullptr) return false;
     // Entries come from parsing only.
     reinterpret_cast<PyTypeObject*>(type)->tp_new = nullptr;
     gEntryType = reinterpret_cast<PyTypeObject*>(type);
+    PyObject* moduleName = PyModule_GetNameObject(module);
+    if (moduleName == nullptr) return false;
+    gRestore = PyCFunction_NewEx(&kRestoreDef, nullptr, moduleName);
+    Py_DECREF(moduleName);
+    if (gRestore == nullptr) return false;
+    Py_INCREF(gRestore);  // one reference for gRestore, one the module takes
+    if (PyModule_AddObject(module, "_restore_entry", gRestore) != 0) {
+        Py_DECREF(gRestore);
+        return false;
+    }
     Py_INCREF(type);  // one reference for gEntryType, for the life of the process
     if (PyModule_AddObject(module, "Entry", type) != 0) {
         Py_DECREF(type);

@@ -25,6 +25,11 @@
 #include "entry_type.h"
 #include "ftpdirlist/ftpdirlist.hpp"
 
+// The project's version, given by the build (CMake or setup.py).
+#ifndef FTPDIRLIST_VERSION
+#error "FTPDIRLIST_VERSION must be defined by the build"
+#endif
+
 namespace py = pybind11;
 using pyftpdir::Codec;
 using pyftpdir::CodecPtr;
@@ -232,6 +237,7 @@ PYBIND11_MODULE(_ftpdirlist, m) {
     PyDateTime_IMPORT;
     if (PyDateTimeAPI == nullptr) throw py::error_already_set();
     m.doc() = kModuleDoc;
+    m.attr("__version__") = FTPDIRLIST_VERSION;
     // The docstrings give the Python signatures themselves.
     py::options options;
     options.disable_function_signatures();

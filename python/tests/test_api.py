@@ -3,12 +3,14 @@ the parts that read the same in both dialects, and the classic dialect's exact
 results. What needs the extended parsers is in test_extended.py."""
 
 import datetime
+import importlib.metadata
+import re
 import threading
 
 import pytest
 
 import ftpdirlist
-from conftest import example, fields
+from conftest import ROOT, example, fields
 
 TODAY = datetime.date(2024, 6, 15)
 EXAMPLE_FILES = ["unix.txt", "dos.txt", "vms.txt", "mixed.txt", "unix-cp1251.txt"]
@@ -184,6 +186,16 @@ def test_classic_date_the_calendar_lacks_gives_no_modified(line, parts):
     (e,) = ftpdirlist.parse(line, dialect="classic", today=TODAY)
     assert (e.year, e.month, e.day, e.hour, e.minute) == parts
     assert e.modified is None
+
+
+def test_version_is_the_projects():
+    text = (ROOT / "CMakeLists.txt").read_text(encoding="utf-8")
+    project = re.search(r"project\(\s*ftpdirlist\s+VERSION\s+([0-9.]+)", text).group(1)
+    assert ftpdirlist.__version__ == project
+    try:  # installed by pip: the metadata says the same
+        assert importlib.metadata.version("ftpdirlist") == project
+    except importlib.metadata.PackageNotFoundError:
+        pass  # the CMake build's copy has no metadata
 
 
 def test_entry_is_immutable_and_a_value():

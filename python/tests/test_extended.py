@@ -5,6 +5,7 @@ EPLF lines, and listdir() over MLSD.
 
 import datetime
 import os
+import pickle
 
 import pytest
 
@@ -110,3 +111,44 @@ def test_listdir_over_mlsd_subdirectory(mlsd_server):
     with connect(mlsd_server) as ftp:
         entries = ftpdirlist.listdir(ftp, "docs")
     assert [(e.name, e.size, e.is_dir) for e in entries] == [("inside.txt", 1, False)]
+
+
+@pytest.mark.parametrize("line,facts", [
+    (b"type=file;size=1;modify=20020115103045;perm=adfrw;UNIX.mode=0644;unique=801g3a; n\r\n",
+     {"type": "file", "size": "1", "modify": "20020115103045", "perm": "adfrw",
+      "unix.mode": "0644", "unique": "801g3a"}),
+    (b"TYPE=FILE;Media-Type=text/plain;X.Empty=; Shout.TXT\r\n",  # names lowered, values kept
+     {"type": "FILE", "media-type": "text/plain", "x.empty": ""}),
+    (b"type=file;size=1;type=dir; twice\r\n", {"type": "dir", "size": "1"}),  # the last one
+    (b"type=file;x.label=caf\xe9; a;b=c.txt\r\n", {"type": "file", "x.label": "caf\udce9"}),
+    (b" type=dir;unique=2; /srv/pub\r\n", {"type": "dir", "unique": "2"}),  # MLST
+    (b"-rw-r--r-- 1 a b 5 Jan  1  2020 type=file;\r\n", {}),  # not MLSD
+])
+def test_mlsd_facts(line, facts):
+    e = one(line)
+    assert dict(e.facts) == facts
+    with pytest.raises(TypeError):
+        e.facts["type"] = "x"
+    assert pickle.loads(pickle.dumps(e)).facts == e.facts
+
+
+def test_facts_take_part_in_equality():
+    a = one(b"type=file;size=1;unique=1; n\r\n")
+    b = one(b"type=file;size=1;unique=2; n\r\n")
+    assert a != b and (a < b) != (b < a)
+    assert ftpdirlist.parse(b"type=file; n\r\n", dialect="classic") == []  # no MLSD in classic
+
+
+def test_listdir_and_stat_keep_the_server_facts(mlsd_server, served_tree):
+    with connect(mlsd_server) as ftp:
+        # Ask for facts the server leaves out by default.
+        ftp.sendcmd("OPTS MLST type;size;modify;perm;unique;unix.mode;")
+        entries = {e.name: e for e in ftpdirlist.listdir(ftp)}
+        single = ftpdirlist.stat(ftp, "docs/inside.txt")
+    for name, e in entries.items():
+        st = os.stat(served_tree / name)
+        assert int(e.facts["unix.mode"], 8) == st.st_mode & 0o777, name
+        assert e.facts["unique"], name
+        assert e.facts["type"] == ("dir" if e.is_dir else "file")
+    assert len({e.facts["unique"] for e in entries.values()}) == len(entries)
+    assert single.facts["type"] == "file" and "unique" in single.facts

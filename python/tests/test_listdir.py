@@ -51,18 +51,26 @@ def test_listdir_over_list(list_server, served_tree, dialect):
         assert e.name.encode("utf-8", "surrogateescape") == e.raw_name
 
 
-def test_listdir_of_a_subdirectory(list_server):
-    with connect(list_server) as ftp:
+SERVERS = ["mlsd_server", "list_server"]
+
+
+@pytest.mark.parametrize("server", SERVERS)
+def test_listdir_of_a_subdirectory(server, request):
+    with connect(request.getfixturevalue(server)) as ftp:
         entries = ftpdirlist.listdir(ftp, "docs")
-        assert "LIST docs" in ftp.commands
+        assert ftp.pwd() == "/"
     assert [(e.name, e.size, e.is_dir) for e in entries] == [("inside.txt", 1, False)]
 
 
-def test_server_errors_pass_through(list_server):
-    with connect(list_server) as ftp:
-        with pytest.raises(ftplib.error_perm, match="^550"):
-            ftpdirlist.listdir(ftp, "no-such-directory")
-        # The connection is still usable after the error.
+@pytest.mark.parametrize("server", SERVERS)
+@pytest.mark.parametrize("path", ["no-such-directory", "notes.txt", "docs/inside.txt"])
+def test_listdir_of_no_directory_fails(server, path, request):
+    with connect(request.getfixturevalue(server)) as ftp:
+        ftp.cwd("/")
+        with pytest.raises(ftplib.error_perm, match="^5"):
+            ftpdirlist.listdir(ftp, path)
+        # In the directory as before, and the connection still usable.
+        assert ftp.pwd() == "/"
         assert len(ftpdirlist.listdir(ftp)) == len(TREE)
 
 
@@ -82,3 +90,19 @@ def test_listdir_decodes_with_the_connection_encoding(list_server):
     raw = "grüße.txt".encode("utf-8")
     assert by_connection[raw] == raw.decode("latin-1")
     assert explicit[raw] == "grüße.txt"
+
+
+@pytest.mark.parametrize("server", ["mlsd_server", "list_server"])
+def test_feat_once_per_connection(server, request):
+    server = request.getfixturevalue(server)
+    with connect(server) as ftp:
+        for _ in range(3):
+            ftpdirlist.listdir(ftp)
+        ftpdirlist.offers_mlsd(ftp)
+        assert ftp.commands.count("FEAT") == 1
+        # The same object connected anew is another connection.
+        ftp.close()
+        ftp.connect("127.0.0.1", server.port, timeout=30)
+        ftp.login()
+        ftpdirlist.listdir(ftp)
+        assert ftp.commands.count("FEAT") == 2

@@ -29,10 +29,10 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
         if (dt.hasDate == 1) date = Date{dt.year, dt.month, dt.day};
         if (dt.hasTime == 1) time = Time{dt.hour, dt.minute};
         if (!extras) {
-            out.push_back(Entry{Text(row.name, row.nameLength),
-                                Text(row.AttributesData(), row.attributesLength), row.size,
-                                row.isDir != 0, row.isLink != 0, date, time, std::string(),
-                                std::string(), std::string(), false, Format::unknown});
+            out.push_back(Entry{
+                Text(row.name, row.nameLength), Text(row.AttributesData(), row.attributesLength),
+                row.size, row.isDir != 0, row.isLink != 0, date, time, std::string(), std::string(),
+                std::string(), false, Format::unknown, std::string()});
             continue;
         }
         const ftpdirlist::RowExtras x = table.Extras(i);
@@ -41,7 +41,8 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
             Entry{Text(row.name, row.nameLength), Text(row.AttributesData(), row.attributesLength),
                   row.size, row.isDir != 0, row.isLink != 0, date, time,
                   Text(x.target.data(), x.target.size()), Text(x.owner.data(), x.owner.size()),
-                  Text(x.group.data(), x.group.size()), x.utc != 0, static_cast<Format>(x.format)});
+                  Text(x.group.data(), x.group.size()), x.utc != 0, static_cast<Format>(x.format),
+                  Text(x.facts.data(), x.facts.size())});
     }
     return out;
 }

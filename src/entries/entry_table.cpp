@@ -286,6 +286,7 @@ RowExtras EntryTable::KeepTexts(const EntryExtras& extras) {
     kept.target = {arena_.Keep(extras.target), extras.target.size()};
     kept.owner = {arena_.Keep(extras.owner), extras.owner.size()};
     kept.group = {arena_.Keep(extras.group), extras.group.size()};
+    kept.facts = {arena_.Keep(extras.facts), extras.facts.size()};
     kept.second = extras.second;
     kept.utc = extras.utc;
     kept.format = extras.format;

@@ -25,6 +25,7 @@ struct RowExtras {
     std::int8_t second = -1;  // 0-60, or -1 when the line gives none
     std::uint8_t utc = 0;
     EntryFormat format = EntryFormat::unknown;
+    std::string_view facts;
 };
 
 class EntryTable {
@@ -119,8 +120,8 @@ private:
         const std::size_t attributesLength = entry.attributes.size();
         std::size_t total = nameLength + attributesLength;
         if (extras != nullptr) {
-            total +=
-                entry.extras.target.size() + entry.extras.owner.size() + entry.extras.group.size();
+            total += entry.extras.target.size() + entry.extras.owner.size() +
+                     entry.extras.group.size() + entry.extras.facts.size();
         }
         // An entry without texts takes no bytes. The texts are copied before
         // the date is stored, which may throw too: `row` stays untouched.
@@ -143,6 +144,7 @@ private:
             extras->target = Place(next, entry.extras.target);
             extras->owner = Place(next, entry.extras.owner);
             extras->group = Place(next, entry.extras.group);
+            extras->facts = Place(next, entry.extras.facts);
             extras->second = entry.extras.second;
             extras->utc = entry.extras.utc;
             extras->format = entry.extras.format;

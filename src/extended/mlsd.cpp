@@ -236,14 +236,17 @@ Read ReadFacts(const char*& p, const char* end, Facts& facts) {
     }
 }
 
-// False when the modify fact names a day that does not exist, such as 29
-// February of a common year (the fact reader knows no year's length).
-bool Store(const Facts& facts, std::string_view name, Today& today, ParsedEntry& entry) {
+// `text` is the facts as the line gives them. False when the modify fact
+// names a day that does not exist, such as 29 February of a common year
+// (the fact reader knows no year's length).
+bool Store(const Facts& facts, std::string_view text, std::string_view name, Today& today,
+           ParsedEntry& entry) {
     if (facts.hasModified) {
         if (!StoreStamp(facts.modified, today, entry)) return false;
         entry.extras.utc = 1;
     }
     entry.extras.format = EntryFormat::mlsd;
+    entry.extras.facts = text;
     entry.name = name;
     switch (facts.kind) {
         case Kind::file:
@@ -287,8 +290,9 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
     const Read read = ReadFacts(p, end, facts);
     if (read == Read::facts) {
         if (p + 1 == end) return LineKind::none;  // no name
+        const std::string_view text(afterSpace, static_cast<std::size_t>(p - afterSpace));
         const std::string_view name(p + 1, static_cast<std::size_t>(end - p - 1));
-        return Store(facts, name, today, entry) ? LineKind::entry : LineKind::none;
+        return Store(facts, text, name, today, entry) ? LineKind::entry : LineKind::none;
     }
     // " name": a name alone, which only a listing known to be MLSD tells
     // apart from another family's indented line.
@@ -296,8 +300,8 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
         state.family != EntryFormat::mlsd) {
         return LineKind::none;
     }
-    Store(Facts{}, std::string_view(afterSpace, static_cast<std::size_t>(end - afterSpace)), today,
-          entry);  // no facts: nothing to refuse
+    Store(Facts{}, {}, std::string_view(afterSpace, static_cast<std::size_t>(end - afterSpace)),
+          today, entry);  // no facts: nothing to refuse
     return LineKind::entry;
 }
 

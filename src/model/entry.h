@@ -53,6 +53,7 @@ struct EntryExtras {
     std::int8_t second = -1;  // 0-60, or -1 when the line gives none
     std::uint8_t utc = 0;     // 1 when date and time are UTC
     EntryFormat format = EntryFormat::unknown;
+    std::string_view facts;  // MLSD: the fact list, "name=value;" each
 };
 
 // What a line parser fills: an entry whose texts are views into the line

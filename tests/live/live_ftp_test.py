@@ -43,6 +43,18 @@ def free_port():
         return s.getsockname()[1]
 
 
+def stop_process(process):
+    """Stops `process` by its id: politely, then for sure."""
+    if process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 def find_binary(name, packages):
     for folder in ("/usr/sbin", "/usr/bin"):
         path = os.path.join(folder, name)
@@ -144,12 +156,16 @@ class Server:
                 raise Skip(f"{self.name} exited with status {self.process.returncode}: "
                            + self.tail())
             try:
-                with ftplib.FTP() as ftp:
-                    ftp.connect("127.0.0.1", self.port, timeout=2)
-                    return
+                self.answer()
+                return
             except OSError:
                 time.sleep(0.1)
         raise Skip(f"{self.name} did not answer on 127.0.0.1:{self.port}: " + self.tail())
+
+    def answer(self):
+        """Returns once the server greets; OSError while it cannot."""
+        with ftplib.FTP() as ftp:
+            ftp.connect("127.0.0.1", self.port, timeout=2)
 
     def tail(self):
         try:
@@ -159,14 +175,8 @@ class Server:
             return ""
 
     def stop(self):
-        if self.process is None or self.process.poll() is not None:
-            return
-        self.process.terminate()
-        try:
-            self.process.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+        if self.process is not None:
+            stop_process(self.process)
 
     def url(self, path="", netrc=False):
         """The URL of `path`; with `netrc`, without the user, which then comes

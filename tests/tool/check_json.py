@@ -24,8 +24,8 @@ def main():
     ftpls, listing = sys.argv[1], sys.argv[2]
     entries = json.loads(run(ftpls, "--json", TODAY, listing).decode("utf-8"))
     # CSV bytes pass through unchanged; latin-1 maps each byte to one letter.
-    rows = list(csv.DictReader(io.StringIO(run(ftpls, "--csv", TODAY, listing).decode("latin-1"),
-                                           newline="")))
+    text = run(ftpls, "--csv", "--csv-raw", TODAY, listing).decode("latin-1")
+    rows = list(csv.DictReader(io.StringIO(text, newline="")))
     assert len(entries) == len(rows), (len(entries), len(rows))
     assert len(rows) > 0, "no entries"
     for entry, row in zip(entries, rows):

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ftpls {
@@ -36,26 +37,74 @@ bool SetCommand(Options& options, Command command, std::string& error) {
     return true;
 }
 
-bool SetSeconds(const char* option, const std::string& value, long& seconds, std::string& error) {
+// Reads SECONDS, a positive number of up to six digits and three decimals
+// ("0.5"), as milliseconds.
+bool SetSeconds(const char* option, const std::string& value, long& ms, std::string& error) {
     long n = 0;
-    bool ok = !value.empty() && value.size() <= 6;
+    int digits = 0, decimals = -1;  // -1: no '.' yet
+    bool ok = true;
     for (const char c : value) {
-        if (c < '0' || c > '9') ok = false;
-        if (ok) n = n * 10 + (c - '0');
+        if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else if (c >= '0' && c <= '9' && (decimals < 0 ? digits < 6 : decimals < 3)) {
+            n = n * 10 + (c - '0');
+            ++(decimals < 0 ? digits : decimals);
+        } else {
+            ok = false;
+        }
     }
+    for (int d = std::max(decimals, 0); d < 3; ++d) n *= 10;
     if (!ok || n == 0) {
         error = std::string("invalid number of seconds '") + value + "' for " + option;
         return false;
     }
-    seconds = n;
+    ms = n;
+    return true;
+}
+
+// Sets `field` to `value`, which must not be empty (`what` names it).
+bool SetText(const char* option, const char* what, const std::string& value, std::string& field,
+             std::string& error) {
+    if (value.empty()) {
+        error = std::string("option '") + option + "' needs " + what;
+        return false;
+    }
+    field = value;
     return true;
 }
 
 const OptionDef kOptions[] = {
     {'l', "attributes", nullptr, "table: add the attribute column (mode or protection)",
      [](Options& o, const std::string&, std::string&) { return o.attributes = true; }},
+    {'h', "human-readable", nullptr, "table: sizes in powers of 1024 (1.5K, 12M, 5.0G)",
+     [](Options& o, const std::string&, std::string&) { return o.human = true; }},
+    {'1', "names-only", nullptr, "table: the names alone, one per line",
+     [](Options& o, const std::string&, std::string&) { return o.namesOnly = true; }},
+    {0, "sort", "KEY",
+     "sort by 'name' (byte order), 'size' (largest first) or\n"
+     "'time' (newest first); ties by name (default: the\n"
+     "listing's order)",
+     [](Options& o, const std::string& v, std::string& e) {
+         const SortKey keys[] = {SortKey::kName, SortKey::kSize, SortKey::kTime};
+         const char* names[] = {"name", "size", "time"};
+         for (int i = 0; i < 3; ++i) {
+             if (v == names[i]) {
+                 o.sort = keys[i];
+                 return true;
+             }
+         }
+         e = "invalid sort key '" + v + "' (expected name, size or time)";
+         return false;
+     }},
+    {'r', "reverse", nullptr, "reverse the order",
+     [](Options& o, const std::string&, std::string&) { return o.reverse = true; }},
     {0, "csv", nullptr, "CSV (RFC 4180, CR LF line ends) with a header line",
      [](Options& o, const std::string&, std::string& e) { return SetFormat(o, Format::kCsv, e); }},
+    {0, "csv-raw", nullptr,
+     "CSV: every cell as it is; by default a cell that starts\n"
+     "with = + - @ TAB or CR, which a spreadsheet would run as\n"
+     "a formula, gets a leading ' (--classic: as it is)",
+     [](Options& o, const std::string&, std::string&) { return o.csvRaw = true; }},
     {0, "json", nullptr, "one JSON array of objects",
      [](Options& o, const std::string&, std::string& e) { return SetFormat(o, Format::kJson, e); }},
     {0, "classic", nullptr,
@@ -74,12 +123,7 @@ const OptionDef kOptions[] = {
      "--classic) passes the bytes; any other NAME is a code\n"
      "page for iconv (CP1251, latin1, ...)",
      [](Options& o, const std::string& v, std::string& e) {
-         if (v.empty()) {
-             e = "option '--encoding' needs a code page name";
-             return false;
-         }
-         o.encoding = v;
-         return true;
+         return SetText("--encoding", "a code page name", v, o.encoding, e);
      }},
     {0, "today", "YYYY-MM-DD",
      "the date that counts as today for entries that give a\n"
@@ -113,17 +157,52 @@ const OptionDef kOptions[] = {
      [](Options& o, const std::string&, std::string& e) {
          return SetCommand(o, Command::kList, e);
      }},
-    {0, "ssl", nullptr, "URL: require TLS on the control and data connections",
+    {0, "ssl", nullptr,
+     "URL: require explicit TLS (AUTH TLS) on the control and\n"
+     "data connections; ftps:// is implicit TLS",
      [](Options& o, const std::string&, std::string&) { return o.ssl = true; }},
-    {0, "connect-timeout", "SECONDS", "URL: give up connecting after SECONDS",
+    {0, "cacert", "FILE",
+     "URL, TLS: trust the certificates in FILE (PEM; default:\n"
+     "CURL_CA_BUNDLE, else SSL_CERT_FILE, else the system's)",
      [](Options& o, const std::string& v, std::string& e) {
-         return SetSeconds("--connect-timeout", v, o.connectTimeout, e);
+         return SetText("--cacert", "a file name", v, o.caCert, e);
      }},
-    {0, "max-time", "SECONDS", "URL: give up the whole transfer after SECONDS",
+    {0, "capath", "DIR",
+     "URL, TLS: trust the hashed certificates in DIR (default:\n"
+     "SSL_CERT_DIR, else the system's)",
      [](Options& o, const std::string& v, std::string& e) {
-         return SetSeconds("--max-time", v, o.maxTime, e);
+         return SetText("--capath", "a folder name", v, o.caPath, e);
      }},
-    {0, "save-raw", "FILE", "URL: also write the raw reply to FILE",
+    {0, "insecure", nullptr,
+     "URL, TLS: do not check the server's certificate or name\n"
+     "(anyone on the way can read and change the listing)",
+     [](Options& o, const std::string&, std::string&) { return o.insecure = true; }},
+    {0, "verbose", nullptr,
+     "URL: print the commands and replies on standard error\n"
+     "(the password masked)",
+     [](Options& o, const std::string&, std::string&) { return o.verbose = true; }},
+    {0, "connect-timeout", "SECONDS",
+     "URL: give up when connecting and logging in take longer\n"
+     "than SECONDS (default 30; fractions such as 0.5 too)",
+     [](Options& o, const std::string& v, std::string& e) {
+         return SetSeconds("--connect-timeout", v, o.connectTimeoutMs, e);
+     }},
+    {0, "idle-timeout", "SECONDS",
+     "URL: give up when the server sends nothing for SECONDS,\n"
+     "on the control or the data connection (default 60)",
+     [](Options& o, const std::string& v, std::string& e) {
+         return SetSeconds("--idle-timeout", v, o.idleTimeoutMs, e);
+     }},
+    {0, "max-time", "SECONDS",
+     "URL: give up after SECONDS in all, every URL of the run\n"
+     "together (default: no limit)",
+     [](Options& o, const std::string& v, std::string& e) {
+         return SetSeconds("--max-time", v, o.maxTimeMs, e);
+     }},
+    {0, "save-raw", "FILE",
+     "URL: also write the reply to FILE, mode 0600; FILE is\n"
+     "replaced once the listing has arrived, never written\n"
+     "through a link; several URLs: FILE.1, FILE.2, ...",
      [](Options& o, const std::string& v, std::string& e) {
          if (v.empty()) {
              e = "option '--save-raw' needs a file name";
@@ -132,7 +211,32 @@ const OptionDef kOptions[] = {
          o.saveRaw = v;
          return true;
      }},
-    {'h', "help", nullptr, "show this help and exit",
+    {0, "user", "NAME",
+     "URL: log in as NAME where the URL names no user; the\n"
+     "password comes from FTPLS_PASSWORD, the netrc file or a\n"
+     "prompt on the terminal",
+     [](Options& o, const std::string& v, std::string& e) {
+         std::string name;
+         if (!SetText("--user", "a user name", v, name, e)) return false;
+         o.user = name;
+         return true;
+     }},
+    {0, "netrc", nullptr,
+     "URL: read logins from ~/.netrc (the default): a password\n"
+     "only with its own login, 'default' only when no user is\n"
+     "named, nothing from a file that others may read",
+     [](Options& o, const std::string&, std::string&) { return o.netrc = true; }},
+    {0, "no-netrc", nullptr, "URL: read no netrc file",
+     [](Options& o, const std::string&, std::string&) {
+         o.netrc = false;
+         return true;
+     }},
+    {0, "netrc-file", "FILE", "URL: read logins from FILE instead of ~/.netrc",
+     [](Options& o, const std::string& v, std::string& e) {
+         o.netrc = true;
+         return SetText("--netrc-file", "a file name", v, o.netrcFile, e);
+     }},
+    {0, "help", nullptr, "show this help and exit",
      [](Options& o, const std::string&, std::string&) { return o.help = true; }},
     {'V', "version", nullptr, "show the version (and whether URLs are supported), exit",
      [](Options& o, const std::string&, std::string&) { return o.version = true; }},
@@ -143,15 +247,21 @@ const char kHelpHead[] =
     "Parse each FILE as one FTP directory listing (Unix ls -l, DOS/IIS, VMS, MLSD\n"
     "and the other server families) and print its entries. With no FILE, or when\n"
     "FILE is -, read standard input. A FILE that starts with ftp:// or ftps:// is\n"
-    "fetched from the server (user and password from the URL or ~/.netrc).\n"
+    "fetched from the server: ftps:// is implicit TLS (port 990), --ssl with\n"
+    "ftp:// explicit TLS (AUTH TLS). The login is the URL's user, else --user,\n"
+    "else the netrc entry of the host, else anonymous; a password in the URL can\n"
+    "be seen by other users of the machine (FTPLS_PASSWORD, the netrc file or the\n"
+    "prompt keep it private).\n"
     "\n";
 
 const char kHelpTail[] =
     "      --             end of options: every further argument is a FILE\n"
     "\n"
-    "The table has the columns type (d directory, l link, - other), size in bytes\n"
-    "(- when the listing gives none), date, time and name ('name -> target' for a\n"
-    "link). Control characters in texts (C0, DEL, C1) are shown as \\xHH.\n"
+    "The table has the columns type (d directory, l link, c and b devices, p FIFO,\n"
+    "s socket, - other), size in bytes (- when the listing gives none), date, time\n"
+    "and name ('name -> target' for a link; quoted when it begins or ends with a\n"
+    "space). Control characters in texts (C0, DEL, C1) are shown as \\xHH.\n"
+    "Short options combine: -lh is -l -h.\n"
     "Names and attribute texts are bytes in the server's code page; CSV and JSON\n"
     "pass them unchanged unless --encoding says otherwise.\n"
     "JSON keys: name, attributes, size, isDir, isLink, year, month, day, hour,\n"
@@ -267,8 +377,20 @@ bool ParseCommandLine(int argc, char** argv, Options& options, std::string& erro
             }
             option = FindLong(name.substr(2));
         } else {
-            name = arg;
-            if (arg[2] == '\0') option = FindShort(arg[1]);
+            // "-lh1": flags, of which the last may take a value ("-xVALUE" or "-x VALUE").
+            for (const char* c = arg + 1; *c != '\0'; ++c) {
+                option = FindShort(*c);
+                if (option == nullptr) {
+                    error = std::string("unknown option '-") + *c + "'";
+                    return false;
+                }
+                if (option->valueName != nullptr) {
+                    hasValue = c[1] != '\0';
+                    if (hasValue) value = c + 1;
+                    break;
+                }
+                if (c[1] != '\0' && !option->apply(options, value, error)) return false;
+            }
         }
         if (option == nullptr) {
             error = "unknown option '" + name + "'";

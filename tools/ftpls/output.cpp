@@ -23,6 +23,7 @@ struct Cell {
     Kind kind = Kind::kNull;
     std::string_view bytes;  // kBytes
     std::string_view link;   // kBytes in the table: a link's target, written after " -> "
+    bool isName = false;     // the table: quoted when it begins or ends with a space
     char text[48] = {};      // kText, NUL-terminated
     std::int64_t number = 0;
     bool flag = false;
@@ -112,6 +113,34 @@ Cell Modified(const ftpdir::Entry& e) {
     return c;
 }
 
+// "c", "b", "p" or "s" for a device, FIFO or socket of a Unix listing (its
+// mode's first letter, or the type bits of a numeric mode), else "-".
+const char* SpecialFile(const ftpdir::Entry& e) {
+    const std::string& mode = e.attributes;
+    if (e.format == ftpdir::Format::unixStyle && !mode.empty()) {
+        switch (mode[0]) {
+            case 'c':
+                return "c";
+            case 'b':
+                return "b";
+            case 'p':
+                return "p";
+            case 's':
+                return "s";
+            default:
+                return "-";
+        }
+    }
+    if (e.format == ftpdir::Format::unixNumeric && mode.size() >= 6) {
+        const std::string_view type(mode.data() + mode.size() - 6, 2);  // 0TTPPPP: TT of 6 digits
+        if (type == "02") return "c";
+        if (type == "06") return "b";
+        if (type == "01") return "p";
+        if (type == "14") return "s";
+    }
+    return "-";
+}
+
 // Where a column appears.
 enum Flags : unsigned {
     kInTable = 1,
@@ -133,7 +162,7 @@ struct Column {
 const Column kColumns[] = {
     {"type", kInTable,
      [](const ftpdir::Entry& e) {
-         return Text(e.isLink ? "l" : e.isDir ? "d" : "-");
+         return Text(e.isLink ? "l" : e.isDir ? "d" : SpecialFile(e));
      }},
     {"name", kInData, [](const ftpdir::Entry& e) { return Bytes(e.name); }},
     {"attributes", kInTable | kWithAttributes | kInData,
@@ -154,7 +183,12 @@ const Column kColumns[] = {
      [](const ftpdir::Entry& e) { return Optional(!!e.time, e.time ? e.time->minute : 0); }},
     {"date", kInTable, DateCell},
     {"time", kInTable | kTimeWidth, TimeCell},
-    {"name", kInTable, [](const ftpdir::Entry& e) { return Bytes(e.name, e.target); }},
+    {"name", kInTable,
+     [](const ftpdir::Entry& e) {
+         Cell c = Bytes(e.name, e.target);
+         c.isName = true;
+         return c;
+     }},
     {"second", kInData | kExtendedOnly,
      [](const ftpdir::Entry& e) {
          const bool given = e.time && e.time->second;
@@ -228,14 +262,39 @@ void Output::Line(std::string_view text) {
 
 namespace {
 
+// A name as the table shows it: escaped, and quoted as a shell would need
+// it when it begins or ends with a space: 'name ', "it's ", or
+// 'a'\''b\" ' when the name holds both kinds of quote or shell marks.
+void AppendName(std::string& out, std::string_view bytes, TextDecoder& decoder) {
+    const std::size_t start = out.size();
+    AppendDisplay(out, decoder.Decode(bytes));
+    const std::string_view shown(out.data() + start, out.size() - start);
+    if (shown.empty() || (shown.front() != ' ' && shown.back() != ' ')) return;
+    std::string name(shown);
+    out.resize(start);
+    if (name.find('\'') == std::string::npos) {
+        out += '\'' + name + '\'';
+    } else if (name.find_first_of("\"$`\\!") == std::string::npos) {
+        out += '"' + name + '"';
+    } else {
+        out += '\'';
+        for (const char c : name) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        out += '\'';
+    }
+}
+
 // A cell as the table shows it.
-void TableCell(std::string& out, const Cell& c, TextDecoder& decoder) {
+void TableCell(std::string& out, const Cell& c, TextDecoder& decoder, bool human) {
     switch (c.kind) {
         case Kind::kBytes:
-            AppendDisplay(out, decoder.Decode(c.bytes));
+            if (!c.isName) {
+                AppendDisplay(out, decoder.Decode(c.bytes));
+                break;
+            }
+            AppendName(out, c.bytes, decoder);
             if (!c.link.empty()) {
                 out += " -> ";
-                AppendDisplay(out, decoder.Decode(c.link));
+                AppendName(out, c.link, decoder);
             }
             break;
         case Kind::kText:
@@ -244,6 +303,8 @@ void TableCell(std::string& out, const Cell& c, TextDecoder& decoder) {
         case Kind::kNumber:
             if (c.number < 0) {
                 out.push_back('-');  // no size in bytes
+            } else if (human) {
+                out += HumanSize(c.number);
             } else {
                 AppendNumber(out, c.number);
             }
@@ -254,6 +315,13 @@ void TableCell(std::string& out, const Cell& c, TextDecoder& decoder) {
         case Kind::kNull:
             break;
     }
+}
+
+// The cell of `column` for `e` in the table; with -1 without a link's target.
+Cell CellOf(const Column& column, const ftpdir::Entry& e, bool namesOnly) {
+    Cell c = column.value(e);
+    if (namesOnly) c.link = {};
+    return c;
 }
 
 }  // namespace
@@ -268,20 +336,21 @@ void Output::Table(std::string_view file, const std::vector<ftpdir::Entry>& entr
     for (const Column& column : kColumns) {
         if (Shown(column.flags, true)) columns.push_back(&column);
     }
+    if (namesOnly_) columns.erase(columns.begin(), columns.end() - 1);  // the name is last
     // Every column but the last is padded to its widest cell.
     std::vector<std::size_t> widths(columns.size(), 0);
     for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
         if ((columns[c]->flags & kTimeWidth) != 0) widths[c] = 5;
         for (const ftpdir::Entry& e : entries) {
             cell_.clear();
-            TableCell(cell_, columns[c]->value(e), decoder_);
+            TableCell(cell_, CellOf(*columns[c], e, namesOnly_), decoder_, human_);
             widths[c] = std::max(widths[c], DisplayWidth(cell_));
         }
     }
     for (const ftpdir::Entry& e : entries) {
         for (std::size_t c = 0; c < columns.size(); ++c) {
             cell_.clear();
-            TableCell(cell_, columns[c]->value(e), decoder_);
+            TableCell(cell_, CellOf(*columns[c], e, namesOnly_), decoder_, human_);
             const bool last = c + 1 == columns.size();
             const std::size_t width = DisplayWidth(cell_);
             const std::size_t pad = !last && width < widths[c] ? widths[c] - width : 0;
@@ -297,7 +366,7 @@ void Output::Table(std::string_view file, const std::vector<ftpdir::Entry>& entr
 void Output::Csv(std::string_view file, const std::vector<ftpdir::Entry>& entries) {
     for (const ftpdir::Entry& e : entries) {
         if (severalFiles_) {
-            AppendCsvField(buffer_, file);
+            AppendCsvField(buffer_, file, keepFormulas_);
             buffer_.push_back(',');
         }
         bool first = true;
@@ -308,10 +377,10 @@ void Output::Csv(std::string_view file, const std::vector<ftpdir::Entry>& entrie
             const Cell c = column.value(e);
             switch (c.kind) {
                 case Kind::kBytes:
-                    AppendCsvField(buffer_, decoder_.Decode(c.bytes));
+                    AppendCsvField(buffer_, decoder_.Decode(c.bytes), keepFormulas_);
                     break;
                 case Kind::kText:
-                    AppendCsvField(buffer_, c.text);
+                    AppendCsvField(buffer_, c.text, true);
                     break;
                 case Kind::kNumber:
                     AppendNumber(buffer_, c.number);
@@ -380,6 +449,76 @@ bool Output::Flush() {
     Drain(true);
     if (error_ == 0 && std::fflush(stream_) != 0) error_ = errno != 0 ? errno : EIO;
     return error_ == 0;
+}
+
+std::string HumanSize(std::int64_t size) {
+    static const char kUnits[] = "KMGTPE";
+    std::uint64_t n = static_cast<std::uint64_t>(size < 0 ? 0 : size);
+    if (n < 1024) return std::to_string(n);
+    std::size_t unit = 0;
+    std::uint64_t divisor = 1024;
+    while (unit + 1 < sizeof kUnits - 1 && n / divisor >= 1024) {
+        divisor *= 1024;
+        ++unit;
+    }
+    // divisor <= 2^60, so 10 * remainder stays below 2^64.
+    const std::uint64_t whole = n / divisor, rest = n % divisor;
+    const std::uint64_t tenths = whole * 10 + (rest * 10 + divisor - 1) / divisor;
+    char text[32];
+    if (tenths < 100) {
+        std::snprintf(text, sizeof text, "%u.%u%c", static_cast<unsigned>(tenths / 10),
+                      static_cast<unsigned>(tenths % 10), kUnits[unit]);
+        return text;
+    }
+    const std::uint64_t up = whole + (rest != 0 ? 1 : 0);
+    if (up >= 1024 && unit + 1 < sizeof kUnits - 1) {
+        std::snprintf(text, sizeof text, "1.0%c", kUnits[unit + 1]);
+    } else {
+        std::snprintf(text, sizeof text, "%" PRIu64 "%c", up, kUnits[unit]);
+    }
+    return text;
+}
+
+namespace {
+
+// The entry's time as one comparable number; -1 without a date.
+std::int64_t TimeKey(const ftpdir::Entry& e) {
+    if (!e.date) return -1;
+    std::int64_t key =
+        (static_cast<std::int64_t>(e.date->year) * 100 + e.date->month) * 100 + e.date->day;
+    key *= 100000;
+    if (e.time) key += (e.time->hour * 60 + e.time->minute) * 60 + e.time->second.value_or(0);
+    return key;
+}
+
+}  // namespace
+
+void SortEntries(std::vector<ftpdir::Entry>& entries, SortKey key, bool reverse) {
+    switch (key) {
+        case SortKey::kNone:
+            break;
+        case SortKey::kName:
+            std::stable_sort(
+                entries.begin(), entries.end(),
+                [](const ftpdir::Entry& a, const ftpdir::Entry& b) { return a.name < b.name; });
+            break;
+        case SortKey::kSize:
+            std::stable_sort(entries.begin(), entries.end(),
+                             [](const ftpdir::Entry& a, const ftpdir::Entry& b) {
+                                 if (a.size != b.size) return a.size > b.size;
+                                 return a.name < b.name;
+                             });
+            break;
+        case SortKey::kTime:
+            std::stable_sort(entries.begin(), entries.end(),
+                             [](const ftpdir::Entry& a, const ftpdir::Entry& b) {
+                                 const std::int64_t ta = TimeKey(a), tb = TimeKey(b);
+                                 if (ta != tb) return ta > tb;
+                                 return a.name < b.name;
+                             });
+            break;
+    }
+    if (reverse) std::reverse(entries.begin(), entries.end());
 }
 
 }  // namespace ftpls

@@ -23,6 +23,15 @@ public:
     Output(std::FILE* stream, Format format, bool attributes, bool extended, bool severalFiles,
            TextDecoder& decoder);
 
+    // The table's sizes in powers of 1024 (`human`), or its names alone.
+    void SetTableStyle(bool human, bool namesOnly) {
+        human_ = human;
+        namesOnly_ = namesOnly;
+    }
+    // CSV: write cells that a spreadsheet would run as formulas as they are
+    // (see AppendCsvField).
+    void KeepFormulas(bool keep) { keepFormulas_ = keep; }
+
     // Writes what comes before the first listing (CSV header, JSON '[').
     void Begin();
     // Writes the entries of one listing read from `file`.
@@ -49,6 +58,9 @@ private:
     bool attributes_;
     bool extended_;
     bool severalFiles_;
+    bool human_ = false;
+    bool namesOnly_ = false;
+    bool keepFormulas_ = false;
     TextDecoder& decoder_;
     std::string buffer_;
     std::string cell_;
@@ -56,5 +68,14 @@ private:
     std::size_t jsonEntries_ = 0;
     int error_ = 0;
 };
+
+// Orders `entries` by `key` (kNone: as listed), then reverses them when
+// `reverse`. Ties keep the name's byte order; entries without a size or a
+// date come after those with one.
+void SortEntries(std::vector<ftpdir::Entry>& entries, SortKey key, bool reverse);
+
+// `size` as the table shows it with -h: bytes below 1024, else one decimal
+// below 10 and none above, rounded up, with K, M, G, T, P or E.
+std::string HumanSize(std::int64_t size);
 
 }  // namespace ftpls

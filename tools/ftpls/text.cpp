@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include <cerrno>
+#include <cstdint>
 
 #ifdef FTPLS_HAVE_ICONV
 #include <iconv.h>
@@ -45,6 +46,31 @@ void AppendEscape(std::string& out, const char* prefix, unsigned char b) {
     out.push_back(kHex[b & 0x0F]);
 }
 
+// "\uXXXX", XXXX the code point in lower-case hex (up to U+FFFF).
+void AppendCodePoint(std::string& out, std::uint32_t cp) {
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(cp >> shift) & 0x0F]);
+}
+
+// The code point of the well-formed sequence of `length` bytes at `bytes`.
+std::uint32_t CodePoint(const char* bytes, std::size_t length) {
+    static const unsigned char kLeadBits[5] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    std::uint32_t cp = static_cast<unsigned char>(bytes[0]) & kLeadBits[length];
+    for (std::size_t i = 1; i < length; ++i) {
+        cp = (cp << 6) | (static_cast<unsigned char>(bytes[i]) & 0x3F);
+    }
+    return cp;
+}
+
+// Characters that a display reorders or hides although they are no control
+// characters: the bidi embeddings, overrides, isolates and marks, the line
+// and paragraph separators, and the zero-width characters. A name such as
+// "report<U+202E>txt.exe" would show as "reportexe.txt".
+bool IsDeceptive(std::uint32_t cp) {
+    return cp == 0x061C || cp == 0x180E || (cp >= 0x200B && cp <= 0x200F) ||
+           (cp >= 0x2028 && cp <= 0x202E) || (cp >= 0x2060 && cp <= 0x2069) || cp == 0xFEFF;
+}
+
 }  // namespace
 
 std::size_t Utf8SequenceLength(std::string_view bytes) {
@@ -72,7 +98,12 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
             continue;
         }
         if (length > 1) {
-            out.append(bytes.data() + i, length);
+            const std::uint32_t cp = CodePoint(bytes.data() + i, length);
+            if (cp < 0xA0 || IsDeceptive(cp)) {
+                AppendCodePoint(out, cp);  // C1 controls, and what a display would hide
+            } else {
+                out.append(bytes.data() + i, length);
+            }
         } else if (b == '"' || b == '\\') {
             out.push_back('\\');
             out.push_back(static_cast<char>(b));
@@ -111,6 +142,12 @@ bool NeedsCsvQuotes(std::string_view bytes) {
     return bytes.find_first_of(",\"\r\n") != std::string_view::npos;
 }
 
+// A spreadsheet reads a cell that starts so as a formula.
+bool StartsFormula(std::string_view bytes) {
+    return !bytes.empty() &&
+           std::string_view("=+-@\t\r").find(bytes.front()) != std::string_view::npos;
+}
+
 }  // namespace
 
 void AppendDisplay(std::string& out, std::string_view text) {
@@ -118,8 +155,11 @@ void AppendDisplay(std::string& out, std::string_view text) {
     while (i < text.size()) {
         const auto b = static_cast<unsigned char>(text[i]);
         const std::size_t length = Utf8SequenceLength(text.substr(i));
-        if (length == 2 && b == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
-            AppendEscape(out, "\\x", static_cast<unsigned char>(text[i + 1]));  // C1 in UTF-8
+        const std::uint32_t cp = length > 1 ? CodePoint(text.data() + i, length) : b;
+        if (length > 1 && cp < 0xA0) {
+            AppendEscape(out, "\\x", static_cast<unsigned char>(cp));  // C1 in UTF-8
+        } else if (length > 1 && IsDeceptive(cp)) {
+            AppendCodePoint(out, cp);
         } else if (length <= 1 && (IsControl(b) || (b >= 0x80 && b < 0xA0))) {
             AppendEscape(out, "\\x", b);  // C0, DEL, or a lone C1 byte
         } else {
@@ -140,12 +180,14 @@ std::size_t DisplayWidth(std::string_view text) {
     return width;
 }
 
-void AppendCsvField(std::string& out, std::string_view bytes) {
-    if (!NeedsCsvQuotes(bytes)) {
+void AppendCsvField(std::string& out, std::string_view bytes, bool keepFormulas) {
+    const bool formula = !keepFormulas && StartsFormula(bytes);
+    if (!formula && !NeedsCsvQuotes(bytes)) {
         out.append(bytes.data(), bytes.size());
         return;
     }
     out.push_back('"');
+    if (formula) out.push_back('\'');
     for (const char c : bytes) {
         if (c == '"') out.push_back('"');
         out.push_back(c);

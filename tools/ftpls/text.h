@@ -18,7 +18,8 @@ std::size_t Utf8SequenceLength(std::string_view bytes);
 
 // Appends `bytes` as the body of a JSON string (without the quotes).
 // Well-formed UTF-8 is kept as it is, apart from the escapes JSON requires
-// ('"', '\\' and the bytes below 0x20). Every other byte B (0x80-0xFF) is
+// ('"', '\\' and the bytes below 0x20) and \uXXXX for the C1 controls and
+// the characters that AppendDisplay escapes as \uXXXX. Every other byte B (0x80-0xFF) is
 // written as the escape \udcXX, XX = B in hex: the "surrogate escape" rule.
 // No well-formed UTF-8 text yields such an escape, so the bytes can always
 // be recovered (Python: s.encode("utf-8", "surrogateescape")).
@@ -28,12 +29,17 @@ void AppendJsonString(std::string& out, std::string_view bytes);
 // it holds a comma, a quote, CR or LF, or begins or ends with a space (which
 // some readers would trim otherwise); unchanged otherwise. Every byte is kept
 // and none can end the field early (other control bytes need no quotes).
-void AppendCsvField(std::string& out, std::string_view bytes);
+// Unless `keepFormulas`, a field that starts with '=', '+', '-', '@', TAB or
+// CR, which a spreadsheet would run as a formula, is quoted with a "'" put
+// before its first byte.
+void AppendCsvField(std::string& out, std::string_view bytes, bool keepFormulas);
 
 // Appends `text` for a terminal: each control character (C0, DEL, and C1
 // U+0080-U+009F, whether written in UTF-8 or as a lone byte) becomes the four
-// visible characters \xHH, HH its code in lower-case hex; everything else
-// passes as it is.
+// visible characters \xHH, HH its code in lower-case hex; each character that
+// reorders or hides text (the bidi controls U+202A-U+202E, U+2066-U+2069 and
+// marks, U+2028, U+2029, the zero-width characters U+200B-U+200D, U+2060,
+// U+FEFF, ...) becomes \uXXXX; everything else passes as it is.
 void AppendDisplay(std::string& out, std::string_view text);
 
 // The columns `text` takes in a table: one per UTF-8 character, one per byte
