@@ -411,6 +411,34 @@ TEST(FieldsTest, TokenWalker) {
     EXPECT_FALSE(fields::EqualsFolded("<dir", "<dir>"));
 }
 
+TEST(FieldsTest, CharacterClassesCoverExactlyTheirAsciiBytes) {
+    // Every byte value, against the ranges written out: the bit tricks of
+    // the classes must give nothing to bytes of 0x80 and up.
+    for (int value = 0; value < 256; ++value) {
+        const char ch = static_cast<char>(value);
+        const bool digit = value >= '0' && value <= '9';
+        const bool upper = value >= 'A' && value <= 'Z';
+        const bool lower = value >= 'a' && value <= 'z';
+        const bool hexLetter = (value >= 'a' && value <= 'f') || (value >= 'A' && value <= 'F');
+        SCOPED_TRACE("byte " + std::to_string(value));
+        EXPECT_EQ(fields::IsDigit(ch), digit);
+        EXPECT_EQ(fields::IsUpper(ch), upper);
+        EXPECT_EQ(fields::IsLetter(ch), upper || lower);
+        EXPECT_EQ(fields::IsHexDigit(ch), digit || hexLetter);
+        EXPECT_EQ(fields::ToLower(ch), upper ? static_cast<char>(value + 32) : ch);
+    }
+    EXPECT_TRUE(fields::AllOf("", fields::IsLetter));
+    EXPECT_TRUE(fields::AllOf("aZ", fields::IsLetter));
+    EXPECT_FALSE(fields::AllOf("a1", fields::IsLetter));
+    // Folded words: either case of a key matches, padding past n does not
+    // leak the bytes after it.
+    const HeapBytes fact("TyPe=dir");
+    EXPECT_EQ(fields::FoldedWord(fact.view().data(), 4, fact.view().data() + 8),
+              fields::FoldedKey("type"));
+    EXPECT_NE(fields::FoldedWord(fact.view().data(), 5, fact.view().data() + 8),
+              fields::FoldedKey("type"));
+}
+
 // The tokens of `text` by a plain split at spaces, and the line from each.
 struct SplitTokens {
     std::vector<std::string> tokens;

@@ -39,7 +39,7 @@ bool IsRecordFormat(std::string_view text) { return text == "F" || text == "V" |
 // "-" where the file has none.
 bool IsFileMode(std::string_view text) {
     if (text == "-") return true;
-    if (text.empty() || text.size() > 2 || text[0] < 'A' || text[0] > 'Z') return false;
+    if (text.empty() || text.size() > 2 || !fields::IsUpper(text[0])) return false;
     return text.size() == 1 || (text[1] >= '0' && text[1] <= '6');
 }
 

@@ -46,7 +46,7 @@ bool ReadTime(std::string_view token, std::string_view suffix, Stamp& stamp, boo
         return true;
     }
     // A 12-hour clock with a separate suffix that is no AM or PM.
-    return !(suffix.size() == 2 && (suffix[1] | 0x20) == 'm');
+    return !(suffix.size() == 2 && fields::ToLower(suffix[1]) == 'm');
 }
 
 // The name after "<DIR>": past the padding of IIS, or past the spaces.

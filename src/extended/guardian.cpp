@@ -29,18 +29,16 @@ namespace {
 constexpr std::size_t kMaxColumns = 8;
 constexpr std::size_t kMinColumns = 7;
 
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
-
 // "255, 0" or "255,0": digits, a comma, optional spaces, digits.
 bool IsOwnerPair(std::string_view text) {
     std::size_t i = 0;
     const std::size_t groupStart = i;
-    while (i < text.size() && IsDigit(text[i])) ++i;
+    while (i < text.size() && fields::IsDigit(text[i])) ++i;
     if (i == groupStart || i == text.size() || text[i] != ',') return false;
     ++i;
     while (i < text.size() && text[i] == ' ') ++i;
     const std::size_t userStart = i;
-    while (i < text.size() && IsDigit(text[i])) ++i;
+    while (i < text.size() && fields::IsDigit(text[i])) ++i;
     return i != userStart && i == text.size();
 }
 

@@ -22,7 +22,7 @@ bool IsObjectType(std::string_view token) {
     if (token.size() < 2 || token[0] != '*') return false;
     for (std::size_t i = 1; i < token.size(); ++i) {
         const char ch = token[i];
-        if (!((ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9'))) return false;
+        if (!fields::IsUpper(ch) && !fields::IsDigit(ch)) return false;
     }
     return true;
 }

@@ -48,18 +48,18 @@ struct LineShape {
     bool Fits(const FamilyEntry& family) const { return tokens >= family.fewest.*first; }
 };
 
-std::uint8_t FewestTokens::*ClassOf(unsigned char byte) {
-    if (byte >= '0' && byte <= '9') return &FewestTokens::digit;
-    if ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z') return &FewestTokens::letter;
+std::uint8_t FewestTokens::*ClassOf(char byte) {
+    if (fields::IsDigit(byte)) return &FewestTokens::digit;
+    if (fields::IsLetter(byte)) return &FewestTokens::letter;
     if (byte == '-') return &FewestTokens::dash;
-    return byte >= 0x80 ? &FewestTokens::high : &FewestTokens::other;
+    return static_cast<unsigned char>(byte) >= 0x80 ? &FewestTokens::high : &FewestTokens::other;
 }
 
 // The shape of the line `tokens` walks.
 LineShape ShapeOf(fields::TokenWalker& tokens) {
     LineShape shape;
     shape.tokens = tokens.Count(LineShape::kCounted - 1);
-    if (shape.tokens != 0) shape.first = ClassOf(static_cast<unsigned char>(tokens[0][0]));
+    if (shape.tokens != 0) shape.first = ClassOf(tokens[0][0]);
     return shape;
 }
 

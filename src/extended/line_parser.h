@@ -19,7 +19,7 @@ namespace ext {
 using ftpdirlist::LineKind;
 
 // The line being read as the driver handed it over, for the family readers'
-// token scanners (ScannerFor): how far past its end its buffer may be read,
+// token walkers (TokensFor): how far past its end its buffer may be read,
 // and the spaces among its first 64 bytes when the driver found them. Set
 // for one line at a time; empty when only the line itself may be read.
 struct ScanBounds {

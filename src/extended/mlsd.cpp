@@ -37,60 +37,29 @@ struct Facts {
     int groupRank = 0;
 };
 
-// Fact names and type values are compared as words: up to 8 bytes, the
-// first lowest, 0x20 set in every byte. A letter then matches the same
-// letter in either case and nothing else; a "." or "=" also matches one
+// Fact names and type values are compared as folded words
+// (fields::FoldedKey, fields::FoldedWord): a "." or "=" also matches one
 // control byte, which the readers rule out by testing that byte.
-
-// A key in small letters as such a word, padded with 0x20.
-constexpr std::uint64_t Key(std::string_view key) {
-    std::uint64_t word = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
-        const unsigned char ch = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
-        word |= std::uint64_t{ch | 0x20u} << (8 * i);
-    }
-    return word;
-}
-
-constexpr std::uint64_t kType = Key("type");
-constexpr std::uint64_t kSize = Key("size");
-constexpr std::uint64_t kSizd = Key("sizd");
-constexpr std::uint64_t kPerm = Key("perm");
-constexpr std::uint64_t kModify = Key("modify");
-constexpr std::uint64_t kUnixUid = Key("unix.uid");
-constexpr std::uint64_t kUnixGid = Key("unix.gid");
-constexpr std::uint64_t kUnixMod = Key("unix.mod");  // then "e"
-constexpr std::uint64_t kUnixOwn = Key("unix.own");  // then "er" or "ername"
-constexpr std::uint64_t kUnixGro = Key("unix.gro");  // then "up" or "upname"
-constexpr std::uint64_t kE = Key("e");
-constexpr std::uint64_t kEr = Key("er");
-constexpr std::uint64_t kErname = Key("ername");
-constexpr std::uint64_t kUp = Key("up");
-constexpr std::uint64_t kUpname = Key("upname");
-constexpr std::uint64_t kFile = Key("file");
-constexpr std::uint64_t kDir = Key("dir");
-constexpr std::uint64_t kCdir = Key("cdir");
-constexpr std::uint64_t kPdir = Key("pdir");
-constexpr std::uint64_t kOsUnix = Key("os.unix=");
-
-// The n (at most 8) bytes at p as a word to compare with a Key. Bytes up
-// to `end` (>= p + n) may be read.
-FTPDIRLIST_ALWAYS_INLINE std::uint64_t Folded(const char* p, std::size_t n, const char* end) {
-    std::uint64_t word = 0;
-#if FTPDIRLIST_SWAR
-    if (end - p >= 8) {
-        word = bytes::Load8(p);
-        if (n < 8) word &= (std::uint64_t{1} << (8 * n)) - 1;
-        return word | bytes::kOnes * 0x20;
-    }
-#else
-    (void)end;
-#endif
-    for (std::size_t i = 0; i < n; ++i) {
-        word |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-    }
-    return word | bytes::kOnes * 0x20;
-}
+constexpr std::uint64_t kType = fields::FoldedKey("type");
+constexpr std::uint64_t kSize = fields::FoldedKey("size");
+constexpr std::uint64_t kSizd = fields::FoldedKey("sizd");
+constexpr std::uint64_t kPerm = fields::FoldedKey("perm");
+constexpr std::uint64_t kModify = fields::FoldedKey("modify");
+constexpr std::uint64_t kUnixUid = fields::FoldedKey("unix.uid");
+constexpr std::uint64_t kUnixGid = fields::FoldedKey("unix.gid");
+constexpr std::uint64_t kUnixMod = fields::FoldedKey("unix.mod");  // then "e"
+constexpr std::uint64_t kUnixOwn = fields::FoldedKey("unix.own");  // then "er" or "ername"
+constexpr std::uint64_t kUnixGro = fields::FoldedKey("unix.gro");  // then "up" or "upname"
+constexpr std::uint64_t kE = fields::FoldedKey("e");
+constexpr std::uint64_t kEr = fields::FoldedKey("er");
+constexpr std::uint64_t kErname = fields::FoldedKey("ername");
+constexpr std::uint64_t kUp = fields::FoldedKey("up");
+constexpr std::uint64_t kUpname = fields::FoldedKey("upname");
+constexpr std::uint64_t kFile = fields::FoldedKey("file");
+constexpr std::uint64_t kDir = fields::FoldedKey("dir");
+constexpr std::uint64_t kCdir = fields::FoldedKey("cdir");
+constexpr std::uint64_t kPdir = fields::FoldedKey("pdir");
+constexpr std::uint64_t kOsUnix = fields::FoldedKey("os.unix=");
 
 // Keeps `value` as owner or group when it is given and no better fact gave
 // one before it.
@@ -103,8 +72,8 @@ void Rank(std::string_view value, int rank, std::string_view& field, int& fieldR
 
 // "OS.unix=slink:/target" and "OS.unix=symlink", a target after ":" kept.
 void ReadUnixLinkType(std::string_view value, const char* end, Facts& facts) {
-    if (value.size() < 13 || Folded(value.data(), 8, end) != kOsUnix || value[2] != '.' ||
-        value[7] != '=') {
+    if (value.size() < 13 || fields::FoldedWord(value.data(), 8, end) != kOsUnix ||
+        value[2] != '.' || value[7] != '=') {
         return;
     }
     value.remove_prefix(8);
@@ -120,10 +89,10 @@ void ReadUnixLinkType(std::string_view value, const char* end, Facts& facts) {
 void ReadType(std::string_view value, const char* end, Facts& facts) {
     switch (value.size()) {
         case 3:
-            if (Folded(value.data(), 3, end) == kDir) facts.kind = Kind::dir;
+            if (fields::FoldedWord(value.data(), 3, end) == kDir) facts.kind = Kind::dir;
             return;
         case 4: {
-            const std::uint64_t word = Folded(value.data(), 4, end);
+            const std::uint64_t word = fields::FoldedWord(value.data(), 4, end);
             if (word == kFile) {
                 facts.kind = Kind::file;
             } else if (word == kCdir) {
@@ -151,7 +120,7 @@ bool ReadFact(std::string_view name, std::string_view value, const char* end, Fa
     const char* p = name.data();
     switch (name.size()) {
         case 4: {
-            const std::uint64_t word = Folded(p, 4, end);
+            const std::uint64_t word = fields::FoldedWord(p, 4, end);
             if (word == kType) {
                 ReadType(value, end, facts);
             } else if (word == kSize) {
@@ -165,26 +134,27 @@ bool ReadFact(std::string_view name, std::string_view value, const char* end, Fa
             return true;
         }
         case 6:
-            if (Folded(p, 6, end) != kModify || value.empty()) return true;
+            if (fields::FoldedWord(p, 6, end) != kModify || value.empty()) return true;
             facts.hasModified = true;
             return fields::ReadCompactStamp(value, facts.modified);
         case 8: {
-            const std::uint64_t word = Folded(p, 8, end);
+            const std::uint64_t word = fields::FoldedWord(p, 8, end);
             if (p[4] != '.') return true;
             if (word == kUnixUid) Rank(value, 1, facts.owner, facts.ownerRank);
             if (word == kUnixGid) Rank(value, 1, facts.group, facts.groupRank);
             return true;
         }
         case 9:
-            if (p[4] == '.' && Folded(p, 8, end) == kUnixMod && Folded(p + 8, 1, end) == kE) {
+            if (p[4] == '.' && fields::FoldedWord(p, 8, end) == kUnixMod &&
+                fields::FoldedWord(p + 8, 1, end) == kE) {
                 facts.mode = value;
             }
             return true;
         case 10:
         case 14: {
             if (p[4] != '.') return true;
-            const std::uint64_t word = Folded(p, 8, end);
-            const std::uint64_t tail = Folded(p + 8, name.size() - 8, end);
+            const std::uint64_t word = fields::FoldedWord(p, 8, end);
+            const std::uint64_t tail = fields::FoldedWord(p + 8, name.size() - 8, end);
             const int rank = name.size() == 10 ? 2 : 3;
             if (word == kUnixOwn && tail == (rank == 2 ? kEr : kErname)) {
                 Rank(value, rank, facts.owner, facts.ownerRank);
@@ -267,8 +237,8 @@ Read ReadFacts(const char*& p, const char* end, Facts& facts) {
 }
 
 // `text` is the facts as the line gives them. False when the modify fact
-// names a day that does not exist, such as 29 February of a common year (the
-// fact reader knows no year's length).
+// names a day that does not exist, such as 29 February of a common year
+// (the fact reader knows no year's length).
 bool Store(const Facts& facts, std::string_view text, std::string_view name, Today& today,
            ParsedEntry& entry) {
     if (facts.hasModified) {

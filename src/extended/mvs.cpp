@@ -46,7 +46,7 @@ std::string_view Unquoted(std::string_view name) {
 bool IsCode(std::string_view text) {
     if (text.empty() || text.front() == '-') return false;
     for (const char ch : text) {
-        if (!((ch >= 'A' && ch <= 'Z') || ch == '-' || ch == '?')) return false;
+        if (!fields::IsUpper(ch) && ch != '-' && ch != '?') return false;
     }
     return true;
 }

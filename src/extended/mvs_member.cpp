@@ -68,8 +68,8 @@ constexpr std::size_t kMemberColumns = 9;
 constexpr std::size_t kJobColumns = 4;
 constexpr std::size_t kJobIdLength = 8;
 
-bool IsUpper(char ch) { return ch >= 'A' && ch <= 'Z'; }
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+using fields::IsDigit;
+using fields::IsUpper;
 
 // "vv.mm": two numbers of two digits.
 bool IsLevel(std::string_view text) {

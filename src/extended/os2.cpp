@@ -13,17 +13,6 @@
 namespace ftpdirlist {
 namespace ext {
 
-namespace {
-
-bool IsLetters(std::string_view token) {
-    for (const char ch : token) {
-        if (!((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'))) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 LineKind ReadOs2Line(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
     fields::TokenWalker tokens = TokensFor(line, state);
     const std::string_view size = tokens[0];
@@ -34,7 +23,7 @@ LineKind ReadOs2Line(std::string_view line, ListingState& state, Today& today, P
     std::string_view token = tokens[next++];
     const char* attributesBegin = token.data();
     const char* attributesEnd = token.data();
-    for (int count = 0; !token.empty() && IsLetters(token); ++count) {
+    for (int count = 0; !token.empty() && fields::AllOf(token, fields::IsLetter); ++count) {
         if (count == 4) return LineKind::none;
         if (fields::EqualsFolded(token, "dir")) entry.isDir = 1;
         attributesEnd = token.data() + token.size();

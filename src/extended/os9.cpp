@@ -46,14 +46,9 @@ bool IsAttributes(std::string_view token) {
     return true;
 }
 
-bool IsHex(std::string_view token) {
-    if (token.empty()) return false;
-    for (const char ch : token) {
-        if (!((ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F'))) {
-            return false;
-        }
-    }
-    return true;
+// The sector column: hexadecimal digits.
+bool IsSector(std::string_view token) {
+    return !token.empty() && fields::AllOf(token, fields::IsHexDigit);
 }
 
 }  // namespace
@@ -78,7 +73,7 @@ LineKind ReadOs9Line(std::string_view line, ListingState& state, Today& today, P
     if (!fields::ReadNumericDate(date, fields::DateOrder::ymd, "/", stamp)) return LineKind::none;
     if (!ReadCompactClock(tokens[2], stamp)) return LineKind::none;
     const std::string_view attributes = tokens[3];
-    if (!IsAttributes(attributes) || !IsHex(tokens[4])) return LineKind::none;
+    if (!IsAttributes(attributes) || !IsSector(tokens[4])) return LineKind::none;
     const std::string_view size = tokens[5];
     if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
     const std::string_view name = tokens.From(6);

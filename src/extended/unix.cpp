@@ -31,9 +31,7 @@ using fields::TokenWalker;
 constexpr std::string_view kLinkArrow = " -> ";
 
 // A type letter: any ASCII letter, '-', or '?' (unknown type).
-bool IsTypeLetter(char ch) {
-    return ch == '-' || ch == '?' || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
-}
+bool IsTypeLetter(char ch) { return ch == '-' || ch == '?' || fields::IsLetter(ch); }
 
 // The nine rights characters: r, w and x of owner, group and others, with
 // setuid, setgid, sticky and mandatory-locking letters where ls puts them.
@@ -324,9 +322,8 @@ bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t dat
     std::size_t digits = size.size();
     while (digits > 0 && fields::IsDigit(size[digits - 1])) --digits;
     if (digits == 0) return false;  // too large
-    const auto glue = static_cast<unsigned char>(size[digits - 1]);
-    const bool letter = (glue | 0x20) >= 'a' && (glue | 0x20) <= 'z';
-    if (!letter && glue < 0x80) return false;
+    const char glue = size[digits - 1];
+    if (!fields::IsLetter(glue) && static_cast<unsigned char>(glue) < 0x80) return false;
     // The owner alone before the glued token, after an optional link count.
     std::size_t owner = modeEnd;
     if (sizeAt - owner >= 2 && (IsAllDigits(tokens[owner]) || tokens[owner] == "folder")) ++owner;

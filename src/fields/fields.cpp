@@ -18,10 +18,8 @@ unsigned DigitOf(char ch) { return static_cast<unsigned char>(ch - '0'); }
 // The value of a hexadecimal digit (letters in either case); 16 or more
 // for a byte that is no digit.
 unsigned HexDigitOf(char ch) {
-    if (ch >= 'a' && ch <= 'f') return static_cast<unsigned>(ch - 'a') + 10;
-    if (ch >= 'A' && ch <= 'F') return static_cast<unsigned>(ch - 'A') + 10;
-    const unsigned d = DigitOf(ch);
-    return d <= 9 ? d : 16;
+    if (IsDigit(ch)) return DigitOf(ch);
+    return IsHexDigit(ch) ? static_cast<unsigned>(ToLower(ch) - 'a') + 10 : 16;
 }
 
 // Digits in base `base` (8, 10 or 16) to a value that fits in int64.
@@ -203,8 +201,8 @@ bool RollMidnight(Stamp& stamp) {
 
 bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm) {
     if (suffix.size() != 2 && !(shortForm && suffix.size() == 1)) return false;
-    if (suffix.size() == 2 && (suffix[1] | 0x20) != 'm') return false;
-    const char letter = static_cast<char>(suffix[0] | 0x20);
+    if (suffix.size() == 2 && ToLower(suffix[1]) != 'm') return false;
+    const char letter = ToLower(suffix[0]);
     if (letter != 'a' && letter != 'p') return false;
     const bool pm = letter == 'p';
     if (stamp.hour < 1 || stamp.hour > 12) return false;

@@ -139,21 +139,80 @@ enum class Marker : std::uint8_t {
 // fails. (A month with its marker, "1月", is a month name: LookupMonthName.)
 bool ReadMarkedNumber(std::string_view text, std::int32_t& value, Marker& marker);
 
-// True when `text` equals `lower` with the ASCII capitals of `text` read as
-// small letters. `lower` holds no capitals. Inline: the readers compare
-// against constant words, which the compiler then unrolls.
-inline bool EqualsFolded(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char ch = text[i];
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        if (ch != lower[i]) return false;
+// Character classes and case folding of the readers: ASCII only, since
+// names and texts are bytes in the server's code page; every other byte is
+// in no class and folds to itself.
+
+// True for the bytes '0' to '9'.
+inline bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
+
+// True for 'A' to 'Z'.
+inline bool IsUpper(char ch) { return static_cast<unsigned char>(ch - 'A') <= 'Z' - 'A'; }
+
+// `ch` with an ASCII capital made a small letter.
+inline char ToLower(char ch) { return IsUpper(ch) ? static_cast<char>(ch - 'A' + 'a') : ch; }
+
+// True for an ASCII letter in either case.
+inline bool IsLetter(char ch) { return static_cast<unsigned char>((ch | 0x20) - 'a') <= 'z' - 'a'; }
+
+// True for '0' to '9', 'a' to 'f' and 'A' to 'F'.
+inline bool IsHexDigit(char ch) {
+    return IsDigit(ch) || static_cast<unsigned char>((ch | 0x20) - 'a') <= 'f' - 'a';
+}
+
+// True when every byte of `text` is in the class `is` (IsDigit, IsLetter,
+// ...); true for an empty text.
+inline bool AllOf(std::string_view text, bool (*is)(char)) {
+    for (const char ch : text) {
+        if (!is(ch)) return false;
     }
     return true;
 }
 
-// True for the bytes '0' to '9'.
-inline bool IsDigit(char ch) { return static_cast<unsigned char>(ch - '0') <= 9; }
+// True when `text` equals `lower` with the ASCII capitals of `text` read as
+// small letters. `lower` holds no capitals. Inline: the readers compare
+// against constant words on most lines.
+inline bool EqualsFolded(std::string_view text, std::string_view lower) {
+    if (text.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (ToLower(text[i]) != lower[i]) return false;
+    }
+    return true;
+}
+
+// Up to 8 bytes as one word with 0x20 set in every byte (the first byte
+// lowest), to compare with a FoldedKey: a letter then matches the same
+// letter in either case and nothing else; any other byte matches itself
+// or the one byte that differs from it by 0x20, which a caller rules out
+// where it matters.
+constexpr std::uint64_t FoldedKey(std::string_view key) {
+    std::uint64_t word = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const unsigned char ch = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
+        word |= std::uint64_t{ch | 0x20u} << (8 * i);
+    }
+    return word;
+}
+
+// The n (at most 8) bytes at p as such a word. Bytes up to `readable`
+// (>= p + n) may be read.
+FTPDIRLIST_ALWAYS_INLINE std::uint64_t FoldedWord(const char* p, std::size_t n,
+                                                  const char* readable) {
+    std::uint64_t word = 0;
+#if FTPDIRLIST_SWAR
+    if (readable - p >= 8) {
+        word = bytes::Load8(p);
+        if (n < 8) word &= (std::uint64_t{1} << (8 * n)) - 1;
+        return word | bytes::kOnes * 0x20;
+    }
+#else
+    (void)readable;
+#endif
+    for (std::size_t i = 0; i < n; ++i) {
+        word |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    }
+    return word | bytes::kOnes * 0x20;
+}
 
 // `text` without one final `ch`, when it ends in one.
 inline std::string_view DropLast(std::string_view text, char ch) {
@@ -199,7 +258,7 @@ public:
     // How many tokens the line has, counting no further than `limit`
     // (below kMaxTokens): a line of more than `limit` tokens gives limit + 1.
     FTPDIRLIST_ALWAYS_INLINE std::size_t Count(std::size_t limit) {
-        if (count_ <= limit) Pull(limit);
+        if (count_ <= limit) Fill(limit);
         return count_ <= limit ? count_ : limit + 1;
     }
 
@@ -260,9 +319,12 @@ private:
         std::size_t size;
     };
 
-    // Reads tokens up to token i, with the scanner in local variables for
-    // the loop.
-    FTPDIRLIST_ALWAYS_INLINE std::string_view Pull(std::size_t i) {
+    // Token i past those found so far. Out of line: the readers that take
+    // tokens one by one call it at many places.
+    FTPDIRLIST_NOINLINE std::string_view Pull(std::size_t i) { return Fill(i); }
+
+    // Reads tokens up to token i (no further than kMaxTokens).
+    FTPDIRLIST_ALWAYS_INLINE std::string_view Fill(std::size_t i) {
         TokenScanner scanner = scanner_;
         std::size_t count = count_;
         while (count <= i && count < kMaxTokens) {

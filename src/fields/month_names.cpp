@@ -74,8 +74,9 @@ constexpr Packed Pack(const char* bytes, std::size_t size) {
 
 // Open addressing over the keys: 2048 slots for some 740 keys keep probe
 // sequences short. Each key's folded first eight bytes sit beside its index,
-// so that a lookup of a short token compares integers. Built by the
-// compiler, so a lookup needs no guard for a first use.
+// so that a lookup of a short token compares integers. A constant,
+// complete before the program runs: a lookup needs no guard for a first
+// use.
 class KeyTable {
 public:
     static constexpr std::size_t kSlots = 2048;

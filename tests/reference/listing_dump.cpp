@@ -80,6 +80,8 @@ void DumpTable(std::string& out, std::string_view listing, std::size_t chunk, Ar
             Put(out, extras.owner);
             out += " group ";
             Put(out, extras.group);
+            out += " facts ";
+            Put(out, extras.facts);
             std::snprintf(text, sizeof text, " second %d utc %d format %d", extras.second,
                           extras.utc, static_cast<int>(extras.format));
             out += text;
