@@ -1,6 +1,7 @@
 #include "ftpdirlist/ftpdirlist.hpp"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "entries/entry_table.h"
 #include "input/dir_list.h"
@@ -41,7 +42,7 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
             Entry{Text(row.name, row.nameLength), Text(row.AttributesData(), row.attributesLength),
                   row.size, row.isDir != 0, row.isLink != 0, date, time,
                   Text(x.target.data(), x.target.size()), Text(x.owner.data(), x.owner.size()),
-                  Text(x.group.data(), x.group.size()), x.utc != 0, static_cast<Format>(x.format),
+                  Text(x.group.data(), x.group.size()), x.utc != 0, x.format,
                   Text(x.facts.data(), x.facts.size())});
     }
     return out;
@@ -68,10 +69,6 @@ const char* formatName(Format format) {
     const auto i = static_cast<std::size_t>(format);
     return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : "unknown";
 }
-
-static_assert(static_cast<int>(Format::unixNumeric) ==
-                  static_cast<int>(ftpdirlist::EntryFormat::unixNumeric),
-              "the public formats mirror the internal ones");
 
 struct Parser::Impl {
     Options options;
@@ -137,14 +134,24 @@ struct Parser::Impl {
     }
 };
 
-Parser::Parser(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+Parser::Parser(Options options)
+    : options_(std::move(options)), impl_(std::make_unique<Impl>(options_)) {}
 Parser::~Parser() = default;
-Parser::Parser(Parser&&) noexcept = default;
-Parser& Parser::operator=(Parser&&) noexcept = default;
+static_assert(std::is_nothrow_copy_constructible<Options>::value &&
+                  std::is_nothrow_copy_assignable<Options>::value,
+              "the moves copy the options");
+Parser::Parser(Parser&& other) noexcept : options_(other.options_), impl_(std::move(other.impl_)) {}
+Parser& Parser::operator=(Parser&& other) noexcept {
+    if (this != &other) {
+        options_ = other.options_;
+        impl_ = std::move(other.impl_);
+    }
+    return *this;
+}
 
 Parser::Impl& Parser::impl() {
-    // A moved-from parser starts over as a new one with default options.
-    if (!impl_) impl_ = std::make_unique<Impl>(Options{});
+    // A moved-from parser starts over as a new one with the options it had.
+    if (!impl_) impl_ = std::make_unique<Impl>(options_);
     return *impl_;
 }
 

@@ -94,10 +94,11 @@ void DumpLines(std::string& out, std::string_view listing) {
         for (const Line& line : lines) {
             ParsedEntry entry;
             Today today(kToday);
-            int flagWord = -1;
-            const int verdict = ParseLine(line, nullptr, entry, flagWord, today);
-            out += "line " + std::to_string(verdict) + ' ' + std::to_string(flagWord);
-            if (verdict == 1) {
+            LineStyle style = LineStyle::other;
+            const LineKind verdict = ParseLine(line, nullptr, entry, style, today);
+            out += "line " + std::to_string(static_cast<int>(verdict)) + ' ' +
+                   std::to_string(static_cast<int>(style));
+            if (verdict == LineKind::entry) {
                 out += ' ';
                 Put(out, entry.name);
                 out += ' ';
