@@ -26,7 +26,7 @@ LineKind ReadDlsLine(std::string_view line, ListingState& state, Today& /*today*
     TokenScanner cursor = ScannerFor(line, state);
     if (line[0] == ' ') {
         const bool continued = state.family == EntryFormat::dls && !cursor.Next().empty();
-        return continued ? LineKind::header : LineKind::none;
+        return continued ? SkipAs(state, ftpdir::SkipReason::joinedElsewhere) : LineKind::none;
     }
     std::string_view name = cursor.Next();
     const std::string_view size = cursor.Next();

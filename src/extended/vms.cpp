@@ -190,9 +190,9 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
         TokenWalker tokens(line);
         if (IsDirectoryHeader(tokens)) {
             state.vmsHeader = true;
-            return LineKind::header;
+            return SkipAs(state, ftpdir::SkipReason::title);
         }
-        if (known && IsTotalFooter(tokens)) return LineKind::header;
+        if (known && IsTotalFooter(tokens)) return SkipAs(state, ftpdir::SkipReason::total);
     }
     if (n > kMaxTokens || !ReadName(line, name, known, entry)) return LineKind::none;
 
