@@ -4,14 +4,13 @@
 #pragma once
 
 #include "extended/line_parser.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {
 
 // Stores a date read by the field readers in `entry`: a stamp without a year
-// (year -1) takes the year nearest today (for 29 February, the nearest leap
-// year at or before it), 24:00 becomes 00:00 of the next day
+// (year -1) takes the year nearest today (calendar::NearestYear), 24:00 becomes 00:00 of the next day
 // (fields::RollMidnight: every family reads 24:00 so, never as hour 24), and
 // hasTime and extras.second follow what the stamp gives (hour -1: no time).
 // The stamp's month and day must be valid for some year (the readers check
@@ -20,15 +19,15 @@ namespace ext {
 // midnight.
 bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry);
 
-// A token scanner over `line` that reads as far as the driver allows, with
-// the spaces it found, when `line` is the line the driver handed over
-// (state.scan); else one that reads the line alone.
-inline TokenScanner ScannerFor(std::string_view line, const ListingState& state) {
+// The tokens of `line`, read as far as the driver allows and with the
+// spaces it found when `line` is the line the driver handed over
+// (state.scan); else read within the line alone.
+inline fields::TokenWalker TokensFor(std::string_view line, const ListingState& state) {
     const ScanBounds& bounds = state.scan;
     if (bounds.begin == line.data() && bounds.end == line.data() + line.size()) {
-        return TokenScanner(Line(bounds.begin, bounds.end, bounds.readable), bounds.spaces);
+        return fields::TokenWalker(Line(bounds.begin, bounds.end, bounds.readable), bounds.spaces);
     }
-    return TokenScanner(Line(line));
+    return fields::TokenWalker(line);
 }
 
 // unix.cpp: `ls -l` lines of every locale and their server variants, and

@@ -1,6 +1,7 @@
 #include "extended/line_parser.h"
 
 #include "extended/families.h"
+#include "model/calendar.h"
 #include "parse/bytes.h"
 
 namespace ftpdirlist {
@@ -36,7 +37,7 @@ LineKind Settle(LineKind kind, EntryFormat format, ListingState& state, ParsedEn
 
 // What the dispatcher knows of a line before offering it to the families:
 // the class of its first byte that is no space and how many tokens it has,
-// counted up to kCounted (more than any family needs).
+// counted up to kCounted (as many as any family needs).
 struct LineShape {
     static constexpr std::size_t kCounted = 8;
     // The member of FewestTokens for the line's first byte.
@@ -54,32 +55,11 @@ std::uint8_t FewestTokens::*ClassOf(unsigned char byte) {
     return byte >= 0x80 ? &FewestTokens::high : &FewestTokens::other;
 }
 
-// The shape from the space masks of 64 bytes at a time, read until the
-// line ends or kCounted tokens are found.
-LineShape ShapeOf(std::string_view line, const ScanBounds& bounds) {
-    constexpr std::size_t kWindow = 64;
+// The shape of the line `tokens` walks.
+LineShape ShapeOf(fields::TokenWalker& tokens) {
     LineShape shape;
-    const char* const end = line.data() + line.size();
-    // The driver's bound when the line is the one it handed over.
-    const char* const readable =
-        bounds.begin == line.data() && bounds.end == end ? bounds.readable : end;
-    bool open = false;  // the window before ended inside a token
-    for (const char* base = line.data(); base != end && shape.tokens < LineShape::kCounted;) {
-        const std::size_t left = static_cast<std::size_t>(end - base);
-        const std::size_t n = left < kWindow ? left : kWindow;
-        const std::uint64_t inWindow =
-            n == kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-        const std::uint64_t token = ~bytes::SpaceMask64(base, n, readable) & inWindow;
-        if (shape.tokens == 0 && token != 0) {
-            shape.first = ClassOf(static_cast<unsigned char>(base[bytes::LowestBit(token)]));
-        }
-        for (std::uint64_t starts = token & ~((token << 1) | (open ? 1u : 0u)); starts != 0;
-             starts &= starts - 1) {
-            ++shape.tokens;
-        }
-        open = (token >> (n - 1)) & 1;
-        base += n;
-    }
+    shape.tokens = tokens.Count(LineShape::kCounted - 1);
+    if (shape.tokens != 0) shape.first = ClassOf(static_cast<unsigned char>(tokens[0][0]));
     return shape;
 }
 
@@ -87,12 +67,8 @@ LineShape ShapeOf(std::string_view line, const ScanBounds& bounds) {
 
 bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
     const bool leapDay = stamp.month == 2 && stamp.day == 29;
-    if (stamp.year < 0) {
-        stamp.year = fields::NearestYear(stamp.month, stamp.day, today.Get());
-        // A leap year lies at most eight years back; the year stays >= 1.
-        while (leapDay && !fields::IsLeapYear(stamp.year) && stamp.year > 8) --stamp.year;
-    }
-    if (leapDay && !fields::IsLeapYear(stamp.year)) return false;
+    if (stamp.year < 0) stamp.year = calendar::NearestYear(stamp.month, stamp.day, today.Get());
+    if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
     if (!fields::RollMidnight(stamp)) return false;
     FtpDateTime& dt = entry.dateTime;
     dt.year = stamp.year;
@@ -108,10 +84,6 @@ bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
     return true;
 }
 
-bool MayRead(const FamilyEntry& family, std::string_view line) {
-    return !FTPDIRLIST_SHORTCUTS || ShapeOf(line, ScanBounds{}).Fits(family);
-}
-
 LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry) {
     // The listing's own family first: one attempt per line for a listing of
@@ -125,8 +97,11 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
         first = false;
     }
     // A shortcut: a build without shortcuts offers the line to every family.
-    const LineShape shape =
-        FTPDIRLIST_SHORTCUTS ? ShapeOf(line, state.scan) : LineShape{nullptr, 0};
+    LineShape shape{nullptr, 0};
+    if (FTPDIRLIST_SHORTCUTS) {
+        fields::TokenWalker tokens = TokensFor(line, state);
+        shape = ShapeOf(tokens);
+    }
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
         const FamilyEntry& family = kFamilies[i];
         if (family.format == known || (shape.first != nullptr && !shape.Fits(family))) continue;

@@ -86,12 +86,6 @@ struct FamilyEntry {
 extern const FamilyEntry kFamilies[];
 extern const std::size_t kFamilyCount;
 
-// False only when `family`'s reader surely returns none for `line`, which
-// then has fewer tokens than any line of the family that starts as it does
-// (FamilyEntry::fewest): the test by which the dispatcher spares calls.
-// Always true in a build without shortcuts. Reads only `line`.
-bool MayRead(const FamilyEntry& family, std::string_view line);
-
 // Reads one line of a listing: first with the reader of `state.family`,
 // then with every other reader of kFamilies in order. An accepted entry
 // sets `state.family` to its family; `entry.extras.format` tells it too.

@@ -120,9 +120,9 @@ using CFtpDirList = ListingDriver<ClassicLineParser>;
 // The extended dialect's driver, the C++ API's default.
 using ExtendedDirList = ListingDriver<ext::ExtendedLineParser>;
 
-// Inlined where it is called: a call would cost more than the work of many
-// lines. Returns the parser's verdict; "." and "..", entries that are not
-// stored, are reported as skipped at `number`.
+// Offers one text (a line or a joined pair) to the parser and stores the
+// entry it yields, unless it is "." or "..", which is reported as skipped
+// at `number`. Returns the parser's verdict.
 template <class LineParser>
 FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line& line,
                                                                      const std::uint64_t* spaces,

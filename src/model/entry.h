@@ -21,8 +21,6 @@ struct FtpDateTime {
     std::uint8_t hasDate = 0;
 };
 
-bool operator==(const FtpDateTime& a, const FtpDateTime& b);
-
 // The family a line was read as: the public API's enum, so that a row's
 // format reaches an Entry unconverted.
 using EntryFormat = ftpdir::Format;

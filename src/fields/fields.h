@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/calendar.h"
 #include "parse/today.h"
 #include "parse/bytes.h"
 #include "parse/tokens.h"
@@ -45,16 +46,10 @@ bool ReadOctal(std::string_view text, std::int64_t& value);
 // case) whose value fits in int64.
 bool ReadHex(std::string_view text, std::int64_t& value);
 
-// Days in `month` (1-12) of any year: February has 29, since a listing
-// without a year may name 29 February of a leap year. 0 for other months.
-inline int DaysInMonth(std::int32_t month) {
-    static constexpr std::uint8_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month >= 1 && month <= 12 ? kDays[month - 1] : 0;
-}
-
-// Month 1-12 and day within the month's length (29 February in any year).
+// Month 1-12 and day within the month's length (29 February in any year:
+// the year may be unknown yet).
 inline bool ValidDate(std::int32_t month, std::int32_t day) {
-    return day >= 1 && day <= DaysInMonth(month);
+    return day >= 1 && day <= calendar::LongestMonth(month);
 }
 
 // Hour 0-23, minute 0-59 and, unless -1, second 0-60.
@@ -63,14 +58,11 @@ inline bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t seco
            (second == -1 || (second >= 0 && second <= 60));
 }
 
-// Two-digit years: 00-69 are 2000-2069, 70-99 are 1970-1999; three-digit
-// years count from 1900 (103 is 2003); four-digit years stand as they are.
-// `digits` is the number of digits the year was written with.
+// Years of one or two digits widen with the extended pivot
+// (calendar::kExtendedPivot: 00-69 are 2000-2069, 70-99 are 1970-1999);
+// three-digit years count from 1900 (103 is 2003); four-digit years stand
+// as they are. `digits` is the number of digits the year was written with.
 std::int32_t WidenYear(std::int32_t year, std::size_t digits);
-
-// The year that puts `month`/`day` nearest to `today` (a date without a
-// year: servers print recent dates, past or future, without one).
-std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today);
 
 // A clock time: "hh:mm", "hh:mm:ss", an optional fraction after the
 // seconds (".123456789", dropped) and, when `dot` is set, "." in place of
@@ -86,12 +78,9 @@ bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot);
 
 // Turns hour 24 (see ReadClock) into hour 0 of the next day, carrying into
 // month and year with the year's real month lengths. A stamp of another hour
-// is left alone. False when the day cannot be carried (no year, or the year
-// would overflow).
+// is left alone. False when the day cannot be carried: no year, or a year
+// past calendar::kMaxYear before or after the carry.
 bool RollMidnight(Stamp& stamp);
-
-// True for the leap years of the Gregorian calendar.
-bool IsLeapYear(std::int32_t year);
 
 // A 12-hour suffix: "AM", "PM", "am", "pm" (also "A"/"P" when `shortForm`).
 // Turns `stamp.hour` (1-12) into 0-23. False when the text is no such suffix
@@ -174,21 +163,65 @@ inline std::string_view DropLast(std::string_view text, char ch) {
 
 // The space-separated tokens of a line, found on demand and kept, so that a
 // family reader can look at them in any order and take the rest of the line
-// after any of them. The spaces of 64 bytes at a time become one bit mask,
-// and every token of those bytes is then a few bit operations. Holds the
-// first kMaxTokens tokens; later ones read as absent. Views point into the
-// line, which must outlive the walker. Reads only the line's bytes; never
-// allocates.
+// after any of them: the one tokenizer of the extended dialect. The tokens
+// come from a TokenScanner, which reads no further than its Line allows.
+// Holds the first kMaxTokens tokens; later ones read as absent. Views point
+// into the line, which must outlive the walker. Never allocates.
 class TokenWalker {
 public:
     static constexpr std::size_t kMaxTokens = 24;
 
-    explicit TokenWalker(std::string_view line) : line_(line), next_(line.data()) {}
+    // The tokens of `line`, read within the line.
+    explicit TokenWalker(std::string_view line) : TokenWalker(ftpdirlist::Line(line)) {}
+
+    // The tokens of line.Text(), read up to line.readable; `spaces`, unless
+    // null, are the spaces of the 64 bytes at line.begin (as for
+    // TokenScanner).
+    explicit TokenWalker(const Line& line, const std::uint64_t* spaces = nullptr)
+        : scanner_(line, spaces), line_(line.Text()) {}
 
     // Token i (0 first), or an absent view (null data()) past the last.
+    // The tokens below count_ (at most kMaxTokens) are set; g++ cannot
+    // always follow that through Pull and TakeInWindow.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Warray-bounds"
+#endif
     FTPDIRLIST_ALWAYS_INLINE std::string_view operator[](std::size_t i) {
-        if (i < complete_) return {tokens_[i].data, tokens_[i].size};
+        if (i < count_) return {tokens_[i].data, tokens_[i].size};
         return Pull(i);
+    }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+    // How many tokens the line has, counting no further than `limit`
+    // (below kMaxTokens): a line of more than `limit` tokens gives limit + 1.
+    FTPDIRLIST_ALWAYS_INLINE std::size_t Count(std::size_t limit) {
+        if (count_ <= limit) Pull(limit);
+        return count_ <= limit ? count_ : limit + 1;
+    }
+
+    // Finds the next n tokens in one step when they all lie in the
+    // scanner's current window (the first tokens of a short line): true,
+    // and operator[] gives them; else false and nothing moved. Only a
+    // shortcut: operator[] finds the same tokens either way.
+    template <int n>
+    FTPDIRLIST_ALWAYS_INLINE bool TakeInWindow() {
+        std::string_view got[n];
+        if (count_ + n > kMaxTokens || !scanner_.TakeInWindow(got)) return false;
+        for (int k = 0; k < n; ++k) tokens_[count_ + k] = {got[k].data(), got[k].size()};
+        count_ += n;
+        return true;
+    }
+
+    // The line from the first byte of token i to its end, inner and
+    // trailing spaces kept; absent when there is no token i.
+    std::string_view From(std::size_t i) {
+        const std::string_view token = (*this)[i];
+        if (token.data() == nullptr) return {};
+        return {token.data(), static_cast<std::size_t>(line_.data() + line_.size() - token.data())};
     }
 
     // The line after `token` (a token of this line) and one space: where
@@ -216,81 +249,37 @@ public:
         return {first.data(), static_cast<std::size_t>(last.data() + last.size() - first.data())};
     }
 
-    std::string_view Line() const { return line_; }
+    // The line's text.
+    std::string_view Text() const { return line_; }
 
 private:
-    static constexpr std::size_t kWindow = 64;
-
+    // A token as kept: plain data, so that the walker starts with nothing
+    // to fill in.
     struct Token {
         const char* data;
         std::size_t size;
     };
 
-    std::string_view Pull(std::size_t i) {
-        while (i >= complete_ && !done_) Scan();
-        if (i < complete_) return {tokens_[i].data, tokens_[i].size};
-        return {};
-    }
-
-    // Bit i set when base[i] (i < n <= 64) is no space: the space finder
-    // of the token scanner, read within the line.
-    static std::uint64_t TokenBits(const char* base, std::size_t n) {
-        const std::uint64_t inWindow =
-            n == kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-        return ~bytes::SpaceMask64(base, n, base + n) & inWindow;
-    }
-
-    // Reads every token that starts in the next window of 64 bytes; a token
-    // that runs on past the window is completed by the next call.
-    void Scan() {
-        const char* end = line_.data() + line_.size();
-        const char* base = next_;
-        const std::size_t n = static_cast<std::size_t>(end - base) < kWindow
-                                  ? static_cast<std::size_t>(end - base)
-                                  : kWindow;
-        const std::uint64_t token = TokenBits(base, n);
-        const std::uint64_t before = (token << 1) | (open_ ? 1u : 0u);
-        std::uint64_t starts = token & ~before;
-        // Where tokens stop: the space after each, or bit n after a token
-        // that reaches the end of a short window.
-        std::uint64_t stops = ~token & before;
-        next_ = base + n;
-        if (open_ && stops != 0) {
-            Close(base + bytes::LowestBit(stops));
-            stops &= stops - 1;
+    // Reads tokens up to token i, with the scanner in local variables for
+    // the loop.
+    FTPDIRLIST_ALWAYS_INLINE std::string_view Pull(std::size_t i) {
+        TokenScanner scanner = scanner_;
+        std::size_t count = count_;
+        while (count <= i && count < kMaxTokens) {
+            const std::string_view token = scanner.Next();
+            if (token.data() == nullptr) break;
+            tokens_[count++] = {token.data(), token.size()};
         }
-        while (starts != 0) {
-            if (count_ == kMaxTokens) {
-                done_ = true;
-                return;
-            }
-            tokens_[count_++].data = base + bytes::LowestBit(starts);
-            starts &= starts - 1;
-            open_ = true;
-            if (stops != 0) {
-                Close(base + bytes::LowestBit(stops));
-                stops &= stops - 1;
-            }
-        }
-        if (next_ == end) {
-            if (open_) Close(end);
-            done_ = true;
-        }
+        scanner_ = scanner;
+        count_ = count;
+        if (i >= count) return {};
+        return {tokens_[i].data, tokens_[i].size};
     }
 
-    void Close(const char* stop) {
-        Token& t = tokens_[complete_++];
-        t.size = static_cast<std::size_t>(stop - t.data);
-        open_ = false;
-    }
-
+    TokenScanner scanner_;
     std::string_view line_;
-    const char* next_;          // the first byte not yet scanned
     Token tokens_[kMaxTokens];  // only the first count_ are set
-    std::size_t count_ = 0;     // tokens whose start is known
-    std::size_t complete_ = 0;  // tokens whose end is known too
-    bool open_ = false;         // the last token runs on past next_
-    bool done_ = false;
+    std::size_t count_ = 0;
 };
 
 // Numbers too long for the short form: read with an overflow test.
