@@ -50,7 +50,9 @@ inline bool SameSkipped(const std::vector<ftpdir::SkippedLine>& a,
                         const std::vector<ftpdir::SkippedLine>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].number != b[i].number || a[i].text != b[i].text) return false;
+        if (a[i].number != b[i].number || a[i].text != b[i].text || a[i].reason != b[i].reason) {
+            return false;
+        }
     }
     return true;
 }

@@ -5,6 +5,8 @@
 // says.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "api_chunks.h"
 #include "core_helpers.h"
+#include "skip_reason_cases.h"
 #include "ftpdirlist/ftpdirlist.hpp"
 #include "ftpdirlist/ftpdirlist_ext.h"
 
@@ -76,7 +79,8 @@ testsupport::ApiOutcome Results(const ftpdir_parser* p) {
         const char* text = nullptr;
         std::size_t length = 0;
         EXPECT_EQ(ftpdir_skipped_get(p, i, &number, &text, &length), FTPDIR_OK);
-        out.skipped.push_back({number, std::string(text, length)});
+        out.skipped.push_back({number, std::string(text, length),
+                               static_cast<ftpdir::SkipReason>(ftpdir_skipped_reason(p, i))});
     }
     return out;
 }
@@ -235,6 +239,25 @@ TEST(CExtApi, SkippedLinesOnlyWhenCollectedWithNumbersAndTrimmedTexts) {
     const char* text = nullptr;
     ASSERT_EQ(ftpdir_skipped_get(p.get(), 2, nullptr, &text, nullptr), FTPDIR_OK);
     EXPECT_STREQ(text, "spaced out");
+}
+
+// The reason and its name as the C++ API gives them; -1 where there is no line.
+TEST(CExtApi, SkippedLinesSayWhy) {
+    for (const testsupport::SkipReasonCase& c : testsupport::kSkipReasonCases) {
+        Handle p = NewParser();
+        ASSERT_EQ(ftpdir_set_collect_skipped(p.get(), 1), FTPDIR_OK);
+        const testsupport::ApiOutcome got = ParseInChunks(p.get(), c.listing, 3);
+        ASSERT_EQ(got.skipped.size(), 1u) << c.name;
+        EXPECT_EQ(got.skipped[0].number, c.number) << c.name;
+        EXPECT_EQ(got.skipped[0].reason, c.reason) << c.name;
+        EXPECT_STREQ(ftpdir_skip_reason_name(ftpdir_skipped_reason(p.get(), 0)), c.name);
+        EXPECT_EQ(ftpdir_skipped_reason(p.get(), 1), -1) << c.name;
+    }
+    EXPECT_EQ(ftpdir_skipped_reason(nullptr, 0), -1);
+    EXPECT_STREQ(ftpdir_skip_reason_name(FTPDIR_SKIP_DOT_ENTRY), "dot-entry");
+    for (const int32_t outside : {-1, FTPDIR_SKIP_DOT_ENTRY + 1, INT32_MAX}) {
+        EXPECT_STREQ(ftpdir_skip_reason_name(outside), "not-a-listing-line") << outside;
+    }
 }
 
 TEST(CExtApi, OptionsChangeOnlyBetweenListingsAndStay) {

@@ -54,6 +54,7 @@ struct ScriptedParserOf {
                                ParsedEntry& entry, ftpdirlist::LineStyle& style) {
         return fn(context, line.Text(), entry, style);
     }
+    static ftpdir::SkipReason HeaderReason() { return ftpdir::SkipReason::header; }
 
     Fn fn;
     void* context;
@@ -73,6 +74,7 @@ struct RecordingParser {
         offered->emplace_back(line.Text());
         return real.Parse(line, spaces, entry, style);
     }
+    static ftpdir::SkipReason HeaderReason() { return ftpdir::SkipReason::header; }
 
     ftpdirlist::ClassicLineParser real;
     std::vector<std::string>* offered;

@@ -16,6 +16,7 @@
 #include "ftpdirlist/ftpdirlist.h"
 #include "ftpdirlist/ftpdirlist.hpp"
 #include "api_chunks.h"
+#include "skip_reason_cases.h"
 #include "test_support.h"
 
 namespace {
@@ -277,6 +278,61 @@ TEST(CxxOptions, SkippedLinesCarryTheirNumbers) {
             EXPECT_EQ(got, c.skipped)
                 << c.reason << (dialect == ftpdir::Dialect::classic ? " (classic)" : " (extended)");
         }
+    }
+}
+
+// Each reason comes from where the line is refused, and only that line is
+// skipped; the classic dialect, which tells no reasons, gives the generic one
+// to every line it skips (and still reports the "." and ".." it drops).
+TEST(CxxOptions, SkippedLinesSayWhy) {
+    for (const testsupport::SkipReasonCase& c : testsupport::kSkipReasonCases) {
+        ftpdir::Options options;
+        options.collectSkipped = true;
+        ftpdir::Parser parser(options);
+        parser.append(c.listing);
+        EXPECT_EQ(parser.finish().size(), 1u) << c.name;
+        ASSERT_EQ(parser.skipped().size(), 1u) << c.name;
+        const ftpdir::SkippedLine& line = parser.skipped()[0];
+        EXPECT_EQ(line.number, c.number) << c.name;
+        EXPECT_EQ(line.text, c.text) << c.name;
+        EXPECT_STREQ(ftpdir::skipReasonName(line.reason), c.name);
+
+        options.dialect = ftpdir::Dialect::classic;
+        ftpdir::Parser classic(options);
+        classic.append(c.listing);
+        classic.finish();
+        for (const ftpdir::SkippedLine& s : classic.skipped()) {
+            const bool dotRow = c.reason == ftpdir::SkipReason::dotEntry && s.number == c.number;
+            EXPECT_EQ(s.reason,
+                      dotRow ? ftpdir::SkipReason::dotEntry : ftpdir::SkipReason::notListingLine)
+                << c.name << " (classic): " << s.text;
+        }
+    }
+    EXPECT_STREQ(ftpdir::skipReasonName(static_cast<ftpdir::SkipReason>(200)),
+                 "not-a-listing-line");
+}
+
+// "." and ".." are reported wherever they stand, in line order with the
+// line held before them.
+TEST(CxxOptions, DotEntriesAreSkippedWithTheirReason) {
+    ftpdir::Options options;
+    options.collectSkipped = true;
+    ftpdir::Parser parser(options);
+    parser.append(
+        "junk\r\n"
+        "drwxr-xr-x 2 a b 512 Jan  1  2020 .\r\n"
+        "-rw-r--r-- 1 a b 5 Jan  1  2020 f\r\n"
+        "drwxr-xr-x 9 a b 512 Jan  1  2020 ..\r\n");
+    EXPECT_EQ(parser.finish().size(), 1u);
+    const std::pair<std::uint64_t, ftpdir::SkipReason> expected[] = {
+        {1, ftpdir::SkipReason::notListingLine},
+        {2, ftpdir::SkipReason::dotEntry},
+        {4, ftpdir::SkipReason::dotEntry},
+    };
+    ASSERT_EQ(parser.skipped().size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(parser.skipped()[i].number, expected[i].first) << "in line order";
+        EXPECT_EQ(parser.skipped()[i].reason, expected[i].second) << i;
     }
 }
 

@@ -146,14 +146,17 @@ foreach(listing cms dls dos-iis dos eplf guardian ibmi jes mixed mlsd mvs-member
   ftpls_test(ext.example.${listing} ARGS "--json|--skipped|${FTPLS_TODAY}|examples/${listing}.txt"
     GOLDEN extended/examples/${listing}.json STDERR_GOLDEN extended/examples/${listing}.skipped)
 endforeach()
+# One line for each reason a line is skipped, named as --skipped prints it.
+ftpls_test(ext.skip_reasons ARGS "--skipped|--count|tests/tool/skip-reasons.txt|examples/dls.txt"
+  STDOUT_REGEX "^[0-9]+\n$" STDERR_GOLDEN extended/skip-reasons.skipped)
 # Skipped lines reach the terminal too: escaped as in the table.
 ftpls_test(ext.skipped_escaped ARGS "--skipped|--count|tests/tool/hostile.txt"
-  STDERR_REGEX "^tests/tool/hostile.txt:8: garbage [\\]x1b\\[31m line\n$")
+  STDERR_REGEX "^tests/tool/hostile.txt:8: not-a-listing-line: garbage [\\]x1b\\[31m line\n$")
 
 # Counting and diagnostics on standard error.
 ftpls_test(count ARGS "--count|examples/unix.txt|examples/dos.txt" STDOUT_REGEX "^27\n$")
 ftpls_test(skipped ARGS "${C}|--skipped|--csv|${FTPLS_TODAY}|examples/mixed.txt" GOLDEN mixed.csv
-  STDERR_REGEX "^examples/mixed.txt:1: total 12\nexamples/mixed.txt:4: this line is not an entry\nexamples/mixed.txt:11: 226 Transfer complete.\n$")
+  STDERR_REGEX "^examples/mixed.txt:1: not-a-listing-line: total 12\nexamples/mixed.txt:4: not-a-listing-line: this line is not an entry\nexamples/mixed.txt:11: not-a-listing-line: 226 Transfer complete.\n$")
 ftpls_test(stats ARGS "--stats|--count|examples/mixed.txt"
   STDERR_REGEX "^examples/mixed.txt: 8 entries, [0-9]+ bytes, 3 lines skipped, [0-9.]+ ms, [0-9.]+ MiB/s\n$")
 ftpls_test(help ARGS "--help" STDOUT_REGEX "^Usage: ftpls \\[OPTION\\]... \\[FILE\\|URL\\]...\n")

@@ -135,10 +135,27 @@ struct Entry {
     friend bool operator!=(const Entry& a, const Entry& b) { return !(a == b); }
 };
 
+// Why a line yielded no entry, as the reader that refused it or the
+// listing driver decided. The classic dialect gives notListingLine for every
+// line it skips.
+enum class SkipReason : std::uint8_t {
+    notListingLine,   // no reader takes the line
+    header,           // column titles, a rule, a frame: a line of a family's layout
+    title,            // a line naming the directory, volume or subvolume listed
+    total,            // a count of blocks, files or bytes
+    joinedElsewhere,  // a line that continues the entry above it
+    dotEntry,         // "." or "..": the directory itself or its parent
+};
+
+// The reason's stable short name, as ftpls prints it ("not-a-listing-line",
+// "dot-entry", ...); "not-a-listing-line" for a value outside the enum.
+const char* skipReasonName(SkipReason reason);
+
 // A line that yielded no entry (neither alone nor joined with the next one).
 struct SkippedLine {
     std::uint64_t number;  // 1-based line number in the listing
     std::string text;      // the line without its line end and outer spaces
+    SkipReason reason = SkipReason::notListingLine;
 };
 
 // The Gregorian calendar the parsers date by, for hosts that check or build
@@ -213,7 +230,8 @@ struct Options {
     // Any value is safe: the year is clamped to kTodayYearMin..kTodayYearMax,
     // the month to 1-12 and the day to 1-31.
     std::optional<Date> today;
-    // Collect the lines that yielded no entry (see Parser::skipped()).
+    // Collect the lines that yielded no entry (see Parser::skipped()),
+    // "." and ".." among them.
     bool collectSkipped = false;
     // Keep every version of a VMS file as its own entry, the name with its
     // ";N". By default only the highest version is kept, its name without it.

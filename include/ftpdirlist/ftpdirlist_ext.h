@@ -46,12 +46,13 @@
 #endif
 
 /* The version of this header: the library's release, and the interface
- * level (1: everything declared here). */
+ * level (1: the first release; 2: the skipped lines' reasons,
+ * ftpdir_skipped_reason and ftpdir_skip_reason_name). */
 #define FTPDIR_VERSION_MAJOR 1
 #define FTPDIR_VERSION_MINOR 0
 #define FTPDIR_VERSION_PATCH 0
 #define FTPDIR_VERSION_STRING "1.0.0"
-#define FTPDIR_API_VERSION 1
+#define FTPDIR_API_VERSION 2
 
 #ifdef __cplusplus
 extern "C" {
@@ -215,6 +216,23 @@ FTPDIR_EXT_API size_t ftpdir_skipped_count(const ftpdir_parser* parser);
  */
 FTPDIR_EXT_API int32_t ftpdir_skipped_get(const ftpdir_parser* parser, size_t index,
                                           uint64_t* line_number, const char** text, size_t* length);
+
+/* Why a line was skipped (FTPDIR_API_VERSION 2). The classic dialect gives
+ * FTPDIR_SKIP_NOT_A_LISTING_LINE for every line it skips. */
+#define FTPDIR_SKIP_NOT_A_LISTING_LINE 0 /* no reader takes the line */
+#define FTPDIR_SKIP_HEADER 1             /* column titles, a rule, a frame */
+#define FTPDIR_SKIP_TITLE 2              /* names the directory or volume listed */
+#define FTPDIR_SKIP_TOTAL 3              /* a count of blocks, files or bytes */
+#define FTPDIR_SKIP_JOINED_ELSEWHERE 4   /* continues the entry above it */
+#define FTPDIR_SKIP_DOT_ENTRY 5          /* "." or ".." */
+
+/* The reason (FTPDIR_SKIP_*) of skipped line `index` of the last finished
+ * listing; -1 for a null parser or an index out of range. */
+FTPDIR_EXT_API int32_t ftpdir_skipped_reason(const ftpdir_parser* parser, size_t index);
+
+/* The stable short name of a FTPDIR_SKIP_* value ("not-a-listing-line",
+ * "dot-entry", ...; "not-a-listing-line" for any other value); static. */
+FTPDIR_EXT_API const char* ftpdir_skip_reason_name(int32_t reason);
 
 #ifdef __cplusplus
 }

@@ -141,6 +141,7 @@ struct PySkipped {
     std::uint64_t number;
     std::string text;
     CodecPtr codec;
+    ftpdir::SkipReason reason;
 };
 
 // ftpdir::Parser with the GIL released while it works. The mutex keeps two
@@ -177,7 +178,8 @@ public:
             lines = parser_.skipped();
         }
         py::list out;
-        for (auto& line : lines) out.append(PySkipped{line.number, std::move(line.text), codec_});
+        for (auto& line : lines)
+            out.append(PySkipped{line.number, std::move(line.text), codec_, line.reason});
         return out;
     }
 
@@ -254,11 +256,16 @@ PYBIND11_MODULE(_ftpdirlist, m) {
             "The line without its line end and outer spaces, decoded.")
         .def_property_readonly(
             "raw_text", [](const PySkipped& self) { return Bytes(self.text); }, "The line's bytes.")
+        .def_property_readonly(
+            "reason", [](const PySkipped& self) { return ftpdir::skipReasonName(self.reason); },
+            "Why the line gave no entry: 'not-a-listing-line', 'header', 'title', 'total',\n"
+            "'joined-elsewhere' or 'dot-entry' (the classic dialect gives the first, or\n"
+            "'dot-entry', for every line).")
         .def("__repr__",
              [](const PySkipped& self) {
                  return "SkippedLine(number=" + std::to_string(self.number) +
                         ", text=" + py::repr(Decode(self.text, *self.codec)).cast<std::string>() +
-                        ")";
+                        ", reason='" + ftpdir::skipReasonName(self.reason) + "')";
              })
         .def(
             "__eq__",
@@ -266,7 +273,8 @@ PYBIND11_MODULE(_ftpdirlist, m) {
                 if (!py::isinstance<PySkipped>(other))
                     return py::reinterpret_borrow<py::object>(Py_NotImplemented);
                 const PySkipped& o = other.cast<const PySkipped&>();
-                return py::bool_(self.number == o.number && self.text == o.text);
+                return py::bool_(self.number == o.number && self.text == o.text &&
+                                 self.reason == o.reason);
             },
             py::is_operator())
         .def("__hash__", [](const PySkipped& self) {

@@ -117,6 +117,24 @@ def test_skipped_lines_alike_in_chunks(dialect):
     assert (4, b"this line is not an entry") in [(s.number, s.raw_text) for s in whole.skipped]
 
 
+@pytest.mark.parametrize("listing,number,reason", [
+    (b"-rw-r--r-- 1 a b 5 Jan  1  2020 f\nls: cannot open directory x\n", 2, "not-a-listing-line"),
+    (b"Volume Unit    Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname\n"
+     b"WORK01 3390   2024/03/01  1   15  FB      80 27920  PS  USER.DATA\n", 1, "header"),
+    (b"Directory DISK$USER:[ALICE]\n\nA.TXT;1  2/4  1-JAN-2020 10:00:00  [ALICE]  (RWED,RWED,RE,)\n",
+     1, "title"),
+    (b"total 12\n-rw-r--r-- 1 a b 5 Jan  1  2020 f\n", 1, "total"),
+    (b"README          2345  what this archive holds\n                      and more\n", 2,
+     "joined-elsewhere"),
+    (b"drwxr-xr-x 2 a b 512 Jan  1  2020 .\n-rw-r--r-- 1 a b 5 Jan  1  2020 f\n", 1, "dot-entry"),
+])
+def test_skipped_lines_say_why(listing, number, reason):
+    parser = ftpdirlist.Parser(collect_skipped=True)
+    parser.feed(listing)
+    assert len(parser.close()) == 1
+    assert [(s.number, s.reason) for s in parser.skipped] == [(number, reason)]
+
+
 def test_skipped_empty_unless_asked():
     parser = ftpdirlist.Parser()
     parser.feed(b"garbage\r\n")
@@ -130,7 +148,9 @@ def test_parser_reuse_after_close():
     parser.feed(b"nonsense\r\n")
     parser.feed(example("dos.txt"))
     assert parser.close() == first
-    assert [s.text for s in parser.skipped] == ["nonsense"]
+    # The listing's "." is a skipped line too.
+    assert [(s.text, s.reason) for s in parser.skipped][:1] == [("nonsense", "not-a-listing-line")]
+    assert [s.reason for s in parser.skipped[1:]] == ["dot-entry"]
 
 
 @pytest.mark.parametrize("dialect", DIALECTS)
@@ -234,7 +254,7 @@ def test_skipped_line_is_a_value():
     first, second = parser.skipped
     assert (first.number, first.text, first.raw_text) == (1, "total 12", b"total 12")
     assert second.text == "not an entry\udcff"
-    assert repr(first) == "SkippedLine(number=1, text='total 12')"
+    assert repr(first) == "SkippedLine(number=1, text='total 12', reason='total')"
     assert first == parser.skipped[0] and hash(first) == hash(parser.skipped[0])
 
 

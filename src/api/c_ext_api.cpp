@@ -28,6 +28,15 @@ static_assert(FTPDIR_FORMAT_UNIX == static_cast<int>(ftpdir::Format::unixStyle) 
                   FTPDIR_FORMAT_WINDOWS_CE == static_cast<int>(ftpdir::Format::windowsCe) &&
                   FTPDIR_FORMAT_UNIX_NUMERIC == static_cast<int>(ftpdir::Format::unixNumeric),
               "FTPDIR_FORMAT_* mirror ftpdir::Format");
+static_assert(FTPDIR_SKIP_NOT_A_LISTING_LINE ==
+                      static_cast<int>(ftpdir::SkipReason::notListingLine) &&
+                  FTPDIR_SKIP_HEADER == static_cast<int>(ftpdir::SkipReason::header) &&
+                  FTPDIR_SKIP_TITLE == static_cast<int>(ftpdir::SkipReason::title) &&
+                  FTPDIR_SKIP_TOTAL == static_cast<int>(ftpdir::SkipReason::total) &&
+                  FTPDIR_SKIP_JOINED_ELSEWHERE ==
+                      static_cast<int>(ftpdir::SkipReason::joinedElsewhere) &&
+                  FTPDIR_SKIP_DOT_ENTRY == static_cast<int>(ftpdir::SkipReason::dotEntry),
+              "FTPDIR_SKIP_* mirror ftpdir::SkipReason");
 
 }  // namespace
 
@@ -237,6 +246,18 @@ int32_t ftpdir_skipped_get(const ftpdir_parser* parser, size_t index, uint64_t* 
     if (text != nullptr) *text = line.text.c_str();
     if (length != nullptr) *length = line.text.size();
     return FTPDIR_OK;
+}
+
+int32_t ftpdir_skipped_reason(const ftpdir_parser* parser, size_t index) {
+    if (parser == nullptr || index >= parser->skipped.size()) return -1;
+    return static_cast<int32_t>(parser->skipped[index].reason);
+}
+
+const char* ftpdir_skip_reason_name(int32_t reason) {
+    if (reason < FTPDIR_SKIP_NOT_A_LISTING_LINE || reason > FTPDIR_SKIP_DOT_ENTRY) {
+        reason = FTPDIR_SKIP_NOT_A_LISTING_LINE;
+    }
+    return ftpdir::skipReasonName(static_cast<ftpdir::SkipReason>(reason));
 }
 
 }  // extern "C"

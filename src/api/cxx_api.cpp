@@ -70,6 +70,17 @@ const char* formatName(Format format) {
     return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : "unknown";
 }
 
+const char* skipReasonName(SkipReason reason) {
+    static const char* const kNames[] = {
+        "not-a-listing-line", "header", "title", "total", "joined-elsewhere", "dot-entry",
+    };
+    static_assert(
+        sizeof(kNames) / sizeof(kNames[0]) == static_cast<std::size_t>(SkipReason::dotEntry) + 1,
+        "one name per reason");
+    const auto i = static_cast<std::size_t>(reason);
+    return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : kNames[0];
+}
+
 struct Parser::Impl {
     Options options;
     // One of the two, as the dialect says.

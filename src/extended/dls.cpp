@@ -26,7 +26,7 @@ LineKind ReadDlsLine(std::string_view line, ListingState& state, Today& /*today*
     fields::TokenWalker tokens = TokensFor(line, state);
     if (line[0] == ' ') {
         const bool continued = state.family == EntryFormat::dls && !tokens[0].empty();
-        return continued ? LineKind::header : LineKind::none;
+        return continued ? SkipAs(state, ftpdir::SkipReason::joinedElsewhere) : LineKind::none;
     }
     std::string_view name = tokens[0];
     const std::string_view size = tokens[1];

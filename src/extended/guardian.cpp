@@ -75,7 +75,7 @@ LineKind ReadGuardian(std::string_view line, ListingState& state, Today& today,
     if (!IsOpen(&ListingState::guardian, EntryFormat::guardian, state)) return LineKind::none;
 
     const std::size_t n = col.Count(kMaxColumns);
-    if (n == 1 && first.front() == '$') return LineKind::header;
+    if (n == 1 && first.front() == '$') return SkipAs(state, ftpdir::SkipReason::title);
     if (n < kMinColumns || n > kMaxColumns) return LineKind::none;
 
     std::int64_t code = 0;

@@ -40,7 +40,16 @@ struct ListingState {
     bool mvsMembers = false;   // "Name     VV.MM   Created ..."
     bool jesJobs = false;      // "JOBNAME  JOBID    OWNER ..."
     bool guardian = false;     // "File  Code  EOF  Last Modification ..."
+    // Why the line a reader returned header for is skipped: header unless
+    // the reader says otherwise (SkipAs). Reset for every line.
+    ftpdir::SkipReason skip = ftpdir::SkipReason::header;
 };
+
+// A reader's header verdict with its reason.
+inline LineKind SkipAs(ListingState& state, ftpdir::SkipReason reason) {
+    state.skip = reason;
+    return LineKind::header;
+}
 
 // A family's reader: LineKind::entry and `entry` filled (format set) when
 // `line` is an entry of the family; header for a line of the family that
@@ -111,6 +120,7 @@ public:
     LineKind Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry,
                    LineStyle& style) {
         state_.scan = {line.begin, line.end, line.readable, spaces};
+        state_.skip = ftpdir::SkipReason::header;
         const LineKind kind = ParseExtendedLine(line.Text(), state_, today_, entry);
         state_.scan = {};
         style = kind == LineKind::entry && entry.extras.format == EntryFormat::vms
@@ -118,6 +128,9 @@ public:
                     : LineStyle::other;
         return kind;
     }
+
+    // Why the line Parse last returned header for is skipped.
+    ftpdir::SkipReason HeaderReason() const { return state_.skip; }
 
     // Every version of a VMS file is kept as its own entry.
     bool KeepVersions() const { return keepVersions_; }

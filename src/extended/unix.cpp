@@ -427,7 +427,7 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     if (mode.data() == nullptr) return LineKind::none;
     std::size_t modeEnd;
     if (!ReadMode(tokens, entry, modeEnd)) {
-        return IsTotalLine(tokens) ? LineKind::header : LineKind::none;
+        return IsTotalLine(tokens) ? SkipAs(state, ftpdir::SkipReason::total) : LineKind::none;
     }
 
     // The date: the first tokens that read as one right after a token that

@@ -184,9 +184,9 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
         // No version: perhaps a header or footer.
         if (IsDirectoryHeader(tokens)) {
             state.vmsHeader = true;
-            return LineKind::header;
+            return SkipAs(state, ftpdir::SkipReason::title);
         }
-        if (known && IsTotalFooter(tokens)) return LineKind::header;
+        if (known && IsTotalFooter(tokens)) return SkipAs(state, ftpdir::SkipReason::total);
     }
     if (n > kMaxTokens || !ReadName(line, name, known, entry)) return LineKind::none;
 

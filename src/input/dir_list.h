@@ -26,6 +26,7 @@ namespace ftpdirlist {
 // a lone CR and a lone LF each end one line) and its text as parsed. The
 // C++ API's type: the driver writes the API's list directly.
 using SkippedLine = ftpdir::SkippedLine;
+using SkipReason = ftpdir::SkipReason;
 
 // LineParser, the driver's compile-time line parser, is held by the driver
 // (it carries per-listing state, such as today's date) and provides:
@@ -51,6 +52,8 @@ using SkippedLine = ftpdir::SkippedLine;
 //     Returns none (held and tried once more joined with the next line),
 //     entry (an entry, in `entry`) or header (skipped at once, never
 //     joined). Sets `style`, which the driver reads for an entry only.
+//   SkipReason HeaderReason() const;
+//     Why the line that Parse last returned header for is skipped.
 // It must be copyable: a copy of the one given at construction starts each
 // listing.
 template <class LineParser>
@@ -85,8 +88,8 @@ private:
     void EmitText(const Line& line, bool cutAtZero, std::uint64_t number,
                   const std::uint64_t* spaces);
     void LineFailed(std::string_view line, std::uint64_t number);
-    LineKind TryLine(const Line& line, const std::uint64_t* spaces);
-    void Skip(std::string_view text, std::uint64_t number);
+    LineKind TryLine(const Line& line, const std::uint64_t* spaces, std::uint64_t number);
+    void Skip(std::string_view text, std::uint64_t number, SkipReason reason);
     void ReleasePending();
 
     bool vmsListing_ = false;  // a VMS-style line has been accepted
@@ -118,10 +121,12 @@ using CFtpDirList = ListingDriver<ClassicLineParser>;
 using ExtendedDirList = ListingDriver<ext::ExtendedLineParser>;
 
 // Offers one text (a line or a joined pair) to the parser and stores the
-// entry it yields, unless it is "." or "..". Returns the parser's verdict.
+// entry it yields, unless it is "." or "..", which is reported as skipped
+// at `number`. Returns the parser's verdict.
 template <class LineParser>
 FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line& line,
-                                                                     const std::uint64_t* spaces) {
+                                                                     const std::uint64_t* spaces,
+                                                                     std::uint64_t number) {
     // Every line starts from a fresh record, so nothing of an earlier line
     // leaks into this one; the extras of a parser that never writes them
     // stay as constructed.
@@ -135,7 +140,13 @@ FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line&
     if (verdict != LineKind::entry) return verdict;
     // Before the name test: a VMS-style "." still marks the listing.
     if (style == LineStyle::vms) vmsListing_ = true;
-    if (record_.name == "." || record_.name == "..") return verdict;
+    if (record_.name == "." || record_.name == "..") {
+        // The line held before it goes first, so that the skipped lines stay
+        // in order; a joined text holds no line before it.
+        if (number != pendingNumber_) ReleasePending();
+        Skip(line.Text(), number, SkipReason::dotEntry);
+        return verdict;
+    }
     if constexpr (LineParser::kExtras) {
         // The entries of VMS-style lines collapse among themselves, wherever
         // lines of other families stand.
@@ -169,13 +180,13 @@ FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::EmitText(const Line& li
         if (cutAtZero && bytes::SkipSpaces(line.begin, end) == end) return;
     }
     const Line text(line.begin, end, line.readable);
-    const LineKind verdict = TryLine(text, spaces);
+    const LineKind verdict = TryLine(text, spaces, number);
     if (verdict == LineKind::none) {
         LineFailed(text.Text(), number);
         return;
     }
     ReleasePending();
-    if (verdict == LineKind::header) Skip(text.Text(), number);
+    if (verdict == LineKind::header) Skip(text.Text(), number, parser_.HeaderReason());
 }
 
 template <class LineParser>
@@ -306,11 +317,11 @@ void ListingDriver<LineParser>::LineFailed(std::string_view line, std::uint64_t 
         joined_.push_back(' ');
         joined_.append(line.data(), line.size());
         // A joined text taken as a header is no join either.
-        if (TryLine(Line(joined_), nullptr) == LineKind::entry) {
+        if (TryLine(Line(joined_), nullptr, pendingNumber_) == LineKind::entry) {
             hasPending_ = false;
             return;
         }
-        Skip(pendingLine_, pendingNumber_);
+        Skip(pendingLine_, pendingNumber_, SkipReason::notListingLine);
     }
     pendingLine_.assign(line.data(), line.size());
     pendingNumber_ = number;
@@ -320,14 +331,15 @@ void ListingDriver<LineParser>::LineFailed(std::string_view line, std::uint64_t 
 template <class LineParser>
 void ListingDriver<LineParser>::ReleasePending() {
     if (hasPending_) {
-        Skip(pendingLine_, pendingNumber_);
+        Skip(pendingLine_, pendingNumber_, SkipReason::notListingLine);
         hasPending_ = false;
     }
 }
 
 template <class LineParser>
-void ListingDriver<LineParser>::Skip(std::string_view text, std::uint64_t number) {
-    if (skipped_ != nullptr) skipped_->push_back({number, std::string(text)});
+void ListingDriver<LineParser>::Skip(std::string_view text, std::uint64_t number,
+                                     SkipReason reason) {
+    if (skipped_ != nullptr) skipped_->push_back({number, std::string(text), reason});
 }
 
 template <class LineParser>

@@ -87,6 +87,9 @@ public:
         return ParseLine(line, spaces, entry, style, today_);
     }
 
+    // Parse never returns header.
+    static ftpdir::SkipReason HeaderReason() { return ftpdir::SkipReason::header; }
+
 private:
     Today today_;
 };

@@ -351,7 +351,8 @@ private:
         const std::string shown = Escaped(file);
         for (const ftpdir::SkippedLine& line : lines) {
             const std::string text = Escaped(decoder_.Decode(line.text));
-            std::fprintf(stderr, "%s:%" PRIu64 ": %s\n", shown.c_str(), line.number, text.c_str());
+            std::fprintf(stderr, "%s:%" PRIu64 ": %s: %s\n", shown.c_str(), line.number,
+                         ftpdir::skipReasonName(line.reason), text.c_str());
         }
     }
 

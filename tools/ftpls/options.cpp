@@ -145,7 +145,8 @@ const OptionDef kOptions[] = {
      [](Options& o, const std::string&, std::string&) { return o.stats = true; }},
     {0, "skipped", nullptr,
      "print the lines that yielded no entry on standard error,\n"
-     "as FILE:LINE: text",
+     "as FILE:LINE: reason: text (not-a-listing-line, header,\n"
+     "title, total, joined-elsewhere, dot-entry)",
      [](Options& o, const std::string&, std::string&) { return o.skipped = true; }},
     {0, "mlsd", nullptr,
      "URL: list with MLSD (default: MLSD when the server\n"
