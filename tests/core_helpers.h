@@ -44,6 +44,7 @@ void AppendChunk(Driver& list, std::string_view chunk) {
 template <bool keepSpaces>
 struct ScriptedParserOf {
     static constexpr bool kKeepSpaces = keepSpaces;
+    static constexpr bool kBlankCutIsEmpty = keepSpaces;
     static constexpr bool kExtras = false;
     using Fn = int (*)(void* context, std::string_view line, ParsedEntry& entry, int& flagWord);
 
@@ -62,6 +63,7 @@ using ScriptedDriver = ftpdirlist::ListingDriver<ScriptedParserOf<false>>;
 // the line's read bound and window), recording every text offered.
 struct RecordingParser {
     static constexpr bool kKeepSpaces = false;
+    static constexpr bool kBlankCutIsEmpty = false;
     static constexpr bool kExtras = false;
 
     RecordingParser(LocalDate date, std::vector<std::string>* texts) : real(date), offered(texts) {}

@@ -223,6 +223,31 @@ TEST(CxxOptions, FixedTodayGivesTheYearOfTimedEntries) {
     }
 }
 
+// The classic dialect gives the numbers a line writes, as its header
+// warns: no range of the calendar holds for them.
+TEST(CxxClassic, DatesAndTimesAreTheNumbersTheLineWrites) {
+    struct Case {
+        const char* reason;
+        const char* line;
+        ftpdir::Date date;
+        ftpdir::Time time;
+    } const cases[] = {
+        {"DOS: month and day 0", "0-0-0 10:30AM 1 f", {2000, 0, 0}, {10, 30}},
+        {"Unix: day 99", "-rw-r--r-- 1 a b 1 Jan 99 1999 f", {1999, 1, 99}, {0, 0}},
+        {"VMS: day 45, hour 99, minute -1",
+         "A.TXT;1 3 45-JAN-2002 99:-1 [U] (R)",
+         {2002, 1, 45},
+         {99, -1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const auto entries = ftpdir::parse(c.line, Classic());
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].date, c.date);
+        EXPECT_EQ(entries[0].time.value_or(ftpdir::Time{}), c.time);
+    }
+}
+
 TEST(CxxOptions, SkippedLinesCarryTheirNumbers) {
     struct Case {
         std::string listing;
@@ -292,25 +317,34 @@ TEST(CxxParser, MovedParserGoesOn) {
 }
 
 // A moved-from parser: safe to destroy, to assign to, and to use, where it
-// works as a new parser with default options.
-TEST(CxxParser, MovedFromParserIsANewOne) {
-    const std::string text = ReadSample("examples/dos.txt");
-    ftpdir::Options options;
+// starts a new listing with the options it had.
+TEST(CxxParser, MovedFromParserKeepsItsOptions) {
+    const std::string text = "junk\r\n" + ReadSample("examples/unix.txt");
+    ftpdir::Options options = Classic();
     options.collectSkipped = true;
+    options.today = ftpdir::Date{2001, 2, 3};
     ftpdir::Parser first(options);
     first.append("junk\r\nmore junk\r\n");  // the first is skipped, the second kept to join
     ftpdir::Parser second = std::move(first);
     EXPECT_TRUE(first.skipped().empty());
     first.append(text);
-    EXPECT_TRUE(first.skipped().empty()) << "default options collect nothing";
-    EXPECT_EQ(first.finish(), ftpdir::parse(text));
+    EXPECT_EQ(first.finish(), ftpdir::parse(text, options)) << "the dialect and today stayed";
+    ftpdir::Parser fresh(options);
+    fresh.append(text);
+    fresh.finish();
+    EXPECT_EQ(first.skipped().size(), fresh.skipped().size()) << "and so did collectSkipped";
+    EXPECT_FALSE(first.skipped().empty());
     EXPECT_EQ(second.skipped().size(), 1u) << "the skipped line moved along";
 
     ftpdir::Parser third = std::move(second);
     EXPECT_EQ(second.finish(), std::vector<ftpdir::Entry>{}) << "finish alone: an empty listing";
-    second = std::move(third);  // assigned after use
+    ftpdir::Parser extended;
+    extended = std::move(third);  // takes third's options as well
+    extended.append(text);
+    EXPECT_EQ(extended.finish(), ftpdir::parse(text, options));
+    second = std::move(first);  // assigned after use
     second.append(text);
-    EXPECT_EQ(second.finish(), ftpdir::parse(text));
+    EXPECT_EQ(second.finish(), ftpdir::parse(text, options));
     ftpdir::Parser destroyed = std::move(second);
 }  // `second` is destroyed moved-from
 

@@ -311,6 +311,10 @@ TEST(Driver, KeptSpacesReachTheParserAndBlankLinesStillSeparate) {
          {" a ", " b", " a   b"},
          {{1, " a "}, {2, " b"}}},
         {"the last line without an end, spaces only", {"E1\n  "}, {"E1"}, {}},
+        {"a line blank before its zero byte is not offered, and the join goes over it",
+         {"a\n", std::string("  \0z\n", 5), "b\n", std::string(" \0", 2)},
+         {"a", "b", "a b"},
+         {{1, "a"}, {3, "b"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -365,6 +369,76 @@ TEST(Driver, RealParserJoinsLongVmsNameWithItsLine) {
     ASSERT_EQ(out.entries.size(), 1u);
     EXPECT_EQ(out.entries[0].name, "A_LONG_NAME.TXT");
     EXPECT_EQ(out.entries[0].attributes, "(RWED,RWED,RE,)");
+}
+
+// The names of a listing's entries, parsed whole and one byte at a time by
+// the dialect's driver with the real parser: the two must agree.
+template <class Driver, class... Args>
+std::vector<std::string> NamesOf(const std::string& listing, Args... args) {
+    std::vector<std::string> whole;
+    std::vector<std::string> bytewise;
+    for (const bool oneByte : {false, true}) {
+        Driver list(args...);
+        if (oneByte) {
+            for (const char ch : listing) AppendChunk(list, std::string_view(&ch, 1));
+        } else {
+            AppendChunk(list, listing);
+        }
+        const coretest::EntryTable table = list.Finish();
+        std::vector<std::string>& names = oneByte ? bytewise : whole;
+        for (std::size_t i = 0; i < table.Size(); ++i) names.emplace_back(table.Row(i).Name());
+    }
+    EXPECT_EQ(whole, bytewise);
+    return whole;
+}
+
+// What the real parsers of both dialects make of VMS versions among lines of
+// other families, and of lines whose text ends at a zero byte.
+TEST(Driver, VersionCollapseAndZeroCutLinesInBothDialects) {
+    const std::string unixFoo = "-rw-r--r-- 1 u g 5 Jan 15  2002 FOO.TXT\n";
+    const std::string vmsFoo = "FOO.TXT;2 3 15-JAN-2002 10:30:45 [X] (RWED,RWED,RE,)\n";
+    const std::string vmsBar = "BAR.TXT;1 3 15-JAN-2002 10:30:45 [X] (RWED,RWED,RE,)\n";
+    const std::string vmsFoo3 = "FOO.TXT;3 4 16-JAN-2002 10:30:45 [X] (RWED,RWED,RE,)\n";
+    const std::string tail = "  2  12-JAN-2002 10:30:45 [SYSTEM] (RWED,RWED,RE,)\n";
+    using Names = std::vector<std::string>;
+    struct Case {
+        const char* reason;
+        std::string listing;
+        Names extended;
+        Names classic;  // the classic rule: from the first VMS line on, every entry collapses
+    } const cases[] = {
+        {"a Unix entry does not merge with a later VMS version of its name",
+         unixFoo + vmsFoo,
+         {"FOO.TXT", "FOO.TXT"},
+         {"FOO.TXT"}},
+        {"nor with a VMS line in front",
+         vmsBar + unixFoo + vmsFoo,
+         {"BAR.TXT", "FOO.TXT", "FOO.TXT"},
+         {"BAR.TXT", "FOO.TXT"}},
+        {"the versions of one VMS file collapse across a Unix line",
+         vmsFoo + unixFoo + vmsFoo3,
+         {"FOO.TXT", "FOO.TXT"},
+         {"FOO.TXT"}},
+        {"an empty line between a VMS name and its line", "NAME;1\n\n" + tail, {"NAME"}, {"NAME"}},
+        {"a zero byte alone is an empty line in the extended dialect",
+         "NAME;1\n" + std::string("\0x\n", 3) + tail,
+         {"NAME"},
+         {}},
+        {"so are spaces before a zero byte",
+         "NAME;1\n" + std::string("   \0x\n", 6) + tail,
+         {"NAME"},
+         {}},
+        {"text before a zero byte is a line of its own",
+         "NAME;1\n" + std::string("x\0y\n", 4) + tail,
+         {"x"},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EXPECT_EQ((NamesOf<ftpdirlist::ExtendedDirList>(c.listing, coretest::kToday, false)),
+                  c.extended);
+        EXPECT_EQ(NamesOf<CFtpDirList>(c.listing, coretest::kToday), c.classic);
+    }
 }
 
 }  // namespace

@@ -41,6 +41,13 @@ extern "C" {
  * interface: on 32-bit x86 the offsets are 0, 4, 8, 12, 16, 24 ... 40, 44, 45
  * and the record is 48 bytes; on 64-bit targets the pointers are 8 bytes wide
  * and the record is 64 bytes. Bytes 46-47 (62-63) are never written.
+ *
+ * The date and time are the numbers the line writes, not checked as a
+ * calendar: month is 0-12 (0 from a DOS-style date such as 00-00-00, so a
+ * host that indexes a table by month must test it first); a DOS-style line
+ * gives day 0-31, year 1950-2049 or 1000-3000, hour 0-23 and minute 0-59;
+ * Unix-style and VMS-style lines give day, year, hour and minute as C's
+ * atoi reads them, any 32-bit value (a day of 99, a negative minute).
  */
 typedef struct FtpDirItem {
     char* name;               /* host's buffer for the name (mode 0)            */

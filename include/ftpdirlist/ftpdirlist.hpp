@@ -69,15 +69,21 @@ enum class Format : std::uint8_t {
 // The format's short name as ftpls prints it ("unix", "mvs-member", ...).
 const char* formatName(Format format);
 
+// Extended: a valid calendar date, year 1-9999. Classic: the numbers the line
+// writes, as the C interface gives them (ftpdirlist.h, FtpDirItem): month
+// 0-12, where 0 comes from a DOS-style date such as 00-00-00, so index a
+// table by month only after testing it; day and year unchecked.
 struct Date {
-    std::int32_t year;
-    std::int32_t month;  // 1-12
-    std::int32_t day;    // classic: as the listing gives it; extended: valid for the month
+    std::int32_t year = 0;
+    std::int32_t month = 0;  // extended: 1-12; classic: 0-12
+    std::int32_t day = 0;    // extended: valid for the month; classic: as the line writes it
     friend bool operator==(const Date& a, const Date& b) {
         return a.year == b.year && a.month == b.month && a.day == b.day;
     }
 };
 
+// Classic: hour and minute as the line writes them (0-23 and 0-59 for
+// DOS-style lines, unchecked for Unix-style and VMS-style ones).
 struct Time {
     std::int32_t hour = 0;    // extended: 0-23
     std::int32_t minute = 0;  // extended: 0-59
@@ -157,9 +163,9 @@ class Parser {
 public:
     explicit Parser(Options options = {});
     ~Parser();
-    // A moved-from parser may be destroyed, assigned and used: append() and
-    // finish() then work as on Parser() (default options), and skipped() is
-    // empty until they are called.
+    // A moved-from parser keeps the options it had and may be destroyed,
+    // assigned and used: append() and finish() then start a new listing
+    // with those options, and skipped() is empty until they are called.
     Parser(Parser&&) noexcept;
     Parser& operator=(Parser&&) noexcept;
     Parser(const Parser&) = delete;
@@ -183,6 +189,7 @@ public:
 private:
     struct Impl;
     Impl& impl();
+    Options options_;  // copied, never moved: a moved-from parser starts again from them
     std::unique_ptr<Impl> impl_;
 };
 

@@ -1,6 +1,7 @@
 #include "ftpdirlist/ftpdirlist.hpp"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "entries/entry_table.h"
 #include "input/dir_list.h"
@@ -137,14 +138,24 @@ struct Parser::Impl {
     }
 };
 
-Parser::Parser(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+Parser::Parser(Options options)
+    : options_(std::move(options)), impl_(std::make_unique<Impl>(options_)) {}
 Parser::~Parser() = default;
-Parser::Parser(Parser&&) noexcept = default;
-Parser& Parser::operator=(Parser&&) noexcept = default;
+static_assert(std::is_nothrow_copy_constructible<Options>::value &&
+                  std::is_nothrow_copy_assignable<Options>::value,
+              "the moves copy the options");
+Parser::Parser(Parser&& other) noexcept : options_(other.options_), impl_(std::move(other.impl_)) {}
+Parser& Parser::operator=(Parser&& other) noexcept {
+    if (this != &other) {
+        options_ = other.options_;
+        impl_ = std::move(other.impl_);
+    }
+    return *this;
+}
 
 Parser::Impl& Parser::impl() {
-    // A moved-from parser starts over as a new one with default options.
-    if (!impl_) impl_ = std::make_unique<Impl>(Options{});
+    // A moved-from parser starts over as a new one with the options it had.
+    if (!impl_) impl_ = std::make_unique<Impl>(options_);
     return *impl_;
 }
 

@@ -114,7 +114,11 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
         // room for a million names at once.
         constexpr std::size_t kMostExpected = std::size_t{1} << 20;
         const std::size_t expected = expectedBytes_ / 80;
-        index_.Build(rows_, expected < kMostExpected ? expected : kMostExpected);
+        // A classic table compares the rows stored before with the VMS
+        // entries; an extended one collapses VMS entries among themselves
+        // only, and every earlier row came from another family.
+        const std::size_t indexed = extras == nullptr ? rows_.Size() : 0;
+        index_.Build(rows_, indexed, expected < kMostExpected ? expected : kMostExpected);
     }
     NameIndex::Lookup lookup{NameIndex::kNone, 0};
     const std::uint32_t hash = NameIndex::Hash(entry.name);
@@ -304,9 +308,9 @@ RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
     return kept;
 }
 
-void EntryTable::AddExtended(ParsedEntry& entry, bool vms, bool keepVersions) {
+void EntryTable::AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions) {
     if (!Storable(entry)) return;
-    if (vms && !keepVersions) {
+    if (vmsLine && !keepVersions) {
         AddVersion(entry, &entry.extras);
         return;
     }

@@ -76,13 +76,16 @@ public:
     // growing step by step. Results never depend on it.
     void ExpectInput(std::size_t bytes) { expectedBytes_ = bytes; }
 
-    // Takes an entry of the extended dialect, with its extras. Without
-    // `vms`, or with `keepVersions`, appends it as given (a name keeps its
-    // ";N"). Otherwise collapses versions as AddEntryAhead does (lookups
-    // may wait: settle before reading), except that an entry without a
-    // version suffix is stored whole (version 0) instead of dropped. A
-    // replaced row takes the new entry's extras too.
-    void AddExtended(ParsedEntry& entry, bool vms, bool keepVersions);
+    // Takes an entry of the extended dialect, with its extras; `vmsLine`:
+    // the entry's own line is VMS-style. Without `vmsLine`, or with
+    // `keepVersions`, appends it as given (a name keeps its ";N"). Otherwise
+    // collapses it with the VMS entries stored before, and with them only,
+    // as AddEntryAhead does (lookups may wait: settle before reading),
+    // except that an entry without a version suffix is stored whole
+    // (version 0) instead of dropped. So the result does not depend on where
+    // the lines of other families stand. A replaced row takes the new
+    // entry's extras too.
+    void AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions);
 
     std::size_t Size() const {
         assert(aheadCount_ == 0);

@@ -35,16 +35,16 @@ void NameIndex::Rehash(std::size_t slotCount) {
     }
 }
 
-void NameIndex::Build(const RowBlocks& rows, std::size_t expected) {
+void NameIndex::Build(const RowBlocks& rows, std::size_t indexed, std::size_t expected) {
     std::size_t slotCount = 64;
-    const std::size_t names = rows.Size() > expected ? rows.Size() : expected;
+    const std::size_t names = indexed > expected ? indexed : expected;
     while (slotCount < names * 2) slotCount *= 2;
     slots_.assign(slotCount, Slot{0, 0});
     used_ = 0;
     built_ = true;  // only once the slots exist: a failed allocation leaves it unbuilt
     // Rows stored before the table started collapsing keep their whole
     // names; only the first row of each name is indexed.
-    for (std::size_t r = 0; r < rows.Size(); ++r) {
+    for (std::size_t r = 0; r < indexed; ++r) {
         const std::string_view name = rows.At(r).Name();
         const std::uint32_t hash = Hash(name);
         Slot& slot = slots_[Probe(name, hash, rows)];

@@ -54,9 +54,10 @@ public:
     }
 
     bool Built() const { return built_; }
-    // Indexes the first row of each name among `rows`, with room for
-    // `expected` names in all before the index must grow.
-    void Build(const RowBlocks& rows, std::size_t expected);
+    // Indexes the first row of each name among the first `indexed` rows of
+    // `rows`, with room for `expected` names in all before the index must
+    // grow.
+    void Build(const RowBlocks& rows, std::size_t indexed, std::size_t expected);
     // Where a name stands: its first row (kNone when the name is not
     // indexed) and its slot (where it would go when it is not).
     struct Lookup {

@@ -109,6 +109,9 @@ constexpr int kOtherFamilyLine = 2;
 class ExtendedLineParser {
 public:
     static constexpr bool kKeepSpaces = true;
+    // A line that a zero byte leaves blank is no line: it must not part a
+    // long VMS name from the line it continues on.
+    static constexpr bool kBlankCutIsEmpty = true;
     static constexpr bool kExtras = true;
 
     // Year-less dates are placed from the system's local clock...

@@ -33,6 +33,11 @@ using SkippedLine = ftpdir::SkippedLine;
 //     false: a line reaches the parser without its leading and trailing
 //     spaces; true: with the spaces the server wrote. Lines of spaces only
 //     are never offered.
+//   static constexpr bool kBlankCutIsEmpty;
+//     A zero byte ends a line's text. true: a line whose text so cut is
+//     empty or spaces only counts as an empty line (never offered, never
+//     reported, no break between a held line and the next); false: that
+//     text is offered like any other line.
 //   static constexpr bool kExtras;
 //     true: accepted records are stored with their extras
 //     (EntryTable::AddExtended, with KeepVersions()); false: AddEntry, and
@@ -129,7 +134,9 @@ FTPDIRLIST_ALWAYS_INLINE int ListingDriver<LineParser>::TryLine(const Line& line
     if (flagWord != 0) flags_ = flagWord;
     if (record_.name == "." || record_.name == "..") return 1;
     if constexpr (LineParser::kExtras) {
-        entries_.AddExtended(record_, (flags_ & kVmsLine) != 0, parser_.KeepVersions());
+        // The extended dialect collapses the entries of VMS lines among
+        // themselves, whatever lines of other families stand between them.
+        entries_.AddExtended(record_, (flagWord & kVmsLine) != 0, parser_.KeepVersions());
     } else {
         entries_.AddEntryAhead(record_, (flags_ & kVmsLine) != 0);
     }
@@ -152,8 +159,9 @@ FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::EmitText(const Line& li
                 --end;
             } while (end != line.begin && end[-1] == ' ');
         }
-    } else {
-        (void)cutAtZero;
+    }
+    if constexpr (LineParser::kBlankCutIsEmpty) {
+        if (cutAtZero && bytes::SkipSpaces(line.begin, end) == end) return;
     }
     const Line text(line.begin, end, line.readable);
     const int verdict = TryLine(text, spaces);

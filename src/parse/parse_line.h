@@ -71,6 +71,8 @@ FTPDIRLIST_ALWAYS_INLINE int ParseLine(const Line& line, const std::uint64_t* sp
 class ClassicLineParser {
 public:
     static constexpr bool kKeepSpaces = false;
+    // The text before a zero byte is offered even when it is empty.
+    static constexpr bool kBlankCutIsEmpty = false;
     static constexpr bool kExtras = false;
 
     // Timed Unix-style entries are dated from the system's local clock.
