@@ -11,7 +11,7 @@
 
 #include "extended/families.h"
 #include "extended/line_parser.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 #include "extended_helpers.h"
 
 namespace ftpdirlist {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "extended_helpers.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace {

@@ -1,10 +1,12 @@
 // The shared field readers: numbers, dates, clock times and date markers,
 // each read from an exact-size heap copy.
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "parse_helpers.h"
 
@@ -392,6 +394,63 @@ TEST(FieldsTest, TokenWalker) {
     EXPECT_EQ(capped[24].data(), nullptr);
     EXPECT_TRUE(fields::EqualsFolded("<DiR>", "<dir>"));
     EXPECT_FALSE(fields::EqualsFolded("<dir", "<dir>"));
+}
+
+// The tokens of `text` by a plain split at spaces, and the line from each.
+struct SplitTokens {
+    std::vector<std::string> tokens;
+    std::vector<std::string> from;
+};
+
+SplitTokens Split(const std::string& text) {
+    SplitTokens out;
+    for (std::size_t at = text.find_first_not_of(' '); at != std::string::npos;
+         at = text.find_first_not_of(' ', at)) {
+        const std::size_t stop = std::min(text.find(' ', at), text.size());
+        out.tokens.push_back(text.substr(at, stop - at));
+        out.from.push_back(text.substr(at));
+        at = stop;
+    }
+    return out;
+}
+
+TEST(FieldsTest, TokenWalkerFindsTheSameTokensEveryWay) {
+    // Tokens 1 to 9 bytes apart across two windows, the walker made over the
+    // line alone, with a bound past the line, and with the driver's space
+    // mask; tokens taken in order, out of order, after a TakeInWindow and
+    // counted.
+    for (std::size_t length = 0; length <= 140; length += 7) {
+        for (std::size_t gap = 1; gap <= 9; ++gap) {
+            std::string text(length, 'x');
+            for (std::size_t i = gap % 4; i < length; i += gap) text[i] = ' ';
+            const SplitTokens want = Split(text);
+            const std::string padded = text + std::string(64, 'p');
+            const HeapBytes exact(text);
+            const HeapBytes wide(padded);
+            const char* p = wide.view().data();
+            const Line bounded(p, p + length, p + padded.size());
+            const std::uint64_t mask = bytes::SpaceMask64(p, bytes::kWindow, p + padded.size());
+            SCOPED_TRACE("length " + std::to_string(length) + " gap " + std::to_string(gap));
+            for (int way = 0; way < 6; ++way) {
+                fields::TokenWalker walker = way % 3 == 0   ? fields::TokenWalker(exact.view())
+                                             : way % 3 == 1 ? fields::TokenWalker(bounded)
+                                                            : fields::TokenWalker(bounded, &mask);
+                if (way >= 3) walker.TakeInWindow<3>();
+                const std::size_t kept =
+                    std::min(want.tokens.size(), fields::TokenWalker::kMaxTokens);
+                if (kept > 2) {
+                    EXPECT_EQ(walker[kept - 1], want.tokens[kept - 1]);
+                }
+                for (std::size_t i = 0; i < kept; ++i) {
+                    EXPECT_EQ(walker[i], want.tokens[i]) << "token " << i;
+                    EXPECT_EQ(walker.From(i), want.from[i]) << "token " << i;
+                }
+                EXPECT_EQ(walker[kept].data(), nullptr);
+                EXPECT_EQ(walker.From(kept).data(), nullptr);
+                EXPECT_EQ(walker.Count(5), std::min<std::size_t>(want.tokens.size(), 6));
+            }
+        }
+    }
 }
 
 }  // namespace

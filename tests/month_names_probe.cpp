@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "parse/month_names.h"
+#include "fields/month_names.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // LookupMonthName and IsTotalWord: the generated table of month names in the
 // languages and code pages that `ls -l` and servers print them in.
-#include "parse/month_names.h"
+#include "fields/month_names.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "parse/month_keys.h"
+#include "fields/month_keys.h"
 #include "parse/month_map.h"
 #include "parse_helpers.h"
 

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Writes src/parse/month_names_table.inc: the month-name keys of the
+"""Writes src/fields/month_names_table.inc: the month-name keys of the
 extended dialect and the words of the `total` line.
 
 Month names come from glibc's locale sources (Debian package `locales`):
@@ -336,7 +336,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--locales", default="/usr/share/i18n/locales")
     parser.add_argument("--messages", default="/usr/share/locale")
-    parser.add_argument("--output", default=os.path.join(root, "src/parse/month_names_table.inc"))
+    parser.add_argument("--output", default=os.path.join(root, "src/fields/month_names_table.inc"))
     parser.add_argument("--check", action="store_true",
                         help="compare with the output file instead of writing it: exit 1 when "
                              "it differs, 77 when the sources are missing")

@@ -24,7 +24,7 @@
 
 #include "extended/families.h"
 #include "extended/mainframe_common.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -65,8 +65,8 @@ std::int64_t RecordBytes(std::int64_t length, std::int64_t count) {
 
 }  // namespace
 
-LineKind ReadCms(std::string_view line, ListingState& /*state*/, Today& today, ParsedEntry& entry) {
-    fields::TokenWalker col(line);
+LineKind ReadCms(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
+    fields::TokenWalker col = TokensFor(line, state);
     // The format is the third column, or the fourth after a file mode.
     std::size_t at = 2;
     if (!IsRecordFormat(col[at])) {
@@ -75,7 +75,7 @@ LineKind ReadCms(std::string_view line, ListingState& /*state*/, Today& today, P
         if (!IsRecordFormat(col[at])) return LineKind::none;
     }
     // Length, count, blocks, date, time, and at most a label after them.
-    const std::size_t n = CountTokens(col, kMaxColumns);
+    const std::size_t n = col.Count(kMaxColumns);
     if (n != at + 6 && n != at + 7) return LineKind::none;
     const std::string_view format = col[at];
     const bool isDir = format == "DIR";

@@ -9,7 +9,7 @@
 
 #include "extended/families.h"
 #include "extended/record.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -23,13 +23,13 @@ LineKind ReadDlsLine(std::string_view line, ListingState& state, Today& /*today*
         return LineKind::none;
     }
     if (line.empty()) return LineKind::none;
-    TokenScanner cursor = ScannerFor(line, state);
+    fields::TokenWalker tokens = TokensFor(line, state);
     if (line[0] == ' ') {
-        const bool continued = state.family == EntryFormat::dls && !cursor.Next().empty();
+        const bool continued = state.family == EntryFormat::dls && !tokens[0].empty();
         return continued ? LineKind::header : LineKind::none;
     }
-    std::string_view name = cursor.Next();
-    const std::string_view size = cursor.Next();
+    std::string_view name = tokens[0];
+    const std::string_view size = tokens[1];
     if (size.empty()) return LineKind::none;
     // The description stands apart from the size by two spaces or more, as
     // the columns are aligned: this keeps other families' lines of words

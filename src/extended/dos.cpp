@@ -51,7 +51,7 @@ bool ReadTime(std::string_view token, std::string_view suffix, Stamp& stamp, boo
 
 // The name after "<DIR>": past the padding of IIS, or past the spaces.
 std::string_view NameAfterDir(TokenWalker& tokens, std::string_view dir) {
-    const std::string_view line = tokens.Line();
+    const std::string_view line = tokens.Text();
     const std::string_view rest =
         line.substr(static_cast<std::size_t>(dir.data() - line.data()) + dir.size());
     if (rest.size() > kDirPadding &&
@@ -74,29 +74,18 @@ void SplitTarget(ParsedEntry& entry) {
 }  // namespace
 
 LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
-    TokenWalker tokens(line);
+    TokenWalker tokens = TokensFor(line, state);
+    // The first three tokens in one step when they lie in the first window,
+    // as in the usual form.
+    tokens.TakeInWindow<3>();
     Stamp stamp;
-    std::string_view size;
-    // The first three tokens, found at once when they lie in the first
-    // window (as they do in the usual form), else by the walk.
-    TokenScanner scanner = ScannerFor(line, state);
-    std::string_view t[3];
     bool glued = false;
-    if (scanner.TakeInWindow(t)) {
-        const std::string_view third = t[2];
-        if (!fields::IsDigit(t[0][0]) || !ReadDate(t[0], stamp) ||
-            !ReadTime(t[1], third, stamp, glued)) {
-            return LineKind::none;
-        }
-        size = glued ? third : tokens[3];
-    } else {
-        const std::string_view date = tokens[0];
-        if (date.data() == nullptr || !fields::IsDigit(date[0]) || !ReadDate(date, stamp) ||
-            tokens[1].data() == nullptr || !ReadTime(tokens[1], tokens[2], stamp, glued)) {
-            return LineKind::none;
-        }
-        size = tokens[glued ? 2 : 3];
+    const std::string_view date = tokens[0];
+    if (date.data() == nullptr || !fields::IsDigit(date[0]) || !ReadDate(date, stamp) ||
+        tokens[1].data() == nullptr || !ReadTime(tokens[1], tokens[2], stamp, glued)) {
+        return LineKind::none;
     }
+    const std::string_view size = tokens[glued ? 2 : 3];
     if (size.data() == nullptr) return LineKind::none;
 
     std::string_view name;

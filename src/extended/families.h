@@ -4,7 +4,7 @@
 #pragma once
 
 #include "extended/line_parser.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -20,15 +20,15 @@ namespace ext {
 // midnight.
 bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry);
 
-// A token scanner over `line` that reads as far as the driver allows, with
-// the spaces it found, when `line` is the line the driver handed over
-// (state.scan); else one that reads the line alone.
-inline TokenScanner ScannerFor(std::string_view line, const ListingState& state) {
+// The tokens of `line`, read as far as the driver allows and with the
+// spaces it found when `line` is the line the driver handed over
+// (state.scan); else read within the line alone.
+inline fields::TokenWalker TokensFor(std::string_view line, const ListingState& state) {
     const ScanBounds& bounds = state.scan;
     if (bounds.begin == line.data() && bounds.end == line.data() + line.size()) {
-        return TokenScanner(Line(bounds.begin, bounds.end, bounds.readable), bounds.spaces);
+        return fields::TokenWalker(Line(bounds.begin, bounds.end, bounds.readable), bounds.spaces);
     }
-    return TokenScanner(Line(line));
+    return fields::TokenWalker(line);
 }
 
 // unix.cpp: `ls -l` lines of every locale and their server variants, and

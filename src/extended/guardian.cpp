@@ -19,7 +19,7 @@
 
 #include "extended/families.h"
 #include "extended/mainframe_common.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -65,20 +65,18 @@ std::string_view Security(std::string_view text) {
 
 LineKind ReadGuardian(std::string_view line, ListingState& state, Today& today,
                       ParsedEntry& entry) {
-    // A listing not yet of the family reads nothing but its titles.
-    if (!IsOpen(&ListingState::guardian, EntryFormat::guardian, state) &&
-        !FirstTokenIs(line, "File")) {
-        return LineKind::none;
-    }
-    fields::TokenWalker col(line);
+    fields::TokenWalker col = TokensFor(line, state);
     const std::string_view first = col[0];
+    // A listing not yet of the family reads nothing but its titles.
+    if (!IsOpen(&ListingState::guardian, EntryFormat::guardian, state) && first != "File")
+        return LineKind::none;
     if (first.empty()) return LineKind::none;
     if (first == "File" && col[1] == "Code" && col[2] == "EOF") {
         return OpenFamily(&ListingState::guardian, EntryFormat::guardian, state);
     }
     if (!IsOpen(&ListingState::guardian, EntryFormat::guardian, state)) return LineKind::none;
 
-    const std::size_t n = CountTokens(col, kMaxColumns);
+    const std::size_t n = col.Count(kMaxColumns);
     if (n == 1 && first.front() == '$') return LineKind::header;
     if (n < kMinColumns || n > kMaxColumns) return LineKind::none;
 

@@ -9,7 +9,7 @@
 
 #include "extended/families.h"
 #include "extended/record.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -50,9 +50,10 @@ bool ReadJobDate(std::string_view text, fields::Stamp& stamp) {
 
 LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
                       ParsedEntry& entry) {
-    TokenScanner cursor = ScannerFor(line, state);
-    const std::string_view owner = cursor.Next();
-    std::string_view token = cursor.Next();
+    fields::TokenWalker tokens = TokensFor(line, state);
+    const std::string_view owner = tokens[0];
+    std::size_t type = 1;  // the object type's token
+    std::string_view token = tokens[type];
     if (owner.empty() || token.empty()) return LineKind::none;
 
     entry.size = -1;
@@ -60,17 +61,18 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
         // Size, date and time before the type.
         if (!fields::ReadNumber(token, entry.size)) return LineKind::none;
         fields::Stamp stamp;
-        const std::string_view date = cursor.Next();
+        const std::string_view date = tokens[2];
         if (date.empty() || !ReadJobDate(date, stamp)) return LineKind::none;
-        const std::string_view time = cursor.Next();
+        const std::string_view time = tokens[3];
         if (time.empty() || !fields::ReadClock(time, stamp, true)) {
             return LineKind::none;
         }
         if (!StoreStamp(stamp, today, entry)) return LineKind::none;
-        token = cursor.Next();
+        type = 4;
+        token = tokens[type];
     }
     if (!IsObjectType(token)) return LineKind::none;
-    std::string_view name = cursor.Rest();
+    std::string_view name = tokens.From(type + 1);
     if (name.empty()) return LineKind::none;
 
     entry.isDir = (CutDirectoryMark(name) || IsContainer(token)) ? 1 : 0;

@@ -36,7 +36,7 @@ LineKind Settle(LineKind kind, EntryFormat format, ListingState& state, ParsedEn
 
 // What the dispatcher knows of a line before offering it to the families:
 // the class of its first byte that is no space and how many tokens it has,
-// counted up to kCounted (more than any family needs).
+// counted up to kCounted (as many as any family needs).
 struct LineShape {
     static constexpr std::size_t kCounted = 8;
     // The member of FewestTokens for the line's first byte.
@@ -54,32 +54,11 @@ std::uint8_t FewestTokens::*ClassOf(unsigned char byte) {
     return byte >= 0x80 ? &FewestTokens::high : &FewestTokens::other;
 }
 
-// The shape from the space masks of 64 bytes at a time, read until the
-// line ends or kCounted tokens are found.
-LineShape ShapeOf(std::string_view line, const ScanBounds& bounds) {
-    constexpr std::size_t kWindow = 64;
+// The shape of the line `tokens` walks.
+LineShape ShapeOf(fields::TokenWalker& tokens) {
     LineShape shape;
-    const char* const end = line.data() + line.size();
-    // The driver's bound when the line is the one it handed over.
-    const char* const readable =
-        bounds.begin == line.data() && bounds.end == end ? bounds.readable : end;
-    bool open = false;  // the window before ended inside a token
-    for (const char* base = line.data(); base != end && shape.tokens < LineShape::kCounted;) {
-        const std::size_t left = static_cast<std::size_t>(end - base);
-        const std::size_t n = left < kWindow ? left : kWindow;
-        const std::uint64_t inWindow =
-            n == kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-        const std::uint64_t token = ~bytes::SpaceMask64(base, n, readable) & inWindow;
-        if (shape.tokens == 0 && token != 0) {
-            shape.first = ClassOf(static_cast<unsigned char>(base[bytes::LowestBit(token)]));
-        }
-        for (std::uint64_t starts = token & ~((token << 1) | (open ? 1u : 0u)); starts != 0;
-             starts &= starts - 1) {
-            ++shape.tokens;
-        }
-        open = (token >> (n - 1)) & 1;
-        base += n;
-    }
+    shape.tokens = tokens.Count(LineShape::kCounted - 1);
+    if (shape.tokens != 0) shape.first = ClassOf(static_cast<unsigned char>(tokens[0][0]));
     return shape;
 }
 
@@ -109,7 +88,8 @@ bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
 }
 
 bool MayRead(const FamilyEntry& family, std::string_view line) {
-    return !FTPDIRLIST_SHORTCUTS || ShapeOf(line, ScanBounds{}).Fits(family);
+    fields::TokenWalker tokens(line);
+    return !FTPDIRLIST_SHORTCUTS || ShapeOf(tokens).Fits(family);
 }
 
 LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
@@ -125,8 +105,11 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
         first = false;
     }
     // A shortcut: a build without shortcuts offers the line to every family.
-    const LineShape shape =
-        FTPDIRLIST_SHORTCUTS ? ShapeOf(line, state.scan) : LineShape{nullptr, 0};
+    LineShape shape{nullptr, 0};
+    if (FTPDIRLIST_SHORTCUTS) {
+        fields::TokenWalker tokens = TokensFor(line, state);
+        shape = ShapeOf(tokens);
+    }
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
         const FamilyEntry& family = kFamilies[i];
         if (family.format == known || (shape.first != nullptr && !shape.Fits(family))) continue;

@@ -15,7 +15,7 @@
 #include "extended/families.h"
 #include "extended/record.h"
 #include "parse/bytes.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {

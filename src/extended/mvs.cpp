@@ -22,7 +22,7 @@
 
 #include "extended/families.h"
 #include "extended/mainframe_common.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -71,20 +71,18 @@ bool ReadReferred(std::string_view text, Today& today, ParsedEntry& entry) {
 
 LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& today,
                         ParsedEntry& entry) {
-    // A listing not yet of the family reads nothing but its titles.
-    if (!IsOpen(&ListingState::mvsDatasets, EntryFormat::mvs, state) &&
-        !FirstTokenIs(line, "Volume")) {
-        return LineKind::none;
-    }
-    fields::TokenWalker col(line);
+    fields::TokenWalker col = TokensFor(line, state);
     const std::string_view first = col[0];
+    // A listing not yet of the family reads nothing but its titles.
+    if (!IsOpen(&ListingState::mvsDatasets, EntryFormat::mvs, state) && first != "Volume")
+        return LineKind::none;
     if (first.empty()) return LineKind::none;
     if (first == "Volume" && col[1] == "Unit" && col[2] == "Referred") {
         return OpenFamily(&ListingState::mvsDatasets, EntryFormat::mvs, state);
     }
     if (!IsOpen(&ListingState::mvsDatasets, EntryFormat::mvs, state)) return LineKind::none;
 
-    const std::size_t n = CountTokens(col, kMaxColumns);
+    const std::size_t n = col.Count(kMaxColumns);
     if (n == 2 && first == "Migrated") return NameOnly(col[1], false, entry);
     if (n == 3 && first == "Pseudo" && col[1] == "Directory") return NameOnly(col[2], true, entry);
     if (n < kMinColumns || n > kMaxColumns) return LineKind::none;

@@ -55,7 +55,7 @@
 
 #include "extended/families.h"
 #include "extended/mainframe_common.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -166,13 +166,11 @@ bool IsSpoolFrame(fields::TokenWalker& col, std::size_t n) {
 
 LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& today,
                        ParsedEntry& entry) {
-    // A listing not yet of the family reads nothing but its titles.
-    if (!IsOpen(&ListingState::mvsMembers, EntryFormat::mvsMember, state) &&
-        !FirstTokenIs(line, "Name")) {
-        return LineKind::none;
-    }
-    fields::TokenWalker col(line);
+    fields::TokenWalker col = TokensFor(line, state);
     const std::string_view first = col[0];
+    // A listing not yet of the family reads nothing but its titles.
+    if (!IsOpen(&ListingState::mvsMembers, EntryFormat::mvsMember, state) && first != "Name")
+        return LineKind::none;
     if (first.empty()) return LineKind::none;
     if (first == "Name" &&
         ((col[1] == "VV.MM" && col[2] == "Created") || (col[1] == "Size" && col[2] == "TTR"))) {
@@ -180,7 +178,7 @@ LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& today,
     }
     if (!IsOpen(&ListingState::mvsMembers, EntryFormat::mvsMember, state)) return LineKind::none;
 
-    const std::size_t n = CountTokens(col, kMemberColumns);
+    const std::size_t n = col.Count(kMemberColumns);
     if (n == 1) {
         entry.name = first;
         entry.size = -1;
@@ -193,20 +191,18 @@ LineKind ReadMvsMember(std::string_view line, ListingState& state, Today& today,
 
 LineKind ReadJesJob(std::string_view line, ListingState& state, Today& /*today*/,
                     ParsedEntry& entry) {
-    // A listing not yet of the family reads nothing but its titles.
-    if (!IsOpen(&ListingState::jesJobs, EntryFormat::jes, state) &&
-        !FirstTokenIs(line, "JOBNAME")) {
-        return LineKind::none;
-    }
-    fields::TokenWalker col(line);
+    fields::TokenWalker col = TokensFor(line, state);
     const std::string_view first = col[0];
+    // A listing not yet of the family reads nothing but its titles.
+    if (!IsOpen(&ListingState::jesJobs, EntryFormat::jes, state) && first != "JOBNAME")
+        return LineKind::none;
     if (first.empty()) return LineKind::none;
     if (first == "JOBNAME" && col[1] == "JOBID") {
         return OpenFamily(&ListingState::jesJobs, EntryFormat::jes, state);
     }
     if (!IsOpen(&ListingState::jesJobs, EntryFormat::jes, state)) return LineKind::none;
 
-    const std::size_t n = CountTokens(col, kJobColumns);
+    const std::size_t n = col.Count(kJobColumns);
     if (IsSpoolFrame(col, n)) return LineKind::header;
     if (n < 3 || !IsJobId(col[1])) return LineKind::none;
 

@@ -5,7 +5,7 @@
 
 #include "extended/families.h"
 #include "extended/record.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -32,15 +32,15 @@ bool IsWeekday(std::string_view token) {
 
 LineKind ReadNortelLine(std::string_view line, ListingState& state, Today& today,
                         ParsedEntry& entry) {
-    TokenScanner cursor = ScannerFor(line, state);
-    const std::string_view name = cursor.Next();
-    const std::string_view size = cursor.Next();
+    fields::TokenWalker tokens = TokensFor(line, state);
+    const std::string_view name = tokens[0];
+    const std::string_view size = tokens[1];
     // The size first: most lines of other families fail here.
     if (!fields::ReadNumber(size, entry.size)) return LineKind::none;
-    const std::string_view date = cursor.Next();
-    const std::string_view weekday = cursor.Next();
-    const std::string_view time = cursor.Next();
-    if (time.empty() || !cursor.Next().empty() || !IsWeekday(weekday)) {
+    const std::string_view date = tokens[2];
+    const std::string_view weekday = tokens[3];
+    const std::string_view time = tokens[4];
+    if (time.empty() || !tokens[5].empty() || !IsWeekday(weekday)) {
         return LineKind::none;
     }
     fields::Stamp stamp;

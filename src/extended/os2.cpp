@@ -7,7 +7,7 @@
 
 #include "extended/families.h"
 #include "extended/record.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -25,27 +25,28 @@ bool IsLetters(std::string_view token) {
 }  // namespace
 
 LineKind ReadOs2Line(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
-    TokenScanner cursor = ScannerFor(line, state);
-    const std::string_view size = cursor.Next();
+    fields::TokenWalker tokens = TokensFor(line, state);
+    const std::string_view size = tokens[0];
     if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
 
     // Attribute tokens up to the date: at most a few, letters only.
-    std::string_view token = cursor.Next();
+    std::size_t next = 1;
+    std::string_view token = tokens[next++];
     const char* attributesBegin = token.data();
     const char* attributesEnd = token.data();
     for (int count = 0; !token.empty() && IsLetters(token); ++count) {
         if (count == 4) return LineKind::none;
         if (fields::EqualsFolded(token, "dir")) entry.isDir = 1;
         attributesEnd = token.data() + token.size();
-        token = cursor.Next();
+        token = tokens[next++];
     }
     fields::Stamp stamp;
     if (token.empty() || !fields::ReadNumericDate(token, fields::DateOrder::mdy, "-", stamp)) {
         return LineKind::none;
     }
-    const std::string_view time = cursor.Next();
+    const std::string_view time = tokens[next++];
     if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
-    const std::string_view name = cursor.Rest();
+    const std::string_view name = tokens.From(next);
     if (name.empty()) return LineKind::none;
 
     entry.name = name;

@@ -8,7 +8,7 @@
 
 #include "extended/families.h"
 #include "extended/record.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -59,29 +59,29 @@ bool IsHex(std::string_view token) {
 }  // namespace
 
 LineKind ReadOs9Line(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
-    TokenScanner cursor = ScannerFor(line, state);
-    const std::string_view owner = cursor.Next();
+    fields::TokenWalker tokens = TokensFor(line, state);
+    const std::string_view owner = tokens[0];
     if (owner.empty()) return LineKind::none;
     if (owner[0] < '0' || owner[0] > '9') {
         // A rule begins with '-', the titles with "Owner": each test only
         // where the first token allows it.
-        const bool header = owner[0] == '-'
-                                ? IsRuleLine(line)
-                                : fields::EqualsFolded(owner, "owner") &&
-                                      IsTitleLine(line, {"owner", "last", "modified", "attributes",
-                                                         "sector", "bytecount", "name"});
+        const bool header =
+            owner[0] == '-' ? IsRuleLine(line)
+                            : fields::EqualsFolded(owner, "owner") &&
+                                  IsTitleLine(tokens, {"owner", "last", "modified", "attributes",
+                                                       "sector", "bytecount", "name"});
         return header ? LineKind::header : LineKind::none;
     }
     if (!IsOwner(owner)) return LineKind::none;
     fields::Stamp stamp;
-    const std::string_view date = cursor.Next();
+    const std::string_view date = tokens[1];
     if (!fields::ReadNumericDate(date, fields::DateOrder::ymd, "/", stamp)) return LineKind::none;
-    if (!ReadCompactClock(cursor.Next(), stamp)) return LineKind::none;
-    const std::string_view attributes = cursor.Next();
-    if (!IsAttributes(attributes) || !IsHex(cursor.Next())) return LineKind::none;
-    const std::string_view size = cursor.Next();
+    if (!ReadCompactClock(tokens[2], stamp)) return LineKind::none;
+    const std::string_view attributes = tokens[3];
+    if (!IsAttributes(attributes) || !IsHex(tokens[4])) return LineKind::none;
+    const std::string_view size = tokens[5];
     if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
-    const std::string_view name = cursor.Rest();
+    const std::string_view name = tokens.From(6);
     if (name.empty()) return LineKind::none;
 
     entry.isDir = attributes[0] == 'd' ? 1 : 0;

@@ -7,8 +7,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "parse/fields.h"
-#include "parse/tokens.h"
+#include "fields/fields.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -22,14 +21,14 @@ inline bool CutDirectoryMark(std::string_view& name) {
     return true;
 }
 
-// Column titles: exactly the tokens of `lowerTitles`, in any case.
-inline bool IsTitleLine(std::string_view line,
+// Column titles: the line's tokens are exactly `lowerTitles`, in any case.
+inline bool IsTitleLine(fields::TokenWalker& tokens,
                         std::initializer_list<std::string_view> lowerTitles) {
-    TokenScanner tokens{Line(line)};
+    std::size_t i = 0;
     for (const std::string_view title : lowerTitles) {
-        if (!fields::EqualsFolded(tokens.Next(), title)) return false;
+        if (!fields::EqualsFolded(tokens[i++], title)) return false;
     }
-    return tokens.Next().empty();
+    return tokens[i].empty();
 }
 
 // A rule under column titles: groups of "-" separated by spaces, at least

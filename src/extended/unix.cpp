@@ -18,7 +18,7 @@
 #include <cstdint>
 
 #include "extended/families.h"
-#include "parse/month_names.h"
+#include "fields/month_names.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -396,11 +396,11 @@ bool PlainWord(std::string_view token) {
 // with a link count, owner and group that are plain words, the walk's
 // first candidate date after the link count fails and the next one is the
 // month. False when the line has another form (the walk then reads it).
-bool ReadUsualForm(std::string_view line, const ListingState& state, Today& today,
-                   ParsedEntry& entry, LineKind& kind) {
-    TokenScanner scanner = ScannerFor(line, state);
+bool ReadUsualForm(TokenWalker& tokens, Today& today, ParsedEntry& entry, LineKind& kind) {
+    if (!tokens.TakeInWindow<8>()) return false;
     std::string_view t[8];
-    if (!scanner.TakeInWindow(t)) return false;
+    for (std::size_t i = 0; i < 8; ++i) t[i] = tokens[i];
+    const std::string_view line = tokens.Text();
     const std::string_view mode = t[0];
     const std::string_view size = t[4];
     const std::string_view month = t[5];
@@ -429,10 +429,10 @@ bool ReadUsualForm(std::string_view line, const ListingState& state, Today& toda
 LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
                       ParsedEntry& entry) {
     // A shortcut: a build without shortcuts reads every line by the walk.
+    TokenWalker tokens = TokensFor(line, state);
     LineKind kind;
-    if (kShortcuts && ReadUsualForm(line, state, today, entry, kind)) return kind;
+    if (kShortcuts && ReadUsualForm(tokens, today, entry, kind)) return kind;
 
-    TokenWalker tokens(line);
     const std::string_view mode = tokens[0];
     if (mode.data() == nullptr) return LineKind::none;
     std::size_t modeEnd;

@@ -6,7 +6,7 @@
 
 #include "extended/families.h"
 #include "extended/record.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -40,16 +40,16 @@ bool IsFileMode(std::int64_t mode) {
 
 LineKind ReadUnixNumericLine(std::string_view line, ListingState& state, Today& today,
                              ParsedEntry& entry) {
-    TokenScanner cursor = ScannerFor(line, state);
-    const std::string_view mode = cursor.Next();
+    fields::TokenWalker tokens = TokensFor(line, state);
+    const std::string_view mode = tokens[0];
     std::int64_t modeBits;
     if (mode.empty() || !fields::ReadOctal(mode, modeBits) || !IsFileMode(modeBits)) {
         return LineKind::none;
     }
-    const std::string_view uid = cursor.Next();
-    const std::string_view gid = cursor.Next();
-    const std::string_view size = cursor.Next();
-    const std::string_view seconds = cursor.Next();
+    const std::string_view uid = tokens[1];
+    const std::string_view gid = tokens[2];
+    const std::string_view size = tokens[3];
+    const std::string_view seconds = tokens[4];
     std::int64_t number;
     std::int64_t secondsValue;
     fields::Stamp stamp;
@@ -58,7 +58,7 @@ LineKind ReadUnixNumericLine(std::string_view line, ListingState& state, Today& 
         !fields::FromUnixSeconds(secondsValue, stamp)) {
         return LineKind::none;
     }
-    std::string_view name = cursor.Rest();
+    std::string_view name = tokens.From(5);
     if (name.empty()) return LineKind::none;
 
     if ((modeBits & kTypeBits) == kLink) {

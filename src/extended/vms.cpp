@@ -170,24 +170,16 @@ bool IsBareOwner(std::string_view token) {
 }  // namespace
 
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
-    // The tokens in order: the first four at once when they lie in the
-    // first window, as in the usual form, then one at a time. An entry has
-    // at most kMaxTokens; a line with one more is none (unless a footer).
-    TokenScanner scanner = ScannerFor(line, state);
-    std::string_view head[4];
-    std::size_t n = static_cast<std::size_t>(scanner.Take(head));
-    std::string_view t[kMaxTokens + 1];
-    for (std::size_t i = 0; i < n; ++i) t[i] = head[i];
-    if (n == 4) {
-        while (n < kMaxTokens + 1 && (t[n] = scanner.Next()).data() != nullptr) ++n;
-    }
+    // An entry has at most kMaxTokens tokens; a line with one more is none
+    // (unless a footer).
+    TokenWalker tokens = TokensFor(line, state);
+    const std::size_t n = tokens.Count(kMaxTokens);
     if (n == 0) return LineKind::none;
 
-    const std::string_view name = t[0];
+    const std::string_view name = tokens[0];
     const bool known = state.vmsHeader || state.family == EntryFormat::vms;
     if (!fields::IsDigit(name[0]) && name.find(';') == std::string_view::npos) {
         // No version: perhaps a header or footer.
-        TokenWalker tokens(line);
         if (IsDirectoryHeader(tokens)) {
             state.vmsHeader = true;
             return LineKind::header;
@@ -203,7 +195,7 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
     bool afterDate = false;  // the token before was the date
     entry.size = -1;
     for (std::size_t i = 1; i < n; ++i) {
-        const std::string_view token = t[i];
+        const std::string_view token = tokens[i];
         const char first = token[0];
         const bool timeHere = afterDate;
         afterDate = false;

@@ -6,8 +6,8 @@
 
 #include "extended/families.h"
 #include "extended/record.h"
-#include "parse/fields.h"
-#include "parse/month_names.h"
+#include "fields/fields.h"
+#include "fields/month_names.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -15,15 +15,15 @@ namespace ext {
 
 LineKind ReadVshellLine(std::string_view line, ListingState& state, Today& today,
                         ParsedEntry& entry) {
-    TokenScanner cursor = ScannerFor(line, state);
-    const std::string_view size = cursor.Next();
+    fields::TokenWalker tokens = TokensFor(line, state);
+    const std::string_view size = tokens[0];
     if (size.empty() || !fields::ReadNumber(size, entry.size)) return LineKind::none;
-    const std::string_view month = cursor.Next();
-    const std::string_view day = cursor.Next();
+    const std::string_view month = tokens[1];
+    const std::string_view day = tokens[2];
     // The day's comma first: most lines of other families fail here.
     if (day.size() < 2 || day.back() != ',') return LineKind::none;
-    const std::string_view year = cursor.Next();
-    const std::string_view time = cursor.Next();
+    const std::string_view year = tokens[3];
+    const std::string_view time = tokens[4];
     if (time.empty() || year.size() != 4) return LineKind::none;
     fields::Stamp stamp;
     stamp.month = LookupMonthName(month).month;
@@ -32,7 +32,7 @@ LineKind ReadVshellLine(std::string_view line, ListingState& state, Today& today
         !fields::ReadClock(time, stamp)) {
         return LineKind::none;
     }
-    std::string_view name = cursor.Rest();
+    std::string_view name = tokens.From(5);
     if (name.empty()) return LineKind::none;
 
     entry.isDir = CutDirectoryMark(name) ? 1 : 0;

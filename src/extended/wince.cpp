@@ -9,7 +9,7 @@
 
 #include "extended/families.h"
 #include "extended/record.h"
-#include "parse/fields.h"
+#include "fields/fields.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -35,8 +35,8 @@ bool CutDirectoryColumn(std::string_view& name) {
 
 LineKind ReadWindowsCeLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry) {
-    TokenScanner cursor = ScannerFor(line, state);
-    const std::string_view size = cursor.Next();
+    fields::TokenWalker tokens = TokensFor(line, state);
+    const std::string_view size = tokens[0];
     if (size.empty()) return LineKind::none;
     if (size[0] < '0' || size[0] > '9') {
         // A rule begins with '-', the titles with "Size": each test only
@@ -44,16 +44,16 @@ LineKind ReadWindowsCeLine(std::string_view line, ListingState& state, Today& to
         const bool header = size[0] == '-'
                                 ? IsRuleLine(line)
                                 : fields::EqualsFolded(size, "size") &&
-                                      IsTitleLine(line, {"size", "date", "time", "name"});
+                                      IsTitleLine(tokens, {"size", "date", "time", "name"});
         return header ? LineKind::header : LineKind::none;
     }
     if (!fields::ReadNumber(size, entry.size)) return LineKind::none;
     fields::Stamp stamp;
-    const std::string_view date = cursor.Next();
+    const std::string_view date = tokens[1];
     if (date.empty() || !fields::ReadMonthNameDayYear(date, '-', stamp)) return LineKind::none;
-    const std::string_view time = cursor.Next();
+    const std::string_view time = tokens[2];
     if (time.empty() || !fields::ReadClock(time, stamp)) return LineKind::none;
-    std::string_view name = cursor.Rest();
+    std::string_view name = tokens.From(3);
     if (name.empty()) return LineKind::none;
 
     entry.isDir = CutDirectoryColumn(name) ? 1 : 0;

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "parse/month_names.h"
+#include "fields/month_names.h"
 
 namespace ftpdirlist {
 
@@ -17,6 +17,6 @@ struct MonthKey {
     CodePage codePage;
 };
 
-#include "parse/month_names_table.inc"
+#include "fields/month_names_table.inc"
 
 }  // namespace ftpdirlist

@@ -174,21 +174,64 @@ inline std::string_view DropLast(std::string_view text, char ch) {
 
 // The space-separated tokens of a line, found on demand and kept, so that a
 // family reader can look at them in any order and take the rest of the line
-// after any of them. The spaces of 64 bytes at a time become one bit mask,
-// and every token of those bytes is then a few bit operations. Holds the
-// first kMaxTokens tokens; later ones read as absent. Views point into the
-// line, which must outlive the walker. Reads only the line's bytes; never
-// allocates.
+// after any of them: the one tokenizer of the extended dialect. The tokens
+// come from a TokenScanner, which reads no further than its Line allows.
+// Holds the first kMaxTokens tokens; later ones read as absent. Views point
+// into the line, which must outlive the walker. Never allocates.
 class TokenWalker {
 public:
     static constexpr std::size_t kMaxTokens = 24;
 
-    explicit TokenWalker(std::string_view line) : line_(line), next_(line.data()) {}
+    // The tokens of `line`, read within the line.
+    explicit TokenWalker(std::string_view line) : TokenWalker(ftpdirlist::Line(line)) {}
+
+    // The tokens of line.Text(), read up to line.readable; `spaces`, unless
+    // null, are the spaces of the 64 bytes at line.begin (as for
+    // TokenScanner).
+    explicit TokenWalker(const Line& line, const std::uint64_t* spaces = nullptr)
+        : scanner_(line, spaces), line_(line.Text()) {}
 
     // Token i (0 first), or an absent view (null data()) past the last.
+    // The tokens below count_ are set; g++ cannot always follow that through
+    // Pull and TakeInWindow.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
     FTPDIRLIST_ALWAYS_INLINE std::string_view operator[](std::size_t i) {
-        if (i < complete_) return {tokens_[i].data, tokens_[i].size};
+        if (i < count_) return {tokens_[i].data, tokens_[i].size};
         return Pull(i);
+    }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+    // How many tokens the line has, counting no further than `limit`
+    // (below kMaxTokens): a line of more than `limit` tokens gives limit + 1.
+    std::size_t Count(std::size_t limit) {
+        if (count_ <= limit) Pull(limit);
+        return count_ <= limit ? count_ : limit + 1;
+    }
+
+    // Finds the next n tokens in one step when they all lie in the
+    // scanner's current window (the first tokens of a short line): true,
+    // and operator[] gives them; else false and nothing moved. Only a
+    // shortcut: operator[] finds the same tokens either way.
+    template <int n>
+    FTPDIRLIST_ALWAYS_INLINE bool TakeInWindow() {
+        std::string_view got[n];
+        if (count_ + n > kMaxTokens || !scanner_.TakeInWindow(got)) return false;
+        for (int k = 0; k < n; ++k) tokens_[count_ + k] = {got[k].data(), got[k].size()};
+        count_ += n;
+        return true;
+    }
+
+    // The line from the first byte of token i to its end, inner and
+    // trailing spaces kept; absent when there is no token i.
+    std::string_view From(std::size_t i) {
+        const std::string_view token = (*this)[i];
+        if (token.data() == nullptr) return {};
+        return {token.data(), static_cast<std::size_t>(line_.data() + line_.size() - token.data())};
     }
 
     // The line after `token` (a token of this line) and one space: where
@@ -216,81 +259,37 @@ public:
         return {first.data(), static_cast<std::size_t>(last.data() + last.size() - first.data())};
     }
 
-    std::string_view Line() const { return line_; }
+    // The line's text.
+    std::string_view Text() const { return line_; }
 
 private:
-    static constexpr std::size_t kWindow = 64;
-
+    // A token as kept: plain data, so that the walker starts with nothing
+    // to fill in.
     struct Token {
         const char* data;
         std::size_t size;
     };
 
+    // Reads tokens up to token i, with the scanner in local variables for
+    // the loop.
     std::string_view Pull(std::size_t i) {
-        while (i >= complete_ && !done_) Scan();
-        if (i < complete_) return {tokens_[i].data, tokens_[i].size};
-        return {};
-    }
-
-    // Bit i set when base[i] (i < n <= 64) is no space: the space finder
-    // of the token scanner, read within the line.
-    static std::uint64_t TokenBits(const char* base, std::size_t n) {
-        const std::uint64_t inWindow =
-            n == kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-        return ~bytes::SpaceMask64(base, n, base + n) & inWindow;
-    }
-
-    // Reads every token that starts in the next window of 64 bytes; a token
-    // that runs on past the window is completed by the next call.
-    void Scan() {
-        const char* end = line_.data() + line_.size();
-        const char* base = next_;
-        const std::size_t n = static_cast<std::size_t>(end - base) < kWindow
-                                  ? static_cast<std::size_t>(end - base)
-                                  : kWindow;
-        const std::uint64_t token = TokenBits(base, n);
-        const std::uint64_t before = (token << 1) | (open_ ? 1u : 0u);
-        std::uint64_t starts = token & ~before;
-        // Where tokens stop: the space after each, or bit n after a token
-        // that reaches the end of a short window.
-        std::uint64_t stops = ~token & before;
-        next_ = base + n;
-        if (open_ && stops != 0) {
-            Close(base + bytes::LowestBit(stops));
-            stops &= stops - 1;
+        TokenScanner scanner = scanner_;
+        std::size_t count = count_;
+        while (count <= i && count < kMaxTokens) {
+            const std::string_view token = scanner.Next();
+            if (token.data() == nullptr) break;
+            tokens_[count++] = {token.data(), token.size()};
         }
-        while (starts != 0) {
-            if (count_ == kMaxTokens) {
-                done_ = true;
-                return;
-            }
-            tokens_[count_++].data = base + bytes::LowestBit(starts);
-            starts &= starts - 1;
-            open_ = true;
-            if (stops != 0) {
-                Close(base + bytes::LowestBit(stops));
-                stops &= stops - 1;
-            }
-        }
-        if (next_ == end) {
-            if (open_) Close(end);
-            done_ = true;
-        }
+        scanner_ = scanner;
+        count_ = count;
+        if (i >= count) return {};
+        return {tokens_[i].data, tokens_[i].size};
     }
 
-    void Close(const char* stop) {
-        Token& t = tokens_[complete_++];
-        t.size = static_cast<std::size_t>(stop - t.data);
-        open_ = false;
-    }
-
+    TokenScanner scanner_;
     std::string_view line_;
-    const char* next_;          // the first byte not yet scanned
     Token tokens_[kMaxTokens];  // only the first count_ are set
-    std::size_t count_ = 0;     // tokens whose start is known
-    std::size_t complete_ = 0;  // tokens whose end is known too
-    bool open_ = false;         // the last token runs on past next_
-    bool done_ = false;
+    std::size_t count_ = 0;
 };
 
 // Numbers too long for the short form: read with an overflow test.

@@ -1,11 +1,11 @@
-#include "parse/month_names.h"
+#include "fields/month_names.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
 #include "parse/bytes.h"
-#include "parse/month_keys.h"
+#include "fields/month_keys.h"
 
 namespace ftpdirlist {
 

@@ -1,8 +1,8 @@
-#include "parse/fields.h"
+#include "fields/fields.h"
 
 #include <limits>
 
-#include "parse/month_names.h"
+#include "fields/month_names.h"
 
 namespace ftpdirlist {
 namespace fields {
