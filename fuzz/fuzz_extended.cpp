@@ -35,13 +35,6 @@ void CheckSame(const Result& a, const Result& b) {
     FUZZ_CHECK(testsupport::SameSkipped(a.skipped, b.skipped));
 }
 
-bool IsLeap(std::int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-std::int32_t DaysIn(std::int32_t year, std::int32_t month) {
-    static constexpr std::int32_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
-}
-
 void CheckFields(const std::vector<ftpdir::Entry>& entries) {
     for (const ftpdir::Entry& e : entries) {
         FUZZ_CHECK(!e.name.empty());
@@ -52,7 +45,8 @@ void CheckFields(const std::vector<ftpdir::Entry>& entries) {
         FUZZ_CHECK(!e.time || e.date);
         if (e.date) {
             FUZZ_CHECK(e.date->month >= 1 && e.date->month <= 12);
-            FUZZ_CHECK(e.date->day >= 1 && e.date->day <= DaysIn(e.date->year, e.date->month));
+            FUZZ_CHECK(e.date->day >= 1 &&
+                       e.date->day <= ftpdir::daysInMonth(e.date->year, e.date->month));
         }
         if (e.time) {
             FUZZ_CHECK(e.time->hour >= 0 && e.time->hour <= 23);

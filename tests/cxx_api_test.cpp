@@ -407,6 +407,42 @@ TEST(CxxOptions, ExtremeTodaysAreClamped) {
     }
 }
 
+// A date without a year resolves within the years today is clamped to, in
+// both dialects, even when the nearest (extended) or last year (classic)
+// lies outside them.
+TEST(CxxOptions, YearlessDatesStayWithinTheTodayRange) {
+    constexpr ftpdir::Dialect kExt = ftpdir::Dialect::extended;
+    constexpr ftpdir::Dialect kCls = ftpdir::Dialect::classic;
+    struct Case {
+        ftpdir::Dialect dialect;
+        ftpdir::Date today;
+        const char* date;  // month, day and time of a Unix line
+        ftpdir::Date expected;
+        const char* reason;
+    } cases[] = {
+        {kExt, {1, 1, 1}, "Dec 31 10:00", {1, 12, 31}, "year 0 would be nearest"},
+        {kExt, {9999, 12, 31}, "Jan  1 10:00", {9999, 1, 1}, "year 10000 would be nearest"},
+        {kExt, {1, 1, 1}, "Feb 29 10:00", {4, 2, 29}, "29 February: no leap year before 4"},
+        {kExt, {9999, 12, 31}, "Feb 29 10:00", {9996, 2, 29}, "29 February: the last leap year"},
+        {kExt, {2101, 3, 1}, "Feb 29 10:00", {2096, 2, 29}, "29 February: back to a leap year"},
+        {kExt, {2, 1, 1}, "Dec 31 10:00", {1, 12, 31}, "inside the range nothing moves"},
+        {kCls, {1, 1, 1}, "Dec 31 10:00", {1, 12, 31}, "last year would be year 0"},
+        {kCls, {9999, 12, 31}, "Jan  1 10:00", {9999, 1, 1}, "the highest year stays this year"},
+        {kCls, {2, 1, 1}, "Dec 31 10:00", {1, 12, 31}, "year 2 still goes back"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ftpdir::Options options;
+        options.dialect = c.dialect;
+        options.today = c.today;
+        const auto entries =
+            ftpdir::parse(std::string("-rw-r--r-- 1 a b 1 ") + c.date + " f\r\n", options);
+        ASSERT_EQ(entries.size(), 1u);
+        ASSERT_TRUE(entries[0].date.has_value());
+        EXPECT_EQ(*entries[0].date, c.expected);
+    }
+}
+
 // Two parsers at once on different threads, one with a fixed today, one on
 // the clock and collecting skipped lines: nothing may be shared between them
 // (the C ABI's module state included).

@@ -84,10 +84,14 @@ TEST(FieldsTest, GroupedAndOctalNumbers) {
 }
 
 TEST(FieldsTest, CalendarRules) {
-    EXPECT_EQ(fields::DaysInMonth(2), 29);
-    EXPECT_EQ(fields::DaysInMonth(4), 30);
-    EXPECT_EQ(fields::DaysInMonth(0), 0);
-    EXPECT_EQ(fields::DaysInMonth(13), 0);
+    EXPECT_EQ(calendar::LongestMonth(2), 29);
+    EXPECT_EQ(calendar::LongestMonth(4), 30);
+    EXPECT_EQ(calendar::LongestMonth(0), 0);
+    EXPECT_EQ(calendar::LongestMonth(13), 0);
+    EXPECT_EQ(calendar::DaysInMonth(2023, 2), 28);
+    EXPECT_EQ(calendar::DaysInMonth(2024, 2), 29);
+    EXPECT_EQ(calendar::DaysInMonth(2100, 2), 28);
+    EXPECT_EQ(calendar::DaysInMonth(2024, 13), 0);
     EXPECT_TRUE(fields::ValidDate(2, 29));
     EXPECT_FALSE(fields::ValidDate(4, 31));
     EXPECT_FALSE(fields::ValidDate(1, 0));
@@ -100,9 +104,14 @@ TEST(FieldsTest, CalendarRules) {
     EXPECT_EQ(fields::WidenYear(70, 2), 1970);
     EXPECT_EQ(fields::WidenYear(103, 3), 2003);
     EXPECT_EQ(fields::WidenYear(2002, 4), 2002);
-    EXPECT_TRUE(fields::IsLeapYear(2000));
-    EXPECT_FALSE(fields::IsLeapYear(1900));
-    EXPECT_TRUE(fields::IsLeapYear(2024));
+    EXPECT_EQ(fields::WidenYear(5, 1), 2005);
+    EXPECT_EQ(calendar::WidenTwoDigitYear(49, calendar::kClassicPivot), 2049);
+    EXPECT_EQ(calendar::WidenTwoDigitYear(50, calendar::kClassicPivot), 1950);
+    EXPECT_TRUE(calendar::IsLeapYear(2000));
+    EXPECT_FALSE(calendar::IsLeapYear(1900));
+    EXPECT_TRUE(calendar::IsLeapYear(2024));
+    EXPECT_TRUE(calendar::IsLeapYear(0));
+    EXPECT_TRUE(calendar::IsLeapYear(-4));
 }
 
 TEST(FieldsTest, NearestYear) {
@@ -120,12 +129,15 @@ TEST(FieldsTest, NearestYear) {
         {"December seen in January is last year's", {2027, 1, 2}, 12, 30, 2026},
         {"five months back", {2002, 3, 10}, 10, 20, 2001},
         {"five months ahead", {2002, 3, 10}, 8, 1, 2002},
-        {"29 February in any year", {2002, 3, 10}, 2, 29, 2002},
-        {"no overflow at the largest year", {2147483647, 6, 1}, 6, 2, 2147483647},
+        {"29 February: the leap year before", {2002, 3, 10}, 2, 29, 2000},
+        {"29 February of this leap year", {2024, 3, 10}, 2, 29, 2024},
+        {"29 February: 2100 is no leap year", {2101, 3, 1}, 2, 29, 2096},
+        {"never past the highest year", {9999, 12, 31}, 1, 1, 9999},
+        {"never before year 1", {1, 1, 1}, 12, 31, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
-        EXPECT_EQ(fields::NearestYear(c.month, c.day, c.today), c.year);
+        EXPECT_EQ(calendar::NearestYear(c.month, c.day, c.today), c.year);
     }
 }
 
@@ -200,6 +212,9 @@ TEST(FieldsTest, MidnightRollsIntoTheNextDay) {
         {"end of the year", {2002, 12, 31, 24, 0, -1}, true, {2003, 1, 1, 0, 0, -1}},
         {"other hours untouched", {2002, 1, 15, 23, 0, -1}, true, {2002, 1, 15, 23, 0, -1}},
         {"no year", {-1, 1, 15, 24, 0, -1}, false, {}},
+        {"the highest year's last day would carry past it", {9999, 12, 31, 24, 0, -1}, false, {}},
+        {"within the highest year", {9999, 12, 30, 24, 0, -1}, true, {9999, 12, 31, 0, 0, -1}},
+        {"a year past the range", {10000, 1, 15, 24, 0, -1}, false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);

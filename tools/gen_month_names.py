@@ -1,19 +1,22 @@
 #!/usr/bin/python3
-"""Writes src/fields/month_names_table.inc: the month-name keys of the
-extended dialect and the words of the `total` line.
+"""Writes the one month table: src/fields/month_names_table.inc, the
+month-name keys of the extended dialect and the words of the `total` line,
+its classic keys flagged, and src/parse/month_map_keys.inc, that flagged
+subset as the classic lookup compares it (bytes exactly as listed below).
 
 Month names come from glibc's locale sources (Debian package `locales`):
 the LC_TIME entries `abmon`, `mon`, `ab_alt_mon` and `alt_mon` of each
 locale below, following `copy` directives. Each name is written in UTF-8
-and in the locale's legacy code pages, and every key of the classic table
-(src/parse/month_map.cpp) is added, so the lookup is a superset of it.
+and in the locale's legacy code pages, and every classic key (CLASSIC
+below) is added, so the extended lookup is a superset of the classic one.
 
 The `total` words come from the message catalogs of the `ls` program
 (coreutils' .mo files), the translation of the msgid "total", in UTF-8 and
 in the legacy code pages of the locales below that share the language.
 
 Usage (from the repository root):
-    tools/gen_month_names.py [--locales DIR] [--messages DIR] [--output FILE] [--check]
+    tools/gen_month_names.py [--locales DIR] [--messages DIR] [--output FILE]
+        [--classic-output FILE] [--check]
 Prints what it found (key counts, keys dropped for naming two months) on
 stderr, and exits non-zero when a source is missing.
 """
@@ -166,27 +169,59 @@ class LocaleSource:
         return out
 
 
-def classic_keys(month_map_cpp):
-    """(bytes, month, code page) of every key of the classic table."""
-    with open(month_map_cpp, encoding="utf-8") as f:
-        source = f.read()
-    body = source[source.index("kMonthKeys[] = {"):source.index("};", source.index("kMonthKeys"))]
+# The classic dialect's keys, by month: compared byte for byte (no case
+# folding, no trimming) by src/parse/month_map.cpp. Keys with letters
+# outside ASCII name their code page.
+CLASSIC = [
+    ["jan", "JAN", "1", "01", "janv", "gen", "ene", "sty", ("янв", "cp1251"), "jan1"],
+    ["feb", "FEB", "2", "02", ("féb", "cp1252"), ("fév", "cp1252"), "fev", ("févr", "cp1252"),
+     "fevr", "lut", ("фев", "cp1251"), "feb2"],
+    ["mar", "MAR", "3", "03", "mrz", ("mär", "cp1252"), "mars", ("мар", "cp1251"), "mrt", "mar3"],
+    ["apr", "APR", "4", "04", "avr", "abr", "kwi", ("апр", "cp1251"), "apr4"],
+    ["may", "MAY", "5", "05", "mai", "mag", "maj", ("май", "cp1251"), "mei", "may5"],
+    ["jun", "JUN", "6", "06", "juin", "giu", "cze", ("июн", "cp1251"), "jun6"],
+    ["jul", "JUL", "7", "07", "juil", "lug", "lip", ("июл", "cp1251"), "jul7"],
+    ["aug", "AUG", "8", "08", ("aoû", "cp1252"), ("août", "cp1252"), "aout", "ago", "sie",
+     ("авг", "cp1251"), "aug8"],
+    ["sep", "SEP", "9", "09", "sept", "set", "wrz", ("сен", "cp1251"), "sep9", "sept9"],
+    ["oct", "OCT", "10", "okt", "ott", ("paź", "cp1250"), ("окт", "cp1251"), "oct0"],
+    ["nov", "NOV", "11", "lis", ("ноя", "cp1251"), "nov1"],
+    ["dec", "DEC", "12", "dez", ("déc", "cp1252"), "dic", "gru", ("дек", "cp1251"), "dec2"],
+]
+
+# How a key of the whole table is a classic key: as it is written (small
+# letters), or so and in capitals too.
+CLASSIC_FORMS = {1: "small", 2: "smallAndCapitals"}
+
+
+def classic_keys():
+    """(bytes as compared, month, code page, text) of every classic key."""
     keys = []
-    for line in body.split("\n"):
-        page = re.search(r"//.*, (Windows-125[012])", line)
-        for literal, month in re.findall(r'\{((?:"[^"]*"\s*)+),\s*(\d+)\}', line):
-            raw = "".join(re.findall(r'"([^"]*)"', literal))
-            data = re.sub(r"\\x([0-9A-Fa-f]{2})", lambda m: chr(int(m.group(1), 16)),
-                          raw).encode("latin-1")
-            code_page = "unknown"
-            if any(b >= 0x80 for b in data):
-                if not page:
-                    raise SystemExit(f"classic key without its code page: {line.strip()}")
-                code_page = CLASSIC_CODE_PAGES[page.group(1)]
-            keys.append((data, int(month), code_page))
+    for month, names in enumerate(CLASSIC, 1):
+        for name in names:
+            text, code_page = name if isinstance(name, tuple) else (name, "unknown")
+            data = text.encode(CODECS.get(code_page, "ascii"))
+            keys.append((data, month, code_page, text))
     if len(keys) != 113:
-        raise SystemExit(f"read {len(keys)} classic keys, expected 113")
+        raise SystemExit(f"{len(keys)} classic keys, expected 113")
     return keys
+
+
+def classic_forms(classic):
+    """{folded bytes: 1 or 2} (CLASSIC_FORMS) of the classic keys; fails for
+    a key whose capitals stand without its small letters, which the flags
+    cannot say."""
+    forms = {}
+    for data, _, _, _ in classic:
+        if data == fold(data):
+            forms[data] = 1
+    for data, _, _, _ in classic:
+        folded = fold(data)
+        if data != folded:
+            if data != folded.upper() or forms.get(folded) != 1:
+                raise SystemExit(f"classic key {data!r}: capitals only beside its small letters")
+            forms[folded] = 2
+    return forms
 
 
 def total_words(messages_dir):
@@ -258,8 +293,7 @@ def month_keys(source, classic):
                     except UnicodeEncodeError:
                         continue
                     keys.add(data, month, code_page, key, language)
-    for data, month, code_page in classic:
-        text = data.decode(CODECS.get(code_page, "ascii"))
+    for data, month, code_page, text in classic:
         keys.add(data, month, code_page, text, "classic")
     return keys
 
@@ -309,14 +343,15 @@ def comment_text(text, data, code_page):
     return f"{text}, {names[code_page]}"
 
 
-def table_text(keys, command):
+def table_text(keys, forms, command):
     lines = [
         "// Generated by tools/gen_month_names.py; do not edit. Regenerate with:",
         f"//   {command}",
         "// Keys sorted by their bytes: ASCII letters folded to small letters, no",
         "// padding, no final '.'. Month 1-12 for a month name (the comment gives",
         "// the letters, the code page and the languages it comes from), month 0",
-        "// for a word of the `total` line.",
+        "// for a word of the `total` line. Keys of the classic dialect say how",
+        "// (ClassicForm); src/parse/month_map_keys.inc lists them as it compares.",
         "// clang-format off",
         "",
         "inline constexpr MonthKey kMonthKeys[] = {",
@@ -325,8 +360,37 @@ def table_text(keys, command):
         note = comment_text(text, data, code_page)
         note = f"{note}; " if note else ""
         kind = "total: " if month == 0 else ""
-        lines.append(f"    {{{c_literal(data)}, {month}, CodePage::{code_page}}},"
+        form = f", ClassicForm::{CLASSIC_FORMS[forms[data]]}" if data in forms else ""
+        lines.append(f"    {{{c_literal(data)}, {month}, CodePage::{code_page}{form}}},"
                      f"  // {kind}{note}{' '.join(origins)}")
+    lines += ["};", "", "// clang-format on", ""]
+    return "\n".join(lines)
+
+
+def classic_text(keys, forms, command):
+    """The flagged keys of the whole table as the classic lookup compares
+    them, grouped by month."""
+    by_month = collections.defaultdict(list)
+    for data, month, code_page, text, _ in keys:
+        if data not in forms:
+            continue
+        by_month[month].append((data, code_page, text))
+        if forms[data] == 2:
+            by_month[month].append((data.upper(), code_page, text.upper()))
+    lines = [
+        f"// Generated by tools/gen_month_names.py from the one month table",
+        "// (src/fields/month_names_table.inc, its keys flagged ClassicForm); do not",
+        f"// edit. Regenerate with: {command}",
+        "// The classic dialect's month keys, compared byte for byte, by month.",
+        "// clang-format off",
+        "",
+        "inline constexpr ClassicMonthKey kClassicMonthKeys[] = {",
+    ]
+    for month in sorted(by_month):
+        for data, code_page, text in by_month[month]:
+            note = comment_text(text, data, code_page)
+            note = f"  // {note}" if note else ""
+            lines.append(f"    {{{c_literal(data)}, {month}}},{note}")
     lines += ["};", "", "// clang-format on", ""]
     return "\n".join(lines)
 
@@ -337,6 +401,8 @@ def main():
     parser.add_argument("--locales", default="/usr/share/i18n/locales")
     parser.add_argument("--messages", default="/usr/share/locale")
     parser.add_argument("--output", default=os.path.join(root, "src/fields/month_names_table.inc"))
+    parser.add_argument("--classic-output",
+                        default=os.path.join(root, "src/parse/month_map_keys.inc"))
     parser.add_argument("--check", action="store_true",
                         help="compare with the output file instead of writing it: exit 1 when "
                              "it differs, 77 when the sources are missing")
@@ -345,28 +411,39 @@ def main():
         print("SKIP: glibc's locale sources or the coreutils catalogs are missing")
         sys.exit(77)
 
-    classic = classic_keys(os.path.join(root, "src/parse/month_map.cpp"))
+    classic = classic_keys()
+    forms = classic_forms(classic)
     report = []
     keys = month_keys(LocaleSource(args.locales), classic)
     add_total_words(keys, total_words(args.messages))
     keys = keys.resolve(report)
+    kept = {k[0] for k in keys}
+    for data in forms:
+        if data not in kept:
+            raise SystemExit(f"classic key {data!r} was dropped from the whole table")
     totals = sum(1 for k in keys if k[1] == 0)
     for line in report:
         print(line, file=sys.stderr)
     longest = max(len(k[0]) for k in keys)
     print(f"{len(keys) - totals} month keys, {totals} total words (longest key {longest} "
           f"bytes), {len(report)} dropped", file=sys.stderr)
-    text = table_text(keys, "tools/gen_month_names.py")
-    if args.check:
-        with open(args.output, encoding="utf-8") as f:
-            if f.read() != text:
-                print(f"{args.output} is out of date: run tools/gen_month_names.py",
-                      file=sys.stderr)
-                sys.exit(1)
-        print(f"{args.output} is up to date")
-        return
-    with open(args.output, "w", encoding="utf-8") as f:
-        f.write(text)
+    command = "tools/gen_month_names.py"
+    outputs = [(args.output, table_text(keys, forms, command)),
+               (args.classic_output, classic_text(keys, forms, command))]
+    stale = False
+    for path, text in outputs:
+        if args.check:
+            with open(path, encoding="utf-8") as f:
+                if f.read() != text:
+                    print(f"{path} is out of date: run {command}", file=sys.stderr)
+                    stale = True
+                    continue
+            print(f"{path} is up to date")
+            continue
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+    if stale:
+        sys.exit(1)
 
 
 if __name__ == "__main__":

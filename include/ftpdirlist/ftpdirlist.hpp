@@ -140,7 +140,15 @@ struct SkippedLine {
     std::string text;      // the line without its line end and outer spaces
 };
 
-// The range Options::today is clamped to.
+// The Gregorian calendar the parsers date by, for hosts that check or build
+// dates (any year; neither throws):
+// true for the leap years,
+bool isLeapYear(std::int32_t year) noexcept;
+// and the days in `month` (1-12) of `year`, 0 for another month.
+int daysInMonth(std::int32_t year, std::int32_t month) noexcept;
+
+// The range Options::today is clamped to. A date that a line gives without
+// a year (resolved against today) lies within it too.
 inline constexpr std::int32_t kTodayYearMin = 1;
 inline constexpr std::int32_t kTodayYearMax = 9999;
 

@@ -47,15 +47,11 @@ PyObject* OptionalText(const std::string& text, const Codec& codec) {
     return DecodeText(text, codec);
 }
 
-bool IsLeapYear(std::int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 // The date as datetime accepts it (the classic dialect passes the listing's
 // day through, and a classic year may lie outside 1-9999).
 bool IsCalendarDate(const ftpdir::Date& d) {
-    static const std::int32_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (d.year < 1 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1) return false;
-    const std::int32_t last = kDays[d.month - 1] + (d.month == 2 && IsLeapYear(d.year) ? 1 : 0);
-    return d.day <= last;
+    return d.year >= 1 && d.year <= 9999 && d.day >= 1 &&
+           d.day <= ftpdir::daysInMonth(d.year, d.month);
 }
 
 PyObject* GetName(const EntryObject& o) {

@@ -1,6 +1,7 @@
 #include "extended/line_parser.h"
 
 #include "extended/families.h"
+#include "model/calendar.h"
 #include "parse/bytes.h"
 
 namespace ftpdirlist {
@@ -66,12 +67,8 @@ LineShape ShapeOf(fields::TokenWalker& tokens) {
 
 bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
     const bool leapDay = stamp.month == 2 && stamp.day == 29;
-    if (stamp.year < 0) {
-        stamp.year = fields::NearestYear(stamp.month, stamp.day, today.Get());
-        // A leap year lies at most eight years back; the year stays >= 1.
-        while (leapDay && !fields::IsLeapYear(stamp.year) && stamp.year > 8) --stamp.year;
-    }
-    if (leapDay && !fields::IsLeapYear(stamp.year)) return false;
+    if (stamp.year < 0) stamp.year = calendar::NearestYear(stamp.month, stamp.day, today.Get());
+    if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
     if (!fields::RollMidnight(stamp)) return false;
     FtpDateTime& dt = entry.dateTime;
     dt.year = stamp.year;

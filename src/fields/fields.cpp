@@ -135,53 +135,10 @@ bool ReadOctal(std::string_view text, std::int64_t& value) { return ReadInBase(t
 
 bool ReadHex(std::string_view text, std::int64_t& value) { return ReadInBase(text, 16, value); }
 
-bool IsLeapYear(std::int32_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
-
 std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
-    if (digits <= 2) return year < 70 ? 2000 + year : 1900 + year;
+    if (digits <= 2) return calendar::WidenTwoDigitYear(year, calendar::kExtendedPivot);
     if (digits == 3) return 1900 + year;
     return year;
-}
-
-namespace {
-
-// Day of the year (1 January is 1) of month/day in `year`; a day past the
-// month's end counts on into the next month.
-// Days before each month in a common year.
-constexpr std::int16_t kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-
-std::int64_t DayOfYear(std::int64_t year, std::int32_t month, std::int32_t day) {
-    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-    return kDaysBefore[month - 1] + day + (leap && month > 2 ? 1 : 0);
-}
-
-std::int64_t DaysInYear(std::int64_t year) { return DayOfYear(year, 12, 31); }
-
-}  // namespace
-
-std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today) {
-    if (month < 1 || month > 12 || today.month < 1 || today.month > 12) return today.year;
-    // Within 181 days of today in a common year (a leap day moves a date by
-    // one), every other year's date lies at least 183 days away.
-    const int common = (kDaysBefore[month - 1] + day) - (kDaysBefore[today.month - 1] + today.day);
-    if (common >= -181 && common <= 181) return today.year;
-    // Days from today to the date in last year, this year and next year.
-    const std::int64_t year = today.year;
-    const std::int64_t now = DayOfYear(year, today.month, today.day);
-    const std::int64_t here = DayOfYear(year, month, day) - now;
-    std::int64_t best = year;
-    std::int64_t distance = here < 0 ? -here : here;
-    // Ties go to the earlier year: listings show more of the past.
-    if (here > 0) {
-        const std::int64_t before = now + DaysInYear(year - 1) - DayOfYear(year - 1, month, day);
-        if (before <= distance) best = year - 1;
-    } else {
-        const std::int64_t after = DaysInYear(year) - now + DayOfYear(year + 1, month, day);
-        if (after < distance) best = year + 1;
-    }
-    if (best > kInt32Max) return kInt32Max;
-    if (best < kInt32Min) return kInt32Min;
-    return static_cast<std::int32_t>(best);
 }
 
 bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot) {
@@ -225,12 +182,12 @@ bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot) {
 
 bool RollMidnight(Stamp& stamp) {
     if (stamp.hour != 24) return true;
-    if (stamp.year < 0 || stamp.year == kInt32Max || !ValidDate(stamp.month, stamp.day)) {
+    if (stamp.year < 0 || stamp.year > calendar::kMaxYear || !ValidDate(stamp.month, stamp.day)) {
         return false;
     }
+    const int length = calendar::DaysInMonth(stamp.year, stamp.month);
+    if (stamp.year == calendar::kMaxYear && stamp.month == 12 && stamp.day == length) return false;
     stamp.hour = 0;
-    int length = DaysInMonth(stamp.month);
-    if (stamp.month == 2 && !IsLeapYear(stamp.year)) length = 28;
     if (stamp.day < length) {
         ++stamp.day;
     } else if (stamp.month < 12) {

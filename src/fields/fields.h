@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/calendar.h"
 #include "parse/today.h"
 #include "parse/bytes.h"
 #include "parse/tokens.h"
@@ -45,16 +46,10 @@ bool ReadOctal(std::string_view text, std::int64_t& value);
 // case) whose value fits in int64.
 bool ReadHex(std::string_view text, std::int64_t& value);
 
-// Days in `month` (1-12) of any year: February has 29, since a listing
-// without a year may name 29 February of a leap year. 0 for other months.
-inline int DaysInMonth(std::int32_t month) {
-    static constexpr std::uint8_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month >= 1 && month <= 12 ? kDays[month - 1] : 0;
-}
-
-// Month 1-12 and day within the month's length (29 February in any year).
+// Month 1-12 and day within the month's length (29 February in any year:
+// the year may be unknown yet).
 inline bool ValidDate(std::int32_t month, std::int32_t day) {
-    return day >= 1 && day <= DaysInMonth(month);
+    return day >= 1 && day <= calendar::LongestMonth(month);
 }
 
 // Hour 0-23, minute 0-59 and, unless -1, second 0-60.
@@ -63,14 +58,11 @@ inline bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t seco
            (second == -1 || (second >= 0 && second <= 60));
 }
 
-// Two-digit years: 00-69 are 2000-2069, 70-99 are 1970-1999; three-digit
-// years count from 1900 (103 is 2003); four-digit years stand as they are.
-// `digits` is the number of digits the year was written with.
+// Years of one or two digits widen with the extended pivot
+// (calendar::kExtendedPivot: 00-69 are 2000-2069, 70-99 are 1970-1999);
+// three-digit years count from 1900 (103 is 2003); four-digit years stand
+// as they are. `digits` is the number of digits the year was written with.
 std::int32_t WidenYear(std::int32_t year, std::size_t digits);
-
-// The year that puts `month`/`day` nearest to `today` (a date without a
-// year: servers print recent dates, past or future, without one).
-std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today);
 
 // A clock time: "hh:mm", "hh:mm:ss", an optional fraction after the
 // seconds (".123456789", dropped) and, when `dot` is set, "." in place of
@@ -86,12 +78,9 @@ bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot);
 
 // Turns hour 24 (see ReadClock) into hour 0 of the next day, carrying into
 // month and year with the year's real month lengths. A stamp of another hour
-// is left alone. False when the day cannot be carried (no year, or the year
-// would overflow).
+// is left alone. False when the day cannot be carried: no year, or a year
+// past calendar::kMaxYear before or after the carry.
 bool RollMidnight(Stamp& stamp);
-
-// True for the leap years of the Gregorian calendar.
-bool IsLeapYear(std::int32_t year);
 
 // A 12-hour suffix: "AM", "PM", "am", "pm" (also "A"/"P" when `shortForm`).
 // Turns `stamp.hour` (1-12) into 0-23. False when the text is no such suffix

@@ -36,12 +36,11 @@ bool WalkDatePart(std::string_view token, std::size_t& i, std::int32_t& field, s
     }
 }
 
-// A two-digit year is 1950 to 2049; years 100 to 999 are refused.
+// A year below 100 is widened with the classic pivot (1950 to 2049);
+// years 100 to 999 are refused.
 bool SetYear(std::int32_t year, FtpDateTime& dt) {
-    if (year < 50) {
-        year += 2000;
-    } else if (year < 100) {
-        year += 1900;
+    if (year < 100) {
+        year = calendar::WidenTwoDigitYear(year, calendar::kClassicPivot);
     } else if (year < 1000) {
         return false;
     }

@@ -7,79 +7,16 @@ namespace ftpdirlist {
 
 namespace {
 
-struct MonthKey {
+struct ClassicMonthKey {
     const char* text;
     int month;
 };
 
-// Keys grouped by the number they give. Keys with bytes of 0x80 and above
-// are written as escapes in the code page the servers send them in.
-// clang-format off
-constexpr MonthKey kMonthKeys[] = {
-    {"jan", 1}, {"JAN", 1}, {"1", 1}, {"01", 1}, {"janv", 1}, {"gen", 1}, {"ene", 1}, {"sty", 1},
-    {"\xFF\xED\xE2", 1},  // янв, Windows-1251
-    {"jan1", 1},
+// The keys, grouped by the number they give; generated from the flagged
+// keys of the extended dialect's month table.
+#include "parse/month_map_keys.inc"
 
-    {"feb", 2}, {"FEB", 2}, {"2", 2}, {"02", 2},
-    {"f\xE9" "b", 2},      // féb, Windows-1252
-    {"f\xE9v", 2},         // fév, Windows-1252
-    {"fev", 2},
-    {"f\xE9vr", 2},        // févr, Windows-1252
-    {"fevr", 2}, {"lut", 2},
-    {"\xF4\xE5\xE2", 2},   // фев, Windows-1251
-    {"feb2", 2},
-
-    {"mar", 3}, {"MAR", 3}, {"3", 3}, {"03", 3}, {"mrz", 3},
-    {"m\xE4r", 3},         // mär, Windows-1252
-    {"mars", 3},
-    {"\xEC\xE0\xF0", 3},   // мар, Windows-1251
-    {"mrt", 3}, {"mar3", 3},
-
-    {"apr", 4}, {"APR", 4}, {"4", 4}, {"04", 4}, {"avr", 4}, {"abr", 4}, {"kwi", 4},
-    {"\xE0\xEF\xF0", 4},   // апр, Windows-1251
-    {"apr4", 4},
-
-    {"may", 5}, {"MAY", 5}, {"5", 5}, {"05", 5}, {"mai", 5}, {"mag", 5}, {"maj", 5},
-    {"\xEC\xE0\xE9", 5},   // май, Windows-1251
-    {"mei", 5}, {"may5", 5},
-
-    {"jun", 6}, {"JUN", 6}, {"6", 6}, {"06", 6}, {"juin", 6}, {"giu", 6}, {"cze", 6},
-    {"\xE8\xFE\xED", 6},   // июн, Windows-1251
-    {"jun6", 6},
-
-    {"jul", 7}, {"JUL", 7}, {"7", 7}, {"07", 7}, {"juil", 7}, {"lug", 7}, {"lip", 7},
-    {"\xE8\xFE\xEB", 7},   // июл, Windows-1251
-    {"jul7", 7},
-
-    {"aug", 8}, {"AUG", 8}, {"8", 8}, {"08", 8},
-    {"ao\xFB", 8},         // aoû, Windows-1252
-    {"ao\xFBt", 8},        // août, Windows-1252
-    {"aout", 8}, {"ago", 8}, {"sie", 8},
-    {"\xE0\xE2\xE3", 8},   // авг, Windows-1251
-    {"aug8", 8},
-
-    {"sep", 9}, {"SEP", 9}, {"9", 9}, {"09", 9}, {"sept", 9}, {"set", 9}, {"wrz", 9},
-    {"\xF1\xE5\xED", 9},   // сен, Windows-1251
-    {"sep9", 9}, {"sept9", 9},
-
-    {"oct", 10}, {"OCT", 10}, {"10", 10}, {"okt", 10}, {"ott", 10},
-    {"pa\x9F", 10},        // paź, Windows-1250
-    {"\xEE\xEA\xF2", 10},  // окт, Windows-1251
-    {"oct0", 10},
-
-    {"nov", 11}, {"NOV", 11}, {"11", 11}, {"lis", 11},
-    {"\xED\xEE\xFF", 11},  // ноя, Windows-1251
-    {"nov1", 11},
-
-    {"dec", 12}, {"DEC", 12}, {"12", 12}, {"dez", 12},
-    {"d\xE9" "c", 12},     // déc, Windows-1252
-    {"dic", 12}, {"gru", 12},
-    {"\xE4\xE5\xEA", 12},  // дек, Windows-1251
-    {"dec2", 12},
-};
-// clang-format on
-
-constexpr std::size_t kKeyCount = sizeof(kMonthKeys) / sizeof(kMonthKeys[0]);
+constexpr std::size_t kKeyCount = sizeof(kClassicMonthKeys) / sizeof(kClassicMonthKeys[0]);
 static_assert(kKeyCount == 113, "every month key is listed once");
 
 constexpr std::size_t kLongestKey = 5;
@@ -106,7 +43,7 @@ constexpr std::size_t Length(const char* text) {
 class KeyTable {
 public:
     constexpr KeyTable() {
-        for (const MonthKey& key : kMonthKeys) {
+        for (const ClassicMonthKey& key : kClassicMonthKeys) {
             const std::uint64_t word = Pack(key.text, Length(key.text));
             std::size_t i = Slot(word);
             while (words_[i] != 0) i = (i + 1) % kSlots;

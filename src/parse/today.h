@@ -1,16 +1,11 @@
 // The local date, for the year of Unix-style entries that give a time.
 #pragma once
 
-#include <cstdint>
 #include <ctime>
 
-namespace ftpdirlist {
+#include "model/calendar.h"
 
-struct LocalDate {
-    std::int32_t year;   // full year, such as 2002
-    std::int32_t month;  // 1-12
-    std::int32_t day;    // 1-31
-};
+namespace ftpdirlist {
 
 // Source of today's date: the system's local clock by default, or a fixed
 // date. The clock is read with a thread-safe call and cached while the

@@ -45,16 +45,6 @@ std::size_t TimeSeparator(std::string_view token) {
     return point;
 }
 
-// The year of an entry that gives a time: this year, unless the date lies
-// more than one day after today, then last year. Months count as 31 days.
-FTPDIRLIST_ALWAYS_INLINE std::int32_t YearOfTimedEntry(std::int32_t month, std::int32_t day,
-                                                       Today& today) {
-    const LocalDate now = today.Get();
-    const std::int64_t entry = static_cast<std::int64_t>(month) * 31 + day;
-    const std::int64_t limit = static_cast<std::int64_t>(now.month) * 31 + now.day + 1;
-    return entry > limit ? now.year - 1 : now.year;
-}
-
 // The day of the month by the atoi rule (0 when the token is no number).
 // One or two digits, the usual form, are read at once.
 FTPDIRLIST_ALWAYS_INLINE std::int32_t ReadDay(std::string_view token) {
@@ -122,7 +112,7 @@ FTPDIRLIST_ALWAYS_INLINE int ParseDateAndName(std::string_view monthToken,
 
     if (ReadClock(yearOrTime, dt)) {
         dt.hasTime = 1;
-        dt.year = YearOfTimedEntry(dt.month, dt.day, today);
+        dt.year = calendar::ClassicYearOfTimedEntry(dt.month, dt.day, today.Get());
     } else {
         dt.hasTime = 0;
         dt.year = ReadYear(yearOrTime);

@@ -297,8 +297,6 @@ const OptionDef* FindShort(char name) {
     return nullptr;
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 }  // namespace
 
 std::string EffectiveEncoding(const Options& options) {
@@ -343,11 +341,8 @@ bool ParseDate(const std::string& text, ftpdir::Date& date) {
             fields[f] = fields[f] * 10 + (text[i] - '0');
         }
     }
-    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const int year = fields[0], month = fields[1], day = fields[2];
-    if (year < 1 || month < 1 || month > 12 || day < 1) return false;
-    const int days = kDays[month - 1] + ((month == 2 && IsLeapYear(year)) ? 1 : 0);
-    if (day > days) return false;
+    if (year < 1 || day < 1 || day > ftpdir::daysInMonth(year, month)) return false;
     date = ftpdir::Date{year, month, day};
     return true;
 }

@@ -1,0 +1,82 @@
+// The calendar of both dialects: the leap-year rule, month lengths, the
+// widening of two-digit years and the year of a date written without one.
+// Where the dialects differ, each has its named policy here. Nothing here
+// allocates, throws or reads memory beyond its arguments.
+#pragma once
+
+#include <cstdint>
+
+namespace ftpdirlist {
+
+// A local date: the date that counts as today.
+struct LocalDate {
+    std::int32_t year;   // full year, such as 2002
+    std::int32_t month;  // 1-12
+    std::int32_t day;    // 1-31
+};
+
+namespace calendar {
+
+// The years a date derived from today may take (the range that today itself
+// is clamped to): a year-less date never resolves outside it.
+inline constexpr std::int32_t kMinYear = 1;
+inline constexpr std::int32_t kMaxYear = 9999;
+
+// True for the leap years of the Gregorian calendar, for any year.
+constexpr bool IsLeapYear(std::int64_t year) {
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
+
+// Days in `month` (1-12) of a date that names no year: February has 29,
+// since such a date may name 29 February of a leap year. 0 for other months.
+constexpr int LongestMonth(std::int32_t month) {
+    constexpr std::uint8_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month >= 1 && month <= 12 ? kDays[month - 1] : 0;
+}
+
+// Days in `month` (1-12) of `year`; 0 for other months.
+constexpr int DaysInMonth(std::int64_t year, std::int32_t month) {
+    return month == 2 && !IsLeapYear(year) ? 28 : LongestMonth(month);
+}
+
+// Day of the year (1 January is 1) of `month` (1-12) and `day` in `year`; a
+// day past the month's end counts on into the next month.
+constexpr std::int64_t DayOfYear(std::int64_t year, std::int32_t month, std::int32_t day) {
+    constexpr std::int16_t kDaysBefore[12] = {0,   31,  59,  90,  120, 151,
+                                              181, 212, 243, 273, 304, 334};
+    return kDaysBefore[month - 1] + day + (IsLeapYear(year) && month > 2 ? 1 : 0);
+}
+
+// Two-digit years: `yy` (0-99) below the pivot lies in 2000-2099, the rest
+// in 1900-1999. The classic dialect reads DOS dates with pivot 50
+// (1950-2049); the extended dialect reads every family with pivot 70
+// (1970-2069), since no listing shows a file from before 1970 with a
+// two-digit year while dates of the 2050s and 2060s are still ahead.
+inline constexpr std::int32_t kClassicPivot = 50;
+inline constexpr std::int32_t kExtendedPivot = 70;
+
+constexpr std::int32_t WidenTwoDigitYear(std::int32_t yy, std::int32_t pivot) {
+    return yy < pivot ? 2000 + yy : 1900 + yy;
+}
+
+// The classic year of a Unix-style entry that gives a time instead of a
+// year: this year, unless the date lies more than one day after today, then
+// last year; months count as 31 days. Never below kMinYear: with today in
+// year 1, the date stays in year 1.
+inline std::int32_t ClassicYearOfTimedEntry(std::int32_t month, std::int32_t day,
+                                            const LocalDate& today) {
+    const std::int64_t entry = static_cast<std::int64_t>(month) * 31 + day;
+    const std::int64_t limit = static_cast<std::int64_t>(today.month) * 31 + today.day + 1;
+    return entry > limit && today.year > kMinYear ? today.year - 1 : today.year;
+}
+
+// The extended year of a date without one (`month` 1-12, `day` valid for
+// the month in some year): the year, within kMinYear..kMaxYear, that puts
+// the date nearest to `today` (servers print recent dates, past or future,
+// without a year; a tie goes to the earlier year). For 29 February, the
+// leap year at or before that year (the first, year 4, when none is).
+// `today`'s year must lie within kMinYear..kMaxYear.
+std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today);
+
+}  // namespace calendar
+}  // namespace ftpdirlist
