@@ -44,6 +44,10 @@ struct ListingState {
     bool mvsMembers = false;   // "Name     VV.MM   Created ..."
     bool jesJobs = false;      // "JOBNAME  JOBID    OWNER ..."
     bool guardian = false;     // "File  Code  EOF  Last Modification ..."
+    // A Unix date of the form that servers pad to the width of the other
+    // form has been seen followed by one space and a name: this listing
+    // does not pad it, and a second space after it belongs to the name.
+    bool unpaddedDates = false;
 };
 
 // A family's reader: LineKind::entry and `entry` filled (format set) when
@@ -134,6 +138,10 @@ public:
         flagWord = entry.extras.format == EntryFormat::vms ? kVmsLine : kOtherFamilyLine;
         return 1;
     }
+
+    // True when the listing has shown a padded date form without its pad
+    // (ListingState::unpaddedDates).
+    bool DatesUnpadded() const { return state_.unpaddedDates; }
 
     // Every version of a VMS file is kept as its own entry.
     bool KeepVersions() const { return keepVersions_; }
