@@ -41,10 +41,17 @@ constexpr bool kShortcuts = false;
 // character device, FIFO, socket, door (D), network special (n), whiteout
 // (w), Plan 9's append-only file (a), and '?' for a type ls cannot tell. A
 // line with any other letter there is no listing line.
-bool IsTypeLetter(char ch) {
-    static constexpr std::string_view kTypes = "-dlbcpsDnwa?";
-    return kTypes.find(ch) != std::string_view::npos;
-}
+struct TypeLetters {
+    bool is[256] = {};
+    constexpr TypeLetters() {
+        for (const char ch : std::string_view("-dlbcpsDnwa?"))
+            is[static_cast<unsigned char>(ch)] = true;
+    }
+};
+
+constexpr TypeLetters kTypeLetters;
+
+bool IsTypeLetter(char ch) { return kTypeLetters.is[static_cast<unsigned char>(ch)]; }
 
 // The nine rights characters: r, w and x of owner, group and others, with
 // setuid, setgid, sticky and mandatory-locking letters where ls puts them.
