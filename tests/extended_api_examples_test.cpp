@@ -32,6 +32,8 @@ constexpr Case kCases[] = {
     {"unix.txt", Format::unixStyle, 20, 3, 20, "ls -l with devices, links, code-page names"},
     {"unix-extended.txt", Format::unixStyle, 21, 1, 21, "the other date forms and column shapes"},
     {"unix-cp1251.txt", Format::unixStyle, 3, 1, 3, "Cyrillic months and a localised total"},
+    {"unix-padding.txt", Format::unixStyle, 17, 3, 17, "date column padding, no mode, no clock"},
+    {"unix-format.txt", Format::unixStyle, 3, 1, 3, "dates not padded: a name keeps its space"},
     {"unix-numeric.txt", Format::unixNumeric, 4, 2, 4, "octal modes and Unix seconds; . and .. skipped"},
     {"dos.txt", Format::dos, 7, 1, 7, "12-hour clock, two-digit years, <DIR>"},
     {"dos-iis.txt", Format::dos, 10, 0, 10, "grouped sizes, seconds, junctions"},

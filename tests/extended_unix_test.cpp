@@ -2,6 +2,9 @@
 // write, and the lines it must refuse. Today is 10 March 2002.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "extended_helpers.h"
 
 namespace ftpdirlist {
@@ -28,7 +31,7 @@ TEST(ExtendedUnixTest, Columns) {
          {"a", "-rw-r--r--", 1234, 0, 0, Dated(2001, 1, 15), "alice"}},
         {"owner with a space, number as group",
          "-rw-r--r-- 1 Domain Users  33  3065 May  4 11:01 x.php",
-         {"x.php", "-rw-r--r--", 3065, 0, 0, Timed(2002, 5, 4, 11, 1), "Domain Users", "33"}},
+         {"x.php", "-rw-r--r--", 3065, 0, 0, Timed(2001, 5, 4, 11, 1), "Domain Users", "33"}},
         {"group with a space",
          "-rw-r--r-- 1 500 Domain Users 3065 May  4  2001 x",
          {"x", "-rw-r--r--", 3065, 0, 0, Dated(2001, 5, 4), "500", "Domain Users"}},
@@ -102,6 +105,111 @@ TEST(ExtendedUnixTest, ModesAndNames) {
     test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
 }
 
+TEST(ExtendedUnixTest, ModeTypeLetters) {
+    // Every type letter that systems write is read, with its rights.
+    for (const char type : std::string("-dlbcpsDnwa?")) {
+        SCOPED_TRACE(type);
+        const std::string mode = std::string(1, type) + "rw-r--r--";
+        const test::ExtResult r = test::ParseExt(mode + " 1 u g 0 Jan 15  2001 f");
+        ASSERT_EQ(r.kind, ext::LineKind::entry);
+        EXPECT_EQ(r.entry.attributes, mode);
+    }
+}
+
+// Column padding after the date is never part of a name; a space that the
+// name really starts with is kept.
+TEST(ExtendedUnixTest, DateColumnPadding) {
+    const AcceptCase cases[] = {
+        {"iso style: the year-first date alone is padded",
+         kFile + "100 2021-03-04  old-file",
+         {"old-file", "-rw-r--r--", 100, 0, 0, Dated(2021, 3, 4), "alice", "staff"}},
+        {"iso style: the pad, then a name with a space",
+         kFile + "100 2021-03-04   lead",
+         {" lead", "-rw-r--r--", 100, 0, 0, Dated(2021, 3, 4), "alice", "staff"}},
+        {"iso style: the time form is not padded",
+         kFile + "100 12-05 19:57  lead",
+         {" lead", "-rw-r--r--", 100, 0, 0, Timed(2001, 12, 5, 19, 57), "alice", "staff"}},
+        {"long-iso style",
+         kFile + "100 2021-03-04 10:00  lead",
+         {" lead", "-rw-r--r--", 100, 0, 0, Timed(2021, 3, 4, 10, 0), "alice", "staff"}},
+        {"full-iso style",
+         kFile + "100 2021-03-04 10:00:00.000000000 +0000  lead",
+         {" lead", "-rw-r--r--", 100, 0, 0, Timed(2021, 3, 4, 10, 0), "alice", "staff", "", 0}},
+        {"+FORMAT, day first: no pad",
+         kFile + "100 04.03.2021  lead",
+         {" lead", "-rw-r--r--", 100, 0, 0, Dated(2021, 3, 4), "alice", "staff"}},
+        {"de_DE: the year form is padded to the width of the time",
+         kFile + "100  4. M\xC3\xA4r 2021  alt.txt",
+         {"alt.txt", "-rw-r--r--", 100, 0, 0, Dated(2021, 3, 4), "alice", "staff"}},
+        {"de_DE: the pad, then a name with a space",
+         kFile + "100  4. M\xC3\xA4r 2021   lead",
+         {" lead", "-rw-r--r--", 100, 0, 0, Dated(2021, 3, 4), "alice", "staff"}},
+        {"de_DE: the time form",
+         kFile + "100  5. Dez 19:57  lead",
+         {" lead", "-rw-r--r--", 100, 0, 0, Timed(2001, 12, 5, 19, 57), "alice", "staff"}},
+        {"a left-aligned year, then two spaces",
+         "-r-xr-xr-x  1 anon      245    90 Mar  1 2003  welcome.txt",
+         {"welcome.txt", "-r-xr-xr-x", 90, 0, 0, Dated(2003, 3, 1), "anon", "245"}},
+        {"a left-aligned year, the usual columns",
+         kFile + "90 Mar 11 2003  welcome.txt",
+         {"welcome.txt", "-rw-r--r--", 90, 0, 0, Dated(2003, 3, 11), "alice", "staff"}},
+        {"C locale: a right-aligned year",
+         kFile + "17 Jun  8  2001  x",
+         {" x", "-rw-r--r--", 17, 0, 0, Dated(2001, 6, 8), "alice", "staff"}},
+        {"C locale: the time form",
+         kFile + "17 Dec  5 19:44  lead.txt",
+         {" lead.txt", "-rw-r--r--", 17, 0, 0, Timed(2001, 12, 5, 19, 44), "alice", "staff"}},
+        {"fr_FR: the month padded inside the date",
+         kFile + "17  4 mars   2021  lead",
+         {" lead", "-rw-r--r--", 17, 0, 0, Dated(2021, 3, 4), "alice", "staff"}},
+        {"hu_HU: year first",
+         kFile + "17 2021 m\xC3\xA1rc   4  lead",
+         {" lead", "-rw-r--r--", 17, 0, 0, Dated(2021, 3, 4), "alice", "staff"}},
+        {"ja_JP: a right-aligned year",
+         kFile + "17  3\xE6\x9C\x88  4  2021  lead",
+         {" lead", "-rw-r--r--", 17, 0, 0, Dated(2021, 3, 4), "alice", "staff"}},
+        {"hu_HU: year first after numeric owners",
+         "-rw-r--r-- 1 500 500 17 2021 m\xC3\xA1rc   4 f",
+         {"f", "-rw-r--r--", 17, 0, 0, Dated(2021, 3, 4), "500", "500"}},
+        {"busybox",
+         "-rw-r--r--    1 0        0              100 Mar  4  2021  lead",
+         {" lead", "-rw-r--r--", 100, 0, 0, Dated(2021, 3, 4), "0", "0"}},
+    };
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
+}
+
+// Where the line alone cannot tell, the listing does: a narrow date form
+// seen with one space before its name is not padded in that listing.
+TEST(ExtendedUnixTest, DateColumnPaddingFromTheListing) {
+    const struct {
+        const char* reason;
+        std::vector<std::string> lines;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"+FORMAT year-first dates: no pad",
+         {kFile + "1 2001-12-06 new", kFile + "1 2001-03-04  lead"},
+         {"new", " lead"}},
+        {"iso style: the time form tells nothing",
+         {kFile + "1 12-06 19:57 new", kFile + "1 2001-03-04  old"},
+         {"new", "old"}},
+        {"left-aligned years without a pad",
+         {kFile + "1 Mar  1 2003 a", kFile + "1 Mar  1 2003  b"},
+         {"a", " b"}},
+        {"padded left-aligned years",
+         {kFile + "1 Mar  1 2003  a", kFile + "1 Mar  1 2003   b"},
+         {"a", " b"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ext::ListingState state;
+        for (std::size_t i = 0; i < c.lines.size(); ++i) {
+            const test::ExtResult r = test::ParseExt(c.lines[i], state);
+            ASSERT_EQ(r.kind, ext::LineKind::entry) << c.lines[i];
+            EXPECT_EQ(r.entry.name, c.names[i]);
+        }
+    }
+}
+
 TEST(ExtendedUnixTest, NumericDates) {
     const AcceptCase cases[] = {
         {"long-iso",
@@ -163,7 +271,7 @@ TEST(ExtendedUnixTest, MonthNames) {
          {"f", "-rw-r--r--", 1, 0, 0, Dated(2002, 1, 15), "alice", "staff"}},
         {"day first, month with a comma, time",
          kFile + "1 26. Juli, 20:10 f",
-         {"f", "-rw-r--r--", 1, 0, 0, Timed(2002, 7, 26, 20, 10), "alice", "staff"}},
+         {"f", "-rw-r--r--", 1, 0, 0, Timed(2001, 7, 26, 20, 10), "alice", "staff"}},
         {"German ls, time with a dot",
          kFile + "1  8. Dez 19.57 f",
          {"f", "-rw-r--r--", 1, 0, 0, Timed(2001, 12, 8, 19, 57), "alice", "staff"}},
@@ -220,28 +328,30 @@ TEST(ExtendedUnixTest, AsianForms) {
 }
 
 TEST(ExtendedUnixTest, YearOfADateWithoutOne) {
-    // Seen on 8 December 2026: two days ahead is this year's.
-    ext::ListingState state;
-    const test::ExtResult r =
-        test::ParseExt(kFile + "1 Dec 10 20:44 f", state, LocalDate{2026, 12, 8});
-    ASSERT_EQ(r.kind, ext::LineKind::entry);
-    EXPECT_EQ(r.entry.dateTime, Timed(2026, 12, 10, 20, 44));
-    const test::ExtResult january =
-        test::ParseExt(kFile + "1 Jan  2 10:00 f", state, LocalDate{2026, 12, 30});
-    EXPECT_EQ(january.entry.dateTime, Timed(2027, 1, 2, 10, 0));
-    // 29 February takes the nearest leap year, at or before the nearest year.
+    // A year-less date is a past one, unless it lies at most a month ahead.
     const struct {
+        const char* reason;
         LocalDate today;
+        const char* date;
         FtpDateTime expected;
-    } leapDays[] = {
-        {LocalDate{2026, 12, 8}, Timed(2024, 2, 29, 9, 0)},  // nearest year 2027 is common
-        {LocalDate{2028, 1, 20}, Timed(2028, 2, 29, 9, 0)},  // a leap year ahead
-        {LocalDate{2100, 3, 1}, Timed(2096, 2, 29, 9, 0)},   // 2100 is common
+    } cases[] = {
+        {"two days ahead", {2026, 12, 8}, "Dec 10 20:44", Timed(2026, 12, 10, 20, 44)},
+        {"March on 9 December", {2026, 12, 9}, "Mar  2 15:13", Timed(2026, 3, 2, 15, 13)},
+        {"the calendar year's first day", {2026, 12, 9}, "Jan 01 00:00", Timed(2026, 1, 1, 0, 0)},
+        {"six months ahead is last year's",
+         {2026, 3, 9},
+         "Sep  2 15:13",
+         Timed(2025, 9, 2, 15, 13)},
+        {"29 February, this year common", {2026, 12, 8}, "Feb 29 09:00", Timed(2024, 2, 29, 9, 0)},
+        {"29 February of this leap year", {2028, 3, 20}, "Feb 29 09:00", Timed(2028, 2, 29, 9, 0)},
+        {"29 February, 2100 common", {2100, 3, 1}, "Feb 29 09:00", Timed(2096, 2, 29, 9, 0)},
     };
-    for (const auto& c : leapDays) {
-        const test::ExtResult leap = test::ParseExt(kFile + "1 Feb 29 09:00 f", state, c.today);
-        ASSERT_EQ(leap.kind, ext::LineKind::entry) << c.today.year;
-        EXPECT_EQ(leap.entry.dateTime, c.expected) << c.today.year;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ext::ListingState state;
+        const test::ExtResult r = test::ParseExt(kFile + "1 " + c.date + " f", state, c.today);
+        ASSERT_EQ(r.kind, ext::LineKind::entry);
+        EXPECT_EQ(r.entry.dateTime, c.expected);
     }
 }
 
@@ -274,6 +384,12 @@ TEST(ExtendedUnixTest, Rejected) {
         {"no name", kFile + "1 Jan 15  2002"},
         {"total with a word", "total twelve"},
         {"total and more", "total 12 files"},
+        {"type letter no system writes", "zrwxr-xr-x 1 u g 1 Jan 15  2002 x"},
+        {"capital type letter no system writes", "Xrwxr-xr-x 1 u g 1 Jan 15  2002 x"},
+        {"one-letter mode no system writes", "q rw-r--r-- group 12 Jan 15  2002 x"},
+        {"a clock that is no clock, numeric owners",
+         "-rw-r--r--   1 40210    200    4604 Dec 19 ab:11 index.html"},
+        {"a clock that is no clock", kFile + "4604 Dec 19 ab:11 index.html"},
     };
     test::ExpectRejected(std::begin(cases), std::end(cases));
 }

@@ -114,7 +114,7 @@ TEST(FieldsTest, CalendarRules) {
     EXPECT_TRUE(calendar::IsLeapYear(-4));
 }
 
-TEST(FieldsTest, NearestYear) {
+TEST(FieldsTest, ExtendedYearOfYearlessDate) {
     struct Case {
         const char* reason;
         LocalDate today;
@@ -125,19 +125,23 @@ TEST(FieldsTest, NearestYear) {
     const Case cases[] = {
         {"two days ahead is this year", {2026, 12, 8}, 12, 10, 2026},
         {"yesterday", {2026, 12, 8}, 12, 7, 2026},
-        {"January seen in December is next year's", {2026, 12, 30}, 1, 2, 2027},
+        {"a month ahead is this year", {2026, 2, 1}, 3, 4, 2026},
+        {"32 days ahead is last year's", {2026, 2, 1}, 3, 5, 2025},
+        {"March seen in December is this year's", {2026, 12, 9}, 3, 2, 2026},
+        {"January seen in December is this year's", {2026, 12, 30}, 1, 2, 2026},
         {"December seen in January is last year's", {2027, 1, 2}, 12, 30, 2026},
         {"five months back", {2002, 3, 10}, 10, 20, 2001},
-        {"five months ahead", {2002, 3, 10}, 8, 1, 2002},
+        {"five months ahead is last year's", {2002, 3, 10}, 8, 1, 2001},
         {"29 February: the leap year before", {2002, 3, 10}, 2, 29, 2000},
         {"29 February of this leap year", {2024, 3, 10}, 2, 29, 2024},
+        {"29 February ahead, this year common", {2026, 2, 20}, 2, 29, 2024},
         {"29 February: 2100 is no leap year", {2101, 3, 1}, 2, 29, 2096},
-        {"never past the highest year", {9999, 12, 31}, 1, 1, 9999},
+        {"the highest year", {9999, 12, 31}, 1, 1, 9999},
         {"never before year 1", {1, 1, 1}, 12, 31, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
-        EXPECT_EQ(calendar::NearestYear(c.month, c.day, c.today), c.year);
+        EXPECT_EQ(calendar::ExtendedYearOfYearlessDate(c.month, c.day, c.today), c.year);
     }
 }
 

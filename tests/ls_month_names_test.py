@@ -86,6 +86,18 @@ def build_locale(cache, locale, charset):
     return name, None
 
 
+def require_tools(locales):
+    """Skips unless localedef, glibc's locale sources under `locales` and GNU ls are here."""
+    if shutil.which("localedef") is None:
+        skip("localedef is missing (Debian package libc-bin)")
+    if not os.path.isdir(locales) or not os.path.isdir(
+            os.path.join(os.path.dirname(locales), "charmaps")):
+        skip("glibc's locale sources are missing (Debian package locales)")
+    version = subprocess.run(["ls", "--version"], capture_output=True, text=True)
+    if version.returncode != 0 or "GNU" not in version.stdout:
+        skip("ls is not GNU ls")
+
+
 def make_tree(root, now):
     """Files whose names say nothing of their dates: {name: month}."""
     months = {}
@@ -207,14 +219,7 @@ def main():
     parser.add_argument("--locales", default="/usr/share/i18n/locales")
     args = parser.parse_args()
 
-    if shutil.which("localedef") is None:
-        skip("localedef is missing (Debian package libc-bin)")
-    if not os.path.isdir(args.locales) or not os.path.isdir(
-            os.path.join(os.path.dirname(args.locales), "charmaps")):
-        skip("glibc's locale sources are missing (Debian package locales)")
-    version = subprocess.run(["ls", "--version"], capture_output=True, text=True)
-    if version.returncode != 0 or "GNU" not in version.stdout:
-        skip("ls is not GNU ls")
+    require_tools(args.locales)
     sys.path.insert(0, os.path.join(args.source_dir, "tools"))
     import gen_month_names  # noqa: E402  (the generator's reader of locale sources)
     source = gen_month_names.LocaleSource(args.locales)

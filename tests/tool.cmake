@@ -142,13 +142,23 @@ ftpls_test(ext.table.encoding_none ARGS "--encoding=none|tests/tool/unix-cp1250.
 # it skipped (--skipped, on standard error). Regenerate as above with
 # -R '^ftpls[.]ext[.]example[.]'.
 foreach(listing cms dls dos-iis dos eplf guardian ibmi jes mixed mlsd mvs-members mvs nortel os2
-                os9 unix-cp1251 unix-extended unix-numeric unix vms-extended vms vshell wince)
+                os9 unix-cp1251 unix-extended unix-format unix-numeric unix-padding unix vms-extended
+                vms vshell wince)
   ftpls_test(ext.example.${listing} ARGS "--json|--skipped|${FTPLS_TODAY}|examples/${listing}.txt"
     GOLDEN extended/examples/${listing}.json STDERR_GOLDEN extended/examples/${listing}.skipped)
 endforeach()
 # One line for each reason a line is skipped, named as --skipped prints it.
 ftpls_test(ext.skip_reasons ARGS "--skipped|--count|tests/tool/skip-reasons.txt|examples/dls.txt"
   STDOUT_REGEX "^[0-9]+\n$" STDERR_GOLDEN extended/skip-reasons.skipped)
+# GNU ls in every locale of the month table and every time style: no name
+# holds the date column's padding (skipped without localedef or GNU ls).
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  add_test(NAME ls_padding
+    COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/ls_padding_test.py
+            --ftpls $<TARGET_FILE:ftpls> --cache ${CMAKE_BINARY_DIR}/locales)
+  set_tests_properties(ls_padding PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 900)
+endif()
 # Skipped lines reach the terminal too: escaped as in the table.
 ftpls_test(ext.skipped_escaped ARGS "--skipped|--count|tests/tool/hostile.txt"
   STDERR_REGEX "^tests/tool/hostile.txt:8: not-a-listing-line: garbage [\\]x1b\\[31m line\n$")

@@ -27,7 +27,7 @@ def test_unix_link_target_owner_group():
     e = one(b"lrwxrwxrwx   1 root     wheel           7 Aug 30 23:59 latest -> releases/v1.4\r\n")
     assert (e.name, e.target, e.is_link, e.is_dir) == ("latest", "releases/v1.4", True, False)
     assert (e.owner, e.group, e.attributes, e.format) == ("root", "wheel", "lrwxrwxrwx", "unix")
-    assert e.modified == datetime.datetime(2024, 8, 30, 23, 59) and e.utc is False  # nearest year
+    assert e.modified == datetime.datetime(2023, 8, 30, 23, 59) and e.utc is False  # a past date
     assert "target='releases/v1.4'" in repr(e)
 
 

@@ -79,7 +79,8 @@ EntryTable::EntryTable(EntryTable&& other) noexcept
       lastRow_(std::exchange(other.lastRow_, NameIndex::kNone)),
       lastHash_(other.lastHash_),
       expectedBytes_(std::exchange(other.expectedBytes_, 0)),
-      extras_(std::move(other.extras_)) {}
+      extras_(std::move(other.extras_)),
+      padded_(std::move(other.padded_)) {}
 
 EntryTable& EntryTable::operator=(EntryTable&& other) noexcept {
     if (this != &other) {
@@ -94,6 +95,8 @@ EntryTable& EntryTable::operator=(EntryTable&& other) noexcept {
         expectedBytes_ = std::exchange(other.expectedBytes_, 0);
         extras_ = std::move(other.extras_);
         other.extras_.clear();
+        padded_ = std::move(other.padded_);
+        other.padded_.clear();
     }
     return *this;
 }
@@ -323,9 +326,28 @@ void EntryTable::AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions
     } else if (extras_.size() < added) {
         extras_.resize(added + 1);
     }
+    const bool pad = entry.extras.padBeforeName != 0;
+    if (pad && padded_.size() == padded_.capacity()) padded_.reserve(padded_.size() * 2 + 8);
+    // The space left out goes into the arena with the name, just before it.
+    if (pad) entry.name = {entry.name.data() - 1, entry.name.size() + 1};
     EntryRow& row = rows_.Next();
     Fill(row, entry, 0, &extras_[added]);
     rows_.Commit();
+    if (pad) {
+        ++row.name;
+        --row.nameLength;
+        padded_.push_back(added);
+    }
+}
+
+void EntryTable::RestoreNamePads() noexcept {
+    Settle();
+    for (const std::size_t index : padded_) {
+        EntryRow& row = rows_.At(index);
+        --row.name;
+        ++row.nameLength;
+    }
+    padded_.clear();
 }
 
 }  // namespace ftpdirlist

@@ -81,6 +81,10 @@ public:
     // entry's extras too.
     void AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions);
 
+    // Gives back to every row stored with extras.padBeforeName the space
+    // left out before its name. Never allocates or throws.
+    void RestoreNamePads() noexcept;
+
     std::size_t Size() const {
         assert(aheadCount_ == 0);
         return rows_.Size();
@@ -224,6 +228,9 @@ private:
     // Extras of the rows up to the last extended one; empty in a classic
     // table, so that classic tables pay nothing for them.
     std::vector<RowExtras> extras_;
+    // The rows whose name follows a space left out as padding, kept in the
+    // arena just before it.
+    std::vector<std::size_t> padded_;
 };
 
 }  // namespace ftpdirlist

@@ -10,7 +10,8 @@ namespace ftpdirlist {
 namespace ext {
 
 // Stores a date read by the field readers in `entry`: a stamp without a year
-// (year -1) takes the year nearest today (calendar::NearestYear), 24:00 becomes 00:00 of the next day
+// (year -1) takes the extended dialect's year of a year-less date
+// (calendar::ExtendedYearOfYearlessDate), 24:00 becomes 00:00 of the next day
 // (fields::RollMidnight: every family reads 24:00 so, never as hour 24), and
 // hasTime and extras.second follow what the stamp gives (hour -1: no time).
 // The stamp's month and day must be valid for some year (the readers check

@@ -43,6 +43,10 @@ struct ListingState {
     // Why the line a reader returned header for is skipped: header unless
     // the reader says otherwise (SkipAs). Reset for every line.
     ftpdir::SkipReason skip = ftpdir::SkipReason::header;
+    // A Unix date of the form that servers pad to the width of the other
+    // form has been seen followed by one space and a name: this listing
+    // does not pad it, and a second space after it belongs to the name.
+    bool unpaddedDates = false;
 };
 
 // A reader's header verdict with its reason.
@@ -131,6 +135,9 @@ public:
 
     // Why the line Parse last returned header for is skipped.
     ftpdir::SkipReason HeaderReason() const { return state_.skip; }
+    // True when the listing has shown a padded date form without its pad
+    // (ListingState::unpaddedDates).
+    bool DatesUnpadded() const { return state_.unpaddedDates; }
 
     // Every version of a VMS file is kept as its own entry.
     bool KeepVersions() const { return keepVersions_; }

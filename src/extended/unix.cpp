@@ -30,8 +30,21 @@ using fields::TokenWalker;
 
 constexpr std::string_view kLinkArrow = " -> ";
 
-// A type letter: any ASCII letter, '-', or '?' (unknown type).
-bool IsTypeLetter(char ch) { return ch == '-' || ch == '?' || fields::IsLetter(ch); }
+// A type letter that systems write: file, directory, link, block and
+// character device, FIFO, socket, door (D), network special (n), whiteout
+// (w), Plan 9's append-only file (a), and '?' for a type ls cannot tell. A
+// line with any other letter there is no listing line.
+struct TypeLetters {
+    bool is[256] = {};
+    constexpr TypeLetters() {
+        for (const char ch : std::string_view("-dlbcpsDnwa?"))
+            is[static_cast<unsigned char>(ch)] = true;
+    }
+};
+
+constexpr TypeLetters kTypeLetters;
+
+bool IsTypeLetter(char ch) { return kTypeLetters.is[static_cast<unsigned char>(ch)]; }
 
 // The nine rights characters: r, w and x of owner, group and others, with
 // setuid, setgid, sticky and mandatory-locking letters where ls puts them.
@@ -149,6 +162,25 @@ int ReadMonthName(std::string_view token) {
     return LookupMonthName(token).month;
 }
 
+// True when `token` has the shape of a clock time ("ab:11", "19:57"): a
+// colon inside a short token of letters and digits.
+bool LooksLikeClock(std::string_view token) {
+    if (token.data() == nullptr || token.size() < 3 || token.size() > 8) return false;
+    const std::size_t colon = token.find(':');
+    if (colon == 0 || colon == std::string_view::npos || colon + 1 == token.size()) return false;
+    for (const char ch : token) {
+        if (ch != ':' && !fields::IsDigit(ch) && ((ch | 0x20) < 'a' || (ch | 0x20) > 'z')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// True when `right` follows `left` after exactly one space in the line.
+bool OneSpaceApart(std::string_view left, std::string_view right) {
+    return right.data() == left.data() + left.size() + 1;
+}
+
 // What follows the day and month: a year, or a clock time ("19:57", or
 // "19.57" as some locales write it).
 bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
@@ -194,6 +226,14 @@ bool MonthFirst(std::string_view month, std::string_view day, std::string_view y
            ReadYearOrTime(yearOrTime, stamp);
 }
 
+// Whether a date that ends in `yearOrTime` after `before` has the narrow
+// form that servers pad to the width of the other: a year left-aligned
+// after one space ("Mar  1 2003 ", "4. Mär 2021 ") is one column narrower
+// than a time ("19:57"); a year right-aligned after two spaces is not.
+bool LeftAlignedYear(std::string_view before, std::string_view yearOrTime, const Stamp& stamp) {
+    return stamp.hour < 0 && OneSpaceApart(before, yearOrTime);
+}
+
 // Day, month, then year or time: "15 Jan 2002", "8. Dez 19:57",
 // "26. Juli, 20:10", "8. 5. 2026" (a numeric month needs its dot).
 bool DayFirst(std::string_view day, std::string_view month, std::string_view yearOrTime,
@@ -219,17 +259,20 @@ bool YearFirst(std::string_view year, std::string_view month, std::string_view d
 
 // A numeric date: "2002-01-15 [10:30[:45.123] [+0100]]", "2002/01/15
 // 17:12", "15.01.2002 10:30", "01-15 2002", "01-15 10:30", "8.12. 19:57".
-// `last` is the index of its last token.
-bool NumericDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last) {
+// `last` is the index of its last token; `narrow` tells a year-first date
+// alone, which ls pads by one column to the width of "12-05 19:57".
+bool NumericDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last,
+                 bool& narrow) {
     const std::string_view date = tokens[i];
     last = i;
-    if (fields::ReadNumericDate(date, fields::DateOrder::ymd, "-/", stamp) ||
-        fields::ReadNumericDate(date, fields::DateOrder::dmy, ".", stamp)) {
+    const bool yearFirst = fields::ReadNumericDate(date, fields::DateOrder::ymd, "-/", stamp);
+    if (yearFirst || fields::ReadNumericDate(date, fields::DateOrder::dmy, ".", stamp)) {
         // The time is optional: a date alone is followed by the name.
         if (fields::ReadClock(tokens[i + 1], stamp)) {
             last = i + 1;
             if (IsZone(tokens[i + 2])) last = i + 2;
         }
+        narrow = yearFirst && last == i;
         return true;
     }
     const bool monthDay = fields::ReadMonthDay(date, "-", stamp);
@@ -239,30 +282,37 @@ bool NumericDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& 
     }
     if (!ReadYearOrTime(tokens[i + 1], stamp)) return false;
     last = i + 1;
+    narrow = LeftAlignedYear(date, tokens[i + 1], stamp);
     return true;
 }
 
 // The date that starts at token i, in any of its shapes; `last` is the
-// index of its last token.
-bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last) {
+// index of its last token, `narrow` whether the form is one that servers
+// pad (LeftAlignedYear, NumericDate).
+bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last, bool& narrow) {
     const std::string_view first = tokens[i];
-    if (fields::IsDigit(first[0]) && NumericDate(tokens, i, stamp, last)) return true;
+    narrow = false;
+    if (fields::IsDigit(first[0]) && NumericDate(tokens, i, stamp, last, narrow)) return true;
     stamp = Stamp{};
-    if (MonthFirst(first, tokens[i + 1], tokens[i + 2], stamp)) {
-        last = i + 2;
-        return true;
+    bool read = MonthFirst(first, tokens[i + 1], tokens[i + 2], stamp);
+    if (!read) {
+        stamp = Stamp{};
+        read = DayFirst(first, tokens[i + 1], tokens[i + 2], stamp);
     }
-    stamp = Stamp{};
-    if (DayFirst(first, tokens[i + 1], tokens[i + 2], stamp)) {
+    if (read) {
         last = i + 2;
+        narrow = LeftAlignedYear(tokens[i + 1], tokens[i + 2], stamp);
         return true;
     }
     stamp = Stamp{};
     // A year-first date whose month and day begin a month-first date are
-    // a size and that date ("500 2002 Jan 15 2002" with a numeric group).
+    // a size and that date ("500 2002 Jan 15 2002" with a numeric group);
+    // so are they when a clock follows that is none ("4604 Dec 19 ab:11"):
+    // a year is never taken from the size column.
     Stamp later;
     if (YearFirst(first, tokens[i + 1], tokens[i + 2], stamp) &&
-        !MonthFirst(tokens[i + 1], tokens[i + 2], tokens[i + 3], later)) {
+        !MonthFirst(tokens[i + 1], tokens[i + 2], tokens[i + 3], later) &&
+        !LooksLikeClock(tokens[i + 3])) {
         last = i + 2;
         return true;
     }
@@ -271,9 +321,14 @@ bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& la
     if (!SplitAtNoBreakSpace(first, left, right)) return false;
     last = i + 1;
     stamp = Stamp{};
-    if (DayFirst(left, right, tokens[i + 1], stamp)) return true;
-    stamp = Stamp{};
-    return MonthFirst(left, right, tokens[i + 1], stamp);
+    read = DayFirst(left, right, tokens[i + 1], stamp);
+    if (!read) {
+        stamp = Stamp{};
+        read = MonthFirst(left, right, tokens[i + 1], stamp);
+    }
+    if (!read) return false;
+    narrow = LeftAlignedYear(first, tokens[i + 1], stamp);
+    return true;
 }
 
 // The tokens between the mode and the size: an optional link count (or
@@ -352,10 +407,21 @@ bool IsTotalLine(TokenWalker& tokens) {
 }
 
 // The end shared by both paths: the name after the date, the type, a
-// link's target, the date.
-LineKind Finish(std::string_view name, char type, const Stamp& stamp, Today& today,
-                ParsedEntry& entry) {
+// link's target, the date. `name` is every byte after the one space that
+// follows the date. Column padding is never part of it: after a narrow
+// date (MatchDate) the first of two spaces pads the date column, unless the
+// listing has shown that form without its pad (one space, then a name).
+LineKind Finish(std::string_view name, bool narrow, char type, const Stamp& stamp,
+                ListingState& state, Today& today, ParsedEntry& entry) {
     if (name.data() == nullptr || !StoreStamp(stamp, today, entry)) return LineKind::none;
+    if (narrow && !state.unpaddedDates) {
+        if (name.size() > 1 && name[0] == ' ') {
+            name.remove_prefix(1);
+            entry.extras.padBeforeName = 1;
+        } else if (!name.empty() && name[0] != ' ') {
+            state.unpaddedDates = true;
+        }
+    }
     entry.isDir = type == 'd' ? 1 : 0;
     if (type == 'l') {
         entry.isLink = 1;
@@ -386,7 +452,8 @@ bool PlainWord(std::string_view token) {
 // with a link count, owner and group that are plain words, the walk's
 // first candidate date after the link count fails and the next one is the
 // month. False when the line has another form (the walk then reads it).
-bool ReadUsualForm(TokenWalker& tokens, Today& today, ParsedEntry& entry, LineKind& kind) {
+bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, ParsedEntry& entry,
+                   LineKind& kind) {
     if (!tokens.TakeInWindow<8>()) return false;
     std::string_view t[8];
     for (std::size_t i = 0; i < 8; ++i) t[i] = tokens[i];
@@ -409,8 +476,8 @@ bool ReadUsualForm(TokenWalker& tokens, Today& today, ParsedEntry& entry, LineKi
     entry.attributes = mode;
     entry.extras.owner = t[2];
     entry.extras.group = t[3];
-    kind = Finish({nameAt, static_cast<std::size_t>(line.data() + line.size() - nameAt)}, mode[0],
-                  stamp, today, entry);
+    kind = Finish({nameAt, static_cast<std::size_t>(line.data() + line.size() - nameAt)},
+                  LeftAlignedYear(t[6], yearOrTime, stamp), mode[0], stamp, state, today, entry);
     return true;
 }
 
@@ -421,7 +488,7 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     // A shortcut: a build without shortcuts reads every line by the walk.
     TokenWalker tokens = TokensFor(line, state);
     LineKind kind;
-    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(tokens, today, entry, kind)) return kind;
+    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(tokens, state, today, entry, kind)) return kind;
 
     const std::string_view mode = tokens[0];
     if (mode.data() == nullptr) return LineKind::none;
@@ -435,17 +502,18 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     Stamp stamp;
     std::size_t date = modeEnd + 1;
     std::size_t last = 0;
+    bool narrow = false;
     for (;; ++date) {
         const std::string_view token = tokens[date];
         if (token.data() == nullptr) return LineKind::none;
         if (!EndsInDigit(tokens[date - 1])) continue;
         stamp = Stamp{};
-        if (MatchDate(tokens, date, stamp, last)) break;
+        if (MatchDate(tokens, date, stamp, last, narrow)) break;
     }
 
     const char type = mode[0];
     if (!ReadSizeAndOwners(tokens, modeEnd, date, type, entry)) return LineKind::none;
-    return Finish(tokens.AfterOneSpace(tokens[last]), type, stamp, today, entry);
+    return Finish(tokens.AfterOneSpace(tokens[last]), narrow, type, stamp, state, today, entry);
 }
 
 }  // namespace ext

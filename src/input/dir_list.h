@@ -350,6 +350,10 @@ EntryTable ListingDriver<LineParser>::Finish() {
         carry_.shrink_to_fit();
     }
     ReleasePending();
+    if constexpr (LineParser::kExtras) {
+        // Whether the date column is padded is the whole listing's answer.
+        if (parser_.DatesUnpadded()) entries_.RestoreNamePads();
+    }
     EntryTable table = std::move(entries_);
     // A new listing from here on.
     entries_ = EntryTable();

@@ -71,12 +71,17 @@ inline std::int32_t ClassicYearOfTimedEntry(std::int32_t month, std::int32_t day
 }
 
 // The extended year of a date without one (`month` 1-12, `day` valid for
-// the month in some year): the year, within kMinYear..kMaxYear, that puts
-// the date nearest to `today` (servers print recent dates, past or future,
-// without a year; a tie goes to the earlier year). For 29 February, the
-// leap year at or before that year (the first, year 4, when none is).
-// `today`'s year must lie within kMinYear..kMaxYear.
-std::int32_t NearestYear(std::int32_t month, std::int32_t day, const LocalDate& today);
+// the month in some year): this year, unless the date lies more than
+// kExtendedFutureDays after today, then last year (never below kMinYear).
+// Servers drop the year for the past six months (ls), the whole calendar
+// year, or always, so a year-less date is a past one; the few days of grace
+// keep files a server clock or a copy dated a little ahead in this year. For
+// 29 February, the leap year at or before that year (the first, year 4,
+// when none is). `today`'s year must lie within kMinYear..kMaxYear.
+inline constexpr std::int32_t kExtendedFutureDays = 31;
+
+std::int32_t ExtendedYearOfYearlessDate(std::int32_t month, std::int32_t day,
+                                        const LocalDate& today);
 
 }  // namespace calendar
 }  // namespace ftpdirlist

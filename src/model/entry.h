@@ -35,6 +35,10 @@ struct EntryExtras {
     std::uint8_t utc = 0;     // 1 when date and time are UTC
     EntryFormat format = EntryFormat::unknown;
     std::string_view facts;  // MLSD: the fact list, "name=value;" each
+    // 1 when the byte before the name, a space, was left out as the date
+    // column's padding: the table keeps it, to give it back should the
+    // listing turn out not to pad (EntryTable::RestoreNamePads).
+    std::uint8_t padBeforeName = 0;
 };
 
 // What a line parser fills: an entry whose texts are views into the line
