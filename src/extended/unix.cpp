@@ -159,11 +159,14 @@ int ReadMonthName(std::string_view token) {
 }
 
 // What follows the day and month: a year, or a clock time ("19:57", or
-// "19.57" as some locales write it).
+// "19.57" as some locales write it, or "0:5" with unpadded minutes as some
+// embedded servers write it).
 bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
     if (token.data() == nullptr) return false;
     if (fields::ReadClock(token, stamp, true)) return true;
-    return ReadYear(token, stamp.year);
+    if (ReadYear(token, stamp.year)) return true;
+    stamp.year = -1;  // a token that fails as a year may leave its digits
+    return fields::ReadUnpaddedClock(token, stamp);
 }
 
 // "+0100": the zone that `ls --full-time` prints after the time, dropped.
@@ -190,6 +193,29 @@ bool SplitAtNoBreakSpace(std::string_view token, std::string_view& left, std::st
             right = token.substr(i + width);
             return !left.empty() && !right.empty();
         }
+    }
+    return false;
+}
+
+// A month with its marker glued to a day with its marker, as ls in
+// Chinese writes them ("6月12日", in UTF-8 or GBK): the month name is the
+// digits and the two or three bytes of the marker; the rest must be a day
+// with its day marker.
+bool SplitGluedMonthDay(std::string_view token, std::string_view& month, std::string_view& day) {
+    std::size_t digits = 0;
+    while (digits < token.size() && fields::IsDigit(token[digits])) ++digits;
+    if (digits == 0 || digits > 2 || token.size() < digits + 4 ||
+        static_cast<unsigned char>(token[digits]) < 0x80) {
+        return false;
+    }
+    for (const std::size_t width : {std::size_t{3}, std::size_t{2}}) {
+        if (LookupMonthName(token.substr(0, digits + width)).month == 0) continue;
+        std::int32_t value;
+        fields::Marker marker;
+        day = token.substr(digits + width);
+        month = token.substr(0, digits + width);
+        return fields::IsDigit(day[0]) && fields::ReadMarkedNumber(day, value, marker) &&
+               marker == fields::Marker::day;
     }
     return false;
 }
@@ -259,6 +285,11 @@ bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& la
     stamp = Stamp{};
     if (MonthFirst(first, tokens[i + 1], tokens[i + 2], stamp)) {
         last = i + 2;
+        // "Oct 08, 2002 09:47": the comma form writes a year and a time.
+        if (stamp.hour < 0 && tokens[i + 1].back() == ',' &&
+            fields::ReadClock(tokens[i + 3], stamp)) {
+            last = i + 3;
+        }
         return true;
     }
     stamp = Stamp{};
@@ -277,6 +308,20 @@ bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& la
     }
     std::string_view left;
     std::string_view right;
+    stamp = Stamp{};
+    if (SplitGluedMonthDay(first, left, right) && MonthFirst(left, right, tokens[i + 1], stamp)) {
+        last = i + 1;
+        return true;
+    }
+    // "1970年 6月15日": the year keeps its marker.
+    stamp = Stamp{};
+    const std::string_view next = tokens[i + 1];
+    if (first.size() > 4 && next.data() != nullptr && SplitGluedMonthDay(next, left, right) &&
+        YearFirst(first, left, right, stamp)) {
+        last = i + 1;
+        return true;
+    }
+    stamp = Stamp{};
     if (!SplitAtNoBreakSpace(first, left, right)) return false;
     last = i + 1;
     stamp = Stamp{};
@@ -416,6 +461,8 @@ bool ReadUsualForm(TokenWalker& tokens, Today& today, ParsedEntry& entry, LineKi
     const char* nameAt = yearOrTime.data() + yearOrTime.size() + 1;
     if (nameAt >= line.data() + line.size()) return false;
     if (!MonthFirst(month, t[6], yearOrTime, stamp)) return false;
+    // "Oct 08, 2002 09:47": the walk reads the time after the year.
+    if (stamp.hour < 0 && t[6].back() == ',') return false;
     entry.attributes = mode;
     entry.extras.owner = t[2];
     entry.extras.group = t[3];
