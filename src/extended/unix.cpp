@@ -70,15 +70,32 @@ bool ValidRights(std::string_view rights) {
     return all & 1;
 }
 
-// NetWare rights, "[RWCEAFMS]" with '-' for a right not held.
+// NetWare rights in brackets: "[RWCEAFMS]" with '-' for a right not held,
+// or the held rights alone in the server's order ("[RWCEMFA]"); each right
+// at most once.
 bool ValidNetWareRights(std::string_view text) {
     static constexpr std::string_view kNetWare = "RWCEAFMS";
-    if (text.size() != kNetWare.size() + 2 || text.front() != '[' || text.back() != ']') {
+    if (text.size() < 3 || text.size() > kNetWare.size() + 2 || text.front() != '[' ||
+        text.back() != ']') {
         return false;
     }
-    for (std::size_t i = 0; i < kNetWare.size(); ++i) {
-        const char ch = text[i + 1];
-        if (ch != kNetWare[i] && ch != '-') return false;
+    unsigned seen = 0;
+    for (const char ch : text.substr(1, text.size() - 2)) {
+        if (ch == '-') continue;
+        const std::size_t right = kNetWare.find(ch);
+        if (right == std::string_view::npos || (seen >> right & 1u) != 0) return false;
+        seen |= 1u << right;
+    }
+    return true;
+}
+
+// Rights cut short by embedded servers: the first six or eight of the nine
+// ("rwxr-x", "rw-r--rw"), each valid at its place. Other lengths are no
+// rights.
+bool ValidTruncatedRights(std::string_view rights) {
+    if (rights.size() != 6 && rights.size() != 8) return false;
+    for (std::size_t i = 0; i < rights.size(); ++i) {
+        if ((kRights.at[static_cast<unsigned char>(rights[i])] >> i & 1u) == 0) return false;
     }
     return true;
 }
@@ -86,8 +103,9 @@ bool ValidNetWareRights(std::string_view text) {
 // A mode token: a type letter and nine rights with an optional '+', '@' or
 // '.' mark, or a type letter glued to NetWare rights.
 bool ValidModeToken(std::string_view mode) {
-    if (mode.size() < 10 || !IsTypeLetter(mode[0])) return false;
+    if (mode.size() < 4 || !IsTypeLetter(mode[0])) return false;
     if (mode[1] == '[') return ValidNetWareRights(mode.substr(1));
+    if (mode.size() < 10) return false;
     if (mode.size() == 11 && mode[10] != '+' && mode[10] != '@' && mode[10] != '.') return false;
     return mode.size() <= 11 && ValidRights(mode.substr(1, 9));
 }
@@ -105,8 +123,9 @@ bool ValidRightsToken(std::string_view rights) {
 
 // Reads the mode: one token, or a type letter and a rights token (NetWare
 // writes "d [RWCEAFMS]"), joined with one space in the attribute text.
-// `next` becomes the index of the first token after it.
-bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next) {
+// `next` becomes the index of the first token after it; `linkCount` is set
+// when the mode token holds the link count too.
+bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next, bool& linkCount) {
     const std::string_view mode = tokens[0];
     if (mode.size() == 1 && IsTypeLetter(mode[0])) {
         const std::string_view rights = tokens[1];
@@ -118,9 +137,26 @@ bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next) {
         next = 2;
         return true;
     }
-    if (!ValidModeToken(mode)) return false;
-    entry.attributes = mode;
     next = 1;
+    if (ValidModeToken(mode)) {
+        entry.attributes = mode;
+        return true;
+    }
+    // A truncated mode, or one glued to the link count ("drwxr-xr-x1732",
+    // "drwxr-x---+1464"): the digits are the count.
+    const std::string_view rights = mode.substr(1);
+    if (IsTypeLetter(mode[0]) && ValidTruncatedRights(rights)) {
+        entry.attributes = mode;
+        return true;
+    }
+    std::size_t end = 10;
+    if (mode.size() > 11 && (mode[10] == '+' || mode[10] == '@' || mode[10] == '.')) end = 11;
+    if (mode.size() <= end || !IsAllDigits(mode.substr(end)) ||
+        !ValidModeToken(mode.substr(0, end))) {
+        return false;
+    }
+    entry.attributes = mode.substr(0, end);
+    linkCount = true;
     return true;
 }
 
@@ -330,12 +366,54 @@ bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& la
     return MonthFirst(left, right, tokens[i + 1], stamp);
 }
 
+// A size with a unit, "512B" (bytes, exact), "33.5k", "2KB", "1.5MiB" (any
+// case): `size` becomes the bytes of a "B" size and -1 for the others,
+// which are rounded. False for any other token.
+bool ReadUnitSize(std::string_view token, std::int64_t& size) {
+    std::string_view unit = token;
+    std::size_t digits = 0;
+    while (digits < token.size() && fields::IsDigit(token[digits])) ++digits;
+    if (digits == 0) return false;
+    std::size_t end = digits;
+    if (end < token.size() && token[end] == '.') {
+        ++end;
+        while (end < token.size() && fields::IsDigit(token[end])) ++end;
+        if (end == digits + 1) return false;
+    }
+    unit = token.substr(end);
+    if (fields::EqualsFolded(unit, "b")) {
+        return end == digits && fields::ReadNumber(token.substr(0, digits), size);
+    }
+    if (unit.empty() || std::string_view("kmgtpe").find(unit[0] | 0x20) == std::string_view::npos) {
+        return false;
+    }
+    unit.remove_prefix(1);
+    if (!unit.empty() && !fields::EqualsFolded(unit, "b") && !fields::EqualsFolded(unit, "ib")) {
+        return false;
+    }
+    size = -1;
+    return true;
+}
+
+// A size that gives no byte count: a negative number ("-528"), which no
+// file has, or a rounded size with a unit (ReadUnitSize). `size` becomes
+// -1 (or the bytes of an exact "512B").
+bool ReadUnknownSize(std::string_view token, std::int64_t& size) {
+    if (token.size() > 1 && token[0] == '-' && IsAllDigits(token.substr(1))) {
+        size = -1;
+        return true;
+    }
+    return ReadUnitSize(token, size);
+}
+
 // The tokens between the mode and the size: an optional link count (or
 // "folder"), then owner and group. With more than two tokens, a number at
 // the end stands alone as the group (an owner with spaces); otherwise the
 // owner is the first token and the group the rest (a group with spaces).
-void ReadOwnerAndGroup(TokenWalker& tokens, std::size_t from, std::size_t to, ParsedEntry& entry) {
-    if (from < to && (IsAllDigits(tokens[from]) || tokens[from] == "folder")) ++from;
+// `counted`: the link count was read with the mode.
+void ReadOwnerAndGroup(TokenWalker& tokens, std::size_t from, std::size_t to, ParsedEntry& entry,
+                       bool counted) {
+    if (!counted && from < to && (IsAllDigits(tokens[from]) || tokens[from] == "folder")) ++from;
     if (from >= to) return;
     const std::string_view first = tokens[from];
     const std::string_view last = tokens[to - 1];
@@ -354,23 +432,23 @@ void ReadOwnerAndGroup(TokenWalker& tokens, std::size_t from, std::size_t to, Pa
 // it. Device files give "major, minor" in its place and no size; a size
 // glued to the group ("ftp125435904") counts when it follows the owner.
 bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t date, char type,
-                       ParsedEntry& entry) {
+                       bool counted, ParsedEntry& entry) {
     const std::size_t sizeAt = date - 1;
     const std::string_view size = tokens[sizeAt];
     const bool device = type == 'c' || type == 'b';
     if (device && sizeAt > modeEnd && tokens[sizeAt - 1].back() == ',' &&
         IsAllDigits(tokens[sizeAt - 1].substr(0, tokens[sizeAt - 1].size() - 1))) {
         entry.size = -1;
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt - 1, entry);
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt - 1, entry, counted);
         return true;
     }
     if (device && size.find(',') != std::string_view::npos) {
         entry.size = -1;
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry);
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
         return true;
     }
-    if (fields::ReadNumber(size, entry.size)) {
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry);
+    if (fields::ReadNumber(size, entry.size) || ReadUnknownSize(size, entry.size)) {
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
         return true;
     }
     std::size_t digits = size.size();
@@ -381,7 +459,10 @@ bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t dat
     if (!letter && glue < 0x80) return false;
     // The owner alone before the glued token, after an optional link count.
     std::size_t owner = modeEnd;
-    if (sizeAt - owner >= 2 && (IsAllDigits(tokens[owner]) || tokens[owner] == "folder")) ++owner;
+    if (!counted && sizeAt - owner >= 2 &&
+        (IsAllDigits(tokens[owner]) || tokens[owner] == "folder")) {
+        ++owner;
+    }
     if (sizeAt - owner != 1) return false;
     if (!fields::ReadNumber(size.substr(digits), entry.size)) return false;
     entry.extras.owner = tokens[owner];
@@ -410,7 +491,10 @@ bool IsTotalLine(TokenWalker& tokens) {
 // link's target, the date.
 LineKind Finish(std::string_view name, char type, const Stamp& stamp, Today& today,
                 ParsedEntry& entry) {
-    if (name.data() == nullptr || !StoreStamp(stamp, today, entry)) return LineKind::none;
+    // A stamp without a month: the line gives no date.
+    if (name.data() == nullptr || (stamp.month >= 0 && !StoreStamp(stamp, today, entry))) {
+        return LineKind::none;
+    }
     entry.isDir = type == 'd' ? 1 : 0;
     if (type == 'l') {
         entry.isLink = 1;
@@ -423,6 +507,29 @@ LineKind Finish(std::string_view name, char type, const Stamp& stamp, Today& tod
     entry.name = name;
     entry.extras.format = EntryFormat::unixStyle;
     return LineKind::entry;
+}
+
+// "drwxr-xr-x 3 alice dev 512 docs": a line without a date, read only with
+// every column (link count, owner, group, size) and a name of one token
+// that is no month name and starts with no digit (a link: one token each
+// side of the arrow), so that a date which failed to read never becomes
+// part of a name.
+LineKind ReadWithoutDate(TokenWalker& tokens, std::size_t at, bool counted, char type, Today& today,
+                         ParsedEntry& entry) {
+    if (!counted && !IsAllDigits(tokens[at++])) return LineKind::none;
+    const std::string_view owner = tokens[at];
+    const std::string_view group = tokens[at + 1];
+    const std::string_view size = tokens[at + 2];
+    const std::string_view first = tokens[at + 3];
+    const bool link = type == 'l' && tokens[at + 4] == "->";
+    if (first.data() == nullptr || fields::IsDigit(first[0]) || ReadMonthName(first) != 0 ||
+        tokens[at + (link ? 6 : 4)].data() != nullptr || (link && tokens[at + 5].empty()) ||
+        !fields::ReadNumber(size, entry.size)) {
+        return LineKind::none;
+    }
+    entry.extras.owner = owner;
+    entry.extras.group = group;
+    return Finish(tokens.AfterOneSpace(size), type, Stamp{}, today, entry);
 }
 
 // True when no date shape can start at `token` and it ends in no digit:
@@ -483,25 +590,30 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     const std::string_view mode = tokens[0];
     if (mode.data() == nullptr) return LineKind::none;
     std::size_t modeEnd;
-    if (!ReadMode(tokens, entry, modeEnd)) {
+    bool counted = false;
+    if (!ReadMode(tokens, entry, modeEnd, counted)) {
         return IsTotalLine(tokens) ? LineKind::header : LineKind::none;
     }
 
     // The date: the first tokens that read as one right after a token that
-    // ends in a digit (the size).
+    // ends in a digit or is a size with a unit (the size).
     Stamp stamp;
     std::size_t date = modeEnd + 1;
     std::size_t last = 0;
+    std::int64_t unknown;
     for (;; ++date) {
         const std::string_view token = tokens[date];
-        if (token.data() == nullptr) return LineKind::none;
-        if (!EndsInDigit(tokens[date - 1])) continue;
+        if (token.data() == nullptr) {
+            return ReadWithoutDate(tokens, modeEnd, counted, mode[0], today, entry);
+        }
+        const std::string_view before = tokens[date - 1];
+        if (!EndsInDigit(before) && !ReadUnitSize(before, unknown)) continue;
         stamp = Stamp{};
         if (MatchDate(tokens, date, stamp, last)) break;
     }
 
     const char type = mode[0];
-    if (!ReadSizeAndOwners(tokens, modeEnd, date, type, entry)) return LineKind::none;
+    if (!ReadSizeAndOwners(tokens, modeEnd, date, type, counted, entry)) return LineKind::none;
     return Finish(tokens.AfterOneSpace(tokens[last]), type, stamp, today, entry);
 }
 
