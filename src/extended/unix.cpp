@@ -103,9 +103,8 @@ bool ValidTruncatedRights(std::string_view rights) {
 // A mode token: a type letter and nine rights with an optional '+', '@' or
 // '.' mark, or a type letter glued to NetWare rights.
 bool ValidModeToken(std::string_view mode) {
-    if (mode.size() < 4 || !IsTypeLetter(mode[0])) return false;
+    if (mode.size() < 10 || !IsTypeLetter(mode[0])) return false;
     if (mode[1] == '[') return ValidNetWareRights(mode.substr(1));
-    if (mode.size() < 10) return false;
     if (mode.size() == 11 && mode[10] != '+' && mode[10] != '@' && mode[10] != '.') return false;
     return mode.size() <= 11 && ValidRights(mode.substr(1, 9));
 }
@@ -142,10 +141,11 @@ bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next, bool& 
         entry.attributes = mode;
         return true;
     }
-    // A truncated mode, or one glued to the link count ("drwxr-xr-x1732",
-    // "drwxr-x---+1464"): the digits are the count.
+    // A truncated mode, short NetWare rights ("d[RWCE]"), or a mode glued
+    // to the link count ("drwxr-xr-x1732", "drwxr-x---+1464"): the digits
+    // are the count.
     const std::string_view rights = mode.substr(1);
-    if (IsTypeLetter(mode[0]) && ValidTruncatedRights(rights)) {
+    if (IsTypeLetter(mode[0]) && (ValidTruncatedRights(rights) || ValidNetWareRights(rights))) {
         entry.attributes = mode;
         return true;
     }
@@ -194,15 +194,20 @@ int ReadMonthName(std::string_view token) {
     return LookupMonthName(token).month;
 }
 
+// "0:5": a clock time with unpadded minutes, as some embedded servers
+// write it after the month and day, read after the token failed as a year
+// (which may have left its digits in the stamp).
+FTPDIRLIST_NOINLINE bool ReadUnpaddedTime(std::string_view token, Stamp& stamp) {
+    stamp.year = -1;
+    return fields::ReadUnpaddedClock(token, stamp);
+}
+
 // What follows the day and month: a year, or a clock time ("19:57", or
-// "19.57" as some locales write it, or "0:5" with unpadded minutes as some
-// embedded servers write it).
+// "19.57" as some locales write it).
 bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
     if (token.data() == nullptr) return false;
     if (fields::ReadClock(token, stamp, true)) return true;
-    if (ReadYear(token, stamp.year)) return true;
-    stamp.year = -1;  // a token that fails as a year may leave its digits
-    return fields::ReadUnpaddedClock(token, stamp);
+    return ReadYear(token, stamp.year);
 }
 
 // "+0100": the zone that `ls --full-time` prints after the time, dropped.
@@ -262,7 +267,7 @@ bool MonthFirst(std::string_view month, std::string_view day, std::string_view y
     if (day.data() == nullptr || !ReadDay(day, stamp.day)) return false;
     stamp.month = ReadMonthName(month);
     return stamp.month != 0 && fields::ValidDate(stamp.month, stamp.day) &&
-           ReadYearOrTime(yearOrTime, stamp);
+           (ReadYearOrTime(yearOrTime, stamp) || ReadUnpaddedTime(yearOrTime, stamp));
 }
 
 // Day, month, then year or time: "15 Jan 2002", "8. Dez 19:57",
@@ -313,11 +318,36 @@ bool NumericDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& 
     return true;
 }
 
+// The Chinese forms, "6月12日 20:57" and "1970年 6月15日" (the year keeps its
+// marker), which start with a digit and end in the bytes of a marker.
+bool GluedDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last) {
+    const std::string_view first = tokens[i];
+    if (static_cast<unsigned char>(first.back()) < 0x80) return false;
+    std::string_view left;
+    std::string_view right;
+    stamp = Stamp{};
+    if (SplitGluedMonthDay(first, left, right) && MonthFirst(left, right, tokens[i + 1], stamp)) {
+        last = i + 1;
+        return true;
+    }
+    stamp = Stamp{};
+    const std::string_view next = tokens[i + 1];
+    if (first.size() > 4 && next.data() != nullptr && SplitGluedMonthDay(next, left, right) &&
+        YearFirst(first, left, right, stamp)) {
+        last = i + 1;
+        return true;
+    }
+    return false;
+}
+
 // The date that starts at token i, in any of its shapes; `last` is the
 // index of its last token.
 bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last) {
     const std::string_view first = tokens[i];
-    if (fields::IsDigit(first[0]) && NumericDate(tokens, i, stamp, last)) return true;
+    if (fields::IsDigit(first[0]) &&
+        (NumericDate(tokens, i, stamp, last) || GluedDate(tokens, i, stamp, last))) {
+        return true;
+    }
     stamp = Stamp{};
     if (MonthFirst(first, tokens[i + 1], tokens[i + 2], stamp)) {
         last = i + 2;
@@ -344,20 +374,6 @@ bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& la
     }
     std::string_view left;
     std::string_view right;
-    stamp = Stamp{};
-    if (SplitGluedMonthDay(first, left, right) && MonthFirst(left, right, tokens[i + 1], stamp)) {
-        last = i + 1;
-        return true;
-    }
-    // "1970年 6月15日": the year keeps its marker.
-    stamp = Stamp{};
-    const std::string_view next = tokens[i + 1];
-    if (first.size() > 4 && next.data() != nullptr && SplitGluedMonthDay(next, left, right) &&
-        YearFirst(first, left, right, stamp)) {
-        last = i + 1;
-        return true;
-    }
-    stamp = Stamp{};
     if (!SplitAtNoBreakSpace(first, left, right)) return false;
     last = i + 1;
     stamp = Stamp{};
@@ -489,12 +505,17 @@ bool IsTotalLine(TokenWalker& tokens) {
 
 // The end shared by both paths: the name after the date, the type, a
 // link's target, the date.
+LineKind FinishUndated(std::string_view name, char type, ParsedEntry& entry);
+
 LineKind Finish(std::string_view name, char type, const Stamp& stamp, Today& today,
                 ParsedEntry& entry) {
-    // A stamp without a month: the line gives no date.
-    if (name.data() == nullptr || (stamp.month >= 0 && !StoreStamp(stamp, today, entry))) {
-        return LineKind::none;
-    }
+    if (name.data() == nullptr || !StoreStamp(stamp, today, entry)) return LineKind::none;
+    return FinishUndated(name, type, entry);
+}
+
+// The end of a line without a date: the name, the type, a link's target.
+LineKind FinishUndated(std::string_view name, char type, ParsedEntry& entry) {
+    if (name.data() == nullptr) return LineKind::none;
     entry.isDir = type == 'd' ? 1 : 0;
     if (type == 'l') {
         entry.isLink = 1;
@@ -514,7 +535,7 @@ LineKind Finish(std::string_view name, char type, const Stamp& stamp, Today& tod
 // that is no month name and starts with no digit (a link: one token each
 // side of the arrow), so that a date which failed to read never becomes
 // part of a name.
-LineKind ReadWithoutDate(TokenWalker& tokens, std::size_t at, bool counted, char type, Today& today,
+LineKind ReadWithoutDate(TokenWalker& tokens, std::size_t at, bool counted, char type,
                          ParsedEntry& entry) {
     if (!counted && !IsAllDigits(tokens[at++])) return LineKind::none;
     const std::string_view owner = tokens[at];
@@ -529,7 +550,7 @@ LineKind ReadWithoutDate(TokenWalker& tokens, std::size_t at, bool counted, char
     }
     entry.extras.owner = owner;
     entry.extras.group = group;
-    return Finish(tokens.AfterOneSpace(size), type, Stamp{}, today, entry);
+    return FinishUndated(tokens.AfterOneSpace(size), type, entry);
 }
 
 // True when no date shape can start at `token` and it ends in no digit:
@@ -604,10 +625,13 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     for (;; ++date) {
         const std::string_view token = tokens[date];
         if (token.data() == nullptr) {
-            return ReadWithoutDate(tokens, modeEnd, counted, mode[0], today, entry);
+            return ReadWithoutDate(tokens, modeEnd, counted, mode[0], entry);
         }
         const std::string_view before = tokens[date - 1];
-        if (!EndsInDigit(before) && !ReadUnitSize(before, unknown)) continue;
+        if (!EndsInDigit(before) &&
+            !(fields::IsDigit(before[0]) && ReadUnitSize(before, unknown))) {
+            continue;
+        }
         stamp = Stamp{};
         if (MatchDate(tokens, date, stamp, last)) break;
     }
