@@ -3,6 +3,7 @@
 ftpdirlist_add_gtest(extended_tests
   fields_test.cpp
   extended_unix_test.cpp
+  extended_unix_forms_test.cpp
   extended_dos_test.cpp
   extended_vms_test.cpp
   extended_examples_test.cpp

@@ -99,6 +99,36 @@ TEST(ExtendedExamplesTest, Unix) {
     EXPECT_NE(l.Find("star*"), nullptr);
 }
 
+TEST(ExtendedExamplesTest, UnixVariants) {
+    const Listing l = ReadExample("unix-variants.txt");
+    EXPECT_EQ(l.entries.size(), 17u);
+    EXPECT_EQ(l.headers, 2);
+    EXPECT_TRUE(l.skipped.empty()) << l.skipped.front();
+    const struct {
+        const char* name;
+        std::int64_t size;
+        FtpDateTime dateTime;
+    } wants[] = {
+        {"chinese.txt", 100, test::Timed(2002, 2, 12, 20, 57)},
+        {"gbk-year.txt", 100, test::Dated(1970, 6, 15)},
+        {"unpadded", 100, test::Timed(2002, 1, 1, 0, 5)},
+        {"report.txt", 100, test::Timed(2001, 10, 8, 9, 47)},
+        {"data", 90112, test::Dated(2001, 6, 21)},
+        {"htdocs", 512, test::Timed(2002, 1, 1, 11, 49)},
+        {"negative", -1, test::Dated(2008, 4, 9)},
+        {"kilobytes", -1, test::Dated(2008, 4, 9)},
+        {"vcsa6", -1, test::Timed(2002, 2, 1, 20, 30)},
+        {"docs", 512, FtpDateTime{}},
+    };
+    for (const auto& w : wants) {
+        const Read* r = l.Find(w.name);
+        ASSERT_NE(r, nullptr) << w.name;
+        EXPECT_EQ(r->format, EntryFormat::unixStyle) << w.name;
+        EXPECT_EQ(r->size, w.size) << w.name;
+        EXPECT_EQ(r->dateTime, w.dateTime) << w.name;
+    }
+}
+
 TEST(ExtendedExamplesTest, DosIis) {
     const Listing l = ReadExample("dos-iis.txt");
     EXPECT_EQ(l.entries.size(), 10u);

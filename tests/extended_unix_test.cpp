@@ -371,7 +371,6 @@ TEST(ExtendedUnixTest, Rejected) {
         {"mode too short", "-rwxr-xr 1 u g 1 Jan 15  2002 x"},
         {"letter outside the rights", "-rwxq-xr-x 1 u g 1 Jan 15  2002 x"},
         {"mark other than + @ .", "-rwxr-xr-x* 1 u g 1 Jan 15  2002 x"},
-        {"negative size", kFile + "-1 Jan 15  2002 x"},
         {"size with a letter", kFile + "12x Jan 15  2002 x"},
         {"size that is a word", kFile + "OMAR Jan 15  2002 x"},
         {"30 February", kFile + "1 Feb 30  2002 x"},

@@ -298,6 +298,11 @@ def month_keys(source, classic):
     return keys
 
 
+# `total` words that other `ls` versions print, beyond the catalogs' one
+# word per language: (language, word).
+OTHER_TOTAL_WORDS = [("de", "Gesamt")]
+
+
 def add_total_words(keys, words):
     """The `total` words as keys of month 0, in UTF-8 and in the legacy code
     pages of the locales of their language."""
@@ -306,7 +311,7 @@ def add_total_words(keys, words):
         for page in pages:
             if page not in legacy[locale.split("_")[0]]:
                 legacy[locale.split("_")[0]].append(page)
-    for language, word in words.items():
+    for language, word in list(words.items()) + OTHER_TOTAL_WORDS:
         for code_page, codec in [("utf8", "utf-8")] + legacy.get(language.split("_")[0], []):
             try:
                 data = word.encode(codec)

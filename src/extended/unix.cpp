@@ -74,15 +74,32 @@ bool ValidRights(std::string_view rights) {
     return all & 1;
 }
 
-// NetWare rights, "[RWCEAFMS]" with '-' for a right not held.
+// NetWare rights in brackets: "[RWCEAFMS]" with '-' for a right not held,
+// or the held rights alone in the server's order ("[RWCEMFA]"); each right
+// at most once.
 bool ValidNetWareRights(std::string_view text) {
     static constexpr std::string_view kNetWare = "RWCEAFMS";
-    if (text.size() != kNetWare.size() + 2 || text.front() != '[' || text.back() != ']') {
+    if (text.size() < 3 || text.size() > kNetWare.size() + 2 || text.front() != '[' ||
+        text.back() != ']') {
         return false;
     }
-    for (std::size_t i = 0; i < kNetWare.size(); ++i) {
-        const char ch = text[i + 1];
-        if (ch != kNetWare[i] && ch != '-') return false;
+    unsigned seen = 0;
+    for (const char ch : text.substr(1, text.size() - 2)) {
+        if (ch == '-') continue;
+        const std::size_t right = kNetWare.find(ch);
+        if (right == std::string_view::npos || (seen >> right & 1u) != 0) return false;
+        seen |= 1u << right;
+    }
+    return true;
+}
+
+// Rights cut short by embedded servers: the first six or eight of the nine
+// ("rwxr-x", "rw-r--rw"), each valid at its place. Other lengths are no
+// rights.
+bool ValidTruncatedRights(std::string_view rights) {
+    if (rights.size() != 6 && rights.size() != 8) return false;
+    for (std::size_t i = 0; i < rights.size(); ++i) {
+        if ((kRights.at[static_cast<unsigned char>(rights[i])] >> i & 1u) == 0) return false;
     }
     return true;
 }
@@ -109,8 +126,9 @@ bool ValidRightsToken(std::string_view rights) {
 
 // Reads the mode: one token, or a type letter and a rights token (NetWare
 // writes "d [RWCEAFMS]"), joined with one space in the attribute text.
-// `next` becomes the index of the first token after it.
-bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next) {
+// `next` becomes the index of the first token after it; `linkCount` is set
+// when the mode token holds the link count too.
+bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next, bool& linkCount) {
     const std::string_view mode = tokens[0];
     if (mode.size() == 1 && IsTypeLetter(mode[0])) {
         const std::string_view rights = tokens[1];
@@ -122,9 +140,27 @@ bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next) {
         next = 2;
         return true;
     }
-    if (!ValidModeToken(mode)) return false;
-    entry.attributes = mode;
     next = 1;
+    if (ValidModeToken(mode)) {
+        entry.attributes = mode;
+        return true;
+    }
+    // A truncated mode, short NetWare rights ("d[RWCE]"), or a mode glued
+    // to the link count ("drwxr-xr-x1732", "drwxr-x---+1464"): the digits
+    // are the count.
+    const std::string_view rights = mode.substr(1);
+    if (IsTypeLetter(mode[0]) && (ValidTruncatedRights(rights) || ValidNetWareRights(rights))) {
+        entry.attributes = mode;
+        return true;
+    }
+    std::size_t end = 10;
+    if (mode.size() > 11 && (mode[10] == '+' || mode[10] == '@' || mode[10] == '.')) end = 11;
+    if (mode.size() <= end || !IsAllDigits(mode.substr(end)) ||
+        !ValidModeToken(mode.substr(0, end))) {
+        return false;
+    }
+    entry.attributes = mode.substr(0, end);
+    linkCount = true;
     return true;
 }
 
@@ -181,6 +217,14 @@ bool OneSpaceApart(std::string_view left, std::string_view right) {
     return right.data() == left.data() + left.size() + 1;
 }
 
+// "0:5": a clock time with unpadded minutes, as some embedded servers
+// write it after the month and day, read after the token failed as a year
+// (which may have left its digits in the stamp).
+FTPDIRLIST_NOINLINE bool ReadUnpaddedTime(std::string_view token, Stamp& stamp) {
+    stamp.year = -1;
+    return fields::ReadUnpaddedClock(token, stamp);
+}
+
 // What follows the day and month: a year, or a clock time ("19:57", or
 // "19.57" as some locales write it).
 bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
@@ -217,13 +261,36 @@ bool SplitAtNoBreakSpace(std::string_view token, std::string_view& left, std::st
     return false;
 }
 
+// A month with its marker glued to a day with its marker, as ls in
+// Chinese writes them ("6月12日", in UTF-8 or GBK): the month name is the
+// digits and the two or three bytes of the marker; the rest must be a day
+// with its day marker.
+bool SplitGluedMonthDay(std::string_view token, std::string_view& month, std::string_view& day) {
+    std::size_t digits = 0;
+    while (digits < token.size() && fields::IsDigit(token[digits])) ++digits;
+    if (digits == 0 || digits > 2 || token.size() < digits + 4 ||
+        static_cast<unsigned char>(token[digits]) < 0x80) {
+        return false;
+    }
+    for (const std::size_t width : {std::size_t{3}, std::size_t{2}}) {
+        if (LookupMonthName(token.substr(0, digits + width)).month == 0) continue;
+        std::int32_t value;
+        fields::Marker marker;
+        day = token.substr(digits + width);
+        month = token.substr(0, digits + width);
+        return fields::IsDigit(day[0]) && fields::ReadMarkedNumber(day, value, marker) &&
+               marker == fields::Marker::day;
+    }
+    return false;
+}
+
 // Month, day, then year or time: "Jan 15 2002", "1月 15日 10:30".
 bool MonthFirst(std::string_view month, std::string_view day, std::string_view yearOrTime,
                 Stamp& stamp) {
     if (day.data() == nullptr || !ReadDay(day, stamp.day)) return false;
     stamp.month = ReadMonthName(month);
     return stamp.month != 0 && fields::ValidDate(stamp.month, stamp.day) &&
-           ReadYearOrTime(yearOrTime, stamp);
+           (ReadYearOrTime(yearOrTime, stamp) || ReadUnpaddedTime(yearOrTime, stamp));
 }
 
 // Whether a date that ends in `yearOrTime` after `before` has the narrow
@@ -286,16 +353,48 @@ bool NumericDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& 
     return true;
 }
 
+// The Chinese forms, "6月12日 20:57" and "1970年 6月15日" (the year keeps its
+// marker), which start with a digit and end in the bytes of a marker.
+bool GluedDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last) {
+    const std::string_view first = tokens[i];
+    if (static_cast<unsigned char>(first.back()) < 0x80) return false;
+    std::string_view left;
+    std::string_view right;
+    stamp = Stamp{};
+    if (SplitGluedMonthDay(first, left, right) && MonthFirst(left, right, tokens[i + 1], stamp)) {
+        last = i + 1;
+        return true;
+    }
+    stamp = Stamp{};
+    const std::string_view next = tokens[i + 1];
+    if (first.size() > 4 && next.data() != nullptr && SplitGluedMonthDay(next, left, right) &&
+        YearFirst(first, left, right, stamp)) {
+        last = i + 1;
+        return true;
+    }
+    return false;
+}
+
 // The date that starts at token i, in any of its shapes; `last` is the
 // index of its last token, `narrow` whether the form is one that servers
 // pad (LeftAlignedYear, NumericDate).
 bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last, bool& narrow) {
     const std::string_view first = tokens[i];
     narrow = false;
-    if (fields::IsDigit(first[0]) && NumericDate(tokens, i, stamp, last, narrow)) return true;
+    if (fields::IsDigit(first[0]) &&
+        (NumericDate(tokens, i, stamp, last, narrow) || GluedDate(tokens, i, stamp, last))) {
+        return true;
+    }
     stamp = Stamp{};
     bool read = MonthFirst(first, tokens[i + 1], tokens[i + 2], stamp);
-    if (!read) {
+    if (read) {
+        // "Oct 08, 2002 09:47": the comma form writes a year and a time.
+        if (stamp.hour < 0 && tokens[i + 1].back() == ',' &&
+            fields::ReadClock(tokens[i + 3], stamp)) {
+            last = i + 3;
+            return true;
+        }
+    } else {
         stamp = Stamp{};
         read = DayFirst(first, tokens[i + 1], tokens[i + 2], stamp);
     }
@@ -331,12 +430,54 @@ bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& la
     return true;
 }
 
+// A size with a unit, "512B" (bytes, exact), "33.5k", "2KB", "1.5MiB" (any
+// case): `size` becomes the bytes of a "B" size and -1 for the others,
+// which are rounded. False for any other token.
+bool ReadUnitSize(std::string_view token, std::int64_t& size) {
+    std::string_view unit = token;
+    std::size_t digits = 0;
+    while (digits < token.size() && fields::IsDigit(token[digits])) ++digits;
+    if (digits == 0) return false;
+    std::size_t end = digits;
+    if (end < token.size() && token[end] == '.') {
+        ++end;
+        while (end < token.size() && fields::IsDigit(token[end])) ++end;
+        if (end == digits + 1) return false;
+    }
+    unit = token.substr(end);
+    if (fields::EqualsFolded(unit, "b")) {
+        return end == digits && fields::ReadNumber(token.substr(0, digits), size);
+    }
+    if (unit.empty() || std::string_view("kmgtpe").find(unit[0] | 0x20) == std::string_view::npos) {
+        return false;
+    }
+    unit.remove_prefix(1);
+    if (!unit.empty() && !fields::EqualsFolded(unit, "b") && !fields::EqualsFolded(unit, "ib")) {
+        return false;
+    }
+    size = -1;
+    return true;
+}
+
+// A size that gives no byte count: a negative number ("-528"), which no
+// file has, or a rounded size with a unit (ReadUnitSize). `size` becomes
+// -1 (or the bytes of an exact "512B").
+bool ReadUnknownSize(std::string_view token, std::int64_t& size) {
+    if (token.size() > 1 && token[0] == '-' && IsAllDigits(token.substr(1))) {
+        size = -1;
+        return true;
+    }
+    return ReadUnitSize(token, size);
+}
+
 // The tokens between the mode and the size: an optional link count (or
 // "folder"), then owner and group. With more than two tokens, a number at
 // the end stands alone as the group (an owner with spaces); otherwise the
 // owner is the first token and the group the rest (a group with spaces).
-void ReadOwnerAndGroup(TokenWalker& tokens, std::size_t from, std::size_t to, ParsedEntry& entry) {
-    if (from < to && (IsAllDigits(tokens[from]) || tokens[from] == "folder")) ++from;
+// `counted`: the link count was read with the mode.
+void ReadOwnerAndGroup(TokenWalker& tokens, std::size_t from, std::size_t to, ParsedEntry& entry,
+                       bool counted) {
+    if (!counted && from < to && (IsAllDigits(tokens[from]) || tokens[from] == "folder")) ++from;
     if (from >= to) return;
     const std::string_view first = tokens[from];
     const std::string_view last = tokens[to - 1];
@@ -355,23 +496,23 @@ void ReadOwnerAndGroup(TokenWalker& tokens, std::size_t from, std::size_t to, Pa
 // it. Device files give "major, minor" in its place and no size; a size
 // glued to the group ("ftp125435904") counts when it follows the owner.
 bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t date, char type,
-                       ParsedEntry& entry) {
+                       bool counted, ParsedEntry& entry) {
     const std::size_t sizeAt = date - 1;
     const std::string_view size = tokens[sizeAt];
     const bool device = type == 'c' || type == 'b';
     if (device && sizeAt > modeEnd && tokens[sizeAt - 1].back() == ',' &&
         IsAllDigits(tokens[sizeAt - 1].substr(0, tokens[sizeAt - 1].size() - 1))) {
         entry.size = -1;
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt - 1, entry);
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt - 1, entry, counted);
         return true;
     }
     if (device && size.find(',') != std::string_view::npos) {
         entry.size = -1;
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry);
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
         return true;
     }
-    if (fields::ReadNumber(size, entry.size)) {
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry);
+    if (fields::ReadNumber(size, entry.size) || ReadUnknownSize(size, entry.size)) {
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
         return true;
     }
     std::size_t digits = size.size();
@@ -381,7 +522,10 @@ bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t dat
     if (!fields::IsLetter(glue) && static_cast<unsigned char>(glue) < 0x80) return false;
     // The owner alone before the glued token, after an optional link count.
     std::size_t owner = modeEnd;
-    if (sizeAt - owner >= 2 && (IsAllDigits(tokens[owner]) || tokens[owner] == "folder")) ++owner;
+    if (!counted && sizeAt - owner >= 2 &&
+        (IsAllDigits(tokens[owner]) || tokens[owner] == "folder")) {
+        ++owner;
+    }
     if (sizeAt - owner != 1) return false;
     if (!fields::ReadNumber(size.substr(digits), entry.size)) return false;
     entry.extras.owner = tokens[owner];
@@ -411,6 +555,8 @@ bool IsTotalLine(TokenWalker& tokens) {
 // follows the date. Column padding is never part of it: after a narrow
 // date (MatchDate) the first of two spaces pads the date column, unless the
 // listing has shown that form without its pad (one space, then a name).
+LineKind FinishUndated(std::string_view name, char type, ParsedEntry& entry);
+
 LineKind Finish(std::string_view name, bool narrow, char type, const Stamp& stamp,
                 ListingState& state, Today& today, ParsedEntry& entry) {
     if (name.data() == nullptr || !StoreStamp(stamp, today, entry)) return LineKind::none;
@@ -422,6 +568,12 @@ LineKind Finish(std::string_view name, bool narrow, char type, const Stamp& stam
             state.unpaddedDates = true;
         }
     }
+    return FinishUndated(name, type, entry);
+}
+
+// The end of a line without a date: the name, the type, a link's target.
+LineKind FinishUndated(std::string_view name, char type, ParsedEntry& entry) {
+    if (name.data() == nullptr) return LineKind::none;
     entry.isDir = type == 'd' ? 1 : 0;
     if (type == 'l') {
         entry.isLink = 1;
@@ -434,6 +586,29 @@ LineKind Finish(std::string_view name, bool narrow, char type, const Stamp& stam
     entry.name = name;
     entry.extras.format = EntryFormat::unixStyle;
     return LineKind::entry;
+}
+
+// "drwxr-xr-x 3 alice dev 512 docs": a line without a date, read only with
+// every column (link count, owner, group, size) and a name of one token
+// that is no month name and starts with no digit (a link: one token each
+// side of the arrow), so that a date which failed to read never becomes
+// part of a name.
+LineKind ReadWithoutDate(TokenWalker& tokens, std::size_t at, bool counted, char type,
+                         ParsedEntry& entry) {
+    if (!counted && !IsAllDigits(tokens[at++])) return LineKind::none;
+    const std::string_view owner = tokens[at];
+    const std::string_view group = tokens[at + 1];
+    const std::string_view size = tokens[at + 2];
+    const std::string_view first = tokens[at + 3];
+    const bool link = type == 'l' && tokens[at + 4] == "->";
+    if (first.data() == nullptr || fields::IsDigit(first[0]) || ReadMonthName(first) != 0 ||
+        tokens[at + (link ? 6 : 4)].data() != nullptr || (link && tokens[at + 5].empty()) ||
+        !fields::ReadNumber(size, entry.size)) {
+        return LineKind::none;
+    }
+    entry.extras.owner = owner;
+    entry.extras.group = group;
+    return FinishUndated(tokens.AfterOneSpace(size), type, entry);
 }
 
 // True when no date shape can start at `token` and it ends in no digit:
@@ -473,6 +648,8 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
     const char* nameAt = yearOrTime.data() + yearOrTime.size() + 1;
     if (nameAt >= line.data() + line.size()) return false;
     if (!MonthFirst(month, t[6], yearOrTime, stamp)) return false;
+    // "Oct 08, 2002 09:47": the walk reads the time after the year.
+    if (stamp.hour < 0 && t[6].back() == ',') return false;
     entry.attributes = mode;
     entry.extras.owner = t[2];
     entry.extras.group = t[3];
@@ -493,26 +670,34 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     const std::string_view mode = tokens[0];
     if (mode.data() == nullptr) return LineKind::none;
     std::size_t modeEnd;
-    if (!ReadMode(tokens, entry, modeEnd)) {
+    bool counted = false;
+    if (!ReadMode(tokens, entry, modeEnd, counted)) {
         return IsTotalLine(tokens) ? SkipAs(state, ftpdir::SkipReason::total) : LineKind::none;
     }
 
     // The date: the first tokens that read as one right after a token that
-    // ends in a digit (the size).
+    // ends in a digit or is a size with a unit (the size).
     Stamp stamp;
     std::size_t date = modeEnd + 1;
     std::size_t last = 0;
     bool narrow = false;
+    std::int64_t unknown;
     for (;; ++date) {
         const std::string_view token = tokens[date];
-        if (token.data() == nullptr) return LineKind::none;
-        if (!EndsInDigit(tokens[date - 1])) continue;
+        if (token.data() == nullptr) {
+            return ReadWithoutDate(tokens, modeEnd, counted, mode[0], entry);
+        }
+        const std::string_view before = tokens[date - 1];
+        if (!EndsInDigit(before) &&
+            !(fields::IsDigit(before[0]) && ReadUnitSize(before, unknown))) {
+            continue;
+        }
         stamp = Stamp{};
         if (MatchDate(tokens, date, stamp, last, narrow)) break;
     }
 
     const char type = mode[0];
-    if (!ReadSizeAndOwners(tokens, modeEnd, date, type, entry)) return LineKind::none;
+    if (!ReadSizeAndOwners(tokens, modeEnd, date, type, counted, entry)) return LineKind::none;
     return Finish(tokens.AfterOneSpace(tokens[last]), narrow, type, stamp, state, today, entry);
 }
 

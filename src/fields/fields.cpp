@@ -178,6 +178,19 @@ bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot) {
     return true;
 }
 
+bool ReadUnpaddedClock(std::string_view text, Stamp& stamp) {
+    const std::size_t at = text.size() - 2;
+    if (text.size() < 3 || text.size() > 4 || text[at] != ':' || !IsDigit(text.back())) {
+        return false;
+    }
+    std::int32_t hour;
+    if (!ReadNumber32(text.substr(0, at), hour) || hour > 23) return false;
+    stamp.hour = hour;
+    stamp.minute = text.back() - '0';
+    stamp.second = -1;
+    return true;
+}
+
 bool RollMidnight(Stamp& stamp) {
     if (stamp.hour != 24) return true;
     if (stamp.year < 0 || stamp.year > calendar::kMaxYear || !ValidDate(stamp.month, stamp.day)) {

@@ -73,6 +73,10 @@ std::int32_t WidenYear(std::int32_t year, std::size_t digits);
 // Inline: every family reads a time per line, most of them "hh:mm".
 inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot = false);
 
+// A clock time with an unpadded minute, "h:m" or "hh:m" ("0:5" is 00:05),
+// as some embedded servers write it. Validated; fills hour and minute.
+bool ReadUnpaddedClock(std::string_view text, Stamp& stamp);
+
 // ReadClock for every text but a valid "hh:mm".
 bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot);
 
