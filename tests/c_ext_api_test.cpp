@@ -48,6 +48,7 @@ ftpdir::Entry ToEntry(const ftpdir_entry& r) {
         if (r.second >= 0) e.time->second = r.second;
     }
     e.utc = r.utc != 0;
+    e.facts.assign(r.facts, r.facts_length);
     e.format = static_cast<ftpdir::Format>(r.format);
     return e;
 }

@@ -78,6 +78,8 @@ EXT_AT(format, 8 + 11 * EXT_WORD + 24);
 EXT_AT(has_date, 8 + 11 * EXT_WORD + 28);
 EXT_AT(utc, 8 + 11 * EXT_WORD + 32);
 LAYOUT_CHECK(ext_v1_size, FTPDIR_ENTRY_SIZE_V1 == 8 + 11 * EXT_WORD + 33);
+EXT_AT(facts, (8 + 11 * EXT_WORD + 33 + EXT_WORD - 1) / EXT_WORD * EXT_WORD);
+LAYOUT_CHECK(ext_v2_size, FTPDIR_ENTRY_SIZE_V2 == offsetof(ftpdir_entry, facts) + 2 * EXT_WORD);
 LAYOUT_CHECK(ext_texts_are_counted, sizeof(size_t) == EXT_WORD);
 
 /* The extended API's functions have the types its bindings declare. */

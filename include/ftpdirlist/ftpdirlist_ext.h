@@ -132,9 +132,14 @@ typedef struct ftpdir_entry {
     uint8_t is_link;
     /* 1: date and time are UTC (MLSD, EPLF, ...); 0: the server's local time. */
     uint8_t utc;
+    /* Version 2 (interface level 2). MLSD: the facts as the line gives them
+     * ("type=file;size=5;unique=8a;"); empty for every other family. */
+    const char* facts;
+    size_t facts_length;
 } ftpdir_entry;
 
 #define FTPDIR_ENTRY_SIZE_V1 (offsetof(ftpdir_entry, utc) + 1)
+#define FTPDIR_ENTRY_SIZE_V2 (offsetof(ftpdir_entry, facts_length) + sizeof(size_t))
 
 /* The library's release ("1.0.0"), a static text. */
 FTPDIR_EXT_API const char* ftpdir_version(void);

@@ -230,6 +230,8 @@ int32_t ftpdir_entry_get(const ftpdir_parser* parser, size_t index, ftpdir_entry
     r.is_dir = e.isDir ? 1 : 0;
     r.is_link = e.isLink ? 1 : 0;
     r.utc = e.utc ? 1 : 0;
+    r.facts = e.facts.c_str();
+    r.facts_length = e.facts.size();
     std::memcpy(out, &r, out_size < sizeof r ? out_size : sizeof r);
     return FTPDIR_OK;
 }

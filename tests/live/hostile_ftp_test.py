@@ -229,7 +229,7 @@ def check_hostile_names(ftpls, url, work, sanitized):
     """The table escapes what would fool a terminal, CSV what a spreadsheet
     would run, JSON what a display would hide; --csv-raw keeps the bytes."""
     table = Run(ftpls, ["--skipped", url])
-    table.expect(0, None, rb"ftpls: .*:12: garbage \\x1b\]0;title\\x07 line\n".replace(
+    table.expect(0, None, rb"ftpls: .*:12: not-a-listing-line: garbage \\x1b\]0;title\\x07 line\n".replace(
         rb"ftpls: .*", re.escape(url.encode())))
     for shown in (rb"report\u202etxt.exe", rb"iso\u2066late\u2069", rb"zero\u200bwidth\ufeff",
                   rb"line\u2028sep", rb"clear\x1b[2J\x08\x08", rb"csi\x9b31m"):
