@@ -44,6 +44,9 @@ struct ListingState {
     bool mvsMembers = false;   // "Name     VV.MM   Created ..."
     bool jesJobs = false;      // "JOBNAME  JOBID    OWNER ..."
     bool guardian = false;     // "File  Code  EOF  Last Modification ..."
+    // The orders (ibmi.cpp) that every IBM i date read so far allows; 0
+    // before the first.
+    std::uint8_t ibmiDateOrders = 0;
 };
 
 // A family's reader: LineKind::entry and `entry` filled (format set) when
