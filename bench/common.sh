@@ -20,3 +20,9 @@ listing() {
   [ -f "$file" ] || "$GENERATE" "$1" "$2" >"$file"
   echo "$file"
 }
+
+# instructions COMMAND...: the machine instructions callgrind counts for a run
+instructions() {
+  valgrind --tool=callgrind --callgrind-out-file="$WORK/cg.out" "$@" >/dev/null 2>"$WORK/cg.log"
+  sed -n 's/^summary: //p' "$WORK/cg.out"
+}

@@ -4,7 +4,8 @@
 # only reads the file. Deterministic, unlike time on a shared machine.
 #   bench/instructions.sh [LINES] [STYLE...]    (default 20000 lines, every style)
 # RUN_MODE=--cxx or --stream counts the C++ API (extended dialect), whole or
-# in 64 KiB chunks; --cxx-classic the C++ API in the classic dialect.
+# in 64 KiB chunks, every field of every entry read back; --cxx-classic the
+# C++ API in the classic dialect.
 # RUN_MODE=--dialects prints ftpdir::parse in both dialects and their ratio
 # (the extended dialect's bound: at most 1.25x classic on classic listings).
 source "$(dirname "$0")/common.sh"
@@ -13,11 +14,6 @@ LINES="${1:-20000}"
 shift || true
 STYLES=("$@")
 [ ${#STYLES[@]} -gt 0 ] || STYLES=(unix dos vms mixed vms-distinct vms-rising vms-falling)
-
-instructions() {
-  valgrind --tool=callgrind --callgrind-out-file="$WORK/cg.out" "$@" >/dev/null 2>"$WORK/cg.log"
-  sed -n 's/^summary: //p' "$WORK/cg.out"
-}
 
 if [ "${RUN_MODE:-}" = --dialects ]; then
   printf '%-14s %12s %12s %8s\n' style classic extended ratio

@@ -1,19 +1,29 @@
 // Runs the library over one listing file, for the measuring scripts:
-//   ftpdirlist_run [--empty|--memory|--cxx|--cxx-classic|--stream|--dump] FILE
-// default   InitFtpDirList, then GetFtpDirItem mode 1 and mode 0 for every
+//   ftpdirlist_run [WAY] [--memory] FILE
+//   ftpdirlist_run --speed ROUNDS FILE
+// WAY is one of
+// (none)    InitFtpDirList, then GetFtpDirItem mode 1 and mode 0 for every
 //           entry, as a host reads the table;
-// --empty   reads the file only (the cost to subtract from the default run);
-// --memory  the default run, then prints the peak resident memory beyond the
-//           listing, relative to the listing's size;
-// --cxx     ftpdir::parse over the whole listing instead (extended dialect);
+// --empty   reads the file only (the cost to subtract from the other runs);
+// --cxx     ftpdir::parse over the whole listing (extended dialect), then
+//           every field of every entry read back;
 // --cxx-classic  the same in the classic dialect;
-// --stream  an ftpdir::Parser fed in 64 KiB chunks instead;
+// --stream  an ftpdir::Parser fed in 64 KiB chunks, every field read back;
 // --dump    prints every field of every entry through the C interface, then
 //           the skipped lines and the entries of the C++ API (every field,
 //           the extended ones too) read in chunks of several sizes (to
 //           compare builds).
+// --memory  after the run, prints the peak resident memory beyond the
+//           listing, relative to the listing's size (run one way a process:
+//           the peak is the process's).
+// --speed   runs the C interface, ftpdir::parse classic and ftpdir::parse
+//           extended in turn, ROUNDS times, and prints the median MB/s of
+//           process CPU time of each (time spent waiting for a shared
+//           machine's other work is left out).
 #include <sys/resource.h>
+#include <time.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -66,6 +76,106 @@ std::uint64_t ReadTable(std::int32_t count, bool print) {
     return sum;
 }
 
+// InitFtpDirList, both reads of every entry, UnInitFtpDirList.
+std::uint64_t RunCInterface(std::string_view listing, std::size_t& count) {
+    const std::int32_t n =
+        InitFtpDirList(listing.data(), static_cast<std::int32_t>(listing.size()));
+    const std::uint64_t sum = ReadTable(n, false);
+    UnInitFtpDirList();
+    count = static_cast<std::size_t>(n);
+    return sum;
+}
+
+// A text's length and first byte: enough that the text must exist, for any
+// string-like type with size() and data().
+template <class Text>
+std::uint64_t TextSum(const Text& text) {
+    return text.size() == 0 ? 0 : text.size() + static_cast<unsigned char>(text.data()[0]);
+}
+
+// Reads every field of every entry of a parse result (any range of entries),
+// as a consumer that prints or stores them does; returns a checksum.
+template <class Entries>
+std::uint64_t ReadEntries(const Entries& entries, std::size_t& count) {
+    std::uint64_t sum = 0;
+    count = 0;
+    for (const auto& e : entries) {
+        ++count;
+        sum += TextSum(e.name) + TextSum(e.attributes) + TextSum(e.target) + TextSum(e.owner) +
+               TextSum(e.group);
+        sum += static_cast<std::uint64_t>(e.size) + (e.isDir ? 1u : 0u) + (e.isLink ? 2u : 0u) +
+               (e.utc ? 4u : 0u) + static_cast<std::uint64_t>(e.format);
+        if (e.date) {
+            sum +=
+                static_cast<std::uint64_t>(e.date->year * 372 + e.date->month * 31 + e.date->day);
+        }
+        if (e.time) {
+            sum += static_cast<std::uint64_t>(e.time->hour * 60 + e.time->minute +
+                                              e.time->second.value_or(61));
+        }
+    }
+    return sum;
+}
+
+std::uint64_t RunCxx(std::string_view listing, ftpdir::Dialect dialect, std::size_t& count) {
+    ftpdir::Options options;
+    options.dialect = dialect;
+    return ReadEntries(ftpdir::parse(listing, options), count);
+}
+
+std::uint64_t RunCxxExtended(std::string_view listing, std::size_t& count) {
+    return RunCxx(listing, ftpdir::Dialect::extended, count);
+}
+
+std::uint64_t RunCxxClassic(std::string_view listing, std::size_t& count) {
+    return RunCxx(listing, ftpdir::Dialect::classic, count);
+}
+
+std::uint64_t RunStream(std::string_view listing, std::size_t& count) {
+    ftpdir::Parser parser;
+    for (std::size_t at = 0; at < listing.size(); at += 65536) {
+        parser.append(listing.substr(at, 65536));
+    }
+    return ReadEntries(parser.finish(), count);
+}
+
+using Way = std::uint64_t (*)(std::string_view, std::size_t&);
+
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// The ways of --speed, run in turn in every round so that a shared machine's
+// slow moments fall on all of them alike.
+int Speed(std::string_view listing, int rounds) {
+    struct Timed {
+        const char* name;
+        Way run;
+        std::vector<double> seconds;
+    };
+    Timed ways[] = {{"c-interface", RunCInterface, {}},
+                    {"cxx-classic", RunCxxClassic, {}},
+                    {"cxx-extended", RunCxxExtended, {}}};
+    std::uint64_t sum = 0;
+    for (int round = 0; round < rounds; ++round) {
+        for (Timed& way : ways) {
+            std::size_t count = 0;
+            const double start = CpuSeconds();
+            sum += way.run(listing, count);
+            way.seconds.push_back(CpuSeconds() - start);
+        }
+    }
+    for (Timed& way : ways) {
+        std::sort(way.seconds.begin(), way.seconds.end());
+        const double median = way.seconds[way.seconds.size() / 2];
+        std::printf("%s %.1f\n", way.name, static_cast<double>(listing.size()) / 1e6 / median);
+    }
+    std::printf("checksum %" PRIu64 "\n", sum);
+    return 0;
+}
+
 void DumpCxx(std::string_view listing, std::size_t chunk) {
     ftpdir::Options options;
     options.collectSkipped = true;
@@ -96,14 +206,43 @@ void DumpCxx(std::string_view listing, std::size_t chunk) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* mode = argc == 3 ? argv[1] : "";
-    const char* path = argv[argc - 1];
-    if (argc < 2 || argc > 3) {
+    const char* way = "";
+    bool memory = false;
+    int rounds = 0;
+    int at = 1;
+    for (; at < argc - 1; ++at) {
+        if (std::strcmp(argv[at], "--memory") == 0) {
+            memory = true;
+        } else if (std::strcmp(argv[at], "--speed") == 0 && at + 1 < argc - 1) {
+            rounds = std::max(1, std::atoi(argv[++at]));
+        } else if (*way == '\0') {
+            way = argv[at];
+        } else {
+            break;
+        }
+    }
+    struct Named {
+        const char* name;
+        Way run;
+    };
+    static constexpr Named kWays[] = {{"", RunCInterface},
+                                      {"--cxx", RunCxxExtended},
+                                      {"--cxx-classic", RunCxxClassic},
+                                      {"--stream", RunStream}};
+    Way run = nullptr;
+    for (const Named& named : kWays) {
+        if (std::strcmp(way, named.name) == 0) run = named.run;
+    }
+    const bool known =
+        run != nullptr || std::strcmp(way, "--empty") == 0 || std::strcmp(way, "--dump") == 0;
+    if (argc < 2 || at != argc - 1 || !known) {
         std::fprintf(stderr,
-                     "usage: %s [--empty|--memory|--cxx|--cxx-classic|--stream|--dump] FILE\n",
-                     argv[0]);
+                     "usage: %s [--empty|--cxx|--cxx-classic|--stream|--dump] [--memory] FILE\n"
+                     "       %s --speed ROUNDS FILE\n",
+                     argv[0], argv[0]);
         return 2;
     }
+    const char* path = argv[argc - 1];
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "cannot read %s\n", path);
@@ -117,42 +256,30 @@ int main(int argc, char** argv) {
     in.seekg(0);
     in.read(bytes.get(), static_cast<std::streamsize>(size));
     const std::string_view listing(bytes.get(), size);
-    if (std::strcmp(mode, "--empty") == 0) return listing.empty() ? 1 : 0;
+    if (std::strcmp(way, "--empty") == 0) return listing.empty() ? 1 : 0;
+    if (rounds > 0) return Speed(listing, rounds);
 
-    if (std::strncmp(mode, "--cxx", 5) == 0 || std::strcmp(mode, "--stream") == 0) {
-        std::vector<ftpdir::Entry> entries;
-        if (mode[2] == 'c') {
-            ftpdir::Options options;
-            if (std::strcmp(mode, "--cxx-classic") == 0) options.dialect = ftpdir::Dialect::classic;
-            entries = ftpdir::parse(listing, options);
-        } else {
-            ftpdir::Parser parser;
-            for (std::size_t at = 0; at < listing.size(); at += 65536) {
-                parser.append(listing.substr(at, 65536));
-            }
-            entries = parser.finish();
-        }
-        std::printf("%zu entries\n", entries.size());
-        return 0;
-    }
-
-    const long before = PeakKiB();
-    const std::int32_t count =
-        InitFtpDirList(listing.data(), static_cast<std::int32_t>(listing.size()));
-    const std::uint64_t sum = ReadTable(count, std::strcmp(mode, "--dump") == 0);
-    UnInitFtpDirList();
-    if (std::strcmp(mode, "--memory") == 0) {
-        const double beyond = static_cast<double>(PeakKiB() - before) * 1024.0;
-        std::printf("%zu bytes, %d entries: peak %.1f MB beyond the listing, %.2fx its size\n",
-                    listing.size(), count, beyond / 1e6,
-                    beyond / static_cast<double>(listing.size()));
-    } else if (std::strcmp(mode, "--dump") == 0) {
+    if (std::strcmp(way, "--dump") == 0) {
+        const std::int32_t count =
+            InitFtpDirList(listing.data(), static_cast<std::int32_t>(listing.size()));
+        ReadTable(count, true);
+        UnInitFtpDirList();
         for (std::size_t chunk : {std::size_t{65536}, std::size_t{4093}, std::size_t{1}}) {
             if (chunk == 1 && listing.size() > 2000000) continue;  // too slow to be worth it
             DumpCxx(listing, chunk);
         }
+        return 0;
+    }
+    const long before = PeakKiB();
+    std::size_t count = 0;
+    const std::uint64_t sum = run(listing, count);
+    if (memory) {
+        const double beyond = static_cast<double>(PeakKiB() - before) * 1024.0;
+        std::printf("%zu bytes, %zu entries: peak %.1f MB beyond the listing, %.2fx its size\n",
+                    listing.size(), count, beyond / 1e6,
+                    beyond / static_cast<double>(listing.size()));
     } else {
-        std::printf("%d entries, checksum %" PRIu64 "\n", count, sum);
+        std::printf("%zu entries, checksum %" PRIu64 "\n", count, sum);
     }
     return 0;
 }

@@ -1,13 +1,13 @@
-# Install rules, the CMake package, the pkg-config file and the Debian package.
+# Install rules, the CMake package and the pkg-config file, in three
+# components: runtime (the shared libraries), development (headers, static
+# libraries, CMake and pkg-config files) and tool (ftpls, its manual page and
+# bash completion). packaging/debian/build-debs.sh makes a Debian package of
+# each.
 #
-#   cmake --install build --prefix /opt/x   # lib/, include/, bin/ under /opt/x
+#   cmake --install build --prefix /opt/x   # lib/, include/, bin/, share/ under /opt/x
 #   find_package(ftpdirlist CONFIG)         # ftpdirlist::ftpdirlist (C), ftpdirlist::ext (extended C),
 #                                           # ftpdirlist::cxx (C++)
 #   pkg-config --cflags --libs ftpdirlist   # or ftpdirlist-ext, ftpdirlist++
-#   cd build && cpack                       # ftpdirlist_<version>_<arch>.deb
-#
-# Components: runtime (the shared libraries), development (headers, static
-# library, CMake and pkg-config files), tool (ftpls).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -33,6 +33,10 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ftpdirlist
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 if(TARGET ftpls)
   install(TARGETS ftpls RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/ftpls/ftpls.1
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/ftpls/ftpls.bash
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME ftpls COMPONENT tool)
 endif()
 
 install(EXPORT ftpdirlistTargets NAMESPACE ftpdirlist::
@@ -47,10 +51,18 @@ install(FILES ${PROJECT_BINARY_DIR}/ftpdirlistConfig.cmake
   DESTINATION ${FTPDIRLIST_CMAKE_DIR} COMPONENT development)
 
 # pkg-config: the paths are relative to the .pc file's own folder, so the file
-# stays right wherever `cmake --install --prefix` or a package puts the tree.
+# stays right wherever `cmake --install --prefix` puts the tree.
 file(RELATIVE_PATH FTPDIRLIST_PC_TO_PREFIX
   ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
 string(REGEX REPLACE "/$" "" FTPDIRLIST_PC_TO_PREFIX "${FTPDIRLIST_PC_TO_PREFIX}")
+# A system install is never moved, and its flags must name the system
+# directories as they are, so that pkg-config leaves them out.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  set(FTPDIRLIST_PC_PREFIX /usr)
+else()
+  set(FTPDIRLIST_PC_PREFIX "\${pcfiledir}/${FTPDIRLIST_PC_TO_PREFIX}")
+endif()
+
 # ftpdirlist_pkg_config(<file name> <library> <description> [<extra Cflags>])
 function(ftpdirlist_pkg_config pc_name pc_library pc_description)
   set(pc_cflags "")
@@ -69,33 +81,3 @@ ftpdirlist_pkg_config(ftpdirlist-ext ftpdirlist-ext
 # which the C++ compiler links).
 ftpdirlist_pkg_config(ftpdirlist++ ftpdirlist++ "Parser for FTP directory listings, C++ API"
   -std=c++17)
-
-# One Debian package with the library, the headers, the CMake package and the
-# tool. dpkg-shlibdeps works out the dependencies on the C and C++ runtimes.
-if(PROJECT_IS_TOP_LEVEL)
-  set(CPACK_PACKAGE_NAME ftpdirlist)
-  set(CPACK_PACKAGE_VENDOR "ftpdirlist developers")
-  set(CPACK_PACKAGE_CONTACT "ftpdirlist developers <ftpdirlist@localhost>")
-  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "parser for FTP directory listings (Unix, DOS/IIS and VMS styles)")
-  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-  set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
-  set(CPACK_STRIP_FILES ON)
-  if(WIN32)
-    set(CPACK_GENERATOR ZIP)
-  else()
-    set(CPACK_GENERATOR DEB)
-  endif()
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_PACKAGE_SECTION libs)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # Registers libftpdirlist.so.1 with dpkg and runs ldconfig on install.
-  set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Parses the raw text of an FTP directory listing into a table of entries.\n\
-Contains the shared library libftpdirlist.so.1 with its C interface, the\n\
-extended C API library libftpdirlist-ext.so.1, the static C++ library\n\
-libftpdirlist++.a, the headers, the CMake package and pkg-config files, and\n\
-the command-line tool ftpls.")
-  include(CPack)
-endif()

@@ -103,7 +103,12 @@ setup(
     description="Fast, exact parser for FTP directory listings (LIST, MLSD and many server formats)",
     long_description=__doc__,
     long_description_content_type="text/plain",
-    license="see the source tree",
+    license="MIT",
+    classifiers=[
+        "License :: OSI Approved :: MIT License",
+        "Programming Language :: C++",
+        "Programming Language :: Python :: 3",
+    ],
     python_requires=">=3.9",
     packages=["ftpdirlist"],
     package_dir={"ftpdirlist": rel(HERE / "ftpdirlist")},

@@ -46,12 +46,13 @@ struct ScriptedParserOf {
     static constexpr bool kKeepSpaces = keepSpaces;
     static constexpr bool kBlankCutIsEmpty = keepSpaces;
     static constexpr bool kExtras = false;
-    using Fn = int (*)(void* context, std::string_view line, ParsedEntry& entry, int& flagWord);
+    using Fn = ftpdirlist::LineKind (*)(void* context, std::string_view line, ParsedEntry& entry,
+                                        ftpdirlist::LineStyle& style);
 
     ScriptedParserOf(Fn f, void* c) : fn(f), context(c) {}
-    int Parse(const ftpdirlist::Line& line, const std::uint64_t*, ParsedEntry& entry,
-              int& flagWord) {
-        return fn(context, line.Text(), entry, flagWord);
+    ftpdirlist::LineKind Parse(const ftpdirlist::Line& line, const std::uint64_t*,
+                               ParsedEntry& entry, ftpdirlist::LineStyle& style) {
+        return fn(context, line.Text(), entry, style);
     }
 
     Fn fn;
@@ -67,10 +68,10 @@ struct RecordingParser {
     static constexpr bool kExtras = false;
 
     RecordingParser(LocalDate date, std::vector<std::string>* texts) : real(date), offered(texts) {}
-    int Parse(const ftpdirlist::Line& line, const std::uint64_t* spaces, ParsedEntry& entry,
-              int& flagWord) {
+    ftpdirlist::LineKind Parse(const ftpdirlist::Line& line, const std::uint64_t* spaces,
+                               ParsedEntry& entry, ftpdirlist::LineStyle& style) {
         offered->emplace_back(line.Text());
-        return real.Parse(line, spaces, entry, flagWord);
+        return real.Parse(line, spaces, entry, style);
     }
 
     ftpdirlist::ClassicLineParser real;

@@ -443,6 +443,50 @@ TEST(CxxOptions, YearlessDatesStayWithinTheTodayRange) {
     }
 }
 
+// The code page a listing's month names reveal, beyond the single-byte ones
+// that ftpls converts (its tests cover those and the chunking).
+TEST(CxxMonthCodePage, MonthNamesOfEveryCodePage) {
+    struct Case {
+        const char* listing;
+        ftpdir::CodePage page;
+        const char* reason;
+    } cases[] = {
+        {"-rw-r--r-- 1 a b 9 f\xc3\xa9vr. 3 2022 x\n", ftpdir::CodePage::utf8, "UTF-8"},
+        {"-rw-r--r-- 1 a b 9 12\x8c\x8e  8 19:57 x\n", ftpdir::CodePage::shiftJis, "Shift_JIS"},
+        {"-rw-r--r-- 1 a b 9 12\xbf\xf9  8 19:57 x\n", ftpdir::CodePage::eucKr, "EUC-KR"},
+        {"-rw-r--r-- 1 a b 9 Jan 12 2021 x\n", ftpdir::CodePage::unknown, "ASCII reveals none"},
+        {"12 15 2021 \xe9t\xe9\n", ftpdir::CodePage::unknown, "numbers are no evidence"},
+        {"\xff\xed\xe2 M\xe4r\n", ftpdir::CodePage::cp1251, "a tie: the first in order"},
+        {"\xfano\tpa\x9f\r\n\xfano", ftpdir::CodePage::iso8859_2, "tabs and line ends part"},
+    };
+    for (const Case& c : cases) {
+        ftpdir::MonthCodePage pages;
+        const testsupport::HeapBytes bytes(c.listing);
+        pages.append(bytes.view());
+        EXPECT_EQ(pages.finish(), c.page) << c.reason;
+    }
+    EXPECT_STREQ(ftpdir::codePageName(ftpdir::CodePage::koi8r), "KOI8-R");
+    EXPECT_STREQ(ftpdir::codePageName(static_cast<ftpdir::CodePage>(200)), "unknown");
+}
+
+// The calendar helpers the C++ API offers hosts.
+TEST(CxxCalendar, LeapYearsAndMonthLengths) {
+    struct Case {
+        std::int32_t year;
+        std::int32_t month;
+        int days;
+    } cases[] = {
+        {2024, 2, 29},  {2023, 2, 28}, {1900, 2, 28}, {2000, 2, 29}, {2023, 4, 30},
+        {2023, 12, 31}, {2023, 0, 0},  {2023, 13, 0}, {-4, 2, 29},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ftpdir::daysInMonth(c.year, c.month), c.days) << c.year << "-" << c.month;
+        if (c.month == 2) {
+            EXPECT_EQ(ftpdir::isLeapYear(c.year), c.days == 29) << c.year;
+        }
+    }
+}
+
 // Two parsers at once on different threads, one with a fixed today, one on
 // the clock and collecting skipped lines: nothing may be shared between them
 // (the C ABI's module state included).

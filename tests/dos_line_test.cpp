@@ -22,7 +22,7 @@ void ExpectRejected(const char* reason, const std::string& line) {
     SCOPED_TRACE(std::string(reason) + ": " + EscapedBytes(line));
     const test::LineResult r = ParseOne(line);
     EXPECT_EQ(r.result, 0);
-    EXPECT_EQ(r.flagWord, 0);
+    EXPECT_EQ(r.style, LineStyle::other);
 }
 
 TEST(DosLine, ReadsDirectoriesAndFiles) {

@@ -16,10 +16,12 @@ using namespace std::string_literals;
 using coretest::AppendChunk;
 using coretest::CFtpDirList;
 using coretest::ParsedEntry;
+using ftpdirlist::LineKind;
+using ftpdirlist::LineStyle;
 
 struct Verdict {
     bool accept;
-    bool vms;          // sets bit 0 of the flag word, accepted or not
+    bool vms;          // a VMS-style line, accepted or not
     std::string name;  // the entry's name; the text itself when empty
 };
 
@@ -29,7 +31,8 @@ struct Script {
     std::vector<std::string> offered;
     bool allFresh = true;  // every text found a newly constructed record
 
-    static int Parse(void* context, std::string_view line, ParsedEntry& entry, int& flagWord) {
+    static LineKind Parse(void* context, std::string_view line, ParsedEntry& entry,
+                          LineStyle& style) {
         auto* self = static_cast<Script*>(context);
         self->offered.emplace_back(line);
         const ftpdirlist::FtpDateTime fresh;
@@ -44,11 +47,11 @@ struct Script {
         entry.isLink = 1;
         entry.dateTime = {2001, 2, 3, 4, 5, 1, 1};
         const auto it = self->verdicts.find(std::string(line));
-        if (it == self->verdicts.end()) return 0;
+        if (it == self->verdicts.end()) return LineKind::none;
         const Verdict& v = it->second;
-        flagWord = v.vms ? ftpdirlist::kVmsLine : 0;
+        style = v.vms ? LineStyle::vms : LineStyle::other;
         entry.name = v.name.empty() ? std::string_view(it->first) : std::string_view(v.name);
-        return v.accept ? 1 : 0;
+        return v.accept ? LineKind::entry : LineKind::none;
     }
 };
 
@@ -252,17 +255,17 @@ TEST(Driver, VmsFlagOfAcceptedLines) {
     }
 }
 
-// A parser that says 2 (header) for texts whose first byte other than a
-// space is "H", 1 for "E", 0 otherwise, recording what it is offered.
-int HeaderParse(void* context, std::string_view line, ParsedEntry& entry, int& flagWord) {
+// A parser that says header for texts whose first byte other than a space
+// is "H", entry for "E", none otherwise, recording what it is offered.
+LineKind HeaderParse(void* context, std::string_view line, ParsedEntry& entry, LineStyle& style) {
     static_cast<std::vector<std::string>*>(context)->emplace_back(line);
-    flagWord = 0;
+    style = LineStyle::other;
     entry.name = line;
     entry.dateTime.hasDate = 1;
     const std::size_t at = line.find_first_not_of(' ');
-    if (at == std::string_view::npos) return 0;
-    if (line[at] == 'H') return 2;
-    return line[at] == 'E' ? 1 : 0;
+    if (at == std::string_view::npos) return LineKind::none;
+    if (line[at] == 'H') return LineKind::header;
+    return line[at] == 'E' ? LineKind::entry : LineKind::none;
 }
 
 template <bool keepSpaces>

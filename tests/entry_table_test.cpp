@@ -39,7 +39,7 @@ void AddAll(EntryTable& table, const std::vector<Add>& adds, bool ahead = false)
         if (ahead) {
             table.AddEntryAhead(e, a.vms);
         } else {
-            table.AddEntry(e, a.vms);
+            AddEntry(table, e, a.vms);
         }
     }
     table.Settle();
@@ -76,7 +76,7 @@ TEST(EntryTable, VersionCollapseStepByStep) {
         ParsedEntry e;
         e.name = name;
         e.size = ++arrival;
-        table.AddEntry(e, true);
+        AddEntry(table, e, true);
         ExpectRows(table, s.after);
     }
 }
@@ -209,7 +209,7 @@ TEST(EntryTable, DeferredMergeKeepsTexts) {
         ASSERT_EQ(moved.Size(), c.rows.size());
         for (std::size_t i = 0; i < c.rows.size(); ++i) {
             EXPECT_EQ(moved.Row(i).Name(), c.rows[i].first);
-            EXPECT_EQ(moved.Row(i).Attributes(), c.rows[i].second);
+            EXPECT_EQ(AttributesOf(moved.Row(i)), c.rows[i].second);
         }
     }
 }
@@ -296,8 +296,8 @@ TEST(EntryTable, ReplacementTakesEveryField) {
     newer.dateTime = {1999, 12, 31, 23, 59, 0, 1};  // no time: hasTime 0
 
     EntryTable table;
-    table.AddEntry(older, true);
-    table.AddEntry(newer, true);
+    AddEntry(table, older, true);
+    AddEntry(table, newer, true);
     ASSERT_EQ(table.Size(), 1u);
     ftpdirlist::FtpDirEntry expected = ftpdirlist::ToEntry(newer);
     expected.name = "DATA";
@@ -315,7 +315,7 @@ TEST(EntryTable, ManyVersionsOfOneName) {
             ParsedEntry e;
             e.name = name;
             e.size = version;
-            table.AddEntry(e, true);
+            AddEntry(table, e, true);
         }
         ASSERT_EQ(table.Size(), 1u);
         EXPECT_EQ(table.Row(0).Name(), "LOG.TXT");
@@ -332,7 +332,7 @@ TEST(EntryTable, ManyNamesKeepTheirPlaces) {
         ParsedEntry e;
         e.name = name;
         e.size = size;
-        table.AddEntry(e, true);
+        AddEntry(table, e, true);
     };
     for (int n = 0; n < kNames; ++n) add(n, 1, n);
     for (int n = kNames - 1; n >= 0; n -= 2) add(n, 2, -n);  // every second name, backwards
@@ -381,13 +381,13 @@ TEST(EntryTable, TextsOfEverySizeStayIntact) {
         std::string scratch = names[i];  // released before the table is read
         e.name = scratch;
         e.attributes = attributes[i];
-        table.AddEntry(e, false);
+        AddEntry(table, e, false);
     }
     ASSERT_EQ(table.Size(), names.size());
     EntryTable moved = std::move(table);
     for (std::size_t i = 0; i < names.size(); ++i) {
         ASSERT_EQ(moved.Row(i).Name(), names[i]) << i;
-        ASSERT_EQ(moved.Row(i).Attributes(), attributes[i]) << i;
+        ASSERT_EQ(AttributesOf(moved.Row(i)), attributes[i]) << i;
     }
 }
 
@@ -444,7 +444,7 @@ void AddNamed(EntryTable& table, const std::string& name, bool vms, std::int64_t
     e.name = name;
     e.attributes = "-rw-r--r--";
     e.size = size;
-    table.AddEntry(e, vms);
+    AddEntry(table, e, vms);
 }
 
 // A moved-from table is empty and takes entries again into memory of its
@@ -628,11 +628,11 @@ TEST(EntryTable, DatesComeBackExactly) {
             ParsedEntry e;
             e.name = first;
             e.dateTime = vms ? FtpDateTime{1999, 1, 1, 0, 0, 1, 1} : c.date;
-            table.AddEntry(e, vms);
+            AddEntry(table, e, vms);
             if (vms) {  // the date arrives by replacement
                 e.name = second;
                 e.dateTime = c.date;
-                table.AddEntry(e, true);
+                AddEntry(table, e, true);
             }
             ASSERT_EQ(table.Size(), 1u);
             const EntryRow& row = table.Row(0);

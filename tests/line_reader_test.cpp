@@ -16,12 +16,13 @@ using coretest::CFtpDirList;
 using coretest::ParsedEntry;
 
 // Accepts every line as an entry named after the line, recording the texts.
-int EchoParse(void* context, std::string_view line, ParsedEntry& entry, int& flagWord) {
+ftpdirlist::LineKind EchoParse(void* context, std::string_view line, ParsedEntry& entry,
+                               ftpdirlist::LineStyle& style) {
     static_cast<std::vector<std::string>*>(context)->emplace_back(line);
     entry.name = line;
     entry.dateTime.hasDate = 1;
-    flagWord = 0;
-    return 1;
+    style = ftpdirlist::LineStyle::other;
+    return ftpdirlist::LineKind::entry;
 }
 
 struct LineCase {

@@ -64,11 +64,11 @@ void ParseAlone(const std::string& line, int& accepted) {
     const testsupport::HeapBytes copy(line);
     ParsedEntry entry;
     Today today(kToday);
-    int flagWord = -1;
-    accepted =
-        ftpdirlist::ParseLine(ftpdirlist::Line(copy.view()), nullptr, entry, flagWord, today);
-    ASSERT_TRUE(accepted == 0 || accepted == 1);
-    ASSERT_TRUE(flagWord == 0 || flagWord == ftpdirlist::kVmsLine);
+    ftpdirlist::LineStyle style = ftpdirlist::LineStyle::other;
+    const ftpdirlist::LineKind kind =
+        ftpdirlist::ParseLine(ftpdirlist::Line(copy.view()), nullptr, entry, style, today);
+    ASSERT_NE(kind, ftpdirlist::LineKind::header);
+    accepted = kind == ftpdirlist::LineKind::entry ? 1 : 0;
     if (accepted == 1) {
         ASSERT_TRUE(TextsAreOwned(entry.name, entry, copy.data(), copy.size()));
         ASSERT_TRUE(TextsAreOwned(entry.attributes, entry, copy.data(), copy.size()));

@@ -32,8 +32,8 @@ using testsupport::HeapBytes;
 using testsupport::kToday;
 
 struct LineResult {
-    int result;
-    int flagWord;
+    int result;  // 1: accepted (LineKind::entry), 0: not
+    LineStyle style;
     FtpDirEntry entry;
 };
 
@@ -42,9 +42,10 @@ inline LineResult ParseOne(std::string_view text, LocalDate today = kToday) {
     const HeapBytes line(text);
     ParsedEntry parsed;
     Today clock(today);
-    int flagWord = -1;  // ParseLine must clear it
-    const int result = ParseLine(Line(line.view()), nullptr, parsed, flagWord, clock);
-    return {result, flagWord, ToEntry(parsed)};
+    LineStyle style = LineStyle::vms;  // ParseLine must set it
+    const LineKind kind = ParseLine(Line(line.view()), nullptr, parsed, style, clock);
+    EXPECT_NE(kind, LineKind::header) << "the classic dialect knows no headers";
+    return {kind == LineKind::entry ? 1 : 0, style, ToEntry(parsed)};
 }
 
 // Expected dates: with a time, or with a year only.
@@ -63,12 +64,13 @@ struct EntryCase {
     FtpDirEntry want;
 };
 
-inline void ExpectAccepted(const EntryCase* begin, const EntryCase* end, int flagWord = 0) {
+inline void ExpectAccepted(const EntryCase* begin, const EntryCase* end,
+                           LineStyle style = LineStyle::other) {
     for (const EntryCase* c = begin; c != end; ++c) {
         SCOPED_TRACE(std::string(c->reason) + ": " + EscapedBytes(c->line));
         const LineResult r = ParseOne(c->line);
         EXPECT_EQ(r.result, 1);
-        EXPECT_EQ(r.flagWord, flagWord);
+        EXPECT_EQ(r.style, style);
         EXPECT_EQ(r.entry, c->want);
     }
 }

@@ -14,6 +14,8 @@ namespace ftpdirlist {
 namespace {
 
 using test::ParseOne;
+constexpr LineStyle kOtherLine = LineStyle::other;
+constexpr LineStyle kVmsLine = LineStyle::vms;
 
 enum class Style { kNone, kUnix, kVms, kDos };
 
@@ -32,41 +34,51 @@ TEST(ParseLine, ChoosesTheStyleFromTheFirstToken) {
         const char* reason;
         std::string_view line;
         int result;
-        int flagWord;
+        LineStyle lineStyle;  // accepted or not
         Style style;
     } const cases[] = {
-        {"Unix: plain file", "-rw-r--r-- 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
-        {"Unix: leading spaces are skipped", "   -rw 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
-        {"Unix first byte b wins over ';'", "b;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
-        {"Unix first byte c wins over ';'", "c;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
-        {"Unix first byte d wins over ';'", "d;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
-        {"Unix first byte l wins over ';'", "l;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
-        {"Unix first byte p wins over ';'", "p;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
-        {"Unix first byte s wins over ';'", "s;1 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
-        {"Unix first byte - wins over ';'", "-rw;x 1 o g 5 Jan 5 2002 a", 1, 0, Style::kUnix},
-        {"Unix line rejected keeps the flag word 0", "data;1 2 12-JAN-2002 10:30 [S] (RWE)", 0, 0,
+        {"Unix: plain file", "-rw-r--r-- 1 o g 5 Jan 5 2002 a", 1, kOtherLine, Style::kUnix},
+        {"Unix: leading spaces are skipped", "   -rw 1 o g 5 Jan 5 2002 a", 1, kOtherLine,
          Style::kUnix},
-        {"VMS: capital D is no Unix first byte", "DATA;1 2 12-JAN-2002 10:30 [S] (RWE)", 1, 1,
+        {"Unix first byte b wins over ';'", "b;1 1 o g 5 Jan 5 2002 a", 1, kOtherLine,
+         Style::kUnix},
+        {"Unix first byte c wins over ';'", "c;1 1 o g 5 Jan 5 2002 a", 1, kOtherLine,
+         Style::kUnix},
+        {"Unix first byte d wins over ';'", "d;1 1 o g 5 Jan 5 2002 a", 1, kOtherLine,
+         Style::kUnix},
+        {"Unix first byte l wins over ';'", "l;1 1 o g 5 Jan 5 2002 a", 1, kOtherLine,
+         Style::kUnix},
+        {"Unix first byte p wins over ';'", "p;1 1 o g 5 Jan 5 2002 a", 1, kOtherLine,
+         Style::kUnix},
+        {"Unix first byte s wins over ';'", "s;1 1 o g 5 Jan 5 2002 a", 1, kOtherLine,
+         Style::kUnix},
+        {"Unix first byte - wins over ';'", "-rw;x 1 o g 5 Jan 5 2002 a", 1, kOtherLine,
+         Style::kUnix},
+        {"Unix line rejected is no VMS-style line", "data;1 2 12-JAN-2002 10:30 [S] (RWE)", 0,
+         kOtherLine, Style::kUnix},
+        {"VMS: capital D is no Unix first byte", "DATA;1 2 12-JAN-2002 10:30 [S] (RWE)", 1,
+         kVmsLine, Style::kVms},
+        {"VMS: capital S is no Unix first byte", "S;1 2 12-JAN-2002 10:30 [S] (RWE)", 1, kVmsLine,
          Style::kVms},
-        {"VMS: capital S is no Unix first byte", "S;1 2 12-JAN-2002 10:30 [S] (RWE)", 1, 1,
+        {"VMS: ';' as the last byte", "FOO; 2 12-JAN-2002 10:30 [S] (RWE)", 1, kVmsLine,
          Style::kVms},
-        {"VMS: ';' as the last byte", "FOO; 2 12-JAN-2002 10:30 [S] (RWE)", 1, 1, Style::kVms},
-        {"VMS bit set even when rejected: ';' first", ";1 2 12-JAN-2002 10:30 [S] (RWE)", 0, 1,
+        {"VMS-style even when rejected: ';' first", ";1 2 12-JAN-2002 10:30 [S] (RWE)", 0, kVmsLine,
          Style::kVms},
-        {"VMS bit set even when rejected: name alone", "LONG.NAME;1", 0, 1, Style::kVms},
-        {"VMS bit set even when rejected: bad month", "A;1 2 12-Jan-2002 10:30 [S] (R)", 0, 1,
+        {"VMS-style even when rejected: name alone", "LONG.NAME;1", 0, kVmsLine, Style::kVms},
+        {"VMS-style even when rejected: bad month", "A;1 2 12-Jan-2002 10:30 [S] (R)", 0, kVmsLine,
          Style::kVms},
-        {"DOS: a ';' after the first token does not count", "01-15-02 10:30AM 5 a;1", 1, 0,
+        {"DOS: a ';' after the first token does not count", "01-15-02 10:30AM 5 a;1", 1, kOtherLine,
          Style::kDos},
-        {"DOS: directory", "01-15-02 10:30AM <DIR> My Folder", 1, 0, Style::kDos},
-        {"total goes to the DOS parser, which rejects it", "total 12", 0, 0, Style::kDos},
-        {"any other first token goes to the DOS parser", "Total of 3 files", 0, 0, Style::kDos},
+        {"DOS: directory", "01-15-02 10:30AM <DIR> My Folder", 1, kOtherLine, Style::kDos},
+        {"total goes to the DOS parser, which rejects it", "total 12", 0, kOtherLine, Style::kDos},
+        {"any other first token goes to the DOS parser", "Total of 3 files", 0, kOtherLine,
+         Style::kDos},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
         const test::LineResult r = ParseOne(c.line);
         EXPECT_EQ(r.result, c.result);
-        EXPECT_EQ(r.flagWord, c.flagWord);
+        EXPECT_EQ(r.style, c.lineStyle);
         EXPECT_EQ(StyleOf(r.entry), c.style) << ::testing::PrintToString(r.entry);
     }
 }
@@ -84,7 +96,7 @@ TEST(ParseLine, LineWithoutTokensLeavesRecordAndFlagWordClear) {
         SCOPED_TRACE("\"" + std::string(line) + "\"");
         const test::LineResult r = ParseOne(line);
         EXPECT_EQ(r.result, 0);
-        EXPECT_EQ(r.flagWord, 0);
+        EXPECT_EQ(r.style, LineStyle::other);
         EXPECT_EQ(r.entry, FtpDirEntry{});
     }
 }

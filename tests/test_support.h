@@ -20,6 +20,23 @@
 
 namespace ftpdirlist {
 
+inline bool operator==(const FtpDateTime& a, const FtpDateTime& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+           a.minute == b.minute && a.hasTime == b.hasTime && a.hasDate == b.hasDate;
+}
+
+// A stored row's attribute text.
+inline std::string_view AttributesOf(const EntryRow& row) {
+    return {row.AttributesData(), row.attributesLength};
+}
+
+// EntryTable::AddEntryAhead with the table settled after it, so that it can
+// be read at once.
+inline void AddEntry(EntryTable& table, ParsedEntry& entry, bool vms) {
+    table.AddEntryAhead(entry, vms);
+    table.Settle();
+}
+
 // One entry as a value that owns its texts: what tests compare.
 struct FtpDirEntry {
     std::string name;

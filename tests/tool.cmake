@@ -229,6 +229,14 @@ ftpls_usage_test(bad_seconds "--max-time=soon" "invalid number of seconds 'soon'
 ftpls_usage_test(unknown_encoding "--encoding=NO-SUCH-CODEPAGE|examples/unix.txt"
   "unknown encoding 'NO-SUCH-CODEPAGE'")
 
+# The man page and the bash completion know every option of --help and no
+# other; the page renders without a warning.
+find_program(FTPDIRLIST_GROFF groff)
+if(FTPDIRLIST_GROFF)
+  add_test(NAME ftpls.docs
+    COMMAND bash ${ftpls_tool_dir}/docs_check.sh $<TARGET_FILE:ftpls> ${PROJECT_SOURCE_DIR}/tools/ftpls)
+endif()
+
 # --json output parses with a strict JSON parser for every example, and
 # agrees with --csv byte for byte under the escape rule.
 find_package(Python3 COMPONENTS Interpreter)

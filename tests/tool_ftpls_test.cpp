@@ -1,5 +1,5 @@
-// ftpls's own parts: the terminal escaping, CSV quoting, the code-page
-// detector and decoder, the option table and the column table.
+// ftpls's own parts: the terminal escaping, CSV quoting, --encoding=auto's
+// code page and decoder, the option table and the column table.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -134,27 +134,28 @@ TEST(Csv, EveryByteKeptAndQuotingNeverBroken) {
     }
 }
 
-// The detector's answer for `listing` fed whole, in two chunks cut at every
-// offset, and one byte at a time: all must agree.
+// The code page that --encoding=auto converts from for `listing` (the
+// library's MonthCodePage, then FromRevealed), fed whole, in two chunks cut
+// at every offset, and one byte at a time: all must agree.
 CodePage Detect(std::string_view listing) {
     const Exact exact(listing);
     const std::string_view bytes = exact.view();
-    ftpls::CodePageDetector whole;
-    whole.Feed(bytes);
-    const CodePage result = whole.Result();
+    ftpdir::MonthCodePage whole;
+    whole.append(bytes);
+    const CodePage result = ftpls::FromRevealed(whole.finish());
     for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
-        ftpls::CodePageDetector two;
-        two.Feed(bytes.substr(0, cut));
-        two.Feed(bytes.substr(cut));
-        EXPECT_EQ(two.Result(), result) << "cut at " << cut;
+        ftpdir::MonthCodePage two;
+        two.append(bytes.substr(0, cut));
+        two.append(bytes.substr(cut));
+        EXPECT_EQ(ftpls::FromRevealed(two.finish()), result) << "cut at " << cut;
     }
-    ftpls::CodePageDetector single;
-    for (const char c : bytes) single.Feed(std::string_view(&c, 1));
-    EXPECT_EQ(single.Result(), result);
+    ftpdir::MonthCodePage single;
+    for (const char c : bytes) single.append(std::string_view(&c, 1));
+    EXPECT_EQ(ftpls::FromRevealed(single.finish()), result);
     return result;
 }
 
-TEST(CodePageDetector, MonthNamesRevealTheCodePage) {
+TEST(EncodingAuto, MonthNamesRevealTheCodePage) {
     struct Case {
         const char* why;
         const char* listing;
@@ -164,31 +165,34 @@ TEST(CodePageDetector, MonthNamesRevealTheCodePage) {
         {"German M\xe4r", "-rw-r--r-- 1 a b 9 M\xe4r 12  2021 x\r\n", CodePage::kWindows1252},
         {"French f\xe9vr. with its dot", "-rw-r--r-- 1 a b 9 f\xe9vr. 3  2022 x\n",
          CodePage::kWindows1252},
-        {"Czech \xfano", "-rw-r--r-- 1 a b 9 \xfano 3  2022 x\n", CodePage::kWindows1250},
+        {"Czech \xfano (ISO-8859-2)", "-rw-r--r-- 1 a b 9 \xfano 3  2022 x\n",
+         CodePage::kWindows1250},
         {"Polish pa\x9f", "-rw-r--r-- 1 a b 9 pa\x9f 3  2022 x\n", CodePage::kWindows1250},
         {"Russian in Windows-1251", "-rw-r--r-- 1 a b 9 \xff\xed\xe2  9  2023 x\n",
          CodePage::kWindows1251},
         {"Russian in KOI8-R", "-rw-r--r-- 1 a b 9 \xd1\xce\xd7  9  2023 x\n", CodePage::kKoi8R},
         {"genitive in KOI8-R", "-rw-r--r-- 1 a b 9 \xcd\xc1\xd1  9  2023 x", CodePage::kKoi8R},
         {"no month name", "-rw-r--r-- 1 a b 9 Jan  9  2023 \xe9t\xe9\n", CodePage::kWindows1252},
-        {"UTF-8 month names reveal nothing", "x 9 f\xc3\xa9vr. 3 2022 y\n", CodePage::kWindows1252},
+        {"UTF-8 month names convert nothing", "x 9 f\xc3\xa9vr. 3 2022 y\n",
+         CodePage::kWindows1252},
         {"inside a longer token it is no month", "x \xff\xed\xe2.txt\n", CodePage::kWindows1252},
         {"most tokens win", "\xff\xed\xe2 \xf4\xe5\xe2 M\xe4r\n", CodePage::kWindows1251},
-        {"an overlong token is skipped", "\xff\xed\xe2\xff\xed\xe2\xff\xed\xe2\xff\xed\xe2\xff\n",
+        {"an overlong token is skipped",
+         "\xff\xed\xe2\xff\xed\xe2\xff\xed\xe2\xff\xed\xe2\xff\xed\xe2\xff\xed\xe2\xff\xed\xe2"
+         "\xff\xed\xe2\xff\xed\xe2\xff\xed\xe2\xff\xed\xe2\xff\n",
          CodePage::kWindows1252},
     };
     for (const Case& c : cases) EXPECT_EQ(Detect(c.listing), c.page) << c.why;
 }
 
-TEST(CodePageDetector, ResetForgetsTheLastListing) {
-    ftpls::CodePageDetector d;
-    d.Feed("\xd1\xce\xd7 ");
-    EXPECT_EQ(d.Result(), CodePage::kKoi8R);
-    d.Reset();
-    d.Feed("\xd1\xce");  // an open token is dropped too
-    d.Reset();
-    d.Feed("\xd7 ");
-    EXPECT_EQ(d.Result(), CodePage::kWindows1252);
+TEST(EncodingAuto, FinishForgetsTheLastListing) {
+    ftpdir::MonthCodePage d;
+    d.append("\xd1\xce\xd7 ");
+    EXPECT_EQ(d.finish(), ftpdir::CodePage::koi8r);
+    d.append("\xd1\xce");  // an open token ends with its listing
+    EXPECT_EQ(d.finish(), ftpdir::CodePage::unknown);
+    d.append("\xd7 ");
+    EXPECT_EQ(d.finish(), ftpdir::CodePage::unknown);
 }
 
 TEST(TextDecoder, AutoKeepsUtf8AndConvertsTheRest) {

@@ -295,7 +295,7 @@ TEST(UnixLine, Rejections) {
         SCOPED_TRACE(std::string(c.reason) + ": " + EscapedBytes(c.line));
         const test::LineResult r = ParseOne(c.line);
         EXPECT_EQ(r.result, 0);
-        EXPECT_EQ(r.flagWord, 0);
+        EXPECT_EQ(r.style, LineStyle::other);
     }
 }
 

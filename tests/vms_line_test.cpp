@@ -29,7 +29,7 @@ TEST(VmsLine, ReadsFilesAndDirectories) {
          "A;1 2 12-JAN-2002 10:30 [GROUP, OWNER] (RWED,RWED,RE,)",
          {"A;1", "OWNER] (RWED,RWED,RE,)", -2, 0, 0, Timed(2002, 1, 12, 10, 30)}},
     };
-    test::ExpectAccepted(std::begin(cases), std::end(cases), kVmsLine);
+    test::ExpectAccepted(std::begin(cases), std::end(cases), LineStyle::vms);
 }
 
 TEST(VmsLine, DirectoryRuleLooksAtTheBaseBeforeTheFirstSemicolon) {
@@ -145,7 +145,7 @@ TEST(VmsLine, RejectionsComeAfterTheSizeIsWritten) {
         SCOPED_TRACE(c.reason);
         const test::LineResult r = ParseOne(c.line);
         EXPECT_EQ(r.result, 0);
-        EXPECT_EQ(r.flagWord, kVmsLine);
+        EXPECT_EQ(r.style, LineStyle::vms);
         EXPECT_EQ(r.entry.size, -2);
     }
 }

@@ -11,7 +11,7 @@ for kernel in swar scalar; do
   dir="build-$kernel"
   echo "-- kernels: $kernel"
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFTPDIRLIST_WERROR=ON \
-    -DFTPDIRLIST_BUILD_TOOLS=OFF -DFTPDIRLIST_KERNEL="$kernel" >/dev/null
+    -DFTPDIRLIST_BUILD_TESTS=ON -DFTPDIRLIST_BUILD_TOOLS=OFF -DFTPDIRLIST_KERNEL="$kernel" >/dev/null
   cmake --build "$dir" -j 2 --target "${tests[@]}" ftpdirlist_reference_compare
   for test in "${tests[@]}"; do
     "$dir/$test" --gtest_brief=1

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Packaging: install into a staging prefix and build two consumer projects
 # outside the tree against it (find_package and pkg-config, each using the C,
-# extended C and C++ APIs); the shared libraries' exports and SONAMEs; the Debian package built, installed with apt,
-# used, and removed again.
+# extended C and C++ APIs); the shared libraries' exports and SONAMEs; the
+# Debian packages built, linted, installed with apt, used (the consumers,
+# ftpls, its manual page and completion), and purged again without a trace.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 t0=$(date +%s)
-bash .ci/install-deps.sh build-essential cmake ninja-build pkg-config dpkg-dev file binutils
+bash .ci/install-deps.sh build-essential cmake ninja-build pkg-config dpkg-dev file binutils \
+  lintian man-db libcurl4-openssl-dev
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
@@ -17,10 +19,13 @@ build=build
 
 work=$(mktemp -d)
 cleanup() {
-  # Never leave the package installed for later builds to pick up by accident.
-  if dpkg-query -W -f='${Status}' ftpdirlist 2>/dev/null | grep -q "install ok installed"; then
-    apt-get remove -y -qq ftpdirlist >/dev/null || true
-  fi
+  # Never leave a package installed for later builds to pick up by accident.
+  local name
+  for name in ftpls libftpdirlist-dev libftpdirlist-ext1 libftpdirlist1; do
+    if dpkg-query -W -f='${Status}' "$name" 2>/dev/null | grep -q "install ok installed"; then
+      apt-get purge -y -qq "$name" >/dev/null || true
+    fi
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -53,14 +58,11 @@ for f in lib/libftpdirlist.so.1 lib/libftpdirlist.so lib/libftpdirlist++.a \
          lib/libftpdirlist-ext.so.1 lib/libftpdirlist-ext.so \
          include/ftpdirlist/ftpdirlist.h include/ftpdirlist/ftpdirlist.hpp \
          include/ftpdirlist/ftpdirlist_ext.h lib/cmake/ftpdirlist/ftpdirlistConfig.cmake \
-         lib/pkgconfig/ftpdirlist.pc lib/pkgconfig/ftpdirlist-ext.pc lib/pkgconfig/ftpdirlist++.pc; do
+         lib/pkgconfig/ftpdirlist.pc lib/pkgconfig/ftpdirlist-ext.pc lib/pkgconfig/ftpdirlist++.pc \
+         share/man/man1/ftpls.1 share/bash-completion/completions/ftpls; do
   [ -e "$work/stage/$f" ] || fail "staging prefix lacks $f"
 done
-has_tool=no
-if [ -x "$build/ftpls" ]; then
-  [ -x "$work/stage/bin/ftpls" ] || fail "ftpls was built but not installed"
-  has_tool=yes
-fi
+[ -x "$work/stage/bin/ftpls" ] || fail "ftpls is not installed"
 mv "$work/stage" "$work/prefix"
 prefix=$work/prefix
 
@@ -77,24 +79,56 @@ consume() {  # consume <label> <cmake prefix path or empty> <pkg-config path or 
 }
 consume staging "$prefix" "$prefix/lib/pkgconfig"
 
-echo "-- Debian package"
-cpack --config "$build/CPackConfig.cmake" -B "$work/deb" >/dev/null
-deb=$(ls "$work"/deb/ftpdirlist_*.deb)
-dpkg-deb -I "$deb" | sed -n 's/^ \(Package\|Version\|Depends\):/  \1:/p'
-contents=$(dpkg-deb -c "$deb")
-grep -q 'usr/lib/libftpdirlist.so.1.0.0' <<<"$contents" || fail "package lacks the library"
-grep -q 'usr/lib/libftpdirlist-ext.so.1.0.0' <<<"$contents" || fail "package lacks the extended C API library"
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
-grep -q 'libftpdirlist.so.1 ' <<<"$(ldconfig -p)" || fail "libftpdirlist.so.1 is not in the loader cache"
-grep -q 'libftpdirlist-ext.so.1 ' <<<"$(ldconfig -p)" || fail "libftpdirlist-ext.so.1 is not in the loader cache"
-if [ "$has_tool" = yes ]; then
-  ftpls --version
+echo "-- Debian packages: built, linted, installed, used and purged"
+packaging/debian/build-debs.sh build-deb "$work/deb" >/dev/null
+debs=("$work"/deb/*.deb)
+names=()
+for deb in "${debs[@]}"; do names+=("$(dpkg-deb -f "$deb" Package)"); done
+echo "packages: ${names[*]}"
+for want in libftpdirlist1 libftpdirlist-ext1 libftpdirlist-dev ftpls; do
+  [[ " ${names[*]} " == *" $want "* ]] || fail "no $want package was built"
+done
+for deb in "${debs[@]}"; do
+  dpkg-deb -f "$deb" Package Version Depends | sed 's/^/  /'
+done
+# Errors fail the step; warnings are shown.
+lintian --fail-on error --suppress-tags initial-upload-closes-no-bugs "${debs[@]}" ||
+  fail "lintian reports errors"
+
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+for lib in libftpdirlist libftpdirlist-ext; do
+  grep -q " ./usr/lib/$multiarch/$lib.so.1.0.0$" <<<"$(dpkg-deb -c "$work"/deb/${lib}1_*.deb)" ||
+    fail "${lib}1 lacks usr/lib/$multiarch/$lib.so.1.0.0"
+done
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${debs[@]}" >/dev/null
+for lib in libftpdirlist libftpdirlist-ext; do
+  grep -Eq "$lib.so.1 \(.*\) => (/usr)?/lib/$multiarch/$lib.so.1$" <<<"$(ldconfig -p)" ||
+    fail "$lib.so.1 is not in the loader cache"
+done
+ftpls --version
+grep -q ' ./usr/share/man/man1/ftpls.1.gz$' <<<"$(dpkg-deb -c "$work"/deb/ftpls_*.deb)" ||
+  fail "the ftpls package lacks its manual page"
+if grep -qs '^path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg.d/*; then
+  echo "(dpkg here leaves manual pages out: man ftpls not tried)"
 else
-  echo "(ftpls is not part of this build: no tool to run)"
+  [ "$(man -w ftpls)" = /usr/share/man/man1/ftpls.1.gz ] || fail "man does not find ftpls(1)"
+  [ -n "$(MANWIDTH=80 man ftpls 2>/dev/null | grep -m1 -- '--keep-versions')" ] ||
+    fail "man ftpls does not show the options"
 fi
+completion=/usr/share/bash-completion/completions/ftpls
+[ "$(bash --norc -c "source $completion; COMP_WORDS=(ftpls --keep); COMP_CWORD=1; _ftpls
+  echo \"\${COMPREPLY[*]}\"")" = --keep-versions ] || fail "$completion does not complete '--keep'"
 consume package "" ""
-apt-get remove -y -qq ftpdirlist >/dev/null
-[ ! -e /usr/lib/libftpdirlist.so.1 ] || fail "apt-get remove left the library behind"
-echo "package installed, used and removed"
+files=$(dpkg -L "${names[@]}" | sort -u)
+apt-get purge -y -qq "${names[@]}" >/dev/null
+for name in "${names[@]}"; do
+  ! dpkg-query -W -f='${Status}\n' "$name" 2>/dev/null | grep -qv "not-installed" ||
+    fail "$name is still known to dpkg after the purge"
+done
+while read -r f; do
+  [ -d "$f" ] || [ ! -e "$f" ] || fail "the purge left $f behind"
+done <<<"$files"
+grep -q 'libftpdirlist' <<<"$(ldconfig -p)" && fail "a libftpdirlist library is still in the loader cache"
+echo "packages installed, used and purged: nothing left"
 
 echo "-- packaging checks passed in $(( $(date +%s) - t0 )) s"

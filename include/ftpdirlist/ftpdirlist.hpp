@@ -27,6 +27,7 @@
 #error "ftpdirlist.hpp needs C++17 or later: compile with -std=c++17 (MSVC: /std:c++17)"
 #else
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -146,6 +147,59 @@ struct SkippedLine {
 bool isLeapYear(std::int32_t year) noexcept;
 // and the days in `month` (1-12) of `year`, 0 for another month.
 int daysInMonth(std::int32_t year, std::int32_t month) noexcept;
+
+// The code pages that month names reveal: the listing's texts are in the
+// code page its month names are written in.
+enum class CodePage : std::uint8_t {
+    unknown,  // no month name outside ASCII (any code page)
+    utf8,
+    cp1250,  // Windows-1250
+    cp1251,  // Windows-1251
+    cp1252,  // Windows-1252
+    koi8r,
+    iso8859_1,
+    iso8859_2,
+    iso8859_7,
+    eucJp,
+    eucKr,
+    gbk,
+    shiftJis,
+    iso8859_5,
+    iso8859_9,
+    big5,
+};
+
+// The code page's name ("UTF-8", "Windows-1251", "KOI8-R", ...; "unknown").
+const char* codePageName(CodePage page) noexcept;
+
+// Tells the code page of a listing from its month names, as the listing
+// streams in: any dialect, and apart from any Parser (feed both the same
+// chunks). A name whose bytes spell it in several code pages counts for
+// one of them: Windows-1252 before ISO-8859-1, ISO-8859-2 before
+// Windows-1250. Never allocates or throws; the names are not converted.
+class MonthCodePage {
+public:
+    // Reads the next bytes of the listing; the chunk is read only during
+    // the call, and a token may be cut anywhere between chunks.
+    void append(std::string_view chunk) noexcept;
+
+    // The code page of the most tokens (bytes between spaces, tabs and line
+    // ends; a final '.' or ',' aside) that are month names of the extended
+    // dialect with a byte above 0x7F; the first in CodePage order on a tie;
+    // unknown when there is none. Counts a token still open, then starts
+    // afresh for the next listing.
+    CodePage finish() noexcept;
+
+private:
+    void EndToken() noexcept;
+
+    static constexpr std::size_t kLongestToken = 32;  // longer tokens are no month names
+    static constexpr std::size_t kPages = 16;         // the CodePage values
+    char token_[kLongestToken] = {};
+    std::size_t length_ = 0;  // kLongestToken + 1: too long
+    bool high_ = false;       // the token has a byte above 0x7F
+    std::uint32_t votes_[kPages] = {};
+};
 
 // The range Options::today is clamped to. A date that a line gives without
 // a year (resolved against today) lies within it too.

@@ -188,6 +188,16 @@ def test_classic_date_the_calendar_lacks_gives_no_modified(line, parts):
     assert e.modified is None
 
 
+@pytest.mark.parametrize("dialect", DIALECTS)
+@pytest.mark.parametrize("today,line,modified", [
+    (datetime.date(1, 1, 1), b"-rw-r--r-- 1 a b 5 Dec 31 10:00 x", dt(1, 12, 31, 10, 0)),
+    (datetime.date(9999, 12, 31), b"-rw-r--r-- 1 a b 5 Jan  1 10:00 x", dt(9999, 1, 1, 10, 0)),
+])
+def test_dates_without_a_year_stay_within_datetime_years(dialect, today, line, modified):
+    (e,) = ftpdirlist.parse(line, dialect=dialect, today=today)
+    assert e.modified == modified
+
+
 def test_version_is_the_projects():
     text = (ROOT / "CMakeLists.txt").read_text(encoding="utf-8")
     project = re.search(r"project\(\s*ftpdirlist\s+VERSION\s+([0-9.]+)", text).group(1)

@@ -42,7 +42,7 @@ std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
             Entry{Text(row.name, row.nameLength), Text(row.AttributesData(), row.attributesLength),
                   row.size, row.isDir != 0, row.isLink != 0, date, time,
                   Text(x.target.data(), x.target.size()), Text(x.owner.data(), x.owner.size()),
-                  Text(x.group.data(), x.group.size()), x.utc != 0, static_cast<Format>(x.format),
+                  Text(x.group.data(), x.group.size()), x.utc != 0, x.format,
                   Text(x.facts.data(), x.facts.size())});
     }
     return out;
@@ -69,10 +69,6 @@ const char* formatName(Format format) {
     const auto i = static_cast<std::size_t>(format);
     return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : "unknown";
 }
-
-static_assert(static_cast<int>(Format::unixNumeric) ==
-                  static_cast<int>(ftpdirlist::EntryFormat::unixNumeric),
-              "the public formats mirror the internal ones");
 
 struct Parser::Impl {
     Options options;

@@ -67,8 +67,7 @@ inline void MarkDirOrLink(const EntryRow& e, FtpDirItem* item) {
 }
 
 // The item's flags and date from a row whose date is kept whole in the
-// arena (kWideDate), then the "d"/"l" mark: rare, so out of the usual path
-// (which then needs no stack frame).
+// arena (kWideDate), then the "d"/"l" mark: rare, so out of the usual path.
 FTPDIRLIST_NOINLINE void CopyWideDateAndMark(const EntryRow& e, FtpDirItem* item) {
     const ftpdirlist::FtpDateTime dt = e.DateTime();
     item->hasDate = dt.hasDate;
@@ -86,7 +85,7 @@ FTPDIRLIST_NOINLINE void CopyWideDateAndMark(const EntryRow& e, FtpDirItem* item
 }
 
 // Writes `n` bytes at `from` over the item's fields from `offset` on: two
-// neighbouring fields in one store.
+// neighbouring fields at once.
 inline void StoreFields(FtpDirItem* item, std::size_t offset, const void* from, std::size_t n) {
     std::memcpy(reinterpret_cast<unsigned char*>(item) + offset, from, n);
 }
@@ -136,8 +135,7 @@ inline void CopyPackedDate(const EntryRow& e, FtpDirItem* item) {
 #endif
 }
 
-// Modes other than 1: the texts (mode 0), then size, date and mark. Out
-// of line so that GetFtpDirItem, which ends in it, needs no stack frame.
+// Modes other than 1: the texts (mode 0), then size, date and mark.
 FTPDIRLIST_NOINLINE void CopyEntry(const EntryRow& e, FtpDirItem* item, std::int32_t mode) {
     if (mode == 0) {
         if (item->attributes != nullptr && e.attributesLength != 0) {

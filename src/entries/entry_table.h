@@ -42,19 +42,13 @@ public:
     // accepted), cuts the version suffix off entry.name (dropping entries
     // without one) and keeps one entry per name: the first stored entry of
     // the name is replaced, in its place, when the new version is higher.
-    // Costs O(length of the texts) on average, whatever the number of
-    // entries. An entry whose name or attributes reach 4 GiB is not stored.
-    // Throws only std::bad_alloc, leaving the stored rows whole.
-    void AddEntry(ParsedEntry& entry, bool vms) {
-        AddEntryAhead(entry, vms);
-        Settle();
-    }
-
-    // As AddEntry, except that the name lookups of new VMS names may be left
-    // for up to kAhead later calls or to Settle(): their index slots are then
-    // fetched from memory while the caller parses the next lines. Size(),
-    // Row() and Extras() need the table settled; a move settles the table
-    // moved from.
+    // The name lookups of new VMS names may be left for up to kAhead later
+    // calls or to Settle(): their index slots are then fetched from memory
+    // while the caller parses the next lines. Size(), Row() and Extras()
+    // need the table settled; a move settles the table moved from. Costs
+    // O(length of the texts) on average, whatever the number of entries. An
+    // entry whose name or attributes reach 4 GiB is not stored. Throws only
+    // std::bad_alloc, leaving the stored rows whole.
     void AddEntryAhead(ParsedEntry& entry, bool vms) {
         if (!Storable(entry)) return;
         if (!vms) {
@@ -95,7 +89,8 @@ public:
         assert(aheadCount_ == 0);
         return rows_.At(index);
     }
-    // The extras of row `index`: as constructed for rows stored by AddEntry.
+    // The extras of row `index`: as constructed for rows stored by
+    // AddEntryAhead.
     RowExtras Extras(std::size_t index) const {
         return index < extras_.size() ? extras_[index] : RowExtras{};
     }
@@ -207,11 +202,11 @@ private:
 
     // VMS entries whose lookups wait, oldest first from aheadFirst_: each
     // the row it would add, its texts already in the arena, its name's hash,
-    // and for an extended entry its extras. Their index slots were asked for when
-    // they arrived, so that a lookup kAhead entries later finds its slot in
-    // the cache (with a million names, 4 entries were too few to hide the
-    // fetch; 16 and 32 gave nothing more). The rows they may add are
-    // reserved, so settling never allocates.
+    // and for an extended entry its extras. Their index slots are asked for
+    // when they arrive, so that a lookup kAhead entries later finds its slot
+    // in the cache: with a million names, 8 lookups in flight hide the fetch
+    // from memory where 4 do not, and more gain nothing. The rows they may
+    // add are reserved, so settling never allocates.
     static constexpr std::size_t kAhead = 8;
     struct AheadEntry {
         EntryRow row;

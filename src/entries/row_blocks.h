@@ -40,7 +40,6 @@ struct EntryRow {
 
     std::string_view Name() const { return {name, nameLength}; }
     const char* AttributesData() const { return name + nameLength; }
-    std::string_view Attributes() const { return {AttributesData(), attributesLength}; }
 
     // Packs `dt` into stamp and dateBits; false (nothing written) when a
     // field does not fit.
@@ -164,8 +163,8 @@ public:
     void Commit() { ++next_; }
 
 private:
-    // Begins the next block: the spare one, or a new one. Out of line, so
-    // that Next() stays small enough to inline into the callers' loops.
+    // Begins the next block: the spare one, or a new one. The rare step of
+    // Next(), kept apart from it.
     void BeginBlock();
     // The next block, allocated and listed but not yet begun (spare_).
     void AddSpare();

@@ -84,11 +84,6 @@ bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
     return true;
 }
 
-bool MayRead(const FamilyEntry& family, std::string_view line) {
-    fields::TokenWalker tokens(line);
-    return !FTPDIRLIST_SHORTCUTS || ShapeOf(tokens).Fits(family);
-}
-
 LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry) {
     // The listing's own family first: one attempt per line for a listing of

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "model/entry.h"
+#include "model/line_kind.h"
 #include "parse/parse_line.h"
 #include "parse/today.h"
 #include "parse/tokens.h"
@@ -14,13 +15,8 @@
 namespace ftpdirlist {
 namespace ext {
 
-// What one line turned out to be.
-enum class LineKind : std::uint8_t {
-    none,    // not an entry: the driver may join it with the next line
-    entry,   // an entry, in the record
-    header,  // a header, footer, total or column-title line: reported as
-             // skipped, never joined with another line
-};
+// The readers' verdicts are the listing driver's.
+using ftpdirlist::LineKind;
 
 // The line being read as the driver handed it over, for the family readers'
 // token scanners (ScannerFor): how far past its end its buffer may be read,
@@ -84,12 +80,6 @@ struct FamilyEntry {
 extern const FamilyEntry kFamilies[];
 extern const std::size_t kFamilyCount;
 
-// False only when `family`'s reader surely returns none for `line`, which
-// then has fewer tokens than any line of the family that starts as it does
-// (FamilyEntry::fewest): the test by which the dispatcher spares calls.
-// Always true in a build without shortcuts. Reads only `line`.
-bool MayRead(const FamilyEntry& family, std::string_view line);
-
 // Reads one line of a listing: first with the reader of `state.family`,
 // then with every other reader of kFamilies in order. An accepted entry
 // sets `state.family` to its family; `entry.extras.format` tells it too.
@@ -100,10 +90,6 @@ bool MayRead(const FamilyEntry& family, std::string_view line);
 // from growing a scratch buffer.
 LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry);
-
-// The flag word of an entry of any family but VMS (a bit the driver does not
-// read, beside kVmsLine).
-constexpr int kOtherFamilyLine = 2;
 
 // The extended dialect as the listing driver's line parser: lines arrive
 // with the spaces the server wrote around them, every family is tried with
@@ -123,19 +109,17 @@ public:
     ExtendedLineParser(LocalDate today, bool keepVersions)
         : today_(today), keepVersions_(keepVersions) {}
 
-    // 1 for an entry, 2 for a header or footer, 0 otherwise. A VMS entry
-    // sets kVmsLine, so that its versions are collapsed; any other entry sets
-    // kOtherFamilyLine, because the driver keeps the last nonzero flag word:
-    // without it, every entry after a VMS line would lose a ";N" of its name.
-    int Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry, int& flagWord) {
-        flagWord = 0;
+    // What `line` is; `style` is vms for an entry of the VMS family, whose
+    // versions are then collapsed, and other for every other line.
+    LineKind Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry,
+                   LineStyle& style) {
         state_.scan = {line.begin, line.end, line.readable, spaces};
         const LineKind kind = ParseExtendedLine(line.Text(), state_, today_, entry);
         state_.scan = {};
-        if (kind == LineKind::header) return 2;
-        if (kind != LineKind::entry) return 0;
-        flagWord = entry.extras.format == EntryFormat::vms ? kVmsLine : kOtherFamilyLine;
-        return 1;
+        style = kind == LineKind::entry && entry.extras.format == EntryFormat::vms
+                    ? LineStyle::vms
+                    : LineStyle::other;
+        return kind;
     }
 
     // Every version of a VMS file is kept as its own entry.

@@ -15,10 +15,6 @@
 // The facts are read in one pass over the line and nothing is allocated.
 #include <cstdint>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "extended/families.h"
 #include "extended/record.h"
 #include "parse/bytes.h"
@@ -250,7 +246,7 @@ enum class Read : std::uint8_t { facts, notFacts, impossible };
 // near the line's end, is walked byte by byte.
 FTPDIRLIST_ALWAYS_INLINE bool FindFactEnd(const char* p, const char* end, std::size_t& stop,
                                           std::size_t& equals) {
-#if defined(__SSE2__)
+#if FTPDIRLIST_SSE2
     if (end - p >= 16) {
         const auto masks = [](const char* at, unsigned& stops, unsigned& equalSigns) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
@@ -318,9 +314,15 @@ Read ReadFacts(const char*& p, const char* end, Facts& facts) {
     }
 }
 
-// `text` is the facts as the line gives them.
-void Store(const Facts& facts, std::string_view text, std::string_view name, Today& today,
+// `text` is the facts as the line gives them. False when the modify fact
+// names a day that does not exist, such as 29 February of a common year (the
+// fact reader knows no year's length).
+bool Store(const Facts& facts, std::string_view text, std::string_view name, Today& today,
            ParsedEntry& entry) {
+    if (facts.hasModified) {
+        if (!StoreStamp(facts.modified, today, entry)) return false;
+        entry.extras.utc = 1;
+    }
     entry.extras.format = EntryFormat::mlsd;
     entry.extras.facts = text;
     entry.name = name;
@@ -347,8 +349,7 @@ void Store(const Facts& facts, std::string_view text, std::string_view name, Tod
     entry.attributes = facts.hasPerm ? facts.perm : facts.mode;
     entry.extras.owner = facts.owner;
     entry.extras.group = facts.group;
-    // A modify stamp has no hour 24 to carry: storing it cannot fail.
-    if (facts.hasModified && StoreStamp(facts.modified, today, entry)) entry.extras.utc = 1;
+    return true;
 }
 
 }  // namespace
@@ -367,9 +368,9 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
     const Read read = ReadFacts(p, end, facts);
     if (read == Read::facts) {
         if (p + 1 == end) return LineKind::none;  // no name
-        Store(facts, std::string_view(afterSpace, static_cast<std::size_t>(p - afterSpace)),
-              std::string_view(p + 1, static_cast<std::size_t>(end - p - 1)), today, entry);
-        return LineKind::entry;
+        const std::string_view text(afterSpace, static_cast<std::size_t>(p - afterSpace));
+        const std::string_view name(p + 1, static_cast<std::size_t>(end - p - 1));
+        return Store(facts, text, name, today, entry) ? LineKind::entry : LineKind::none;
     }
     // " name": a name alone, which only a listing known to be MLSD tells
     // apart from another family's indented line.
@@ -378,7 +379,7 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
         return LineKind::none;
     }
     Store(Facts{}, {}, std::string_view(afterSpace, static_cast<std::size_t>(end - afterSpace)),
-          today, entry);
+          today, entry);  // no facts: nothing to refuse
     return LineKind::entry;
 }
 

@@ -30,13 +30,6 @@ using fields::TokenWalker;
 
 constexpr std::string_view kLinkArrow = " -> ";
 
-// Whether the usual form is read by its shortcut (the build's choice).
-#if !defined(FTPDIRLIST_SHORTCUTS) || FTPDIRLIST_SHORTCUTS
-constexpr bool kShortcuts = true;
-#else
-constexpr bool kShortcuts = false;
-#endif
-
 // A type letter: any ASCII letter, '-', or '?' (unknown type).
 bool IsTypeLetter(char ch) {
     return ch == '-' || ch == '?' || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
@@ -431,7 +424,7 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     // A shortcut: a build without shortcuts reads every line by the walk.
     TokenWalker tokens = TokensFor(line, state);
     LineKind kind;
-    if (kShortcuts && ReadUsualForm(tokens, today, entry, kind)) return kind;
+    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(tokens, today, entry, kind)) return kind;
 
     const std::string_view mode = tokens[0];
     if (mode.data() == nullptr) return LineKind::none;

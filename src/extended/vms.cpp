@@ -171,8 +171,10 @@ bool IsBareOwner(std::string_view token) {
 
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
     // An entry has at most kMaxTokens tokens; a line with one more is none
-    // (unless a footer).
+    // (unless a footer). The first four in one step when they lie in the
+    // first window, as in the usual form.
     TokenWalker tokens = TokensFor(line, state);
+    tokens.TakeInWindow<4>();
     const std::size_t n = tokens.Count(kMaxTokens);
     if (n == 0) return LineKind::none;
 

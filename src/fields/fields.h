@@ -181,11 +181,12 @@ public:
         : scanner_(line, spaces), line_(line.Text()) {}
 
     // Token i (0 first), or an absent view (null data()) past the last.
-    // The tokens below count_ are set; g++ cannot always follow that through
-    // Pull and TakeInWindow.
+    // The tokens below count_ (at most kMaxTokens) are set; g++ cannot
+    // always follow that through Pull and TakeInWindow.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Warray-bounds"
 #endif
     FTPDIRLIST_ALWAYS_INLINE std::string_view operator[](std::size_t i) {
         if (i < count_) return {tokens_[i].data, tokens_[i].size};
@@ -197,7 +198,7 @@ public:
 
     // How many tokens the line has, counting no further than `limit`
     // (below kMaxTokens): a line of more than `limit` tokens gives limit + 1.
-    std::size_t Count(std::size_t limit) {
+    FTPDIRLIST_ALWAYS_INLINE std::size_t Count(std::size_t limit) {
         if (count_ <= limit) Pull(limit);
         return count_ <= limit ? count_ : limit + 1;
     }
@@ -261,7 +262,7 @@ private:
 
     // Reads tokens up to token i, with the scanner in local variables for
     // the loop.
-    std::string_view Pull(std::size_t i) {
+    FTPDIRLIST_ALWAYS_INLINE std::string_view Pull(std::size_t i) {
         TokenScanner scanner = scanner_;
         std::size_t count = count_;
         while (count <= i && count < kMaxTokens) {

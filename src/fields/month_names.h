@@ -7,29 +7,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "ftpdirlist/ftpdirlist.hpp"
 #include "parse/bytes.h"
 
 namespace ftpdirlist {
 
-// The code page that a month name's bytes reveal.
-enum class CodePage : std::uint8_t {
-    unknown,  // ASCII only: any code page
-    utf8,
-    cp1250,
-    cp1251,
-    cp1252,
-    koi8r,
-    iso8859_1,
-    iso8859_2,
-    iso8859_7,
-    eucJp,
-    eucKr,
-    gbk,
-    shiftJis,
-    iso8859_5,
-    iso8859_9,
-    big5,
-};
+// The code page that a month name's bytes reveal: the public enum.
+using CodePage = ftpdir::CodePage;
 
 struct MonthName {
     int month = 0;  // 1-12, or 0 when the token is no month name

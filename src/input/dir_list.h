@@ -40,15 +40,17 @@ using SkippedLine = ftpdir::SkippedLine;
 //     text is offered like any other line.
 //   static constexpr bool kExtras;
 //     true: accepted records are stored with their extras
-//     (EntryTable::AddExtended, with KeepVersions()); false: AddEntry, and
-//     Parse never writes entry.extras.
-//   int Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry,
-//             int& flagWord);
+//     (EntryTable::AddExtended, with KeepVersions()), and only the entries
+//     of VMS-style lines collapse their versions; false: Parse never writes
+//     entry.extras, and from the first accepted VMS-style line on every
+//     entry collapses (EntryTable::AddEntryAhead).
+//   LineKind Parse(const Line& line, const std::uint64_t* spaces,
+//                  ParsedEntry& entry, LineStyle& style);
 //     `entry` arrives newly reset; `spaces`, unless null, holds the spaces
 //     among the 64 bytes at line.begin (bit i: line.begin[i] is a space).
-//     Returns 0 (no entry: held and tried once more joined with the next
-//     line), 1 (an entry, in `entry`) or 2 (a header or footer line: skipped
-//     at once, never joined). Sets `flagWord` (kVmsLine: a VMS-style line).
+//     Returns none (held and tried once more joined with the next line),
+//     entry (an entry, in `entry`) or header (skipped at once, never
+//     joined). Sets `style`, which the driver reads for an entry only.
 // It must be copyable: a copy of the one given at construction starts each
 // listing.
 template <class LineParser>
@@ -83,11 +85,11 @@ private:
     void EmitText(const Line& line, bool cutAtZero, std::uint64_t number,
                   const std::uint64_t* spaces);
     void LineFailed(std::string_view line, std::uint64_t number);
-    int TryLine(const Line& line, const std::uint64_t* spaces);
+    LineKind TryLine(const Line& line, const std::uint64_t* spaces);
     void Skip(std::string_view text, std::uint64_t number);
     void ReleasePending();
 
-    int flags_ = 0;
+    bool vmsListing_ = false;  // a VMS-style line has been accepted
     EntryTable entries_;
     LineParser initial_;
     LineParser parser_;
@@ -115,11 +117,11 @@ using CFtpDirList = ListingDriver<ClassicLineParser>;
 // The extended dialect's driver, the C++ API's default.
 using ExtendedDirList = ListingDriver<ext::ExtendedLineParser>;
 
-// Inlined where it is called: a call would cost more than the work of many
-// lines. Returns the parser's verdict.
+// Offers one text (a line or a joined pair) to the parser and stores the
+// entry it yields, unless it is "." or "..". Returns the parser's verdict.
 template <class LineParser>
-FTPDIRLIST_ALWAYS_INLINE int ListingDriver<LineParser>::TryLine(const Line& line,
-                                                                const std::uint64_t* spaces) {
+FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line& line,
+                                                                     const std::uint64_t* spaces) {
     // Every line starts from a fresh record, so nothing of an earlier line
     // leaks into this one; the extras of a parser that never writes them
     // stay as constructed.
@@ -128,19 +130,22 @@ FTPDIRLIST_ALWAYS_INLINE int ListingDriver<LineParser>::TryLine(const Line& line
     } else {
         record_.ResetClassic();
     }
-    int flagWord = 0;
-    const int verdict = parser_.Parse(line, spaces, record_, flagWord);
-    if (verdict != 1) return verdict;
-    if (flagWord != 0) flags_ = flagWord;
-    if (record_.name == "." || record_.name == "..") return 1;
+    LineStyle style = LineStyle::other;
+    const LineKind verdict = parser_.Parse(line, spaces, record_, style);
+    if (verdict != LineKind::entry) return verdict;
+    // Before the name test: a VMS-style "." still marks the listing.
+    if (style == LineStyle::vms) vmsListing_ = true;
+    if (record_.name == "." || record_.name == "..") return verdict;
     if constexpr (LineParser::kExtras) {
-        // The extended dialect collapses the entries of VMS lines among
-        // themselves, whatever lines of other families stand between them.
-        entries_.AddExtended(record_, (flagWord & kVmsLine) != 0, parser_.KeepVersions());
+        // The entries of VMS-style lines collapse among themselves, wherever
+        // lines of other families stand.
+        entries_.AddExtended(record_, style == LineStyle::vms, parser_.KeepVersions());
     } else {
-        entries_.AddEntryAhead(record_, (flags_ & kVmsLine) != 0);
+        // From the first accepted VMS-style line on, every entry collapses,
+        // against every entry stored before.
+        entries_.AddEntryAhead(record_, vmsListing_);
     }
-    return 1;
+    return verdict;
 }
 
 template <class LineParser>
@@ -164,13 +169,13 @@ FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::EmitText(const Line& li
         if (cutAtZero && bytes::SkipSpaces(line.begin, end) == end) return;
     }
     const Line text(line.begin, end, line.readable);
-    const int verdict = TryLine(text, spaces);
-    if (verdict == 0) {
+    const LineKind verdict = TryLine(text, spaces);
+    if (verdict == LineKind::none) {
         LineFailed(text.Text(), number);
         return;
     }
     ReleasePending();
-    if (verdict == 2) Skip(text.Text(), number);
+    if (verdict == LineKind::header) Skip(text.Text(), number);
 }
 
 template <class LineParser>
@@ -301,7 +306,7 @@ void ListingDriver<LineParser>::LineFailed(std::string_view line, std::uint64_t 
         joined_.push_back(' ');
         joined_.append(line.data(), line.size());
         // A joined text taken as a header is no join either.
-        if (TryLine(Line(joined_), nullptr) == 1) {
+        if (TryLine(Line(joined_), nullptr) == LineKind::entry) {
             hasPending_ = false;
             return;
         }
@@ -337,7 +342,7 @@ EntryTable ListingDriver<LineParser>::Finish() {
     // A new listing from here on.
     entries_ = EntryTable();
     parser_ = initial_;
-    flags_ = 0;
+    vmsListing_ = false;
     lineBreaks_ = 0;
     lastWasCR_ = false;
     return table;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "ftpdirlist/ftpdirlist.hpp"
+
 namespace ftpdirlist {
 
 // Date and optional time of an entry. A number means something only while
@@ -19,30 +21,9 @@ struct FtpDateTime {
     std::uint8_t hasDate = 0;
 };
 
-bool operator==(const FtpDateTime& a, const FtpDateTime& b);
-
-// The family a line was read as; the same values as ftpdir::Format.
-enum class EntryFormat : std::uint8_t {
-    unknown,
-    unixStyle,
-    dos,
-    vms,
-    mlsd,
-    eplf,
-    os2,
-    ibmi,
-    mvs,
-    mvsMember,
-    jes,
-    cms,
-    guardian,
-    windowsCe,
-    vshell,
-    os9,
-    dls,
-    nortel,
-    unixNumeric,
-};
+// The family a line was read as: the public API's enum, so that a row's
+// format reaches an Entry unconverted.
+using EntryFormat = ftpdir::Format;
 
 // What the extended dialect tells beyond a classic entry. Texts are views
 // like the entry's; a classic line leaves all of it as constructed.

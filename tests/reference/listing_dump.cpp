@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "entries/entry_table.h"
@@ -46,9 +47,12 @@ std::unique_ptr<char[]> ExactCopy(std::string_view text) {
     return copy;
 }
 
-void DumpTable(std::string& out, std::string_view listing, std::size_t chunk) {
+// The table of either dialect's driver; the extended dialect's rows with
+// what they tell beyond the row.
+template <class DirList, class... Args>
+void DumpTable(std::string& out, std::string_view listing, std::size_t chunk, Args... args) {
     std::vector<SkippedLine> skipped;
-    CFtpDirList list(kToday);
+    DirList list(args...);
     list.SetSkippedSink(&skipped);
     const std::size_t step = chunk == 0 ? listing.size() : chunk;
     for (std::size_t at = 0; at < listing.size(); at += step) {
@@ -63,11 +67,23 @@ void DumpTable(std::string& out, std::string_view listing, std::size_t chunk) {
         out += "row ";
         Put(out, row.Name());
         out += ' ';
-        Put(out, row.Attributes());
+        Put(out, std::string_view(row.AttributesData(), row.attributesLength));
         std::snprintf(text, sizeof text, " size %" PRId64 " dir %d link %d version %" PRId32,
                       row.size, row.isDir, row.isLink, row.version);
         out += text;
         Put(out, row.DateTime());
+        if constexpr (std::is_same_v<DirList, ExtendedDirList>) {
+            const RowExtras extras = table.Extras(i);
+            out += " target ";
+            Put(out, extras.target);
+            out += " owner ";
+            Put(out, extras.owner);
+            out += " group ";
+            Put(out, extras.group);
+            std::snprintf(text, sizeof text, " second %d utc %d format %d", extras.second,
+                          extras.utc, static_cast<int>(extras.format));
+            out += text;
+        }
         out += '\n';
     }
     for (const SkippedLine& line : skipped) {
@@ -94,10 +110,11 @@ void DumpLines(std::string& out, std::string_view listing) {
         for (const Line& line : lines) {
             ParsedEntry entry;
             Today today(kToday);
-            int flagWord = -1;
-            const int verdict = ParseLine(line, nullptr, entry, flagWord, today);
-            out += "line " + std::to_string(verdict) + ' ' + std::to_string(flagWord);
-            if (verdict == 1) {
+            LineStyle style = LineStyle::other;
+            const LineKind verdict = ParseLine(line, nullptr, entry, style, today);
+            out += "line " + std::to_string(static_cast<int>(verdict)) + ' ' +
+                   std::to_string(static_cast<int>(style));
+            if (verdict == LineKind::entry) {
                 out += ' ';
                 Put(out, entry.name);
                 out += ' ';
@@ -119,7 +136,9 @@ void DumpLines(std::string& out, std::string_view listing) {
 
 std::string DumpListing(std::string_view listing, std::size_t chunk) {
     std::string out;
-    DumpTable(out, listing, chunk);
+    DumpTable<CFtpDirList>(out, listing, chunk, kToday);
+    out += "extended\n";
+    DumpTable<ExtendedDirList>(out, listing, chunk, kToday, false);
     DumpLines(out, listing);
     return out;
 }

@@ -10,7 +10,8 @@
 
 namespace ftpdirlist {
 // The table (every field of every row) and the skipped lines of `listing`
-// fed in chunks of `chunk` bytes (0: whole), then the verdict, flag word and
+// fed in chunks of `chunk` bytes (0: whole), in the classic dialect and in
+// the extended one (rows with their extras), then the verdict, flag word and
 // every field of each line parsed alone (lines cut at LF). Each input is
 // copied into a heap block of exactly its size first.
 std::string DumpListing(std::string_view listing, std::size_t chunk);

@@ -68,7 +68,8 @@ bool ComparePath(const fs::path& path) {
     return true;
 }
 
-// Lines of every style and their variants; each is mutated at every byte.
+// Lines of every style and their variants (an MLSD line for the extended
+// dialect's fact scan); each is mutated at every byte.
 const char* const kSamples[] = {
     "-rw-r--r--   1 owner    group        1234 Jan 15  2002 notes.txt",
     "drwxr-xr-x   2 owner    group        4096 Mar  3 12:30 photos",
@@ -84,6 +85,7 @@ const char* const kSamples[] = {
     "LOGIN.COM;7            3  12-JAN-2002 10:30:45  [ANNA]   (RWED,RWED,RE,)",
     "BACKUP.DIR;1   1   5-MAR-2001 09:00:12  [GROUP,ANNA]  (RWE,RWE,RE,E)",
     "X;2 1 1-FEB-03 9:5 [A] (R)",
+    "type=file;size=1048576;modify=20020115103045;perm=adfrw;UNIX.owner=anna; notes.txt",
 };
 
 bool CompareMutations(bool quick) {

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Writes codepage_tables.cpp: the single-byte code pages ftpls converts
-names from (--encoding=auto) and the month names that reveal them.
+names from (--encoding=auto; the library's month table tells which).
 
-Both tables come from Python's codecs, not from hand-typed bytes. Run from
-anywhere after changing the lists below:
+The table comes from Python's codecs, not from hand-typed bytes. Run from
+anywhere after changing the list below:
 
     python3 tools/ftpls/gen_codepages.py
 
@@ -14,23 +14,6 @@ import os
 # Order matches ftpls::CodePage in codepages.h.
 CODE_PAGES = [("kWindows1250", "cp1250"), ("kWindows1251", "cp1251"),
               ("kWindows1252", "cp1252"), ("kKoi8R", "koi8_r")]
-
-# Month tokens as ls -l prints them in the languages whose listings usually
-# come in these code pages, by the code page they reveal. Only tokens with a
-# letter outside ASCII matter: the others say nothing about the code page.
-# Hungarian and German tokens read the same in Windows-1250 and -1252 (a-acute,
-# u-acute, a-umlaut share their bytes); they go to the code page their
-# language usually comes in.
-MONTHS = {
-    "cp1252": ["mär", "märz", "févr", "fév", "déc", "août", "aoû"],  # German, French
-    "cp1250": ["úno", "bře", "kvě", "čen", "čec", "zář", "říj",  # Czech
-               "paź",  # Polish
-               "márc", "ápr", "máj", "jún", "júl"],  # Hungarian
-    "cp1251": None,  # Russian, below
-    "koi8_r": None,
-}
-RUSSIAN = ["янв", "фев", "мар", "апр", "май", "мая", "июн", "июл", "авг", "сен",
-           "окт", "ноя", "дек"]
 
 
 def escape(data):
@@ -61,22 +44,6 @@ def main():
         out.append("    },")
     out.append("};")
     out.append("")
-    tokens = {}
-    for _, codec in CODE_PAGES:
-        words = MONTHS[codec] if MONTHS[codec] is not None else RUSSIAN
-        for word in words:
-            for form in (word, word.capitalize(), word.upper()):
-                key = form.encode(codec)
-                enum = [e for e, c in CODE_PAGES if c == codec][0]
-                assert tokens.get(key, (enum, ""))[0] == enum, ("ambiguous", form, codec)
-                tokens[key] = (enum, "%s, %s" % (form, codec))
-    out.append("// Month tokens (without a final dot), sorted by their bytes.")
-    out.append("const MonthToken kMonthTokens[] = {")
-    for key in sorted(tokens):
-        enum, comment = tokens[key]
-        out.append('    {"%s", CodePage::%s},  // %s' % (escape(key), enum, comment))
-    out.append("};")
-    out.append("const std::size_t kMonthTokenCount = sizeof kMonthTokens / sizeof kMonthTokens[0];")
     out.append("// clang-format on")
     out.append("")
     out.append("}  // namespace ftpls")

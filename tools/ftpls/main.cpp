@@ -197,7 +197,7 @@ private:
         parseOptions.collectSkipped = options_.stats || options_.skipped;
         parseOptions.keepVersions = options_.keepVersions;
         ftpdir::Parser parser(parseOptions);
-        detector_.Reset();
+        monthCodePage_ = ftpdir::MonthCodePage();
 
         Totals one;
         if (!(url ? Fetch(argument, file, parser, one.bytes) : Read(file, parser, one.bytes))) {
@@ -205,7 +205,7 @@ private:
         }
         std::vector<ftpdir::Entry> entries = parser.finish();
         SortEntries(entries, options_.sort, options_.reverse);
-        if (decoder_.Auto()) decoder_.SetRevealed(detector_.Result());
+        if (decoder_.Auto()) decoder_.SetRevealed(FromRevealed(monthCodePage_.finish()));
         one.entries = entries.size();
         one.skipped = parser.skipped().size();
         one.seconds =
@@ -341,7 +341,7 @@ private:
 
     void Feed(std::string_view chunk, ftpdir::Parser& parser, std::uint64_t& bytes) {
         parser.append(chunk);
-        if (decoder_.Auto()) detector_.Feed(chunk);
+        if (decoder_.Auto()) monthCodePage_.append(chunk);
         bytes += chunk.size();
     }
 
@@ -381,7 +381,7 @@ private:
     const Options& options_;
     const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     TextDecoder decoder_;
-    CodePageDetector detector_;
+    ftpdir::MonthCodePage monthCodePage_;  // --encoding=auto
     Output output_;
     std::vector<char> chunk_;
     std::size_t urls_ = 0;     // URLs among the inputs

@@ -1,19 +1,23 @@
 /*
- * A 32-bit Windows host of ftpdirlist.dll, run under wine in CI.
+ * A Windows host of ftpdirlist.dll, for 32-bit x86 and x86-64, run under
+ * wine in CI.
  *
- * It links against the import library (its calls refer to the __stdcall
- * names _InitFtpDirList@8 and _GetFtpDirItem@12), then checks what a host
- * compiled elsewhere relies on:
+ * It links against the import library (on 32-bit x86 its calls refer to the
+ * __stdcall names _InitFtpDirList@8 and _GetFtpDirItem@12), then checks what
+ * a host compiled elsewhere relies on:
  *   - each function resolves by name and by its ordinal to the same address,
  *     the one the import library bound; decorated names are not exported;
- *   - every call leaves the stack pointer where it was before the arguments
- *     were pushed (the callee removes 8 and 12 bytes, UnInitFtpDirList none);
- *   - the exact bytes GetFtpDirItem writes into the 48-byte FtpDirItem, at
- *     fixed offsets, with bytes 46-47 and all unwritten fields untouched.
+ *   - on 32-bit x86, every call leaves the stack pointer where it was before
+ *     the arguments were pushed (the callee removes 8 and 12 bytes,
+ *     UnInitFtpDirList none);
+ *   - the exact bytes GetFtpDirItem writes into the FtpDirItem (48 bytes on
+ *     32-bit x86, 64 on x86-64), at fixed offsets, with the two bytes after
+ *     hasTime and all unwritten fields untouched.
  * Prints one line per failed check and exits non-zero if any failed.
  *
- *   i686-w64-mingw32-gcc -I include -o host32.exe tests/windows/host32.c libftpdirlist.dll.a
- *   wine host32.exe            (ftpdirlist.dll beside host32.exe)
+ *   i686-w64-mingw32-gcc -I include -o host32.exe tests/windows/host.c libftpdirlist.dll.a
+ *   wine host32.exe            (ftpdirlist.dll beside host32.exe; x86_64-w64-mingw32-gcc
+ *                               and wine64 for the 64-bit host)
  */
 #include <windows.h>
 
@@ -24,18 +28,57 @@
 
 #include "ftpdirlist/ftpdirlist.h"
 
-#if !defined(__i386__)
-#error "host32.c is the 32-bit x86 host"
-#endif
-
-_Static_assert(sizeof(FtpDirItem) == 48, "FtpDirItem is 48 bytes on 32-bit x86");
-_Static_assert(offsetof(FtpDirItem, size) == 16, "size at 16");
-_Static_assert(offsetof(FtpDirItem, hasTime) == 45, "hasTime at 45");
-
+/* The offsets hosts are compiled with, written out rather than taken from
+   the header, so that a change of the header's layout fails here. */
+#if defined(__i386__)
+enum {
+    kItemSize = 48,
+    kPointer = 4,
+    kName = 0,
+    kNameLength = 4,
+    kAttributes = 8,
+    kAttributesLength = 12,
+    kSize = 16,
+    kYear = 24,
+    kMonth = 28,
+    kDay = 32,
+    kHour = 36,
+    kMinute = 40,
+    kHasDate = 44,
+    kHasTime = 45
+};
 /* The import library's pointers, by their decorated names. */
 extern FARPROC imp_GetFtpDirItem __asm__("__imp__GetFtpDirItem@12");
 extern FARPROC imp_InitFtpDirList __asm__("__imp__InitFtpDirList@8");
 extern FARPROC imp_UnInitFtpDirList __asm__("__imp__UnInitFtpDirList@0");
+#elif defined(__x86_64__)
+enum {
+    kItemSize = 64,
+    kPointer = 8,
+    kName = 0,
+    kNameLength = 8,
+    kAttributes = 16,
+    kAttributesLength = 24,
+    kSize = 32,
+    kYear = 40,
+    kMonth = 44,
+    kDay = 48,
+    kHour = 52,
+    kMinute = 56,
+    kHasDate = 60,
+    kHasTime = 61
+};
+extern FARPROC imp_GetFtpDirItem __asm__("__imp_GetFtpDirItem");
+extern FARPROC imp_InitFtpDirList __asm__("__imp_InitFtpDirList");
+extern FARPROC imp_UnInitFtpDirList __asm__("__imp_UnInitFtpDirList");
+#else
+#error "host.c is the 32-bit x86 and x86-64 host"
+#endif
+
+_Static_assert(sizeof(FtpDirItem) == kItemSize, "FtpDirItem size");
+_Static_assert(offsetof(FtpDirItem, attributes) == kAttributes, "attributes offset");
+_Static_assert(offsetof(FtpDirItem, size) == kSize, "size offset");
+_Static_assert(offsetof(FtpDirItem, hasTime) == kHasTime, "hasTime offset");
 
 static int g_checks = 0;
 static int g_failed = 0;
@@ -48,6 +91,7 @@ static void Check(int ok, const char* what) {
     }
 }
 
+#if defined(__i386__)
 /*
  * Calls fn with args[0..n-1] pushed right to left and returns in *ret what
  * it left in EAX. Returns how many bytes the stack pointer moved from before
@@ -55,11 +99,11 @@ static void Check(int ok, const char* what) {
  * (__stdcall), 4*n when it left them (cdecl). The stack pointer is restored
  * either way, so a wrong convention is reported instead of crashing.
  */
-static __attribute__((noinline)) int32_t StackDelta(FARPROC fn, const uint32_t* args, uint32_t n,
+static __attribute__((noinline)) int32_t StackDelta(FARPROC fn, const uintptr_t* args, uint32_t n,
                                                     uint32_t* ret) {
     uint32_t eax, before, after;
     uint32_t count = n;
-    const uint32_t* argv = args;
+    const uintptr_t* argv = args;
     __asm__ volatile(
         "movl %%esp, %%esi\n\t"
         "jecxz 2f\n"
@@ -77,14 +121,16 @@ static __attribute__((noinline)) int32_t StackDelta(FARPROC fn, const uint32_t* 
     return (int32_t)(before - after);
 }
 
-static uint32_t Word(const void* p) { return (uint32_t)(uintptr_t)p; }
-
 /* A cdecl function: the check that StackDelta tells the conventions apart. */
 static __attribute__((noinline, cdecl)) int32_t CdeclAdd(int32_t a, int32_t b) { return a + b; }
+#endif
+
+static uintptr_t Word(const void* p) { return (uintptr_t)p; }
 
 static int32_t g_espFaults = 0;
 
-static uint32_t CallChecked(FARPROC fn, const uint32_t* args, uint32_t n, const char* what) {
+#if defined(__i386__)
+static uint32_t CallChecked(FARPROC fn, const uintptr_t* args, uint32_t n, const char* what) {
     uint32_t ret = 0;
     const int32_t delta = StackDelta(fn, args, n, &ret);
     if (delta != 0) {
@@ -95,9 +141,27 @@ static uint32_t CallChecked(FARPROC fn, const uint32_t* args, uint32_t n, const 
     if (delta != 0) ++g_failed;
     return ret;
 }
+#else
+/* x86-64 has one calling convention: the call itself is the check. */
+static uint32_t CallChecked(FARPROC fn, const uintptr_t* args, uint32_t n, const char* what) {
+    (void)what;
+    switch (n) {
+        case 0:
+            ((void (*)(void))fn)();
+            return 0;
+        case 2:
+            return (uint32_t)((int32_t(*)(const char*, int32_t))(void (*)(void))fn)(
+                (const char*)args[0], (int32_t)args[1]);
+        default:
+            ((void (*)(int32_t, FtpDirItem*, int32_t))(void (*)(void))fn)(
+                (int32_t)args[0], (FtpDirItem*)args[1], (int32_t)args[2]);
+            return 0;
+    }
+}
+#endif
 
 /* --- the record as raw bytes, at the offsets hosts are compiled with --- */
-enum { kItemSize = 48, kPattern = 0xA5 };
+enum { kPattern = 0xA5 };
 
 static void Put32(unsigned char* b, int at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = (unsigned char)(v >> (8 * i));
@@ -106,6 +170,12 @@ static void Put64(unsigned char* b, int at, int64_t v) {
     const uint64_t u = (uint64_t)v;
     Put32(b, at, (uint32_t)u);
     Put32(b, at + 4, (uint32_t)(u >> 32));
+}
+
+static void PutPointer(unsigned char* b, int at, const void* p) {
+    const uint64_t u = (uint64_t)(uintptr_t)p;
+    Put32(b, at, (uint32_t)u);
+    if (kPointer == 8) Put32(b, at + 4, (uint32_t)(u >> 32));
 }
 
 static void CheckBytes(const FtpDirItem* item, const unsigned char* expected, const char* what) {
@@ -144,7 +214,7 @@ static const struct Expected kEntries[] = {
 static FARPROC g_get;
 
 static void Get(int32_t index, FtpDirItem* item, int32_t mode, const char* what) {
-    const uint32_t args[3] = {(uint32_t)index, Word(item), (uint32_t)mode};
+    const uintptr_t args[3] = {(uintptr_t)(uint32_t)index, Word(item), (uintptr_t)(uint32_t)mode};
     CallChecked(g_get, args, 3, what);
 }
 
@@ -168,10 +238,10 @@ static void CheckEntry(int index, const struct Expected* e) {
     item.name = name;
     item.attributes = attributes;
     memset(expected, kPattern, sizeof expected);
-    Put32(expected, 0, Word(name));
-    Put32(expected, 4, (uint32_t)nameLength);
-    Put32(expected, 8, Word(attributes));
-    Put32(expected, 12, (uint32_t)attrLength);
+    PutPointer(expected, kName, name);
+    Put32(expected, kNameLength, (uint32_t)nameLength);
+    PutPointer(expected, kAttributes, attributes);
+    Put32(expected, kAttributesLength, (uint32_t)attrLength);
     snprintf(what, sizeof what, "entry %d mode 1", index);
     Get(index, &item, 1, what);
     CheckBytes(&item, expected, what);
@@ -181,18 +251,18 @@ static void CheckEntry(int index, const struct Expected* e) {
     item.name = name;
     item.attributes = attributes;
     memset(expected, kPattern, sizeof expected);
-    Put32(expected, 0, Word(name));
-    Put32(expected, 8, Word(attributes));
-    Put64(expected, 16, e->size);
-    Put32(expected, 24, (uint32_t)e->year);
-    Put32(expected, 28, (uint32_t)e->month);
-    Put32(expected, 32, (uint32_t)e->day);
+    PutPointer(expected, kName, name);
+    PutPointer(expected, kAttributes, attributes);
+    Put64(expected, kSize, e->size);
+    Put32(expected, kYear, (uint32_t)e->year);
+    Put32(expected, kMonth, (uint32_t)e->month);
+    Put32(expected, kDay, (uint32_t)e->day);
     if (e->hasTime) {
-        Put32(expected, 36, (uint32_t)e->hour);
-        Put32(expected, 40, (uint32_t)e->minute);
+        Put32(expected, kHour, (uint32_t)e->hour);
+        Put32(expected, kMinute, (uint32_t)e->minute);
     }
-    expected[44] = 1;
-    expected[45] = e->hasTime;
+    expected[kHasDate] = 1;
+    expected[kHasTime] = e->hasTime;
     snprintf(what, sizeof what, "entry %d mode 0", index);
     Get(index, &item, 0, what);
     CheckBytes(&item, expected, what);
@@ -208,7 +278,7 @@ static void CheckEntry(int index, const struct Expected* e) {
     item.name = NULL;
     item.attributes = attributes;
     attributes[0] = 'x';
-    Put32(expected, 0, 0);
+    PutPointer(expected, kName, NULL);
     snprintf(what, sizeof what, "entry %d mode 2", index);
     Get(index, &item, 2, what);
     CheckBytes(&item, expected, what);
@@ -247,13 +317,15 @@ static void CheckExports(HMODULE dll) {
 }
 
 int main(void) {
+#if defined(__i386__)
     /* The measurement itself: a cdecl callee leaves its 8 bytes. */
     {
-        const uint32_t args[2] = {40, 2};
+        const uintptr_t args[2] = {40, 2};
         uint32_t ret = 0;
         const int32_t delta = StackDelta((FARPROC)CdeclAdd, args, 2, &ret);
         Check(ret == 42 && delta == 8, "stack measurement sees a cdecl callee leave 8 bytes");
     }
+#endif
 
     HMODULE dll = GetModuleHandleA("ftpdirlist.dll");
     Check(dll != NULL, "ftpdirlist.dll is loaded through the import library");
@@ -271,7 +343,7 @@ int main(void) {
     char* data = (char*)HeapAlloc(GetProcessHeap(), 0, length);
     if (data == NULL) return 1;
     memcpy(data, kListing, length);
-    const uint32_t initArgs[2] = {Word(data), length};
+    const uintptr_t initArgs[2] = {Word(data), length};
     const uint32_t count = CallChecked(init, initArgs, 2, "InitFtpDirList");
     HeapFree(GetProcessHeap(), 0, data);
     Check(count == 3, "InitFtpDirList returns 3 entries");
@@ -300,7 +372,7 @@ int main(void) {
     UnInitFtpDirList();
     Check(InitFtpDirList(NULL, 5) == 0 && InitFtpDirList(kListing, 0) == 0, "empty inputs give 0");
 
-    printf("host32: %d checks, %d failed (%ld stack faults)\n", g_checks, g_failed,
-           (long)g_espFaults);
+    printf("host (%d-bit): %d checks, %d failed (%ld stack faults)\n", kPointer * 8, g_checks,
+           g_failed, (long)g_espFaults);
     return g_failed == 0 ? 0 : 1;
 }
