@@ -125,6 +125,7 @@ constexpr Example kExamples[] = {
     {"vms-extended.txt", false}, {"mixed.txt", false},
     {"mlsd.txt", false},         {"eplf.txt", false},
     {"os2.txt", false},          {"ibmi.txt", false},
+    {"ibmi-dmy.txt", false},
     {"mvs.txt", false},          {"mvs-members.txt", false},
     {"jes.txt", false},          {"cms.txt", false},
     {"guardian.txt", false},     {"wince.txt", false},

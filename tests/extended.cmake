@@ -25,3 +25,7 @@ ftpdirlist_add_gtest(extended_machine_tests
 ftpdirlist_add_gtest(extended_mainframe_tests
   extended_mainframe_test.cpp
 )
+
+# Noise (random bytes and words, messages, error pages) gives no entry,
+# alone or between real entries.
+ftpdirlist_add_gtest(extended_noise_tests extended_noise_test.cpp)

@@ -75,7 +75,7 @@ TEST(ExtendedFilterTest, FiltersPassEveryLineOfTheExamples) {
     for (const char* file :
          {"unix-extended.txt", "unix.txt",   "unix-cp1251.txt",  "unix-numeric.txt",
           "dos-iis.txt",       "dos.txt",    "vms-extended.txt", "vms.txt",
-          "mlsd.txt",          "eplf.txt",   "os2.txt",          "ibmi.txt",
+          "mlsd.txt",          "eplf.txt",   "os2.txt",          "ibmi.txt", "ibmi-dmy.txt",
           "wince.txt",         "vshell.txt", "os9.txt",          "dls.txt",
           "nortel.txt",        "mvs.txt",    "mvs-members.txt",  "jes.txt",
           "guardian.txt",      "cms.txt",    "mixed.txt"}) {

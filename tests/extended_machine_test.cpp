@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "extended/families.h"
+#include "extended_helpers.h"
 #include "parse_helpers.h"
 
 namespace ftpdirlist {
@@ -218,6 +219,10 @@ TEST(MlsdLine, Accepted) {
             {"a fact ending past 16 bytes, near the line's end", "modify=20020115103045; a",
              File("a").At(2002, 1, 15, 10, 30, 45).Utc()},
             {"a line shorter than 16 bytes", "type=dir; d", File("d").Dir()},
+            {"no final ';'", "type=file;size=1 a", File("a", 1)},
+            {"a TAB before the name", "type=file;size=7;\tc d.txt", File("c d.txt", 7)},
+            {"no final ';', then a TAB", "Type=file;Size=5\ta", File("a", 5)},
+            {"a name holding ';' after a list without its ';'", "type=dir x;y", File("x;y").Dir()},
         });
 }
 
@@ -234,7 +239,6 @@ TEST(MlsdLine, Rejected) {
             {"29 February of a century not divisible by 400", "type=file;modify=19000229000000; a"},
             {"no name", "type=file;size=1;"},
             {"empty name", "type=file;size=1; "},
-            {"no final ';'", "type=file;size=1 a"},
             {"empty fact name", "=file; a"},
             {"fact without '='", "type;size=1; a"},
             {"a space inside a long fact",
@@ -244,6 +248,12 @@ TEST(MlsdLine, Rejected) {
             {"a name alone in another family's listing", " notes.txt", EntryFormat::unixStyle},
             {"impossible fact in the MLST form", " type=file;size=x; a", EntryFormat::mlsd},
             {"a Unix line", "-rw-r--r--   1 ftp ftp   12 Jan 15  2002 a=b;"},
+            {"no fact this reader knows", "color=red;shape=round; ball"},
+            {"fact name of other bytes", "ty\x8Epe=file;size=1; a"},
+            {"fact name starting with a digit", "1type=file; a"},
+            {"control byte in a value", "type=file;x=\x1B; a"},
+            {"words and '=' without ';'", "size=large files here"},
+            {"prose with '=' and ';'", "Note: x=1; see below"},
             {"empty line", ""},
             {"a lone space", " ", EntryFormat::mlsd},
         });
@@ -257,8 +267,6 @@ TEST(EplfLine, Accepted) {
                               File("RFCEPLF", 10376).At(1996, 8, 13, 17, 19, 43).Utc()},
                              {"octal mode as the attributes, spaces in the name",
                               "+up644,s0,r,\tmode file", File("mode file", 0).Attr("644")},
-                             {"no facts", "+\tbare", File("bare")},
-                             {"empty facts and no final comma", "+,,r\tx", File("x")},
                              {"trailing spaces of the name kept", "+r,\tname  ", File("name  ")},
                              {"unknown facts ignored", "+i1,xyz,q,r,\tf", File("f")},
                          });
@@ -274,6 +282,11 @@ TEST(EplfLine, Rejected) {
                    {"no tab", "+r,s1, name"},
                    {"empty name", "+r,\t"},
                    {"no '+'", "i1,r,\tn"},
+                   {"no facts", "+\tbare"},
+                   {"an empty fact", "+,,r,\tx"},
+                   {"no final comma", "+i1,r\tx"},
+                   {"a fact of other bytes", "+i1,\x01\x7F,r,\tx"},
+                   {"a space in a fact", "+i1, r,\tx"},
                    {"empty line", ""},
                });
 }
@@ -424,7 +437,15 @@ TEST(DlsLine, Accepted) {
             {"directory with '='", "incoming/          =  uploads", File("incoming").Dir(),
              EntryFormat::dls},
             {"directory with a size", "src/            1024  sources", File("src", 1024).Dir()},
-            {"no description", "bare 12", File("bare", 12)},
+            {"no description in a dls listing", "bare  12", File("bare", 12), EntryFormat::dls},
+            {"month, day and year", "README  2345  Jan 15  2002  what it holds",
+             File("README", 2345).On(2002, 1, 15)},
+            {"month, day and time", "notes  12  Mar  2 15:13  notes",
+             File("notes", 12).At(2002, 3, 2, 15, 13)},
+            {"ISO date", "notes.txt  120  2002-01-15  short notes",
+             File("notes.txt", 120).On(2002, 1, 15)},
+            {"a description that starts with a number, in a dls listing",
+             "data  12  3 files", File("data", 12), EntryFormat::dls},
         });
     ExpectKind(kDls, LineKind::header,
                {{"a description continued", "                   more words", EntryFormat::dls}});
@@ -439,6 +460,14 @@ TEST(DlsLine, Rejected) {
                    {"a listing of another family", "README 2345 x", EntryFormat::unixStyle},
                    {"name alone", "README"},
                    {"one space before the description", "README 2345 what it holds"},
+                   {"one space before the size", "README 2345  what it holds"},
+                   {"no description outside a dls listing", "bare  12"},
+                   {"a word and a number", "hello 12345"},
+                   {"an MVS dataset line without its titles",
+                    "SAVE00  3390  2004/06/23  1    1  FB   128  6144  PS  ALICE.DATA"},
+                   {"a NonStop line without its titles",
+                    "FILE3  101  16354 14-Mar-14 15:09:12 244, 10 \"x\""},
+                   {"impossible date", "notes  12  Feb 30  2002  x"},
                    {"a Unix line its family refused", "drwxr-xr-xx 2 u g 4096 Jan 15  2002 x"},
                });
 }
@@ -517,14 +546,15 @@ TEST(MachineExamples, EveryLineReadAsItsFamily) {
         int headers;
     };
     const Example examples[] = {
-        {"mlsd.txt", EntryFormat::mlsd, 8, 0},
+        {"mlsd.txt", EntryFormat::mlsd, 10, 0},
         {"eplf.txt", EntryFormat::eplf, 4, 0},
         {"os2.txt", EntryFormat::os2, 6, 0},
         {"ibmi.txt", EntryFormat::ibmi, 7, 0},
+        {"ibmi-dmy.txt", EntryFormat::ibmi, 5, 0},
         {"wince.txt", EntryFormat::windowsCe, 6, 2},
         {"vshell.txt", EntryFormat::vshell, 4, 0},
         {"os9.txt", EntryFormat::os9, 4, 2},
-        {"dls.txt", EntryFormat::dls, 5, 1},
+        {"dls.txt", EntryFormat::dls, 7, 1},
         {"nortel.txt", EntryFormat::nortel, 3, 0},
         {"unix-numeric.txt", EntryFormat::unixNumeric, 6, 0},
     };
@@ -605,4 +635,46 @@ TEST(MachineExamples, MutatedLinesStayInside) {
 
 }  // namespace
 }  // namespace ext
+}  // namespace ftpdirlist
+
+namespace ftpdirlist {
+namespace {
+
+// The order of IBM i dates comes from the listing: each row's lines read in
+// turn, the last one's date as the order the first lines fixed.
+TEST(IbmiLine, DateOrderFromTheListing) {
+    struct Case {
+        const char* reason;
+        std::vector<std::string> dates;  // before the last line
+        const char* last;
+        int year, month, day;  // 0: the last line is refused
+    };
+    const Case cases[] = {
+        {"nothing tells: the default, month first", {}, "02/03/04", 2004, 2, 3},
+        {"a day above 12 in the middle: month first", {"12/31/01"}, "02/03/04", 2004, 2, 3},
+        {"a year above 31 first: year first", {"45/12/01"}, "02/03/04", 2002, 3, 4},
+        {"day first, then a year above 31 last", {"15.01.45"}, "02.03.04", 2004, 3, 2},
+        {"dashes, day first", {"15-01-45"}, "02-03-04", 2004, 3, 2},
+        {"two dates narrow it together", {"25/12/01", "30/02/01"}, "02/03/04", 2002, 3, 4},
+        {"a date no order left allows", {"12/31/01"}, "25/12/01", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ext::ListingState state;
+        for (const std::string& date : c.dates) {
+            ASSERT_EQ(test::ParseExt("ALICE  8192 " + date + " 10:30:45 *STMF  x", state).kind,
+                      ext::LineKind::entry);
+        }
+        const test::ExtResult r =
+            test::ParseExt(std::string("ALICE  8192 ") + c.last + " 10:30:45 *STMF  y", state);
+        if (c.year == 0) {
+            EXPECT_NE(r.kind, ext::LineKind::entry);
+            continue;
+        }
+        ASSERT_EQ(r.kind, ext::LineKind::entry);
+        EXPECT_EQ(r.entry.dateTime, test::Timed(c.year, c.month, c.day, 10, 30));
+    }
+}
+
+}  // namespace
 }  // namespace ftpdirlist

@@ -127,6 +127,21 @@ TEST(MvsDataset, ReadsDatasetLines) {
          -1, 1, 0, 0, 0, -1, 0, -1, "", ""},
         {"quoted migrated name", "Migrated 'USER.OLD'", "USER.OLD", "", -1, 0, 0, 0, 0, -1, 0, -1,
          "", ""},
+        {"tracks the server could not count",
+         "WORK01 3390   2002/01/15  1 ????  FB      80 27920  PS  USER.ODD", "USER.ODD",
+         "FB      80 27920  PS", -1, 0, 2002, 1, 15, -1, 0, -1, "", ""},
+        {"tracks beyond the column",
+         "WORK01 3390   2002/01/15 123 ++++  FB      80 27920  PO  USER.BIG", "USER.BIG",
+         "FB      80 27920  PO", -1, 1, 2002, 1, 15, -1, 0, -1, "", ""},
+        {"VSAM cluster: the name alone",
+         "VSAM                                                    USER.KSDS", "USER.KSDS", "", -1,
+         0, 0, 0, 0, -1, 0, -1, "", ""},
+        {"tape volume: the name alone",
+         "V43525 Tape                                             USER.TAPE.ARCHIVE",
+         "USER.TAPE.ARCHIVE", "", -1, 0, 0, 0, 0, -1, 0, -1, "", ""},
+        {"the dsname column, the volume first",
+         "SAVE00 3390   2004/06/23  1    1  FB     128  6144  PS  ALICE.BACKUP.TXT",
+         "ALICE.BACKUP.TXT", "FB     128  6144  PS", -1, 0, 2004, 6, 23, -1, 0, -1, "", ""},
     };
     ExpectAccepted(After(&ListingState::mvsDatasets), EntryFormat::mvs, std::begin(cases),
                    std::end(cases));
@@ -147,6 +162,9 @@ TEST(MvsDataset, RejectsImpossibleColumns) {
         {"too few columns", "WORK01 3390   2002/01/15  1   PS  USER.A"},
         {"too many columns", "WORK01 3390 2002/01/15 1 15 FB 80 27920 PS USER.A extra"},
         {"migrated with more than a name", "Migrated USER.A USER.B"},
+        {"used of other marks", "WORK01 3390   2002/01/15  1 ??  FB      80 27920  PS  USER.A"},
+        {"tape volume serial longer than six", "V4352599 Tape  USER.A"},
+        {"tape without a name", "V43525 Tape"},
         {"a Unix line", "-rw-r--r--   1 alice staff  1234 Jan 15  2002 notes.txt"},
         {"blank", "     "},
         {"empty", ""},
@@ -187,9 +205,9 @@ TEST(MvsMember, ReadsMemberLines) {
     const Accept cases[] = {
         {"member with statistics",
          "MEMBER1   01.03 2002/01/10 2002/01/15 10:30    52    40     0 ALICE", "MEMBER1", "01.03",
-         -1, 0, 2002, 1, 15, 10, 30, -1, "ALICE", ""},
-        {"changed time with seconds",
-         "M2        02.00 2001/12/31 2002/02/28 23:59:07   100   100    12 BOB", "M2", "02.00", -1,
+         52, 0, 2002, 1, 15, 10, 30, -1, "ALICE", ""},
+        {"changed time with seconds; Size, not Init",
+         "M2        02.00 2001/12/31 2002/02/28 23:59:07   140   100    12 BOB", "M2", "02.00", 140,
          0, 2002, 2, 28, 23, 59, 7, "BOB", ""},
         {"load module",
          "IEFBR14   000008   00000F           00 FO             RN RU            31    ANY",
@@ -351,6 +369,9 @@ TEST(Cms, ReadsFileLines) {
         {"24:00 is midnight of the next day",
          "YEAREND  LOG      A1 V        10          1          1 2002-12-31 24:00:00 -",
          "YEAREND.LOG", "A1 V", 10, 0, 2003, 1, 1, 0, 0, 0, "", ""},
+        {"directory without a type: the name alone",
+         "AUTHORS  A1 DIR       -          -          -  9/20/99 10:31:11", "AUTHORS", "A1 DIR", -1,
+         1, 1999, 9, 20, 10, 31, 11, "", ""},
         {"largest product that fits",
          "BIG      FILE     A1 F  4611686018427387903          2          1 2002-01-15 10:30:45",
          "BIG.FILE", "A1 F", 9223372036854775806, 0, 2002, 1, 15, 10, 30, 45, "", ""},
@@ -398,6 +419,9 @@ TEST(Guardian, ReadsFileLines) {
          "LOG2", "gggg", 0, 0, 2007, 3, 1, 0, 0, -1, "1,1", ""},
         {"bare security string", "TACL1 101 1024 1-Jan-99 23:59:59 255,255 ----", "TACL1", "----",
          1024, 0, 1999, 1, 1, 23, 59, 59, "255,255", ""},
+        {"size is EOF, not the file code",
+         "FILE1  101  16354 14-Mar-14 15:09:12 244, 10 \"x\"", "FILE1", "x", 16354, 0, 2014, 3, 14,
+         15, 9, 12, "244, 10", ""},
     };
     ExpectAccepted(After(&ListingState::guardian), EntryFormat::guardian, std::begin(cases),
                    std::end(cases));
@@ -414,8 +438,10 @@ TEST(Guardian, RejectsImpossibleColumns) {
         {"code not a number", "FILE1  EDIT  528  6-Apr-07 14:21:18  255, 0  \"oooo\""},
         {"owner without a comma", "FILE1  101  528  6-Apr-07 14:21:18  255 0  \"oooo\""},
         {"owner without a user", "FILE1  101  528  6-Apr-07 14:21:18  255,  \"oooo\""},
-        {"security string of three", "FILE1  101  528  6-Apr-07 14:21:18  255, 0  \"ooo\""},
-        {"security letter outside the set", "FILE1  101  528  6-Apr-07 14:21:18  255, 0  \"oxoo\""},
+        {"bare security string of three", "FILE1  101  528  6-Apr-07 14:21:18  255, 0  ooo"},
+        {"bare security letter outside the set", "FILE1  101  528  6-Apr-07 14:21:18  255, 0  oxoo"},
+        {"quoted security string of five", "FILE1  101  528  6-Apr-07 14:21:18  255, 0  \"ooooo\""},
+        {"quoted security of other bytes", "FILE1  101  528  6-Apr-07 14:21:18  255, 0  \"o*\""},
         {"no security string", "FILE1  101  528  6-Apr-07 14:21:18  255,0"},
     };
     ExpectRejected(ext::ReadGuardian, After(&ListingState::guardian), std::begin(cases),
@@ -487,11 +513,11 @@ TEST(MainframeFamilies, DispatchesTheExampleListings) {
         int none;  // lines before the family is known
     };
     const Case cases[] = {
-        {"examples/mvs.txt", EntryFormat::mvs, 8, 1, 0},
+        {"examples/mvs.txt", EntryFormat::mvs, 12, 1, 0},
         {"examples/mvs-members.txt", EntryFormat::mvsMember, 5, 1, 0},
         {"examples/jes.txt", EntryFormat::jes, 5, 1, 0},
-        {"examples/cms.txt", EntryFormat::cms, 5, 0, 0},
-        {"examples/guardian.txt", EntryFormat::guardian, 4, 1, 1},
+        {"examples/cms.txt", EntryFormat::cms, 6, 0, 0},
+        {"examples/guardian.txt", EntryFormat::guardian, 5, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

@@ -141,9 +141,9 @@ ftpls_test(ext.table.encoding_none ARGS "--encoding=none|tests/tool/unix-cp1250.
 # Every example listing end to end: the JSON of its entries, and the lines
 # it skipped (--skipped, on standard error). Regenerate as above with
 # -R '^ftpls[.]ext[.]example[.]'.
-foreach(listing cms dls dos-iis dos eplf guardian ibmi jes mixed mlsd mvs-members mvs nortel os2
-                os9 unix-cp1251 unix-extended unix-format unix-numeric unix-padding unix vms-extended
-                vms vshell wince)
+foreach(listing cms dls dos-iis dos eplf guardian ibmi ibmi-dmy jes mixed mlsd mvs-members mvs nortel
+                os2 os9 unix-cp1251 unix-extended unix-format unix-numeric unix-padding unix
+                vms-extended vms vshell wince)
   ftpls_test(ext.example.${listing} ARGS "--json|--skipped|${FTPLS_TODAY}|examples/${listing}.txt"
     GOLDEN extended/examples/${listing}.json STDERR_GOLDEN extended/examples/${listing}.skipped)
 endforeach()

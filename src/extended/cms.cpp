@@ -7,8 +7,10 @@
 // Columns: file name, file type, file mode (some servers leave it out),
 // record format, record length, record count, blocks, date, time, and an
 // optional last column (a label, or "-").
-//   name        NAME.TYPE, in the record's scratch buffer; a directory whose
-//               type column is "DIR" or "-" is its file name alone
+//   name        NAME.TYPE, in the record's scratch buffer; a directory is its
+//               file name alone when its type column is "DIR" or "-", or
+//               when it has no type column ("AUTHORS A1 DIR - - - ...": a
+//               file mode, then the format)
 //   attributes  file mode and record format as written ("A1 V"), the
 //               format alone when there is no file mode
 //   size        record length x record count (of a variable-length file,
@@ -67,8 +69,10 @@ std::int64_t RecordBytes(std::int64_t length, std::int64_t count) {
 
 LineKind ReadCms(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
     fields::TokenWalker col = TokensFor(line, state);
-    // The format is the third column, or the fourth after a file mode.
+    // The format is the third column, or the fourth after a file mode; a
+    // directory may have no type, its format the third column after a mode.
     std::size_t at = 2;
+    const bool untypedDir = col[2] == "DIR" && IsFileMode(col[1]) && col[1] != "-";
     if (!IsRecordFormat(col[at])) {
         if (!IsFileMode(col[at])) return LineKind::none;
         ++at;
@@ -95,7 +99,7 @@ LineKind ReadCms(std::string_view line, ListingState& state, Today& today, Parse
 
     const std::string_view name = col[0];
     const std::string_view type = col[1];
-    if (isDir && (type == "DIR" || type == "-")) {
+    if (isDir && (untypedDir || type == "DIR" || type == "-")) {
         entry.name = name;
     } else {
         entry.nameScratch.assign(name.data(), name.size());
@@ -103,7 +107,7 @@ LineKind ReadCms(std::string_view line, ListingState& state, Today& today, Parse
         entry.nameScratch.append(type.data(), type.size());
         entry.name = entry.nameScratch;
     }
-    entry.attributes = fields::TokenWalker::Span(col[2], format);
+    entry.attributes = fields::TokenWalker::Span(untypedDir ? col[1] : col[2], format);
     entry.size = isDir ? -1 : RecordBytes(length, count);
     entry.isDir = isDir ? 1 : 0;
     entry.extras.format = EntryFormat::cms;

@@ -3,7 +3,9 @@
 //   +i8388621.44468,m839956783,r,s10376,up644,	notes
 // Facts by their first letter: "m" Unix seconds (UTC), "/" a directory,
 // "r" a file, "s" the size, "up" an octal mode (the attribute text); others
-// ("i", the identity) are ignored.
+// ("i", the identity) are ignored. Every fact is one or more printable
+// ASCII bytes ended by ",", and the last "," stands right before the tab:
+// other lines that start with "+" and hold a tab are not EPLF.
 #include <cstdint>
 
 #include "extended/families.h"
@@ -47,19 +49,31 @@ bool ReadFact(std::string_view fact, Today& today, ParsedEntry& entry) {
     }
 }
 
+// Printable ASCII but ",": the bytes of a fact.
+bool IsFactText(std::string_view fact) {
+    if (fact.empty()) return false;
+    for (const char ch : fact) {
+        if (ch <= ' ' || ch > '~' || ch == ',') return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 LineKind ReadEplfLine(std::string_view line, ListingState& /*state*/, Today& today,
                       ParsedEntry& entry) {
     if (line.empty() || line[0] != '+') return LineKind::none;
     const std::size_t tab = line.find('\t');
-    if (tab == std::string_view::npos || tab + 1 == line.size()) return LineKind::none;
+    if (tab == std::string_view::npos || tab < 3 || tab + 1 == line.size() ||
+        line[tab - 1] != ',') {
+        return LineKind::none;
+    }
     entry.size = -1;
     std::string_view facts = line.substr(1, tab - 1);
     while (!facts.empty()) {
         const std::size_t comma = facts.find(',');
-        if (!ReadFact(facts.substr(0, comma), today, entry)) return LineKind::none;
-        if (comma == std::string_view::npos) break;
+        const std::string_view fact = facts.substr(0, comma);
+        if (!IsFactText(fact) || !ReadFact(fact, today, entry)) return LineKind::none;
         facts.remove_prefix(comma + 1);
     }
     entry.name = line.substr(tab + 1);

@@ -47,10 +47,16 @@ bool IsOwnerPair(std::string_view text) {
 // "-" for the super ID alone.
 constexpr std::string_view kSecurityLetters = "ogancu-OGANCU";
 
-// The security string, quoted or bare: four of those letters.
+// The security string: bare, four of those letters; quoted, one to four
+// letters, digits or "-" (servers shorten or code it in other ways).
 std::string_view Security(std::string_view text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    if (text.size() >= 3 && text.size() <= 6 && text.front() == '"' && text.back() == '"') {
         text = text.substr(1, text.size() - 2);
+        for (const char ch : text) {
+            const bool letter = static_cast<unsigned char>((ch | 0x20) - 'a') < 26;
+            if (!letter && !fields::IsDigit(ch) && ch != '-') return {};
+        }
+        return text;
     }
     if (text.size() != 4) return {};
     for (const char ch : text) {

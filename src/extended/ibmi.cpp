@@ -3,8 +3,14 @@
 //   QSYS           77824 02/23/00 15:09:55 *DIR       QOpenSys/
 //   ALICE           8192 01/15/02 10:30:45 *STMF      notes.txt
 //   ALICE                                  *MEM       MYLIB.FILE/MEMB.MBR
-// The date is written as the server's job settings say: month, day or year
-// first, with "/", "-" or "." between the numbers.
+// The date is written as the server's job settings say: yy/mm/dd, mm/dd/yy
+// or dd/mm/yy, with "/", "-" or "." between the numbers. The listing tells
+// the order: a number above 12 is no month, one above 31 a year. Each date
+// keeps the orders it allows among those the dates before it allowed, and
+// is read in the first of them by IBM i's default, mm/dd/yy, then yy/mm/dd
+// and dd/mm/yy; with "." (the European format's separator) dd.mm.yy first. A date that no order
+// left allows refuses its line. The reading depends on the lines before, never on how the listing
+// is cut.
 #include <cstdint>
 
 #include "extended/families.h"
@@ -33,17 +39,31 @@ bool IsContainer(std::string_view type) {
     return type == "*DIR" || type == "*DDIR" || type == "*LIB" || type == "*FILE" || type == "*FLR";
 }
 
-// A date in the order of the server's job: with "." day first, else month
-// first; a date impossible in that order is read in the next one.
-bool ReadJobDate(std::string_view text, fields::Stamp& stamp) {
-    using fields::DateOrder;
-    static constexpr DateOrder kSlashed[] = {DateOrder::mdy, DateOrder::ymd, DateOrder::dmy};
-    static constexpr DateOrder kDotted[] = {DateOrder::dmy, DateOrder::ymd, DateOrder::mdy};
+// The date orders as bits of ListingState::ibmiDateOrders, in the order
+// they are preferred.
+struct OrderBit {
+    fields::DateOrder order;
+    std::uint8_t bit;
+};
+constexpr OrderBit kOrders[] = {
+    {fields::DateOrder::mdy, 1}, {fields::DateOrder::ymd, 2}, {fields::DateOrder::dmy, 4}};
+constexpr OrderBit kDottedOrders[] = {
+    {fields::DateOrder::dmy, 4}, {fields::DateOrder::ymd, 2}, {fields::DateOrder::mdy, 1}};
+constexpr std::uint8_t kAllOrders = 7;
+
+// Reads `text` in the first order that it and `orders` allow; `orders`
+// becomes the orders the date allows among them. False when none does.
+bool ReadJobDate(std::string_view text, std::uint8_t& orders, fields::Stamp& stamp) {
+    std::uint8_t allowed = 0;
     const bool dotted = text.find('.') != std::string_view::npos;
-    for (const DateOrder order : dotted ? kDotted : kSlashed) {
-        if (fields::ReadNumericDate(text, order, "/-.", stamp)) return true;
+    for (const OrderBit& o : dotted ? kDottedOrders : kOrders) {
+        fields::Stamp read;
+        if ((orders & o.bit) == 0 || !fields::ReadNumericDate(text, o.order, "/-.", read)) continue;
+        if (allowed == 0) stamp = read;
+        allowed |= o.bit;
     }
-    return false;
+    orders = allowed;
+    return allowed != 0;
 }
 
 }  // namespace
@@ -57,12 +77,13 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
     if (owner.empty() || token.empty()) return LineKind::none;
 
     entry.size = -1;
+    std::uint8_t orders = state.ibmiDateOrders != 0 ? state.ibmiDateOrders : kAllOrders;
     if (token[0] != '*') {
         // Size, date and time before the type.
         if (!fields::ReadNumber(token, entry.size)) return LineKind::none;
         fields::Stamp stamp;
         const std::string_view date = tokens[2];
-        if (date.empty() || !ReadJobDate(date, stamp)) return LineKind::none;
+        if (date.empty() || !ReadJobDate(date, orders, stamp)) return LineKind::none;
         const std::string_view time = tokens[3];
         if (time.empty() || !fields::ReadClock(time, stamp, true)) {
             return LineKind::none;
@@ -80,6 +101,7 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
     entry.attributes = token;
     entry.extras.owner = owner;
     entry.extras.format = EntryFormat::ibmi;
+    state.ibmiDateOrders = orders;
     return LineKind::entry;
 }
 

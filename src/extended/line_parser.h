@@ -47,6 +47,9 @@ struct ListingState {
     // form has been seen followed by one space and a name: this listing
     // does not pad it, and a second space after it belongs to the name.
     bool unpaddedDates = false;
+    // The orders (ibmi.cpp) that every IBM i date read so far allows; 0
+    // before the first.
+    std::uint8_t ibmiDateOrders = 0;
 };
 
 // A reader's header verdict with its reason.

@@ -4,7 +4,14 @@
 //    type=dir;modify=20020115103045; /home/alice/projects       (MLST)
 // Every fact is "name=value;", the name in any case, the value possibly
 // empty (a fact without a value, not an error). The facts end at the first
-// space and the name is everything after it, spaces, ";" and "=" included.
+// space or TAB and the name is everything after it, spaces, ";" and "="
+// included; some servers leave out the ";" of the last fact. A fact name
+// is a letter then letters, digits, ".", "-" or "_"; a value holds no
+// control byte; one fact at least is one this reader knows (type, size,
+// sizd, modify, create, perm, unique, the UNIX ones). A fact list without
+// its last ";" ends at the first space only when no "; " follows on the
+// line (else a value held a space). Lines of other text, random bytes
+// above all, fail one of these tests.
 // The facts are read in one pass over the line and nothing is allocated.
 #include <cstdint>
 
@@ -35,6 +42,7 @@ struct Facts {
     std::string_view group;
     int ownerRank = 0;  // which fact gave the owner: uid 1, owner 2, ownername 3
     int groupRank = 0;
+    bool known = false;  // a fact this reader knows was given
 };
 
 // Fact names and type values are compared as folded words
@@ -45,6 +53,8 @@ constexpr std::uint64_t kSize = fields::FoldedKey("size");
 constexpr std::uint64_t kSizd = fields::FoldedKey("sizd");
 constexpr std::uint64_t kPerm = fields::FoldedKey("perm");
 constexpr std::uint64_t kModify = fields::FoldedKey("modify");
+constexpr std::uint64_t kCreate = fields::FoldedKey("create");
+constexpr std::uint64_t kUnique = fields::FoldedKey("unique");
 constexpr std::uint64_t kUnixUid = fields::FoldedKey("unix.uid");
 constexpr std::uint64_t kUnixGid = fields::FoldedKey("unix.gid");
 constexpr std::uint64_t kUnixMod = fields::FoldedKey("unix.mod");  // then "e"
@@ -114,6 +124,27 @@ bool ReadSize(std::string_view value, std::int64_t& size) {
     return fields::ReadNumber(value, size);
 }
 
+// A fact name: a letter, then letters, digits, ".", "-" or "_".
+bool IsFactName(std::string_view name) {
+    const auto letter = [](char ch) { return static_cast<unsigned char>((ch | 0x20) - 'a') < 26; };
+    if (name.empty() || !letter(name[0])) return false;
+    for (const char ch : name) {
+        if (!letter(ch) && !fields::IsDigit(ch) && ch != '.' && ch != '-' && ch != '_')
+            return false;
+    }
+    return true;
+}
+
+// A fact value: any bytes but control bytes (the separators are found
+// before).
+bool IsFactValue(std::string_view value) {
+    for (const char ch : value) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte < 0x20 || byte == 0x7F) return false;
+    }
+    return true;
+}
+
 // One fact into `facts`; false when its value is impossible. Unknown facts
 // are ignored. The name's length, then one or two words, pick the fact.
 bool ReadFact(std::string_view name, std::string_view value, const char* end, Facts& facts) {
@@ -121,6 +152,7 @@ bool ReadFact(std::string_view name, std::string_view value, const char* end, Fa
     switch (name.size()) {
         case 4: {
             const std::uint64_t word = fields::FoldedWord(p, 4, end);
+            facts.known |= word == kType || word == kSize || word == kSizd || word == kPerm;
             if (word == kType) {
                 ReadType(value, end, facts);
             } else if (word == kSize) {
@@ -133,13 +165,17 @@ bool ReadFact(std::string_view name, std::string_view value, const char* end, Fa
             }
             return true;
         }
-        case 6:
-            if (fields::FoldedWord(p, 6, end) != kModify || value.empty()) return true;
+        case 6: {
+            const std::uint64_t word = fields::FoldedWord(p, 6, end);
+            facts.known |= word == kModify || word == kCreate || word == kUnique;
+            if (word != kModify || value.empty()) return true;
             facts.hasModified = true;
             return fields::ReadCompactStamp(value, facts.modified);
+        }
         case 8: {
             const std::uint64_t word = fields::FoldedWord(p, 8, end);
             if (p[4] != '.') return true;
+            facts.known |= word == kUnixUid || word == kUnixGid;
             if (word == kUnixUid) Rank(value, 1, facts.owner, facts.ownerRank);
             if (word == kUnixGid) Rank(value, 1, facts.group, facts.groupRank);
             return true;
@@ -148,6 +184,7 @@ bool ReadFact(std::string_view name, std::string_view value, const char* end, Fa
             if (p[4] == '.' && fields::FoldedWord(p, 8, end) == kUnixMod &&
                 fields::FoldedWord(p + 8, 1, end) == kE) {
                 facts.mode = value;
+                facts.known = true;
             }
             return true;
         case 10:
@@ -158,8 +195,10 @@ bool ReadFact(std::string_view name, std::string_view value, const char* end, Fa
             const int rank = name.size() == 10 ? 2 : 3;
             if (word == kUnixOwn && tail == (rank == 2 ? kEr : kErname)) {
                 Rank(value, rank, facts.owner, facts.ownerRank);
+                facts.known = true;
             } else if (word == kUnixGro && tail == (rank == 2 ? kUp : kUpname)) {
                 Rank(value, rank, facts.group, facts.groupRank);
+                facts.known = true;
             }
             return true;
         }
@@ -170,8 +209,8 @@ bool ReadFact(std::string_view name, std::string_view value, const char* end, Fa
 
 enum class Read : std::uint8_t { facts, notFacts, impossible };
 
-// Where the fact at `p` ends: `stop` is the offset of the first ";" or
-// space (false when the line ends first), `equals` that of the first "="
+// Where the fact at `p` ends: `stop` is the offset of the first ";",
+// space or TAB (false when the line ends first), `equals` that of the first "="
 // before it (`stop` when there is none). The 32 or 16 bytes at p are
 // compared at once where they lie in the line; a fact that is longer, or
 // near the line's end, is walked byte by byte.
@@ -181,8 +220,10 @@ FTPDIRLIST_ALWAYS_INLINE bool FindFactEnd(const char* p, const char* end, std::s
     if (end - p >= 16) {
         const auto masks = [](const char* at, unsigned& stops, unsigned& equalSigns) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-            stops = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-                _mm_cmpeq_epi8(v, _mm_set1_epi8(';')), _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')))));
+            stops = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(';')),
+                                                            _mm_cmpeq_epi8(v, _mm_set1_epi8(' '))),
+                                               _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')))));
             equalSigns =
                 static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('='))));
         };
@@ -206,7 +247,7 @@ FTPDIRLIST_ALWAYS_INLINE bool FindFactEnd(const char* p, const char* end, std::s
 #endif
     const char* q = p;
     const char* firstEquals = nullptr;
-    for (; q != end && *q != ';' && *q != ' '; ++q) {
+    for (; q != end && *q != ';' && *q != ' ' && *q != '\t'; ++q) {
         if (*q == '=' && firstEquals == nullptr) firstEquals = q;
     }
     if (q == end) return false;
@@ -215,24 +256,31 @@ FTPDIRLIST_ALWAYS_INLINE bool FindFactEnd(const char* p, const char* end, std::s
     return true;
 }
 
-// The facts from `p`, each "name=value;", up to the space after the last
-// ";", which ends them; `p` is left on that space. notFacts when the text
-// is not of that form (a space or the line's end inside a fact, no "=" or
-// an empty name), impossible when a value is.
+// The facts from `p`, each "name=value;", up to the space or TAB after
+// the last one, which ends them (the last ";" may be missing); `p` is left
+// on that space or TAB. notFacts when the text is not of that form (the
+// line's end inside a fact, a fact without "=", a name or value of another
+// shape, no known fact), impossible when a value is.
 Read ReadFacts(const char*& p, const char* end, Facts& facts) {
     for (;;) {
         std::size_t stop;
         std::size_t equals;
-        if (!FindFactEnd(p, end, stop, equals) || p[stop] != ';' || equals == stop || equals == 0) {
-            return Read::notFacts;
-        }
+        if (!FindFactEnd(p, end, stop, equals) || equals == stop) return Read::notFacts;
         // A value may hold "=" (type=OS.unix=slink:...), never ";".
         const std::string_view name(p, equals);
         const std::string_view value(p + equals + 1, stop - equals - 1);
+        if (!IsFactName(name) || !IsFactValue(value)) return Read::notFacts;
         if (!ReadFact(name, value, end, facts)) return Read::impossible;
-        p += stop + 1;
-        if (p == end) return Read::notFacts;  // no name
-        if (*p == ' ') return Read::facts;
+        p += stop;
+        if (*p == ';') {
+            ++p;
+            if (p == end) return Read::notFacts;  // no name
+            if (*p != ' ' && *p != '\t') continue;
+        } else if (std::string_view(p, static_cast<std::size_t>(end - p)).find("; ") !=
+                   std::string_view::npos) {
+            return Read::notFacts;
+        }
+        return facts.known ? Read::facts : Read::notFacts;
     }
 }
 

@@ -4,6 +4,8 @@
 //   WORK01 3390   2002/01/15  1   15  FB      80 27920  PS  USER.NOTES.TEXT
 //   WORK02 3390   2002/01/14  2   30  FB      80 27920  PO  'USER.SOURCE'
 //   Migrated                                                USER.OLD.DATA
+//   VSAM                                                    USER.KSDS
+//   V43525 Tape                                             USER.ARCHIVE
 //   Pseudo Directory                                        USER.PROJECT
 //
 // What a dataset line fills:
@@ -14,8 +16,11 @@
 //   isDir       Dsorg PO or PO-E: a partitioned dataset, which holds members
 //   date        Referred, the day the dataset was last used, without a time;
 //               "**NONE**" (never used) gives no date
-// A migrated dataset (its attributes are on tape) and a pseudo directory
-// (a qualifier level above datasets, a directory) give the name alone.
+//   Used        "????" or "++++" where the server could not count the tracks
+// A migrated dataset (its attributes are on tape), a VSAM cluster (its
+// attributes lie with its components), a dataset on a tape volume and a
+// pseudo directory (a qualifier level above datasets, a directory) give
+// the name alone.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -51,6 +56,12 @@ bool IsCode(std::string_view text) {
     return true;
 }
 
+// Used: a number, or "????" / "++++" for a count the server could not give.
+bool IsUsed(std::string_view text) {
+    std::int64_t number = 0;
+    return text == "????" || text == "++++" || fields::ReadNumber(text, number);
+}
+
 LineKind NameOnly(std::string_view dsname, bool isDir, ParsedEntry& entry) {
     entry.name = Unquoted(dsname);
     entry.size = -1;
@@ -83,13 +94,16 @@ LineKind ReadMvsDataset(std::string_view line, ListingState& state, Today& today
     if (!IsOpen(&ListingState::mvsDatasets, EntryFormat::mvs, state)) return LineKind::none;
 
     const std::size_t n = col.Count(kMaxColumns);
-    if (n == 2 && first == "Migrated") return NameOnly(col[1], false, entry);
+    if (n == 2 && (first == "Migrated" || first == "VSAM")) return NameOnly(col[1], false, entry);
+    if (n == 3 && col[1] == "Tape" && first.size() <= kMaxVolume) {
+        return NameOnly(col[2], false, entry);
+    }
     if (n == 3 && first == "Pseudo" && col[1] == "Directory") return NameOnly(col[2], true, entry);
     if (n < kMinColumns || n > kMaxColumns) return LineKind::none;
 
     std::int64_t number = 0;
     if (first.size() > kMaxVolume) return LineKind::none;
-    if (!fields::ReadNumber(col[3], number) || !fields::ReadNumber(col[4], number)) {
+    if (!fields::ReadNumber(col[3], number) || !IsUsed(col[4])) {
         return LineKind::none;  // Ext and Used count extents and tracks
     }
     const std::string_view dsorg = col[n - 2];

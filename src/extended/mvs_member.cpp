@@ -8,7 +8,8 @@
 //
 //   name        the member name
 //   attributes  the version and modification level as written ("01.03")
-//   size        -1: Size, Init and Mod count records, not bytes
+//   size        Size, the member's current number of records (Init and Mod,
+//               the initial and modified counts, are not kept)
 //   date, time  Changed (seconds kept when written); Created is validated
 //               but not kept
 //   owner       Id, the user who changed the member last
@@ -125,14 +126,16 @@ LineKind ReadStatistics(fields::TokenWalker& col, Today& today, ParsedEntry& ent
         !fields::ReadClock(col[4], changed)) {
         return LineKind::none;
     }
+    std::int64_t size = 0;
     std::int64_t count = 0;
-    for (std::size_t i = 5; i < 8; ++i) {
+    if (!fields::ReadNumber(col[5], size)) return LineKind::none;
+    for (std::size_t i = 6; i < 8; ++i) {
         if (!fields::ReadNumber(col[i], count)) return LineKind::none;
     }
     if (!StoreStamp(changed, today, entry)) return LineKind::none;
     entry.name = col[0];
     entry.attributes = col[1];
-    entry.size = -1;
+    entry.size = size;
     entry.extras.owner = col[8];
     entry.extras.format = EntryFormat::mvsMember;
     return LineKind::entry;

@@ -2,7 +2,8 @@
 //        0           DIR   05-12-97   16:44  PSFONTS
 //    36611      A    04-23-103   10:57  test1.file
 // Years of three digits count from 1900 (103 is 2003). The attribute
-// letters, "DIR" among them for a directory, are the attribute text.
+// tokens, "DIR" for a directory or letters of A (archive), H (hidden),
+// S (system) and R (read-only), are the attribute text.
 #include <cstdint>
 
 #include "extended/families.h"
@@ -12,6 +13,18 @@
 
 namespace ftpdirlist {
 namespace ext {
+
+namespace {
+
+bool IsAttributes(std::string_view token) {
+    if (token.empty() || fields::EqualsFolded(token, "dir")) return !token.empty();
+    for (const char ch : token) {
+        if (ch != 'A' && ch != 'H' && ch != 'S' && ch != 'R') return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 LineKind ReadOs2Line(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
     fields::TokenWalker tokens = TokensFor(line, state);
@@ -23,7 +36,7 @@ LineKind ReadOs2Line(std::string_view line, ListingState& state, Today& today, P
     std::string_view token = tokens[next++];
     const char* attributesBegin = token.data();
     const char* attributesEnd = token.data();
-    for (int count = 0; !token.empty() && fields::AllOf(token, fields::IsLetter); ++count) {
+    for (int count = 0; IsAttributes(token); ++count) {
         if (count == 4) return LineKind::none;
         if (fields::EqualsFolded(token, "dir")) entry.isDir = 1;
         attributesEnd = token.data() + token.size();
