@@ -90,9 +90,11 @@ def parse_pure_python(listing: bytes, today: datetime.date = TODAY) -> list:
             size, day = int(size), int(day)
             if ":" in year_or_time:
                 hour, minute = year_or_time.split(":")
-                # The year that puts the date nearest to today.
-                year = min((today.year - 1, today.year, today.year + 1),
-                           key=lambda y: abs((datetime.date(y, month, day) - today).days))
+                # This year, unless that puts the date more than 31 days
+                # ahead of today: then last year.
+                year = today.year
+                if (datetime.date(year, month, day) - today).days > 31:
+                    year -= 1
                 modified = datetime.datetime(year, month, day, int(hour), int(minute))
             else:
                 modified = datetime.datetime(int(year_or_time), month, day)
