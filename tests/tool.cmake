@@ -129,12 +129,12 @@ foreach(listing unix-cp1250 unix-koi8r hostile)
 endforeach()
 # Devices, FIFOs and sockets in the type column, sizes with -h, names with
 # outer spaces quoted; -1 with a sort and -r.
-ftpls_test(ext.table.special ARGS "-lh|${FTPLS_TODAY}|tests/tool/special.txt"
-  GOLDEN extended/special.table)
-ftpls_test(ext.table.names_by_size ARGS "-1r|--sort|size|tests/tool/special.txt"
-  GOLDEN extended/special-by-size.names)
-ftpls_test(ext.json.by_time ARGS "--json|--sort=time|tests/tool/special.txt"
-  GOLDEN extended/special-by-time.json)
+ftpls_test(ext.table.file_types ARGS "-lh|${FTPLS_TODAY}|tests/tool/file-types.txt"
+  GOLDEN extended/file-types.table)
+ftpls_test(ext.table.names_by_size ARGS "-1r|--sort|size|tests/tool/file-types.txt"
+  GOLDEN extended/file-types-by-size.names)
+ftpls_test(ext.json.by_time ARGS "--json|--sort=time|tests/tool/file-types.txt"
+  GOLDEN extended/file-types-by-time.json)
 ftpls_test(ext.csv.hostile ARGS "--csv|tests/tool/hostile.txt" GOLDEN extended/hostile.csv)
 ftpls_test(ext.table.encoding_none ARGS "--encoding=none|tests/tool/unix-cp1250.txt"
   GOLDEN extended/unix-cp1250.none.table)
