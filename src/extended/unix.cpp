@@ -205,7 +205,7 @@ bool LooksLikeClock(std::string_view token) {
     const std::size_t colon = token.find(':');
     if (colon == 0 || colon == std::string_view::npos || colon + 1 == token.size()) return false;
     for (const char ch : token) {
-        if (ch != ':' && !fields::IsDigit(ch) && ((ch | 0x20) < 'a' || (ch | 0x20) > 'z')) {
+        if (ch != ':' && !fields::IsDigit(ch) && !fields::IsLetter(ch)) {
             return false;
         }
     }
