@@ -227,7 +227,7 @@ FTPDIRLIST_NOINLINE bool ReadUnpaddedTime(std::string_view token, Stamp& stamp) 
 
 // What follows the day and month: a year, or a clock time ("19:57", or
 // "19.57" as some locales write it).
-bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
+FTPDIRLIST_ALWAYS_INLINE bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
     if (token.data() == nullptr) return false;
     // A shortcut: four bytes that read as a year hold no clock time.
     if (FTPDIRLIST_SHORTCUTS && token.size() == 4 && ReadYear(token, stamp.year)) return true;
