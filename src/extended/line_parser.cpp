@@ -67,8 +67,9 @@ LineShape ShapeOf(fields::TokenWalker& tokens) {
 
 bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
     const bool leapDay = stamp.month == 2 && stamp.day == 29;
-    if (stamp.year < 0)
+    if (stamp.year < 0) {
         stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());
+    }
     if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
     // RollMidnight leaves every other hour alone.
     if (stamp.hour == 24 && !fields::RollMidnight(stamp)) return false;
