@@ -663,18 +663,21 @@ bool DateMayFollow(std::string_view before) {
 //    after a name, a token of one or two digits is neither the year or
 //    time of a day-first date, and a year-first date needs four digits in
 //    `first`.
+// `kLookUp`: the month names are looked up where the shapes leave it open
+// (worth it where a date is rarely there).
+template <bool kLookUp>
 FTPDIRLIST_ALWAYS_INLINE bool NoDateAt(std::string_view first, std::string_view next,
                                        std::string_view after, const char* readable) {
     if (HasHighByte(first, readable)) return false;
     if (next.data() == nullptr) return !fields::IsDigit(first[0]) || IsAllDigits(first);
     if (!fields::IsDigit(first[0])) {
         if (!fields::IsDigit(next[0])) return true;
-        return (after.size() != 4 && IsAllDigits(after)) || ReadMonthName(first) == 0;
+        return (after.size() != 4 && IsAllDigits(after)) || (kLookUp && ReadMonthName(first) == 0);
     }
     if (!IsAllDigits(first)) return false;
-    if (fields::IsDigit(next[0])) return IsAllDigits(next) || ReadMonthName(next) == 0;
+    if (fields::IsDigit(next[0])) return IsAllDigits(next) || (kLookUp && ReadMonthName(next) == 0);
     return (first.size() != 4 && after.size() <= 2 && IsAllDigits(after)) ||
-           ReadMonthName(next) == 0;
+           (kLookUp && ReadMonthName(next) == 0);
 }
 
 // The usual forms, "mode links owner [group] size date name" with the date
@@ -702,7 +705,7 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
         // DateMayFollow takes among them.
         const std::string_view before = t[i - 1];
         if ((fields::IsDigit(before.front()) || fields::IsDigit(before.back())) &&
-            !NoDateAt(t[i], t[i + 1], t[i + 2], readable)) {
+            !NoDateAt<true>(t[i], t[i + 1], t[i + 2], readable)) {
             date = i;
             break;
         }
@@ -763,7 +766,8 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
         }
         if (!DateMayFollow(tokens[date - 1])) continue;
         // A shortcut: a build without shortcuts tries every such token.
-        if (FTPDIRLIST_SHORTCUTS && NoDateAt(token, tokens[date + 1], tokens[date + 2], readable)) {
+        if (FTPDIRLIST_SHORTCUTS &&
+            NoDateAt<false>(token, tokens[date + 1], tokens[date + 2], readable)) {
             continue;
         }
         stamp = Stamp{};
