@@ -2,6 +2,7 @@
 // write, and the lines it must refuse. Today is 10 March 2002.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -353,6 +354,100 @@ TEST(ExtendedUnixTest, YearOfADateWithoutOne) {
         ASSERT_EQ(r.kind, ext::LineKind::entry);
         EXPECT_EQ(r.entry.dateTime, c.expected);
     }
+}
+
+// Where the one-window read of the usual forms could part from the walk:
+// numbers in the owner and group columns (each a place where the walk
+// tries a date), sizes at the edges of the digit readers, bytes above
+// 0x80, tabs (no separator), and lines ending around the 64-byte window.
+TEST(ExtendedUnixTest, UsualFormEdges) {
+    const std::string kNumeric = "-rw-r--r--   2 1001     1001     ";
+    const AcceptCase cases[] = {
+        {"numeric owner and group",
+         kNumeric + "24325838 Dec 17 14:40 a",
+         {"a", "-rw-r--r--", 24325838, 0, 0, Timed(2001, 12, 17, 14, 40), "1001", "1001"}},
+        {"numeric owner, word group",
+         "-rw-r--r-- 1 1001 staff 4096 Jan 15 12:30 a",
+         {"a", "-rw-r--r--", 4096, 0, 0, Timed(2002, 1, 15, 12, 30), "1001", "staff"}},
+        {"numeric group, size of four digits",
+         "-rw-r--r-- 1 alice 1001 4096 Jan 15 12:30 a",
+         {"a", "-rw-r--r--", 4096, 0, 0, Timed(2002, 1, 15, 12, 30), "alice", "1001"}},
+        {"numeric owners, size of four digits",
+         kNumeric + "2002 Jan 15 12:30 a",
+         {"a", "-rw-r--r--", 2002, 0, 0, Timed(2002, 1, 15, 12, 30), "1001", "1001"}},
+        {"one-digit owner, group and size",
+         "-rw-r--r-- 1 1 1 1 Jan  1 00:00 x",
+         {"x", "-rw-r--r--", 1, 0, 0, Timed(2002, 1, 1, 0, 0), "1", "1"}},
+        {"one-letter owner and group",
+         "-rw-r--r-- 1 a b 1 Jan  1 00:00 x",
+         {"x", "-rw-r--r--", 1, 0, 0, Timed(2002, 1, 1, 0, 0), "a", "b"}},
+        {"an owner named as a month, then numbers: the walk's date",
+         "-rw-r--r-- 1 mar 15 2002 Jan 15 12:30 a",
+         {"Jan 15 12:30 a", "-rw-r--r--", 1, 0, 0, Dated(2002, 3, 15)}},
+        {"a day of four digits after numbers: the walk's day-first date",
+         kNumeric + "15 Jan 0015 12:30 a",
+         {"12:30 a", "-rw-r--r--", 1001, 0, 0, Dated(15, 1, 15), "1001"}},
+        {"no group, numeric owner",
+         "-rw-r--r-- 1 1001 512 Jan 15 12:30 a",
+         {"a", "-rw-r--r--", 512, 0, 0, Timed(2002, 1, 15, 12, 30), "1001"}},
+        {"day-first date, numeric owners",
+         kNumeric + "512 18. d\xE9"
+                    "c 21:07 a",
+         {"a", "-rw-r--r--", 512, 0, 0, Timed(2001, 12, 18, 21, 7), "1001", "1001"}},
+        {"comma date, numeric owners",
+         kNumeric + "512 Oct 08, 2001 09:47 a",
+         {"a", "-rw-r--r--", 512, 0, 0, Timed(2001, 10, 8, 9, 47), "1001", "1001"}},
+        {"16 digits",
+         "-rw-r--r-- 1 u g 1234567890123456 Jan  1 00:00 x",
+         {"x", "-rw-r--r--", 1234567890123456, 0, 0, Timed(2002, 1, 1, 0, 0), "u", "g"}},
+        {"17 digits",
+         "-rw-r--r-- 1 u g 12345678901234567 Jan  1 00:00 x",
+         {"x", "-rw-r--r--", 12345678901234567, 0, 0, Timed(2002, 1, 1, 0, 0), "u", "g"}},
+        {"the largest size",
+         "-rw-r--r-- 1 u g 9223372036854775807 Jan  1 00:00 x",
+         {"x", "-rw-r--r--", INT64_MAX, 0, 0, Timed(2002, 1, 1, 0, 0), "u", "g"}},
+        {"leading zeros past 16 digits",
+         "-rw-r--r-- 1 u g 0000000000000000000001 Jan  1 00:00 x",
+         {"x", "-rw-r--r--", 1, 0, 0, Timed(2002, 1, 1, 0, 0), "u", "g"}},
+        {"numeric group glued to the size",
+         "-rw-r--r-- 1 1001 1001125435904 Apr  9  2001 x",
+         {"x", "-rw-r--r--", 1001125435904, 0, 0, Dated(2001, 4, 9), "1001"}},
+        {"owner in UTF-8",
+         "-rw-r--r-- 1 j\xC3\xB6rg 1001 512 Jan 15 12:30 a",
+         {"a", "-rw-r--r--", 512, 0, 0, Timed(2002, 1, 15, 12, 30), "j\xC3\xB6rg", "1001"}},
+        {"month in Windows-1252, numeric owners",
+         kNumeric + "512 f\xE9vr 15 12:30 a",
+         {"a", "-rw-r--r--", 512, 0, 0, Timed(2002, 2, 15, 12, 30), "1001", "1001"}},
+        {"day and month split by a no-break space",
+         kNumeric + "512 15\xC2\xA0Jan 12:30 a",
+         {"a", "-rw-r--r--", 512, 0, 0, Timed(2002, 1, 15, 12, 30), "1001", "1001"}},
+        {"a tab inside the owner column",
+         "-rw-r--r-- 1 alice\tstaff 512 Jan 15 12:30 a",
+         {"a", "-rw-r--r--", 512, 0, 0, Timed(2002, 1, 15, 12, 30), "alice\tstaff"}},
+        {"link with numeric owners",
+         "lrwxrwxrwx 1 1001 1001 7 Jan 15 12:30 l -> t",
+         {"l", "lrwxrwxrwx", 7, 0, 1, Timed(2002, 1, 15, 12, 30), "1001", "1001", "t"}},
+    };
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
+
+    // The date's last token ending before, at and after the 64th byte.
+    for (std::size_t pad = 10; pad < 18; ++pad) {
+        const std::string line =
+            "-rw-r--r--   1 " + std::string(pad, ' ') + "1001 1001 123456789012 Dec 17 14:40 a b";
+        SCOPED_TRACE(line);
+        const test::ExtResult r = test::ParseExt(line);
+        ASSERT_EQ(r.kind, ext::LineKind::entry);
+        EXPECT_EQ(r.entry.name, "a b");
+        EXPECT_EQ(r.entry.size, 123456789012);
+        EXPECT_EQ(r.owner, "1001");
+        EXPECT_EQ(r.group, "1001");
+    }
+
+    const RejectCase rejected[] = {
+        {"size past the largest", "-rw-r--r-- 1 u g 9223372036854775808 Jan  1 00:00 x"},
+        {"numeric owners, no name", kNumeric + "512 Jan 15  2002"},
+    };
+    test::ExpectRejected(std::begin(rejected), std::end(rejected));
 }
 
 TEST(ExtendedUnixTest, TotalLinesAreHeaders) {

@@ -67,9 +67,12 @@ LineShape ShapeOf(fields::TokenWalker& tokens) {
 
 bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
     const bool leapDay = stamp.month == 2 && stamp.day == 29;
-    if (stamp.year < 0) stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());
+    if (stamp.year < 0) {
+        stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());
+    }
     if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
-    if (!fields::RollMidnight(stamp)) return false;
+    // RollMidnight leaves every other hour alone.
+    if (stamp.hour == 24 && !fields::RollMidnight(stamp)) return false;
     FtpDateTime& dt = entry.dateTime;
     dt.year = stamp.year;
     dt.month = stamp.month;

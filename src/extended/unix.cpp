@@ -227,8 +227,10 @@ FTPDIRLIST_NOINLINE bool ReadUnpaddedTime(std::string_view token, Stamp& stamp) 
 
 // What follows the day and month: a year, or a clock time ("19:57", or
 // "19.57" as some locales write it).
-bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
+FTPDIRLIST_ALWAYS_INLINE bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
     if (token.data() == nullptr) return false;
+    // A shortcut: four bytes that read as a year hold no clock time.
+    if (FTPDIRLIST_SHORTCUTS && token.size() == 4 && ReadYear(token, stamp.year)) return true;
     if (fields::ReadClock(token, stamp, true)) return true;
     return ReadYear(token, stamp.year);
 }
@@ -611,50 +613,126 @@ LineKind ReadWithoutDate(TokenWalker& tokens, std::size_t at, bool counted, char
     return FinishUndated(tokens.AfterOneSpace(size), type, entry);
 }
 
-// True when no date shape can start at `token` and it ends in no digit:
-// neither a digit first nor a byte of a no-break space.
-bool PlainWord(std::string_view token) {
-    if (fields::IsDigit(token[0]) || fields::IsDigit(token.back())) return false;
-    for (const char ch : token) {
-        if (static_cast<unsigned char>(ch) >= 0x80) return false;
+// How far the line's bytes may be read (TokensFor): to the driver's bound
+// for the line it handed over, else to the line's end.
+const char* ReadableFor(std::string_view line, const ListingState& state) {
+    const ScanBounds& bounds = state.scan;
+    if (bounds.begin == line.data() && bounds.end == line.data() + line.size()) {
+        return bounds.readable;
     }
-    return true;
+    return line.data() + line.size();
 }
 
-// The usual form, "mode links owner group size month day year-or-time
-// name", found in one window: where its fields lie is known, and each is
-// read by the same readers as in the walk. It gives what the walk gives:
-// with a link count, owner and group that are plain words, the walk's
-// first candidate date after the link count fails and the next one is the
-// month. False when the line has another form (the walk then reads it).
+// True when `token` has a byte of 0x80 or above, which may belong to a
+// no-break space or a date marker. May read up to `readable` (>= the
+// token's end): a short token is then tested in one word.
+bool HasHighByte(std::string_view token, const char* readable) {
+#if FTPDIRLIST_SWAR
+    if (token.size() <= 8 && readable - token.data() >= 8) {
+        const std::uint64_t keep = ~std::uint64_t{0} >> (64 - 8 * token.size());
+        return (bytes::Load8(token.data()) & keep & bytes::kHigh) != 0;
+    }
+#else
+    (void)readable;
+#endif
+    for (const char ch : token) {
+        if (static_cast<unsigned char>(ch) >= 0x80) return true;
+    }
+    return false;
+}
+
+// True when a date may start right after `before`: it ends in a digit or
+// is a size with a unit (the size column).
+bool DateMayFollow(std::string_view before) {
+    std::int64_t unknown;
+    return EndsInDigit(before) || (fields::IsDigit(before[0]) && ReadUnitSize(before, unknown));
+}
+
+// True when MatchDate cannot read a date at the token `first`, told from
+// it and the two tokens after it (`next`, `after`; absent past the line's
+// end): a consequence of the date readers' own tests, never a test of its
+// own. It only spares the walk a MatchDate call that would fail; false
+// when the tokens leave it open (MatchDate decides). Without a high byte
+// in `first` (no no-break space, no marker) every form needs a day or a
+// year in `first` or `next`:
+//  - `first` starts with no digit: only a month-first date can start
+//    there, which needs a month name in `first` and, when `after` is all
+//    digits, four of them (a year);
+//  - `first` is all digits: it is no numeric date and no month name, so a
+//    date there needs a month named by `next` (day-first or year-first);
+//    after a name, a token of one or two digits is neither the year or
+//    time of a day-first date, and a year-first date needs four digits in
+//    `first`.
+// `kLookUp`: the month names are looked up where the shapes leave it open
+// (worth it where a date is rarely there).
+template <bool kLookUp>
+FTPDIRLIST_ALWAYS_INLINE bool NoDateAt(std::string_view first, std::string_view next,
+                                       std::string_view after, const char* readable) {
+    if (HasHighByte(first, readable)) return false;
+    if (next.data() == nullptr) return !fields::IsDigit(first[0]) || IsAllDigits(first);
+    if (!fields::IsDigit(first[0])) {
+        if (!fields::IsDigit(next[0])) return true;
+        return (after.size() != 4 && IsAllDigits(after)) || (kLookUp && ReadMonthName(first) == 0);
+    }
+    if (!IsAllDigits(first)) return false;
+    if (fields::IsDigit(next[0])) return IsAllDigits(next) || (kLookUp && ReadMonthName(next) == 0);
+    return (first.size() != 4 && after.size() <= 2 && IsAllDigits(after)) ||
+           (kLookUp && ReadMonthName(next) == 0);
+}
+
+// The usual forms, "mode links owner [group] size date name" with the date
+// month-first ("Jan 15 12:30") or starting with a digit ("15. Jan 12:30"),
+// found in one window: where the fields lie is known, and each is read by
+// the same readers as in the walk. It gives what the walk gives: the
+// walk's candidate dates before the date fail (NoDateAt), and the size
+// before it reads as a number. False when the line has another form (the
+// walk then reads it).
 bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, ParsedEntry& entry,
                    LineKind& kind) {
     if (!tokens.TakeInWindow<8>()) return false;
     std::string_view t[8];
     for (std::size_t i = 0; i < 8; ++i) t[i] = tokens[i];
     const std::string_view line = tokens.Text();
+    const char* readable = ReadableFor(line, state);
     const std::string_view mode = t[0];
-    const std::string_view size = t[4];
-    const std::string_view month = t[5];
-    if (!ValidModeToken(mode) || mode[0] == 'c' || mode[0] == 'b' || !IsAllDigits(t[1]) ||
-        !PlainWord(t[2]) || !PlainWord(t[3]) || fields::IsDigit(month[0]) ||
-        !fields::ReadNumber(size, entry.size)) {
+    if (!ValidModeToken(mode) || mode[0] == 'c' || mode[0] == 'b' || !IsAllDigits(t[1])) {
         return false;
     }
+    // The date: token 5 after a group, 4 without one.
+    std::size_t date = 5;
+    for (std::size_t i = 2; i < 5; ++i) {
+        // Every token after one that starts or ends in a digit: those that
+        // DateMayFollow takes among them.
+        const std::string_view before = t[i - 1];
+        if ((fields::IsDigit(before.front()) || fields::IsDigit(before.back())) &&
+            !NoDateAt<true>(t[i], t[i + 1], t[i + 2], readable)) {
+            date = i;
+            break;
+        }
+    }
+    if (date < 4 || !fields::ReadNumber(t[date - 1], entry.size, readable)) return false;
     Stamp stamp;
-    const std::string_view yearOrTime = t[7];
-    // The name starts one space after the date; without a byte there the
-    // walk decides.
-    const char* nameAt = yearOrTime.data() + yearOrTime.size() + 1;
-    if (nameAt >= line.data() + line.size()) return false;
-    if (!MonthFirst(month, t[6], yearOrTime, stamp)) return false;
-    // "Oct 08, 2002 09:47": the walk reads the time after the year.
-    if (stamp.hour < 0 && t[6].back() == ',') return false;
+    std::string_view name;
+    bool narrow;
+    if (fields::IsDigit(t[date][0])) {
+        std::size_t last;
+        if (!MatchDate(tokens, date, stamp, last, narrow)) return false;
+        name = tokens.AfterOneSpace(tokens[last]);
+    } else {
+        // MatchDate for a date that starts with no digit: month-first.
+        const std::string_view yearOrTime = t[date + 2];
+        if (!MonthFirst(t[date], t[date + 1], yearOrTime, stamp)) return false;
+        // "Oct 08, 2002 09:47": the walk reads the time after the year.
+        if (stamp.hour < 0 && t[date + 1].back() == ',') return false;
+        narrow = LeftAlignedYear(t[date + 1], yearOrTime, stamp);
+        name = tokens.AfterOneSpace(yearOrTime);
+    }
+    // The owner and group as ReadOwnerAndGroup reads one or two tokens
+    // after a link count.
     entry.attributes = mode;
     entry.extras.owner = t[2];
-    entry.extras.group = t[3];
-    kind = Finish({nameAt, static_cast<std::size_t>(line.data() + line.size() - nameAt)},
-                  LeftAlignedYear(t[6], yearOrTime, stamp), mode[0], stamp, state, today, entry);
+    if (date == 5) entry.extras.group = t[3];
+    kind = Finish(name, narrow, mode[0], stamp, state, today, entry);
     return true;
 }
 
@@ -666,7 +744,6 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     TokenWalker tokens = TokensFor(line, state);
     LineKind kind;
     if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(tokens, state, today, entry, kind)) return kind;
-
     const std::string_view mode = tokens[0];
     if (mode.data() == nullptr) return LineKind::none;
     std::size_t modeEnd;
@@ -681,15 +758,16 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     std::size_t date = modeEnd + 1;
     std::size_t last = 0;
     bool narrow = false;
-    std::int64_t unknown;
+    const char* readable = ReadableFor(line, state);
     for (;; ++date) {
         const std::string_view token = tokens[date];
         if (token.data() == nullptr) {
             return ReadWithoutDate(tokens, modeEnd, counted, mode[0], entry);
         }
-        const std::string_view before = tokens[date - 1];
-        if (!EndsInDigit(before) &&
-            !(fields::IsDigit(before[0]) && ReadUnitSize(before, unknown))) {
+        if (!DateMayFollow(tokens[date - 1])) continue;
+        // A shortcut: a build without shortcuts tries every such token.
+        if (FTPDIRLIST_SHORTCUTS &&
+            NoDateAt<false>(token, tokens[date + 1], tokens[date + 2], readable)) {
             continue;
         }
         stamp = Stamp{};

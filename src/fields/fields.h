@@ -32,6 +32,10 @@ struct Stamp {
 // Inline: every family reads several numbers per line.
 inline bool ReadNumber(std::string_view text, std::int64_t& value);
 
+// ReadNumber for a token that may be read up to `readable` (>= its end):
+// up to 16 digits are then read at once. Gives what ReadNumber gives.
+inline bool ReadNumber(std::string_view text, std::int64_t& value, const char* readable);
+
 // ReadNumber for a 32-bit field.
 inline bool ReadNumber32(std::string_view text, std::int32_t& value);
 
@@ -364,6 +368,12 @@ inline bool ReadNumber(std::string_view text, std::int64_t& value) {
     return true;
 }
 
+inline bool ReadNumber(std::string_view text, std::int64_t& value, const char* readable) {
+    // A shortcut: ReadDigits reads what ReadNumber reads for 1 to 16 digits.
+    if (FTPDIRLIST_SHORTCUTS && text.size() - 1 < 16) return ReadDigits(text, value, readable);
+    return ReadNumber(text, value);
+}
+
 inline bool ReadNumber32(std::string_view text, std::int32_t& value) {
     std::int64_t v;
     if (text.size() > 10 || !ReadNumber(text, v) || v > 0x7FFFFFFF) return false;
@@ -372,8 +382,8 @@ inline bool ReadNumber32(std::string_view text, std::int32_t& value) {
 }
 
 inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
-    // "hh:mm", the usual form, at once.
-    if (text.size() == 5 && text[2] == ':') {
+    // "hh:mm" (or "hh.mm"), the usual form, at once.
+    if (text.size() == 5 && (text[2] == ':' || (dot && text[2] == '.'))) {
         const int hour = TwoDigits(text.data());
         const int minute = TwoDigits(text.data() + 3);
         if (hour >= 0 && minute >= 0 && hour < 24 && minute < 60) {
