@@ -47,6 +47,11 @@ struct ListingState {
     // form has been seen followed by one space and a name: this listing
     // does not pad it, and a second space after it belongs to the name.
     bool unpaddedDates = false;
+    // Where the size column of the last Unix line read up to its size
+    // ended: the offset past its size (or a device's minor number) from the
+    // line's first byte; 0 before the first. A group glued to the size is read only where its
+    // token ends there too.
+    std::size_t unixSizeEdge = 0;
     // The orders (ibmi.cpp) that every IBM i date read so far allows; 0
     // before the first.
     std::uint8_t ibmiDateOrders = 0;

@@ -492,35 +492,29 @@ void ReadOwnerAndGroup(TokenWalker& tokens, std::size_t from, std::size_t to, Pa
     }
 }
 
-// The size before the date at token `date`, and the owner and group before
-// it. Device files give "major, minor" in its place and no size; a size
-// glued to the group ("ftp125435904") counts when it follows the owner.
-bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t date, char type,
-                       bool counted, ParsedEntry& entry) {
-    const std::size_t sizeAt = date - 1;
+// The offset just past `token`, a token of the line that `tokens` walks.
+std::size_t EdgeOf(TokenWalker& tokens, std::string_view token) {
+    return static_cast<std::size_t>(token.data() + token.size() - tokens.Text().data());
+}
+
+// A size glued to the group ("ftpadmin125435904", a group column too narrow
+// for its name): the digits at the token's end are the size. The line alone
+// cannot tell such a token from a group that ends in digits before a size,
+// or from garbage; the listing can: servers glue the two when both columns
+// are full, and the size column is right-aligned, so the token ends where
+// the size column of the Unix entry before it ended (state.unixSizeEdge).
+// Without an entry before it, or where the columns do not line up, the
+// token is no size and the line is refused. The owner must stand alone
+// before it, after an optional link count.
+bool ReadGluedGroup(TokenWalker& tokens, std::size_t modeEnd, std::size_t sizeAt, bool counted,
+                    const ListingState& state, ParsedEntry& entry) {
     const std::string_view size = tokens[sizeAt];
-    const bool device = type == 'c' || type == 'b';
-    if (device && sizeAt > modeEnd && tokens[sizeAt - 1].back() == ',' &&
-        IsAllDigits(tokens[sizeAt - 1].substr(0, tokens[sizeAt - 1].size() - 1))) {
-        entry.size = -1;
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt - 1, entry, counted);
-        return true;
-    }
-    if (device && size.find(',') != std::string_view::npos) {
-        entry.size = -1;
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
-        return true;
-    }
-    if (fields::ReadNumber(size, entry.size) || ReadUnknownSize(size, entry.size)) {
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
-        return true;
-    }
+    if (state.unixSizeEdge == 0 || EdgeOf(tokens, size) != state.unixSizeEdge) return false;
     std::size_t digits = size.size();
     while (digits > 0 && fields::IsDigit(size[digits - 1])) --digits;
     if (digits == 0) return false;  // too large
     const char glue = size[digits - 1];
     if (!fields::IsLetter(glue) && static_cast<unsigned char>(glue) < 0x80) return false;
-    // The owner alone before the glued token, after an optional link count.
     std::size_t owner = modeEnd;
     if (!counted && sizeAt - owner >= 2 &&
         (IsAllDigits(tokens[owner]) || tokens[owner] == "folder")) {
@@ -530,6 +524,31 @@ bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t dat
     if (!fields::ReadNumber(size.substr(digits), entry.size)) return false;
     entry.extras.owner = tokens[owner];
     entry.extras.group = size.substr(0, digits);
+    return true;
+}
+
+// The size before the date at token `date`, and the owner and group before
+// it. Device files give "major, minor" in its place and no size; a size
+// glued to the group is read by ReadGluedGroup. The size column's edge is
+// noted in `state` for the lines after.
+bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t date, char type,
+                       bool counted, ListingState& state, ParsedEntry& entry) {
+    const std::size_t sizeAt = date - 1;
+    const std::string_view size = tokens[sizeAt];
+    const bool device = type == 'c' || type == 'b';
+    if (device && sizeAt > modeEnd && tokens[sizeAt - 1].back() == ',' &&
+        IsAllDigits(tokens[sizeAt - 1].substr(0, tokens[sizeAt - 1].size() - 1))) {
+        entry.size = -1;
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt - 1, entry, counted);
+    } else if (device && size.find(',') != std::string_view::npos) {
+        entry.size = -1;
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
+    } else if (fields::ReadNumber(size, entry.size) || ReadUnknownSize(size, entry.size)) {
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
+    } else if (!ReadGluedGroup(tokens, modeEnd, sizeAt, counted, state, entry)) {
+        return false;
+    }
+    state.unixSizeEdge = EdgeOf(tokens, size);
     return true;
 }
 
@@ -653,6 +672,7 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
     entry.attributes = mode;
     entry.extras.owner = t[2];
     entry.extras.group = t[3];
+    state.unixSizeEdge = static_cast<std::size_t>(size.data() + size.size() - line.data());
     kind = Finish({nameAt, static_cast<std::size_t>(line.data() + line.size() - nameAt)},
                   LeftAlignedYear(t[6], yearOrTime, stamp), mode[0], stamp, state, today, entry);
     return true;
@@ -697,7 +717,9 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     }
 
     const char type = mode[0];
-    if (!ReadSizeAndOwners(tokens, modeEnd, date, type, counted, entry)) return LineKind::none;
+    if (!ReadSizeAndOwners(tokens, modeEnd, date, type, counted, state, entry)) {
+        return LineKind::none;
+    }
     return Finish(tokens.AfterOneSpace(tokens[last]), narrow, type, stamp, state, today, entry);
 }
 
