@@ -334,10 +334,13 @@ bool NumericDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& 
     last = i;
     const bool yearFirst = fields::ReadNumericDate(date, fields::DateOrder::ymd, "-/", stamp);
     if (yearFirst || fields::ReadNumericDate(date, fields::DateOrder::dmy, ".", stamp)) {
-        // The time is optional: a date alone is followed by the name.
+        // The time is optional: a date alone is followed by the name; a
+        // clock that cannot exist ("25:10") is no name.
         if (fields::ReadClock(tokens[i + 1], stamp)) {
             last = i + 1;
             if (IsZone(tokens[i + 2])) last = i + 2;
+        } else if (fields::ClockShape(tokens[i + 1])) {
+            return false;
         }
         narrow = yearFirst && last == i;
         return true;
@@ -578,7 +581,9 @@ LineKind FinishUndated(std::string_view name, char type, ParsedEntry& entry);
 
 LineKind Finish(std::string_view name, bool narrow, char type, const Stamp& stamp,
                 ListingState& state, Today& today, ParsedEntry& entry) {
-    if (name.data() == nullptr || !StoreStamp(stamp, today, entry)) return LineKind::none;
+    if (name.data() == nullptr) return LineKind::none;
+    // 29 February of a common year.
+    if (!StoreStamp(stamp, today, entry)) return SkipAs(state, ftpdir::SkipReason::impossibleDate);
     if (narrow && !state.unpaddedDates) {
         if (name.size() > 1 && name[0] == ' ') {
             name.remove_prefix(1);
@@ -630,6 +635,41 @@ LineKind ReadWithoutDate(TokenWalker& tokens, std::size_t at, bool counted, char
     return FinishUndated(tokens.AfterOneSpace(size), type, entry);
 }
 
+// True when the tokens from `at` have the shape of a date that reads
+// nowhere in this file, followed by a name: a month name, a day of one or
+// two digits, then a year of four digits or a clock ("Apr 31  2002",
+// "Jan 15 25:10"); or a year-first or dotted day-first numeric date, with
+// an optional clock ("2002-13-01", "31.04.2002", "2002-01-15 25:10").
+// Asked only after every reading of a date failed, so the shape means a
+// date that cannot exist.
+bool ImpossibleDateAt(TokenWalker& tokens, std::size_t at) {
+    const std::string_view first = tokens[at];
+    if (fields::IsDigit(first[0])) {
+        const bool yearFirst = first.size() > 4 && (first[4] == '-' || first[4] == '/') &&
+                               fields::NumericDateShape(first, "-/");
+        const bool dotted = first.size() > 5 && first[first.size() - 5] == '.' &&
+                            fields::NumericDateShape(first, ".");
+        if (!yearFirst && !dotted) return false;
+        const std::size_t name = fields::ClockShape(tokens[at + 1]) ? at + 2 : at + 1;
+        return tokens[name].data() != nullptr;
+    }
+    const std::string_view day = tokens[at + 1];
+    const std::string_view yearOrTime = tokens[at + 2];
+    return ReadMonthName(first) != 0 && day.data() != nullptr && day.size() <= 2 &&
+           IsAllDigits(day) && yearOrTime.data() != nullptr &&
+           ((yearOrTime.size() == 4 && IsAllDigits(yearOrTime)) ||
+            fields::ClockShape(yearOrTime)) &&
+           tokens[at + 3].data() != nullptr;
+}
+
+// A date that cannot exist where a size is followed by one (ImpossibleDateAt).
+bool HasImpossibleDate(TokenWalker& tokens, std::size_t modeEnd) {
+    for (std::size_t at = modeEnd + 1; tokens[at].data() != nullptr; ++at) {
+        if (EndsInDigit(tokens[at - 1]) && ImpossibleDateAt(tokens, at)) return true;
+    }
+    return false;
+}
+
 // True when no date shape can start at `token` and it ends in no digit:
 // neither a digit first nor a byte of a no-break space.
 bool PlainWord(std::string_view token) {
@@ -660,6 +700,7 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
         !fields::ReadNumber(size, entry.size)) {
         return false;
     }
+    state.unixSizeEdge = static_cast<std::size_t>(size.data() + size.size() - line.data());
     Stamp stamp;
     const std::string_view yearOrTime = t[7];
     // The name starts one space after the date; without a byte there the
@@ -672,7 +713,6 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
     entry.attributes = mode;
     entry.extras.owner = t[2];
     entry.extras.group = t[3];
-    state.unixSizeEdge = static_cast<std::size_t>(size.data() + size.size() - line.data());
     kind = Finish({nameAt, static_cast<std::size_t>(line.data() + line.size() - nameAt)},
                   LeftAlignedYear(t[6], yearOrTime, stamp), mode[0], stamp, state, today, entry);
     return true;
@@ -705,7 +745,9 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     for (;; ++date) {
         const std::string_view token = tokens[date];
         if (token.data() == nullptr) {
-            return ReadWithoutDate(tokens, modeEnd, counted, mode[0], entry);
+            const LineKind undated = ReadWithoutDate(tokens, modeEnd, counted, mode[0], entry);
+            if (undated != LineKind::none || !HasImpossibleDate(tokens, modeEnd)) return undated;
+            return SkipAs(state, ftpdir::SkipReason::impossibleDate);
         }
         const std::string_view before = tokens[date - 1];
         if (!EndsInDigit(before) &&
