@@ -3,7 +3,7 @@ against os.lstat.
 
 usage: live_ftp_test.py SERVER FTPLS WORKDIR PACKAGES
 
-SERVER is vsftpd, proftpd, pure-ftpd, pyftpdlib or twisted. The test makes a tree
+SERVER is vsftpd, proftpd, pure-ftpd, pyftpdlib, twisted or gridftp. The test makes a tree
 under WORKDIR, starts the server on 127.0.0.1 on a free port with a
 throwaway configuration, runs `ftpls URL --json` with LIST and, when the
 server offers it, MLSD, and compares name, type, size and modification time
@@ -104,6 +104,14 @@ class Server:
         self._need_debian_module("twisted.protocols.ftp", "python3-twisted")
         script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "twisted_server.py")
         return ["/usr/bin/python3", script, str(self.port), self.root]
+
+    def _gridftp(self):  # Debian globus-gridftp-server-progs
+        # Anonymous and read-only by default; it forks a process per session,
+        # which ends with the session.
+        binary = find_binary("globus-gridftp-server", self.packages)
+        return [binary, "-p", str(self.port), "-control-interface", "127.0.0.1",
+                "-data-interface", "127.0.0.1", "-aa", "-anonymous-user", "nobody",
+                "-anonymous-group", "nogroup", "-home-dir", self.root, "-logfile", self.log]
 
     def _vsftpd(self):
         binary = find_binary("vsftpd", self.packages)

@@ -20,6 +20,8 @@ OMITTED = {
     "pure-ftpd": {"LIST": {"fifo": "pure-ftpd lists no special files"}},
     "pyftpdlib": {"MLSD": {"dangling": "MLSD facts of a dangling link cannot be read"}},
     "proftpd": {"MLSD": {"dangling": "MLSD facts of a dangling link cannot be read"}},
+    "gridftp": {command: {"dangling": "GridFTP lists no dangling links"}
+                for command in ("LIST", "MLSD")},
 }
 # What a server cannot list at all, taken out of its tree: server -> name
 # -> why.
@@ -27,7 +29,7 @@ UNLISTABLE = {
     "twisted": {"dangling": "Twisted answers a LIST of a folder with a dangling link by 550"},
 }
 # Servers whose LIST describes a link by what it points to.
-LINKS_AS_TARGETS = {"twisted"}
+LINKS_AS_TARGETS = {"twisted", "gridftp"}
 MANY_COUNT = 2000
 DAY = 86400
 
