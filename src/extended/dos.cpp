@@ -75,7 +75,7 @@ void SplitTarget(ParsedEntry& entry) {
 // cannot exist ("04-31-02  10:30AM  <DIR>  x", "01-15-02  25:10  12 x"): a
 // numeric date, a clock with an optional AM or PM, a <...> marker or a
 // size, and a name. Asked only after the date or the time failed to read.
-bool ImpossibleDate(TokenWalker& tokens) {
+FTPDIRLIST_NOINLINE bool ImpossibleDate(TokenWalker& tokens) {
     if (!fields::NumericDateShape(tokens[0], "-/.")) return false;
     const std::string_view time = tokens[1];
     std::size_t clock = 0;

@@ -509,8 +509,9 @@ std::size_t EdgeOf(TokenWalker& tokens, std::string_view token) {
 // Without an entry before it, or where the columns do not line up, the
 // token is no size and the line is refused. The owner must stand alone
 // before it, after an optional link count.
-bool ReadGluedGroup(TokenWalker& tokens, std::size_t modeEnd, std::size_t sizeAt, bool counted,
-                    const ListingState& state, ParsedEntry& entry) {
+FTPDIRLIST_NOINLINE bool ReadGluedGroup(TokenWalker& tokens, std::size_t modeEnd,
+                                        std::size_t sizeAt, bool counted, const ListingState& state,
+                                        ParsedEntry& entry) {
     const std::string_view size = tokens[sizeAt];
     if (state.unixSizeEdge == 0 || EdgeOf(tokens, size) != state.unixSizeEdge) return false;
     std::size_t digits = size.size();
@@ -579,8 +580,9 @@ bool IsTotalLine(TokenWalker& tokens) {
 // listing has shown that form without its pad (one space, then a name).
 LineKind FinishUndated(std::string_view name, char type, ParsedEntry& entry);
 
-LineKind Finish(std::string_view name, bool narrow, char type, const Stamp& stamp,
-                ListingState& state, Today& today, ParsedEntry& entry) {
+FTPDIRLIST_ALWAYS_INLINE LineKind Finish(std::string_view name, bool narrow, char type,
+                                         const Stamp& stamp, ListingState& state, Today& today,
+                                         ParsedEntry& entry) {
     if (name.data() == nullptr) return LineKind::none;
     // 29 February of a common year.
     if (!StoreStamp(stamp, today, entry)) return SkipAs(state, ftpdir::SkipReason::impossibleDate);
@@ -663,7 +665,7 @@ bool ImpossibleDateAt(TokenWalker& tokens, std::size_t at) {
 }
 
 // A date that cannot exist where a size is followed by one (ImpossibleDateAt).
-bool HasImpossibleDate(TokenWalker& tokens, std::size_t modeEnd) {
+FTPDIRLIST_NOINLINE bool HasImpossibleDate(TokenWalker& tokens, std::size_t modeEnd) {
     for (std::size_t at = modeEnd + 1; tokens[at].data() != nullptr; ++at) {
         if (EndsInDigit(tokens[at - 1]) && ImpossibleDateAt(tokens, at)) return true;
     }

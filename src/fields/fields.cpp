@@ -351,8 +351,9 @@ namespace {
 // A date's day, month name and year, already split: validated and stored.
 // Its numbers and month name read, unchecked against the calendar: a day
 // of one or two digits, a month name of the table, a year of two or four.
-bool ReadNamedDateParts(std::string_view day, std::string_view month, std::string_view year,
-                        std::int32_t& d, int& m, std::int32_t& y) {
+FTPDIRLIST_ALWAYS_INLINE bool ReadNamedDateParts(std::string_view day, std::string_view month,
+                                                 std::string_view year, std::int32_t& d, int& m,
+                                                 std::int32_t& y) {
     if (!ReadShortField(day, 2, d) || (year.size() != 2 && year.size() != 4) ||
         !ReadNumber32(year, y)) {
         return false;
