@@ -3,7 +3,8 @@
 # vsftpd, proftpd and pure-ftpd be installed at a time (each provides
 # ftp-server): vsftpd is installed, the other two are downloaded and unpacked
 # under DIR (default build/live-servers) and run from there. pyftpdlib
-# belongs to Debian's own interpreter, /usr/bin/python3.
+# and Twisted's FTP server (python3-twisted) belong to Debian's own
+# interpreter, /usr/bin/python3.
 # openssl makes the certificate of the TLS test.
 # usage: .ci/live-servers.sh [DIR]
 set -euo pipefail
@@ -11,7 +12,8 @@ cd "$(dirname "$0")/.."
 dir=$(realpath -m "${1:-build/live-servers}")
 
 # The servers' shared libraries, which installing the packages would bring.
-bash .ci/install-deps.sh vsftpd python3-pyftpdlib libcurl4-openssl-dev openssl \
+bash .ci/install-deps.sh vsftpd python3-pyftpdlib python3-twisted globus-gridftp-server-progs \
+  libcurl4-openssl-dev openssl \
   libhiredis0.14 libmemcached11 libmemcachedutil2 libpcre2-posix3 libsodium23 libcap2
 
 mkdir -p "$dir/debs" "$dir/root"
@@ -23,4 +25,4 @@ for pkg in proftpd-core pure-ftpd; do
   fi
   dpkg-deb -x "$dir/debs/${pkg}_"*.deb "$dir/root"
 done
-echo "live servers: vsftpd, pyftpdlib installed; proftpd, pure-ftpd under $dir/root"
+echo "live servers: vsftpd, pyftpdlib, twisted, gridftp installed; proftpd, pure-ftpd under $dir/root"

@@ -6,6 +6,7 @@ ftpdirlist_add_gtest(extended_tests
   extended_unix_forms_test.cpp
   extended_dos_test.cpp
   extended_vms_test.cpp
+  extended_impossible_dates_test.cpp
   extended_examples_test.cpp
   extended_dispatch_test.cpp
 )

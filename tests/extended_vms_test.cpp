@@ -100,10 +100,8 @@ TEST(ExtendedVmsTest, Rejected) {
         {"owner in parentheses", "A.TXT;1 3 15-JAN-2002 10:30 (SYSTEM) " + kProtection},
         {"protection in brackets", "A.TXT;1 3 15-JAN-2002 10:30 [SYSTEM] [RWED,RWED,RE,]"},
         {"protection not last", "A.TXT;1 3 15-JAN-2002 10:30 " + kProtection + " [SYSTEM]"},
-        {"31 February", "A.TXT;1 3 31-FEB-2002 10:30"},
         {"unknown month", "A.TXT;1 3 15-XYZ-2002 10:30"},
         {"numeric month", "A.TXT;1 3 15-01-2002 10:30"},
-        {"minute 61", "A.TXT;1 3 15-JAN-2002 10:61"},
         {"version not a number", "A.TXT;X 3 15-JAN-2002 10:30"},
         {"name alone: joined with the next line", "A.TXT;1"},
     };

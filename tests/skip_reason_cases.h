@@ -32,6 +32,8 @@ inline constexpr SkipReasonCase kSkipReasonCases[] = {
      "and where to start", ftpdir::SkipReason::joinedElsewhere, "joined-elsewhere"},
     {"drwxr-xr-x 2 a b 512 Jan  1  2020 ..\n-rw-r--r-- 1 a b 5 Jan  1  2020 f\n", 1,
      "drwxr-xr-x 2 a b 512 Jan  1  2020 ..", ftpdir::SkipReason::dotEntry, "dot-entry"},
+    {"-rw-r--r-- 1 a b 5 Apr 31  2020 f\n-rw-r--r-- 1 a b 5 Jan  1  2020 g\n", 1,
+     "-rw-r--r-- 1 a b 5 Apr 31  2020 f", ftpdir::SkipReason::impossibleDate, "impossible-date"},
 };
 
 }  // namespace testsupport

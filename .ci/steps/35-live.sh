@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # ftpls against real FTP servers on 127.0.0.1: installs or unpacks vsftpd,
-# ProFTPD, Pure-FTPd and pyftpdlib, then runs the dev build's 'live' tests.
+# ProFTPD, Pure-FTPd, pyftpdlib, Twisted and GridFTP, then runs the dev build's 'live' tests.
 # Every server must start here: a skipped one fails the step.
 set -euo pipefail
 cd "$(dirname "$0")/../.."

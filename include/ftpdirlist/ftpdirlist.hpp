@@ -278,6 +278,7 @@ enum class SkipReason : std::uint8_t {
     total,            // a count of blocks, files or bytes
     joinedElsewhere,  // a line that continues the entry above it
     dotEntry,         // "." or "..": the directory itself or its parent
+    impossibleDate,   // an entry's shape with a date no calendar has (31 April, hour 25)
 };
 
 // The reason's stable short name, as ftpls prints it ("not-a-listing-line",

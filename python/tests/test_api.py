@@ -127,6 +127,7 @@ def test_skipped_lines_alike_in_chunks(dialect):
     (b"README          2345  what this archive holds\n                      and more\n", 2,
      "joined-elsewhere"),
     (b"drwxr-xr-x 2 a b 512 Jan  1  2020 .\n-rw-r--r-- 1 a b 5 Jan  1  2020 f\n", 1, "dot-entry"),
+    (b"-rw-r--r-- 1 a b 5 Apr 31  2020 f\n-rw-r--r-- 1 a b 5 Jan  1  2020 g\n", 1, "impossible-date"),
 ])
 def test_skipped_lines_say_why(listing, number, reason):
     parser = ftpdirlist.Parser(collect_skipped=True)

@@ -28,15 +28,15 @@ static_assert(FTPDIR_FORMAT_UNIX == static_cast<int>(ftpdir::Format::unixStyle) 
                   FTPDIR_FORMAT_WINDOWS_CE == static_cast<int>(ftpdir::Format::windowsCe) &&
                   FTPDIR_FORMAT_UNIX_NUMERIC == static_cast<int>(ftpdir::Format::unixNumeric),
               "FTPDIR_FORMAT_* mirror ftpdir::Format");
-static_assert(FTPDIR_SKIP_NOT_A_LISTING_LINE ==
-                      static_cast<int>(ftpdir::SkipReason::notListingLine) &&
-                  FTPDIR_SKIP_HEADER == static_cast<int>(ftpdir::SkipReason::header) &&
-                  FTPDIR_SKIP_TITLE == static_cast<int>(ftpdir::SkipReason::title) &&
-                  FTPDIR_SKIP_TOTAL == static_cast<int>(ftpdir::SkipReason::total) &&
-                  FTPDIR_SKIP_JOINED_ELSEWHERE ==
-                      static_cast<int>(ftpdir::SkipReason::joinedElsewhere) &&
-                  FTPDIR_SKIP_DOT_ENTRY == static_cast<int>(ftpdir::SkipReason::dotEntry),
-              "FTPDIR_SKIP_* mirror ftpdir::SkipReason");
+static_assert(
+    FTPDIR_SKIP_NOT_A_LISTING_LINE == static_cast<int>(ftpdir::SkipReason::notListingLine) &&
+        FTPDIR_SKIP_HEADER == static_cast<int>(ftpdir::SkipReason::header) &&
+        FTPDIR_SKIP_TITLE == static_cast<int>(ftpdir::SkipReason::title) &&
+        FTPDIR_SKIP_TOTAL == static_cast<int>(ftpdir::SkipReason::total) &&
+        FTPDIR_SKIP_JOINED_ELSEWHERE == static_cast<int>(ftpdir::SkipReason::joinedElsewhere) &&
+        FTPDIR_SKIP_DOT_ENTRY == static_cast<int>(ftpdir::SkipReason::dotEntry) &&
+        FTPDIR_SKIP_IMPOSSIBLE_DATE == static_cast<int>(ftpdir::SkipReason::impossibleDate),
+    "FTPDIR_SKIP_* mirror ftpdir::SkipReason");
 
 }  // namespace
 
@@ -256,7 +256,7 @@ int32_t ftpdir_skipped_reason(const ftpdir_parser* parser, size_t index) {
 }
 
 const char* ftpdir_skip_reason_name(int32_t reason) {
-    if (reason < FTPDIR_SKIP_NOT_A_LISTING_LINE || reason > FTPDIR_SKIP_DOT_ENTRY) {
+    if (reason < FTPDIR_SKIP_NOT_A_LISTING_LINE || reason > FTPDIR_SKIP_IMPOSSIBLE_DATE) {
         reason = FTPDIR_SKIP_NOT_A_LISTING_LINE;
     }
     return ftpdir::skipReasonName(static_cast<ftpdir::SkipReason>(reason));

@@ -119,11 +119,12 @@ const char* formatName(Format format) {
 
 const char* skipReasonName(SkipReason reason) {
     static const char* const kNames[] = {
-        "not-a-listing-line", "header", "title", "total", "joined-elsewhere", "dot-entry",
+        "not-a-listing-line", "header",    "title",           "total",
+        "joined-elsewhere",   "dot-entry", "impossible-date",
     };
-    static_assert(
-        sizeof(kNames) / sizeof(kNames[0]) == static_cast<std::size_t>(SkipReason::dotEntry) + 1,
-        "one name per reason");
+    static_assert(sizeof(kNames) / sizeof(kNames[0]) ==
+                      static_cast<std::size_t>(SkipReason::impossibleDate) + 1,
+                  "one name per reason");
     const auto i = static_cast<std::size_t>(reason);
     return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : kNames[0];
 }

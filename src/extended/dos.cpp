@@ -71,7 +71,47 @@ void SplitTarget(ParsedEntry& entry) {
     entry.name = name.substr(0, open);
 }
 
+// True when the line has the shape of a DOS entry whose date or time
+// cannot exist ("04-31-02  10:30AM  <DIR>  x", "01-15-02  25:10  12 x"): a
+// numeric date, a clock with an optional AM or PM, a <...> marker or a
+// size, and a name. Asked only after the date or the time failed to read.
+FTPDIRLIST_NOINLINE bool ImpossibleDate(TokenWalker& tokens) {
+    if (!fields::NumericDateShape(tokens[0], "-/.")) return false;
+    const std::string_view time = tokens[1];
+    std::size_t clock = 0;
+    while (clock < time.size() && (fields::IsDigit(time[clock]) || time[clock] == ':')) ++clock;
+    if (!fields::ClockShape(time.substr(0, clock))) return false;
+    const auto meridiem = [](std::string_view text) {
+        return fields::EqualsFolded(text, "am") || fields::EqualsFolded(text, "pm");
+    };
+    std::size_t size = 2;
+    if (clock != time.size()) {
+        if (!meridiem(time.substr(clock))) return false;
+    } else if (meridiem(tokens[2])) {
+        size = 3;
+    }
+    const std::string_view marker = tokens[size];
+    std::int64_t bytes;
+    return marker.data() != nullptr && tokens[size + 1].data() != nullptr &&
+           ((marker[0] == '<' && marker.back() == '>') || fields::ReadGroupedNumber(marker, bytes));
+}
+
 }  // namespace
+
+bool JoinSuppliesOnlyName(const ParsedEntry& entry, std::string_view held) {
+    if (entry.extras.format != EntryFormat::dos) return true;
+    // The name starts at the joining space at the earliest (after a held
+    // line that ends in the ten spaces of IIS's <DIR> padding).
+    if (entry.name.data() < held.data() + held.size()) return false;
+    std::size_t end = held.size();
+    while (end > 0 && held[end - 1] == ' ') --end;
+    std::size_t begin = end;
+    while (begin > 0 && held[begin - 1] != ' ') --begin;
+    const std::string_view last = held.substr(begin, end - begin);
+    std::int64_t size;
+    return !last.empty() &&
+           ((last[0] == '<' && last.back() == '>') || fields::ReadGroupedNumber(last, size));
+}
 
 LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
     TokenWalker tokens = TokensFor(line, state);
@@ -81,9 +121,11 @@ LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, P
     Stamp stamp;
     bool glued = false;
     const std::string_view date = tokens[0];
-    if (date.data() == nullptr || !fields::IsDigit(date[0]) || !ReadDate(date, stamp) ||
-        tokens[1].data() == nullptr || !ReadTime(tokens[1], tokens[2], stamp, glued)) {
-        return LineKind::none;
+    if (date.data() == nullptr || !fields::IsDigit(date[0])) return LineKind::none;
+    if (!ReadDate(date, stamp) || tokens[1].data() == nullptr ||
+        !ReadTime(tokens[1], tokens[2], stamp, glued)) {
+        return ImpossibleDate(tokens) ? SkipAs(state, ftpdir::SkipReason::impossibleDate)
+                                      : LineKind::none;
     }
     const std::string_view size = tokens[glued ? 2 : 3];
     if (size.data() == nullptr) return LineKind::none;
@@ -106,7 +148,8 @@ LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, P
         if (!fields::ReadGroupedNumber(size, entry.size)) return LineKind::none;
         name = tokens.AfterOneSpace(size);
     }
-    if (name.data() == nullptr || !StoreStamp(stamp, today, entry)) return LineKind::none;
+    if (name.data() == nullptr) return LineKind::none;
+    if (!StoreStamp(stamp, today, entry)) return SkipAs(state, ftpdir::SkipReason::impossibleDate);
     entry.name = name;
     if (entry.isLink) SplitTarget(entry);
     entry.extras.format = EntryFormat::dos;

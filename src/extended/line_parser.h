@@ -47,6 +47,11 @@ struct ListingState {
     // form has been seen followed by one space and a name: this listing
     // does not pad it, and a second space after it belongs to the name.
     bool unpaddedDates = false;
+    // Where the size column of the last line of Unix shape ended (a mode,
+    // then columns up to a size read): the offset past its size (or a
+    // device's minor number) from the line's first byte; 0 before the first. A group glued to the
+    // size is read only where its token ends there too.
+    std::size_t unixSizeEdge = 0;
     // The orders (ibmi.cpp) that every IBM i date read so far allows; 0
     // before the first.
     std::uint8_t ibmiDateOrders = 0;
@@ -104,6 +109,13 @@ extern const std::size_t kFamilyCount;
 LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry);
 
+// False for an entry read from the line `held` joined with the next (which
+// starts one space after it) where its family joins only a line that lacks
+// nothing but its name: a DOS entry's date, time and <DIR> marker or size
+// all lie in the held line, which ends with the marker or size, so that
+// two lines that are no DOS lines never make one.
+bool JoinSuppliesOnlyName(const ParsedEntry& entry, std::string_view held);
+
 // The extended dialect as the listing driver's line parser: lines arrive
 // with the spaces the server wrote around them, every family is tried with
 // the listing's own first, and the records carry their extras. A copy
@@ -133,6 +145,20 @@ public:
         style = kind == LineKind::entry && entry.extras.format == EntryFormat::vms
                     ? LineStyle::vms
                     : LineStyle::other;
+        return kind;
+    }
+
+    // Parse for a held line joined with the next by one space, the next
+    // starting at line.begin + second. A join supplies what a server wrapped
+    // onto a line of its own; an entry that a family's fields cannot have
+    // got so (JoinSuppliesOnlyName) is refused: none.
+    LineKind ParseJoined(const Line& line, std::size_t second, ParsedEntry& entry,
+                         LineStyle& style) {
+        const LineKind kind = Parse(line, nullptr, entry, style);
+        if (kind == LineKind::entry &&
+            !JoinSuppliesOnlyName(entry, std::string_view(line.begin, second - 1))) {
+            return LineKind::none;
+        }
         return kind;
     }
 

@@ -336,10 +336,13 @@ bool NumericDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& 
     last = i;
     const bool yearFirst = fields::ReadNumericDate(date, fields::DateOrder::ymd, "-/", stamp);
     if (yearFirst || fields::ReadNumericDate(date, fields::DateOrder::dmy, ".", stamp)) {
-        // The time is optional: a date alone is followed by the name.
+        // The time is optional: a date alone is followed by the name; a
+        // clock that cannot exist ("25:10") is no name.
         if (fields::ReadClock(tokens[i + 1], stamp)) {
             last = i + 1;
             if (IsZone(tokens[i + 2])) last = i + 2;
+        } else if (fields::ClockShape(tokens[i + 1])) {
+            return false;
         }
         narrow = yearFirst && last == i;
         return true;
@@ -494,35 +497,30 @@ void ReadOwnerAndGroup(TokenWalker& tokens, std::size_t from, std::size_t to, Pa
     }
 }
 
-// The size before the date at token `date`, and the owner and group before
-// it. Device files give "major, minor" in its place and no size; a size
-// glued to the group ("ftp125435904") counts when it follows the owner.
-bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t date, char type,
-                       bool counted, ParsedEntry& entry) {
-    const std::size_t sizeAt = date - 1;
+// The offset just past `token`, a token of the line that `tokens` walks.
+std::size_t EdgeOf(TokenWalker& tokens, std::string_view token) {
+    return static_cast<std::size_t>(token.data() + token.size() - tokens.Text().data());
+}
+
+// A size glued to the group ("ftpadmin125435904", a group column too narrow
+// for its name): the digits at the token's end are the size. The line alone
+// cannot tell such a token from a group that ends in digits before a size,
+// or from garbage; the listing can: servers glue the two when both columns
+// are full, and the size column is right-aligned, so the token ends where
+// the size column of the Unix entry before it ended (state.unixSizeEdge).
+// Without an entry before it, or where the columns do not line up, the
+// token is no size and the line is refused. The owner must stand alone
+// before it, after an optional link count.
+FTPDIRLIST_NOINLINE bool ReadGluedGroup(TokenWalker& tokens, std::size_t modeEnd,
+                                        std::size_t sizeAt, bool counted, const ListingState& state,
+                                        ParsedEntry& entry) {
     const std::string_view size = tokens[sizeAt];
-    const bool device = type == 'c' || type == 'b';
-    if (device && sizeAt > modeEnd && tokens[sizeAt - 1].back() == ',' &&
-        IsAllDigits(tokens[sizeAt - 1].substr(0, tokens[sizeAt - 1].size() - 1))) {
-        entry.size = -1;
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt - 1, entry, counted);
-        return true;
-    }
-    if (device && size.find(',') != std::string_view::npos) {
-        entry.size = -1;
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
-        return true;
-    }
-    if (fields::ReadNumber(size, entry.size) || ReadUnknownSize(size, entry.size)) {
-        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
-        return true;
-    }
+    if (state.unixSizeEdge == 0 || EdgeOf(tokens, size) != state.unixSizeEdge) return false;
     std::size_t digits = size.size();
     while (digits > 0 && fields::IsDigit(size[digits - 1])) --digits;
     if (digits == 0) return false;  // too large
     const char glue = size[digits - 1];
     if (!fields::IsLetter(glue) && static_cast<unsigned char>(glue) < 0x80) return false;
-    // The owner alone before the glued token, after an optional link count.
     std::size_t owner = modeEnd;
     if (!counted && sizeAt - owner >= 2 &&
         (IsAllDigits(tokens[owner]) || tokens[owner] == "folder")) {
@@ -532,6 +530,31 @@ bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t dat
     if (!fields::ReadNumber(size.substr(digits), entry.size)) return false;
     entry.extras.owner = tokens[owner];
     entry.extras.group = size.substr(0, digits);
+    return true;
+}
+
+// The size before the date at token `date`, and the owner and group before
+// it. Device files give "major, minor" in its place and no size; a size
+// glued to the group is read by ReadGluedGroup. The size column's edge is
+// noted in `state` for the lines after.
+bool ReadSizeAndOwners(TokenWalker& tokens, std::size_t modeEnd, std::size_t date, char type,
+                       bool counted, ListingState& state, ParsedEntry& entry) {
+    const std::size_t sizeAt = date - 1;
+    const std::string_view size = tokens[sizeAt];
+    const bool device = type == 'c' || type == 'b';
+    if (device && sizeAt > modeEnd && tokens[sizeAt - 1].back() == ',' &&
+        IsAllDigits(tokens[sizeAt - 1].substr(0, tokens[sizeAt - 1].size() - 1))) {
+        entry.size = -1;
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt - 1, entry, counted);
+    } else if (device && size.find(',') != std::string_view::npos) {
+        entry.size = -1;
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
+    } else if (fields::ReadNumber(size, entry.size) || ReadUnknownSize(size, entry.size)) {
+        ReadOwnerAndGroup(tokens, modeEnd, sizeAt, entry, counted);
+    } else if (!ReadGluedGroup(tokens, modeEnd, sizeAt, counted, state, entry)) {
+        return false;
+    }
+    state.unixSizeEdge = EdgeOf(tokens, size);
     return true;
 }
 
@@ -559,9 +582,12 @@ bool IsTotalLine(TokenWalker& tokens) {
 // listing has shown that form without its pad (one space, then a name).
 LineKind FinishUndated(std::string_view name, char type, ParsedEntry& entry);
 
-LineKind Finish(std::string_view name, bool narrow, char type, const Stamp& stamp,
-                ListingState& state, Today& today, ParsedEntry& entry) {
-    if (name.data() == nullptr || !StoreStamp(stamp, today, entry)) return LineKind::none;
+FTPDIRLIST_ALWAYS_INLINE LineKind Finish(std::string_view name, bool narrow, char type,
+                                         const Stamp& stamp, ListingState& state, Today& today,
+                                         ParsedEntry& entry) {
+    if (name.data() == nullptr) return LineKind::none;
+    // 29 February of a common year.
+    if (!StoreStamp(stamp, today, entry)) return SkipAs(state, ftpdir::SkipReason::impossibleDate);
     if (narrow && !state.unpaddedDates) {
         if (name.size() > 1 && name[0] == ' ') {
             name.remove_prefix(1);
@@ -611,6 +637,41 @@ LineKind ReadWithoutDate(TokenWalker& tokens, std::size_t at, bool counted, char
     entry.extras.owner = owner;
     entry.extras.group = group;
     return FinishUndated(tokens.AfterOneSpace(size), type, entry);
+}
+
+// True when the tokens from `at` have the shape of a date that reads
+// nowhere in this file, followed by a name: a month name, a day of one or
+// two digits, then a year of four digits or a clock ("Apr 31  2002",
+// "Jan 15 25:10"); or a year-first or dotted day-first numeric date, with
+// an optional clock ("2002-13-01", "31.04.2002", "2002-01-15 25:10").
+// Asked only after every reading of a date failed, so the shape means a
+// date that cannot exist.
+bool ImpossibleDateAt(TokenWalker& tokens, std::size_t at) {
+    const std::string_view first = tokens[at];
+    if (fields::IsDigit(first[0])) {
+        const bool yearFirst = first.size() > 4 && (first[4] == '-' || first[4] == '/') &&
+                               fields::NumericDateShape(first, "-/");
+        const bool dotted = first.size() > 5 && first[first.size() - 5] == '.' &&
+                            fields::NumericDateShape(first, ".");
+        if (!yearFirst && !dotted) return false;
+        const std::size_t name = fields::ClockShape(tokens[at + 1]) ? at + 2 : at + 1;
+        return tokens[name].data() != nullptr;
+    }
+    const std::string_view day = tokens[at + 1];
+    const std::string_view yearOrTime = tokens[at + 2];
+    return ReadMonthName(first) != 0 && day.data() != nullptr && day.size() <= 2 &&
+           IsAllDigits(day) && yearOrTime.data() != nullptr &&
+           ((yearOrTime.size() == 4 && IsAllDigits(yearOrTime)) ||
+            fields::ClockShape(yearOrTime)) &&
+           tokens[at + 3].data() != nullptr;
+}
+
+// A date that cannot exist where a size is followed by one (ImpossibleDateAt).
+FTPDIRLIST_NOINLINE bool HasImpossibleDate(TokenWalker& tokens, std::size_t modeEnd) {
+    for (std::size_t at = modeEnd + 1; tokens[at].data() != nullptr; ++at) {
+        if (EndsInDigit(tokens[at - 1]) && ImpossibleDateAt(tokens, at)) return true;
+    }
+    return false;
 }
 
 // How far the line's bytes may be read (TokensFor): to the driver's bound
@@ -711,6 +772,8 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
         }
     }
     if (date < 4 || !fields::ReadNumber(t[date - 1], entry.size, readable)) return false;
+    state.unixSizeEdge =
+        static_cast<std::size_t>(t[date - 1].data() + t[date - 1].size() - line.data());
     Stamp stamp;
     std::string_view name;
     bool narrow;
@@ -762,7 +825,9 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     for (;; ++date) {
         const std::string_view token = tokens[date];
         if (token.data() == nullptr) {
-            return ReadWithoutDate(tokens, modeEnd, counted, mode[0], entry);
+            const LineKind undated = ReadWithoutDate(tokens, modeEnd, counted, mode[0], entry);
+            if (undated != LineKind::none || !HasImpossibleDate(tokens, modeEnd)) return undated;
+            return SkipAs(state, ftpdir::SkipReason::impossibleDate);
         }
         if (!DateMayFollow(tokens[date - 1])) continue;
         // A shortcut: a build without shortcuts tries every such token.
@@ -775,7 +840,9 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     }
 
     const char type = mode[0];
-    if (!ReadSizeAndOwners(tokens, modeEnd, date, type, counted, entry)) return LineKind::none;
+    if (!ReadSizeAndOwners(tokens, modeEnd, date, type, counted, state, entry)) {
+        return LineKind::none;
+    }
     return Finish(tokens.AfterOneSpace(tokens[last]), narrow, type, stamp, state, today, entry);
 }
 

@@ -194,7 +194,8 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
     bool haveSize = false;
     bool haveDate = false;
     bool haveOwner = false;
-    bool afterDate = false;  // the token before was the date
+    bool afterDate = false;   // the token before was the date
+    bool impossible = false;  // a date or time of its shape that cannot exist
     entry.size = -1;
     for (std::size_t i = 1; i < n; ++i) {
         const std::string_view token = tokens[i];
@@ -209,11 +210,17 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
             if (haveOwner || !ReadBracketOwner(token, entry.extras.owner)) return LineKind::none;
             haveOwner = true;
         } else if (!haveDate && Holds(token, '-')) {
-            if (!fields::ReadDayMonthNameYear(token, '-', stamp)) return LineKind::none;
+            if (!fields::ReadDayMonthNameYear(token, '-', stamp)) {
+                if (!fields::NamedDateShape(token, '-')) return LineKind::none;
+                impossible = true;
+            }
             haveDate = true;
             afterDate = true;
         } else if (timeHere && Holds(token, ':')) {
-            if (!fields::ReadClock(token, stamp)) return LineKind::none;
+            if (!fields::ReadClock(token, stamp)) {
+                if (!fields::ClockShape(token)) return LineKind::none;
+                impossible = true;
+            }
         } else if (!haveSize && fields::IsDigit(first)) {
             if (!ReadBlocks(token, entry.size)) return LineKind::none;
             haveSize = true;
@@ -225,7 +232,10 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
         }
     }
     // A name alone may go on with its fields on the next line.
-    if (!haveDate || !StoreStamp(stamp, today, entry)) return LineKind::none;
+    if (!haveDate) return LineKind::none;
+    if (impossible || !StoreStamp(stamp, today, entry)) {
+        return SkipAs(state, ftpdir::SkipReason::impossibleDate);
+    }
     entry.extras.format = EntryFormat::vms;
     return LineKind::entry;
 }

@@ -316,6 +316,22 @@ bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view se
     return true;
 }
 
+bool NumericDateShape(std::string_view text, std::string_view separators) {
+    std::int32_t numbers[3];
+    std::size_t widths[3];
+    return ReadThreeNumbers(text, separators, numbers, widths);
+}
+
+bool ClockShape(std::string_view text) {
+    const std::size_t at = SkipDigits(text, 0);
+    if (at == 0 || at > 2 || at == text.size() || text[at] != ':') return false;
+    const std::size_t end = SkipDigits(text, at + 1);
+    if (end != at + 3) return false;
+    if (end == text.size()) return true;
+    if (text[end] != ':' || SkipDigits(text, end + 1) != end + 3) return false;
+    return end + 3 == text.size() || IsFraction(text.substr(end + 3));
+}
+
 bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp, bool dayFirst) {
     const std::size_t at = SkipDigits(text, 0);
     if (at == text.size() || !IsSeparator(text[at], separators)) return false;
@@ -333,17 +349,26 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
 namespace {
 
 // A date's day, month name and year, already split: validated and stored.
-bool StoreNamedDate(std::string_view day, std::string_view month, std::string_view year,
-                    Stamp& stamp) {
-    std::int32_t d;
-    std::int32_t y;
+// Its numbers and month name read, unchecked against the calendar: a day
+// of one or two digits, a month name of the table, a year of two or four.
+FTPDIRLIST_ALWAYS_INLINE bool ReadNamedDateParts(std::string_view day, std::string_view month,
+                                                 std::string_view year, std::int32_t& d, int& m,
+                                                 std::int32_t& y) {
     if (!ReadShortField(day, 2, d) || (year.size() != 2 && year.size() != 4) ||
         !ReadNumber32(year, y)) {
         return false;
     }
     // Numbers are month names of the table too, but not of these forms.
-    const int m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
-    if (!ValidDate(m, d)) return false;
+    m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
+    return m != 0;
+}
+
+bool StoreNamedDate(std::string_view day, std::string_view month, std::string_view year,
+                    Stamp& stamp) {
+    std::int32_t d;
+    std::int32_t y;
+    int m;
+    if (!ReadNamedDateParts(day, month, year, d, m, y) || !ValidDate(m, d)) return false;
     stamp.year = WidenYear(y, year.size());
     stamp.month = m;
     stamp.day = d;
@@ -382,6 +407,16 @@ bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
         if (!SplitThree(text, std::string_view(separators, 1), parts)) return false;
     }
     return StoreNamedDate(parts[0], parts[1], parts[2], stamp);
+}
+
+bool NamedDateShape(std::string_view text, char separator) {
+    std::string_view parts[3];
+    const char separators[1] = {separator};
+    std::int32_t d;
+    std::int32_t y;
+    int m;
+    return SplitThree(text, std::string_view(separators, 1), parts) &&
+           ReadNamedDateParts(parts[0], parts[1], parts[2], d, m, y);
 }
 
 bool ReadMonthNameDayYear(std::string_view text, char separator, Stamp& stamp) {

@@ -110,6 +110,14 @@ enum class DateOrder : std::uint8_t {
 bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
                      Stamp& stamp);
 
+// The shapes of a numeric date and of a clock with their numbers unchecked,
+// which tell a line whose date cannot exist ("2002-04-31", "25:10") from a
+// line that holds no date: three numbers of 1 to 4 digits split by one
+// byte of `separators` (the same byte twice), and "h:mm" or "hh:mm" with
+// an optional ":ss" and fraction.
+bool NumericDateShape(std::string_view text, std::string_view separators);
+bool ClockShape(std::string_view text);
+
 // A month and day without a year, "mm<sep>dd" (or "dd<sep>mm" when
 // `dayFirst`) with sep one of `separators`, 1 or 2 digits each. Validated.
 // Fills month and day.
@@ -121,6 +129,8 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
 // name of LookupMonthName (any case), a year of 2 or 4 digits (2 widened).
 // Validated. Fills year, month and day.
 bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
+// Its shape with the day unchecked against the month ("31-APR-2002").
+bool NamedDateShape(std::string_view text, char separator);
 
 // The same with the month's name first, "Feb-28-1998" (Windows CE and
 // VxWorks).

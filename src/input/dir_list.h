@@ -54,6 +54,10 @@ using SkipReason = ftpdir::SkipReason;
 //     joined). Sets `style`, which the driver reads for an entry only.
 //   SkipReason HeaderReason() const;
 //     Why the line that Parse last returned header for is skipped.
+//   LineKind ParseJoined(const Line& text, std::size_t second, ParsedEntry& entry,
+//                        LineStyle& style);     (only with kExtras)
+//     Parse for a held line joined with the next one, which starts at
+//     text.begin + second; it may refuse an entry that a join must not make.
 // It must be copyable: a copy of the one given at construction starts each
 // listing.
 template <class LineParser>
@@ -88,7 +92,8 @@ private:
     void EmitText(const Line& line, bool cutAtZero, std::uint64_t number,
                   const std::uint64_t* spaces);
     void LineFailed(std::string_view line, std::uint64_t number);
-    LineKind TryLine(const Line& line, const std::uint64_t* spaces, std::uint64_t number);
+    LineKind TryLine(const Line& line, const std::uint64_t* spaces, std::uint64_t number,
+                     std::size_t second = 0);
     void Skip(std::string_view text, std::uint64_t number, SkipReason reason);
     void ReleasePending();
 
@@ -120,13 +125,15 @@ using CFtpDirList = ListingDriver<ClassicLineParser>;
 // The extended dialect's driver, the C++ API's default.
 using ExtendedDirList = ListingDriver<ext::ExtendedLineParser>;
 
-// Offers one text (a line or a joined pair) to the parser and stores the
-// entry it yields, unless it is "." or "..", which is reported as skipped
-// at `number`. Returns the parser's verdict.
+// Offers one text (a line, or a joined pair whose second line starts at
+// offset `second`) to the parser and stores the entry it yields, unless it
+// is "." or "..", which is reported as skipped at `number`. Returns the
+// parser's verdict.
 template <class LineParser>
 FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line& line,
                                                                      const std::uint64_t* spaces,
-                                                                     std::uint64_t number) {
+                                                                     std::uint64_t number,
+                                                                     std::size_t second) {
     // Every line starts from a fresh record, so nothing of an earlier line
     // leaks into this one; the extras of a parser that never writes them
     // stay as constructed.
@@ -136,7 +143,13 @@ FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line&
         record_.ResetClassic();
     }
     LineStyle style = LineStyle::other;
-    const LineKind verdict = parser_.Parse(line, spaces, record_, style);
+    LineKind verdict;
+    if constexpr (LineParser::kExtras) {
+        verdict = second != 0 ? parser_.ParseJoined(line, second, record_, style)
+                              : parser_.Parse(line, spaces, record_, style);
+    } else {
+        verdict = parser_.Parse(line, spaces, record_, style);
+    }
     if (verdict != LineKind::entry) return verdict;
     // Before the name test: a VMS-style "." still marks the listing.
     if (style == LineStyle::vms) vmsListing_ = true;
@@ -317,7 +330,8 @@ void ListingDriver<LineParser>::LineFailed(std::string_view line, std::uint64_t 
         joined_.push_back(' ');
         joined_.append(line.data(), line.size());
         // A joined text taken as a header is no join either.
-        if (TryLine(Line(joined_), nullptr, pendingNumber_) == LineKind::entry) {
+        if (TryLine(Line(joined_), nullptr, pendingNumber_, pendingLine_.size() + 1) ==
+            LineKind::entry) {
             hasPending_ = false;
             return;
         }

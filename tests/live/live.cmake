@@ -14,7 +14,7 @@ if(NOT Python3_Interpreter_FOUND)
   return()
 endif()
 
-foreach(server vsftpd proftpd pure-ftpd pyftpdlib)
+foreach(server vsftpd proftpd pure-ftpd pyftpdlib twisted gridftp)
   add_test(NAME live.${server}
     COMMAND Python3::Interpreter ${live_dir}/live_ftp_test.py ${server} $<TARGET_FILE:ftpls>
       ${CMAKE_BINARY_DIR}/live/${server} ${FTPDIRLIST_LIVE_SERVERS})

@@ -3,7 +3,7 @@ against os.lstat.
 
 usage: live_ftp_test.py SERVER FTPLS WORKDIR PACKAGES
 
-SERVER is vsftpd, proftpd, pure-ftpd or pyftpdlib. The test makes a tree
+SERVER is vsftpd, proftpd, pure-ftpd, pyftpdlib, twisted or gridftp. The test makes a tree
 under WORKDIR, starts the server on 127.0.0.1 on a free port with a
 throwaway configuration, runs `ftpls URL --json` with LIST and, when the
 server offers it, MLSD, and compares name, type, size and modification time
@@ -86,14 +86,32 @@ class Server:
     def command(self):
         return getattr(self, "_" + self.name.replace("-", "_"))()
 
-    def _pyftpdlib(self):
+    @staticmethod
+    def _need_debian_module(module, package):
+        """Skips unless Debian's own interpreter imports `module`."""
         try:
-            subprocess.run(["/usr/bin/python3", "-c", "import pyftpdlib"], check=True,
+            subprocess.run(["/usr/bin/python3", "-c", f"import {module}"], check=True,
                            stderr=subprocess.DEVNULL)
         except (OSError, subprocess.CalledProcessError):
-            raise Skip("Debian's python3-pyftpdlib is not installed")
+            raise Skip(f"Debian's {package} is not installed")
+
+    def _pyftpdlib(self):
+        self._need_debian_module("pyftpdlib", "python3-pyftpdlib")
         return ["/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p", str(self.port),
                 "-d", self.root]
+
+    def _twisted(self):
+        self._need_debian_module("twisted.protocols.ftp", "python3-twisted")
+        script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "twisted_server.py")
+        return ["/usr/bin/python3", script, str(self.port), self.root]
+
+    def _gridftp(self):  # Debian globus-gridftp-server-progs
+        # Anonymous and read-only by default; it forks a process per session,
+        # which ends with the session.
+        binary = find_binary("globus-gridftp-server", self.packages)
+        return [binary, "-p", str(self.port), "-control-interface", "127.0.0.1",
+                "-data-interface", "127.0.0.1", "-aa", "-anonymous-user", "nobody",
+                "-anonymous-group", "nogroup", "-home-dir", self.root, "-logfile", self.log]
 
     def _vsftpd(self):
         binary = find_binary("vsftpd", self.packages)
@@ -263,6 +281,8 @@ def main():
     time.tzset()
     root = os.path.join(work, "tree")
     live_tree.make(root)
+    for entry in live_tree.UNLISTABLE.get(name, {}):
+        os.remove(os.path.join(root, entry))
     expected = live_tree.describe(root)
     many = live_tree.describe(os.path.join(root, live_tree.MANY))
     server = Server(name, work, packages, root)

@@ -146,7 +146,7 @@ const OptionDef kOptions[] = {
     {0, "skipped", nullptr,
      "print the lines that yielded no entry on standard error,\n"
      "as FILE:LINE: reason: text (not-a-listing-line, header,\n"
-     "title, total, joined-elsewhere, dot-entry)",
+     "title, total, joined-elsewhere, dot-entry, impossible-date)",
      [](Options& o, const std::string&, std::string&) { return o.skipped = true; }},
     {0, "mlsd", nullptr,
      "URL: list with MLSD (default: MLSD when the server\n"
