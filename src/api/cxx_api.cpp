@@ -193,7 +193,8 @@ struct Parser::Impl {
     }
 
     // The extended table's final rows, for a Listing; null in the classic
-    // dialect, which hands out nothing before Finish().
+    // dialect, which hands out nothing before Finish(). The table is made
+    // first, so that no row handed over can be lost.
     std::unique_ptr<Listing::Table> TakeReady() {
         if (!extended) return nullptr;
         auto table = std::make_unique<Listing::Table>();
