@@ -175,6 +175,26 @@ struct ExtrasCase {
 
 std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
 
+// Twelve files in three rounds of versions, each round's owner longer or
+// shorter than the last: the later versions merge into rows stored many
+// entries before.
+ExtrasCase InterleavedVersions() {
+    const char* const owners[] = {"MID", "A", "LONGESTOWNER"};
+    ExtrasCase c{"vms_versions_interleaved", "", false, {}};
+    for (int round = 0; round < 3; ++round) {
+        for (int file = 0; file < 12; ++file) {
+            c.listing += "F" + std::to_string(file) + ".DAT;" + std::to_string(round + 1) +
+                         "  1  1-JAN-2020 10:00 [" + owners[(round + file) % 3] +
+                         "] (RWED,RWED,RE,)\r\n";
+        }
+    }
+    for (int file = 0; file < 12; ++file) {
+        c.expected.push_back(
+            {"F" + std::to_string(file) + ".DAT", "", owners[(2 + file) % 3], "", ""});
+    }
+    return c;
+}
+
 std::vector<ExtrasCase> ExtrasCases() {
     const std::string longOwner = Repeat('o', 300);
     const std::string longGroup = Repeat('g', 70000);
@@ -228,6 +248,15 @@ std::vector<ExtrasCase> ExtrasCases() {
          "B.TXT;9  1  1-JAN-2020 10:00 [LONGERNAME] (RWED,RWED,RE,)\r\n",
          false,
          {{"A.TXT", "", "OP", "", ""}, {"B.TXT", "", "LONGERNAME", "", ""}}},
+        // After a line of another family the stored row is replaced in its
+        // place when the newer texts fit, else anew.
+        {"vms_versions_around_another_family",
+         "A.TXT;1  1  1-JAN-2020 10:00 [LONGOWNER] (RWED,RWED,RE,)\r\n" + unixLine("u", "g", "x") +
+             "A.TXT;2  1  1-JAN-2020 10:00 [OP] (RWED,RWED,RE,)\r\n" + unixLine("u", "g", "y") +
+             "A.TXT;3  1  1-JAN-2020 10:00 [" + longOwner + "] (RWED,RWED,RE,)\r\n",
+         false,
+         {{"A.TXT", "", longOwner, "", ""}, {"x", "", "u", "g", ""}, {"y", "", "u", "g", ""}}},
+        InterleavedVersions(),
         {"vms_versions_kept",
          "A.TXT;1  1  1-JAN-2020 10:00 [SYSTEM] (RWED,RWED,RE,)\r\n"
          "A.TXT;3  1  1-JAN-2020 10:00 [OP] (RWED,RWED,RE,)\r\n",

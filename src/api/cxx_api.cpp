@@ -60,7 +60,7 @@ void Listing::Fill(std::size_t i, EntryView& view) const noexcept {
         view.time.reset();
     }
     if (!table_->extras) return;  // a classic entry: the extras stay as constructed
-    const ftpdirlist::RowExtras x = table_->rows.Extras(i);
+    const ftpdirlist::RowExtras x = table_->rows.Extras(i, row);
     if (view.time && x.second >= 0) view.time->second = x.second;
     view.target = x.target;
     view.owner = x.owner;

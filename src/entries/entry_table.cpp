@@ -138,10 +138,12 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
                 // The newest waiting entry takes the higher version; its
                 // lookup carries that on to the stored row of its name.
                 if (version > newest.version) {
-                    const RowExtras kept = extras != nullptr ? KeepTexts(*extras) : RowExtras{};
-                    Replace(newest, entry, version);
-                    Newest().extended = extras != nullptr;
-                    Newest().extras = kept;
+                    // Its extras hold the lengths of its texts: zero for a
+                    // classic entry.
+                    AheadEntry& waiting = Newest();
+                    Replace(newest, entry, version, extras, &waiting.extras);
+                    if (extras == nullptr) waiting.extras = StoredExtras{};
+                    waiting.extended = extras != nullptr;
                 }
                 return;
             }
@@ -165,15 +167,14 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
         lastRow_ = lookup.row;
         EntryRow& stored = rows_.At(lookup.row);
         if (version <= stored.version) return;
-        // What may fail (keeping texts) comes before the row changes.
-        RowExtras kept;
-        if (extras != nullptr) kept = KeepExtras(lookup.row, *extras);
-        Replace(stored, entry, version);
-        if (extras != nullptr) {
-            extras_[lookup.row] = kept;
-        } else {
+        if (extras == nullptr) {
+            Replace(stored, entry, version);
             ClearExtras(lookup.row);
+            return;
         }
+        // What may fail (the slot) comes before the row changes.
+        MakeExtrasSlot(lookup.row);
+        Replace(stored, entry, version, extras, &extras_[lookup.row]);
         return;
     }
     if (rows_.Size() >= std::numeric_limits<std::uint32_t>::max() - 1) return;
@@ -182,12 +183,16 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
         lookup = index_.Find(entry.name, hash, rows_);
     }
     const std::size_t added = rows_.Size();
-    RowExtras kept;
-    if (extras != nullptr) kept = KeepExtras(added, *extras);
-    Append(entry, version);
+    if (extras == nullptr) {
+        Append(entry, version);
+    } else {
+        MakeExtrasSlot(added);
+        EntryRow& row = rows_.Next();
+        Fill(row, entry, version, &extras_[added]);
+        rows_.Commit();
+    }
     index_.Put(lookup, added, hash);
     lastRow_ = added;
-    if (extras != nullptr) extras_[added] = kept;
 }
 
 void EntryTable::AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash,
@@ -200,11 +205,12 @@ void EntryTable::AddAhead(const ParsedEntry& entry, std::int32_t version, std::u
     rows_.Reserve(aheadCount_ + 1);
     if (extras != nullptr) {
         const std::size_t slots = rows_.Size() + aheadCount_ + 1;
-        if (extras_.capacity() < slots) extras_.reserve(std::max(slots, 2 * extras_.capacity()));
+        if (extras_.capacity() < slots) ReserveExtras(slots);
     }
     AheadEntry& added = ahead_[(aheadFirst_ + aheadCount_) % kAhead];
     // An extended entry's extras (those of `entry`) go with its row.
     Fill(added.row, entry, version, extras != nullptr ? &added.extras : nullptr);
+    if (extras == nullptr) added.extras = StoredExtras{};
     index_.Prefetch(hash);
     added.hash = hash;
     added.extended = extras != nullptr;
@@ -225,7 +231,7 @@ void EntryTable::SettleOldest() noexcept {
         rows_.Commit();
         index_.Put(lookup, at, oldest.hash);
     } else {
-        stores = Merge(rows_.At(at), oldest.row);
+        stores = Merge(rows_.At(at), oldest.row, oldest.extended);
     }
     if (stores) {
         if (oldest.extended) {
@@ -243,9 +249,11 @@ void EntryTable::SettleOldest() noexcept {
     }
 }
 
-bool EntryTable::Merge(EntryRow& stored, const EntryRow& newer) noexcept {
+bool EntryTable::Merge(EntryRow& stored, const EntryRow& newer, bool adopt) noexcept {
     if (newer.version <= stored.version) return false;
-    if (newer.attributesLength <= stored.attributesLength) {
+    if (adopt) {
+        stored.name = newer.name;  // the same name, then newer's attributes and extras
+    } else if (newer.attributesLength <= stored.attributesLength) {
         if (newer.attributesLength != 0) {
             bits::Copy(const_cast<char*>(stored.AttributesData()), newer.AttributesData(),
                        newer.attributesLength);
@@ -264,25 +272,27 @@ bool EntryTable::Merge(EntryRow& stored, const EntryRow& newer) noexcept {
     return true;
 }
 
-void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version) {
-    // What may fail (keeping a date that does not pack, or the attributes)
-    // comes before the row changes.
+void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version,
+                         const EntryExtras* extras, StoredExtras* stored) {
+    // What may fail (keeping a date that does not pack, or the texts) comes
+    // before the row changes.
     EntryRow date;
     StoreDate(date, entry.dateTime);
-    // The new attributes take the place of the old ones, after the row's
-    // name, when they fit (arena bytes of this row alone), so a file listed
-    // in a million versions does not grow the arena a million times;
-    // otherwise the name (the same) and the new attributes are kept anew.
+    // The new texts after the name (attributes, then extras) take the place
+    // of the old ones when they fit (arena bytes of this row alone), so a
+    // file listed in a million versions does not grow the arena a million
+    // times; otherwise the name (the same) and the new texts are kept anew.
     const std::size_t length = entry.attributes.size();
-    if (length <= row.attributesLength) {
-        if (length != 0)
-            bits::Copy(const_cast<char*>(row.AttributesData()), entry.attributes.data(), length);
-    } else {
-        char* at = arena_.Reserve(row.nameLength + length);
+    const std::size_t after = length + (extras != nullptr ? ExtrasBytes(*extras) : 0);
+    const std::size_t room = row.attributesLength + (stored != nullptr ? stored->TextBytes() : 0);
+    if (after > room) {
+        char* at = arena_.Reserve(row.nameLength + after);
         bits::Copy(at, row.name, row.nameLength);
-        bits::Copy(at + row.nameLength, entry.attributes.data(), length);
         row.name = at;
     }
+    char* to = const_cast<char*>(row.AttributesData());
+    if (length != 0) bits::Copy(to, entry.attributes.data(), length);
+    if (extras != nullptr) PlaceExtras(to + length, *extras, *stored);
     row.attributesLength = static_cast<std::uint32_t>(entry.attributes.size());
     row.size = entry.size;
     row.stamp = date.stamp;
@@ -292,31 +302,20 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
     row.isLink = entry.isLink;
 }
 
-RowExtras EntryTable::KeepTexts(const EntryExtras& extras) {
-    RowExtras kept;
-    kept.target = {arena_.Keep(extras.target), extras.target.size()};
-    kept.owner = {arena_.Keep(extras.owner), extras.owner.size()};
-    kept.group = {arena_.Keep(extras.group), extras.group.size()};
-    kept.facts = {arena_.Keep(extras.facts), extras.facts.size()};
-    kept.second = extras.second;
-    kept.utc = extras.utc;
-    kept.format = extras.format;
-    return kept;
+void EntryTable::ReserveExtras(std::size_t slots) {
+    // A line that gives an entry is seldom under 40 bytes: room for the
+    // entries of the input announced, or twice the room so far.
+    const std::size_t expected = slots + expectedBytes_ / 40;
+    extras_.reserve(std::max(expected, 2 * extras_.capacity()));
 }
 
-RowExtras EntryTable::KeepExtras(std::size_t index, const EntryExtras& extras) {
-    const RowExtras kept = KeepTexts(extras);
-    // Rows arrive one at a time: the usual step is one more slot.
-    if (index == extras_.size()) {
-        extras_.emplace_back();
-    } else if (index > extras_.size()) {
-        extras_.resize(index + 1);
-    }
-    return kept;
+void EntryTable::GrowExtras(std::size_t index) {
+    if (index >= extras_.capacity()) ReserveExtras(index + 1);
+    extras_.resize(index + 1);
 }
 
 void EntryTable::AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions) {
-    if (!Storable(entry)) return;
+    if (!StorableExtended(entry)) return;
     if (vmsLine && !keepVersions) {
         AddVersion(entry, &entry.extras);
         return;
@@ -325,11 +324,7 @@ void EntryTable::AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions
     const std::size_t added = rows_.Size();
     // The extras' slot first: a row is never without one. A slot left by a
     // failed append is taken by the next row.
-    if (extras_.size() == added) {
-        extras_.emplace_back();
-    } else if (extras_.size() < added) {
-        extras_.resize(added + 1);
-    }
+    MakeExtrasSlot(added);
     const bool pad = entry.extras.padBeforeName != 0;
     if (pad && padded_.size() == padded_.capacity()) padded_.reserve(padded_.size() * 2 + 8);
     // The space left out goes into the arena with the name, just before it.
@@ -419,7 +414,7 @@ void EntryTable::AppendCopy(const EntryRow& row, const RowExtras* extras, bool p
     entry.isDir = row.isDir;
     entry.isLink = row.isLink;
     entry.dateTime = row.DateTime();
-    RowExtras* slot = nullptr;
+    StoredExtras* slot = nullptr;
     if (extras != nullptr) {
         entry.extras.target = extras->target;
         entry.extras.owner = extras->owner;
@@ -428,8 +423,8 @@ void EntryTable::AppendCopy(const EntryRow& row, const RowExtras* extras, bool p
         entry.extras.second = extras->second;
         entry.extras.utc = extras->utc;
         entry.extras.format = extras->format;
-        extras_.resize(rows_.Size() + 1);
-        slot = &extras_.back();
+        MakeExtrasSlot(rows_.Size());
+        slot = &extras_[rows_.Size()];
     }
     EntryRow& copy = rows_.Next();
     Fill(copy, entry, row.version, slot);

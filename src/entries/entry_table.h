@@ -16,8 +16,8 @@
 
 namespace ftpdirlist {
 
-// What an extended entry tells beyond its row. The texts live in the
-// table's arena, like the row's.
+// What an extended entry tells beyond its row, as the table gives it: the
+// texts are views into the table's arena, like the row's.
 struct RowExtras {
     std::string_view target;
     std::string_view owner;
@@ -27,6 +27,26 @@ struct RowExtras {
     EntryFormat format = EntryFormat::unknown;
     std::string_view facts;
 };
+
+// The same as the table stores it, per row: lengths only. The texts follow
+// the row's name and attributes in the row's one reservation, in this
+// order, so their addresses follow from the lengths.
+struct StoredExtras {
+    std::uint32_t targetLength = 0;
+    std::uint32_t ownerLength = 0;
+    std::uint32_t groupLength = 0;
+    std::uint32_t factsLength = 0;
+    std::int8_t second = -1;
+    std::uint8_t utc = 0;
+    EntryFormat format = EntryFormat::unknown;
+
+    // The bytes of the texts, after the row's attributes.
+    std::size_t TextBytes() const {
+        return std::size_t{targetLength} + ownerLength + groupLength + factsLength;
+    }
+};
+
+static_assert(sizeof(StoredExtras) <= 20, "extras stay within 20 bytes a row");
 
 class EntryTable {
 public:
@@ -109,14 +129,40 @@ public:
     }
     // The extras of row `index`: as constructed for rows stored by
     // AddEntryAhead.
-    RowExtras Extras(std::size_t index) const {
-        return index < extras_.size() ? extras_[index] : RowExtras{};
+    RowExtras Extras(std::size_t index) const { return Extras(index, Row(index)); }
+    // The same for `row`, which is Row(index).
+    RowExtras Extras(std::size_t index, const EntryRow& row) const {
+        if (index >= extras_.size()) return RowExtras{};
+        const StoredExtras& x = extras_[index];
+        const char* at = row.AttributesData() + row.attributesLength;
+        RowExtras out;
+        out.target = Next(at, x.targetLength);
+        out.owner = Next(at, x.ownerLength);
+        out.group = Next(at, x.groupLength);
+        out.facts = Next(at, x.factsLength);
+        out.second = x.second;
+        out.utc = x.utc;
+        out.format = x.format;
+        return out;
     }
 
 private:
     static bool Storable(const ParsedEntry& entry) {
         constexpr std::size_t kMax = UINT32_MAX;
         return entry.name.size() < kMax && entry.attributes.size() < kMax;
+    }
+    // Storable, and so are the extras' texts.
+    static bool StorableExtended(const ParsedEntry& entry) {
+        constexpr std::size_t kMax = UINT32_MAX;
+        const EntryExtras& x = entry.extras;
+        return Storable(entry) && x.target.size() < kMax && x.owner.size() < kMax &&
+               x.group.size() < kMax && x.facts.size() < kMax;
+    }
+    // The text of `length` bytes at `at`, and `at` moved past it.
+    static std::string_view Next(const char*& at, std::uint32_t length) {
+        const std::string_view text(at, length);
+        at += length;
+        return text;
     }
     // Writes `dt` into `row`, kept in the arena when it does not pack.
     void StoreDate(EntryRow& row, const FtpDateTime& dt) {
@@ -128,17 +174,14 @@ private:
 
     // Writes `entry` whole into `row`, its texts kept in the arena; with
     // `extras`, also the entry's extras into it. All texts go into one
-    // reservation. Throws only std::bad_alloc, before `row` or `extras` is
-    // touched.
+    // reservation, the extras' after the attributes. Throws only
+    // std::bad_alloc, before `row` or `extras` is touched.
     void Fill(EntryRow& row, const ParsedEntry& entry, std::int32_t version,
-              RowExtras* extras = nullptr) {
+              StoredExtras* extras = nullptr) {
         const std::size_t nameLength = entry.name.size();
         const std::size_t attributesLength = entry.attributes.size();
         std::size_t total = nameLength + attributesLength;
-        if (extras != nullptr) {
-            total += entry.extras.target.size() + entry.extras.owner.size() +
-                     entry.extras.group.size() + entry.extras.facts.size();
-        }
+        if (extras != nullptr) total += ExtrasBytes(entry.extras);
         // An entry without texts takes no bytes. The texts are copied before
         // the date is stored, which may throw too: `row` stays untouched.
         char* at = nullptr;
@@ -155,24 +198,30 @@ private:
         row.version = version;
         row.isDir = entry.isDir;
         row.isLink = entry.isLink;
-        if (extras != nullptr) {
-            char* next = at + nameLength + attributesLength;
-            extras->target = Place(next, entry.extras.target);
-            extras->owner = Place(next, entry.extras.owner);
-            extras->group = Place(next, entry.extras.group);
-            extras->facts = Place(next, entry.extras.facts);
-            extras->second = entry.extras.second;
-            extras->utc = entry.extras.utc;
-            extras->format = entry.extras.format;
-        }
+        if (extras != nullptr)
+            PlaceExtras(at + nameLength + attributesLength, entry.extras, *extras);
     }
-    // Copies `text` to `to`, reserved for it, and moves `to` past it.
-    static std::string_view Place(char*& to, std::string_view text) {
-        if (text.empty()) return "";
+    static std::size_t ExtrasBytes(const EntryExtras& x) {
+        return x.target.size() + x.owner.size() + x.group.size() + x.facts.size();
+    }
+    // Copies the texts of `from` to `to`, reserved for them, and writes
+    // their lengths and the other extras into `stored`.
+    static void PlaceExtras(char* to, const EntryExtras& from, StoredExtras& stored) {
+        stored.targetLength = Place(to, from.target);
+        stored.ownerLength = Place(to, from.owner);
+        stored.groupLength = Place(to, from.group);
+        stored.factsLength = Place(to, from.facts);
+        stored.second = from.second;
+        stored.utc = from.utc;
+        stored.format = from.format;
+    }
+    // Copies `text` to `to`, reserved for it, and moves `to` past it; its
+    // length (below 4 GiB: StorableExtended).
+    static std::uint32_t Place(char*& to, std::string_view text) {
+        if (text.empty()) return 0;  // as most targets and facts are
         bits::Copy(to, text.data(), text.size());
-        const std::string_view placed(to, text.size());
         to += text.size();
-        return placed;
+        return static_cast<std::uint32_t>(text.size());
     }
     // The one append path: a new row holding `entry` whole.
     EntryRow& Append(const ParsedEntry& entry, std::int32_t version) {
@@ -184,7 +233,11 @@ private:
     // Collapses `entry` into the rows by name and version; `extras` is null
     // for a classic entry.
     void AddVersion(ParsedEntry& entry, const EntryExtras* extras);
-    void Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version);
+    // Row `row` takes what `entry` (the same name) holds beyond the name;
+    // with `extras`, their lengths go into `*stored`, which holds those of
+    // the row's texts now (null: the row has none).
+    void Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t version,
+                 const EntryExtras* extras = nullptr, StoredExtras* stored = nullptr);
     // Looks up the oldest entry left by AddEntryAhead: appends it when its
     // name is new, otherwise merges it into the stored row of its name as
     // Replace would.
@@ -195,13 +248,25 @@ private:
     void AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash,
                   const EntryExtras* extras);
     // Row `stored` takes what `newer` (the same name) holds beyond the name
-    // when newer's version is higher: true then.
-    bool Merge(EntryRow& stored, const EntryRow& newer) noexcept;
-    // A copy of `extras` whose texts live in the arena.
-    RowExtras KeepTexts(const EntryExtras& extras);
-    // The extras of the row to be stored at `index`, their texts kept and
-    // their slot made, so that storing them afterwards cannot fail.
-    RowExtras KeepExtras(std::size_t index, const EntryExtras& extras);
+    // when newer's version is higher: true then. With `adopt` (newer has
+    // extras after its attributes), stored takes newer's texts whole.
+    bool Merge(EntryRow& stored, const EntryRow& newer, bool adopt) noexcept;
+    // Makes the extras' slot of row `index`: afterwards index <
+    // extras_.size(). Throws only std::bad_alloc, changing nothing then.
+    void MakeExtrasSlot(std::size_t index) {
+        // Rows arrive one at a time: the usual step is one more slot, in
+        // the room reserved.
+        if (index == extras_.size() && index < extras_.capacity()) {
+            extras_.emplace_back();
+        } else if (index >= extras_.size()) {
+            GrowExtras(index);
+        }
+    }
+    void GrowExtras(std::size_t index);
+    // Room for `slots` extras at least, and for the rows the input that
+    // ExpectInput announced may give, so that a listing read at once seldom
+    // moves them.
+    void ReserveExtras(std::size_t slots);
     // Appends a copy of `row` of another table, with the copies of its
     // texts (the pad byte before its name too, with `pad`) and of `extras`
     // unless null.
@@ -211,7 +276,7 @@ private:
     void CopyRowsTo(EntryTable& rest, std::size_t from) const;
     // Row `index` now holds a classic entry: no extras.
     void ClearExtras(std::size_t index) {
-        if (index < extras_.size()) extras_[index] = RowExtras{};
+        if (index < extras_.size()) extras_[index] = StoredExtras{};
     }
 
     RowBlocks rows_;
@@ -240,7 +305,7 @@ private:
         EntryRow row;
         std::uint32_t hash;
         bool extended;
-        RowExtras extras;
+        StoredExtras extras;  // as constructed unless extended
     };
     AheadEntry ahead_[kAhead];
     std::size_t aheadFirst_ = 0;
@@ -251,7 +316,7 @@ private:
 
     // Extras of the rows up to the last extended one; empty in a classic
     // table, so that classic tables pay nothing for them.
-    std::vector<RowExtras> extras_;
+    std::vector<StoredExtras> extras_;
     // The rows whose name follows a space left out as padding, kept in the
     // arena just before it.
     std::vector<std::size_t> padded_;
