@@ -47,12 +47,13 @@
 
 /* The version of this header: the library's release, and the interface
  * level (1: the first release; 2: the skipped lines' reasons,
- * ftpdir_skipped_reason and ftpdir_skip_reason_name). */
+ * ftpdir_skipped_reason and ftpdir_skip_reason_name; 3: the reasons
+ * FTPDIR_SKIP_IMPOSSIBLE_DATE and FTPDIR_SKIP_LINE_TOO_LONG). */
 #define FTPDIR_VERSION_MAJOR 1
 #define FTPDIR_VERSION_MINOR 0
 #define FTPDIR_VERSION_PATCH 0
 #define FTPDIR_VERSION_STRING "1.0.0"
-#define FTPDIR_API_VERSION 2
+#define FTPDIR_API_VERSION 3
 
 #ifdef __cplusplus
 extern "C" {
@@ -222,8 +223,10 @@ FTPDIR_EXT_API size_t ftpdir_skipped_count(const ftpdir_parser* parser);
 FTPDIR_EXT_API int32_t ftpdir_skipped_get(const ftpdir_parser* parser, size_t index,
                                           uint64_t* line_number, const char** text, size_t* length);
 
-/* Why a line was skipped (FTPDIR_API_VERSION 2). The classic dialect gives
- * FTPDIR_SKIP_NOT_A_LISTING_LINE for every line it skips. */
+/* Why a line was skipped (FTPDIR_API_VERSION 2; the last two reasons 3).
+ * The classic dialect gives FTPDIR_SKIP_NOT_A_LISTING_LINE, FTPDIR_SKIP_DOT_ENTRY
+ * or FTPDIR_SKIP_LINE_TOO_LONG. A library of an older level never gives a
+ * newer reason. */
 #define FTPDIR_SKIP_NOT_A_LISTING_LINE 0 /* no reader takes the line */
 #define FTPDIR_SKIP_HEADER 1             /* column titles, a rule, a frame */
 #define FTPDIR_SKIP_TITLE 2              /* names the directory or volume listed */
@@ -231,6 +234,7 @@ FTPDIR_EXT_API int32_t ftpdir_skipped_get(const ftpdir_parser* parser, size_t in
 #define FTPDIR_SKIP_JOINED_ELSEWHERE 4   /* continues the entry above it */
 #define FTPDIR_SKIP_DOT_ENTRY 5          /* "." or ".." */
 #define FTPDIR_SKIP_IMPOSSIBLE_DATE 6    /* an entry whose date cannot exist */
+#define FTPDIR_SKIP_LINE_TOO_LONG 7      /* over 1 MiB; its text is its first 1 MiB */
 
 /* The reason (FTPDIR_SKIP_*) of skipped line `index` of the last finished
  * listing; -1 for a null parser or an index out of range. */
