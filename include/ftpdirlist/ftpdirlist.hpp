@@ -145,6 +145,7 @@ enum class SkipReason : std::uint8_t {
     total,            // a count of blocks, files or bytes
     joinedElsewhere,  // a line that continues the entry above it
     dotEntry,         // "." or "..": the directory itself or its parent
+    lineTooLong,      // longer than Options::maxLineLength; its text is cut there
 };
 
 // The reason's stable short name, as ftpls prints it ("not-a-listing-line",
@@ -236,6 +237,12 @@ struct Options {
     // Keep every version of a VMS file as its own entry, the name with its
     // ";N". By default only the highest version is kept, its name without it.
     bool keepVersions = false;
+    // A line longer than this many bytes (line end not counted) yields no
+    // entry: it is a skipped line (SkipReason::lineTooLong) whose text is
+    // its first maxLineLength bytes, and the rest of it is read past without
+    // being kept, so a line that never ends costs no more memory. 0: no
+    // limit. Both dialects; the C interface (InitFtpDirList) has no limit.
+    std::size_t maxLineLength = std::size_t{1} << 20;
 };
 
 // Parses a listing that arrives in chunks.

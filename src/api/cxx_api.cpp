@@ -73,9 +73,10 @@ const char* formatName(Format format) {
 const char* skipReasonName(SkipReason reason) {
     static const char* const kNames[] = {
         "not-a-listing-line", "header", "title", "total", "joined-elsewhere", "dot-entry",
+        "line-too-long",
     };
     static_assert(
-        sizeof(kNames) / sizeof(kNames[0]) == static_cast<std::size_t>(SkipReason::dotEntry) + 1,
+        sizeof(kNames) / sizeof(kNames[0]) == static_cast<std::size_t>(SkipReason::lineTooLong) + 1,
         "one name per reason");
     const auto i = static_cast<std::size_t>(reason);
     return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : kNames[0];
@@ -108,6 +109,8 @@ struct Parser::Impl {
                                  ClampedToday(*options.today), options.keepVersions)
                            : std::make_unique<ftpdirlist::ExtendedDirList>(options.keepVersions);
         }
+        if (classic) classic->SetMaxLineLength(options.maxLineLength);
+        if (extended) extended->SetMaxLineLength(options.maxLineLength);
         skipped.clear();
         trimmed = 0;
         if (options.collectSkipped) {
