@@ -72,8 +72,9 @@ public:
     void SetSkippedSink(std::vector<SkippedLine>* sink) { skipped_ = sink; }
 
     // Parses every line of `data` whose line end has arrived. The bytes are
-    // read only during the call; the unfinished last line is kept (copied)
-    // until the next chunk or Finish. Throws only std::bad_alloc.
+    // read only during the call; the unfinished last line is kept (copied,
+    // up to the line limit) until the next chunk or Finish. Throws only
+    // std::bad_alloc.
     void AppendData(const char* data, std::size_t length);
 
     // Lines longer than `bytes` (line end not counted; without kKeepSpaces,
