@@ -399,6 +399,18 @@ public:
     // for a new listing with the same options.
     Listing finish();
 
+    // The entries that no later line can change, in listing order, handed
+    // out now and dropped from the parser, so that its memory stays bounded
+    // by the pending part; finish() then gives only the rest. Extended
+    // dialect: every entry before the first that may still collapse with a
+    // later VMS version (unless keepVersions) or whose name may still take
+    // back the space of a padded date column (a plain Unix or DOS listing
+    // hands out every entry). Classic dialect: empty until finish(), since a
+    // later VMS-style line may collapse with any stored entry. When and how
+    // often it is called never changes the entries, their order or the
+    // skipped lines.
+    Listing takeReady();
+
     // The lines that yielded no entry in the listing being parsed (those
     // that append() has decided so far) or, after finish(), in the listing
     // just finished. Empty unless Options::collectSkipped is set. Reading it

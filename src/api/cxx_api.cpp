@@ -119,8 +119,8 @@ const char* formatName(Format format) {
 
 const char* skipReasonName(SkipReason reason) {
     static const char* const kNames[] = {
-        "not-a-listing-line", "header", "title", "total", "joined-elsewhere", "dot-entry",
-        "line-too-long",
+        "not-a-listing-line", "header",    "title",         "total",
+        "joined-elsewhere",   "dot-entry", "line-too-long",
     };
     static_assert(
         sizeof(kNames) / sizeof(kNames[0]) == static_cast<std::size_t>(SkipReason::lineTooLong) + 1,
@@ -192,6 +192,16 @@ struct Parser::Impl {
         return table;
     }
 
+    // The extended table's final rows, for a Listing; null in the classic
+    // dialect, which hands out nothing before Finish().
+    std::unique_ptr<Listing::Table> TakeReady() {
+        if (!extended) return nullptr;
+        auto table = std::make_unique<Listing::Table>();
+        table->rows = extended->TakeReady();
+        table->extras = true;
+        return table;
+    }
+
     void TrimSkipped() {
         for (; trimmed < skipped.size(); ++trimmed) {
             std::string& text = skipped[trimmed].text;
@@ -232,6 +242,14 @@ Listing Parser::finish() {
     Impl& state = impl();
     if (state.finished) state.Start();
     return Listing(state.Finish());
+}
+
+Listing Parser::takeReady() {
+    Impl& state = impl();
+    // A finished listing has nothing left to hand out.
+    if (state.finished) return Listing();
+    std::unique_ptr<Listing::Table> table = state.TakeReady();
+    return table ? Listing(std::move(table)) : Listing();
 }
 
 const std::vector<SkippedLine>& Parser::skipped() const {
