@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,15 +54,12 @@ private:
 std::vector<EntryWriter::Batch> Batches(std::string_view listing, const ftpdir::Options& options,
                                         std::size_t chunk) {
     ftpdir::Parser parser(options);
+    std::vector<EntryWriter::Batch> batches;
     for (std::size_t at = 0; at < listing.size(); at += chunk) {
         parser.append(listing.substr(at, chunk));
+        batches.push_back(parser.takeReady());
     }
-    std::vector<ftpdir::Entry> all = parser.finish();
-    std::vector<EntryWriter::Batch> batches(1);
-    for (ftpdir::Entry& e : all) {
-        if (batches.back().size() == chunk) batches.emplace_back();
-        batches.back().push_back(std::move(e));
-    }
+    batches.push_back(parser.finish());
     return batches;
 }
 
@@ -109,34 +108,35 @@ const char* const kListings[] = {
     "tests/tool/unix-koi8r.txt",  "tests/tool/utf8-edges.txt", "tests/tool/no-entries.txt",
 };
 
-// What ftpls writes for `listing` handed to it in `batches`, through
-// EntryWriter; without batches, what it writes from the whole listing at
-// once (sorted, then the table or every row).
-std::string Written(const Way& way, std::string_view listing,
-                    const std::vector<EntryWriter::Batch>* batches,
-                    const std::vector<ftpdir::Entry>& whole) {
+// What ftpls writes for `listing` through EntryWriter, handed to it in
+// `batches`.
+std::string Streamed(const Way& way, std::string_view listing,
+                     std::vector<EntryWriter::Batch> batches) {
     Capture out(way.format, !way.classic, way.severalFiles, way.encoding);
-    const bool automatic = out.decoder.Auto();
+    EntryWriter::Settings settings;
+    settings.sort = way.sort;
+    settings.reverse = way.reverse;
+    settings.autoEncoding = out.decoder.Auto();
+    EntryWriter writer(*out.output, way.format, settings);
+    writer.Start("a.txt");
+    // A listing before set another code page: what streams must not depend on it.
+    out.decoder.SetRevealed(ftpls::CodePage::kKoi8R);
+    for (EntryWriter::Batch& batch : batches) writer.Add(std::move(batch));
+    if (out.decoder.Auto()) out.decoder.SetRevealed(Revealed(listing));
+    writer.Finish();
+    out.output->End();
+    return out.Text();
+}
+
+// What ftpls writes for the whole listing at once: its entries sorted, then
+// the table or every row.
+std::string Whole(const Way& way, std::string_view listing, const ftpdir::Listing& entries) {
+    Capture out(way.format, !way.classic, way.severalFiles, way.encoding);
+    std::vector<ftpls::Row> rows(entries.begin(), entries.end());
+    ftpls::SortEntries(rows, way.sort, way.reverse);
+    if (out.decoder.Auto()) out.decoder.SetRevealed(Revealed(listing));
     out.output->Begin();
-    if (batches == nullptr) {
-        std::vector<ftpls::Row> rows = whole;
-        ftpls::SortEntries(rows, way.sort, way.reverse);
-        if (automatic) out.decoder.SetRevealed(Revealed(listing));
-        out.output->Listing("a.txt", rows);
-    } else {
-        EntryWriter::Settings settings;
-        settings.sort = way.sort;
-        settings.reverse = way.reverse;
-        settings.autoEncoding = automatic;
-        EntryWriter writer(*out.output, way.format, settings);
-        writer.Start("a.txt");
-        // A listing before sets another code page: what streams must not depend on it.
-        out.decoder.SetRevealed(ftpls::CodePage::kKoi8R);
-        for (const EntryWriter::Batch& batch : *batches) writer.Add(batch);
-        if (automatic) out.decoder.SetRevealed(Revealed(listing));
-        writer.Finish();
-        EXPECT_EQ(writer.Entries(), whole.size());
-    }
+    out.output->Listing("a.txt", rows);
     out.output->End();
     return out.Text();
 }
@@ -149,49 +149,44 @@ TEST(EntryWriter, WritesWhatTheWholeListingGivesInEveryFormat) {
             ftpdir::Options options;
             options.dialect = way.classic ? ftpdir::Dialect::classic : ftpdir::Dialect::extended;
             options.today = ftpdir::Date{2024, 6, 15};
-            const std::vector<ftpdir::Entry> whole = ftpdir::parse(listing, options);
-            const std::string expected = Written(way, listing, nullptr, whole);
+            const std::string expected = Whole(way, listing, ftpdir::parse(listing, options));
             for (const std::size_t chunk : {std::size_t{1}, std::size_t{7}, listing.size()}) {
-                const std::vector<EntryWriter::Batch> batches = Batches(listing, options, chunk);
-                EXPECT_EQ(Written(way, listing, &batches, whole), expected)
+                EXPECT_EQ(Streamed(way, listing, Batches(listing, options, chunk)), expected)
                     << file << ", " << way.why << ", chunks of " << chunk;
             }
         }
     }
 }
 
-ftpdir::Entry Named(const char* name) {
-    ftpdir::Entry e;
-    e.name = name;
-    e.size = 1;
-    e.format = ftpdir::Format::unixStyle;
-    return e;
+// A listing of plain files with these names (MLSD lines).
+ftpdir::Listing Files(std::initializer_list<const char*> names) {
+    std::string listing;
+    for (const char* name : names) listing += std::string("type=file;size=1; ") + name + "\r\n";
+    return ftpdir::parse(listing);
 }
 
-EntryWriter::Batch BatchOf(std::initializer_list<const char*> names) {
-    EntryWriter::Batch batch;
-    for (const char* name : names) batch.push_back(Named(name));
-    return batch;
+// What the output writes for the whole listing of `names`.
+std::string WholeFiles(Format format, std::initializer_list<const char*> names) {
+    Capture out(format, true, false, "auto");
+    out.decoder.SetRevealed(ftpls::CodePage::kWindows1251);
+    const ftpdir::Listing files = Files(names);
+    out.output->Begin();
+    out.output->Listing("a.txt", std::vector<ftpls::Row>(files.begin(), files.end()));
+    out.output->End();
+    return out.Text();
 }
 
 // "\xcf\xf0\xe8" is "При" in Windows-1251 and "Ïðè" in Windows-1252: which
 // the listing means is known only once its month names have all been read.
 TEST(EntryWriter, AutoEncodingHoldsFromTheFirstEntryACodePageWouldChange) {
     for (const Format format : {Format::kCsv, Format::kJson}) {
-        // What the whole listing gives, its code page known.
-        Capture whole(format, true, false, "auto");
-        whole.decoder.SetRevealed(ftpls::CodePage::kWindows1251);
-        whole.output->Begin();
-        whole.output->Listing("a.txt", BatchOf({"plain", "\xcf\xf0\xe8", "caf\xc3\xa9", "late"}));
-        whole.output->End();
-
         Capture out(format, true, false, "auto");
         EntryWriter::Settings settings;
         settings.autoEncoding = true;
         EntryWriter writer(*out.output, format, settings);
         writer.Start("a.txt");
-        writer.Add(BatchOf({"plain", "\xcf\xf0\xe8", "caf\xc3\xa9"}));
-        writer.Add(BatchOf({"late"}));
+        writer.Add(Files({"plain", "\xcf\xf0\xe8", "caf\xc3\xa9"}));
+        writer.Add(Files({"late"}));
         // UTF-8 "café" reads alike under every code page, yet waits behind
         // the entry before it, to keep the listing's order.
         const std::string streamed = out.Text();
@@ -204,7 +199,7 @@ TEST(EntryWriter, AutoEncodingHoldsFromTheFirstEntryACodePageWouldChange) {
         out.output->End();
         const std::string text = out.Text();
         EXPECT_NE(text.find("\xd0\x9f\xd1\x80\xd0\xb8"), std::string::npos) << text;
-        EXPECT_EQ(text, whole.Text());
+        EXPECT_EQ(text, WholeFiles(format, {"plain", "\xcf\xf0\xe8", "caf\xc3\xa9", "late"}));
     }
 }
 
@@ -216,32 +211,26 @@ TEST(EntryWriter, AFailedInputLeavesWhatWasWrittenAndAWellFormedEnd) {
         const char* why;
         Format format;
         SortKey sort;
-        const char* encoding;
-        const char* expected;
+        bool written;  // "a" stays
     };
-    const char* json =
-        "[\n  {\"name\": \"a\", \"attributes\": \"\", \"size\": 1, \"isDir\": false, "
-        "\"isLink\": false, \"year\": null, \"month\": null, \"day\": null, "
-        "\"hour\": null, \"minute\": null}\n]\n";
     const Case cases[] = {
-        {"JSON: the array is closed", Format::kJson, SortKey::kNone, "auto", json},
-        {"CSV: the rows written", Format::kCsv, SortKey::kNone, "auto",
-         "name,attributes,size,isDir,isLink,year,month,day,hour,minute\r\na,,1,0,0,,,,,\r\n"},
-        {"the table waits for the whole listing", Format::kTable, SortKey::kNone, "auto", ""},
-        {"a sorted order too", Format::kJson, SortKey::kName, "none", ""},
+        {"JSON: the array is closed", Format::kJson, SortKey::kNone, true},
+        {"CSV: the rows written", Format::kCsv, SortKey::kNone, true},
+        {"the table waits for the whole listing", Format::kTable, SortKey::kNone, false},
+        {"a sorted order too", Format::kJson, SortKey::kName, false},
     };
     for (const Case& c : cases) {
-        Capture out(c.format, false, false, c.encoding);
+        Capture out(c.format, true, false, "auto");
         EntryWriter::Settings settings;
         settings.sort = c.sort;
-        settings.autoEncoding = out.decoder.Auto();
+        settings.autoEncoding = true;
         EntryWriter writer(*out.output, c.format, settings);
         writer.Start("a.txt");
-        writer.Add(BatchOf({"a"}));
-        writer.Add(BatchOf({"\xcf\xf0\xe8", "b"}));  // held: the code page is not known yet
+        writer.Add(Files({"a"}));
+        writer.Add(Files({"\xcf\xf0\xe8", "b"}));  // held: the code page is not known yet
         writer.Drop();
         out.output->End();
-        EXPECT_EQ(out.Text(), c.expected) << c.why;
+        EXPECT_EQ(out.Text(), c.written ? WholeFiles(c.format, {"a"}) : "") << c.why;
     }
 }
 

@@ -353,6 +353,7 @@ private:
         parser.append(chunk);
         if (decoder_.Auto()) monthCodePage_.append(chunk);
         bytes += chunk.size();
+        Write(parser.takeReady());
     }
 
     // Skipped lines go to the terminal as the table's texts do: decoded and

@@ -13,8 +13,9 @@
 
 namespace ftpls {
 
-// An entry as the output reads it.
-using Row = ftpdir::Entry;
+// An entry as the output reads it: its texts are views into the Listing
+// it came from.
+using Row = ftpdir::EntryView;
 
 // Writes listings to one stream in one format. Output is buffered; a write
 // error is kept (the first one) and ends all further writing.

@@ -23,16 +23,18 @@ void EntryWriter::Add(Batch entries) {
         held_.push_back(std::move(entries));
         return;
     }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::size_t i = 0;
+    for (const Row& e : entries) {
         // The code page is known only at the end: from the first entry it
         // could change on, the rest waits, in order.
-        if (settings_.autoEncoding && !output_.DecodesAlike(entries[i])) {
+        if (settings_.autoEncoding && !output_.DecodesAlike(e)) {
             heldFrom_ = i;
             held_.push_back(std::move(entries));
             return;
         }
         output_.Begin();
-        output_.Entry(file_, entries[i]);
+        output_.Entry(file_, e);
+        ++i;
     }
 }
 
@@ -40,9 +42,14 @@ void EntryWriter::Finish() {
     if (settings_.count) return;
     output_.Begin();
     if (streams_) {
+        std::size_t skip = heldFrom_;  // written before the hold
         for (const Batch& batch : held_) {
-            for (std::size_t i = &batch == &held_.front() ? heldFrom_ : 0; i < batch.size(); ++i) {
-                output_.Entry(file_, batch[i]);
+            for (const Row& e : batch) {
+                if (skip > 0) {
+                    --skip;
+                } else {
+                    output_.Entry(file_, e);
+                }
             }
         }
     } else {

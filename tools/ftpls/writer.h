@@ -22,7 +22,7 @@ namespace ftpls {
 class EntryWriter {
 public:
     // Entries as the parser hands them out.
-    using Batch = std::vector<ftpdir::Entry>;
+    using Batch = ftpdir::Listing;
 
     struct Settings {
         SortKey sort = SortKey::kNone;
