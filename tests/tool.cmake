@@ -47,7 +47,7 @@ if(NOT TARGET ftpls)
 endif()
 
 # ftpls's parts: escaping, quoting, code pages, options, the column table.
-ftpdirlist_add_gtest(ftpls_tests tool_ftpls_test.cpp)
+ftpdirlist_add_gtest(ftpls_tests tool_ftpls_test.cpp tool_ftpls_stream_test.cpp)
 target_link_libraries(ftpls_tests PRIVATE ftpls_parts)
 
 set(FTPLS_TODAY "--today=2024-06-15")

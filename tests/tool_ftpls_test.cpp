@@ -235,11 +235,31 @@ bool Parse(std::vector<std::string> words, ftpls::Options& options, std::string&
 TEST(Options, EachOptionReachesItsField) {
     ftpls::Options o;
     std::string error;
-    ASSERT_TRUE(Parse({"-l", "--classic", "--keep-versions", "--csv-raw", "--encoding", "none",
-                       "--list", "--ssl", "--connect-timeout=5", "--max-time", "30",
-                       "--save-raw=raw.txt", "--user=ann", "--no-netrc", "--netrc-file=n",
-                       "--cacert=ca.pem", "--capath", "certs", "--insecure", "--verbose", "--csv",
-                       "f1", "-", "--", "-x"},
+    ASSERT_TRUE(Parse({"-l",
+                       "--classic",
+                       "--keep-versions",
+                       "--csv-raw",
+                       "--encoding",
+                       "none",
+                       "--list",
+                       "--ssl",
+                       "--connect-timeout=5",
+                       "--max-time",
+                       "30",
+                       "--save-raw=raw.txt",
+                       "--user=ann",
+                       "--no-netrc",
+                       "--netrc-file=n",
+                       "--cacert=ca.pem",
+                       "--capath",
+                       "certs",
+                       "--insecure",
+                       "--verbose",
+                       "--csv",
+                       "f1",
+                       "-",
+                       "--",
+                       "-x"},
                       o, error))
         << error;
     EXPECT_TRUE(o.attributes && o.classic && o.keepVersions && o.csvRaw && o.ssl);
@@ -342,12 +362,30 @@ TEST(Options, EncodingDefaultsByFormat) {
 
 TEST(Options, HelpListsEveryOptionWithinEightyColumns) {
     const std::string help = ftpls::HelpText();
-    for (const char* name :
-         {"--classic", "--keep-versions", "--csv-raw", "--encoding=NAME", "--mlsd", "--list",
-          "--ssl", "--connect-timeout=SECONDS", "--idle-timeout=SECONDS", "--max-time=SECONDS",
-          "default 30", "default 60", "--save-raw=FILE", "\\xHH", "--user=NAME", "--no-netrc",
-          "--netrc-file=FILE", "--cacert=FILE", "--capath=DIR", "--insecure", "--verbose",
-          "FTPLS_PASSWORD", "implicit TLS", "explicit TLS"}) {
+    for (const char* name : {"--classic",
+                             "--keep-versions",
+                             "--csv-raw",
+                             "--encoding=NAME",
+                             "--mlsd",
+                             "--list",
+                             "--ssl",
+                             "--connect-timeout=SECONDS",
+                             "--idle-timeout=SECONDS",
+                             "--max-time=SECONDS",
+                             "default 30",
+                             "default 60",
+                             "--save-raw=FILE",
+                             "\\xHH",
+                             "--user=NAME",
+                             "--no-netrc",
+                             "--netrc-file=FILE",
+                             "--cacert=FILE",
+                             "--capath=DIR",
+                             "--insecure",
+                             "--verbose",
+                             "FTPLS_PASSWORD",
+                             "implicit TLS",
+                             "explicit TLS"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
     std::size_t start = 0;
@@ -358,6 +396,31 @@ TEST(Options, HelpListsEveryOptionWithinEightyColumns) {
     }
 }
 
+// `e` as the output reads it: views into `e`'s texts.
+ftpls::Row ViewOf(const ftpdir::Entry& e) {
+    ftpls::Row v;
+    v.name = std::string_view(e.name);
+    v.attributes = std::string_view(e.attributes);
+    v.size = e.size;
+    v.isDir = e.isDir;
+    v.isLink = e.isLink;
+    v.date = e.date;
+    v.time = e.time;
+    v.target = std::string_view(e.target);
+    v.owner = std::string_view(e.owner);
+    v.group = std::string_view(e.group);
+    v.utc = e.utc;
+    v.format = e.format;
+    v.facts = std::string_view(e.facts);
+    return v;
+}
+
+std::vector<ftpls::Row> ViewsOf(const std::vector<ftpdir::Entry>& entries) {
+    std::vector<ftpls::Row> views;
+    for (const ftpdir::Entry& e : entries) views.push_back(ViewOf(e));
+    return views;
+}
+
 // What Output writes for `entries`.
 std::string Write(ftpls::Format format, bool extended, const std::vector<ftpdir::Entry>& entries) {
     std::FILE* file = std::tmpfile();
@@ -366,7 +429,7 @@ std::string Write(ftpls::Format format, bool extended, const std::vector<ftpdir:
     decoder.Configure(format == ftpls::Format::kTable ? "auto" : "none");
     ftpls::Output output(file, format, false, extended, false, decoder);
     output.Begin();
-    output.Listing("x", entries);
+    output.Listing("x", ViewsOf(entries));
     output.End();
     EXPECT_TRUE(output.Flush());
     std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
@@ -656,10 +719,10 @@ TEST(Output, SortKeepsTiesInNameOrder) {
         {ftpls::SortKey::kTime, true, "a d b C \xe4"},
     };
     for (const Case& c : cases) {
-        std::vector<ftpdir::Entry> entries = listed;
+        std::vector<ftpls::Row> entries = ViewsOf(listed);
         ftpls::SortEntries(entries, c.key, c.reverse);
         std::string order;
-        for (const ftpdir::Entry& e : entries) order += (order.empty() ? "" : " ") + e.name;
+        for (const ftpls::Row& e : entries) order += (order.empty() ? "" : " ") + e.name.str();
         EXPECT_EQ(order, c.order) << static_cast<int>(c.key) << " " << c.reverse;
     }
 }

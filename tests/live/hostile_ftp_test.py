@@ -170,6 +170,24 @@ def check_idle(ftpls, url, work, sanitized):
         1, b"", refused(url, rb"the server sent nothing for 0\.5 s \(--idle-timeout\)"))
 
 
+def check_cut_off(ftpls, url, work, sanitized):
+    """A listing cut off after its first lines: CSV and JSON keep the
+    entries written before the failure, the JSON array closed; the table,
+    --count and a sorted order print nothing of it."""
+    reason = refused(url, rb"the server sent nothing for 0\.5 s \(--idle-timeout\)")
+    data = Run(ftpls, ["--json", "--idle-timeout=0.5", url])
+    data.expect(1, None, reason)
+    names = ["report.txt", "pub", "name with spaces"]  # whole lines of a plain Unix listing
+    if [e["name"] for e in json.loads(data.out or b"null") or []] != names:
+        raise AssertionError(f"JSON of the cut-off listing: {data.out!r}")
+    rows = Run(ftpls, ["--csv", "--idle-timeout=0.5", url])
+    rows.expect(1, None, reason)
+    if csv_names(rows.out) != [name.encode() for name in names]:
+        raise AssertionError(f"CSV of the cut-off listing: {rows.out!r}")
+    for form in (["--count"], ["--json", "--sort=name"], ["-l"]):
+        Run(ftpls, form + ["--idle-timeout=0.5", url]).expect(1, b"", reason)
+
+
 def check_max_time(ftpls, url, work, sanitized):
     """A server that keeps sending is bounded by --max-time alone."""
     Run(ftpls, ["--max-time=1", "--idle-timeout=30", url]).expect(
@@ -266,7 +284,7 @@ CHECKS = {
     "list-550": [check_550],
     "stall-control": [check_idle],
     "trickle-control": [check_max_time],
-    "stall-data": [check_idle],
+    "stall-data": [check_idle, check_cut_off],
     "trickle-data": [check_trickle_data],
     "slow-feat-list": [check_whole_run],
     "endless-line": [check_endless_line],

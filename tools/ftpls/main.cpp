@@ -25,6 +25,7 @@
 #include "output.h"
 #include "text.h"
 #include "url.h"
+#include "writer.h"
 
 #ifndef FTPLS_VERSION
 #define FTPLS_VERSION "unknown"
@@ -138,6 +139,7 @@ public:
         : options_(options),
           output_(stdout, options.format, options.attributes, !options.classic,
                   options.files.size() > 1, decoder_),
+          writer_(output_, options.format, WriterSettings(options)),
           chunk_(kChunkSize),
           logins_(LoginSettings(options)) {
         // The classic output is that of earlier versions, byte for byte.
@@ -162,14 +164,13 @@ public:
             if (!ListFile(file, all)) status_ = 1;
             if (output_.Error() != 0) break;
         }
-        // Nothing at all when no input could be read: no count, no CSV
-        // header, no empty JSON array that a script would take for a listing.
-        if (listed_ > 0) {
-            if (options_.count) {
-                output_.Line(std::to_string(all.entries));
-            } else {
-                output_.End();
-            }
+        // Nothing at all when no input could be read and none wrote an
+        // entry: no count, no CSV header, no empty JSON array that a script
+        // would take for a listing. JSON that was begun is always closed.
+        if (options_.count) {
+            if (listed_ > 0) output_.Line(std::to_string(all.entries));
+        } else {
+            output_.End();
         }
         if (!output_.Flush()) {
             Report("standard output", std::strerror(output_.Error()));
@@ -181,7 +182,7 @@ public:
 
 private:
     // Parses one FILE or URL and writes its entries. False when it cannot be
-    // read; nothing of it is written then.
+    // read; what was written of it then stays (see EntryWriter::Drop).
     bool ListFile(const std::string& argument, Totals& all) {
         const bool url = IsUrl(argument);
         const std::string file = url ? RedactUrl(argument) : argument;
@@ -199,23 +200,23 @@ private:
         parseOptions.maxLineLength = options_.maxLineLength;
         ftpdir::Parser parser(parseOptions);
         monthCodePage_ = ftpdir::MonthCodePage();
+        writer_.Start(file);
+        writeSeconds_ = 0;
 
         Totals one;
         if (!(url ? Fetch(argument, file, parser, one.bytes) : Read(file, parser, one.bytes))) {
+            writer_.Drop();
             return false;
         }
-        std::vector<ftpdir::Entry> entries = parser.finish();
-        SortEntries(entries, options_.sort, options_.reverse);
-        if (decoder_.Auto()) decoder_.SetRevealed(FromRevealed(monthCodePage_.finish()));
-        one.entries = entries.size();
+        Write(parser.finish());
         one.skipped = parser.skipped().size();
+        if (decoder_.Auto()) decoder_.SetRevealed(FromRevealed(monthCodePage_.finish()));
+        one.entries = writer_.Entries();
         one.seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() -
+            writeSeconds_;
+        writer_.Finish();
 
-        if (!options_.count) {
-            if (listed_ == 0) output_.Begin();
-            output_.Listing(file, entries);
-        }
         ++listed_;
         // Keeps the diagnostics after the entries they follow on a terminal.
         if (options_.skipped || options_.stats) output_.Flush();
@@ -340,10 +341,19 @@ private:
         return false;
     }
 
+    // Hands entries to the writer; --stats counts the time it takes apart.
+    void Write(EntryWriter::Batch entries) {
+        const auto start = std::chrono::steady_clock::now();
+        writer_.Add(std::move(entries));
+        writeSeconds_ +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+
     void Feed(std::string_view chunk, ftpdir::Parser& parser, std::uint64_t& bytes) {
         parser.append(chunk);
         if (decoder_.Auto()) monthCodePage_.append(chunk);
         bytes += chunk.size();
+        Write(parser.takeReady());
     }
 
     // Skipped lines go to the terminal as the table's texts do: decoded and
@@ -369,6 +379,15 @@ private:
         return {};
     }
 
+    static EntryWriter::Settings WriterSettings(const Options& options) {
+        EntryWriter::Settings settings;
+        settings.sort = options.sort;
+        settings.reverse = options.reverse;
+        settings.count = options.count;
+        settings.autoEncoding = EffectiveEncoding(options) == "auto";
+        return settings;
+    }
+
     static LoginSource::Settings LoginSettings(const Options& options) {
         LoginSource::Settings settings;
         settings.user = options.user;
@@ -385,6 +404,8 @@ private:
     TextDecoder decoder_;
     ftpdir::MonthCodePage monthCodePage_;  // --encoding=auto
     Output output_;
+    EntryWriter writer_;
+    double writeSeconds_ = 0;  // of the input being listed
     std::vector<char> chunk_;
     std::size_t urls_ = 0;     // URLs among the inputs
     std::size_t fetched_ = 0;  // URLs fetched so far

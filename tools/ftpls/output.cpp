@@ -79,7 +79,7 @@ std::size_t AppendTime(char* out, std::size_t size, const ftpdir::Time& t) {
     return n < 0 ? 0 : std::min(static_cast<std::size_t>(n), size - 1);
 }
 
-Cell DateCell(const ftpdir::Entry& e) {
+Cell DateCell(const Row& e) {
     Cell c;
     if (!e.date) return c;
     c.kind = Kind::kText;
@@ -87,7 +87,7 @@ Cell DateCell(const ftpdir::Entry& e) {
     return c;
 }
 
-Cell TimeCell(const ftpdir::Entry& e) {
+Cell TimeCell(const Row& e) {
     Cell c;
     if (!e.time) return c;
     c.kind = Kind::kText;
@@ -97,7 +97,7 @@ Cell TimeCell(const ftpdir::Entry& e) {
 
 // ISO 8601: the date, then the time when there is one ("T10:30", seconds
 // only when given, "Z" when UTC).
-Cell Modified(const ftpdir::Entry& e) {
+Cell Modified(const Row& e) {
     Cell c;
     if (!e.date) return c;
     c.kind = Kind::kText;
@@ -115,8 +115,8 @@ Cell Modified(const ftpdir::Entry& e) {
 
 // "c", "b", "p" or "s" for a device, FIFO or socket of a Unix listing (its
 // mode's first letter, or the type bits of a numeric mode), else "-".
-const char* SpecialFile(const ftpdir::Entry& e) {
-    const std::string& mode = e.attributes;
+const char* SpecialFile(const Row& e) {
+    const std::string_view mode = e.attributes;
     if (e.format == ftpdir::Format::unixStyle && !mode.empty()) {
         switch (mode[0]) {
             case 'c':
@@ -154,51 +154,46 @@ enum Flags : unsigned {
 struct Column {
     const char* key;
     unsigned flags;
-    Cell (*value)(const ftpdir::Entry&);
+    Cell (*value)(const Row&);
 };
 
 // Every output field, once. The table takes the kInTable columns and CSV and
 // JSON the kInData columns, each in this order.
 const Column kColumns[] = {
     {"type", kInTable,
-     [](const ftpdir::Entry& e) {
+     [](const Row& e) {
          return Text(e.isLink ? "l" : e.isDir ? "d" : SpecialFile(e));
      }},
-    {"name", kInData, [](const ftpdir::Entry& e) { return Bytes(e.name); }},
+    {"name", kInData, [](const Row& e) { return Bytes(e.name); }},
     {"attributes", kInTable | kWithAttributes | kInData,
-     [](const ftpdir::Entry& e) { return Bytes(e.attributes); }},
-    {"size", kInTable | kRightAligned | kInData,
-     [](const ftpdir::Entry& e) { return Number(e.size); }},
-    {"isDir", kInData, [](const ftpdir::Entry& e) { return Bool(e.isDir); }},
-    {"isLink", kInData, [](const ftpdir::Entry& e) { return Bool(e.isLink); }},
-    {"year", kInData,
-     [](const ftpdir::Entry& e) { return Optional(!!e.date, e.date ? e.date->year : 0); }},
-    {"month", kInData,
-     [](const ftpdir::Entry& e) { return Optional(!!e.date, e.date ? e.date->month : 0); }},
-    {"day", kInData,
-     [](const ftpdir::Entry& e) { return Optional(!!e.date, e.date ? e.date->day : 0); }},
-    {"hour", kInData,
-     [](const ftpdir::Entry& e) { return Optional(!!e.time, e.time ? e.time->hour : 0); }},
+     [](const Row& e) { return Bytes(e.attributes); }},
+    {"size", kInTable | kRightAligned | kInData, [](const Row& e) { return Number(e.size); }},
+    {"isDir", kInData, [](const Row& e) { return Bool(e.isDir); }},
+    {"isLink", kInData, [](const Row& e) { return Bool(e.isLink); }},
+    {"year", kInData, [](const Row& e) { return Optional(!!e.date, e.date ? e.date->year : 0); }},
+    {"month", kInData, [](const Row& e) { return Optional(!!e.date, e.date ? e.date->month : 0); }},
+    {"day", kInData, [](const Row& e) { return Optional(!!e.date, e.date ? e.date->day : 0); }},
+    {"hour", kInData, [](const Row& e) { return Optional(!!e.time, e.time ? e.time->hour : 0); }},
     {"minute", kInData,
-     [](const ftpdir::Entry& e) { return Optional(!!e.time, e.time ? e.time->minute : 0); }},
+     [](const Row& e) { return Optional(!!e.time, e.time ? e.time->minute : 0); }},
     {"date", kInTable, DateCell},
     {"time", kInTable | kTimeWidth, TimeCell},
     {"name", kInTable,
-     [](const ftpdir::Entry& e) {
+     [](const Row& e) {
          Cell c = Bytes(e.name, e.target);
          c.isName = true;
          return c;
      }},
     {"second", kInData | kExtendedOnly,
-     [](const ftpdir::Entry& e) {
+     [](const Row& e) {
          const bool given = e.time && e.time->second;
          return Optional(given, given ? *e.time->second : 0);
      }},
-    {"target", kInData | kExtendedOnly, [](const ftpdir::Entry& e) { return Bytes(e.target); }},
-    {"owner", kInData | kExtendedOnly, [](const ftpdir::Entry& e) { return Bytes(e.owner); }},
-    {"group", kInData | kExtendedOnly, [](const ftpdir::Entry& e) { return Bytes(e.group); }},
+    {"target", kInData | kExtendedOnly, [](const Row& e) { return Bytes(e.target); }},
+    {"owner", kInData | kExtendedOnly, [](const Row& e) { return Bytes(e.owner); }},
+    {"group", kInData | kExtendedOnly, [](const Row& e) { return Bytes(e.group); }},
     {"format", kInData | kExtendedOnly,
-     [](const ftpdir::Entry& e) { return Text(ftpdir::formatName(e.format)); }},
+     [](const Row& e) { return Text(ftpdir::formatName(e.format)); }},
     {"modified", kInData | kExtendedOnly, Modified},
 };
 
@@ -220,6 +215,8 @@ bool Output::Shown(unsigned flags, bool table) const {
 }
 
 void Output::Begin() {
+    if (begun_) return;
+    begun_ = true;
     if (format_ == Format::kCsv) {
         if (severalFiles_) buffer_ += "file,";
         bool first = true;
@@ -235,24 +232,37 @@ void Output::Begin() {
     }
 }
 
-void Output::Listing(std::string_view file, const std::vector<ftpdir::Entry>& entries) {
-    switch (format_) {
-        case Format::kTable:
-            Table(file, entries);
-            break;
-        case Format::kCsv:
-            Csv(file, entries);
-            break;
-        case Format::kJson:
-            Json(file, entries);
-            break;
+void Output::Listing(std::string_view file, const std::vector<Row>& entries) {
+    if (format_ == Format::kTable) {
+        Table(file, entries);
+    } else {
+        for (const Row& e : entries) Entry(file, e);
     }
     ++listings_;
     Drain(false);
 }
 
+void Output::Entry(std::string_view file, const Row& e) {
+    if (format_ == Format::kCsv) {
+        Csv(file, e);
+    } else {
+        Json(file, e);
+    }
+    Drain(false);
+}
+
+bool Output::DecodesAlike(const Row& e) const {
+    const bool table = format_ == Format::kTable;
+    for (const Column& column : kColumns) {
+        if (!Shown(column.flags, table)) continue;
+        const Cell c = column.value(e);
+        if (c.kind == Kind::kBytes && (!IsUtf8(c.bytes) || !IsUtf8(c.link))) return false;
+    }
+    return true;
+}
+
 void Output::End() {
-    if (format_ == Format::kJson) buffer_ += jsonEntries_ == 0 ? "]\n" : "\n]\n";
+    if (begun_ && format_ == Format::kJson) buffer_ += jsonEntries_ == 0 ? "]\n" : "\n]\n";
 }
 
 void Output::Line(std::string_view text) {
@@ -318,7 +328,7 @@ void TableCell(std::string& out, const Cell& c, TextDecoder& decoder, bool human
 }
 
 // The cell of `column` for `e` in the table; with -1 without a link's target.
-Cell CellOf(const Column& column, const ftpdir::Entry& e, bool namesOnly) {
+Cell CellOf(const Column& column, const Row& e, bool namesOnly) {
     Cell c = column.value(e);
     if (namesOnly) c.link = {};
     return c;
@@ -326,7 +336,7 @@ Cell CellOf(const Column& column, const ftpdir::Entry& e, bool namesOnly) {
 
 }  // namespace
 
-void Output::Table(std::string_view file, const std::vector<ftpdir::Entry>& entries) {
+void Output::Table(std::string_view file, const std::vector<Row>& entries) {
     if (severalFiles_) {
         if (listings_ > 0) buffer_.push_back('\n');
         AppendDisplay(buffer_, file);
@@ -341,13 +351,13 @@ void Output::Table(std::string_view file, const std::vector<ftpdir::Entry>& entr
     std::vector<std::size_t> widths(columns.size(), 0);
     for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
         if ((columns[c]->flags & kTimeWidth) != 0) widths[c] = 5;
-        for (const ftpdir::Entry& e : entries) {
+        for (const Row& e : entries) {
             cell_.clear();
             TableCell(cell_, CellOf(*columns[c], e, namesOnly_), decoder_, human_);
             widths[c] = std::max(widths[c], DisplayWidth(cell_));
         }
     }
-    for (const ftpdir::Entry& e : entries) {
+    for (const Row& e : entries) {
         for (std::size_t c = 0; c < columns.size(); ++c) {
             cell_.clear();
             TableCell(cell_, CellOf(*columns[c], e, namesOnly_), decoder_, human_);
@@ -363,78 +373,72 @@ void Output::Table(std::string_view file, const std::vector<ftpdir::Entry>& entr
     }
 }
 
-void Output::Csv(std::string_view file, const std::vector<ftpdir::Entry>& entries) {
-    for (const ftpdir::Entry& e : entries) {
-        if (severalFiles_) {
-            AppendCsvField(buffer_, file, keepFormulas_);
-            buffer_.push_back(',');
-        }
-        bool first = true;
-        for (const Column& column : kColumns) {
-            if (!Shown(column.flags, false)) continue;
-            if (!first) buffer_.push_back(',');
-            first = false;
-            const Cell c = column.value(e);
-            switch (c.kind) {
-                case Kind::kBytes:
-                    AppendCsvField(buffer_, decoder_.Decode(c.bytes), keepFormulas_);
-                    break;
-                case Kind::kText:
-                    AppendCsvField(buffer_, c.text, true);
-                    break;
-                case Kind::kNumber:
-                    AppendNumber(buffer_, c.number);
-                    break;
-                case Kind::kBool:
-                    buffer_.push_back(c.flag ? '1' : '0');
-                    break;
-                case Kind::kNull:
-                    break;
-            }
-        }
-        buffer_ += "\r\n";
-        Drain(false);
+void Output::Csv(std::string_view file, const Row& e) {
+    if (severalFiles_) {
+        AppendCsvField(buffer_, file, keepFormulas_);
+        buffer_.push_back(',');
     }
+    bool first = true;
+    for (const Column& column : kColumns) {
+        if (!Shown(column.flags, false)) continue;
+        if (!first) buffer_.push_back(',');
+        first = false;
+        const Cell c = column.value(e);
+        switch (c.kind) {
+            case Kind::kBytes:
+                AppendCsvField(buffer_, decoder_.Decode(c.bytes), keepFormulas_);
+                break;
+            case Kind::kText:
+                AppendCsvField(buffer_, c.text, true);
+                break;
+            case Kind::kNumber:
+                AppendNumber(buffer_, c.number);
+                break;
+            case Kind::kBool:
+                buffer_.push_back(c.flag ? '1' : '0');
+                break;
+            case Kind::kNull:
+                break;
+        }
+    }
+    buffer_ += "\r\n";
 }
 
-void Output::Json(std::string_view file, const std::vector<ftpdir::Entry>& entries) {
-    for (const ftpdir::Entry& e : entries) {
-        buffer_ += jsonEntries_++ == 0 ? "\n  {" : ",\n  {";
-        if (severalFiles_) {
-            buffer_ += "\"file\": \"";
-            AppendJsonString(buffer_, file);
-            buffer_ += "\", ";
-        }
-        bool first = true;
-        for (const Column& column : kColumns) {
-            if (!Shown(column.flags, false)) continue;
-            buffer_ += first ? "\"" : ", \"";
-            first = false;
-            buffer_ += column.key;
-            buffer_ += "\": ";
-            const Cell c = column.value(e);
-            switch (c.kind) {
-                case Kind::kBytes:
-                case Kind::kText:
-                    buffer_.push_back('"');
-                    AppendJsonString(buffer_,
-                                     c.kind == Kind::kBytes ? decoder_.Decode(c.bytes) : c.text);
-                    buffer_.push_back('"');
-                    break;
-                case Kind::kNumber:
-                    AppendNumber(buffer_, c.number);
-                    break;
-                case Kind::kBool:
-                    buffer_ += c.flag ? "true" : "false";
-                    break;
-                case Kind::kNull:
-                    buffer_ += "null";
-                    break;
-            }
-        }
-        buffer_ += "}";
-        Drain(false);
+void Output::Json(std::string_view file, const Row& e) {
+    buffer_ += jsonEntries_++ == 0 ? "\n  {" : ",\n  {";
+    if (severalFiles_) {
+        buffer_ += "\"file\": \"";
+        AppendJsonString(buffer_, file);
+        buffer_ += "\", ";
     }
+    bool first = true;
+    for (const Column& column : kColumns) {
+        if (!Shown(column.flags, false)) continue;
+        buffer_ += first ? "\"" : ", \"";
+        first = false;
+        buffer_ += column.key;
+        buffer_ += "\": ";
+        const Cell c = column.value(e);
+        switch (c.kind) {
+            case Kind::kBytes:
+            case Kind::kText:
+                buffer_.push_back('"');
+                AppendJsonString(buffer_,
+                                 c.kind == Kind::kBytes ? decoder_.Decode(c.bytes) : c.text);
+                buffer_.push_back('"');
+                break;
+            case Kind::kNumber:
+                AppendNumber(buffer_, c.number);
+                break;
+            case Kind::kBool:
+                buffer_ += c.flag ? "true" : "false";
+                break;
+            case Kind::kNull:
+                buffer_ += "null";
+                break;
+        }
+    }
+    buffer_ += "}";
 }
 
 void Output::Drain(bool force) {
@@ -482,7 +486,7 @@ std::string HumanSize(std::int64_t size) {
 namespace {
 
 // The entry's time as one comparable number; -1 without a date.
-std::int64_t TimeKey(const ftpdir::Entry& e) {
+std::int64_t TimeKey(const Row& e) {
     if (!e.date) return -1;
     std::int64_t key =
         (static_cast<std::int64_t>(e.date->year) * 100 + e.date->month) * 100 + e.date->day;
@@ -493,29 +497,26 @@ std::int64_t TimeKey(const ftpdir::Entry& e) {
 
 }  // namespace
 
-void SortEntries(std::vector<ftpdir::Entry>& entries, SortKey key, bool reverse) {
+void SortEntries(std::vector<Row>& entries, SortKey key, bool reverse) {
     switch (key) {
         case SortKey::kNone:
             break;
         case SortKey::kName:
-            std::stable_sort(
-                entries.begin(), entries.end(),
-                [](const ftpdir::Entry& a, const ftpdir::Entry& b) { return a.name < b.name; });
+            std::stable_sort(entries.begin(), entries.end(),
+                             [](const Row& a, const Row& b) { return a.name < b.name; });
             break;
         case SortKey::kSize:
-            std::stable_sort(entries.begin(), entries.end(),
-                             [](const ftpdir::Entry& a, const ftpdir::Entry& b) {
-                                 if (a.size != b.size) return a.size > b.size;
-                                 return a.name < b.name;
-                             });
+            std::stable_sort(entries.begin(), entries.end(), [](const Row& a, const Row& b) {
+                if (a.size != b.size) return a.size > b.size;
+                return a.name < b.name;
+            });
             break;
         case SortKey::kTime:
-            std::stable_sort(entries.begin(), entries.end(),
-                             [](const ftpdir::Entry& a, const ftpdir::Entry& b) {
-                                 const std::int64_t ta = TimeKey(a), tb = TimeKey(b);
-                                 if (ta != tb) return ta > tb;
-                                 return a.name < b.name;
-                             });
+            std::stable_sort(entries.begin(), entries.end(), [](const Row& a, const Row& b) {
+                const std::int64_t ta = TimeKey(a), tb = TimeKey(b);
+                if (ta != tb) return ta > tb;
+                return a.name < b.name;
+            });
             break;
     }
     if (reverse) std::reverse(entries.begin(), entries.end());

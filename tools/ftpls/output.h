@@ -13,6 +13,10 @@
 
 namespace ftpls {
 
+// An entry as the output reads it: its texts are views into the Listing
+// it came from.
+using Row = ftpdir::EntryView;
+
 // Writes listings to one stream in one format. Output is buffered; a write
 // error is kept (the first one) and ends all further writing.
 class Output {
@@ -32,11 +36,19 @@ public:
     // (see AppendCsvField).
     void KeepFormulas(bool keep) { keepFormulas_ = keep; }
 
-    // Writes what comes before the first listing (CSV header, JSON '[').
+    // Writes what comes before the first entry (CSV header, JSON '['), on
+    // the first call only.
     void Begin();
-    // Writes the entries of one listing read from `file`.
-    void Listing(std::string_view file, const std::vector<ftpdir::Entry>& entries);
-    // Writes what ends the output (JSON ']').
+    // Writes the entries of one listing read from `file`: the table, or
+    // CSV or JSON rows.
+    void Listing(std::string_view file, const std::vector<Row>& entries);
+    // CSV and JSON: writes one entry of the listing read from `file`.
+    void Entry(std::string_view file, const Row& e);
+    // True when every text of `e` that this output decodes is valid UTF-8:
+    // --encoding=auto then writes `e` alike whatever code page the listing
+    // reveals.
+    bool DecodesAlike(const Row& e) const;
+    // Writes what ends the output (JSON ']') when Begin() was called.
     void End();
     // Writes a plain line (the entry count).
     void Line(std::string_view text);
@@ -47,9 +59,9 @@ public:
     int Error() const { return error_; }
 
 private:
-    void Table(std::string_view file, const std::vector<ftpdir::Entry>& entries);
-    void Csv(std::string_view file, const std::vector<ftpdir::Entry>& entries);
-    void Json(std::string_view file, const std::vector<ftpdir::Entry>& entries);
+    void Table(std::string_view file, const std::vector<Row>& entries);
+    void Csv(std::string_view file, const Row& e);
+    void Json(std::string_view file, const Row& e);
     bool Shown(unsigned flags, bool table) const;
     void Drain(bool force);
 
@@ -64,6 +76,7 @@ private:
     TextDecoder& decoder_;
     std::string buffer_;
     std::string cell_;
+    bool begun_ = false;
     std::size_t listings_ = 0;
     std::size_t jsonEntries_ = 0;
     int error_ = 0;
@@ -72,7 +85,7 @@ private:
 // Orders `entries` by `key` (kNone: as listed), then reverses them when
 // `reverse`. Ties keep the name's byte order; entries without a size or a
 // date come after those with one.
-void SortEntries(std::vector<ftpdir::Entry>& entries, SortKey key, bool reverse);
+void SortEntries(std::vector<Row>& entries, SortKey key, bool reverse);
 
 // `size` as the table shows it with -h: bytes below 1024, else one decimal
 // below 10 and none above, rounded up, with K, M, G, T, P or E.
