@@ -32,26 +32,18 @@
 
 namespace py = pybind11;
 using pyftpdir::Codec;
-using pyftpdir::CodecPtr;
 using pyftpdir::kCodecErrors;
 
 namespace {
 
-CodecPtr LookupCodec(const py::object& encoding) {
-    auto codec = std::make_shared<Codec>();
-    if (encoding.is_none()) {
-        codec->name = "utf-8";
-        codec->utf8 = true;
-        return codec;
-    }
+const Codec* LookupCodec(const py::object& encoding) {
+    if (encoding.is_none()) return pyftpdir::InternCodec("utf-8");
     if (!py::isinstance<py::str>(encoding)) throw py::type_error("encoding must be a str or None");
     py::object info = py::module_::import("codecs").attr("lookup")(encoding);
     if (!py::bool_(py::getattr(info, "_is_text_encoding", py::bool_(true)))) {
         throw py::value_error("'" + encoding.cast<std::string>() + "' is not a text encoding");
     }
-    codec->name = info.attr("name").cast<std::string>();
-    codec->utf8 = codec->name == "utf-8";
-    return codec;
+    return pyftpdir::InternCodec(info.attr("name").cast<std::string>());
 }
 
 py::str Decode(std::string_view bytes, const Codec& codec) {
@@ -124,12 +116,10 @@ ftpdir::Options MakeOptions(const std::string& dialect, const py::object& today,
     return options;
 }
 
-py::list ToList(std::vector<ftpdir::Entry>&& entries, const CodecPtr& codec) {
+py::list ToList(const std::vector<ftpdir::Entry>& entries, const Codec& codec) {
     py::list out(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        PyObject* name = pyftpdir::DecodeText(entries[i].name, *codec);
-        if (name == nullptr) throw py::error_already_set();
-        PyObject* entry = pyftpdir::NewEntry(std::move(entries[i]), name, codec);
+        PyObject* entry = pyftpdir::NewEntry(entries[i], codec);
         if (entry == nullptr) throw py::error_already_set();
         PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), entry);
     }
@@ -140,7 +130,7 @@ py::list ToList(std::vector<ftpdir::Entry>&& entries, const CodecPtr& codec) {
 struct PySkipped {
     std::uint64_t number;
     std::string text;
-    CodecPtr codec;
+    const Codec* codec;
     ftpdir::SkipReason reason;
 };
 
@@ -167,7 +157,7 @@ public:
             std::lock_guard<std::mutex> lock(mutex_);
             entries = parser_.finish();
         }
-        return ToList(std::move(entries), codec_);
+        return ToList(entries, *codec_);
     }
 
     py::list Skipped() {
@@ -186,7 +176,7 @@ public:
     const std::string& encoding() const { return codec_->name; }
 
 private:
-    CodecPtr codec_;
+    const Codec* codec_;
     std::mutex mutex_;
     ftpdir::Parser parser_;
 };
@@ -194,14 +184,14 @@ private:
 py::list Parse(const py::handle& listing, const std::string& dialect, const py::object& today,
                bool keepVersions, const py::object& encoding) {
     const ftpdir::Options options = MakeOptions(dialect, today, keepVersions, false);
-    const CodecPtr codec = LookupCodec(encoding);
+    const Codec* codec = LookupCodec(encoding);
     std::vector<ftpdir::Entry> entries;
     {
         Chunk chunk(listing, *codec);
         py::gil_scoped_release release;
         entries = ftpdir::parse(chunk.view(), options);
     }
-    return ToList(std::move(entries), codec);
+    return ToList(entries, *codec);
 }
 
 const char* const kModuleDoc = R"(Parses FTP directory listings (replies to LIST and MLSD).
