@@ -35,6 +35,7 @@
 
 #include "ftpdirlist/ftpdirlist.h"
 #include "ftpdirlist/ftpdirlist.hpp"
+#include "read_entries.h"
 
 namespace {
 
@@ -86,41 +87,10 @@ std::uint64_t RunCInterface(std::string_view listing, std::size_t& count) {
     return sum;
 }
 
-// A text's length and first byte: enough that the text must exist, for any
-// string-like type with size() and data().
-template <class Text>
-std::uint64_t TextSum(const Text& text) {
-    return text.size() == 0 ? 0 : text.size() + static_cast<unsigned char>(text.data()[0]);
-}
-
-// Reads every field of every entry of a parse result (any range of entries),
-// as a consumer that prints or stores them does; returns a checksum.
-template <class Entries>
-std::uint64_t ReadEntries(const Entries& entries, std::size_t& count) {
-    std::uint64_t sum = 0;
-    count = 0;
-    for (const auto& e : entries) {
-        ++count;
-        sum += TextSum(e.name) + TextSum(e.attributes) + TextSum(e.target) + TextSum(e.owner) +
-               TextSum(e.group);
-        sum += static_cast<std::uint64_t>(e.size) + (e.isDir ? 1u : 0u) + (e.isLink ? 2u : 0u) +
-               (e.utc ? 4u : 0u) + static_cast<std::uint64_t>(e.format);
-        if (e.date) {
-            sum +=
-                static_cast<std::uint64_t>(e.date->year * 372 + e.date->month * 31 + e.date->day);
-        }
-        if (e.time) {
-            sum += static_cast<std::uint64_t>(e.time->hour * 60 + e.time->minute +
-                                              e.time->second.value_or(61));
-        }
-    }
-    return sum;
-}
-
 std::uint64_t RunCxx(std::string_view listing, ftpdir::Dialect dialect, std::size_t& count) {
     ftpdir::Options options;
     options.dialect = dialect;
-    return ReadEntries(ftpdir::parse(listing, options), count);
+    return ftpdirbench::ReadEntries(ftpdir::parse(listing, options), count);
 }
 
 std::uint64_t RunCxxExtended(std::string_view listing, std::size_t& count) {
@@ -136,7 +106,7 @@ std::uint64_t RunStream(std::string_view listing, std::size_t& count) {
     for (std::size_t at = 0; at < listing.size(); at += 65536) {
         parser.append(listing.substr(at, 65536));
     }
-    return ReadEntries(parser.finish(), count);
+    return ftpdirbench::ReadEntries(parser.finish(), count);
 }
 
 using Way = std::uint64_t (*)(std::string_view, std::size_t&);
@@ -183,11 +153,13 @@ void DumpCxx(std::string_view listing, std::size_t chunk) {
     for (std::size_t at = 0; at < listing.size(); at += chunk) {
         parser.append(listing.substr(at, chunk));
     }
-    const std::vector<ftpdir::Entry> entries = parser.finish();
+    const ftpdir::Listing entries = parser.finish();
     std::printf("cxx chunk %zu: %zu entries\n", chunk, entries.size());
-    for (const ftpdir::Entry& e : entries) {
-        std::printf("%s\t%s\t%" PRId64 "\t%d %d", e.name.c_str(), e.attributes.c_str(), e.size,
-                    e.isDir, e.isLink);
+    // Texts may hold zero bytes: printed by their lengths.
+    const auto text = [](std::string_view t) { return static_cast<int>(t.size()); };
+    for (const ftpdir::EntryView& e : entries) {
+        std::printf("%.*s\t%.*s\t%" PRId64 "\t%d %d", text(e.name), e.name.data(),
+                    text(e.attributes), e.attributes.data(), e.size, e.isDir, e.isLink);
         if (e.date) std::printf("\t%d-%d-%d", e.date->year, e.date->month, e.date->day);
         if (e.time) {
             std::printf("\t%d:%d:%d", e.time->hour, e.time->minute,
@@ -195,8 +167,9 @@ void DumpCxx(std::string_view listing, std::size_t chunk) {
         } else {
             std::printf("\t-");
         }
-        std::printf("\t%s\t%s\t%s\t%d %s\n", e.target.c_str(), e.owner.c_str(), e.group.c_str(),
-                    e.utc ? 1 : 0, ftpdir::formatName(e.format));
+        std::printf("\t%.*s\t%.*s\t%.*s\t%d %s\n", text(e.target), e.target.data(), text(e.owner),
+                    e.owner.data(), text(e.group), e.group.data(), e.utc ? 1 : 0,
+                    ftpdir::formatName(e.format));
     }
     for (const ftpdir::SkippedLine& s : parser.skipped()) {
         std::printf("skipped %" PRIu64 "\t%s\n", s.number, s.text.c_str());

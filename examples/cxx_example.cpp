@@ -15,9 +15,10 @@ int main(int argc, char** argv) {
     while (std::size_t n = std::fread(chunk, 1, sizeof chunk, file)) parser.append({chunk, n});
     std::fclose(file);
 
-    for (const ftpdir::Entry& e : parser.finish()) {
+    for (const ftpdir::EntryView& e : parser.finish()) {
         const char type = e.isLink ? 'l' : (e.isDir ? 'd' : '-');
-        std::printf("%c %12lld  %s", type, static_cast<long long>(e.size), e.name.c_str());
+        std::printf("%c %12lld  %.*s", type, static_cast<long long>(e.size),
+                    static_cast<int>(e.name.size()), e.name.data());
         if (e.date) std::printf("  %04d-%02d-%02d", e.date->year, e.date->month, e.date->day);
         if (e.time) std::printf(" %02d:%02d", e.time->hour, e.time->minute);
         std::printf("\n");

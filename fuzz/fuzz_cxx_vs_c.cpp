@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <limits>
 #include <string_view>
-#include <vector>
 
 #include "c_abi_reader.h"
 #include "ftpdirlist/ftpdirlist.h"
@@ -18,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ftpdir::Options classic;
     classic.dialect = ftpdir::Dialect::classic;
-    const std::vector<ftpdir::Entry> entries = ftpdir::parse(listing, classic);
+    const ftpdir::Listing entries = ftpdir::parse(listing, classic);
     ftpdir::Options collecting = classic;
     collecting.collectSkipped = true;
     FUZZ_CHECK(ftpdir::parse(listing, collecting) == entries);  // collecting changes nothing
@@ -26,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int32_t count = InitFtpDirList(listing.data(), static_cast<int32_t>(size));
     FUZZ_CHECK(static_cast<std::size_t>(count) == entries.size());
     for (int32_t i = 0; i < count; ++i) {
-        const ftpdir::Entry& e = entries[static_cast<std::size_t>(i)];
+        const ftpdir::EntryView e = entries[static_cast<std::size_t>(i)];
         const CAbiEntry c = ReadCAbiEntry(i, 2);
         FUZZ_CHECK(c.name == e.name);
         if (e.attributes.empty()) {

@@ -35,8 +35,10 @@ void CheckSame(const Result& a, const Result& b) {
     FUZZ_CHECK(testsupport::SameSkipped(a.skipped, b.skipped));
 }
 
-void CheckFields(const std::vector<ftpdir::Entry>& entries) {
-    for (const ftpdir::Entry& e : entries) {
+// Every entry through its view, which equals its owning copy.
+void CheckFields(const ftpdir::Listing& entries) {
+    for (const ftpdir::EntryView& e : entries) {
+        FUZZ_CHECK(e == e.toEntry());
         FUZZ_CHECK(!e.name.empty());
         FUZZ_CHECK(e.format != ftpdir::Format::unknown);
         FUZZ_CHECK(e.size >= -1);
@@ -86,14 +88,15 @@ Result ReadEveryWay(bool keepVersions, std::string_view listing,
                     const std::vector<std::size_t>& cuts) {
     const ftpdir::Options options = ExtendedOptions(keepVersions);
     Result whole;
-    whole.entries = ftpdir::parse(listing, options);
+    const ftpdir::Listing parsed = ftpdir::parse(listing, options);
+    whole.entries = parsed;
     {
         ftpdir::Parser parser(options);
         parser.append(listing);
-        FUZZ_CHECK(parser.finish() == whole.entries);
+        FUZZ_CHECK(parser.finish() == parsed);
         whole.skipped = parser.skipped();
     }
-    CheckFields(whole.entries);
+    CheckFields(parsed);
     CheckSame(whole, testsupport::ParseInChunks(listing, cuts, options));
     CheckSame(whole, testsupport::ParseInChunks(
                          listing, testsupport::EveryNBytes(listing.size(), 1), options));

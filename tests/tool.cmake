@@ -2,7 +2,7 @@
 # outputs, exit statuses and messages, JSON validity.
 
 find_package(Threads REQUIRED)
-ftpdirlist_add_gtest(cxx_api_tests cxx_api_test.cpp)
+ftpdirlist_add_gtest(cxx_api_tests cxx_api_test.cpp cxx_views_test.cpp)
 target_link_libraries(cxx_api_tests PRIVATE Threads::Threads)
 
 # The README's examples are built and run so that they cannot rot: the C ones

@@ -1,10 +1,11 @@
 // ftpdirlist C++ API: re-entrant parsing of FTP directory listings.
 //
-//   std::vector<ftpdir::Entry> entries = ftpdir::parse(listing);
+//   ftpdir::Listing entries = ftpdir::parse(listing);
+//   for (const ftpdir::EntryView& e : entries) use(e.name, e.size);
 //
 //   ftpdir::Parser parser;
 //   while (read(chunk)) parser.append(chunk);  // chunks may be reused at once
-//   std::vector<ftpdir::Entry> entries = parser.finish();
+//   ftpdir::Listing entries = parser.finish();
 //
 // Two dialects. The extended dialect (the default) reads Unix, DOS and VMS
 // listings as real servers write them, plus MLSD, EPLF and the other server
@@ -29,6 +30,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -134,6 +136,137 @@ struct Entry {
     }
     friend bool operator!=(const Entry& a, const Entry& b) { return !(a == b); }
 };
+
+// A text of an entry in a Listing: bytes held by the listing it came from
+// (never converted), valid while that listing lives. A std::string_view
+// that also converts to std::string implicitly.
+class TextView : public std::string_view {
+public:
+    constexpr TextView() noexcept = default;
+    constexpr TextView(std::string_view text) noexcept : std::string_view(text) {}
+    operator std::string() const { return str(); }
+    std::string str() const { return empty() ? std::string() : std::string(data(), size()); }
+};
+
+// One entry of a Listing, the fields as in Entry. Its texts are views into
+// that listing, valid while it lives (moving the Listing keeps them valid).
+struct EntryView {
+    TextView name;
+    TextView attributes;
+    std::int64_t size = 0;
+    bool isDir = false;
+    bool isLink = false;
+    std::optional<Date> date;
+    std::optional<Time> time;
+    TextView target;
+    TextView owner;
+    TextView group;
+    bool utc = false;
+    Format format = Format::unknown;
+    TextView facts;
+
+    Entry toEntry() const;  // an owning copy
+    operator Entry() const { return toEntry(); }
+};
+
+bool operator==(const EntryView& a, const EntryView& b) noexcept;
+bool operator==(const EntryView& a, const Entry& b) noexcept;
+inline bool operator==(const Entry& a, const EntryView& b) noexcept { return b == a; }
+inline bool operator!=(const EntryView& a, const EntryView& b) noexcept { return !(a == b); }
+inline bool operator!=(const EntryView& a, const Entry& b) noexcept { return !(a == b); }
+inline bool operator!=(const Entry& a, const EntryView& b) noexcept { return !(b == a); }
+
+// The entries of one listing, owning their memory. Move-only; a move keeps
+// every view into it valid, and leaves the moved-from listing empty.
+// Indexing and iterating build each EntryView from the stored row on the
+// fly: no allocation.
+class Listing {
+public:
+    Listing() noexcept;
+    ~Listing();
+    Listing(Listing&& other) noexcept;
+    Listing& operator=(Listing&& other) noexcept;
+    Listing(const Listing&) = delete;
+    Listing& operator=(const Listing&) = delete;
+
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+    // Entry `i`, which must be below size().
+    EntryView operator[](std::size_t i) const noexcept {
+        EntryView view;
+        Fill(i, view);
+        return view;
+    }
+
+    // A forward iterator; the EntryView it refers to stays valid until the
+    // iterator moves or ends (its texts: while the listing lives).
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = EntryView;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const EntryView*;
+        using reference = const EntryView&;
+
+        const_iterator() noexcept = default;
+        reference operator*() const noexcept { return current_; }
+        pointer operator->() const noexcept { return &current_; }
+        const_iterator& operator++() noexcept {
+            Load(index_ + 1);
+            return *this;
+        }
+        const_iterator operator++(int) noexcept {
+            const_iterator before = *this;
+            ++*this;
+            return before;
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) noexcept {
+            return a.index_ == b.index_;
+        }
+        friend bool operator!=(const const_iterator& a, const const_iterator& b) noexcept {
+            return a.index_ != b.index_;
+        }
+
+    private:
+        friend class Listing;
+        const_iterator(const Listing* listing, std::size_t index) noexcept : listing_(listing) {
+            Load(index);
+        }
+        void Load(std::size_t index) noexcept {
+            index_ = index;
+            if (index < listing_->size_) listing_->Fill(index, current_);
+        }
+        const Listing* listing_ = nullptr;
+        std::size_t index_ = 0;
+        EntryView current_;
+    };
+    using iterator = const_iterator;
+
+    const_iterator begin() const noexcept { return const_iterator(this, 0); }
+    const_iterator end() const noexcept { return const_iterator(this, size_); }
+
+    // Owning copies of every entry, in order.
+    std::vector<Entry> toEntries() const;
+    operator std::vector<Entry>() const { return toEntries(); }
+
+private:
+    friend class Parser;
+    struct Table;
+    explicit Listing(std::unique_ptr<Table> table) noexcept;
+    // Writes entry `i` (below size_) into `view`.
+    void Fill(std::size_t i, EntryView& view) const noexcept;
+
+    std::unique_ptr<Table> table_;
+    std::size_t size_ = 0;
+};
+
+// Entry by entry, in order.
+bool operator==(const Listing& a, const Listing& b) noexcept;
+bool operator==(const Listing& a, const std::vector<Entry>& b) noexcept;
+inline bool operator==(const std::vector<Entry>& a, const Listing& b) noexcept { return b == a; }
+inline bool operator!=(const Listing& a, const Listing& b) noexcept { return !(a == b); }
+inline bool operator!=(const Listing& a, const std::vector<Entry>& b) noexcept { return !(a == b); }
+inline bool operator!=(const std::vector<Entry>& a, const Listing& b) noexcept { return !(b == a); }
 
 // Why a line yielded no entry, as the reader that refused it or the
 // listing driver decided. The classic dialect gives notListingLine for every
@@ -257,7 +390,7 @@ public:
 
     // Parses what is left and returns the entries. The parser is then ready
     // for a new listing with the same options.
-    std::vector<Entry> finish();
+    Listing finish();
 
     // The lines that yielded no entry in the listing being parsed (those
     // that append() has decided so far) or, after finish(), in the listing
@@ -274,7 +407,7 @@ private:
 };
 
 // Parses a whole listing at once.
-std::vector<Entry> parse(std::string_view listing, const Options& options = {});
+Listing parse(std::string_view listing, const Options& options = {});
 
 }  // namespace ftpdir
 

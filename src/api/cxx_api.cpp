@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <type_traits>
+#include <utility>
 
 #include "entries/entry_table.h"
 #include "input/dir_list.h"
@@ -9,44 +10,6 @@
 namespace ftpdir {
 
 namespace {
-
-// A text of a row as a string built at once (cheaper than assigning to an
-// empty one); an empty text costs nothing, as most targets and many groups
-// are.
-std::string Text(const char* data, std::size_t size) {
-    return size == 0 ? std::string() : std::string(data, size);
-}
-
-// The table's rows as entries; `extras`: the table was filled by the
-// extended dialect, whose rows tell more.
-std::vector<Entry> ToEntries(const ftpdirlist::EntryTable& table, bool extras) {
-    std::vector<Entry> out;
-    out.reserve(table.Size());
-    for (std::size_t i = 0; i < table.Size(); ++i) {
-        const ftpdirlist::EntryRow& row = table.Row(i);
-        const ftpdirlist::FtpDateTime dt = row.DateTime();
-        std::optional<Date> date;
-        std::optional<Time> time;
-        if (dt.hasDate == 1) date = Date{dt.year, dt.month, dt.day};
-        if (dt.hasTime == 1) time = Time{dt.hour, dt.minute};
-        if (!extras) {
-            out.push_back(Entry{
-                Text(row.name, row.nameLength), Text(row.AttributesData(), row.attributesLength),
-                row.size, row.isDir != 0, row.isLink != 0, date, time, std::string(), std::string(),
-                std::string(), false, Format::unknown, std::string()});
-            continue;
-        }
-        const ftpdirlist::RowExtras x = table.Extras(i);
-        if (time && x.second >= 0) time->second = x.second;
-        out.push_back(
-            Entry{Text(row.name, row.nameLength), Text(row.AttributesData(), row.attributesLength),
-                  row.size, row.isDir != 0, row.isLink != 0, date, time,
-                  Text(x.target.data(), x.target.size()), Text(x.owner.data(), x.owner.size()),
-                  Text(x.group.data(), x.group.size()), x.utc != 0, x.format,
-                  Text(x.facts.data(), x.facts.size())});
-    }
-    return out;
-}
 
 // Options::today within the range the header promises, so that no date
 // arithmetic of the parsers can overflow.
@@ -56,6 +19,90 @@ ftpdirlist::LocalDate ClampedToday(const Date& d) {
 }
 
 }  // namespace
+
+// What a Listing owns: the table and whether its rows have extras (the
+// extended dialect filled it).
+struct Listing::Table {
+    ftpdirlist::EntryTable rows;
+    bool extras;
+};
+
+Listing::Listing() noexcept = default;
+Listing::~Listing() = default;
+Listing::Listing(std::unique_ptr<Table> table) noexcept
+    : table_(std::move(table)), size_(table_->rows.Size()) {}
+Listing::Listing(Listing&& other) noexcept
+    : table_(std::move(other.table_)), size_(std::exchange(other.size_, 0)) {}
+Listing& Listing::operator=(Listing&& other) noexcept {
+    if (this != &other) {
+        table_ = std::move(other.table_);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
+void Listing::Fill(std::size_t i, EntryView& view) const noexcept {
+    const ftpdirlist::EntryRow& row = table_->rows.Row(i);
+    view.name = row.Name();
+    view.attributes = std::string_view(row.AttributesData(), row.attributesLength);
+    view.size = row.size;
+    view.isDir = row.isDir != 0;
+    view.isLink = row.isLink != 0;
+    const ftpdirlist::FtpDateTime dt = row.DateTime();
+    if (dt.hasDate == 1) {
+        view.date = Date{dt.year, dt.month, dt.day};
+    } else {
+        view.date.reset();
+    }
+    if (dt.hasTime == 1) {
+        view.time = Time{dt.hour, dt.minute};
+    } else {
+        view.time.reset();
+    }
+    if (!table_->extras) return;  // a classic entry: the extras stay as constructed
+    const ftpdirlist::RowExtras x = table_->rows.Extras(i);
+    if (view.time && x.second >= 0) view.time->second = x.second;
+    view.target = x.target;
+    view.owner = x.owner;
+    view.group = x.group;
+    view.utc = x.utc != 0;
+    view.format = x.format;
+    view.facts = x.facts;
+}
+
+std::vector<Entry> Listing::toEntries() const {
+    std::vector<Entry> out;
+    out.reserve(size_);
+    for (const EntryView& e : *this) out.push_back(e.toEntry());
+    return out;
+}
+
+Entry EntryView::toEntry() const {
+    return Entry{name.str(),   attributes.str(), size,        isDir, isLink, date,       time,
+                 target.str(), owner.str(),      group.str(), utc,   format, facts.str()};
+}
+
+bool operator==(const EntryView& a, const EntryView& b) noexcept {
+    return a.name == b.name && a.attributes == b.attributes && a.size == b.size &&
+           a.isDir == b.isDir && a.isLink == b.isLink && a.date == b.date && a.time == b.time &&
+           a.target == b.target && a.owner == b.owner && a.group == b.group && a.utc == b.utc &&
+           a.format == b.format && a.facts == b.facts;
+}
+
+bool operator==(const EntryView& a, const Entry& b) noexcept {
+    return a.name == b.name && a.attributes == b.attributes && a.size == b.size &&
+           a.isDir == b.isDir && a.isLink == b.isLink && a.date == b.date && a.time == b.time &&
+           a.target == b.target && a.owner == b.owner && a.group == b.group && a.utc == b.utc &&
+           a.format == b.format && a.facts == b.facts;
+}
+
+bool operator==(const Listing& a, const Listing& b) noexcept {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
+
+bool operator==(const Listing& a, const std::vector<Entry>& b) noexcept {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
 
 const char* formatName(Format format) {
     static const char* const kNames[] = {
@@ -126,14 +173,20 @@ struct Parser::Impl {
         }
     }
 
-    std::vector<Entry> Finish() {
-        // The listing is finished even if copying the entries throws: the
-        // next call starts a new one.
+    // The table just finished, for a Listing. The listing is finished even
+    // if this throws: the next call starts a new one.
+    std::unique_ptr<Listing::Table> Finish() {
         finished = true;
-        if (classic) return ToEntries(classic->Finish(), false);
-        const ftpdirlist::EntryTable table = extended->Finish();
+        auto table = std::make_unique<Listing::Table>();
+        if (classic) {
+            table->rows = classic->Finish();
+            table->extras = false;
+            return table;
+        }
+        table->rows = extended->Finish();
+        table->extras = true;
         TrimSkipped();
-        return ToEntries(table, true);
+        return table;
     }
 
     void TrimSkipped() {
@@ -172,10 +225,10 @@ void Parser::append(std::string_view chunk) {
     state.Append(chunk);
 }
 
-std::vector<Entry> Parser::finish() {
+Listing Parser::finish() {
     Impl& state = impl();
     if (state.finished) state.Start();
-    return state.Finish();
+    return Listing(state.Finish());
 }
 
 const std::vector<SkippedLine>& Parser::skipped() const {
@@ -183,7 +236,7 @@ const std::vector<SkippedLine>& Parser::skipped() const {
     return impl_ ? impl_->skipped : kNone;
 }
 
-std::vector<Entry> parse(std::string_view listing, const Options& options) {
+Listing parse(std::string_view listing, const Options& options) {
     Parser parser(options);
     parser.append(listing);
     return parser.finish();
