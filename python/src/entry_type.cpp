@@ -583,6 +583,10 @@ PyObject* MakeEntry(const E& entry, const Codec& codec) {
 
 }  // namespace
 
+PyObject* NewEntry(const ftpdir::EntryView& entry, const Codec& codec) {
+    return MakeEntry(entry, codec);
+}
+
 PyObject* NewEntry(const ftpdir::Entry& entry, const Codec& codec) {
     return MakeEntry(entry, codec);
 }

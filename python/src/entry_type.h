@@ -17,9 +17,10 @@ namespace pyftpdir {
 bool AddEntryType(PyObject* module);
 
 // A new Entry with the fields of `entry`: its texts' bytes copied into the
-// object (the entry is not kept) and its name decoded with `codec`, which
+// object (the entry, or the Listing it views, is not kept) and its name decoded with `codec`, which
 // must live as long as the process (InternCodec). Returns nullptr with a
 // Python error set when memory runs out. Needs the GIL.
+PyObject* NewEntry(const ftpdir::EntryView& entry, const Codec& codec);
 PyObject* NewEntry(const ftpdir::Entry& entry, const Codec& codec);
 
 }  // namespace pyftpdir

@@ -116,14 +116,27 @@ ftpdir::Options MakeOptions(const std::string& dialect, const py::object& today,
     return options;
 }
 
-py::list ToList(const std::vector<ftpdir::Entry>& entries, const Codec& codec) {
+// New Entry objects of `entries` (a Listing or a vector of Entry), in order.
+// Needs the GIL.
+template <typename Entries>
+py::list ToList(const Entries& entries, const Codec& codec) {
     py::list out(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        PyObject* entry = pyftpdir::NewEntry(entries[i], codec);
+    Py_ssize_t i = 0;
+    for (const auto& e : entries) {
+        PyObject* entry = pyftpdir::NewEntry(e, codec);
         if (entry == nullptr) throw py::error_already_set();
-        PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), entry);
+        PyList_SET_ITEM(out.ptr(), i++, entry);
     }
     return out;
+}
+
+// Adds new Entry objects of `entries` at the end of `list`. Needs the GIL.
+template <typename Entries>
+void AppendEntries(const Entries& entries, const Codec& codec, py::list& list) {
+    if (entries.empty()) return;
+    const py::list added = ToList(entries, codec);
+    const Py_ssize_t end = PyList_GET_SIZE(list.ptr());
+    if (PyList_SetSlice(list.ptr(), end, end, added.ptr()) != 0) throw py::error_already_set();
 }
 
 // A line that gave no entry, as Parser.skipped lists it.
@@ -151,7 +164,7 @@ public:
     }
 
     py::list Close() {
-        std::vector<ftpdir::Entry> entries;
+        ftpdir::Listing entries;
         {
             py::gil_scoped_release release;
             std::lock_guard<std::mutex> lock(mutex_);
@@ -185,7 +198,7 @@ py::list Parse(const py::handle& listing, const std::string& dialect, const py::
                bool keepVersions, const py::object& encoding) {
     const ftpdir::Options options = MakeOptions(dialect, today, keepVersions, false);
     const Codec* codec = LookupCodec(encoding);
-    std::vector<ftpdir::Entry> entries;
+    ftpdir::Listing entries;
     {
         Chunk chunk(listing, *codec);
         py::gil_scoped_release release;
