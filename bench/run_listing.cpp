@@ -9,6 +9,8 @@
 //           every field of every entry read back;
 // --cxx-classic  the same in the classic dialect;
 // --stream  an ftpdir::Parser fed in 64 KiB chunks, every field read back;
+// --take    the same, the ready entries taken (takeReady) and read after
+//           every chunk, as a consumer that prints them as they come;
 // --dump    prints every field of every entry through the C interface, then
 //           the skipped lines and the entries of the C++ API (every field,
 //           the extended ones too) read in chunks of several sizes (to
@@ -109,6 +111,20 @@ std::uint64_t RunStream(std::string_view listing, std::size_t& count) {
     return ftpdirbench::ReadEntries(parser.finish(), count);
 }
 
+std::uint64_t RunTake(std::string_view listing, std::size_t& count) {
+    ftpdir::Parser parser;
+    std::uint64_t sum = 0;
+    std::size_t taken = 0;
+    for (std::size_t at = 0; at < listing.size(); at += 65536) {
+        parser.append(listing.substr(at, 65536));
+        sum += ftpdirbench::ReadEntries(parser.takeReady(), taken);
+        count += taken;
+    }
+    sum += ftpdirbench::ReadEntries(parser.finish(), taken);
+    count += taken;
+    return sum;
+}
+
 using Way = std::uint64_t (*)(std::string_view, std::size_t&);
 
 double CpuSeconds() {
@@ -201,7 +217,8 @@ int main(int argc, char** argv) {
     static constexpr Named kWays[] = {{"", RunCInterface},
                                       {"--cxx", RunCxxExtended},
                                       {"--cxx-classic", RunCxxClassic},
-                                      {"--stream", RunStream}};
+                                      {"--stream", RunStream},
+                                      {"--take", RunTake}};
     Way run = nullptr;
     for (const Named& named : kWays) {
         if (std::strcmp(way, named.name) == 0) run = named.run;
@@ -209,10 +226,11 @@ int main(int argc, char** argv) {
     const bool known =
         run != nullptr || std::strcmp(way, "--empty") == 0 || std::strcmp(way, "--dump") == 0;
     if (argc < 2 || at != argc - 1 || !known) {
-        std::fprintf(stderr,
-                     "usage: %s [--empty|--cxx|--cxx-classic|--stream|--dump] [--memory] FILE\n"
-                     "       %s --speed ROUNDS FILE\n",
-                     argv[0], argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s [--empty|--cxx|--cxx-classic|--stream|--take|--dump] [--memory] FILE\n"
+            "       %s --speed ROUNDS FILE\n",
+            argv[0], argv[0]);
         return 2;
     }
     const char* path = argv[argc - 1];

@@ -1,6 +1,7 @@
 // The extended dialect through the C++ API. For both settings of
-// keepVersions: the same bytes fed whole, cut at fuzzer-chosen points, and
-// one byte at a time give the same entries and the same skipped lines;
+// keepVersions: the same bytes fed whole, cut at fuzzer-chosen points (also
+// taking the ready entries after every chunk), and one byte at a time give
+// the same entries and the same skipped lines;
 // every date and time is a real one. Collapsing versions leaves the entries
 // of other families alone, and without keepVersions no VMS name repeats.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -98,6 +99,7 @@ Result ReadEveryWay(bool keepVersions, std::string_view listing,
     }
     CheckFields(parsed);
     CheckSame(whole, testsupport::ParseInChunks(listing, cuts, options));
+    CheckSame(whole, testsupport::ParseInChunks(listing, cuts, options, true));
     CheckSame(whole, testsupport::ParseInChunks(
                          listing, testsupport::EveryNBytes(listing.size(), 1), options));
     return whole;

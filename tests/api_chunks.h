@@ -20,21 +20,28 @@ struct ApiOutcome {
 // Feeds `listing` cut before each offset of `cuts` (ascending, at most its
 // size; equal offsets give empty chunks), each chunk a heap copy of exactly
 // its length released as soon as append() returns. Skipped lines are
-// collected whatever `options` says.
+// collected whatever `options` says. With `takeReady`, the entries ready
+// after each chunk are taken (and counted in `early`), finish() adds the rest.
 inline ApiOutcome ParseInChunks(std::string_view listing, const std::vector<std::size_t>& cuts,
-                                ftpdir::Options options) {
+                                ftpdir::Options options, bool takeReady = false,
+                                std::size_t* early = nullptr) {
     options.collectSkipped = true;
     ftpdir::Parser parser(options);
+    ApiOutcome out;
     std::size_t from = 0;
     const auto feed = [&](std::size_t to) {
         const HeapBytes chunk(listing.substr(from, to - from));
         parser.append(chunk.view());
         from = to;
+        if (!takeReady) return;
+        const std::vector<ftpdir::Entry> ready = parser.takeReady();
+        out.entries.insert(out.entries.end(), ready.begin(), ready.end());
     };
     for (std::size_t cut : cuts) feed(cut);
     feed(listing.size());
-    ApiOutcome out;
-    out.entries = parser.finish();
+    if (early != nullptr) *early = out.entries.size();
+    const std::vector<ftpdir::Entry> rest = parser.finish();
+    out.entries.insert(out.entries.end(), rest.begin(), rest.end());
     out.skipped = parser.skipped();
     return out;
 }

@@ -257,7 +257,8 @@ TEST(CExtApi, SkippedLinesSayWhy) {
     }
     EXPECT_EQ(ftpdir_skipped_reason(nullptr, 0), -1);
     EXPECT_STREQ(ftpdir_skip_reason_name(FTPDIR_SKIP_DOT_ENTRY), "dot-entry");
-    for (const int32_t outside : {-1, FTPDIR_SKIP_DOT_ENTRY + 1, INT32_MAX}) {
+    EXPECT_STREQ(ftpdir_skip_reason_name(FTPDIR_SKIP_LINE_TOO_LONG), "line-too-long");
+    for (const int32_t outside : {-1, FTPDIR_SKIP_LINE_TOO_LONG + 1, INT32_MAX}) {
         EXPECT_STREQ(ftpdir_skip_reason_name(outside), "not-a-listing-line") << outside;
     }
 }

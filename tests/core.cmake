@@ -3,6 +3,7 @@
 ftpdirlist_add_gtest(core_tests
   line_reader_test.cpp
   driver_test.cpp
+  take_ready_test.cpp
   entry_table_test.cpp
   c_abi_test.cpp
   golden_test.cpp

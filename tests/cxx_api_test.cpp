@@ -363,6 +363,34 @@ TEST(CxxParser, FinishStartsAFreshListing) {
     EXPECT_EQ(parser.skipped()[0].text, "1 2020 f") << "the kept line was dropped";
 }
 
+// The entries handed out early own their texts: they stay readable while
+// the parser goes on and after it is gone; finish() gives only the rest,
+// and a finished listing hands out nothing more.
+TEST(CxxParser, TakenEntriesOutliveTheParser) {
+    const std::string unix1 = "-rw-r--r-- 1 a b 5 Jan  1 12:00 first\r\n";
+    ftpdir::Listing early;
+    ftpdir::Listing rest;
+    {
+        ftpdir::Parser parser;
+        parser.append(unix1 + "-rw-r--r-- 1 a b 6 Jan  1 12:00 sec");
+        early = parser.takeReady();
+        EXPECT_TRUE(parser.takeReady().empty());
+        parser.append("ond\r\n" + unix1);
+        rest = parser.finish();
+        EXPECT_TRUE(parser.takeReady().empty());
+    }
+    ASSERT_EQ(early.size(), 1u);
+    EXPECT_EQ(early[0].name, "first");
+    ASSERT_EQ(rest.size(), 2u);
+    EXPECT_EQ(rest[0].name, "second");
+    EXPECT_EQ(rest[1].name, "first");
+
+    ftpdir::Parser classic(Classic());
+    classic.append(unix1);
+    EXPECT_TRUE(classic.takeReady().empty());
+    EXPECT_EQ(classic.finish().size(), 1u);
+}
+
 TEST(CxxParser, MovedParserGoesOn) {
     const std::string text = ReadSample("examples/dos.txt");
     ftpdir::Parser first;

@@ -43,14 +43,19 @@ std::vector<ftpdir::Entry> Parse(const std::string& listing) {
 
 // The same through the streaming API in chunks of `chunk` bytes, each in a
 // buffer of its own that is released right after the call.
-std::vector<ftpdir::Entry> ParseInChunks(const std::string& listing, std::size_t chunk) {
-    ftpdir::Parser parser(FixedToday());
+std::vector<ftpdir::Entry> ParseInChunks(std::string_view listing, std::size_t chunk,
+                                         ftpdir::Parser& parser) {
     for (std::size_t at = 0; at < listing.size(); at += chunk) {
         const std::size_t n = std::min(chunk, listing.size() - at);
-        const HeapBytes copy(std::string_view(listing).substr(at, n));
+        const HeapBytes copy(listing.substr(at, n));
         parser.append(copy.view());
     }
     return parser.finish();
+}
+std::vector<ftpdir::Entry> ParseInChunks(const std::string& listing, std::size_t chunk,
+                                         ftpdir::Options options = FixedToday()) {
+    ftpdir::Parser parser(options);
+    return ParseInChunks(listing, chunk, parser);
 }
 
 // A literal's bytes, zero bytes inside included.
@@ -79,7 +84,9 @@ TEST(HostileInput, OneLineOf64MiBWithoutLineEnd) {
     EXPECT_EQ(read.item.size, 5);
     UnInitFtpDirList();
 
-    const auto chunked = ParseInChunks(listing, std::size_t{1} << 20);
+    ftpdir::Options unlimited = FixedToday();
+    unlimited.maxLineLength = 0;
+    const auto chunked = ParseInChunks(listing, std::size_t{1} << 20, unlimited);
     ASSERT_EQ(chunked.size(), 1u);
     EXPECT_EQ(chunked[0].name.size(), nameLength);
 
@@ -278,3 +285,92 @@ TEST(HostileInput, DigitRunsOfThousandsOfBytesInEveryNumericField) {
 }
 
 }  // namespace
+
+// A line over Options::maxLineLength is a skipped line cut at the limit,
+// whole or in chunks of any size, in both dialects; the line end does not
+// count, and neither do the spaces that open a classic line.
+TEST(LineLimit, LongerLinesAreSkippedCut) {
+    const std::string entry = "-rw-r--r-- 1 a b 5 Jan  1 12:00 one";  // 35 bytes
+    const std::string held = "A_LONG_NAME.TXT;3";
+    using Skip = std::pair<std::uint64_t, std::string>;  // number, text; reason lineTooLong
+    struct Case {
+        std::string listing;
+        std::size_t limit;
+        std::size_t entries;
+        std::vector<Skip> skipped;
+        bool classicOnly;  // false: both dialects
+        const char* reason;
+    };
+    const std::string two = entry + "\r\n" + entry + "\n";
+    const std::string cut = entry.substr(0, 34);
+    const std::string spaces(100, ' ');
+    const Case cases[] = {
+        {two, 35, 2, {}, false, "exactly at the limit"},
+        {two, 34, 0, {{1, cut}, {2, cut}}, false, "one byte over"},
+        {entry + "\r\n" + entry, 34, 0, {{1, cut}, {2, cut}}, false, "the last line unended"},
+        {entry + spaces + "\n" + entry + "\n", 40, 1, {{1, entry}}, false, "cut, then trimmed"},
+        {entry + "xxxxxxxx\n" + entry + "\n", 40, 1, {{1, entry + "xxxxx"}}, false, "next line"},
+        {held + "\n" + entry + "xx\n" + entry + "\n",
+         35,
+         1,
+         {{1, held}, {2, entry}},
+         false,
+         "a held line goes first and is not joined"},
+        {"     " + entry + "\n", 35, 1, {}, true, "leading spaces are separators in classic"},
+        {spaces + "\r\n" + entry + "\n", 35, 1, {}, false, "a line of spaces only is no line"},
+        {entry + spaces + "x\n", 0, 0, {}, false, "0: no limit"},
+    };
+    for (const Case& c : cases) {
+        for (const ftpdir::Dialect dialect :
+             {ftpdir::Dialect::classic, ftpdir::Dialect::extended}) {
+            if (c.classicOnly && dialect == ftpdir::Dialect::extended) continue;
+            for (const std::size_t chunk : {c.listing.size(), std::size_t{1}, std::size_t{7}}) {
+                ftpdir::Options options = FixedToday();
+                options.dialect = dialect;
+                options.collectSkipped = true;
+                options.maxLineLength = c.limit;
+                ftpdir::Parser parser(options);
+                const std::vector<ftpdir::Entry> entries = ParseInChunks(c.listing, chunk, parser);
+                const std::string label = std::string(c.reason) + ", chunk " +
+                                          std::to_string(chunk) +
+                                          (dialect == ftpdir::Dialect::classic ? ", classic" : "");
+                if (c.limit == 0) {
+                    // The long line is no entry but no line over a limit either.
+                    for (const ftpdir::SkippedLine& s : parser.skipped()) {
+                        EXPECT_NE(s.reason, ftpdir::SkipReason::lineTooLong) << label;
+                    }
+                    continue;
+                }
+                EXPECT_EQ(entries.size(), c.entries) << label;
+                std::vector<Skip> got;
+                for (const ftpdir::SkippedLine& s : parser.skipped()) {
+                    got.emplace_back(s.number, s.text);
+                    const bool tooLong = s.number != 1 || s.text != held;
+                    EXPECT_EQ(s.reason == ftpdir::SkipReason::lineTooLong, tooLong) << label;
+                }
+                EXPECT_EQ(got, c.skipped) << label;
+            }
+        }
+    }
+    EXPECT_STREQ(ftpdir::skipReasonName(ftpdir::SkipReason::lineTooLong), "line-too-long");
+}
+
+// A line that never ends, fed in 64 KiB chunks, is kept no further than
+// the default limit: what is reported of it is its first MiB.
+TEST(LineLimit, NeverEndingLineKeepsItsFirstMiB) {
+    const std::string chunk(std::size_t{64} << 10, 'n');
+    for (const ftpdir::Dialect dialect : {ftpdir::Dialect::classic, ftpdir::Dialect::extended}) {
+        ftpdir::Options options = FixedToday();
+        options.dialect = dialect;
+        options.collectSkipped = true;
+        ftpdir::Parser parser(options);
+        for (int i = 0; i < 1024; ++i) parser.append(chunk);  // 64 MiB
+        parser.append("\n" + std::string(100, 'y'));
+        EXPECT_TRUE(parser.finish().empty());
+        ASSERT_EQ(parser.skipped().size(), 2u);
+        EXPECT_EQ(parser.skipped()[0].reason, ftpdir::SkipReason::lineTooLong);
+        EXPECT_EQ(parser.skipped()[0].text, std::string(std::size_t{1} << 20, 'n'));
+        EXPECT_EQ(parser.skipped()[1].reason, ftpdir::SkipReason::notListingLine);
+        EXPECT_EQ(parser.skipped()[1].number, 2u);
+    }
+}

@@ -254,3 +254,43 @@ TEST(OutOfMemory, ExtendedCApiReportsNoMemoryAndStaysUsable) {
         EXPECT_GT(points, 3);
     }
 }
+
+// takeReady() that meets std::bad_alloc loses nothing: the entries it would
+// have handed out stay in the parser, and the listing ends as it would have.
+TEST(OutOfMemory, TakeReadyLosesNothing) {
+    const std::string head =
+        "-rw-r--r--   1 owner group 1234 Jan 15 10:00 notes.txt\r\n"
+        "-rw-r--r--   1 owner group 5 2021-03-04  padded\r\n"
+        "LOGIN.COM;7   3  12-JAN-2002 10:30:45  [ANNA]  (RWED,RWED,RE,)\r\n";
+    const std::string tail =
+        "LOGIN.COM;9   3  13-JAN-2002 10:30:45  [ANNA]  (RWED,RWED,RE,)\r\n"
+        "-rw-r--r--   1 owner group 5 2021-03-05 unpadded\r\n";
+    const std::vector<ftpdir::Entry> whole = ftpdir::parse(head + tail);
+    ASSERT_EQ(whole.size(), 4u);
+    long points = 0;
+    for (long n = 1;; ++n) {
+        const long liveBefore = g_live;
+        {
+            ftpdir::Parser parser;
+            parser.append(head);
+            std::vector<ftpdir::Entry> got;
+            Arm(n);
+            try {
+                const ftpdir::Listing ready = parser.takeReady();
+                Disarm();
+                got = ready;
+            } catch (const std::bad_alloc&) {
+                Disarm();
+            }
+            const bool failed = g_failed;
+            parser.append(tail);
+            const std::vector<ftpdir::Entry> rest = parser.finish();
+            got.insert(got.end(), rest.begin(), rest.end());
+            EXPECT_EQ(got, whole) << "allocation " << n;
+            if (!failed) break;
+            ++points;
+        }
+        ASSERT_EQ(g_live, liveBefore) << "allocation " << n << " left memory behind";
+    }
+    EXPECT_GT(points, 3);  // the table, the rows and texts copied, the index
+}

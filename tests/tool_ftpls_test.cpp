@@ -256,6 +256,9 @@ TEST(Options, EachOptionReachesItsField) {
     EXPECT_TRUE(o.insecure && o.verbose);
     EXPECT_EQ(o.format, ftpls::Format::kCsv);
     EXPECT_EQ(o.files, (std::vector<std::string>{"f1", "-", "-x"}));
+    ftpls::Options limited;
+    ASSERT_TRUE(Parse({"--max-line-length=64"}, limited, error)) << error;
+    EXPECT_EQ(limited.maxLineLength, 64u);
 }
 
 TEST(Options, UsageErrors) {
@@ -267,6 +270,7 @@ TEST(Options, UsageErrors) {
         {{"--mlsd", "--list"}, "--mlsd and --list exclude each other"},
         {{"--max-time=0"}, "invalid number of seconds '0' for --max-time"},
         {{"--connect-timeout=2s"}, "invalid number of seconds '2s' for --connect-timeout"},
+        {{"--max-line-length=1k"}, "invalid number of bytes '1k' for --max-line-length"},
         {{"--save-raw="}, "option '--save-raw' needs a file name"},
         {{"--ssl=yes"}, "option '--ssl' takes no argument"},
         {{"-lx"}, "unknown option '-x'"},

@@ -278,6 +278,7 @@ enum class SkipReason : std::uint8_t {
     total,            // a count of blocks, files or bytes
     joinedElsewhere,  // a line that continues the entry above it
     dotEntry,         // "." or "..": the directory itself or its parent
+    lineTooLong,      // longer than Options::maxLineLength; its text is cut there
 };
 
 // The reason's stable short name, as ftpls prints it ("not-a-listing-line",
@@ -369,6 +370,12 @@ struct Options {
     // Keep every version of a VMS file as its own entry, the name with its
     // ";N". By default only the highest version is kept, its name without it.
     bool keepVersions = false;
+    // A line longer than this many bytes (line end not counted) yields no
+    // entry: it is a skipped line (SkipReason::lineTooLong) whose text is
+    // its first maxLineLength bytes, and the rest of it is read past without
+    // being kept, so a line that never ends costs no more memory. 0: no
+    // limit. Both dialects; the C interface (InitFtpDirList) has no limit.
+    std::size_t maxLineLength = std::size_t{1} << 20;
 };
 
 // Parses a listing that arrives in chunks.
@@ -391,6 +398,18 @@ public:
     // Parses what is left and returns the entries. The parser is then ready
     // for a new listing with the same options.
     Listing finish();
+
+    // The entries that no later line can change, in listing order, handed
+    // out now and dropped from the parser, so that its memory stays bounded
+    // by the pending part; finish() then gives only the rest. Extended
+    // dialect: every entry before the first that may still collapse with a
+    // later VMS version (unless keepVersions) or whose name may still take
+    // back the space of a padded date column (a plain Unix or DOS listing
+    // hands out every entry). Classic dialect: empty until finish(), since a
+    // later VMS-style line may collapse with any stored entry. When and how
+    // often it is called never changes the entries, their order or the
+    // skipped lines.
+    Listing takeReady();
 
     // The lines that yielded no entry in the listing being parsed (those
     // that append() has decided so far) or, after finish(), in the listing

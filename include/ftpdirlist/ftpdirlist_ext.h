@@ -230,6 +230,7 @@ FTPDIR_EXT_API int32_t ftpdir_skipped_get(const ftpdir_parser* parser, size_t in
 #define FTPDIR_SKIP_TOTAL 3              /* a count of blocks, files or bytes */
 #define FTPDIR_SKIP_JOINED_ELSEWHERE 4   /* continues the entry above it */
 #define FTPDIR_SKIP_DOT_ENTRY 5          /* "." or ".." */
+#define FTPDIR_SKIP_LINE_TOO_LONG 6      /* over 1 MiB; its text is its first 1 MiB */
 
 /* The reason (FTPDIR_SKIP_*) of skipped line `index` of the last finished
  * listing; -1 for a null parser or an index out of range. */

@@ -262,8 +262,8 @@ PYBIND11_MODULE(_ftpdirlist, m) {
         .def_property_readonly(
             "reason", [](const PySkipped& self) { return ftpdir::skipReasonName(self.reason); },
             "Why the line gave no entry: 'not-a-listing-line', 'header', 'title', 'total',\n"
-            "'joined-elsewhere' or 'dot-entry' (the classic dialect gives the first, or\n"
-            "'dot-entry', for every line).")
+            "'joined-elsewhere', 'dot-entry' or 'line-too-long' (the classic dialect gives\n"
+            "the first, 'dot-entry' or 'line-too-long' for every line).")
         .def("__repr__",
              [](const PySkipped& self) {
                  return "SkippedLine(number=" + std::to_string(self.number) +

@@ -35,7 +35,8 @@ static_assert(FTPDIR_SKIP_NOT_A_LISTING_LINE ==
                   FTPDIR_SKIP_TOTAL == static_cast<int>(ftpdir::SkipReason::total) &&
                   FTPDIR_SKIP_JOINED_ELSEWHERE ==
                       static_cast<int>(ftpdir::SkipReason::joinedElsewhere) &&
-                  FTPDIR_SKIP_DOT_ENTRY == static_cast<int>(ftpdir::SkipReason::dotEntry),
+                  FTPDIR_SKIP_DOT_ENTRY == static_cast<int>(ftpdir::SkipReason::dotEntry) &&
+                  FTPDIR_SKIP_LINE_TOO_LONG == static_cast<int>(ftpdir::SkipReason::lineTooLong),
               "FTPDIR_SKIP_* mirror ftpdir::SkipReason");
 
 }  // namespace
@@ -256,7 +257,7 @@ int32_t ftpdir_skipped_reason(const ftpdir_parser* parser, size_t index) {
 }
 
 const char* ftpdir_skip_reason_name(int32_t reason) {
-    if (reason < FTPDIR_SKIP_NOT_A_LISTING_LINE || reason > FTPDIR_SKIP_DOT_ENTRY) {
+    if (reason < FTPDIR_SKIP_NOT_A_LISTING_LINE || reason > FTPDIR_SKIP_LINE_TOO_LONG) {
         reason = FTPDIR_SKIP_NOT_A_LISTING_LINE;
     }
     return ftpdir::skipReasonName(static_cast<ftpdir::SkipReason>(reason));

@@ -119,10 +119,11 @@ const char* formatName(Format format) {
 
 const char* skipReasonName(SkipReason reason) {
     static const char* const kNames[] = {
-        "not-a-listing-line", "header", "title", "total", "joined-elsewhere", "dot-entry",
+        "not-a-listing-line", "header",    "title",         "total",
+        "joined-elsewhere",   "dot-entry", "line-too-long",
     };
     static_assert(
-        sizeof(kNames) / sizeof(kNames[0]) == static_cast<std::size_t>(SkipReason::dotEntry) + 1,
+        sizeof(kNames) / sizeof(kNames[0]) == static_cast<std::size_t>(SkipReason::lineTooLong) + 1,
         "one name per reason");
     const auto i = static_cast<std::size_t>(reason);
     return i < sizeof(kNames) / sizeof(kNames[0]) ? kNames[i] : kNames[0];
@@ -155,6 +156,8 @@ struct Parser::Impl {
                                  ClampedToday(*options.today), options.keepVersions)
                            : std::make_unique<ftpdirlist::ExtendedDirList>(options.keepVersions);
         }
+        if (classic) classic->SetMaxLineLength(options.maxLineLength);
+        if (extended) extended->SetMaxLineLength(options.maxLineLength);
         skipped.clear();
         trimmed = 0;
         if (options.collectSkipped) {
@@ -186,6 +189,17 @@ struct Parser::Impl {
         table->rows = extended->Finish();
         table->extras = true;
         TrimSkipped();
+        return table;
+    }
+
+    // The extended table's final rows, for a Listing; null in the classic
+    // dialect, which hands out nothing before Finish(). The table is made
+    // first, so that no row handed over can be lost.
+    std::unique_ptr<Listing::Table> TakeReady() {
+        if (!extended) return nullptr;
+        auto table = std::make_unique<Listing::Table>();
+        table->rows = extended->TakeReady();
+        table->extras = true;
         return table;
     }
 
@@ -229,6 +243,14 @@ Listing Parser::finish() {
     Impl& state = impl();
     if (state.finished) state.Start();
     return Listing(state.Finish());
+}
+
+Listing Parser::takeReady() {
+    Impl& state = impl();
+    // A finished listing has nothing left to hand out.
+    if (state.finished) return Listing();
+    std::unique_ptr<Listing::Table> table = state.TakeReady();
+    return table ? Listing(std::move(table)) : Listing();
 }
 
 const std::vector<SkippedLine>& Parser::skipped() const {

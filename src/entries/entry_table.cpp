@@ -77,6 +77,7 @@ EntryTable::EntryTable(EntryTable&& other) noexcept
       arena_(std::move(other.arena_)),
       index_(std::move(other.index_)),
       lastRow_(std::exchange(other.lastRow_, NameIndex::kNone)),
+      firstIndexed_(std::exchange(other.firstIndexed_, NameIndex::kNone)),
       lastHash_(other.lastHash_),
       expectedBytes_(std::exchange(other.expectedBytes_, 0)),
       extras_(std::move(other.extras_)),
@@ -90,6 +91,7 @@ EntryTable& EntryTable::operator=(EntryTable&& other) noexcept {
         arena_ = std::move(other.arena_);
         index_ = std::move(other.index_);
         lastRow_ = std::exchange(other.lastRow_, NameIndex::kNone);
+        firstIndexed_ = std::exchange(other.firstIndexed_, NameIndex::kNone);
         lastAhead_ = false;
         lastHash_ = other.lastHash_;
         expectedBytes_ = std::exchange(other.expectedBytes_, 0);
@@ -122,6 +124,8 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
         // only, and every earlier row came from another family.
         const std::size_t indexed = extras == nullptr ? rows_.Size() : 0;
         index_.Build(rows_, indexed, expected < kMostExpected ? expected : kMostExpected);
+        // The first VMS entry of an extended table becomes the next row.
+        firstIndexed_ = indexed != 0 ? 0 : rows_.Size();
     }
     NameIndex::Lookup lookup{NameIndex::kNone, 0};
     const std::uint32_t hash = NameIndex::Hash(entry.name);
@@ -348,6 +352,92 @@ void EntryTable::RestoreNamePads() noexcept {
         ++row.nameLength;
     }
     padded_.clear();
+}
+
+std::size_t EntryTable::FinalRows() noexcept {
+    Settle();
+    std::size_t final = std::min(rows_.Size(), firstIndexed_);
+    if (!padded_.empty()) final = std::min(final, padded_.front());
+    return final;
+}
+
+EntryTable EntryTable::TakeFront(std::size_t count) {
+    Settle();
+    assert(count <= rows_.Size());
+    if (count == 0) return EntryTable();
+    EntryTable rest;
+    if (count < rows_.Size()) CopyRowsTo(rest, count);
+    rest.expectedBytes_ = expectedBytes_;
+    EntryTable front(std::move(*this));
+    *this = std::move(rest);
+    if (count == front.rows_.Size()) return front;
+    // The rows after `count` now live here.
+    front.rows_.Truncate(count);
+    if (front.extras_.size() > count) front.extras_.resize(count);
+    front.padded_.erase(std::lower_bound(front.padded_.begin(), front.padded_.end(), count),
+                        front.padded_.end());
+    front.index_ = NameIndex();
+    front.firstIndexed_ = NameIndex::kNone;
+    front.lastRow_ = NameIndex::kNone;
+    return front;
+}
+
+void EntryTable::CopyRowsTo(EntryTable& rest, std::size_t from) const {
+    const std::size_t size = rows_.Size();
+    auto pad = std::lower_bound(padded_.begin(), padded_.end(), from);
+    for (std::size_t i = from; i < size; ++i) {
+        const EntryRow& row = rows_.At(i);
+        const bool padded = pad != padded_.end() && *pad == i;
+        if (padded) {
+            rest.padded_.push_back(rest.rows_.Size());
+            ++pad;
+        }
+        const RowExtras extras = Extras(i);
+        rest.AppendCopy(row, i < extras_.size() ? &extras : nullptr, padded);
+        if (!index_.Built() || i < firstIndexed_) continue;
+        const std::uint32_t hash = NameIndex::Hash(row.Name());
+        if (index_.Find(row.Name(), hash, rows_).row != i) continue;
+        const std::size_t at = rest.rows_.Size() - 1;
+        if (!rest.index_.Built()) {
+            rest.index_.Build(rest.rows_, 0, size - i);
+            rest.firstIndexed_ = at;
+        }
+        if (rest.index_.Full()) rest.index_.Grow();
+        rest.index_.Put(rest.index_.Find(row.Name(), hash, rest.rows_), at, hash);
+    }
+    if (lastRow_ != NameIndex::kNone && lastRow_ >= from) {
+        rest.lastRow_ = lastRow_ - from;
+        rest.lastHash_ = lastHash_;
+    }
+}
+
+void EntryTable::AppendCopy(const EntryRow& row, const RowExtras* extras, bool pad) {
+    ParsedEntry entry;
+    entry.name = {row.name - (pad ? 1 : 0), row.nameLength + (pad ? 1u : 0u)};
+    entry.attributes = {row.AttributesData(), row.attributesLength};
+    entry.size = row.size;
+    entry.isDir = row.isDir;
+    entry.isLink = row.isLink;
+    entry.dateTime = row.DateTime();
+    RowExtras* slot = nullptr;
+    if (extras != nullptr) {
+        entry.extras.target = extras->target;
+        entry.extras.owner = extras->owner;
+        entry.extras.group = extras->group;
+        entry.extras.facts = extras->facts;
+        entry.extras.second = extras->second;
+        entry.extras.utc = extras->utc;
+        entry.extras.format = extras->format;
+        extras_.resize(rows_.Size() + 1);
+        slot = &extras_.back();
+    }
+    EntryRow& copy = rows_.Next();
+    Fill(copy, entry, row.version, slot);
+    rows_.Commit();
+    if (pad) {
+        ++copy.name;
+        --copy.nameLength;
+    }
 }
 
 }  // namespace ftpdirlist

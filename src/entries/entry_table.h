@@ -85,6 +85,20 @@ public:
     // left out before its name. Never allocates or throws.
     void RestoreNamePads() noexcept;
 
+    // How many rows, from the first, no later entry can change: those
+    // before the first row that may still collapse with a later VMS version
+    // and before the first row whose name pad RestoreNamePads may still
+    // give back. Settles the table; never allocates or throws.
+    std::size_t FinalRows() noexcept;
+
+    // Hands over the first `count` rows (at most Size()) with their extras
+    // as a table of its own, to be read: it collapses no later entry with
+    // them. This table keeps the rest in order, as if they alone had been
+    // stored: they still collapse and take their pads. Handing over every
+    // row moves the table; otherwise the rest is copied, once. Throws only
+    // std::bad_alloc, leaving this table as it was.
+    EntryTable TakeFront(std::size_t count);
+
     std::size_t Size() const {
         assert(aheadCount_ == 0);
         return rows_.Size();
@@ -188,6 +202,13 @@ private:
     // The extras of the row to be stored at `index`, their texts kept and
     // their slot made, so that storing them afterwards cannot fail.
     RowExtras KeepExtras(std::size_t index, const EntryExtras& extras);
+    // Appends a copy of `row` of another table, with the copies of its
+    // texts (the pad byte before its name too, with `pad`) and of `extras`
+    // unless null.
+    void AppendCopy(const EntryRow& row, const RowExtras* extras, bool pad);
+    // Copies rows `from` on into `rest`, a new table, the rows this table's
+    // index holds into rest's index.
+    void CopyRowsTo(EntryTable& rest, std::size_t from) const;
     // Row `index` now holds a classic entry: no extras.
     void ClearExtras(std::size_t index) {
         if (index < extras_.size()) extras_[index] = RowExtras{};
@@ -201,6 +222,9 @@ private:
     // file are listed together (kNone before the first), unless lastAhead_:
     // then the last VMS entry is the newest one awaiting its lookup.
     std::size_t lastRow_ = NameIndex::kNone;
+    // The first row the index may hold (kNone while it is not built): every
+    // VMS row of an extended table lies at or after it.
+    std::size_t firstIndexed_ = NameIndex::kNone;
     bool lastAhead_ = false;
     std::uint32_t lastHash_ = 0;  // the hash of the last VMS entry's name, once there is one
 

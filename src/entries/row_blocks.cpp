@@ -35,6 +35,18 @@ void RowBlocks::AddSpare() {
     spare_ = true;
 }
 
+void RowBlocks::Truncate(std::size_t count) noexcept {
+    if (count >= Size()) return;
+    // Row `count` lies in a begun block, which stays begun.
+    const Place place = PlaceOf(count);
+    while (blocks_.size() > place.block + 1) blocks_.pop_back();
+    const std::size_t rows = RowsInBlock(place.block);
+    next_ = blocks_.back().get() + place.offset;
+    end_ = blocks_.back().get() + rows;
+    blockRowsEnd_ = count + (rows - place.offset);
+    spare_ = false;
+}
+
 void RowBlocks::BeginBlock() {
     if (!spare_) AddSpare();
     StartSpare();

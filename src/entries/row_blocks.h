@@ -161,6 +161,9 @@ public:
         if (rows > static_cast<std::size_t>(end_ - next_) && !spare_) AddSpare();
     }
     void Commit() { ++next_; }
+    // Keeps only the first `count` rows (no more than Size()) and lets the
+    // blocks after theirs go. Never throws.
+    void Truncate(std::size_t count) noexcept;
 
 private:
     // Begins the next block: the spare one, or a new one. The rare step of

@@ -72,13 +72,32 @@ public:
     void SetSkippedSink(std::vector<SkippedLine>* sink) { skipped_ = sink; }
 
     // Parses every line of `data` whose line end has arrived. The bytes are
-    // read only during the call; the unfinished last line is kept (copied)
-    // until the next chunk or Finish. Throws only std::bad_alloc.
+    // read only during the call; the unfinished last line is kept (copied,
+    // up to the line limit) until the next chunk or Finish. Throws only
+    // std::bad_alloc.
     void AppendData(const char* data, std::size_t length);
+
+    // Lines longer than `bytes` (line end not counted; without kKeepSpaces,
+    // from the first byte that is no space) yield no entry from now on:
+    // each is skipped (lineTooLong) with its first `bytes` bytes as its
+    // text, and the rest of it is read past without being kept. 0: no limit,
+    // as constructed.
+    void SetMaxLineLength(std::size_t bytes) { maxLine_ = bytes == 0 ? kNoLimit : bytes; }
+
+    // Hands over the entries that no later line can change, in listing
+    // order, and drops them, so that the driver holds only the pending part;
+    // Finish then gives the rest. With kExtras: the entries before the first
+    // that may still collapse with a later VMS version or whose name pad is
+    // undecided (a held line is no entry yet and holds nothing back);
+    // without: none, since a later VMS-style line collapses against every
+    // stored entry. Results never depend on when it is called. Throws only
+    // std::bad_alloc, losing nothing.
+    EntryTable TakeReady();
 
     // Parses what is left and hands over the entries. The driver then starts
     // a new listing: a later AppendData and Finish give that listing's table,
-    // as a newly constructed driver would (the skipped-line sink is kept).
+    // as a newly constructed driver would (the skipped-line sink and the
+    // line limit are kept).
     EntryTable Finish();
 
 private:
@@ -91,6 +110,12 @@ private:
     LineKind TryLine(const Line& line, const std::uint64_t* spaces, std::uint64_t number);
     void Skip(std::string_view text, std::uint64_t number, SkipReason reason);
     void ReleasePending();
+    void Carry(const char* begin, const char* end, std::uint64_t number, bool blank);
+    void TooLong(std::string_view start, std::uint64_t number);
+    void EmitCarry();
+
+    static constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
+    std::size_t maxLine_ = kNoLimit;
 
     bool vmsListing_ = false;  // a VMS-style line has been accepted
     EntryTable entries_;
@@ -103,6 +128,12 @@ private:
     // starts with a space; with it, such a line starts at its first space).
     std::string carry_;
     std::uint64_t carryNumber_ = 0;
+    // The kept line is longer than maxLine_: carry_ holds its first maxLine_
+    // bytes and the rest is read past.
+    bool carryTooLong_ = false;
+    // With kKeepSpaces: the kept line is spaces only so far (a line of
+    // spaces only separates lines, whatever its length).
+    bool carryBlank_ = false;
 
     // A line that did not parse alone, kept to be tried joined with the next.
     std::string pendingLine_;
@@ -196,15 +227,55 @@ void ListingDriver<LineParser>::AppendData(const char* data, std::size_t length)
     const char* p = data;
     const char* end = data + length;
     if (!carry_.empty()) {
-        // The kept line goes on into this chunk.
+        // The kept line goes on into this chunk, kept up to the limit.
         const char* eol = bytes::FindLineStop<false>(p, end);
-        carry_.append(p, static_cast<std::size_t>(eol - p));
+        if (LineParser::kKeepSpaces && carryBlank_) carryBlank_ = bytes::SkipSpaces(p, eol) == eol;
+        if (!carryTooLong_) {
+            const std::size_t room = maxLine_ - carry_.size();
+            const std::size_t more = static_cast<std::size_t>(eol - p);
+            carry_.append(p, more < room ? more : room);
+            carryTooLong_ = more > room;
+        }
         if (eol == end) return;
-        EmitLine(carry_.data(), carry_.size(), carryNumber_);
-        carry_.clear();
+        EmitCarry();
         p = eol;
     }
     Scan(p, end);
+}
+
+// Keeps the start of a line whose end has not arrived, up to the limit.
+template <class LineParser>
+void ListingDriver<LineParser>::Carry(const char* begin, const char* end, std::uint64_t number,
+                                      bool blank) {
+    const std::size_t length = static_cast<std::size_t>(end - begin);
+    carryBlank_ = blank;
+    carryTooLong_ = length > maxLine_;
+    carry_.assign(begin, carryTooLong_ ? maxLine_ : length);
+    carryNumber_ = number;
+}
+
+// Parses the kept line, now whole, and lets it go.
+template <class LineParser>
+void ListingDriver<LineParser>::EmitCarry() {
+    if (carryTooLong_) {
+        if (!carryBlank_) TooLong(carry_, carryNumber_);
+    } else {
+        EmitLine(carry_.data(), carry_.size(), carryNumber_);
+    }
+    carry_.clear();
+    carryTooLong_ = false;
+}
+
+// A line over the limit, of which `start` is kept: no entry, and no join
+// across it.
+template <class LineParser>
+void ListingDriver<LineParser>::TooLong(std::string_view start, std::uint64_t number) {
+    if constexpr (!LineParser::kKeepSpaces) {
+        // Without its trailing spaces, as every skipped line of this parser.
+        while (!start.empty() && start.back() == ' ') start.remove_suffix(1);
+    }
+    ReleasePending();
+    Skip(start, number, SkipReason::lineTooLong);
 }
 
 // Steps over line ends, empty lines and spaces, counting line ends; the one
@@ -254,10 +325,7 @@ void ListingDriver<LineParser>::Scan(const char* p, const char* end) {
         if (p == end) {
             if constexpr (LineParser::kKeepSpaces) {
                 // Spaces that may open a line whose end has not arrived.
-                if (lineStart != end) {
-                    carry_.assign(lineStart, static_cast<std::size_t>(end - lineStart));
-                    carryNumber_ = lineBreaks_ + 1;
-                }
+                if (lineStart != end) Carry(lineStart, end, lineBreaks_ + 1, true);
             }
             return;
         }
@@ -285,11 +353,14 @@ void ListingDriver<LineParser>::Scan(const char* p, const char* end) {
             (stop != end && *stop == '\0') ? bytes::FindLineStop<false>(stop, end) : stop;
         if (eol == end) {
             // Its line end has not arrived: wait for the next chunk.
-            carry_.assign(p, static_cast<std::size_t>(end - p));
-            carryNumber_ = number;
+            Carry(p, end, number, false);
             return;
         }
-        EmitText(Line(p, stop, end), stop != eol, number, spaces);
+        if (FTPDIRLIST_UNLIKELY(static_cast<std::size_t>(eol - p) > maxLine_)) {
+            TooLong({p, maxLine_}, number);
+        } else {
+            EmitText(Line(p, stop, end), stop != eol, number, spaces);
+        }
         p = eol;
     }
 }
@@ -343,10 +414,21 @@ void ListingDriver<LineParser>::Skip(std::string_view text, std::uint64_t number
 }
 
 template <class LineParser>
+EntryTable ListingDriver<LineParser>::TakeReady() {
+    if constexpr (LineParser::kExtras) {
+        // Once the listing has shown that it does not pad its dates, no pad
+        // is left to decide.
+        if (parser_.DatesUnpadded()) entries_.RestoreNamePads();
+        return entries_.TakeFront(entries_.FinalRows());
+    } else {
+        return EntryTable();
+    }
+}
+
+template <class LineParser>
 EntryTable ListingDriver<LineParser>::Finish() {
     if (!carry_.empty()) {
-        EmitLine(carry_.data(), carry_.size(), carryNumber_);
-        carry_.clear();
+        EmitCarry();
         carry_.shrink_to_fit();
     }
     ReleasePending();

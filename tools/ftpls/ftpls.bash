@@ -35,7 +35,7 @@ _ftpls() {
         COMPREPLY=($(compgen -d -- "$cur"))
         return
         ;;
-    --today | --connect-timeout | --idle-timeout | --max-time | --user)
+    --today | --max-line-length | --connect-timeout | --idle-timeout | --max-time | --user)
         return
         ;;
     esac

@@ -196,6 +196,7 @@ private:
         parseOptions.today = options_.today;
         parseOptions.collectSkipped = options_.stats || options_.skipped;
         parseOptions.keepVersions = options_.keepVersions;
+        parseOptions.maxLineLength = options_.maxLineLength;
         ftpdir::Parser parser(parseOptions);
         monthCodePage_ = ftpdir::MonthCodePage();
 

@@ -37,6 +37,23 @@ bool SetCommand(Options& options, Command command, std::string& error) {
     return true;
 }
 
+// Reads BYTES, a number of up to 18 digits, 0 included.
+bool SetBytes(const char* option, const std::string& value, std::size_t& bytes,
+              std::string& error) {
+    std::size_t n = 0;
+    bool ok = !value.empty() && value.size() <= 18;
+    for (const char c : value) {
+        ok = ok && c >= '0' && c <= '9';
+        n = n * 10 + static_cast<std::size_t>(c - '0');
+    }
+    if (!ok) {
+        error = std::string("invalid number of bytes '") + value + "' for " + option;
+        return false;
+    }
+    bytes = n;
+    return true;
+}
+
 // Reads SECONDS, a positive number of up to six digits and three decimals
 // ("0.5"), as milliseconds.
 bool SetSeconds(const char* option, const std::string& value, long& ms, std::string& error) {
@@ -114,6 +131,12 @@ const OptionDef kOptions[] = {
      [](Options& o, const std::string&, std::string&) { return o.classic = true; }},
     {0, "keep-versions", nullptr, "keep every version of a VMS file, its name with ';N'",
      [](Options& o, const std::string&, std::string&) { return o.keepVersions = true; }},
+    {0, "max-line-length", "BYTES",
+     "a line longer than BYTES is skipped, its text cut there\n"
+     "(default 1048576; 0: no limit)",
+     [](Options& o, const std::string& v, std::string& e) {
+         return SetBytes("--max-line-length", v, o.maxLineLength, e);
+     }},
     {0, "encoding", "NAME",
      "how names and attribute texts are decoded: 'auto' (the\n"
      "table's default) keeps valid UTF-8 and converts other\n"
@@ -146,7 +169,7 @@ const OptionDef kOptions[] = {
     {0, "skipped", nullptr,
      "print the lines that yielded no entry on standard error,\n"
      "as FILE:LINE: reason: text (not-a-listing-line, header,\n"
-     "title, total, joined-elsewhere, dot-entry)",
+     "title, total, joined-elsewhere, dot-entry, line-too-long)",
      [](Options& o, const std::string&, std::string&) { return o.skipped = true; }},
     {0, "mlsd", nullptr,
      "URL: list with MLSD (default: MLSD when the server\n"

@@ -1,6 +1,7 @@
 // The command line of ftpls.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,7 +27,8 @@ struct Options {
     bool reverse = false;
     bool classic = false;  // the classic dialect and the output of earlier versions
     bool keepVersions = false;
-    bool csvRaw = false;  // CSV cells that start a formula as they are
+    std::size_t maxLineLength = std::size_t{1} << 20;  // 0: no limit
+    bool csvRaw = false;                               // CSV cells that start a formula as they are
     bool count = false;
     bool stats = false;
     bool skipped = false;
