@@ -12,6 +12,7 @@
 
 #include <datetime.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -116,27 +117,54 @@ ftpdir::Options MakeOptions(const std::string& dialect, const py::object& today,
     return options;
 }
 
+// New Entry objects, owned references, kept in order until they go into
+// a list. Needs the GIL, also to be destroyed.
+class EntryObjects {
+public:
+    EntryObjects() = default;
+    EntryObjects(const EntryObjects&) = delete;
+    EntryObjects& operator=(const EntryObjects&) = delete;
+    ~EntryObjects() { Clear(); }
+
+    // Adds an Entry of each of `entries` (a Listing or a vector of Entry).
+    template <typename Entries>
+    void Add(const Entries& entries, const Codec& codec) {
+        if (objects_.capacity() - objects_.size() < entries.size()) {
+            // Growing by half at least, as a stream of chunks adds a few at a time.
+            objects_.reserve(std::max(objects_.size() + entries.size(), objects_.size() * 3 / 2));
+        }
+        for (const auto& e : entries) {
+            PyObject* entry = pyftpdir::NewEntry(e, codec);
+            if (entry == nullptr) throw py::error_already_set();
+            objects_.push_back(entry);
+        }
+    }
+
+    // A list of the entries, which leave this store.
+    py::list Take() {
+        py::list out(objects_.size());
+        for (std::size_t i = 0; i < objects_.size(); ++i)
+            PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), objects_[i]);
+        objects_.clear();
+        return out;
+    }
+
+    void Clear() {
+        for (PyObject* entry : objects_) Py_DECREF(entry);
+        objects_.clear();
+    }
+
+private:
+    std::vector<PyObject*> objects_;
+};
+
 // New Entry objects of `entries` (a Listing or a vector of Entry), in order.
 // Needs the GIL.
 template <typename Entries>
 py::list ToList(const Entries& entries, const Codec& codec) {
-    py::list out(entries.size());
-    Py_ssize_t i = 0;
-    for (const auto& e : entries) {
-        PyObject* entry = pyftpdir::NewEntry(e, codec);
-        if (entry == nullptr) throw py::error_already_set();
-        PyList_SET_ITEM(out.ptr(), i++, entry);
-    }
-    return out;
-}
-
-// Adds new Entry objects of `entries` at the end of `list`. Needs the GIL.
-template <typename Entries>
-void AppendEntries(const Entries& entries, const Codec& codec, py::list& list) {
-    if (entries.empty()) return;
-    const py::list added = ToList(entries, codec);
-    const Py_ssize_t end = PyList_GET_SIZE(list.ptr());
-    if (PyList_SetSlice(list.ptr(), end, end, added.ptr()) != 0) throw py::error_already_set();
+    EntryObjects objects;
+    objects.Add(entries, codec);
+    return objects.Take();
 }
 
 // A line that gave no entry, as Parser.skipped lists it.
@@ -148,7 +176,9 @@ struct PySkipped {
 };
 
 // ftpdir::Parser with the GIL released while it works. The mutex keeps two
-// Python threads that share one parser from running it at once.
+// Python threads that share one parser from running it at once; it is only
+// ever locked without the GIL, so taking the GIL while it is held cannot
+// deadlock.
 class PyParser {
 public:
     PyParser(const std::string& dialect, const py::object& today, bool keepVersions,
@@ -156,21 +186,28 @@ public:
         : codec_(LookupCodec(encoding)),
           parser_(MakeOptions(dialect, today, keepVersions, collectSkipped)) {}
 
+    // The entries no later line can change become Entry objects at once, so
+    // that the parser holds only the pending part, and are kept for close().
     void Feed(const py::handle& data) {
         Chunk chunk(data, *codec_);
         py::gil_scoped_release release;
         std::lock_guard<std::mutex> lock(mutex_);
         parser_.append(chunk.view());
+        const ftpdir::Listing ready = parser_.takeReady();
+        if (ready.empty()) return;
+        // Under the lock: the entries of two threads' chunks keep the order
+        // the parser handed them out in.
+        py::gil_scoped_acquire acquire;
+        taken_.Add(ready, *codec_);
     }
 
     py::list Close() {
-        ftpdir::Listing entries;
-        {
-            py::gil_scoped_release release;
-            std::lock_guard<std::mutex> lock(mutex_);
-            entries = parser_.finish();
-        }
-        return ToList(entries, *codec_);
+        py::gil_scoped_release release;
+        std::lock_guard<std::mutex> lock(mutex_);
+        const ftpdir::Listing rest = parser_.finish();
+        py::gil_scoped_acquire acquire;
+        taken_.Add(rest, *codec_);
+        return taken_.Take();
     }
 
     py::list Skipped() {
@@ -192,6 +229,7 @@ private:
     const Codec* codec_;
     std::mutex mutex_;
     ftpdir::Parser parser_;
+    EntryObjects taken_;  // handed out so far; used with the GIL and the lock held
 };
 
 py::list Parse(const py::handle& listing, const std::string& dialect, const py::object& today,
