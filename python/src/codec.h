@@ -6,7 +6,6 @@
 
 #include <Python.h>
 
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,7 +15,12 @@ struct Codec {
     std::string name;  // the codec's canonical name, e.g. "utf-8", "cp1251"
     bool utf8 = false;
 };
-using CodecPtr = std::shared_ptr<const Codec>;
+
+// The one Codec of `name`, made on first use and kept for the life of the
+// process (a process names few codecs), so that entries hold a plain pointer
+// and two codecs are the same exactly when their pointers are. Never fails
+// but by std::bad_alloc.
+const Codec* InternCodec(const std::string& name);
 
 inline constexpr const char* kCodecErrors = "surrogateescape";
 

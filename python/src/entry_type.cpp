@@ -3,8 +3,12 @@
 #include <datetime.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <new>
 #include <optional>
 #include <string>
@@ -16,15 +20,42 @@ namespace pyftpdir {
 
 namespace {
 
+// The texts of an entry, in the order their bytes lie in the object.
+enum Text : int { kName, kAttributes, kTarget, kOwner, kGroup, kFacts, kTextCount };
+
+// One entry, allocated in one piece: this header, then the bytes of the
+// texts one after the other (ends[t] is where text t ends, the first starting
+// at 0). The bytes are kept as the server sent them; the name is decoded once,
+// when the entry is made, the other texts when read.
 struct EntryObject {
-    PyObject_HEAD ftpdir::Entry entry;
-    PyObject* name;  // decoded once, when the entry is made
-    CodecPtr codec;  // for the texts decoded when read
+    PyVarObject head;  // ob_size: the texts' bytes
+    PyObject* name;    // decoded
+    const Codec* codec;
+    std::int64_t size;
+    std::optional<ftpdir::Date> date;
+    std::optional<ftpdir::Time> time;
+    std::uint32_t ends[kTextCount];
+    bool isDir, isLink, utc;
+    ftpdir::Format format;
 };
+
+// Where the texts' bytes start: after the header, which the type's basic
+// size covers (tp_itemsize 1 counts the bytes).
+constexpr std::size_t kTextOffset = sizeof(EntryObject);
 
 PyTypeObject* gEntryType = nullptr;
 
 const EntryObject& Self(PyObject* object) { return *reinterpret_cast<EntryObject*>(object); }
+
+std::string_view TextOf(const EntryObject& o, Text t) {
+    const char* bytes = reinterpret_cast<const char*>(&o) + kTextOffset;
+    const std::uint32_t begin = t == kName ? 0 : o.ends[t - 1];
+    return {bytes + begin, o.ends[t] - begin};
+}
+
+std::string_view AllText(const EntryObject& o) {
+    return {reinterpret_cast<const char*>(&o) + kTextOffset, o.ends[kTextCount - 1]};
+}
 
 // Owns one reference; releases it unless released.
 struct Ref {
@@ -42,9 +73,10 @@ PyObject* OptionalInt(bool present, std::int32_t value) {
     return NewInt(value);
 }
 
-PyObject* OptionalText(const std::string& text, const Codec& codec) {
+PyObject* OptionalText(const EntryObject& o, Text t) {
+    const std::string_view text = TextOf(o, t);
     if (text.empty()) Py_RETURN_NONE;
-    return DecodeText(text, codec);
+    return DecodeText(text, *o.codec);
 }
 
 // The date as datetime accepts it (the classic dialect passes the listing's
@@ -59,30 +91,32 @@ PyObject* GetName(const EntryObject& o) {
     return o.name;
 }
 
-PyObject* Bytes(const std::string& text) {
+PyObject* Bytes(std::string_view text) {
     return PyBytes_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
 
-PyObject* GetRawName(const EntryObject& o) { return Bytes(o.entry.name); }
+PyObject* GetRawName(const EntryObject& o) { return Bytes(TextOf(o, kName)); }
 
-PyObject* GetTarget(const EntryObject& o) { return OptionalText(o.entry.target, *o.codec); }
-PyObject* GetOwner(const EntryObject& o) { return OptionalText(o.entry.owner, *o.codec); }
-PyObject* GetGroup(const EntryObject& o) { return OptionalText(o.entry.group, *o.codec); }
-PyObject* GetAttributes(const EntryObject& o) { return DecodeText(o.entry.attributes, *o.codec); }
+PyObject* GetTarget(const EntryObject& o) { return OptionalText(o, kTarget); }
+PyObject* GetOwner(const EntryObject& o) { return OptionalText(o, kOwner); }
+PyObject* GetGroup(const EntryObject& o) { return OptionalText(o, kGroup); }
+PyObject* GetAttributes(const EntryObject& o) {
+    return DecodeText(TextOf(o, kAttributes), *o.codec);
+}
 
 // Negative sizes say "no byte count": extended -1, classic -1 (DOS
 // directory) and -2 (VMS).
 PyObject* GetSize(const EntryObject& o) {
-    if (o.entry.size < 0) Py_RETURN_NONE;
-    return NewInt(o.entry.size);
+    if (o.size < 0) Py_RETURN_NONE;
+    return NewInt(o.size);
 }
 
-PyObject* GetIsDir(const EntryObject& o) { return PyBool_FromLong(o.entry.isDir); }
-PyObject* GetIsLink(const EntryObject& o) { return PyBool_FromLong(o.entry.isLink); }
-PyObject* GetUtc(const EntryObject& o) { return PyBool_FromLong(o.entry.utc); }
+PyObject* GetIsDir(const EntryObject& o) { return PyBool_FromLong(o.isDir); }
+PyObject* GetIsLink(const EntryObject& o) { return PyBool_FromLong(o.isLink); }
+PyObject* GetUtc(const EntryObject& o) { return PyBool_FromLong(o.utc); }
 
 PyObject* GetModified(const EntryObject& o) {
-    const ftpdir::Entry& e = o.entry;
+    const EntryObject& e = o;
     if (!e.date || !IsCalendarDate(*e.date)) Py_RETURN_NONE;
     const ftpdir::Time t = e.time ? *e.time : ftpdir::Time();
     if (t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59) Py_RETURN_NONE;
@@ -96,18 +130,18 @@ PyObject* GetModified(const EntryObject& o) {
 
 template <std::int32_t ftpdir::Date::*Part>
 PyObject* GetDatePart(const EntryObject& o) {
-    const auto& d = o.entry.date;
+    const auto& d = o.date;
     return OptionalInt(d.has_value(), d ? *d.*Part : 0);
 }
 
 template <std::int32_t ftpdir::Time::*Part>
 PyObject* GetTimePart(const EntryObject& o) {
-    const auto& t = o.entry.time;
+    const auto& t = o.time;
     return OptionalInt(t.has_value(), t ? *t.*Part : 0);
 }
 
 PyObject* GetSecond(const EntryObject& o) {
-    const auto& t = o.entry.time;
+    const auto& t = o.time;
     return OptionalInt(t && t->second, t && t->second ? *t->second : 0);
 }
 
@@ -116,7 +150,7 @@ PyObject* GetSecond(const EntryObject& o) {
 PyObject* GetFacts(const EntryObject& o) {
     Ref facts(PyDict_New());
     if (facts.p == nullptr) return nullptr;
-    std::string_view rest = o.entry.facts;
+    std::string_view rest = TextOf(o, kFacts);
     std::string name;
     while (!rest.empty()) {
         const std::size_t stop = std::min(rest.find(';'), rest.size());
@@ -139,7 +173,7 @@ PyObject* GetFacts(const EntryObject& o) {
 }
 
 PyObject* GetFormat(const EntryObject& o) {
-    return PyUnicode_FromString(ftpdir::formatName(o.entry.format));
+    return PyUnicode_FromString(ftpdir::formatName(o.format));
 }
 
 template <PyObject* (*Get)(const EntryObject&)>
@@ -199,8 +233,6 @@ void Dealloc(PyObject* object) {
     auto* self = reinterpret_cast<EntryObject*>(object);
     PyTypeObject* type = Py_TYPE(object);
     Py_XDECREF(self->name);
-    self->entry.~Entry();
-    self->codec.~CodecPtr();
     PyObject_Free(object);
     Py_DECREF(type);  // instances of a heap type hold a reference to it
 }
@@ -213,8 +245,8 @@ PyObject* Repr(PyObject* object) {
     Ref modified(GetModified(o));
     if (size.p == nullptr || modified.p == nullptr) return nullptr;
     Ref target(nullptr);
-    if (o.entry.isLink && !o.entry.target.empty()) {
-        Ref text(DecodeText(o.entry.target, *o.codec));
+    if (o.isLink && !TextOf(o, kTarget).empty()) {
+        Ref text(DecodeText(TextOf(o, kTarget), *o.codec));
         if (text.p == nullptr) return nullptr;
         target.p = PyUnicode_FromFormat(", target=%R", text.p);
     } else {
@@ -223,12 +255,15 @@ PyObject* Repr(PyObject* object) {
     if (target.p == nullptr) return nullptr;
     return PyUnicode_FromFormat(
         "Entry(name=%R%U, size=%R, is_dir=%s, is_link=%s, modified=%R, format='%s')", o.name,
-        target.p, size.p, o.entry.isDir ? "True" : "False", o.entry.isLink ? "True" : "False",
-        modified.p, ftpdir::formatName(o.entry.format));
+        target.p, size.p, o.isDir ? "True" : "False", o.isLink ? "True" : "False", modified.p,
+        ftpdir::formatName(o.format));
 }
 
+// The ends being equal, the texts are equal exactly when all their bytes are.
 bool Equal(const EntryObject& a, const EntryObject& b) {
-    return a.entry == b.entry && a.codec->name == b.codec->name;
+    return a.codec == b.codec && std::equal(std::begin(a.ends), std::end(a.ends), b.ends) &&
+           AllText(a) == AllText(b) && a.size == b.size && a.date == b.date && a.time == b.time &&
+           a.isDir == b.isDir && a.isLink == b.isLink && a.utc == b.utc && a.format == b.format;
 }
 
 // -1, 0 or 1 as `a` is below, equal to or above `b`.
@@ -257,17 +292,23 @@ int Order(const std::optional<T>& a, const std::optional<T>& b) {
 
 // The order of every field but the decoded name, the first that differs
 // deciding; 0 exactly when Equal.
-int OrderOfTheRest(const EntryObject& a, const EntryObject& b) {
-    const ftpdir::Entry& x = a.entry;
-    const ftpdir::Entry& y = b.entry;
+int OrderOfTheRest(const EntryObject& x, const EntryObject& y) {
+    const auto text = [&x, &y](Text t) { return Order(TextOf(x, t), TextOf(y, t)); };
     const int orders[] = {
-        Order(x.name, y.name),     Order(x.date, y.date),
-        Order(x.time, y.time),     Order(x.size, y.size),
-        Order(x.isDir, y.isDir),   Order(x.isLink, y.isLink),
-        Order(x.target, y.target), Order(x.attributes, y.attributes),
-        Order(x.owner, y.owner),   Order(x.group, y.group),
-        Order(x.utc, y.utc),       Order(x.format, y.format),
-        Order(x.facts, y.facts),   Order(a.codec->name, b.codec->name),
+        text(kName),
+        Order(x.date, y.date),
+        Order(x.time, y.time),
+        Order(x.size, y.size),
+        Order(x.isDir, y.isDir),
+        Order(x.isLink, y.isLink),
+        text(kTarget),
+        text(kAttributes),
+        text(kOwner),
+        text(kGroup),
+        Order(x.utc, y.utc),
+        Order(x.format, y.format),
+        text(kFacts),
+        Order(x.codec->name, y.codec->name),
     };
     for (const int order : orders) {
         if (order != 0) return order;
@@ -290,10 +331,10 @@ PyObject* Compare(PyObject* a, PyObject* b, int op) {
 
 // Over fields that equality compares, so equal entries hash alike.
 Py_hash_t Hash(PyObject* object) {
-    const ftpdir::Entry& e = Self(object).entry;
-    std::size_t h = std::hash<std::string_view>()(e.name);
+    const EntryObject& e = Self(object);
+    std::size_t h = std::hash<std::string_view>()(TextOf(e, kName));
     const auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2); };
-    mix(std::hash<std::string_view>()(e.target));
+    mix(std::hash<std::string_view>()(TextOf(e, kTarget)));
     mix(static_cast<std::size_t>(e.size));
     mix(static_cast<std::size_t>(e.isDir) | static_cast<std::size_t>(e.isLink) << 1 |
         static_cast<std::size_t>(e.utc) << 2 | static_cast<std::size_t>(e.format) << 3);
@@ -330,12 +371,12 @@ PyObject* TimeState(const std::optional<ftpdir::Time>& t) {
 // (raw_name, attributes, size, is_dir, is_link, date, time, target, owner,
 // group, utc, format, encoding, facts)
 PyObject* State(const EntryObject& o) {
-    const ftpdir::Entry& e = o.entry;
-    return Py_BuildValue("(NNLNNNNNNNNssN)", Bytes(e.name), Bytes(e.attributes),
-                         static_cast<long long>(e.size), PyBool_FromLong(e.isDir),
-                         PyBool_FromLong(e.isLink), DateState(e.date), TimeState(e.time),
-                         Bytes(e.target), Bytes(e.owner), Bytes(e.group), PyBool_FromLong(e.utc),
-                         ftpdir::formatName(e.format), o.codec->name.c_str(), Bytes(e.facts));
+    return Py_BuildValue(
+        "(NNLNNNNNNNNssN)", Bytes(TextOf(o, kName)), Bytes(TextOf(o, kAttributes)),
+        static_cast<long long>(o.size), PyBool_FromLong(o.isDir), PyBool_FromLong(o.isLink),
+        DateState(o.date), TimeState(o.time), Bytes(TextOf(o, kTarget)), Bytes(TextOf(o, kOwner)),
+        Bytes(TextOf(o, kGroup)), PyBool_FromLong(o.utc), ftpdir::formatName(o.format),
+        o.codec->name.c_str(), Bytes(TextOf(o, kFacts)));
 }
 
 PyObject* Reduce(PyObject* self, PyObject*) {
@@ -435,12 +476,7 @@ PyObject* Restore(PyObject*, PyObject* state) {
         !ReadFormat(format, e.format)) {
         return nullptr;
     }
-    auto codec = std::make_shared<Codec>();
-    codec->name = encoding;
-    codec->utf8 = codec->name == "utf-8";
-    PyObject* decoded = DecodeText(e.name, *codec);
-    if (decoded == nullptr) return nullptr;
-    return NewEntry(std::move(e), decoded, codec);
+    return NewEntry(e, *InternCodec(encoding));
 }
 
 PyMethodDef kMethods[] = {
@@ -478,8 +514,7 @@ bool AddEntryType(PyObject* module) {
 #ifdef Py_TPFLAGS_IMMUTABLETYPE
     flags |= Py_TPFLAGS_IMMUTABLETYPE;
 #endif
-    PyType_Spec typeSpec = {"ftpdirlist.Entry", static_cast<int>(sizeof(EntryObject)), 0, flags,
-                            slots};
+    PyType_Spec typeSpec = {"ftpdirlist.Entry", static_cast<int>(kTextOffset), 1, flags, slots};
     PyObject* type = PyType_FromSpec(&typeSpec);
     if (type == nullptr) return false;
     // Entries come from parsing only.
@@ -503,19 +538,57 @@ bool AddEntryType(PyObject* module) {
     return true;
 }
 
-PyObject* NewEntry(ftpdir::Entry&& entry, PyObject* name, const CodecPtr& codec) {
-    void* memory = PyObject_Malloc(sizeof(EntryObject));
+namespace {
+
+template <typename E>
+PyObject* MakeEntry(const E& entry, const Codec& codec) {
+    const std::string_view texts[kTextCount] = {entry.name,  entry.attributes, entry.target,
+                                                entry.owner, entry.group,      entry.facts};
+    std::size_t total = 0;
+    for (const std::string_view text : texts) total += text.size();
+    // A line is far shorter (Options::maxLineLength); the guard keeps the
+    // 32-bit ends exact whatever the options.
+    if (total > UINT32_MAX) {
+        PyErr_SetString(PyExc_OverflowError, "an entry's texts exceed 4 GiB");
+        return nullptr;
+    }
+    PyObject* name = DecodeText(entry.name, codec);
+    if (name == nullptr) return nullptr;
+    void* memory = PyObject_Malloc(kTextOffset + total);
     if (memory == nullptr) {
         Py_DECREF(name);
         return PyErr_NoMemory();
     }
     auto* self = static_cast<EntryObject*>(memory);
-    PyObject_Init(reinterpret_cast<PyObject*>(self), gEntryType);
-    // Moving an Entry and copying a shared_ptr do not throw.
-    new (&self->entry) ftpdir::Entry(std::move(entry));
+    PyObject_InitVar(reinterpret_cast<PyVarObject*>(self), gEntryType,
+                     static_cast<Py_ssize_t>(total));
     self->name = name;
-    new (&self->codec) CodecPtr(codec);
+    self->codec = &codec;
+    self->size = entry.size;
+    new (&self->date) std::optional<ftpdir::Date>(entry.date);
+    new (&self->time) std::optional<ftpdir::Time>(entry.time);
+    self->isDir = entry.isDir;
+    self->isLink = entry.isLink;
+    self->utc = entry.utc;
+    self->format = entry.format;
+    char* out = static_cast<char*>(memory) + kTextOffset;
+    std::uint32_t end = 0;
+    for (int t = 0; t < kTextCount; ++t) {
+        if (!texts[t].empty()) std::memcpy(out + end, texts[t].data(), texts[t].size());
+        end += static_cast<std::uint32_t>(texts[t].size());
+        self->ends[t] = end;
+    }
     return reinterpret_cast<PyObject*>(self);
+}
+
+}  // namespace
+
+PyObject* NewEntry(const ftpdir::EntryView& entry, const Codec& codec) {
+    return MakeEntry(entry, codec);
+}
+
+PyObject* NewEntry(const ftpdir::Entry& entry, const Codec& codec) {
+    return MakeEntry(entry, codec);
 }
 
 }  // namespace pyftpdir

@@ -12,6 +12,7 @@
 
 #include <datetime.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -32,26 +33,18 @@
 
 namespace py = pybind11;
 using pyftpdir::Codec;
-using pyftpdir::CodecPtr;
 using pyftpdir::kCodecErrors;
 
 namespace {
 
-CodecPtr LookupCodec(const py::object& encoding) {
-    auto codec = std::make_shared<Codec>();
-    if (encoding.is_none()) {
-        codec->name = "utf-8";
-        codec->utf8 = true;
-        return codec;
-    }
+const Codec* LookupCodec(const py::object& encoding) {
+    if (encoding.is_none()) return pyftpdir::InternCodec("utf-8");
     if (!py::isinstance<py::str>(encoding)) throw py::type_error("encoding must be a str or None");
     py::object info = py::module_::import("codecs").attr("lookup")(encoding);
     if (!py::bool_(py::getattr(info, "_is_text_encoding", py::bool_(true)))) {
         throw py::value_error("'" + encoding.cast<std::string>() + "' is not a text encoding");
     }
-    codec->name = info.attr("name").cast<std::string>();
-    codec->utf8 = codec->name == "utf-8";
-    return codec;
+    return pyftpdir::InternCodec(info.attr("name").cast<std::string>());
 }
 
 py::str Decode(std::string_view bytes, const Codec& codec) {
@@ -124,28 +117,68 @@ ftpdir::Options MakeOptions(const std::string& dialect, const py::object& today,
     return options;
 }
 
-py::list ToList(std::vector<ftpdir::Entry>&& entries, const CodecPtr& codec) {
-    py::list out(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        PyObject* name = pyftpdir::DecodeText(entries[i].name, *codec);
-        if (name == nullptr) throw py::error_already_set();
-        PyObject* entry = pyftpdir::NewEntry(std::move(entries[i]), name, codec);
-        if (entry == nullptr) throw py::error_already_set();
-        PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), entry);
+// New Entry objects, owned references, kept in order until they go into
+// a list. Needs the GIL, also to be destroyed.
+class EntryObjects {
+public:
+    EntryObjects() = default;
+    EntryObjects(const EntryObjects&) = delete;
+    EntryObjects& operator=(const EntryObjects&) = delete;
+    ~EntryObjects() { Clear(); }
+
+    // Adds an Entry of each of `entries` (a Listing or a vector of Entry).
+    template <typename Entries>
+    void Add(const Entries& entries, const Codec& codec) {
+        if (objects_.capacity() - objects_.size() < entries.size()) {
+            // Growing by half at least, as a stream of chunks adds a few at a time.
+            objects_.reserve(std::max(objects_.size() + entries.size(), objects_.size() * 3 / 2));
+        }
+        for (const auto& e : entries) {
+            PyObject* entry = pyftpdir::NewEntry(e, codec);
+            if (entry == nullptr) throw py::error_already_set();
+            objects_.push_back(entry);
+        }
     }
-    return out;
+
+    // A list of the entries, which leave this store.
+    py::list Take() {
+        py::list out(objects_.size());
+        for (std::size_t i = 0; i < objects_.size(); ++i)
+            PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), objects_[i]);
+        objects_.clear();
+        return out;
+    }
+
+    void Clear() {
+        for (PyObject* entry : objects_) Py_DECREF(entry);
+        objects_.clear();
+    }
+
+private:
+    std::vector<PyObject*> objects_;
+};
+
+// New Entry objects of `entries` (a Listing or a vector of Entry), in order.
+// Needs the GIL.
+template <typename Entries>
+py::list ToList(const Entries& entries, const Codec& codec) {
+    EntryObjects objects;
+    objects.Add(entries, codec);
+    return objects.Take();
 }
 
 // A line that gave no entry, as Parser.skipped lists it.
 struct PySkipped {
     std::uint64_t number;
     std::string text;
-    CodecPtr codec;
+    const Codec* codec;
     ftpdir::SkipReason reason;
 };
 
 // ftpdir::Parser with the GIL released while it works. The mutex keeps two
-// Python threads that share one parser from running it at once.
+// Python threads that share one parser from running it at once; it is only
+// ever locked without the GIL, so taking the GIL while it is held cannot
+// deadlock.
 class PyParser {
 public:
     PyParser(const std::string& dialect, const py::object& today, bool keepVersions,
@@ -153,21 +186,28 @@ public:
         : codec_(LookupCodec(encoding)),
           parser_(MakeOptions(dialect, today, keepVersions, collectSkipped)) {}
 
+    // The entries no later line can change become Entry objects at once, so
+    // that the parser holds only the pending part, and are kept for close().
     void Feed(const py::handle& data) {
         Chunk chunk(data, *codec_);
         py::gil_scoped_release release;
         std::lock_guard<std::mutex> lock(mutex_);
         parser_.append(chunk.view());
+        const ftpdir::Listing ready = parser_.takeReady();
+        if (ready.empty()) return;
+        // Under the lock: the entries of two threads' chunks keep the order
+        // the parser handed them out in.
+        py::gil_scoped_acquire acquire;
+        taken_.Add(ready, *codec_);
     }
 
     py::list Close() {
-        std::vector<ftpdir::Entry> entries;
-        {
-            py::gil_scoped_release release;
-            std::lock_guard<std::mutex> lock(mutex_);
-            entries = parser_.finish();
-        }
-        return ToList(std::move(entries), codec_);
+        py::gil_scoped_release release;
+        std::lock_guard<std::mutex> lock(mutex_);
+        const ftpdir::Listing rest = parser_.finish();
+        py::gil_scoped_acquire acquire;
+        taken_.Add(rest, *codec_);
+        return taken_.Take();
     }
 
     py::list Skipped() {
@@ -186,22 +226,23 @@ public:
     const std::string& encoding() const { return codec_->name; }
 
 private:
-    CodecPtr codec_;
+    const Codec* codec_;
     std::mutex mutex_;
     ftpdir::Parser parser_;
+    EntryObjects taken_;  // handed out so far; used with the GIL and the lock held
 };
 
 py::list Parse(const py::handle& listing, const std::string& dialect, const py::object& today,
                bool keepVersions, const py::object& encoding) {
     const ftpdir::Options options = MakeOptions(dialect, today, keepVersions, false);
-    const CodecPtr codec = LookupCodec(encoding);
-    std::vector<ftpdir::Entry> entries;
+    const Codec* codec = LookupCodec(encoding);
+    ftpdir::Listing entries;
     {
         Chunk chunk(listing, *codec);
         py::gil_scoped_release release;
         entries = ftpdir::parse(chunk.view(), options);
     }
-    return ToList(std::move(entries), codec);
+    return ToList(entries, *codec);
 }
 
 const char* const kModuleDoc = R"(Parses FTP directory listings (replies to LIST and MLSD).
