@@ -44,8 +44,12 @@ struct LineShape {
     std::uint8_t FewestTokens::*first = &FewestTokens::blank;
     std::size_t tokens = 0;
 
-    // False only when no line that `family` takes can look like this one.
-    bool Fits(const FamilyEntry& family) const { return tokens >= family.fewest.*first; }
+    // False only when no line that `family` takes in `state` can look like
+    // this one; `family` is not the listing's own.
+    bool Fits(const FamilyEntry& family, const ListingState& state) const {
+        const bool untitled = family.titles != nullptr && !(state.*family.titles);
+        return tokens >= (untitled ? family.untitled : family.fewest).*first;
+    }
 };
 
 std::uint8_t FewestTokens::*ClassOf(char byte) {
@@ -69,7 +73,7 @@ bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
     const bool leapDay = stamp.month == 2 && stamp.day == 29;
     if (stamp.year < 0) stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());
     if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
-    if (!fields::RollMidnight(stamp)) return false;
+    if (stamp.hour == 24 && !fields::RollMidnight(stamp)) return false;
     FtpDateTime& dt = entry.dateTime;
     dt.year = stamp.year;
     dt.month = stamp.month;
@@ -104,7 +108,8 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
     }
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
         const FamilyEntry& family = kFamilies[i];
-        if (family.format == known || (shape.first != nullptr && !shape.Fits(family))) continue;
+        if (family.format == known || (shape.first != nullptr && !shape.Fits(family, state)))
+            continue;
         // A reader that refused the line may have filled part of the record.
         if (!first) entry.Reset();
         first = false;

@@ -63,20 +63,12 @@ std::size_t SkipDigits(std::string_view text, std::size_t from) {
     return from;
 }
 
-// True when `ch` is one of the (one or two) bytes of `separators`.
-bool IsSeparator(char ch, std::string_view separators) {
-    for (const char s : separators) {
-        if (ch == s) return true;
-    }
-    return false;
-}
-
 // Splits "a<sep>b<sep>c", `a` of digits, with one separator byte from
 // `separators` used twice. The parts may be empty or hold other bytes; the
 // readers reject that.
 bool SplitThree(std::string_view text, std::string_view separators, std::string_view parts[3]) {
     const std::size_t first = SkipDigits(text, 0);
-    if (first == text.size() || !IsSeparator(text[first], separators)) return false;
+    if (first == text.size() || !numeric_date::IsSeparator(text[first], separators)) return false;
     std::size_t second = first + 1;
     while (second < text.size() && text[second] != text[first]) ++second;
     if (second == text.size()) return false;
@@ -107,7 +99,7 @@ bool ReadLongNumber(std::string_view text, std::int64_t& value) {
     return ReadInBase(text, 10, value);
 }
 
-bool ReadGroupedNumber(std::string_view text, std::int64_t& value) {
+bool ReadOtherGroupedNumber(std::string_view text, std::int64_t& value) {
     if (ReadNumber(text, value)) return true;
     std::size_t at = SkipDigits(text, 0);
     if (at == text.size()) return false;  // too large
@@ -132,12 +124,6 @@ bool ReadGroupedNumber(std::string_view text, std::int64_t& value) {
 bool ReadOctal(std::string_view text, std::int64_t& value) { return ReadInBase(text, 8, value); }
 
 bool ReadHex(std::string_view text, std::int64_t& value) { return ReadInBase(text, 16, value); }
-
-std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
-    if (digits <= 2) return calendar::WidenTwoDigitYear(year, calendar::kExtendedPivot);
-    if (digits == 3) return 1900 + year;
-    return year;
-}
 
 bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot) {
     if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
@@ -212,18 +198,6 @@ bool RollMidnight(Stamp& stamp) {
     return true;
 }
 
-bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm) {
-    if (suffix.size() != 2 && !(shortForm && suffix.size() == 1)) return false;
-    if (suffix.size() == 2 && ToLower(suffix[1]) != 'm') return false;
-    const char letter = ToLower(suffix[0]);
-    if (letter != 'a' && letter != 'p') return false;
-    const bool pm = letter == 'p';
-    if (stamp.hour < 1 || stamp.hour > 12) return false;
-    if (stamp.hour == 12) stamp.hour = 0;
-    if (pm) stamp.hour += 12;
-    return true;
-}
-
 namespace {
 
 // The three numbers of a numeric date and their widths in digits: a number
@@ -248,7 +222,7 @@ bool ReadThreeNumbers(std::string_view text, std::string_view separators,
         if (at == text.size()) return false;
         if (k == 0) {
             separator = text[at];
-            if (!IsSeparator(separator, separators)) return false;
+            if (!numeric_date::IsSeparator(separator, separators)) return false;
         } else if (text[at] != separator) {
             return false;
         }
@@ -257,68 +231,19 @@ bool ReadThreeNumbers(std::string_view text, std::string_view separators,
     return at == text.size();
 }
 
-// ReadThreeNumbers for the usual widths at once: "dd-dd-dd", "dd-dd-dddd"
-// and "dddd-dd-dd", where it gives what ReadThreeNumbers gives. False for
-// any other text, which ReadThreeNumbers then reads afresh.
-bool ReadUsualNumbers(std::string_view text, std::string_view separators,
-                      std::int32_t (&numbers)[3], std::size_t (&widths)[3]) {
-    if (text.size() != 8 && text.size() != 10) return false;
-    const std::size_t first = text.size() == 10 && !IsDigit(text[4]) ? 4 : 2;
-    const std::size_t second = first + 3;
-    const char separator = text[first];
-    if (text[second] != separator || IsDigit(separator) || !IsSeparator(separator, separators)) {
-        return false;
-    }
-    const char* p = text.data();
-    const std::size_t widthOf[3] = {first, 2, text.size() - second - 1};
-    const std::size_t startOf[3] = {0, first + 1, second + 1};
-    for (int k = 0; k < 3; ++k) {
-        const char* digits = p + startOf[k];
-        int v = TwoDigits(digits);
-        if (widthOf[k] == 4) {
-            const int low = TwoDigits(digits + 2);
-            v = v < 0 || low < 0 ? -1 : v * 100 + low;
-        }
-        if (v < 0) return false;
-        numbers[k] = v;
-        widths[k] = widthOf[k];
-    }
-    return true;
-}
-
 }  // namespace
 
-bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
-                     Stamp& stamp) {
-    // Three numbers and two separators; the usual widths by a shortcut.
+bool ReadOtherNumericDate(std::string_view text, DateOrder order, std::string_view separators,
+                          Stamp& stamp) {
     std::int32_t numbers[3] = {0, 0, 0};
     std::size_t widths[3] = {0, 0, 0};
-    if (!(FTPDIRLIST_SHORTCUTS && ReadUsualNumbers(text, separators, numbers, widths)) &&
-        !ReadThreeNumbers(text, separators, numbers, widths)) {
-        return false;
-    }
-    if (order == DateOrder::mdyOrDmy) order = numbers[0] > 12 ? DateOrder::dmy : DateOrder::mdy;
-    int y = 2;
-    int m = 0;
-    int d = 1;
-    if (order == DateOrder::ymd) {
-        y = 0;
-        m = 1;
-        d = 2;
-    } else if (order == DateOrder::dmy) {
-        m = 1;
-        d = 0;
-    }
-    if (widths[m] > 2 || widths[d] > 2 || !ValidDate(numbers[m], numbers[d])) return false;
-    stamp.year = WidenYear(numbers[y], widths[y]);
-    stamp.month = numbers[m];
-    stamp.day = numbers[d];
-    return true;
+    return ReadThreeNumbers(text, separators, numbers, widths) &&
+           numeric_date::Store(numbers, widths, order, stamp);
 }
 
 bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp, bool dayFirst) {
     const std::size_t at = SkipDigits(text, 0);
-    if (at == text.size() || !IsSeparator(text[at], separators)) return false;
+    if (at == text.size() || !numeric_date::IsSeparator(text[at], separators)) return false;
     std::int32_t m;
     std::int32_t d;
     if (!ReadShortField(text.substr(0, at), 2, dayFirst ? d : m) ||
