@@ -1,7 +1,6 @@
 #include "extended/line_parser.h"
 
 #include "extended/families.h"
-#include "model/calendar.h"
 #include "parse/bytes.h"
 
 namespace ftpdirlist {
@@ -69,25 +68,6 @@ LineShape ShapeOf(fields::TokenWalker& tokens) {
 
 }  // namespace
 
-bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
-    const bool leapDay = stamp.month == 2 && stamp.day == 29;
-    if (stamp.year < 0) stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());
-    if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
-    if (stamp.hour == 24 && !fields::RollMidnight(stamp)) return false;
-    FtpDateTime& dt = entry.dateTime;
-    dt.year = stamp.year;
-    dt.month = stamp.month;
-    dt.day = stamp.day;
-    dt.hasDate = 1;
-    if (stamp.hour >= 0) {
-        dt.hour = stamp.hour;
-        dt.minute = stamp.minute;
-        dt.hasTime = 1;
-        entry.extras.second = static_cast<std::int8_t>(stamp.second);
-    }
-    return true;
-}
-
 LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry) {
     // The listing's own family first: one attempt per line for a listing of
@@ -100,12 +80,15 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
         if (kind != LineKind::none) return Settle(kind, known, state, entry);
         first = false;
     }
-    // A shortcut: a build without shortcuts offers the line to every family.
+    // A shortcut: a build without shortcuts offers the line to every family,
+    // and each family finds the tokens itself.
     LineShape shape{nullptr, 0};
+    fields::TokenWalker tokens = TokensFor(line, state);
     if (FTPDIRLIST_SHORTCUTS) {
-        fields::TokenWalker tokens = TokensFor(line, state);
         shape = ShapeOf(tokens);
+        state.scan.found = &tokens;
     }
+    LineKind kind = LineKind::none;
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
         const FamilyEntry& family = kFamilies[i];
         if (family.format == known || (shape.first != nullptr && !shape.Fits(family, state)))
@@ -113,11 +96,15 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
         // A reader that refused the line may have filled part of the record.
         if (!first) entry.Reset();
         first = false;
-        const LineKind kind = family.read(line, state, today, entry);
-        if (kind != LineKind::none) return Settle(kind, family.format, state, entry);
+        kind = family.read(line, state, today, entry);
+        if (kind != LineKind::none) {
+            Settle(kind, family.format, state, entry);
+            break;
+        }
     }
-    if (!first) entry.Reset();
-    return LineKind::none;
+    state.scan.found = nullptr;
+    if (kind == LineKind::none && !first) entry.Reset();
+    return kind;
 }
 
 }  // namespace ext

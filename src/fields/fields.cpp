@@ -83,11 +83,6 @@ bool ReadShortField(std::string_view text, std::size_t maxDigits, std::int32_t& 
     return text.size() <= maxDigits && ReadNumber32(text, value);
 }
 
-// "." and one or more digits.
-inline bool IsFraction(std::string_view text) {
-    return text.size() > 1 && text[0] == '.' && IsAllDigits(text.substr(1));
-}
-
 // Exactly two digits.
 bool ReadTwo(std::string_view text, std::int32_t& value) {
     return text.size() == 2 && ReadNumber32(text, value);
@@ -126,19 +121,6 @@ bool ReadOctal(std::string_view text, std::int64_t& value) { return ReadInBase(t
 bool ReadHex(std::string_view text, std::int64_t& value) { return ReadInBase(text, 16, value); }
 
 bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot) {
-    if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
-        // "hh:mm:ss" with an optional fraction, the other usual form.
-        const int hour = TwoDigits(text.data());
-        const int minute = TwoDigits(text.data() + 3);
-        const int second = TwoDigits(text.data() + 6);
-        if (hour >= 0 && minute >= 0 && second >= 0 && ValidClock(hour, minute, second) &&
-            (text.size() == 8 || IsFraction(text.substr(8)))) {
-            stamp.hour = hour;
-            stamp.minute = minute;
-            stamp.second = second;
-            return true;
-        }
-    }
     std::size_t at = 0;
     while (at < text.size() && text[at] != ':' && !(dot && text[at] == '.')) ++at;
     if (at == 0 || at > 2 || at == text.size()) return false;
@@ -277,25 +259,9 @@ bool StoreNamedDate(std::string_view day, std::string_view month, std::string_vi
 
 }  // namespace
 
-bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
+bool ReadOtherDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
     std::string_view parts[3];
     const std::size_t n = text.size();
-    if (FTPDIRLIST_SHORTCUTS && n == 11 && text[2] == separator && text[6] == separator) {
-        // "dd-MMM-yyyy" with digits where they belong: read at once, by
-        // the same tests as StoreNamedDate makes of its parts.
-        const int day = TwoDigits(text.data());
-        const int high = TwoDigits(text.data() + 7);
-        const int low = TwoDigits(text.data() + 9);
-        if ((day | high | low) >= 0) {
-            const std::string_view month = text.substr(3, 3);
-            const int m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
-            if (!ValidDate(m, day)) return false;
-            stamp.year = high * 100 + low;
-            stamp.month = m;
-            stamp.day = day;
-            return true;
-        }
-    }
     if ((n == 10 || n == 11) && text[n - 5] == separator && text[n - 9] == separator) {
         // "d-MMM-yyyy" and "dd-MMM-yyyy", the usual forms: the parts lie
         // at known places.

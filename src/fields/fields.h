@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fields/month_names.h"
 #include "model/calendar.h"
 #include "parse/today.h"
 #include "parse/bytes.h"
@@ -88,7 +89,8 @@ inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot = false);
 // as some embedded servers write it. Validated; fills hour and minute.
 bool ReadUnpaddedClock(std::string_view text, Stamp& stamp);
 
-// ReadClock for every text but a valid "hh:mm".
+// ReadClock for every text but a valid "hh:mm" or "hh:mm:ss" (with or
+// without a fraction).
 bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot);
 
 // Turns hour 24 (see ReadClock) into hour 0 of the next day, carrying into
@@ -133,7 +135,11 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
 // "6-Apr-07" (`separator` between the parts): day of 1 or 2 digits, a month
 // name of LookupMonthName (any case), a year of 2 or 4 digits (2 widened).
 // Validated. Fills year, month and day.
-bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
+// Inline: the VMS family reads one per line, most of them "dd-MMM-yyyy".
+inline bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
+
+// ReadDayMonthNameYear for every text, read part by part.
+bool ReadOtherDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
 
 // The same with the month's name first, "Feb-28-1998" (Windows CE and
 // VxWorks).
@@ -260,6 +266,14 @@ public:
     explicit TokenWalker(const Line& line, const std::uint64_t* spaces = nullptr)
         : scanner_(line, spaces), line_(line.Text()) {}
 
+    // A walker at the same place, with the tokens found so far (only they
+    // are copied).
+    TokenWalker(const TokenWalker& other)
+        : scanner_(other.scanner_), line_(other.line_), count_(other.count_) {
+        for (std::size_t i = 0; i < count_; ++i) tokens_[i] = other.tokens_[i];
+    }
+    TokenWalker& operator=(const TokenWalker&) = delete;
+
     // Token i (0 first), or an absent view (null data()) past the last.
     // The tokens below count_ (at most kMaxTokens) are set; g++ cannot
     // always follow that through Pull and TakeInWindow.
@@ -283,16 +297,19 @@ public:
         return count_ <= limit ? count_ : limit + 1;
     }
 
-    // Finds the next n tokens in one step when they all lie in the
-    // scanner's current window (the first tokens of a short line): true,
-    // and operator[] gives them; else false and nothing moved. Only a
-    // shortcut: operator[] finds the same tokens either way.
+    // Makes the first n tokens ready in one step: true when they were found
+    // already, or when the tokens up to them all lie in the scanner's
+    // current window (the first tokens of a short line), and operator[]
+    // gives them; else false and nothing moved. Only a shortcut: operator[]
+    // finds the same tokens either way.
     template <int n>
     FTPDIRLIST_ALWAYS_INLINE bool TakeInWindow() {
+        if (count_ >= static_cast<std::size_t>(n)) return true;
+        if (count_ != 0) return false;
         std::string_view got[n];
-        if (count_ + n > kMaxTokens || !scanner_.TakeInWindow(got)) return false;
-        for (int k = 0; k < n; ++k) tokens_[count_ + k] = {got[k].data(), got[k].size()};
-        count_ += n;
+        if (!scanner_.TakeInWindow(got)) return false;
+        for (int k = 0; k < n; ++k) tokens_[k] = {got[k].data(), got[k].size()};
+        count_ = n;
         return true;
     }
 
@@ -494,6 +511,11 @@ inline bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm)
     return true;
 }
 
+// "." and one or more digits.
+inline bool IsFraction(std::string_view text) {
+    return text.size() > 1 && text[0] == '.' && IsAllDigits({text.data() + 1, text.size() - 1});
+}
+
 inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
     // "hh:mm", the usual form, at once.
     if (text.size() == 5 && text[2] == ':') {
@@ -505,8 +527,40 @@ inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
             stamp.second = -1;
             return true;
         }
+    } else if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
+        // "hh:mm:ss" with an optional fraction, the other usual form.
+        const int hour = TwoDigits(text.data());
+        const int minute = TwoDigits(text.data() + 3);
+        const int second = TwoDigits(text.data() + 6);
+        if (hour >= 0 && minute >= 0 && second >= 0 && ValidClock(hour, minute, second) &&
+            (text.size() == 8 || IsFraction({text.data() + 8, text.size() - 8}))) {
+            stamp.hour = hour;
+            stamp.minute = minute;
+            stamp.second = second;
+            return true;
+        }
     }
     return ReadOtherClock(text, stamp, dot);
+}
+
+inline bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
+    if (FTPDIRLIST_SHORTCUTS && text.size() == 11 && text[2] == separator && text[6] == separator) {
+        // "dd-MMM-yyyy" with digits where they belong: read at once, by
+        // the same tests as ReadOtherDayMonthNameYear makes of its parts.
+        const int day = TwoDigits(text.data());
+        const int high = TwoDigits(text.data() + 7);
+        const int low = TwoDigits(text.data() + 9);
+        if ((day | high | low) >= 0) {
+            const std::string_view month = text.substr(3, 3);
+            const int m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
+            if (!ValidDate(m, day)) return false;
+            stamp.year = high * 100 + low;
+            stamp.month = m;
+            stamp.day = day;
+            return true;
+        }
+    }
+    return ReadOtherDayMonthNameYear(text, separator, stamp);
 }
 
 }  // namespace fields
