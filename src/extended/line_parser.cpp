@@ -66,20 +66,12 @@ LineShape ShapeOf(fields::TokenWalker& tokens) {
     return shape;
 }
 
-}  // namespace
-
-LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
-                           ParsedEntry& entry) {
-    // The listing's own family first: one attempt per line for a listing of
-    // one family.
-    const EntryFormat known = state.family;
-    bool first = true;
-    const std::size_t knownAt = FamilyAt(known);
-    if (knownAt != kFamilyCount) {
-        const LineKind kind = kFamilies[knownAt].read(line, state, today, entry);
-        if (kind != LineKind::none) return Settle(kind, known, state, entry);
-        first = false;
-    }
+// Offers the line to every family but `known` (the listing's own, which
+// refused it when `tried`), in the order of kFamilies. Out of line: a line
+// of the listing's own family never needs it.
+FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat known, bool tried,
+                                           ListingState& state, Today& today, ParsedEntry& entry) {
+    bool first = !tried;
     // A shortcut: a build without shortcuts offers the line to every family,
     // and each family finds the tokens itself.
     LineShape shape{nullptr, 0};
@@ -105,6 +97,21 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
     state.scan.found = nullptr;
     if (kind == LineKind::none && !first) entry.Reset();
     return kind;
+}
+
+}  // namespace
+
+LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
+                           ParsedEntry& entry) {
+    // The listing's own family first: one attempt per line for a listing of
+    // one family.
+    const EntryFormat known = state.family;
+    const std::size_t knownAt = FamilyAt(known);
+    if (knownAt != kFamilyCount) {
+        const LineKind kind = kFamilies[knownAt].read(line, state, today, entry);
+        if (kind != LineKind::none) return Settle(kind, known, state, entry);
+    }
+    return OfferToOthers(line, known, knownAt != kFamilyCount, state, today, entry);
 }
 
 }  // namespace ext
