@@ -44,14 +44,10 @@ inline bool StoreStamp(const fields::Stamp& read, Today& today, ParsedEntry& ent
 
 // The tokens of `line`, read as far as the driver allows and with the
 // spaces it found when `line` is the line the driver handed over
-// (state.scan); else read within the line alone. A walker over `line` that
-// has found tokens already (state.scan.found) is copied instead.
+// (state.scan); else read within the line alone.
 inline fields::TokenWalker TokensFor(std::string_view line, const ListingState& state) {
     const ScanBounds& bounds = state.scan;
-    if (bounds.found != nullptr && bounds.found->Text().data() == line.data() &&
-        bounds.found->Text().size() == line.size()) {
-        return *bounds.found;
-    }
+
     if (bounds.begin == line.data() && bounds.end == line.data() + line.size()) {
         return fields::TokenWalker(Line(bounds.begin, bounds.end, bounds.readable), bounds.spaces);
     }

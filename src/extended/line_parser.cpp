@@ -72,13 +72,11 @@ LineShape ShapeOf(fields::TokenWalker& tokens) {
 FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat known, bool tried,
                                            ListingState& state, Today& today, ParsedEntry& entry) {
     bool first = !tried;
-    // A shortcut: a build without shortcuts offers the line to every family,
-    // and each family finds the tokens itself.
+    // A shortcut: a build without shortcuts offers the line to every family.
     LineShape shape{nullptr, 0};
-    fields::TokenWalker tokens = TokensFor(line, state);
     if (FTPDIRLIST_SHORTCUTS) {
+        fields::TokenWalker tokens = TokensFor(line, state);
         shape = ShapeOf(tokens);
-        state.scan.found = &tokens;
     }
     LineKind kind = LineKind::none;
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
@@ -94,7 +92,6 @@ FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat kn
             break;
         }
     }
-    state.scan.found = nullptr;
     if (kind == LineKind::none && !first) entry.Reset();
     return kind;
 }

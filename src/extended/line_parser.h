@@ -13,10 +13,6 @@
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
-namespace fields {
-class TokenWalker;
-}  // namespace fields
-
 namespace ext {
 
 // The readers' verdicts are the listing driver's.
@@ -26,14 +22,11 @@ using ftpdirlist::LineKind;
 // token walkers (TokensFor): how far past its end its buffer may be read,
 // and the spaces among its first 64 bytes when the driver found them. Set
 // for one line at a time; empty when only the line itself may be read.
-// `found`, unless null, is a walker over a line that has found some of its
-// tokens already, which the readers of that line start from.
 struct ScanBounds {
     const char* begin = nullptr;
     const char* end = nullptr;
     const char* readable = nullptr;
     const std::uint64_t* spaces = nullptr;
-    const fields::TokenWalker* found = nullptr;
 };
 
 // What a listing has shown so far, carried from line to line, and the

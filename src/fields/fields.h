@@ -266,14 +266,6 @@ public:
     explicit TokenWalker(const Line& line, const std::uint64_t* spaces = nullptr)
         : scanner_(line, spaces), line_(line.Text()) {}
 
-    // A walker at the same place, with the tokens found so far (only they
-    // are copied).
-    TokenWalker(const TokenWalker& other)
-        : scanner_(other.scanner_), line_(other.line_), count_(other.count_) {
-        for (std::size_t i = 0; i < count_; ++i) tokens_[i] = other.tokens_[i];
-    }
-    TokenWalker& operator=(const TokenWalker&) = delete;
-
     // Token i (0 first), or an absent view (null data()) past the last.
     // The tokens below count_ (at most kMaxTokens) are set; g++ cannot
     // always follow that through Pull and TakeInWindow.
@@ -297,19 +289,16 @@ public:
         return count_ <= limit ? count_ : limit + 1;
     }
 
-    // Makes the first n tokens ready in one step: true when they were found
-    // already, or when the tokens up to them all lie in the scanner's
-    // current window (the first tokens of a short line), and operator[]
-    // gives them; else false and nothing moved. Only a shortcut: operator[]
-    // finds the same tokens either way.
+    // Finds the next n tokens in one step when they all lie in the
+    // scanner's current window (the first tokens of a short line): true,
+    // and operator[] gives them; else false and nothing moved. Only a
+    // shortcut: operator[] finds the same tokens either way.
     template <int n>
     FTPDIRLIST_ALWAYS_INLINE bool TakeInWindow() {
-        if (count_ >= static_cast<std::size_t>(n)) return true;
-        if (count_ != 0) return false;
         std::string_view got[n];
-        if (!scanner_.TakeInWindow(got)) return false;
-        for (int k = 0; k < n; ++k) tokens_[k] = {got[k].data(), got[k].size()};
-        count_ = n;
+        if (count_ + n > kMaxTokens || !scanner_.TakeInWindow(got)) return false;
+        for (int k = 0; k < n; ++k) tokens_[count_ + k] = {got[k].data(), got[k].size()};
+        count_ += n;
         return true;
     }
 
