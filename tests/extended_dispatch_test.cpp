@@ -54,6 +54,10 @@ void ExpectFiltersPass(const std::string& text) {
     std::vector<ext::ListingState> starts = {ext::ListingState{}};
     for (std::size_t i = 0; i < ext::kFamilyCount; ++i) {
         starts.push_back(OpenState(ext::kFamilies[i].format));
+        // Of the family, no titles seen: the titled families' other filter.
+        ext::ListingState untitled;
+        untitled.family = ext::kFamilies[i].format;
+        starts.push_back(untitled);
     }
     for (const ext::ListingState& start : starts) {
         ext::ListingState state = start;
@@ -113,6 +117,11 @@ TEST(ExtendedFilterTest, FiltersPassLinesAtTheirEdges) {
         {"a Nortel line of five tokens", "notes.txt   1014196  06/03/04  Thur.   10:20:03"},
         {"an OS/2 line without attributes", "  36611    04-23-103   10:57  test1.file"},
         {"a DOS line, three tokens and a name", "01-15-02  10:30AM  12 a"},
+        {"MVS dataset titles, three words", "Volume Unit Referred"},
+        {"member titles, three words", "Name VV.MM Created"},
+        {"load library titles, three words", "Name Size TTR"},
+        {"JES titles, two words", "JOBNAME JOBID"},
+        {"Guardian titles, three words", "File Code EOF"},
         {"a line longer than one 64-byte window",
          std::string(70, ' ') + "-rw-r--r-- 1 owner group 512 Jan 15 2002 far.txt"},
     };

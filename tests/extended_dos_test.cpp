@@ -61,6 +61,19 @@ TEST(ExtendedDosTest, Accepted) {
         {"24:00 is the next day's 00:00",
          "12-31-2001  24:00                 5 x",
          {"x", "", 5, 0, 0, Timed(2002, 1, 1, 0, 0)}},
+        // At the edges of the usual form read at once.
+        {"one-digit hour with its suffix",
+         "01-15-02  1:30PM                  5 x",
+         {"x", "", 5, 0, 0, Timed(2002, 1, 15, 13, 30)}},
+        {"one-digit month and day",
+         "1-5-02  10:30AM                  5 x",
+         {"x", "", 5, 0, 0, Timed(2002, 1, 5, 10, 30)}},
+        {"sixteen-digit size, digits in the name after it",
+         "01-15-02  10:30AM   1234567890123456 7777",
+         {"7777", "", 1234567890123456, 0, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"seventeen-digit size",
+         "01-15-02  10:30AM  12345678901234567 x",
+         {"x", "", 12345678901234567, 0, 0, Timed(2002, 1, 15, 10, 30)}},
     };
     test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::dos);
 }
@@ -73,6 +86,12 @@ TEST(ExtendedDosTest, Rejected) {
         {"bad grouping", "01-15-02  10:30AM               1,23 x"},
         {"no name", "01-15-02  10:30AM                  5"},
         {"no size", "01-15-02  10:30AM"},
+        {"a digit after the minutes", "01-15-02  10:301                  5 x"},
+        {"a third colon", "01-15-02  10:30:                  5 x"},
+        {"a letter in the minutes", "01-15-02  10:3xAM                  5 x"},
+        {"a letter in the year", "01-15-0x  10:30AM                  5 x"},
+        {"separators that differ", "01-15/02  10:30AM                  5 x"},
+        {"a letter in a sixteen-digit size", "01-15-02  10:30AM   123456789012345x x"},
     };
     test::ExpectRejected(std::begin(cases), std::end(cases));
 }

@@ -37,6 +37,23 @@ void ExpectNumbers(const NumberCase (&cases)[n], bool (*read)(std::string_view, 
     }
 }
 
+// Every row read by ReadGroupedNumber from a copy followed by `tail`, which
+// it may read but must not take.
+template <std::size_t n>
+void ExpectGroupedBeforeTail(const NumberCase (&cases)[n], const std::string& tail) {
+    for (const NumberCase& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const HeapBytes buffer(c.text + tail);
+        std::int64_t value = -7;
+        EXPECT_EQ(fields::ReadGroupedNumber(buffer.view().substr(0, c.text.size()), value,
+                                            buffer.data() + buffer.size()),
+                  c.ok);
+        if (c.ok) {
+            EXPECT_EQ(value, c.value);
+        }
+    }
+}
+
 TEST(FieldsTest, Numbers) {
     const NumberCase cases[] = {
         {"plain", "1234", true, 1234},
@@ -73,7 +90,19 @@ TEST(FieldsTest, GroupedAndOctalNumbers) {
         {"largest", "9,223,372,036,854,775,807", true, 9223372036854775807},
         {"negative", "-1,234", false, 0},
     };
-    ExpectNumbers(grouped, &fields::ReadGroupedNumber);
+    ExpectNumbers(grouped, [](std::string_view text, std::int64_t& value) {
+        return fields::ReadGroupedNumber(text, value);
+    });
+    // With bytes readable past the text, digits there (or a separator) must
+    // not be taken.
+    ExpectGroupedBeforeTail(grouped, "9876543210987654");
+    const NumberCase digits[] = {
+        {"one digit", "7", true, 7},
+        {"sixteen digits", "1234567890123456", true, 1234567890123456},
+        {"seventeen digits", "12345678901234567", true, 12345678901234567},
+        {"a letter among sixteen", "123456789012345x", false, 0},
+    };
+    ExpectGroupedBeforeTail(digits, ",999 12345678901234567");
     const NumberCase octal[] = {
         {"mode", "100644", true, 0100644},
         {"digit 8", "1008", false, 0},

@@ -34,8 +34,16 @@ bool ReadDate(std::string_view token, Stamp& stamp) {
 // "AM"/"PM" as the next token, `suffix` (absent or not: `glued` tells
 // which was read).
 bool ReadTime(std::string_view token, std::string_view suffix, Stamp& stamp, bool& glued) {
+    // The clock ends at the first byte that is neither a digit nor ":";
+    // "hh:mm" then a suffix or nothing, the usual form, is found at once.
     std::size_t clock = 0;
-    while (clock < token.size() && (fields::IsDigit(token[clock]) || token[clock] == ':')) {
+    const bool usual = FTPDIRLIST_SHORTCUTS && token.size() >= 5 && token[2] == ':' &&
+                       fields::IsDigit(token[0]) && fields::IsDigit(token[1]) &&
+                       fields::IsDigit(token[3]) && fields::IsDigit(token[4]) &&
+                       (token.size() == 5 || (!fields::IsDigit(token[5]) && token[5] != ':'));
+    if (usual) clock = 5;
+    while (!usual && clock < token.size() &&
+           (fields::IsDigit(token[clock]) || token[clock] == ':')) {
         ++clock;
     }
     if (!fields::ReadClock(token.substr(0, clock), stamp)) return false;
@@ -145,7 +153,9 @@ LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, P
             return LineKind::none;
         }
     } else {
-        if (!fields::ReadGroupedNumber(size, entry.size)) return LineKind::none;
+        if (!fields::ReadGroupedNumber(size, entry.size, tokens.Readable())) {
+            return LineKind::none;
+        }
         name = tokens.AfterOneSpace(size);
     }
     if (name.data() == nullptr) return LineKind::none;

@@ -15,7 +15,9 @@
 // OS/2, VShell and numeric Unix entries start with a number, and so do
 // those of Windows CE and OS-9, whose other lines are a rule of dashes or
 // their column titles; an EPLF line starts with "+". Zero where the reader
-// refuses other lines cheaply itself or reads after its titles alone.
+// refuses other lines cheaply itself. A family read after its column titles
+// alone has a second set, for a listing that has not shown them: what its
+// titles have.
 #include "extended/families.h"
 
 namespace ftpdirlist {
@@ -38,12 +40,14 @@ const FamilyEntry kFamilies[] = {
     {EntryFormat::mlsd, &ReadMlsdLine, kAny},
     {EntryFormat::eplf, &ReadEplfLine, {N, N, N, N, 1, N}},
     // The mainframe listings that open with column titles read nothing
-    // before them; CMS has a shape of its own (a record format column, three
+    // before them but the titles, words that start "Volume Unit Referred",
+    // "Name VV.MM Created" or "Name Size TTR", "JOBNAME JOBID", "File Code
+    // EOF"; CMS has a shape of its own (a record format column, three
     // counts, a date and a time).
-    {EntryFormat::mvs, &ReadMvsDataset, kAny},
-    {EntryFormat::mvsMember, &ReadMvsMember, kAny},
-    {EntryFormat::jes, &ReadJesJob, kAny},
-    {EntryFormat::guardian, &ReadGuardian, kAny},
+    {EntryFormat::mvs, &ReadMvsDataset, kAny, &ListingState::mvsDatasets, {N, 3, N, N, N, N}},
+    {EntryFormat::mvsMember, &ReadMvsMember, kAny, &ListingState::mvsMembers, {N, 3, N, N, N, N}},
+    {EntryFormat::jes, &ReadJesJob, kAny, &ListingState::jesJobs, {N, 2, N, N, N, N}},
+    {EntryFormat::guardian, &ReadGuardian, kAny, &ListingState::guardian, {N, 3, N, N, N, N}},
     {EntryFormat::cms, &ReadCms, {8, 8, 8, 8, 8, N}},
     // Each needs a column no other family has where it has it: an object
     // type "*STMF", attribute letters before an mm-dd-yy date, "Feb-28-1998",

@@ -5,6 +5,7 @@
 
 #include "extended/line_parser.h"
 #include "fields/fields.h"
+#include "model/calendar.h"
 
 namespace ftpdirlist {
 namespace ext {
@@ -18,13 +19,35 @@ namespace ext {
 // them before the year is known). False, and `entry` untouched, for 29
 // February of a given common year and when the day cannot be carried past
 // midnight.
-bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry);
+// Inline: every family stores a date per line.
+inline bool StoreStamp(const fields::Stamp& read, Today& today, ParsedEntry& entry) {
+    fields::Stamp stamp = read;
+    const bool leapDay = stamp.month == 2 && stamp.day == 29;
+    if (stamp.year < 0) {
+        stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());
+    }
+    if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
+    if (stamp.hour == 24 && !fields::RollMidnight(stamp)) return false;
+    FtpDateTime& dt = entry.dateTime;
+    dt.year = stamp.year;
+    dt.month = stamp.month;
+    dt.day = stamp.day;
+    dt.hasDate = 1;
+    if (stamp.hour >= 0) {
+        dt.hour = stamp.hour;
+        dt.minute = stamp.minute;
+        dt.hasTime = 1;
+        entry.extras.second = static_cast<std::int8_t>(stamp.second);
+    }
+    return true;
+}
 
 // The tokens of `line`, read as far as the driver allows and with the
 // spaces it found when `line` is the line the driver handed over
 // (state.scan); else read within the line alone.
 inline fields::TokenWalker TokensFor(std::string_view line, const ListingState& state) {
     const ScanBounds& bounds = state.scan;
+
     if (bounds.begin == line.data() && bounds.end == line.data() + line.size()) {
         return fields::TokenWalker(Line(bounds.begin, bounds.end, bounds.readable), bounds.spaces);
     }

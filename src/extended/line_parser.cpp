@@ -1,7 +1,6 @@
 #include "extended/line_parser.h"
 
 #include "extended/families.h"
-#include "model/calendar.h"
 #include "parse/bytes.h"
 
 namespace ftpdirlist {
@@ -44,8 +43,12 @@ struct LineShape {
     std::uint8_t FewestTokens::*first = &FewestTokens::blank;
     std::size_t tokens = 0;
 
-    // False only when no line that `family` takes can look like this one.
-    bool Fits(const FamilyEntry& family) const { return tokens >= family.fewest.*first; }
+    // False only when no line that `family` takes in `state` can look like
+    // this one; `family` is not the listing's own.
+    bool Fits(const FamilyEntry& family, const ListingState& state) const {
+        const bool untitled = family.titles != nullptr && !(state.*family.titles);
+        return tokens >= (untitled ? family.untitled : family.fewest).*first;
+    }
 };
 
 std::uint8_t FewestTokens::*ClassOf(char byte) {
@@ -63,59 +66,49 @@ LineShape ShapeOf(fields::TokenWalker& tokens) {
     return shape;
 }
 
-}  // namespace
-
-bool StoreStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
-    const bool leapDay = stamp.month == 2 && stamp.day == 29;
-    if (stamp.year < 0) {
-        stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());
-    }
-    if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
-    // RollMidnight leaves every other hour alone.
-    if (stamp.hour == 24 && !fields::RollMidnight(stamp)) return false;
-    FtpDateTime& dt = entry.dateTime;
-    dt.year = stamp.year;
-    dt.month = stamp.month;
-    dt.day = stamp.day;
-    dt.hasDate = 1;
-    if (stamp.hour >= 0) {
-        dt.hour = stamp.hour;
-        dt.minute = stamp.minute;
-        dt.hasTime = 1;
-        entry.extras.second = static_cast<std::int8_t>(stamp.second);
-    }
-    return true;
-}
-
-LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
-                           ParsedEntry& entry) {
-    // The listing's own family first: one attempt per line for a listing of
-    // one family.
-    const EntryFormat known = state.family;
-    bool first = true;
-    const std::size_t knownAt = FamilyAt(known);
-    if (knownAt != kFamilyCount) {
-        const LineKind kind = kFamilies[knownAt].read(line, state, today, entry);
-        if (kind != LineKind::none) return Settle(kind, known, state, entry);
-        first = false;
-    }
+// Offers the line to every family but `known` (the listing's own, which
+// refused it when `tried`), in the order of kFamilies. Out of line: a line
+// of the listing's own family never needs it.
+FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat known, bool tried,
+                                           ListingState& state, Today& today, ParsedEntry& entry) {
+    bool first = !tried;
     // A shortcut: a build without shortcuts offers the line to every family.
     LineShape shape{nullptr, 0};
     if (FTPDIRLIST_SHORTCUTS) {
         fields::TokenWalker tokens = TokensFor(line, state);
         shape = ShapeOf(tokens);
     }
+    LineKind kind = LineKind::none;
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
         const FamilyEntry& family = kFamilies[i];
-        if (family.format == known || (shape.first != nullptr && !shape.Fits(family))) continue;
+        if (family.format == known || (shape.first != nullptr && !shape.Fits(family, state)))
+            continue;
         // A reader that refused the line may have filled part of the record.
         if (!first) entry.Reset();
         first = false;
-        const LineKind kind = family.read(line, state, today, entry);
-        if (kind != LineKind::none) return Settle(kind, family.format, state, entry);
+        kind = family.read(line, state, today, entry);
+        if (kind != LineKind::none) {
+            Settle(kind, family.format, state, entry);
+            break;
+        }
     }
-    if (!first) entry.Reset();
-    return LineKind::none;
+    if (kind == LineKind::none && !first) entry.Reset();
+    return kind;
+}
+
+}  // namespace
+
+LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
+                           ParsedEntry& entry) {
+    // The listing's own family first: one attempt per line for a listing of
+    // one family.
+    const EntryFormat known = state.family;
+    const std::size_t knownAt = FamilyAt(known);
+    if (knownAt != kFamilyCount) {
+        const LineKind kind = kFamilies[knownAt].read(line, state, today, entry);
+        if (kind != LineKind::none) return Settle(kind, known, state, entry);
+    }
+    return OfferToOthers(line, known, knownAt != kFamilyCount, state, today, entry);
 }
 
 }  // namespace ext

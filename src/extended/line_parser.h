@@ -91,6 +91,11 @@ struct FamilyEntry {
     EntryFormat format;
     FamilyReader read;
     FewestTokens fewest;
+    // A family read only after its column titles: its flag in ListingState
+    // (set by the titles), and what every line it takes before them (its
+    // titles) has. Null for the other families.
+    bool ListingState::*titles = nullptr;
+    FewestTokens untitled = {};
 };
 
 // Every family reader, in the order they are tried for a line that the

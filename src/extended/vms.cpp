@@ -76,16 +76,9 @@ bool ValidProtection(std::string_view text) {
     return groups == 4;
 }
 
-// Blocks, "12" or used/allocated "12/16", in bytes (the used blocks).
-bool ReadBlocks(std::string_view token, std::int64_t& size) {
-    std::int64_t blocks;
-    // A shortcut for the usual form, the used blocks alone.
-    if (FTPDIRLIST_SHORTCUTS && fields::ReadNumber(token, blocks)) {
-        if (blocks > std::numeric_limits<std::int64_t>::max() / kBlockBytes) return false;
-        size = blocks * kBlockBytes;
-        return true;
-    }
-    blocks = 0;
+// ReadBlocks for every token, byte by byte.
+bool ReadOtherBlocks(std::string_view token, std::int64_t& size) {
+    std::int64_t blocks = 0;
     // The used blocks end at the first byte that is no digit, which must be
     // the "/" before the allocated blocks.
     std::size_t digits = 0;
@@ -106,6 +99,19 @@ bool ReadBlocks(std::string_view token, std::int64_t& size) {
     }
     size = blocks * kBlockBytes;
     return true;
+}
+
+// Blocks, "12" or used/allocated "12/16", in bytes (the used blocks).
+// Inline: a line has one, most of them the used blocks alone.
+FTPDIRLIST_ALWAYS_INLINE bool ReadBlocks(std::string_view token, std::int64_t& size) {
+    std::int64_t blocks;
+    // A shortcut for the usual form, the used blocks alone.
+    if (FTPDIRLIST_SHORTCUTS && fields::ReadNumber(token, blocks)) {
+        if (blocks > std::numeric_limits<std::int64_t>::max() / kBlockBytes) return false;
+        size = blocks * kBlockBytes;
+        return true;
+    }
+    return ReadOtherBlocks(token, size);
 }
 
 // The name: "NAME.TYPE;version", or without the version once the listing is
@@ -171,10 +177,10 @@ bool IsBareOwner(std::string_view token) {
 
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
     // An entry has at most kMaxTokens tokens; a line with one more is none
-    // (unless a footer). The first four in one step when they lie in the
-    // first window, as in the usual form.
+    // (unless a footer). The first five, or four, in one step when they lie
+    // in the first window, as in the usual forms.
     TokenWalker tokens = TokensFor(line, state);
-    tokens.TakeInWindow<4>();
+    if (!tokens.TakeInWindow<5>()) tokens.TakeInWindow<4>();
     const std::size_t n = tokens.Count(kMaxTokens);
     if (n == 0) return LineKind::none;
 

@@ -63,20 +63,12 @@ std::size_t SkipDigits(std::string_view text, std::size_t from) {
     return from;
 }
 
-// True when `ch` is one of the (one or two) bytes of `separators`.
-bool IsSeparator(char ch, std::string_view separators) {
-    for (const char s : separators) {
-        if (ch == s) return true;
-    }
-    return false;
-}
-
 // Splits "a<sep>b<sep>c", `a` of digits, with one separator byte from
 // `separators` used twice. The parts may be empty or hold other bytes; the
 // readers reject that.
 bool SplitThree(std::string_view text, std::string_view separators, std::string_view parts[3]) {
     const std::size_t first = SkipDigits(text, 0);
-    if (first == text.size() || !IsSeparator(text[first], separators)) return false;
+    if (first == text.size() || !numeric_date::IsSeparator(text[first], separators)) return false;
     std::size_t second = first + 1;
     while (second < text.size() && text[second] != text[first]) ++second;
     if (second == text.size()) return false;
@@ -91,11 +83,6 @@ bool ReadShortField(std::string_view text, std::size_t maxDigits, std::int32_t& 
     return text.size() <= maxDigits && ReadNumber32(text, value);
 }
 
-// "." and one or more digits.
-inline bool IsFraction(std::string_view text) {
-    return text.size() > 1 && text[0] == '.' && IsAllDigits(text.substr(1));
-}
-
 // Exactly two digits.
 bool ReadTwo(std::string_view text, std::int32_t& value) {
     return text.size() == 2 && ReadNumber32(text, value);
@@ -107,7 +94,7 @@ bool ReadLongNumber(std::string_view text, std::int64_t& value) {
     return ReadInBase(text, 10, value);
 }
 
-bool ReadGroupedNumber(std::string_view text, std::int64_t& value) {
+bool ReadOtherGroupedNumber(std::string_view text, std::int64_t& value) {
     if (ReadNumber(text, value)) return true;
     std::size_t at = SkipDigits(text, 0);
     if (at == text.size()) return false;  // too large
@@ -133,26 +120,7 @@ bool ReadOctal(std::string_view text, std::int64_t& value) { return ReadInBase(t
 
 bool ReadHex(std::string_view text, std::int64_t& value) { return ReadInBase(text, 16, value); }
 
-std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
-    if (digits <= 2) return calendar::WidenTwoDigitYear(year, calendar::kExtendedPivot);
-    if (digits == 3) return 1900 + year;
-    return year;
-}
-
 bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot) {
-    if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
-        // "hh:mm:ss" with an optional fraction, the other usual form.
-        const int hour = TwoDigits(text.data());
-        const int minute = TwoDigits(text.data() + 3);
-        const int second = TwoDigits(text.data() + 6);
-        if (hour >= 0 && minute >= 0 && second >= 0 && ValidClock(hour, minute, second) &&
-            (text.size() == 8 || IsFraction(text.substr(8)))) {
-            stamp.hour = hour;
-            stamp.minute = minute;
-            stamp.second = second;
-            return true;
-        }
-    }
     std::size_t at = 0;
     while (at < text.size() && text[at] != ':' && !(dot && text[at] == '.')) ++at;
     if (at == 0 || at > 2 || at == text.size()) return false;
@@ -212,18 +180,6 @@ bool RollMidnight(Stamp& stamp) {
     return true;
 }
 
-bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm) {
-    if (suffix.size() != 2 && !(shortForm && suffix.size() == 1)) return false;
-    if (suffix.size() == 2 && ToLower(suffix[1]) != 'm') return false;
-    const char letter = ToLower(suffix[0]);
-    if (letter != 'a' && letter != 'p') return false;
-    const bool pm = letter == 'p';
-    if (stamp.hour < 1 || stamp.hour > 12) return false;
-    if (stamp.hour == 12) stamp.hour = 0;
-    if (pm) stamp.hour += 12;
-    return true;
-}
-
 namespace {
 
 // The three numbers of a numeric date and their widths in digits: a number
@@ -248,7 +204,7 @@ bool ReadThreeNumbers(std::string_view text, std::string_view separators,
         if (at == text.size()) return false;
         if (k == 0) {
             separator = text[at];
-            if (!IsSeparator(separator, separators)) return false;
+            if (!numeric_date::IsSeparator(separator, separators)) return false;
         } else if (text[at] != separator) {
             return false;
         }
@@ -257,63 +213,14 @@ bool ReadThreeNumbers(std::string_view text, std::string_view separators,
     return at == text.size();
 }
 
-// ReadThreeNumbers for the usual widths at once: "dd-dd-dd", "dd-dd-dddd"
-// and "dddd-dd-dd", where it gives what ReadThreeNumbers gives. False for
-// any other text, which ReadThreeNumbers then reads afresh.
-bool ReadUsualNumbers(std::string_view text, std::string_view separators,
-                      std::int32_t (&numbers)[3], std::size_t (&widths)[3]) {
-    if (text.size() != 8 && text.size() != 10) return false;
-    const std::size_t first = text.size() == 10 && !IsDigit(text[4]) ? 4 : 2;
-    const std::size_t second = first + 3;
-    const char separator = text[first];
-    if (text[second] != separator || IsDigit(separator) || !IsSeparator(separator, separators)) {
-        return false;
-    }
-    const char* p = text.data();
-    const std::size_t widthOf[3] = {first, 2, text.size() - second - 1};
-    const std::size_t startOf[3] = {0, first + 1, second + 1};
-    for (int k = 0; k < 3; ++k) {
-        const char* digits = p + startOf[k];
-        int v = TwoDigits(digits);
-        if (widthOf[k] == 4) {
-            const int low = TwoDigits(digits + 2);
-            v = v < 0 || low < 0 ? -1 : v * 100 + low;
-        }
-        if (v < 0) return false;
-        numbers[k] = v;
-        widths[k] = widthOf[k];
-    }
-    return true;
-}
-
 }  // namespace
 
-bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
-                     Stamp& stamp) {
-    // Three numbers and two separators; the usual widths by a shortcut.
+bool ReadOtherNumericDate(std::string_view text, DateOrder order, std::string_view separators,
+                          Stamp& stamp) {
     std::int32_t numbers[3] = {0, 0, 0};
     std::size_t widths[3] = {0, 0, 0};
-    if (!(FTPDIRLIST_SHORTCUTS && ReadUsualNumbers(text, separators, numbers, widths)) &&
-        !ReadThreeNumbers(text, separators, numbers, widths)) {
-        return false;
-    }
-    if (order == DateOrder::mdyOrDmy) order = numbers[0] > 12 ? DateOrder::dmy : DateOrder::mdy;
-    int y = 2;
-    int m = 0;
-    int d = 1;
-    if (order == DateOrder::ymd) {
-        y = 0;
-        m = 1;
-        d = 2;
-    } else if (order == DateOrder::dmy) {
-        m = 1;
-        d = 0;
-    }
-    if (widths[m] > 2 || widths[d] > 2 || !ValidDate(numbers[m], numbers[d])) return false;
-    stamp.year = WidenYear(numbers[y], widths[y]);
-    stamp.month = numbers[m];
-    stamp.day = numbers[d];
-    return true;
+    return ReadThreeNumbers(text, separators, numbers, widths) &&
+           numeric_date::Store(numbers, widths, order, stamp);
 }
 
 bool NumericDateShape(std::string_view text, std::string_view separators) {
@@ -334,7 +241,7 @@ bool ClockShape(std::string_view text) {
 
 bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& stamp, bool dayFirst) {
     const std::size_t at = SkipDigits(text, 0);
-    if (at == text.size() || !IsSeparator(text[at], separators)) return false;
+    if (at == text.size() || !numeric_date::IsSeparator(text[at], separators)) return false;
     std::int32_t m;
     std::int32_t d;
     if (!ReadShortField(text.substr(0, at), 2, dayFirst ? d : m) ||
@@ -377,25 +284,9 @@ bool StoreNamedDate(std::string_view day, std::string_view month, std::string_vi
 
 }  // namespace
 
-bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
+bool ReadOtherDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
     std::string_view parts[3];
     const std::size_t n = text.size();
-    if (FTPDIRLIST_SHORTCUTS && n == 11 && text[2] == separator && text[6] == separator) {
-        // "dd-MMM-yyyy" with digits where they belong: read at once, by
-        // the same tests as StoreNamedDate makes of its parts.
-        const int day = TwoDigits(text.data());
-        const int high = TwoDigits(text.data() + 7);
-        const int low = TwoDigits(text.data() + 9);
-        if ((day | high | low) >= 0) {
-            const std::string_view month = text.substr(3, 3);
-            const int m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
-            if (!ValidDate(m, day)) return false;
-            stamp.year = high * 100 + low;
-            stamp.month = m;
-            stamp.day = day;
-            return true;
-        }
-    }
     if ((n == 10 || n == 11) && text[n - 5] == separator && text[n - 9] == separator) {
         // "d-MMM-yyyy" and "dd-MMM-yyyy", the usual forms: the parts lie
         // at known places.

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fields/month_names.h"
 #include "model/calendar.h"
 #include "parse/today.h"
 #include "parse/bytes.h"
@@ -41,7 +42,14 @@ inline bool ReadNumber32(std::string_view text, std::int32_t& value);
 
 // A size with optional thousands separators: "1234567", "1,234,567" or
 // "1.234.567" (groups of three after the first, one separator kind).
-bool ReadGroupedNumber(std::string_view text, std::int64_t& value);
+// `readable`, unless null, bounds what may be read past the text (as
+// Line::readable): short numbers are then read many bytes at a time.
+// Inline: the DOS family reads one per line.
+inline bool ReadGroupedNumber(std::string_view text, std::int64_t& value,
+                              const char* readable = nullptr);
+
+// ReadGroupedNumber without the bytes past the text.
+bool ReadOtherGroupedNumber(std::string_view text, std::int64_t& value);
 
 // True when `text` is one or more octal digits whose value fits in int64.
 bool ReadOctal(std::string_view text, std::int64_t& value);
@@ -66,7 +74,11 @@ inline bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t seco
 // (calendar::kExtendedPivot: 00-69 are 2000-2069, 70-99 are 1970-1999);
 // three-digit years count from 1900 (103 is 2003); four-digit years stand
 // as they are. `digits` is the number of digits the year was written with.
-std::int32_t WidenYear(std::int32_t year, std::size_t digits);
+inline std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
+    if (digits <= 2) return calendar::WidenTwoDigitYear(year, calendar::kExtendedPivot);
+    if (digits == 3) return 1900 + year;
+    return year;
+}
 
 // A clock time: "hh:mm", "hh:mm:ss", an optional fraction after the
 // seconds (".123456789", dropped) and, when `dot` is set, "." in place of
@@ -81,7 +93,8 @@ inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot = false);
 // as some embedded servers write it. Validated; fills hour and minute.
 bool ReadUnpaddedClock(std::string_view text, Stamp& stamp);
 
-// ReadClock for every text but a valid "hh:mm".
+// ReadClock for every text but a valid "hh:mm" or "hh:mm:ss" (with or
+// without a fraction).
 bool ReadOtherClock(std::string_view text, Stamp& stamp, bool dot);
 
 // Turns hour 24 (see ReadClock) into hour 0 of the next day, carrying into
@@ -93,7 +106,8 @@ bool RollMidnight(Stamp& stamp);
 // A 12-hour suffix: "AM", "PM", "am", "pm" (also "A"/"P" when `shortForm`).
 // Turns `stamp.hour` (1-12) into 0-23. False when the text is no such suffix
 // or the hour is not 1-12.
-bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm = false);
+// Inline: the DOS family reads one per line.
+inline bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm = false);
 
 // Orders of the three numbers of a numeric date.
 enum class DateOrder : std::uint8_t {
@@ -107,8 +121,13 @@ enum class DateOrder : std::uint8_t {
 // separators the same byte), in `order`. Day and month have 1 or 2 digits,
 // the year 1 to 4; years of 1 to 3 digits are widened (WidenYear). The date
 // is validated. Fills year, month and day.
-bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
-                     Stamp& stamp);
+// Inline: the DOS family reads one per line, most of them of the usual widths.
+inline bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
+                            Stamp& stamp);
+
+// ReadNumericDate for every text, read number by number.
+bool ReadOtherNumericDate(std::string_view text, DateOrder order, std::string_view separators,
+                          Stamp& stamp);
 
 // The shapes of a numeric date and of a clock with their numbers unchecked,
 // which tell a line whose date cannot exist ("2002-04-31", "25:10") from a
@@ -128,7 +147,11 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
 // "6-Apr-07" (`separator` between the parts): day of 1 or 2 digits, a month
 // name of LookupMonthName (any case), a year of 2 or 4 digits (2 widened).
 // Validated. Fills year, month and day.
-bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
+// Inline: the VMS family reads one per line, most of them "dd-MMM-yyyy".
+inline bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
+
+// ReadDayMonthNameYear for every text, read part by part.
+bool ReadOtherDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
 // Its shape with the day unchecked against the month ("31-APR-2002").
 bool NamedDateShape(std::string_view text, char separator);
 
@@ -329,6 +352,10 @@ public:
     // The line's text.
     std::string_view Text() const { return line_; }
 
+    // The bound of what may be read past the line's tokens (as
+    // Line::readable), for the readers that read many bytes at a time.
+    const char* Readable() const { return scanner_.Readable(); }
+
 private:
     // A token as kept: plain data, so that the walker starts with nothing
     // to fill in.
@@ -391,6 +418,113 @@ inline bool ReadNumber32(std::string_view text, std::int32_t& value) {
     return true;
 }
 
+namespace numeric_date {
+
+// True when `ch` is one of the (one or two) bytes of `separators`.
+inline bool IsSeparator(char ch, std::string_view separators) {
+    for (const char s : separators) {
+        if (ch == s) return true;
+    }
+    return false;
+}
+
+// The three numbers of a numeric date as ReadOtherNumericDate reads them,
+// for the usual widths at once: "dd-dd-dd", "dd-dd-dddd" and "dddd-dd-dd".
+// False for any other text, which ReadOtherNumericDate then reads afresh.
+inline bool ReadUsual(std::string_view text, std::string_view separators,
+                      std::int32_t (&numbers)[3], std::size_t (&widths)[3]) {
+    const std::size_t n = text.size();
+    if (n != 8 && n != 10) return false;
+    const char* p = text.data();
+    const bool yearFirst = n == 10 && !IsDigit(p[4]);
+    const std::size_t first = yearFirst ? 4 : 2;
+    const char separator = p[first];
+    if (p[first + 3] != separator || IsDigit(separator) || !IsSeparator(separator, separators)) {
+        return false;
+    }
+    // The pairs of digits at their places; TwoDigits gives -1 for a pair
+    // that is not.
+    int a = TwoDigits(p);
+    const int b = TwoDigits(p + first + 1);
+    int c = TwoDigits(p + first + 4);
+    if (yearFirst) {
+        const int low = TwoDigits(p + 2);
+        a = (a | low) < 0 ? -1 : a * 100 + low;
+    } else if (n == 10) {
+        const int low = TwoDigits(p + 8);
+        c = (c | low) < 0 ? -1 : c * 100 + low;
+    }
+    if ((a | b | c) < 0) return false;
+    numbers[0] = a;
+    numbers[1] = b;
+    numbers[2] = c;
+    widths[0] = first;
+    widths[1] = 2;
+    widths[2] = n - first - 4;
+    return true;
+}
+
+// The numbers read, in `order`: validated, widened and stored.
+inline bool Store(const std::int32_t (&numbers)[3], const std::size_t (&widths)[3], DateOrder order,
+                  Stamp& stamp) {
+    if (order == DateOrder::mdyOrDmy) order = numbers[0] > 12 ? DateOrder::dmy : DateOrder::mdy;
+    int y = 2;
+    int m = 0;
+    int d = 1;
+    if (order == DateOrder::ymd) {
+        y = 0;
+        m = 1;
+        d = 2;
+    } else if (order == DateOrder::dmy) {
+        m = 1;
+        d = 0;
+    }
+    if (widths[m] > 2 || widths[d] > 2 || !ValidDate(numbers[m], numbers[d])) return false;
+    stamp.year = WidenYear(numbers[y], widths[y]);
+    stamp.month = numbers[m];
+    stamp.day = numbers[d];
+    return true;
+}
+
+}  // namespace numeric_date
+
+inline bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
+                            Stamp& stamp) {
+    // Three numbers and two separators; the usual widths by a shortcut.
+    std::int32_t numbers[3];
+    std::size_t widths[3];
+    if (FTPDIRLIST_SHORTCUTS && numeric_date::ReadUsual(text, separators, numbers, widths)) {
+        return numeric_date::Store(numbers, widths, order, stamp);
+    }
+    return ReadOtherNumericDate(text, order, separators, stamp);
+}
+
+inline bool ReadGroupedNumber(std::string_view text, std::int64_t& value, const char* readable) {
+    // Digits alone, the usual form, by the one reader of digits, which reads
+    // them many at a time where the bytes after the text may be read.
+    if (readable != nullptr && text.size() - 1 < 16 && ReadDigits(text, value, readable)) {
+        return true;
+    }
+    return ReadOtherGroupedNumber(text, value);
+}
+
+inline bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm) {
+    if (suffix.size() != 2 && !(shortForm && suffix.size() == 1)) return false;
+    if (suffix.size() == 2 && ToLower(suffix[1]) != 'm') return false;
+    const char letter = ToLower(suffix[0]);
+    if (letter != 'a' && letter != 'p') return false;
+    const bool pm = letter == 'p';
+    if (stamp.hour < 1 || stamp.hour > 12) return false;
+    if (stamp.hour == 12) stamp.hour = 0;
+    if (pm) stamp.hour += 12;
+    return true;
+}
+
+// "." and one or more digits.
+inline bool IsFraction(std::string_view text) {
+    return text.size() > 1 && text[0] == '.' && IsAllDigits({text.data() + 1, text.size() - 1});
+}
+
 inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
     // "hh:mm" (or "hh.mm"), the usual form, at once.
     if (text.size() == 5 && (text[2] == ':' || (dot && text[2] == '.'))) {
@@ -402,8 +536,40 @@ inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
             stamp.second = -1;
             return true;
         }
+    } else if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
+        // "hh:mm:ss" with an optional fraction, the other usual form.
+        const int hour = TwoDigits(text.data());
+        const int minute = TwoDigits(text.data() + 3);
+        const int second = TwoDigits(text.data() + 6);
+        if (hour >= 0 && minute >= 0 && second >= 0 && ValidClock(hour, minute, second) &&
+            (text.size() == 8 || IsFraction({text.data() + 8, text.size() - 8}))) {
+            stamp.hour = hour;
+            stamp.minute = minute;
+            stamp.second = second;
+            return true;
+        }
     }
     return ReadOtherClock(text, stamp, dot);
+}
+
+inline bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
+    if (FTPDIRLIST_SHORTCUTS && text.size() == 11 && text[2] == separator && text[6] == separator) {
+        // "dd-MMM-yyyy" with digits where they belong: read at once, by
+        // the same tests as ReadOtherDayMonthNameYear makes of its parts.
+        const int day = TwoDigits(text.data());
+        const int high = TwoDigits(text.data() + 7);
+        const int low = TwoDigits(text.data() + 9);
+        if ((day | high | low) >= 0) {
+            const std::string_view month = text.substr(3, 3);
+            const int m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
+            if (!ValidDate(m, day)) return false;
+            stamp.year = high * 100 + low;
+            stamp.month = m;
+            stamp.day = day;
+            return true;
+        }
+    }
+    return ReadOtherDayMonthNameYear(text, separator, stamp);
 }
 
 }  // namespace fields
