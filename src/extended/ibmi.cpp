@@ -10,8 +10,8 @@
 // is read in the first of them by IBM i's default, mm/dd/yy, then yy/mm/dd
 // and dd/mm/yy; with "." (the European format's separator) dd.mm.yy first. A date that no order
 // left allows refuses its line. A date read while several orders are allowed is read again
-// (RedateIbmiEntry) when a later date narrows them, so that every entry's date is read in the
-// order the whole listing allows at the point where the order is decided.
+// (RedateIbmiEntry, by the listing driver) when a later date narrows them, so that in the end
+// every date is read in the first order that all dates of the listing allow.
 #include <cstdint>
 
 #include "extended/families.h"
