@@ -44,7 +44,7 @@ constexpr Case kCases[] = {
     {"eplf.txt", Format::eplf, 4, 0, 4, "Unix seconds, UTC"},
     {"os2.txt", Format::os2, 6, 0, 6, "three-digit years"},
     {"ibmi.txt", Format::ibmi, 7, 0, 7, "object types, members without a date"},
-    {"ibmi-dmy.txt", Format::ibmi, 5, 0, 5, "day first, told by a day above 12"},
+    {"ibmi-dmy.txt", Format::ibmi, 6, 0, 6, "day first, told by a day above 12 after a date it rereads"},
     {"mvs.txt", Format::mvs, 12, 1, 12, "datasets, migrated and pseudo directories"},
     {"mvs-members.txt", Format::mvsMember, 5, 1, 5, "members with and without statistics"},
     {"jes.txt", Format::jes, 5, 1, 5, "one entry per job"},

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "api_chunks.h"
 #include "extended/families.h"
 #include "extended_helpers.h"
 #include "parse_helpers.h"
@@ -444,8 +446,8 @@ TEST(DlsLine, Accepted) {
              File("notes", 12).At(2002, 3, 2, 15, 13)},
             {"ISO date", "notes.txt  120  2002-01-15  short notes",
              File("notes.txt", 120).On(2002, 1, 15)},
-            {"a description that starts with a number, in a dls listing",
-             "data  12  3 files", File("data", 12), EntryFormat::dls},
+            {"a description that starts with a number, in a dls listing", "data  12  3 files",
+             File("data", 12), EntryFormat::dls},
         });
     ExpectKind(kDls, LineKind::header,
                {{"a description continued", "                   more words", EntryFormat::dls}});
@@ -550,7 +552,7 @@ TEST(MachineExamples, EveryLineReadAsItsFamily) {
         {"eplf.txt", EntryFormat::eplf, 4, 0},
         {"os2.txt", EntryFormat::os2, 6, 0},
         {"ibmi.txt", EntryFormat::ibmi, 7, 0},
-        {"ibmi-dmy.txt", EntryFormat::ibmi, 5, 0},
+        {"ibmi-dmy.txt", EntryFormat::ibmi, 6, 0},
         {"wince.txt", EntryFormat::windowsCe, 6, 2},
         {"vshell.txt", EntryFormat::vshell, 4, 0},
         {"os9.txt", EntryFormat::os9, 4, 2},
@@ -673,6 +675,81 @@ TEST(IbmiLine, DateOrderFromTheListing) {
         }
         ASSERT_EQ(r.kind, ext::LineKind::entry);
         EXPECT_EQ(r.entry.dateTime, test::Timed(c.year, c.month, c.day, 10, 30));
+    }
+}
+
+}  // namespace
+}  // namespace ftpdirlist
+
+namespace ftpdirlist {
+namespace {
+
+// The order a later IBM i date decides holds for the dates before it too:
+// each entry's date as the whole listing reads it, however the listing is
+// cut and whenever the ready entries are taken.
+TEST(IbmiListing, EarlierDatesFollowTheDecidedOrder) {
+    struct Case {
+        const char* reason;
+        std::vector<std::string> dates;  // one IBM i line each; "unix": a Unix line
+        std::vector<std::string> want;   // every entry's date, "yyyy-mm-dd"
+    };
+    const Case cases[] = {
+        {"day first told last",
+         {"01/02/03", "04/05/06", "13/02/31"},
+         {"2003-02-01", "2006-05-04", "2031-02-13"}},
+        {"day first told first", {"13/02/31", "01/02/03"}, {"2031-02-13", "2003-02-01"}},
+        {"told in the middle, between Unix lines",
+         {"01/02/03", "unix", "13/02/31", "unix", "04/05/06"},
+         {"2003-02-01", "2020-01-01", "2031-02-13", "2020-01-01", "2006-05-04"}},
+        {"dots, day first by default, then year first told",
+         {"01.02.03", "45.01.02"},
+         {"2001-02-03", "2045-01-02"}},
+        {"dashes narrowed twice",
+         {"01-02-03", "13-02-03", "04-05-06", "01-02-32"},
+         {"2003-02-01", "2003-02-13", "2006-05-04", "2032-02-01"}},
+        {"dashes narrowed once: the first order left",
+         {"01-02-03", "13-02-03", "04-05-06"},
+         {"2001-02-03", "2013-02-03", "2004-05-06"}},
+        {"dots and slashes read alike once told",
+         {"01.02.03", "member", "01/02/03", "13/02/31"},
+         {"2003-02-01", "", "2003-02-01", "2031-02-13"}},
+        {"told by a \".\" entry", {"01/02/03", "dot"}, {"2003-02-01"}},
+        {"never told: month first", {"01/02/03", "04/05/06"}, {"2003-01-02", "2006-04-05"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        std::string listing;
+        int n = 0;
+        for (const std::string& d : c.dates) {
+            const std::string name = "f" + std::to_string(n++);
+            if (d == "unix") {
+                listing += "-rw-r--r--  1 alice staff  10 Jan 01 2020 " + name + "\r\n";
+            } else if (d == "member") {
+                listing += "ALICE                                  *MEM       LIB.FILE/M.MBR\r\n";
+            } else if (d == "dot") {
+                listing += "ALICE            4096 13/02/31 10:30:45 *DIR       .\r\n";
+            } else {
+                listing += "ALICE            8192 " + d + " 10:30:45 *STMF      " + name + "\r\n";
+            }
+        }
+        const testsupport::ApiOutcome whole = testsupport::ParseInChunks(listing, {}, {});
+        ASSERT_EQ(whole.entries.size(), c.want.size());
+        for (std::size_t i = 0; i < c.want.size(); ++i) {
+            const auto& date = whole.entries[i].date;
+            char text[16] = "";
+            if (date)
+                std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(date->year),
+                              static_cast<int>(date->month), static_cast<int>(date->day));
+            EXPECT_EQ(text, c.want[i]) << "entry " << i;
+        }
+        for (const std::size_t bytes : {1, 7}) {
+            for (const bool takeReady : {false, true}) {
+                SCOPED_TRACE(std::to_string(bytes) + (takeReady ? " bytes, taking" : " bytes"));
+                const testsupport::ApiOutcome cut = testsupport::ParseInChunks(
+                    listing, testsupport::EveryNBytes(listing.size(), bytes), {}, takeReady);
+                EXPECT_EQ(cut.entries, whole.entries);
+            }
+        }
     }
 }
 

@@ -101,6 +101,13 @@ public:
     // entry's extras too.
     void AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions);
 
+    // Row `index` takes `dt` as its date and time; the row keeps its place.
+    // Throws only std::bad_alloc, leaving the row as it was.
+    void RedateRow(std::size_t index, const FtpDateTime& dt) {
+        Settle();
+        StoreDate(rows_.At(index), dt);
+    }
+
     // Gives back to every row stored with extras.padBeforeName the space
     // left out before its name. Never allocates or throws.
     void RestoreNamePads() noexcept;

@@ -9,8 +9,9 @@
 // keeps the orders it allows among those the dates before it allowed, and
 // is read in the first of them by IBM i's default, mm/dd/yy, then yy/mm/dd
 // and dd/mm/yy; with "." (the European format's separator) dd.mm.yy first. A date that no order
-// left allows refuses its line. The reading depends on the lines before, never on how the listing
-// is cut.
+// left allows refuses its line. A date read while several orders are allowed is read again
+// (RedateIbmiEntry, by the listing driver) when a later date narrows them, so that in the end
+// every date is read in the first order that all dates of the listing allow.
 #include <cstdint>
 
 #include "extended/families.h"
@@ -66,7 +67,22 @@ bool ReadJobDate(std::string_view text, std::uint8_t& orders, fields::Stamp& sta
     return allowed != 0;
 }
 
+// The date and time texts in the first order that `orders` and the date
+// allow, into entry.dateTime; `orders` becomes the orders the date allows
+// among them.
+bool ReadDateTime(std::string_view date, std::string_view time, std::uint8_t& orders, Today& today,
+                  ParsedEntry& entry) {
+    fields::Stamp stamp;
+    return !date.empty() && ReadJobDate(date, orders, stamp) && !time.empty() &&
+           fields::ReadClock(time, stamp, true) && StoreStamp(stamp, today, entry);
+}
+
 }  // namespace
+
+bool RedateIbmiEntry(std::string_view date, std::string_view time, std::uint8_t orders,
+                     Today& today, ParsedEntry& entry) {
+    return ReadDateTime(date, time, orders, today, entry);
+}
 
 LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
                       ParsedEntry& entry) {
@@ -78,17 +94,14 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
 
     entry.size = -1;
     std::uint8_t orders = state.ibmiDateOrders != 0 ? state.ibmiDateOrders : kAllOrders;
+    std::string_view date;
+    std::string_view time;
     if (token[0] != '*') {
         // Size, date and time before the type.
         if (!fields::ReadNumber(token, entry.size)) return LineKind::none;
-        fields::Stamp stamp;
-        const std::string_view date = tokens[2];
-        if (date.empty() || !ReadJobDate(date, orders, stamp)) return LineKind::none;
-        const std::string_view time = tokens[3];
-        if (time.empty() || !fields::ReadClock(time, stamp, true)) {
-            return LineKind::none;
-        }
-        if (!StoreStamp(stamp, today, entry)) return LineKind::none;
+        date = tokens[2];
+        time = tokens[3];
+        if (!ReadDateTime(date, time, orders, today, entry)) return LineKind::none;
         type = 4;
         token = tokens[type];
     }
@@ -102,6 +115,8 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
     entry.extras.owner = owner;
     entry.extras.format = EntryFormat::ibmi;
     state.ibmiDateOrders = orders;
+    state.ibmiDate = date;
+    state.ibmiTime = time;
     return LineKind::entry;
 }
 

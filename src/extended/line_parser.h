@@ -55,6 +55,10 @@ struct ListingState {
     // The orders (ibmi.cpp) that every IBM i date read so far allows; 0
     // before the first.
     std::uint8_t ibmiDateOrders = 0;
+    // The date and time texts of the last IBM i entry, views of its line
+    // (valid while it is): empty for an entry without a date.
+    std::string_view ibmiDate;
+    std::string_view ibmiTime;
 };
 
 // A reader's header verdict with its reason.
@@ -121,6 +125,12 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
 // two lines that are no DOS lines never make one.
 bool JoinSuppliesOnlyName(const ParsedEntry& entry, std::string_view held);
 
+// An IBM i entry's date and time texts (ListingState::ibmiDate and
+// ibmiTime) read as the IBM i reader reads them when `orders` are allowed,
+// into entry.dateTime (ibmi.cpp); false when no order of them reads them.
+bool RedateIbmiEntry(std::string_view date, std::string_view time, std::uint8_t orders,
+                     Today& today, ParsedEntry& entry);
+
 // The extended dialect as the listing driver's line parser: lines arrive
 // with the spaces the server wrote around them, every family is tried with
 // the listing's own first, and the records carry their extras. A copy
@@ -175,6 +185,29 @@ public:
 
     // Every version of a VMS file is kept as its own entry.
     bool KeepVersions() const { return keepVersions_; }
+
+    // The IBM i date orders the listing allows so far, as bits: a change
+    // may read the dates of earlier IBM i entries otherwise.
+    std::uint8_t IbmiDateOrders() const { return state_.ibmiDateOrders; }
+    // For the IBM i entry that Parse just gave: true, with its date and
+    // time texts (views of its line), when a later line may still change
+    // the order its date is read in.
+    bool UndecidedIbmiDate(std::string_view& date, std::string_view& time) const {
+        const std::uint8_t orders = state_.ibmiDateOrders;
+        if (state_.ibmiDate.empty() || (orders & (orders - 1)) == 0) return false;
+        date = state_.ibmiDate;
+        time = state_.ibmiTime;
+        return true;
+    }
+    // The date and time of an IBM i entry, from texts UndecidedIbmiDate
+    // gave, read in the first order the listing allows now; false when none
+    // reads them.
+    bool RedateIbmi(std::string_view date, std::string_view time, FtpDateTime& out) {
+        ParsedEntry entry;
+        if (!RedateIbmiEntry(date, time, state_.ibmiDateOrders, today_, entry)) return false;
+        out = entry.dateTime;
+        return true;
+    }
 
 private:
     ListingState state_;

@@ -3,6 +3,7 @@
 // collects the entries.
 #pragma once
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -93,6 +94,7 @@ public:
     // Finish then gives the rest. With kExtras: the entries before the first
     // that may still collapse with a later VMS version or whose name pad is
     // undecided (a held line is no entry yet and holds nothing back);
+    // or whose IBM i date a later line may still read in another order;
     // without: none, since a later VMS-style line collapses against every
     // stored entry. Results never depend on when it is called. Throws only
     // std::bad_alloc, losing nothing.
@@ -118,11 +120,24 @@ private:
     void Carry(const char* begin, const char* end, std::uint64_t number, bool blank);
     void TooLong(std::string_view start, std::uint64_t number);
     void EmitCarry();
+    void StoreExtended(bool vmsLine);
+    void RedateIbmi();
 
     static constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
     std::size_t maxLine_ = kNoLimit;
 
     bool vmsListing_ = false;  // a VMS-style line has been accepted
+
+    // With kExtras: the stored IBM i entries whose date a narrower set of
+    // date orders would read otherwise, in row order, with their date and
+    // time texts; and the set they were read under.
+    struct UndecidedDate {
+        std::size_t row;
+        std::string date;
+        std::string time;
+    };
+    std::vector<UndecidedDate> undecided_;
+    std::uint8_t ibmiOrders_ = 0;
     EntryTable entries_;
     LineParser initial_;
     LineParser parser_;
@@ -182,8 +197,12 @@ FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line&
         verdict = parser_.Parse(line, spaces, record_, style);
     }
     if (verdict != LineKind::entry) return verdict;
-    // Before the name test: a VMS-style "." still marks the listing.
+    // Before the name test: a VMS-style "." still marks the listing, an
+    // IBM i "." still narrows its date orders.
     if (style == LineStyle::vms) vmsListing_ = true;
+    if constexpr (LineParser::kExtras) {
+        if (FTPDIRLIST_UNLIKELY(parser_.IbmiDateOrders() != ibmiOrders_)) RedateIbmi();
+    }
     if (record_.name == "." || record_.name == "..") {
         // The line held before it goes first, so that the skipped lines stay
         // in order; a joined text holds no line before it.
@@ -194,13 +213,51 @@ FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line&
     if constexpr (LineParser::kExtras) {
         // The entries of VMS-style lines collapse among themselves, wherever
         // lines of other families stand.
-        entries_.AddExtended(record_, style == LineStyle::vms, parser_.KeepVersions());
+        StoreExtended(style == LineStyle::vms);
     } else {
         // From the first accepted VMS-style line on, every entry collapses,
         // against every entry stored before.
         entries_.AddEntryAhead(record_, vmsListing_);
     }
     return verdict;
+}
+
+// Stores record_ (with kExtras), keeping the texts of an IBM i date that a
+// later line may still read in another order.
+template <class LineParser>
+FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::StoreExtended(bool vmsLine) {
+    if constexpr (LineParser::kExtras) {
+        std::string_view date;
+        std::string_view time;
+        if (!FTPDIRLIST_UNLIKELY(record_.extras.format == EntryFormat::ibmi) ||
+            !parser_.UndecidedIbmiDate(date, time)) {
+            entries_.AddExtended(record_, vmsLine, parser_.KeepVersions());
+            return;
+        }
+        entries_.Settle();
+        const std::size_t row = entries_.Size();
+        // What may throw comes before the row is stored, so that a stored
+        // row is never left without its texts.
+        UndecidedDate kept{row, std::string(date), std::string(time)};
+        undecided_.reserve(undecided_.size() + 1);
+        entries_.AddExtended(record_, vmsLine, parser_.KeepVersions());
+        if (entries_.Size() != row) undecided_.push_back(std::move(kept));
+    }
+}
+
+// The IBM i date orders have narrowed: the undecided dates are read again
+// in the first order still allowed, and are final once one order is left.
+template <class LineParser>
+void ListingDriver<LineParser>::RedateIbmi() {
+    if constexpr (LineParser::kExtras) {
+        ibmiOrders_ = parser_.IbmiDateOrders();
+        for (const UndecidedDate& u : undecided_) {
+            FtpDateTime dt;
+            // Every order left read the date when it arrived.
+            if (parser_.RedateIbmi(u.date, u.time, dt)) entries_.RedateRow(u.row, dt);
+        }
+        if ((ibmiOrders_ & (ibmiOrders_ - 1)) == 0) undecided_.clear();
+    }
 }
 
 template <class LineParser>
@@ -433,7 +490,11 @@ EntryTable ListingDriver<LineParser>::TakeReady() {
         // Once the listing has shown that it does not pad its dates, no pad
         // is left to decide.
         if (parser_.DatesUnpadded()) entries_.RestoreNamePads();
-        return entries_.TakeFront(entries_.FinalRows());
+        std::size_t ready = entries_.FinalRows();
+        if (!undecided_.empty()) ready = std::min(ready, undecided_.front().row);
+        EntryTable front = entries_.TakeFront(ready);
+        for (UndecidedDate& u : undecided_) u.row -= ready;
+        return front;
     } else {
         return EntryTable();
     }
@@ -455,6 +516,8 @@ EntryTable ListingDriver<LineParser>::Finish() {
     entries_ = EntryTable();
     parser_ = initial_;
     vmsListing_ = false;
+    undecided_.clear();
+    ibmiOrders_ = 0;
     lineBreaks_ = 0;
     lastWasCR_ = false;
     return table;
