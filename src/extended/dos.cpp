@@ -106,19 +106,26 @@ FTPDIRLIST_NOINLINE bool ImpossibleDate(TokenWalker& tokens) {
 
 }  // namespace
 
-bool JoinSuppliesOnlyName(const ParsedEntry& entry, std::string_view held) {
+bool JoinSuppliesOnlyName(ParsedEntry& entry, std::string_view held) {
     if (entry.extras.format != EntryFormat::dos) return true;
     // The name starts at the joining space at the earliest (after a held
     // line that ends in the ten spaces of IIS's <DIR> padding).
-    if (entry.name.data() < held.data() + held.size()) return false;
+    const char* joint = held.data() + held.size();
+    if (entry.name.data() < joint) return false;
     std::size_t end = held.size();
     while (end > 0 && held[end - 1] == ' ') --end;
     std::size_t begin = end;
     while (begin > 0 && held[begin - 1] != ' ') --begin;
     const std::string_view last = held.substr(begin, end - begin);
     std::int64_t size;
-    return !last.empty() &&
-           ((last[0] == '<' && last.back() == '>') || fields::ReadGroupedNumber(last, size));
+    if (last.empty() ||
+        !((last[0] == '<' && last.back() == '>') || fields::ReadGroupedNumber(last, size))) {
+        return false;
+    }
+    // The joining space is no byte of the name: the wrapped line holds all
+    // of it, spaces it starts with included.
+    if (entry.name.data() == joint) entry.name.remove_prefix(1);
+    return true;
 }
 
 LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {

@@ -122,8 +122,10 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
 // starts one space after it) where its family joins only a line that lacks
 // nothing but its name: a DOS entry's date, time and <DIR> marker or size
 // all lie in the held line, which ends with the marker or size, so that
-// two lines that are no DOS lines never make one.
-bool JoinSuppliesOnlyName(const ParsedEntry& entry, std::string_view held);
+// two lines that are no DOS lines never make one. A DOS name that starts
+// at the joining space loses it (the held line ended in the column's
+// padding): the name is the next line's text.
+bool JoinSuppliesOnlyName(ParsedEntry& entry, std::string_view held);
 
 // An IBM i entry's date and time texts (ListingState::ibmiDate and
 // ibmiTime) read as the IBM i reader reads them when `orders` are allowed,
