@@ -772,8 +772,6 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
         }
     }
     if (date < 4 || !fields::ReadNumber(t[date - 1], entry.size, readable)) return false;
-    state.unixSizeEdge =
-        static_cast<std::size_t>(t[date - 1].data() + t[date - 1].size() - line.data());
     Stamp stamp;
     std::string_view name;
     bool narrow;
@@ -795,6 +793,11 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
     entry.attributes = mode;
     entry.extras.owner = t[2];
     if (date == 5) entry.extras.group = t[3];
+    // Where the walk's ReadSizeAndOwners marks the size column: only once
+    // the line is known to be read here, as the walk reaches it only with a
+    // date read.
+    state.unixSizeEdge =
+        static_cast<std::size_t>(t[date - 1].data() + t[date - 1].size() - line.data());
     kind = Finish(name, narrow, mode[0], stamp, state, today, entry);
     return true;
 }
