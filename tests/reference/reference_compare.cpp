@@ -84,8 +84,8 @@ const char* const kSamples[] = {
     "-rw-r--r--   1 mar      15           2002 Jan 15 12:30 owner-month",
     // The size column a line marks decides whether the next one's group is
     // glued to its size, whichever way the first line is read or refused.
-    "-rw-r--r-- 1 ftp ftpadmin      512 Jan 01 11:49 a\r\n"
-    "-rw-r--r-- 1 ftp ftpadmin125435904 Apr  9  2008 big.iso",
+    ("-rw-r--r-- 1 ftp ftpadmin      512 Jan 01 11:49 a\r\n"
+     "-rw-r--r-- 1 ftp ftpadmin125435904 Apr  9  2008 big.iso"),
     "01-15-02  10:30AM       <DIR>          My Folder",
     "12-31-1999  12:05PM           1024 report.txt",
     "1-5-2001  9:05PM  12345678901234567 odd-date",
