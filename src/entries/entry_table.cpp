@@ -242,8 +242,12 @@ void EntryTable::SettleOldest() noexcept {
     if (stores) {
         if (oldest.extended) {
             // Within the capacity reserved when it arrived.
-            if (at >= extras_.Size()) extras_.Resize(at + 1);
-            extras_[at] = oldest.extras;
+            if (extras_.Holds(at)) {
+                extras_.Put(at, oldest.extras);
+            } else {
+                extras_.Resize(at + 1);
+                extras_[at] = oldest.extras;
+            }
         } else {
             ClearExtras(at);
         }
@@ -298,7 +302,7 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
     }
     char* to = const_cast<char*>(row.AttributesData());
     if (length != 0) bits::Copy(to, entry.attributes.data(), length);
-    if (extras != nullptr) PlaceExtras(to + length, *extras, stored);
+    if (extras != nullptr) PlaceExtras(to + length, *extras, *stored);
     row.attributesLength = static_cast<std::uint32_t>(entry.attributes.size());
     row.size = entry.size;
     row.stamp = date.stamp;

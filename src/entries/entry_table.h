@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <string_view>
 #include <vector>
 
@@ -209,19 +208,21 @@ private:
         row.isDir = entry.isDir;
         row.isLink = entry.isLink;
         if (extras != nullptr)
-            PlaceExtras(at + nameLength + attributesLength, entry.extras, extras);
+            PlaceExtras(at + nameLength + attributesLength, entry.extras, *extras);
     }
     static std::size_t ExtrasBytes(const EntryExtras& x) {
         return x.target.size() + x.owner.size() + x.group.size() + x.facts.size();
     }
-    // Copies the texts of `from` to `to`, reserved for them, and constructs
-    // at `stored` (a slot, taken or not) their lengths and the other extras.
-    static void PlaceExtras(char* to, const EntryExtras& from, StoredExtras* stored) {
-        const std::uint32_t target = Place(to, from.target);
-        const std::uint32_t owner = Place(to, from.owner);
-        const std::uint32_t group = Place(to, from.group);
-        const std::uint32_t facts = Place(to, from.facts);
-        new (stored) StoredExtras{target, owner, group, facts, from.second, from.utc, from.format};
+    // Copies the texts of `from` to `to`, reserved for them, and writes
+    // their lengths and the other extras into `stored`.
+    static void PlaceExtras(char* to, const EntryExtras& from, StoredExtras& stored) {
+        stored.targetLength = Place(to, from.target);
+        stored.ownerLength = Place(to, from.owner);
+        stored.groupLength = Place(to, from.group);
+        stored.factsLength = Place(to, from.facts);
+        stored.second = from.second;
+        stored.utc = from.utc;
+        stored.format = from.format;
     }
     // Copies `text` to `to`, reserved for it, and moves `to` past it; its
     // length (below 4 GiB: StorableExtended).
