@@ -120,5 +120,12 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
     return LineKind::entry;
 }
 
+// The second token is the object type ("*" first), which a name follows,
+// or a size, which a date, a time, the type and a name follow.
+bool MayBeIbmiLine(fields::TokenWalker& tokens, std::size_t count, const ListingState&) {
+    const char first = tokens[1][0];
+    return first == '*' ? count >= 3 : fields::IsDigit(first) && count >= 6;
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist

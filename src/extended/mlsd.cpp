@@ -353,5 +353,21 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
     return LineKind::entry;
 }
 
+// Outside a listing known to be MLSD the reader takes only facts: after
+// one space at most, a first fact whose name (IsFactName: a letter, then
+// letters, digits, ".", "-" or "_") ends at its "=" (FindFactEnd, ReadFacts).
+bool MayBeMlsdLine(fields::TokenWalker& tokens, std::size_t, const ListingState& state) {
+    if (state.family == EntryFormat::mlsd) return true;
+    const std::string_view line = tokens.Text();
+    std::size_t at = !line.empty() && line[0] == ' ' ? 1 : 0;
+    if (at == line.size() || !fields::IsLetter(line[at])) return false;
+    while (++at < line.size()) {
+        const char ch = line[at];
+        if (!fields::IsLetter(ch) && !fields::IsDigit(ch) && ch != '.' && ch != '-' && ch != '_')
+            break;
+    }
+    return at < line.size() && line[at] == '=';
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist
