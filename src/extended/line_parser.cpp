@@ -63,7 +63,9 @@ struct ShapeMasks {
     using Mask = std::uint64_t;
     Mask fits[kClassCount][kCounted + 1] = {};
     Mask beforeTitles[kClassCount][kCounted + 1] = {};
-    Mask titled = 0;
+    // The places of the families read only after their titles.
+    std::uint8_t titled[sizeof(Mask) * 8];
+    std::size_t titledCount = 0;
 
     ShapeMasks() {
         static_assert(sizeof(Mask) * 8 >= 32, "room for the families");
@@ -71,7 +73,7 @@ struct ShapeMasks {
         for (std::size_t i = 0; i < kFamilyCount; ++i) {
             const FamilyEntry& family = kFamilies[i];
             const Mask bit = Mask{1} << i;
-            if (family.titles != nullptr) titled |= bit;
+            if (family.titles != nullptr) titled[titledCount++] = static_cast<std::uint8_t>(i);
             for (std::size_t c = 0; c < kClassCount; ++c) {
                 for (std::size_t n = 0; n <= kCounted; ++n) {
                     if (n >= family.fewest.*kClasses[c]) fits[c][n] |= bit;
@@ -85,22 +87,26 @@ struct ShapeMasks {
 
     // The families whose FewestTokens let the line through in `state`.
     Mask For(std::size_t byteClass, std::size_t tokens, const ListingState& state) const {
-        const Mask shown = fits[byteClass][tokens];
-        const Mask unshown = beforeTitles[byteClass][tokens];
-        Mask mask = shown & ~titled;
-        for (Mask rest = titled; rest != 0; rest &= rest - 1) {
-            const Mask bit = rest & (~rest + 1);
-            mask |= (state.*kFamilies[bytes::LowestBit(rest)].titles ? shown : unshown) & bit;
+        Mask mask = beforeTitles[byteClass][tokens];
+        for (std::size_t k = 0; k < titledCount; ++k) {
+            const std::size_t i = titled[k];
+            if (state.*kFamilies[i].titles) {
+                const Mask bit = Mask{1} << i;
+                mask = (mask & ~bit) | (fits[byteClass][tokens] & bit);
+            }
         }
         return mask;
     }
 };
 
-// Offers the line to every family but `known` (the listing's own, which
-// refused it when `tried`), in the order of kFamilies. Out of line: a line
-// of the listing's own family never needs it.
-FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat known, bool tried,
-                                           ListingState& state, Today& today, ParsedEntry& entry) {
+// Offers the line to every family but `known` (the listing's own, at
+// `knownAt` in kFamilies, which refused it; kFamilyCount when it has no
+// reader), in the order of kFamilies. Out of line: a line of the listing's
+// own family never needs it.
+FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat known,
+                                           std::size_t knownAt, ListingState& state, Today& today,
+                                           ParsedEntry& entry) {
+    const bool tried = knownAt != kFamilyCount;
     bool first = !tried;
     fields::TokenWalker tokens = TokensFor(line, state);
     // A shortcut: the families whose FewestTokens and FamilyFilter refuse
@@ -112,6 +118,7 @@ FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat kn
         static const ShapeMasks masks;
         count = tokens.Count(kCounted - 1);
         candidates = masks.For(count != 0 ? ClassOf(tokens[0][0]) : kBlank, count, state);
+        if (tried) candidates &= ~(ShapeMasks::Mask{1} << knownAt);
     }
     LineKind kind = LineKind::none;
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
@@ -122,7 +129,7 @@ FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat kn
             i = bytes::LowestBit(candidates);
         }
         const FamilyEntry& family = kFamilies[i];
-        if (family.format == known) continue;
+        if (!FTPDIRLIST_SHORTCUTS && family.format == known) continue;
         if (FTPDIRLIST_SHORTCUTS && family.mayRead != nullptr &&
             !family.mayRead(tokens, count, state)) {
             continue;
@@ -152,7 +159,7 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
         const LineKind kind = kFamilies[knownAt].read(line, state, today, entry);
         if (kind != LineKind::none) return Settle(kind, known, state, entry);
     }
-    return OfferToOthers(line, known, knownAt != kFamilyCount, state, today, entry);
+    return OfferToOthers(line, known, knownAt, state, today, entry);
 }
 
 }  // namespace ext

@@ -354,19 +354,14 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
 }
 
 // Outside a listing known to be MLSD the reader takes only facts: after
-// one space at most, a first fact whose name (IsFactName: a letter, then
-// letters, digits, ".", "-" or "_") ends at its "=" (FindFactEnd, ReadFacts).
+// one space at most, a first fact whose name starts with a letter
+// (IsFactName) and ends at its "=" (FindFactEnd), both in the first token.
 bool MayBeMlsdLine(fields::TokenWalker& tokens, std::size_t, const ListingState& state) {
     if (state.family == EntryFormat::mlsd) return true;
-    const std::string_view line = tokens.Text();
-    std::size_t at = !line.empty() && line[0] == ' ' ? 1 : 0;
-    if (at == line.size() || !fields::IsLetter(line[at])) return false;
-    while (++at < line.size()) {
-        const char ch = line[at];
-        if (!fields::IsLetter(ch) && !fields::IsDigit(ch) && ch != '.' && ch != '-' && ch != '_')
-            break;
-    }
-    return at < line.size() && line[at] == '=';
+    const std::string_view first = tokens[0];
+    return first.data() != nullptr && first.data() - tokens.Text().data() <= 1 &&
+           fields::IsLetter(first[0]) &&
+           first.find('=') != std::string_view::npos;
 }
 
 }  // namespace ext
