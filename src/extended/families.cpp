@@ -56,8 +56,7 @@ const FamilyEntry kFamilies[] = {
     // a weekday "Thur." before the time, an octal mode with file-type bits.
     {EntryFormat::ibmi, &ReadIbmiLine, {2, 2, 2, 2, 2, N}, nullptr, {}, &MayBeIbmiLine},
     {EntryFormat::os2, &ReadOs2Line, {4, N, N, N, N, N}, nullptr, {}, &MayBeOs2Line},
-    {EntryFormat::windowsCe, &ReadWindowsCeLine, {4, 4, 2, N, N, N}, nullptr, {},
-     &MayBeWindowsCeLine},
+    {EntryFormat::windowsCe, &ReadWindowsCeLine, {4, 4, 2, N, N, N}, nullptr, {}, &MayBeWinCeLine},
     {EntryFormat::vshell, &ReadVshellLine, {6, N, N, N, N, N}},
     {EntryFormat::os9, &ReadOs9Line, {7, 7, 2, N, N, N}},
     {EntryFormat::nortel, &ReadNortelLine, {5, 5, 5, 5, 5, N}, nullptr, {}, &MayBeNortelLine},

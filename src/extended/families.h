@@ -108,8 +108,7 @@ bool MayBeIbmiLine(fields::TokenWalker& tokens, std::size_t count, const Listing
 LineKind ReadWindowsCeLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry);
 // Its FamilyFilter: a month name after a size, or a header's first token.
-bool MayBeWindowsCeLine(fields::TokenWalker& tokens, std::size_t count,
-                        const ListingState& state);
+bool MayBeWinCeLine(fields::TokenWalker& tokens, std::size_t count, const ListingState& state);
 
 // vshell.cpp: VShell, "206876  Apr 04, 2000 21:06 name".
 LineKind ReadVshellLine(std::string_view line, ListingState& state, Today& today,

@@ -37,9 +37,9 @@ LineKind Settle(LineKind kind, EntryFormat format, ListingState& state, ParsedEn
 }
 
 // The first-byte classes of FewestTokens, in the order of its members.
-constexpr std::uint8_t FewestTokens::*kClasses[] = {
-    &FewestTokens::digit, &FewestTokens::letter, &FewestTokens::dash,
-    &FewestTokens::high,  &FewestTokens::other,  &FewestTokens::blank};
+constexpr std::uint8_t FewestTokens::*kClasses[] = {&FewestTokens::digit, &FewestTokens::letter,
+                                                    &FewestTokens::dash,  &FewestTokens::high,
+                                                    &FewestTokens::other, &FewestTokens::blank};
 constexpr std::size_t kClassCount = sizeof kClasses / sizeof kClasses[0];
 constexpr std::size_t kBlank = kClassCount - 1;
 

@@ -66,7 +66,7 @@ LineKind ReadWindowsCeLine(std::string_view line, ListingState& state, Today& to
 // An entry's size is followed by a date whose month ReadMonthNameDayYear
 // ends at the first "-" and whose day of digits comes next; the other lines
 // the reader takes are a rule ("-" first) and the titles ("Size" first).
-bool MayBeWindowsCeLine(fields::TokenWalker& tokens, std::size_t, const ListingState&) {
+bool MayBeWinCeLine(fields::TokenWalker& tokens, std::size_t, const ListingState&) {
     const std::string_view first = tokens[0];
     if (!fields::IsDigit(first[0])) return first[0] == '-' || fields::EqualsFolded(first, "size");
     const std::string_view date = tokens[1];

@@ -132,7 +132,10 @@ inline std::size_t NumericDateSeparator(std::string_view text, std::string_view 
     std::size_t at = 0;
     while (at < text.size() && at < 5 && static_cast<unsigned char>(text[at] - '0') <= 9) ++at;
     if (at == 0 || at > 4 || at == text.size()) return 0;
-    return separators.find(text[at]) != std::string_view::npos ? at : 0;
+    for (const char separator : separators) {
+        if (text[at] == separator) return at;
+    }
+    return 0;
 }
 
 // ReadNumericDate for every text, read number by number.
