@@ -68,7 +68,6 @@ struct ShapeMasks {
     std::size_t titledCount = 0;
 
     ShapeMasks() {
-        static_assert(sizeof(Mask) * 8 >= 32, "room for the families");
         assert(kFamilyCount <= sizeof(Mask) * 8);
         for (std::size_t i = 0; i < kFamilyCount; ++i) {
             const FamilyEntry& family = kFamilies[i];
