@@ -120,6 +120,10 @@ const CollapseCase kCollapseCases[] = {
      {{"FOO;1", false}, {"FOO;1;2", true}},
      {{"FOO;1", 2, 2}}},
     {"after the flag a ';' inside a name is a version separator", {{"a;b", true}}, {{"a", 0, 1}}},
+    {"digits without a ';' are no version", {{"FILE123", true}}, {}},
+    {"nine digits and ten",
+     {{"N;999999999", true}, {"T;1234567890", true}},
+     {{"N", 999999999, 1}, {"T", 1234567890, 2}}},
     {"versions beyond 32 bits saturate",
      {{"F;99999999999", true}, {"F;2147483647", true}, {"G;-99999999999", true}},
      {{"F", INT_MAX, 1}, {"G", INT_MIN, 3}}},
@@ -597,6 +601,35 @@ TEST(EntryTable, ClassicRowsBesideExtendedOnesHaveNoExtras) {
 
 namespace {
 
+// The rest left by TakeFront checks new versions against the last VMS name
+// in its own texts: the front may be gone by then.
+TEST(EntryTable, RestOfTakeFrontCollapsesWithTheLastName) {
+    for (const bool extended : {false, true}) {
+        SCOPED_TRACE(extended ? "extended" : "classic");
+        EntryTable table;
+        const auto add = [&table, extended](std::string name, bool vms) {
+            ParsedEntry e;
+            e.name = name;
+            if (extended) {
+                table.AddExtended(e, vms, false);
+            } else {
+                table.AddEntryAhead(e, vms);
+            }
+        };
+        add("OTHER", false);
+        add("A;1", true);
+        table.Settle();
+        ASSERT_EQ(table.TakeFront(1).Size(), 1u);
+        add("A;3", true);
+        add("A;2", true);
+        add("A;4", true);
+        table.Settle();
+        ASSERT_EQ(table.Size(), 1u);
+        EXPECT_EQ(table.Row(0).Name(), "A");
+        EXPECT_EQ(table.Row(0).version, 4);
+    }
+}
+
 // Dates come back exactly as stored, packed or (a field beyond a byte, a
 // flag beyond 1) kept whole; a replaced row takes the new date's form.
 TEST(EntryTable, DatesComeBackExactly) {
@@ -618,6 +651,7 @@ TEST(EntryTable, DatesComeBackExactly) {
         {"a huge hour", {2001, 1, 1, INT_MAX, 0, 0, 1}, false},
         {"a negative month", {2001, INT_MIN, 1, 0, 0, 1, 0}, false},
         {"a flag beyond 1", {2001, 1, 1, 0, 0, 2, 0}, false},
+        {"the date's flag beyond 1", {2001, 1, 1, 0, 0, 0, 2}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);

@@ -8,14 +8,6 @@ namespace ftpdirlist {
 
 namespace {
 
-// Folds the helpers of a VMS entry's path into it: a speed hint that no
-// result depends on.
-#if defined(__GNUC__) || defined(__clang__)
-#define FTPDIRLIST_FLATTEN __attribute__((flatten))
-#else
-#define FTPDIRLIST_FLATTEN
-#endif
-
 // The reference build compares names in arrival order, one lookup per
 // entry, with neither the previous-entry check nor deferred lookups.
 #if defined(FTPDIRLIST_REFERENCE) && FTPDIRLIST_REFERENCE
@@ -45,28 +37,30 @@ std::int32_t ReadVersion(std::string_view text) {
 // Splits the version off `name` at its last ';': false when there is none
 // (no ';', or nothing before or after it).
 inline bool SplitVersion(std::string_view name, std::string_view& stem, std::int32_t& version) {
+    // The usual version, one to nine digits after a ';' that is not the
+    // first byte, is read from the end at once; ReadVersion gives the same
+    // for it.
+    const std::size_t size = name.size();
+    std::size_t at = size;
+    std::uint32_t value = 0;
+    std::uint32_t scale = 1;
+    for (; at != 0 && size - at < 9; --at) {
+        const unsigned digit = static_cast<unsigned char>(name[at - 1] - '0');
+        if (digit > 9) break;
+        value += digit * scale;
+        scale *= 10;
+    }
+    if (at != size && at > 1 && name[at - 1] == ';') {
+        stem = name.substr(0, at - 1);
+        version = static_cast<std::int32_t>(value);
+        return true;
+    }
     const std::size_t semicolon = name.rfind(';');
-    if (semicolon == std::string_view::npos || semicolon == 0 || semicolon + 1 == name.size()) {
+    if (semicolon == std::string_view::npos || semicolon == 0 || semicolon + 1 == size) {
         return false;
     }
     stem = name.substr(0, semicolon);
-    const std::string_view text = name.substr(semicolon + 1);
-    // The usual version, one to nine digits and nothing else, is read at
-    // once; ReadVersion gives the same for it.
-    if (text.size() <= 9) {
-        std::uint32_t value = 0;
-        std::size_t i = 0;
-        for (; i < text.size(); ++i) {
-            const unsigned digit = static_cast<unsigned char>(text[i] - '0');
-            if (digit > 9) break;
-            value = value * 10 + digit;
-        }
-        if (i == text.size()) {
-            version = static_cast<std::int32_t>(value);
-            return true;
-        }
-    }
-    version = ReadVersion(text);
+    version = ReadVersion(name.substr(semicolon + 1));
     return true;
 }
 
@@ -78,7 +72,7 @@ EntryTable::EntryTable(EntryTable&& other) noexcept
       index_(std::move(other.index_)),
       lastRow_(std::exchange(other.lastRow_, NameIndex::kNone)),
       firstIndexed_(std::exchange(other.firstIndexed_, NameIndex::kNone)),
-      lastHash_(other.lastHash_),
+      lastName_(std::exchange(other.lastName_, std::string_view())),
       expectedBytes_(std::exchange(other.expectedBytes_, 0)),
       extras_(std::move(other.extras_)),
       padded_(std::move(other.padded_)) {}
@@ -93,25 +87,46 @@ EntryTable& EntryTable::operator=(EntryTable&& other) noexcept {
         lastRow_ = std::exchange(other.lastRow_, NameIndex::kNone);
         firstIndexed_ = std::exchange(other.firstIndexed_, NameIndex::kNone);
         lastAhead_ = false;
-        lastHash_ = other.lastHash_;
+        lastName_ = std::exchange(other.lastName_, std::string_view());
         expectedBytes_ = std::exchange(other.expectedBytes_, 0);
         extras_ = std::move(other.extras_);
-        other.extras_.clear();
         padded_ = std::move(other.padded_);
         other.padded_.clear();
     }
     return *this;
 }
 
-FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryExtras* extras) {
+template <bool kExtended>
+void EntryTable::AddVersion(ParsedEntry& entry) {
     std::string_view stem;
     std::int32_t version = 0;
     if (!SplitVersion(entry.name, stem, version)) {
-        if (extras == nullptr) return;  // classic: no version to compare, not a VMS file name
-        stem = entry.name;              // extended: the name as it is, version 0
+        if (!kExtended) return;  // classic: no version to compare, not a VMS file name
+        stem = entry.name;       // extended: the name as it is, version 0
     }
     entry.name = stem;
+    // The last VMS entry first, before its name is hashed: the versions of
+    // one file are listed together, and most are lower than the first.
+    if (kShortcuts && lastAhead_ && bits::SameBytes(lastName_, entry.name)) {
+        // The newest waiting entry takes the higher version; its lookup
+        // carries that on to the stored row of its name.
+        AheadEntry& waiting = Newest();
+        if (version <= waiting.row.version) return;
+        if (kExtended && !StorableExtended(entry)) return;
+        // Its extras hold the lengths of its texts: zero for a classic entry.
+        const EntryExtras* const extras = kExtended ? &entry.extras : nullptr;
+        Replace(waiting.row, entry, version, extras, &waiting.extras);
+        if (extras == nullptr) waiting.extras = StoredExtras{};
+        waiting.extended = extras != nullptr;
+        return;
+    }
+    Collapse<kExtended>(entry, version);
+}
 
+template <bool kExtended>
+FTPDIRLIST_FLATTEN void EntryTable::Collapse(ParsedEntry& entry, std::int32_t version) {
+    if (kExtended && !StorableExtended(entry)) return;
+    const EntryExtras* const extras = kExtended ? &entry.extras : nullptr;
     if (!index_.Built()) {
         Settle();
         // A VMS line that gives an entry is seldom under 80 bytes; a huge
@@ -128,32 +143,15 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
         firstIndexed_ = indexed != 0 ? 0 : rows_.Size();
     }
     NameIndex::Lookup lookup{NameIndex::kNone, 0};
-    const std::uint32_t hash = NameIndex::Hash(entry.name);
-    // The last VMS entry first: the versions of one file are listed
-    // together. The hash tells most other names from it without reading it.
-    if (kShortcuts && hash == lastHash_) {
-        if (lastAhead_) {
-            EntryRow& newest = Newest().row;
-            if (bits::SameBytes(newest.Name(), entry.name)) {
-                // The newest waiting entry takes the higher version; its
-                // lookup carries that on to the stored row of its name.
-                if (version > newest.version) {
-                    // Its extras hold the lengths of its texts: zero for a
-                    // classic entry.
-                    AheadEntry& waiting = Newest();
-                    Replace(newest, entry, version, extras, &waiting.extras);
-                    if (extras == nullptr) waiting.extras = StoredExtras{};
-                    waiting.extended = extras != nullptr;
-                }
-                return;
-            }
-        } else if (lastRow_ != NameIndex::kNone &&
-                   bits::SameBytes(rows_.At(lastRow_).Name(), entry.name)) {
-            lookup.row = lastRow_;
-        }
+    // The row of the last VMS entry, when it is stored (AddVersion checked
+    // the one waiting).
+    if (kShortcuts && !lastAhead_ && lastRow_ != NameIndex::kNone &&
+        bits::SameBytes(lastName_, entry.name)) {
+        lookup.row = lastRow_;
     }
+    std::uint32_t hash = 0;
     if (lookup.row == NameIndex::kNone) {
-        lastHash_ = hash;
+        hash = NameIndex::Hash(entry.name);
         // Slots hold row + 1 in 32 bits.
         const bool roomy = rows_.Size() + kAhead < std::numeric_limits<std::uint32_t>::max() - 2;
         if (kShortcuts && roomy) {
@@ -166,6 +164,7 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
     if (lookup.row != NameIndex::kNone) {
         lastRow_ = lookup.row;
         EntryRow& stored = rows_.At(lookup.row);
+        lastName_ = stored.Name();
         if (version <= stored.version) return;
         if (extras == nullptr) {
             Replace(stored, entry, version);
@@ -184,16 +183,22 @@ FTPDIRLIST_FLATTEN void EntryTable::AddVersion(ParsedEntry& entry, const EntryEx
     }
     const std::size_t added = rows_.Size();
     if (extras == nullptr) {
-        Append(entry, version);
+        lastName_ = Append(entry, version).Name();
     } else {
         MakeExtrasSlot(added);
         EntryRow& row = rows_.Next();
         Fill(row, entry, version, &extras_[added]);
         rows_.Commit();
+        lastName_ = row.Name();
     }
     index_.Put(lookup, added, hash);
     lastRow_ = added;
 }
+
+template void EntryTable::AddVersion<false>(ParsedEntry& entry);
+template void EntryTable::AddVersion<true>(ParsedEntry& entry);
+template void EntryTable::Collapse<false>(ParsedEntry& entry, std::int32_t version);
+template void EntryTable::Collapse<true>(ParsedEntry& entry, std::int32_t version);
 
 void EntryTable::AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash,
                           const EntryExtras* extras) {
@@ -205,7 +210,7 @@ void EntryTable::AddAhead(const ParsedEntry& entry, std::int32_t version, std::u
     rows_.Reserve(aheadCount_ + 1);
     if (extras != nullptr) {
         const std::size_t slots = rows_.Size() + aheadCount_ + 1;
-        if (extras_.capacity() < slots) ReserveExtras(slots);
+        if (extras_.Capacity() < slots) ReserveExtras(slots);
     }
     AheadEntry& added = ahead_[(aheadFirst_ + aheadCount_) % kAhead];
     // An extended entry's extras (those of `entry`) go with its row.
@@ -216,6 +221,7 @@ void EntryTable::AddAhead(const ParsedEntry& entry, std::int32_t version, std::u
     added.extended = extras != nullptr;
     ++aheadCount_;
     lastAhead_ = true;
+    lastName_ = added.row.Name();
 }
 
 void EntryTable::SettleOldest() noexcept {
@@ -236,8 +242,12 @@ void EntryTable::SettleOldest() noexcept {
     if (stores) {
         if (oldest.extended) {
             // Within the capacity reserved when it arrived.
-            if (at >= extras_.size()) extras_.resize(at + 1);
-            extras_[at] = oldest.extras;
+            if (extras_.Holds(at)) {
+                extras_.Put(at, oldest.extras);
+            } else {
+                extras_.Resize(at + 1);
+                extras_[at] = oldest.extras;
+            }
         } else {
             ClearExtras(at);
         }
@@ -306,37 +316,41 @@ void EntryTable::ReserveExtras(std::size_t slots) {
     // A line that gives an entry is seldom under 40 bytes: room for the
     // entries of the input announced, or twice the room so far.
     const std::size_t expected = slots + expectedBytes_ / 40;
-    extras_.reserve(std::max(expected, 2 * extras_.capacity()));
+    extras_.Reserve(std::max(expected, 2 * extras_.Capacity()));
 }
 
 void EntryTable::GrowExtras(std::size_t index) {
-    if (index >= extras_.capacity()) ReserveExtras(index + 1);
-    extras_.resize(index + 1);
+    if (index >= extras_.Capacity()) ReserveExtras(index + 1);
+    extras_.Resize(index + 1);
 }
 
-void EntryTable::AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions) {
+void EntryTable::AppendExtended(ParsedEntry& entry) {
     if (!StorableExtended(entry)) return;
-    if (vmsLine && !keepVersions) {
-        AddVersion(entry, &entry.extras);
-        return;
-    }
     Settle();
     const std::size_t added = rows_.Size();
-    // The extras' slot first: a row is never without one. A slot left by a
-    // failed append is taken by the next row.
-    MakeExtrasSlot(added);
+    // What may fail comes first: room for the row's extras slot (every row
+    // before it has one), for its pad's place, the row and its texts. The
+    // slot is taken with the row, so a row is never without one.
+    if (!extras_.Holds(added)) MakeExtrasRoom(added);
     const bool pad = entry.extras.padBeforeName != 0;
     if (pad && padded_.size() == padded_.capacity()) padded_.reserve(padded_.size() * 2 + 8);
     // The space left out goes into the arena with the name, just before it.
     if (pad) entry.name = {entry.name.data() - 1, entry.name.size() + 1};
     EntryRow& row = rows_.Next();
-    Fill(row, entry, 0, &extras_[added]);
+    StoredExtras extras;
+    Fill(row, entry, 0, &extras);
+    extras_.Put(added, extras);
     rows_.Commit();
     if (pad) {
         ++row.name;
         --row.nameLength;
         padded_.push_back(added);
     }
+}
+
+void EntryTable::MakeExtrasRoom(std::size_t index) {
+    if (index >= extras_.Capacity()) ReserveExtras(index + 1);
+    if (extras_.Size() < index) extras_.Resize(index);
 }
 
 void EntryTable::RestoreNamePads() noexcept {
@@ -368,7 +382,7 @@ EntryTable EntryTable::TakeFront(std::size_t count) {
     if (count == front.rows_.Size()) return front;
     // The rows after `count` now live here.
     front.rows_.Truncate(count);
-    if (front.extras_.size() > count) front.extras_.resize(count);
+    if (front.extras_.Size() > count) front.extras_.Resize(count);
     front.padded_.erase(std::lower_bound(front.padded_.begin(), front.padded_.end(), count),
                         front.padded_.end());
     front.index_ = NameIndex();
@@ -388,7 +402,7 @@ void EntryTable::CopyRowsTo(EntryTable& rest, std::size_t from) const {
             ++pad;
         }
         const RowExtras extras = Extras(i);
-        rest.AppendCopy(row, i < extras_.size() ? &extras : nullptr, padded);
+        rest.AppendCopy(row, i < extras_.Size() ? &extras : nullptr, padded);
         if (!index_.Built() || i < firstIndexed_) continue;
         const std::uint32_t hash = NameIndex::Hash(row.Name());
         if (index_.Find(row.Name(), hash, rows_).row != i) continue;
@@ -402,7 +416,7 @@ void EntryTable::CopyRowsTo(EntryTable& rest, std::size_t from) const {
     }
     if (lastRow_ != NameIndex::kNone && lastRow_ >= from) {
         rest.lastRow_ = lastRow_ - from;
-        rest.lastHash_ = lastHash_;
+        rest.lastName_ = rest.rows_.At(rest.lastRow_).Name();
     }
 }
 

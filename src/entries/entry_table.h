@@ -9,10 +9,22 @@
 #include <string_view>
 #include <vector>
 
+#include "entries/extras_column.h"
 #include "entries/name_index.h"
 #include "entries/row_blocks.h"
 #include "entries/text_arena.h"
 #include "model/entry.h"
+
+// Speed hints that no result depends on: FTPDIRLIST_FLATTEN folds the
+// helpers of a VMS entry's path into it, FTPDIRLIST_TABLE_INLINE keeps a
+// row's fill inside each path that stores rows.
+#if defined(__GNUC__) || defined(__clang__)
+#define FTPDIRLIST_FLATTEN __attribute__((flatten))
+#define FTPDIRLIST_TABLE_INLINE inline __attribute__((always_inline))
+#else
+#define FTPDIRLIST_FLATTEN
+#define FTPDIRLIST_TABLE_INLINE inline
+#endif
 
 namespace ftpdirlist {
 
@@ -27,26 +39,6 @@ struct RowExtras {
     EntryFormat format = EntryFormat::unknown;
     std::string_view facts;
 };
-
-// The same as the table stores it, per row: lengths only. The texts follow
-// the row's name and attributes in the row's one reservation, in this
-// order, so their addresses follow from the lengths.
-struct StoredExtras {
-    std::uint32_t targetLength = 0;
-    std::uint32_t ownerLength = 0;
-    std::uint32_t groupLength = 0;
-    std::uint32_t factsLength = 0;
-    std::int8_t second = -1;
-    std::uint8_t utc = 0;
-    EntryFormat format = EntryFormat::unknown;
-
-    // The bytes of the texts, after the row's attributes.
-    std::size_t TextBytes() const {
-        return std::size_t{targetLength} + ownerLength + groupLength + factsLength;
-    }
-};
-
-static_assert(sizeof(StoredExtras) <= 20, "extras stay within 20 bytes a row");
 
 class EntryTable {
 public:
@@ -76,7 +68,7 @@ public:
             Append(entry, 0);
             return;
         }
-        AddVersion(entry, nullptr);
+        AddVersion<false>(entry);
     }
 
     // Finishes the lookups left by AddEntryAhead, in arrival order. Never
@@ -99,7 +91,13 @@ public:
     // (version 0) instead of dropped. So the result does not depend on where
     // the lines of other families stand. A replaced row takes the new
     // entry's extras too.
-    void AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions);
+    void AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions) {
+        if (vmsLine && !keepVersions) {
+            AddVersion<true>(entry);
+            return;
+        }
+        AppendExtended(entry);
+    }
 
     // Row `index` takes `dt` as its date and time; the row keeps its place.
     // Throws only std::bad_alloc, leaving the row as it was.
@@ -139,7 +137,7 @@ public:
     RowExtras Extras(std::size_t index) const { return Extras(index, Row(index)); }
     // The same for `row`, which is Row(index).
     RowExtras Extras(std::size_t index, const EntryRow& row) const {
-        if (index >= extras_.size()) return RowExtras{};
+        if (index >= extras_.Size()) return RowExtras{};
         const StoredExtras& x = extras_[index];
         const char* at = row.AttributesData() + row.attributesLength;
         RowExtras out;
@@ -162,6 +160,10 @@ private:
     static bool StorableExtended(const ParsedEntry& entry) {
         constexpr std::size_t kMax = UINT32_MAX;
         const EntryExtras& x = entry.extras;
+        // Every length is at most their bitwise or: one compare when that is below the bound.
+        const std::size_t all = entry.name.size() | entry.attributes.size() | x.target.size() |
+                                x.owner.size() | x.group.size() | x.facts.size();
+        if (all < kMax) return true;
         return Storable(entry) && x.target.size() < kMax && x.owner.size() < kMax &&
                x.group.size() < kMax && x.facts.size() < kMax;
     }
@@ -183,8 +185,8 @@ private:
     // `extras`, also the entry's extras into it. All texts go into one
     // reservation, the extras' after the attributes. Throws only
     // std::bad_alloc, before `row` or `extras` is touched.
-    void Fill(EntryRow& row, const ParsedEntry& entry, std::int32_t version,
-              StoredExtras* extras = nullptr) {
+    FTPDIRLIST_TABLE_INLINE void Fill(EntryRow& row, const ParsedEntry& entry, std::int32_t version,
+                                      StoredExtras* extras = nullptr) {
         const std::size_t nameLength = entry.name.size();
         const std::size_t attributesLength = entry.attributes.size();
         std::size_t total = nameLength + attributesLength;
@@ -237,9 +239,16 @@ private:
         rows_.Commit();
         return row;
     }
-    // Collapses `entry` into the rows by name and version; `extras` is null
-    // for a classic entry.
-    void AddVersion(ParsedEntry& entry, const EntryExtras* extras);
+    // Collapses `entry` into the rows by name and version, with its extras
+    // when kExtended (the entry is then checked by StorableExtended here).
+    template <bool kExtended>
+    void AddVersion(ParsedEntry& entry);
+    // AddVersion past the newest waiting entry: `entry` holds the name
+    // without its version.
+    template <bool kExtended>
+    void Collapse(ParsedEntry& entry, std::int32_t version);
+    // AddExtended's append, of an entry that is not collapsed.
+    void AppendExtended(ParsedEntry& entry);
     // Row `row` takes what `entry` (the same name) holds beyond the name;
     // with `extras`, their lengths go into `*stored`, which holds those of
     // the row's texts now (null: the row has none).
@@ -263,13 +272,16 @@ private:
     void MakeExtrasSlot(std::size_t index) {
         // Rows arrive one at a time: the usual step is one more slot, in
         // the room reserved.
-        if (index == extras_.size() && index < extras_.capacity()) {
-            extras_.emplace_back();
-        } else if (index >= extras_.size()) {
+        if (extras_.TakesNext(index)) {
+            extras_.TakeNext();
+        } else if (index >= extras_.Size()) {
             GrowExtras(index);
         }
     }
     void GrowExtras(std::size_t index);
+    // Makes extras_.Holds(index) true. Throws only std::bad_alloc, changing
+    // nothing then.
+    void MakeExtrasRoom(std::size_t index);
     // Room for `slots` extras at least, and for the rows the input that
     // ExpectInput announced may give, so that a listing read at once seldom
     // moves them.
@@ -283,7 +295,7 @@ private:
     void CopyRowsTo(EntryTable& rest, std::size_t from) const;
     // Row `index` now holds a classic entry: no extras.
     void ClearExtras(std::size_t index) {
-        if (index < extras_.size()) extras_[index] = StoredExtras{};
+        if (index < extras_.Size()) extras_[index] = StoredExtras{};
     }
 
     RowBlocks rows_;
@@ -298,7 +310,10 @@ private:
     // VMS row of an extended table lies at or after it.
     std::size_t firstIndexed_ = NameIndex::kNone;
     bool lastAhead_ = false;
-    std::uint32_t lastHash_ = 0;  // the hash of the last VMS entry's name, once there is one
+    // The name of the last VMS entry, as stored (its bytes stay in the arena
+    // when its row takes new texts); it means something only while lastRow_
+    // or lastAhead_ tells there is one.
+    std::string_view lastName_;
 
     // VMS entries whose lookups wait, oldest first from aheadFirst_: each
     // the row it would add, its texts already in the arena, its name's hash,
@@ -323,7 +338,7 @@ private:
 
     // Extras of the rows up to the last extended one; empty in a classic
     // table, so that classic tables pay nothing for them.
-    std::vector<StoredExtras> extras_;
+    ExtrasColumn extras_;
     // The rows whose name follows a space left out as padding, kept in the
     // arena just before it.
     std::vector<std::size_t> padded_;

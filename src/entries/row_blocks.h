@@ -44,12 +44,15 @@ struct EntryRow {
     // Packs `dt` into stamp and dateBits; false (nothing written) when a
     // field does not fit.
     bool PackDate(const FtpDateTime& dt) {
-        // One compare for the four byte fields: any of them below 0 or above
-        // 255 sets a bit above the lowest eight.
-        const std::uint32_t bytes =
-            static_cast<std::uint32_t>(dt.month) | static_cast<std::uint32_t>(dt.day) |
-            static_cast<std::uint32_t>(dt.hour) | static_cast<std::uint32_t>(dt.minute);
-        if ((bytes | static_cast<std::uint32_t>((dt.hasDate | dt.hasTime) << 7)) > 0xFF) {
+        // The byte fields as two words, month and day, hour and minute: any
+        // field below 0 or above 255 sets a bit above its lowest eight.
+        std::uint64_t monthDay;
+        std::uint64_t hourMinute;
+        const char* at = reinterpret_cast<const char*>(&dt);
+        std::memcpy(&monthDay, at + offsetof(FtpDateTime, month), sizeof monthDay);
+        std::memcpy(&hourMinute, at + offsetof(FtpDateTime, hour), sizeof hourMinute);
+        constexpr std::uint64_t kHighBits = 0xFFFFFF00FFFFFF00ull;
+        if (((monthDay | hourMinute) & kHighBits) != 0 || (dt.hasDate | dt.hasTime) > 1) {
             return false;
         }
         stamp = static_cast<std::uint32_t>(dt.year) |
@@ -92,6 +95,10 @@ struct EntryRow {
 };
 
 static_assert(sizeof(EntryRow) <= 40, "a row stays within 40 bytes");
+// PackDate reads the byte fields two at a time.
+static_assert(offsetof(FtpDateTime, day) == offsetof(FtpDateTime, month) + 4 &&
+                  offsetof(FtpDateTime, minute) == offsetof(FtpDateTime, hour) + 4,
+              "month and day, hour and minute lie side by side");
 
 // Blocks of rows are released without destroying the rows.
 static_assert(std::is_trivially_destructible<EntryRow>::value, "rows are never destroyed");
