@@ -186,8 +186,17 @@ bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next, bool& 
 
 bool EndsInDigit(std::string_view token) { return !token.empty() && fields::IsDigit(token.back()); }
 
+// The day of ReadDay past the usual forms: with a day marker or a final
+// '.' or ','.
+FTPDIRLIST_NOINLINE bool ReadMarkedDay(std::string_view token, std::int32_t& day) {
+    token = fields::DropLast(fields::DropLast(token, ','), '.');
+    fields::Marker marker;
+    return token.size() <= 2 + 3 && fields::ReadMarkedNumber(token, day, marker) &&
+           marker != fields::Marker::year;
+}
+
 // A day: digits with an optional day marker ("15日") or a final '.' or ','.
-bool ReadDay(std::string_view token, std::int32_t& day) {
+FTPDIRLIST_ALWAYS_INLINE bool ReadDay(std::string_view token, std::int32_t& day) {
     if (!fields::IsDigit(token[0])) return false;
     // The usual forms, one or two digits.
     if (token.size() == 1) {
@@ -198,22 +207,12 @@ bool ReadDay(std::string_view token, std::int32_t& day) {
         day = TwoDigits(token.data());
         return true;
     }
-    token = fields::DropLast(fields::DropLast(token, ','), '.');
-    fields::Marker marker;
-    return token.size() <= 2 + 3 && fields::ReadMarkedNumber(token, day, marker) &&
-           marker != fields::Marker::year;
+    return ReadMarkedDay(token, day);
 }
 
-// A year: four digits with an optional year marker ("2002年") or final '.'.
-bool ReadYear(std::string_view token, std::int32_t& year) {
-    if (!fields::IsDigit(token[0])) return false;
-    if (token.size() == 4) {  // the usual form
-        const int high = TwoDigits(token.data());
-        const int low = TwoDigits(token.data() + 2);
-        if ((high | low) < 0) return false;
-        year = high * 100 + low;
-        return true;
-    }
+// The year of ReadYear past the usual form: with a year marker or a final
+// '.'.
+FTPDIRLIST_NOINLINE bool ReadMarkedYear(std::string_view token, std::int32_t& year) {
     token = fields::DropLast(token, '.');
     fields::Marker marker;
     if (!fields::ReadMarkedNumber(token, year, marker) || marker == fields::Marker::day) {
@@ -224,8 +223,19 @@ bool ReadYear(std::string_view token, std::int32_t& year) {
     return digits == 4;
 }
 
-// A month name of any language and code page, with an optional final ',';
-// all-digit tokens are no month names here (they are days and years).
+// A year: four digits with an optional year marker ("2002年") or final '.'.
+FTPDIRLIST_ALWAYS_INLINE bool ReadYear(std::string_view token, std::int32_t& year) {
+    if (!fields::IsDigit(token[0])) return false;
+    if (token.size() == 4) {  // the usual form
+        const int high = TwoDigits(token.data());
+        const int low = TwoDigits(token.data() + 2);
+        if ((high | low) < 0) return false;
+        year = high * 100 + low;
+        return true;
+    }
+    return ReadMarkedYear(token, year);
+}
+
 // The English abbreviations, which most servers write, as three bytes in
 // one word (byte 0 lowest, small letters), each at its own slot of 16 by a
 // multiplication: one comparison tells the name. Setting 0x20 of each byte
@@ -262,6 +272,8 @@ struct EnglishMonths {
 constexpr EnglishMonths kEnglishMonths;
 static_assert(kEnglishMonths.distinct, "each English month name has a slot of its own");
 
+// A month name of any language and code page, with an optional final ',';
+// all-digit tokens are no month names here (they are days and years).
 FTPDIRLIST_ALWAYS_INLINE int ReadMonthName(std::string_view token) {
     if (FTPDIRLIST_SHORTCUTS && token.size() == 3) {
         // A shortcut: three letters hold no ',', '.' or digit; the English
@@ -684,9 +696,14 @@ FTPDIRLIST_ALWAYS_INLINE LineKind FinishUndated(std::string_view name, char type
 // date (MatchDate) the first of two spaces pads the date column, unless the
 // listing has shown that form without its pad (one space, then a name).
 FTPDIRLIST_ALWAYS_INLINE LineKind Finish(std::string_view name, bool narrow, char type,
-                                         const Stamp& stamp, ListingState& state, Today& today,
+                                         Stamp stamp, ListingState& state, Today& today,
                                          ParsedEntry& entry) {
     if (name.data() == nullptr) return LineKind::none;
+    // A shortcut: the year that StoreStamp gives a date without one, from
+    // today's record of where the rule's year changes.
+    if (FTPDIRLIST_SHORTCUTS && stamp.year < 0) {
+        stamp.year = today.ExtendedYearOfYearlessDate(stamp.month, stamp.day);
+    }
     // 29 February of a common year.
     if (!StoreStamp(stamp, today, entry)) return SkipAs(state, ftpdir::SkipReason::impossibleDate);
     if (narrow && !state.unpaddedDates) {
@@ -833,19 +850,18 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
     if (!ValidModeToken(mode) || mode[0] == 'c' || mode[0] == 'b' || !IsAllDigits(t[1])) {
         return false;
     }
-    // The date: token 5 after a group, 4 without one.
-    std::size_t date = 5;
-    for (std::size_t i = 2; i < 5; ++i) {
-        // Every token after one that starts or ends in a digit: those that
-        // DateMayFollow takes among them.
+    // The date: token 5 after a group, 4 without one; the walk's first
+    // candidate, every token after one that starts or ends in a digit (those
+    // that DateMayFollow takes among them).
+    const auto candidate = [&t, readable](std::size_t i) {
         const std::string_view before = t[i - 1];
-        if ((fields::IsDigit(before.front()) || fields::IsDigit(before.back())) &&
-            !NoDateAt<true>(t[i], t[i + 1], t[i + 2], readable)) {
-            date = i;
-            break;
-        }
-    }
-    if (date < 4 || !fields::ReadNumber(t[date - 1], entry.size, readable)) return false;
+        return (fields::IsDigit(before.front()) || fields::IsDigit(before.back())) &&
+               !NoDateAt<true>(t[i], t[i + 1], t[i + 2], readable);
+    };
+    // After the link count (all digits) and after the owner: no usual form.
+    if (!NoDateAt<true>(t[2], t[3], t[4], readable) || candidate(3)) return false;
+    const std::size_t date = candidate(4) ? 4 : 5;
+    if (!fields::ReadNumber(t[date - 1], entry.size, readable)) return false;
     Stamp stamp;
     std::string_view name;
     bool narrow;
