@@ -483,7 +483,11 @@ bool GluedDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& la
 bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last, bool& narrow) {
     const std::string_view first = tokens[i];
     narrow = false;
-    if (fields::IsDigit(first[0]) &&
+    // A shortcut: digits alone or with a final '.' ("15", "8.") have no
+    // separator inside, which a numeric date needs, and end in no marker,
+    // which a glued date ends in.
+    const bool plainDay = FTPDIRLIST_SHORTCUTS && IsAllDigits(fields::DropLast(first, '.'));
+    if (fields::IsDigit(first[0]) && !plainDay &&
         (NumericDate(tokens, i, stamp, last, narrow) || GluedDate(tokens, i, stamp, last))) {
         return true;
     }
