@@ -699,9 +699,8 @@ FTPDIRLIST_ALWAYS_INLINE LineKind FinishUndated(std::string_view name, char type
 // follows the date. Column padding is never part of it: after a narrow
 // date (MatchDate) the first of two spaces pads the date column, unless the
 // listing has shown that form without its pad (one space, then a name).
-FTPDIRLIST_ALWAYS_INLINE LineKind Finish(std::string_view name, bool narrow, char type,
-                                         Stamp stamp, ListingState& state, Today& today,
-                                         ParsedEntry& entry) {
+FTPDIRLIST_ALWAYS_INLINE LineKind Finish(std::string_view name, bool narrow, char type, Stamp stamp,
+                                         ListingState& state, Today& today, ParsedEntry& entry) {
     if (name.data() == nullptr) return LineKind::none;
     // A shortcut: the year that StoreStamp gives a date without one, from
     // today's record of where the rule's year changes.
