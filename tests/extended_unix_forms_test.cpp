@@ -53,6 +53,54 @@ TEST(ExtendedUnixFormsTest, Dates) {
     test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
 }
 
+// Month names and rights at the edge of the forms read at once: the
+// English names in any case, other three-letter names, rights letters of
+// other places, days with a dot.
+TEST(ExtendedUnixFormsTest, UsualFormEdges) {
+    const AcceptCase cases[] = {
+        {"English name in capitals",
+         kFile + "100 JAN 15  2001 a",
+         {"a", "-rw-r--r--", 100, 0, 0, Dated(2001, 1, 15), "alice", "staff"}},
+        {"English name in mixed case",
+         kFile + "100 sEP 15  2001 a",
+         {"a", "-rw-r--r--", 100, 0, 0, Dated(2001, 9, 15), "alice", "staff"}},
+        {"three letters of another language",
+         kFile + "100 Okt 15  2001 a",
+         {"a", "-rw-r--r--", 100, 0, 0, Dated(2001, 10, 15), "alice", "staff"}},
+        {"May in German",
+         kFile + "100 Mai 15 10:30 a",
+         {"a", "-rw-r--r--", 100, 0, 0, Timed(2001, 5, 15, 10, 30), "alice", "staff"}},
+        {"setuid and sticky letters",
+         "-rwsr-S--T 1 alice staff 100 Jan 15  2001 a",
+         {"a", "-rwsr-S--T", 100, 0, 0, Dated(2001, 1, 15), "alice", "staff"}},
+        {"mandatory locking",
+         "-rw-r-lr-- 1 alice staff 100 Jan 15  2001 a",
+         {"a", "-rw-r-lr--", 100, 0, 0, Dated(2001, 1, 15), "alice", "staff"}},
+        {"day first, digits alone",
+         kFile + "100 15 Jan  2001 a",
+         {"a", "-rw-r--r--", 100, 0, 0, Dated(2001, 1, 15), "alice", "staff"}},
+        {"day first with a dot",
+         kFile + "100 8. Dez 19:57 a",
+         {"a", "-rw-r--r--", 100, 0, 0, Timed(2001, 12, 8, 19, 57), "alice", "staff"}},
+        {"numeric day and month with dots",
+         kFile + "100 8.12. 19:57 a",
+         {"a", "-rw-r--r--", 100, 0, 0, Timed(2001, 12, 8, 19, 57), "alice", "staff"}},
+        {"yearless date a month ahead",
+         kFile + "100 Apr 10 10:30 a",
+         {"a", "-rw-r--r--", 100, 0, 0, Timed(2002, 4, 10, 10, 30), "alice", "staff"}},
+        {"yearless date a month and a day ahead",
+         kFile + "100 Apr 11 10:30 a",
+         {"a", "-rw-r--r--", 100, 0, 0, Timed(2001, 4, 11, 10, 30), "alice", "staff"}},
+    };
+    test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
+    const RejectCase refused[] = {
+        {"rights letter of another place", "-rxwr--r-- 1 alice staff 100 Jan 15  2001 a"},
+        {"no letter for the last right", "-rw-r--r-z 1 alice staff 100 Jan 15  2001 a"},
+        {"three letters, no month", kFile + "100 Jbn 15  2001 a"},
+    };
+    test::ExpectRejected(std::begin(refused), std::end(refused));
+}
+
 TEST(ExtendedUnixFormsTest, DatesRefused) {
     const RejectCase cases[] = {
         {"glued day without its marker", kFile + "100  6\xE6\x9C\x88"
@@ -134,10 +182,10 @@ TEST(ExtendedUnixFormsTest, GroupGluedToTheSize) {
         {"ends at a device's minor number above",
          "crw-rw---- 1 root     tty        7, 134 Feb  1 20:30 vcsa6",
          "-rw-r--r-- 1 root     ftpadmin125435904 Apr  9  2008 f", "ftpadmin", 125435904},
-        {"ends one column short", above,
-         "-rw-r--r-- 1 ftp      ftpadmin12543590 Apr  9  2008 f", nullptr, 0},
-        {"ends one column past", above,
-         "-rw-r--r-- 1 ftp      ftpadmin1254359041 Apr  9  2008 f", nullptr, 0},
+        {"ends one column short", above, "-rw-r--r-- 1 ftp      ftpadmin12543590 Apr  9  2008 f",
+         nullptr, 0},
+        {"ends one column past", above, "-rw-r--r-- 1 ftp      ftpadmin1254359041 Apr  9  2008 f",
+         nullptr, 0},
         {"the first line: nothing to line up with", "",
          "-rw-r--r-- 1 ftp ftpadmin125435904 Apr  9  2008 f", nullptr, 0},
         {"only a line of another family above", "01-15-02  10:30AM       <DIR>          pub",

@@ -174,6 +174,28 @@ TEST(FieldsTest, ExtendedYearOfYearlessDate) {
     }
 }
 
+// The cache of the rule gives the rule's year for every date of the year,
+// one cache asked for one today after another.
+TEST(FieldsTest, YearlessYearsAgreeWithTheRule) {
+    const LocalDate todays[] = {
+        {2026, 12, 8},  {2026, 2, 1},   {2027, 1, 2},   {2024, 1, 31}, {2024, 1, 29},
+        {2023, 1, 28},  {2026, 11, 30}, {2026, 12, 31}, {2100, 2, 27}, {1, 1, 1},
+        {9999, 12, 31}, {2026, 13, 1},  {2026, 1, 1},
+    };
+    calendar::YearlessYears years;
+    for (const LocalDate& today : todays) {
+        for (std::int32_t month = 1; month <= 12; ++month) {
+            for (std::int32_t day = 1; day <= calendar::LongestMonth(month); ++day) {
+                SCOPED_TRACE(std::to_string(today.year) + "-" + std::to_string(today.month) + "-" +
+                             std::to_string(today.day) + ": " + std::to_string(month) + "/" +
+                             std::to_string(day));
+                ASSERT_EQ(years.Year(month, day, today),
+                          calendar::ExtendedYearOfYearlessDate(month, day, today));
+            }
+        }
+    }
+}
+
 struct StampCase {
     const char* reason;
     std::string text;

@@ -65,8 +65,28 @@ struct RightsTable {
 
 constexpr RightsTable kRights;
 
-bool ValidRights(std::string_view rights) {
+#if FTPDIRLIST_SWAR
+// The first eight rights as one word when each is its letter ("rwxrwxrw",
+// byte 0 lowest).
+constexpr std::uint64_t PackedRights() {
+    std::uint64_t word = 0;
+    for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>("rwxrwxrw"[i]);
+    return word;
+}
+constexpr std::uint64_t kRightsLetters = PackedRights();
+#endif
+
+FTPDIRLIST_ALWAYS_INLINE bool ValidRights(std::string_view rights) {
     if (rights.size() != 9) return false;
+#if FTPDIRLIST_SWAR
+    // A shortcut: the usual rights, each of the first eight its letter or
+    // '-', in one word test; the last right by the table.
+    const std::uint64_t word = bytes::Load8(rights.data());
+    if ((bytes::NonZeroBytes(word ^ kRightsLetters) &
+         bytes::NonZeroBytes(word ^ (bytes::kOnes * '-'))) == 0) {
+        return (kRights.at[static_cast<unsigned char>(rights[8])] >> 8 & 1u) != 0;
+    }
+#endif
     unsigned all = 1;
     for (std::size_t i = 0; i < 9; ++i) {
         all &= kRights.at[static_cast<unsigned char>(rights[i])] >> i;
@@ -106,7 +126,7 @@ bool ValidTruncatedRights(std::string_view rights) {
 
 // A mode token: a type letter and nine rights with an optional '+', '@' or
 // '.' mark, or a type letter glued to NetWare rights.
-bool ValidModeToken(std::string_view mode) {
+FTPDIRLIST_ALWAYS_INLINE bool ValidModeToken(std::string_view mode) {
     if (mode.size() < 10 || !IsTypeLetter(mode[0])) return false;
     if (mode[1] == '[') return ValidNetWareRights(mode.substr(1));
     if (mode.size() == 11 && mode[10] != '+' && mode[10] != '@' && mode[10] != '.') return false;
@@ -166,20 +186,33 @@ bool ReadMode(TokenWalker& tokens, ParsedEntry& entry, std::size_t& next, bool& 
 
 bool EndsInDigit(std::string_view token) { return !token.empty() && fields::IsDigit(token.back()); }
 
-// A day: digits with an optional day marker ("15日") or a final '.' or ','.
-bool ReadDay(std::string_view token, std::int32_t& day) {
-    if (!fields::IsDigit(token[0])) return false;
-    if (token.size() <= 2 && fields::ReadNumber32(token, day)) return true;  // the usual form
+// The day of ReadDay past the usual forms: with a day marker or a final
+// '.' or ','.
+FTPDIRLIST_NOINLINE bool ReadMarkedDay(std::string_view token, std::int32_t& day) {
     token = fields::DropLast(fields::DropLast(token, ','), '.');
     fields::Marker marker;
     return token.size() <= 2 + 3 && fields::ReadMarkedNumber(token, day, marker) &&
            marker != fields::Marker::year;
 }
 
-// A year: four digits with an optional year marker ("2002年") or final '.'.
-bool ReadYear(std::string_view token, std::int32_t& year) {
+// A day: digits with an optional day marker ("15日") or a final '.' or ','.
+FTPDIRLIST_ALWAYS_INLINE bool ReadDay(std::string_view token, std::int32_t& day) {
     if (!fields::IsDigit(token[0])) return false;
-    if (token.size() == 4) return fields::ReadNumber32(token, year);  // the usual form
+    // The usual forms, one or two digits.
+    if (token.size() == 1) {
+        day = token[0] - '0';
+        return true;
+    }
+    if (token.size() == 2 && TwoDigits(token.data()) >= 0) {
+        day = TwoDigits(token.data());
+        return true;
+    }
+    return ReadMarkedDay(token, day);
+}
+
+// The year of ReadYear past the usual form: with a year marker or a final
+// '.'.
+FTPDIRLIST_NOINLINE bool ReadMarkedYear(std::string_view token, std::int32_t& year) {
     token = fields::DropLast(token, '.');
     fields::Marker marker;
     if (!fields::ReadMarkedNumber(token, year, marker) || marker == fields::Marker::day) {
@@ -190,9 +223,67 @@ bool ReadYear(std::string_view token, std::int32_t& year) {
     return digits == 4;
 }
 
+// A year: four digits with an optional year marker ("2002年") or final '.'.
+FTPDIRLIST_ALWAYS_INLINE bool ReadYear(std::string_view token, std::int32_t& year) {
+    if (!fields::IsDigit(token[0])) return false;
+    if (token.size() == 4) {  // the usual form
+        const int high = TwoDigits(token.data());
+        const int low = TwoDigits(token.data() + 2);
+        if ((high | low) < 0) return false;
+        year = high * 100 + low;
+        return true;
+    }
+    return ReadMarkedYear(token, year);
+}
+
+// The English abbreviations, which most servers write, as three bytes in
+// one word (byte 0 lowest, small letters), each at its own slot of 16 by a
+// multiplication: one comparison tells the name. Setting 0x20 of each byte
+// makes capitals small and makes no other byte a small letter.
+constexpr std::uint32_t kEnglishSlotFactor = 0x67E4;
+
+constexpr std::uint32_t PackedName(const char* name) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(name[1])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(name[2])) << 16;
+}
+
+constexpr std::uint32_t EnglishSlot(std::uint32_t packed) {
+    return static_cast<std::uint32_t>(packed * kEnglishSlotFactor) >> 28;
+}
+
+struct EnglishMonths {
+    std::uint32_t name[16] = {};  // 0: no name at the slot
+    std::uint8_t month[16] = {};
+    bool distinct = true;
+    constexpr EnglishMonths() {
+        const char* const kNames[12] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                        "jul", "aug", "sep", "oct", "nov", "dec"};
+        for (int i = 0; i < 12; ++i) {
+            const std::uint32_t packed = PackedName(kNames[i]);
+            const std::uint32_t slot = EnglishSlot(packed);
+            distinct = distinct && name[slot] == 0;
+            name[slot] = packed;
+            month[slot] = static_cast<std::uint8_t>(i + 1);
+        }
+    }
+};
+
+constexpr EnglishMonths kEnglishMonths;
+static_assert(kEnglishMonths.distinct, "each English month name has a slot of its own");
+
 // A month name of any language and code page, with an optional final ',';
 // all-digit tokens are no month names here (they are days and years).
-int ReadMonthName(std::string_view token) {
+FTPDIRLIST_ALWAYS_INLINE int ReadMonthName(std::string_view token) {
+    if (FTPDIRLIST_SHORTCUTS && token.size() == 3) {
+        // A shortcut: three letters hold no ',', '.' or digit; the English
+        // names at once, other letters by the lookup of three letters.
+        const std::uint32_t packed = PackedName(token.data()) | 0x202020u;
+        const std::uint32_t slot = EnglishSlot(packed);
+        if (kEnglishMonths.name[slot] == packed) return kEnglishMonths.month[slot];
+        int month;
+        if (kThreeLetters.Find(token, month)) return month;
+    }
     token = fields::DropLast(token, ',');
     if (token.empty() || IsAllDigits(fields::DropLast(token, '.'))) return 0;
     return LookupMonthName(token).month;
@@ -287,12 +378,18 @@ bool SplitGluedMonthDay(std::string_view token, std::string_view& month, std::st
 }
 
 // Month, day, then year or time: "Jan 15 2002", "1月 15日 10:30".
-bool MonthFirst(std::string_view month, std::string_view day, std::string_view yearOrTime,
-                Stamp& stamp) {
+FTPDIRLIST_ALWAYS_INLINE bool ReadMonthFirst(std::string_view month, std::string_view day,
+                                             std::string_view yearOrTime, Stamp& stamp) {
     if (day.data() == nullptr || !ReadDay(day, stamp.day)) return false;
     stamp.month = ReadMonthName(month);
     return stamp.month != 0 && fields::ValidDate(stamp.month, stamp.day) &&
            (ReadYearOrTime(yearOrTime, stamp) || ReadUnpaddedTime(yearOrTime, stamp));
+}
+
+// ReadMonthFirst out of line, for the walk's many readings of a date.
+bool MonthFirst(std::string_view month, std::string_view day, std::string_view yearOrTime,
+                Stamp& stamp) {
+    return ReadMonthFirst(month, day, yearOrTime, stamp);
 }
 
 // Whether a date that ends in `yearOrTime` after `before` has the narrow
@@ -386,7 +483,11 @@ bool GluedDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& la
 bool MatchDate(TokenWalker& tokens, std::size_t i, Stamp& stamp, std::size_t& last, bool& narrow) {
     const std::string_view first = tokens[i];
     narrow = false;
-    if (fields::IsDigit(first[0]) &&
+    // A shortcut: digits alone or with a final '.' ("15", "8.") have no
+    // separator inside, which a numeric date needs, and end in no marker,
+    // which a glued date ends in.
+    const bool plainDay = FTPDIRLIST_SHORTCUTS && IsAllDigits(fields::DropLast(first, '.'));
+    if (fields::IsDigit(first[0]) && !plainDay &&
         (NumericDate(tokens, i, stamp, last, narrow) || GluedDate(tokens, i, stamp, last))) {
         return true;
     }
@@ -575,32 +676,9 @@ bool IsTotalLine(TokenWalker& tokens) {
            fields::ReadNumber(count.substr(point + 1), value);
 }
 
-// The end shared by both paths: the name after the date, the type, a
-// link's target, the date. `name` is every byte after the one space that
-// follows the date. Column padding is never part of it: after a narrow
-// date (MatchDate) the first of two spaces pads the date column, unless the
-// listing has shown that form without its pad (one space, then a name).
-LineKind FinishUndated(std::string_view name, char type, ParsedEntry& entry);
-
-FTPDIRLIST_ALWAYS_INLINE LineKind Finish(std::string_view name, bool narrow, char type,
-                                         const Stamp& stamp, ListingState& state, Today& today,
-                                         ParsedEntry& entry) {
-    if (name.data() == nullptr) return LineKind::none;
-    // 29 February of a common year.
-    if (!StoreStamp(stamp, today, entry)) return SkipAs(state, ftpdir::SkipReason::impossibleDate);
-    if (narrow && !state.unpaddedDates) {
-        if (name.size() > 1 && name[0] == ' ') {
-            name.remove_prefix(1);
-            entry.extras.padBeforeName = 1;
-        } else if (!name.empty() && name[0] != ' ') {
-            state.unpaddedDates = true;
-        }
-    }
-    return FinishUndated(name, type, entry);
-}
-
 // The end of a line without a date: the name, the type, a link's target.
-LineKind FinishUndated(std::string_view name, char type, ParsedEntry& entry) {
+FTPDIRLIST_ALWAYS_INLINE LineKind FinishUndated(std::string_view name, char type,
+                                                ParsedEntry& entry) {
     if (name.data() == nullptr) return LineKind::none;
     entry.isDir = type == 'd' ? 1 : 0;
     if (type == 'l') {
@@ -614,6 +692,32 @@ LineKind FinishUndated(std::string_view name, char type, ParsedEntry& entry) {
     entry.name = name;
     entry.extras.format = EntryFormat::unixStyle;
     return LineKind::entry;
+}
+
+// The end shared by both paths: the name after the date, the type, a
+// link's target, the date. `name` is every byte after the one space that
+// follows the date. Column padding is never part of it: after a narrow
+// date (MatchDate) the first of two spaces pads the date column, unless the
+// listing has shown that form without its pad (one space, then a name).
+FTPDIRLIST_ALWAYS_INLINE LineKind Finish(std::string_view name, bool narrow, char type, Stamp stamp,
+                                         ListingState& state, Today& today, ParsedEntry& entry) {
+    if (name.data() == nullptr) return LineKind::none;
+    // A shortcut: the year that StoreStamp gives a date without one, from
+    // today's record of where the rule's year changes.
+    if (FTPDIRLIST_SHORTCUTS && stamp.year < 0) {
+        stamp.year = today.ExtendedYearOfYearlessDate(stamp.month, stamp.day);
+    }
+    // 29 February of a common year.
+    if (!StoreStamp(stamp, today, entry)) return SkipAs(state, ftpdir::SkipReason::impossibleDate);
+    if (narrow && !state.unpaddedDates) {
+        if (name.size() > 1 && name[0] == ' ') {
+            name.remove_prefix(1);
+            entry.extras.padBeforeName = 1;
+        } else if (!name.empty() && name[0] != ' ') {
+            state.unpaddedDates = true;
+        }
+    }
+    return FinishUndated(name, type, entry);
 }
 
 // "drwxr-xr-x 3 alice dev 512 docs": a line without a date, read only with
@@ -672,16 +776,6 @@ FTPDIRLIST_NOINLINE bool HasImpossibleDate(TokenWalker& tokens, std::size_t mode
         if (EndsInDigit(tokens[at - 1]) && ImpossibleDateAt(tokens, at)) return true;
     }
     return false;
-}
-
-// How far the line's bytes may be read (TokensFor): to the driver's bound
-// for the line it handed over, else to the line's end.
-const char* ReadableFor(std::string_view line, const ListingState& state) {
-    const ScanBounds& bounds = state.scan;
-    if (bounds.begin == line.data() && bounds.end == line.data() + line.size()) {
-        return bounds.readable;
-    }
-    return line.data() + line.size();
 }
 
 // True when `token` has a byte of 0x80 or above, which may belong to a
@@ -754,24 +848,23 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
     std::string_view t[8];
     for (std::size_t i = 0; i < 8; ++i) t[i] = tokens[i];
     const std::string_view line = tokens.Text();
-    const char* readable = ReadableFor(line, state);
+    const char* readable = tokens.Readable();
     const std::string_view mode = t[0];
     if (!ValidModeToken(mode) || mode[0] == 'c' || mode[0] == 'b' || !IsAllDigits(t[1])) {
         return false;
     }
-    // The date: token 5 after a group, 4 without one.
-    std::size_t date = 5;
-    for (std::size_t i = 2; i < 5; ++i) {
-        // Every token after one that starts or ends in a digit: those that
-        // DateMayFollow takes among them.
+    // The date: token 5 after a group, 4 without one; the walk's first
+    // candidate, every token after one that starts or ends in a digit (those
+    // that DateMayFollow takes among them).
+    const auto candidate = [&t, readable](std::size_t i) {
         const std::string_view before = t[i - 1];
-        if ((fields::IsDigit(before.front()) || fields::IsDigit(before.back())) &&
-            !NoDateAt<true>(t[i], t[i + 1], t[i + 2], readable)) {
-            date = i;
-            break;
-        }
-    }
-    if (date < 4 || !fields::ReadNumber(t[date - 1], entry.size, readable)) return false;
+        return (fields::IsDigit(before.front()) || fields::IsDigit(before.back())) &&
+               !NoDateAt<true>(t[i], t[i + 1], t[i + 2], readable);
+    };
+    // After the link count (all digits) and after the owner: no usual form.
+    if (!NoDateAt<true>(t[2], t[3], t[4], readable) || candidate(3)) return false;
+    const std::size_t date = candidate(4) ? 4 : 5;
+    if (!fields::ReadNumber(t[date - 1], entry.size, readable)) return false;
     Stamp stamp;
     std::string_view name;
     bool narrow;
@@ -782,7 +875,7 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
     } else {
         // MatchDate for a date that starts with no digit: month-first.
         const std::string_view yearOrTime = t[date + 2];
-        if (!MonthFirst(t[date], t[date + 1], yearOrTime, stamp)) return false;
+        if (!ReadMonthFirst(t[date], t[date + 1], yearOrTime, stamp)) return false;
         // "Oct 08, 2002 09:47": the walk reads the time after the year.
         if (stamp.hour < 0 && t[date + 1].back() == ',') return false;
         narrow = LeftAlignedYear(t[date + 1], yearOrTime, stamp);
@@ -824,7 +917,7 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
     std::size_t date = modeEnd + 1;
     std::size_t last = 0;
     bool narrow = false;
-    const char* readable = ReadableFor(line, state);
+    const char* readable = tokens.Readable();
     for (;; ++date) {
         const std::string_view token = tokens[date];
         if (token.data() == nullptr) {

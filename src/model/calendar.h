@@ -83,5 +83,33 @@ inline constexpr std::int32_t kExtendedFutureDays = 31;
 std::int32_t ExtendedYearOfYearlessDate(std::int32_t month, std::int32_t day,
                                         const LocalDate& today);
 
+// ExtendedYearOfYearlessDate for the dates of one today after another. In
+// the calendar's order the rule gives one year up to a date and another
+// from it on (the dates too far ahead), so that date is found once per
+// today, by the rule itself, and a date is then placed by one comparison.
+// 29 February is asked of the rule. `month` and `day` as for the rule.
+class YearlessYears {
+public:
+    std::int32_t Year(std::int32_t month, std::int32_t day, const LocalDate& today) {
+        if (today.year != for_.year || today.month != for_.month || today.day != for_.day) {
+            Find(today);
+        }
+        const std::int32_t key = Key(month, day);
+        if (key == Key(2, 29)) return ExtendedYearOfYearlessDate(month, day, today);
+        return key >= firstLate_ ? late_ : early_;
+    }
+
+private:
+    static constexpr std::int32_t Key(std::int32_t month, std::int32_t day) {
+        return month * 32 + day;
+    }
+    void Find(const LocalDate& today);
+
+    LocalDate for_{0, 0, 0};      // the today that the rest was found for
+    std::int32_t early_ = 0;      // the year of 1 January
+    std::int32_t late_ = 0;       // the year of 31 December
+    std::int32_t firstLate_ = 0;  // the Key of the first date of late_ (past all when none)
+};
+
 }  // namespace calendar
 }  // namespace ftpdirlist

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "model/calendar.h"
+#include "parse/bytes.h"
 
 namespace ftpdirlist {
 
@@ -22,12 +23,20 @@ public:
         return date_;
     }
 
+    // calendar::ExtendedYearOfYearlessDate(month, day, Get()).
+    // Inline: read for most Unix entries.
+    FTPDIRLIST_ALWAYS_INLINE std::int32_t ExtendedYearOfYearlessDate(std::int32_t month,
+                                                                     std::int32_t day) {
+        return yearless_.Year(month, day, Get());
+    }
+
 private:
     void Refresh(std::time_t now);
 
     bool fixed_ = false;
     LocalDate date_{1970, 1, 1};
     std::time_t second_ = static_cast<std::time_t>(-1);
+    calendar::YearlessYears yearless_;
 };
 
 }  // namespace ftpdirlist
