@@ -205,17 +205,18 @@ private:
 // ReadOtherForms then reads it.
 FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState& state,
                                             Today& today, ParsedEntry& entry, LineKind& kind) {
-    const ScanBounds& bounds = state.scan;
-    if (line.empty() || !fields::IsDigit(line[0]) || bounds.begin != line.data() ||
-        bounds.end != line.data() + line.size()) {
-        return false;
-    }
+    if (line.empty() || !fields::IsDigit(line[0])) return false;
     const char* p = line.data();
     const std::size_t n = line.size();
+    // As far as the driver allows, with the spaces it found, for the line
+    // it handed over (as TokensFor); else within the line alone.
+    const ScanBounds& bounds = state.scan;
+    const bool handed = bounds.begin == p && bounds.end == p + n;
+    const char* readable = handed ? bounds.readable : p + n;
     const FirstWindow window(
-        bounds.spaces != nullptr
+        handed && bounds.spaces != nullptr
             ? *bounds.spaces
-            : bytes::SpaceMask64(p, n < bytes::kWindow ? n : bytes::kWindow, bounds.readable),
+            : bytes::SpaceMask64(p, n < bytes::kWindow ? n : bytes::kWindow, readable),
         n);
     constexpr unsigned kNone = FirstWindow::kNone;
     const unsigned dateEnd = window.Space(0);
@@ -253,7 +254,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState&
         name = {p + from, n - from};
     } else {
         // The name after the size and one space, as AfterOneSpace gives it.
-        if (!fields::ReadGroupedNumber(size, bytes, bounds.readable) || n - sizeEnd < 2) {
+        if (!fields::ReadGroupedNumber(size, bytes, readable) || n - sizeEnd < 2) {
             return false;
         }
         name = {p + sizeEnd + 1, n - sizeEnd - 1};
@@ -276,9 +277,14 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState&
 // number of callers in this file.
 FTPDIRLIST_FLATTEN LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today,
                                         ParsedEntry& entry) {
-    // A shortcut: a build without shortcuts reads every line as other forms.
-    LineKind kind;
-    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(line, state, today, entry, kind)) return kind;
+    // Shortcuts: a build without them reads every line as other forms.
+    if (FTPDIRLIST_SHORTCUTS) {
+        // Every form starts with a digit: a line that starts with another
+        // byte than a digit or a space is none, as ReadOtherForms finds.
+        if (!line.empty() && line[0] != ' ' && !fields::IsDigit(line[0])) return LineKind::none;
+        LineKind kind;
+        if (ReadUsualForm(line, state, today, entry, kind)) return kind;
+    }
     return ReadOtherForms(line, state, today, entry);
 }
 

@@ -442,7 +442,8 @@ inline bool ReadUsual(std::string_view text, std::string_view separators,
     if (yearFirst && n != 10) return false;
     const std::size_t first = yearFirst ? 4 : 2;
     const char separator = p[first];
-    if (p[first + 3] != separator || IsDigit(separator) || !IsSeparator(separator, separators)) {
+    if (p[first + 3] != separator || (yearFirst && IsDigit(separator)) ||
+        !IsSeparator(separator, separators)) {
         return false;
     }
 #if FTPDIRLIST_SWAR
@@ -500,21 +501,22 @@ inline bool ReadUsual(std::string_view text, std::string_view separators,
 inline bool Store(const std::int32_t (&numbers)[3], const std::size_t (&widths)[3], DateOrder order,
                   Stamp& stamp) {
     if (order == DateOrder::mdyOrDmy) order = numbers[0] > 12 ? DateOrder::dmy : DateOrder::mdy;
-    int y = 2;
-    int m = 0;
-    int d = 1;
-    if (order == DateOrder::ymd) {
-        y = 0;
-        m = 1;
-        d = 2;
-    } else if (order == DateOrder::dmy) {
-        m = 1;
-        d = 0;
-    }
-    if (widths[m] > 2 || widths[d] > 2 || !ValidDate(numbers[m], numbers[d])) return false;
-    stamp.year = WidenYear(numbers[y], widths[y]);
-    stamp.month = numbers[m];
-    stamp.day = numbers[d];
+    // The year comes first or last; month and day take the other two
+    // places, the day first in dmy. Chosen by value, not by index.
+    const bool yearFirst = order == DateOrder::ymd;
+    const bool dayFirst = order == DateOrder::dmy;
+    const std::int32_t year = yearFirst ? numbers[0] : numbers[2];
+    const std::size_t yearWidth = yearFirst ? widths[0] : widths[2];
+    const std::int32_t a = yearFirst ? numbers[1] : numbers[0];
+    const std::int32_t b = yearFirst ? numbers[2] : numbers[1];
+    const std::size_t aWidth = yearFirst ? widths[1] : widths[0];
+    const std::size_t bWidth = yearFirst ? widths[2] : widths[1];
+    const std::int32_t month = dayFirst ? b : a;
+    const std::int32_t day = dayFirst ? a : b;
+    if (aWidth > 2 || bWidth > 2 || !ValidDate(month, day)) return false;
+    stamp.year = WidenYear(year, yearWidth);
+    stamp.month = month;
+    stamp.day = day;
     return true;
 }
 
