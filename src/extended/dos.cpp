@@ -271,19 +271,26 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState&
     return true;
 }
 
+// A line that starts with a digit: the usual form, else other forms.
+// Flattened: the usual form's readers are inlined here whatever their
+// number of callers in this file.
+FTPDIRLIST_FLATTEN FTPDIRLIST_NOINLINE LineKind ReadDigitFirst(std::string_view line,
+                                                               ListingState& state, Today& today,
+                                                               ParsedEntry& entry) {
+    LineKind kind;
+    if (ReadUsualForm(line, state, today, entry, kind)) return kind;
+    return ReadOtherForms(line, state, today, entry);
+}
+
 }  // namespace
 
-// Flattened: the usual form's readers are inlined into it whatever their
-// number of callers in this file.
-FTPDIRLIST_FLATTEN LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today,
-                                        ParsedEntry& entry) {
-    // Shortcuts: a build without them reads every line as other forms.
-    if (FTPDIRLIST_SHORTCUTS) {
+LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
+    // A shortcut: a build without it reads every line as other forms.
+    if (FTPDIRLIST_SHORTCUTS && !line.empty() && line[0] != ' ') {
         // Every form starts with a digit: a line that starts with another
-        // byte than a digit or a space is none, as ReadOtherForms finds.
-        if (!line.empty() && line[0] != ' ' && !fields::IsDigit(line[0])) return LineKind::none;
-        LineKind kind;
-        if (ReadUsualForm(line, state, today, entry, kind)) return kind;
+        // byte is none, as ReadOtherForms finds.
+        return fields::IsDigit(line[0]) ? ReadDigitFirst(line, state, today, entry)
+                                        : LineKind::none;
     }
     return ReadOtherForms(line, state, today, entry);
 }
