@@ -317,5 +317,11 @@ bool JoinSuppliesOnlyName(ParsedEntry& entry, std::string_view held) {
     return true;
 }
 
+// ReadDate and ImpossibleDate both need the first token to start as a
+// numeric date, whose first number has at most four digits.
+bool MayBeDosLine(TokenWalker& tokens, std::size_t, const ListingState&) {
+    return fields::NumericDateSeparator(tokens[0], "-/.") != 0;
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist
