@@ -74,6 +74,29 @@ TEST(ExtendedDosTest, Accepted) {
         {"seventeen-digit size",
          "01-15-02  10:30AM  12345678901234567 x",
          {"x", "", 12345678901234567, 0, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"suffix in mixed case",
+         "01-15-02  10:30Pm                  5 x",
+         {"x", "", 5, 0, 0, Timed(2002, 1, 15, 22, 30)}},
+        {"year first, one-digit month and day",
+         "2002-1-5  14:30                  5 x",
+         {"x", "", 5, 0, 0, Timed(2002, 1, 5, 14, 30)}},
+        {"spaces before the date",
+         "  01-15-02  10:30AM                  5 x",
+         {"x", "", 5, 0, 0, Timed(2002, 1, 15, 10, 30)}},
+        // At the edge of the first 64 bytes, where the tokens are found at
+        // once.
+        {"a size that ends at the 63rd byte",
+         "01-15-02  10:30AM" + std::string(41, ' ') + "12345 name",
+         {"name", "", 12345, 0, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"a size that ends at the 64th byte",
+         "01-15-02  10:30AM" + std::string(42, ' ') + "12345 name",
+         {"name", "", 12345, 0, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"a name that starts past the first 64 bytes",
+         "01-15-02  10:30AM       <DIR>" + std::string(40, ' ') + "far",
+         {std::string(30, ' ') + "far", "", -1, 1, 0, Timed(2002, 1, 15, 10, 30)}},
+        {"a name that starts at the 64th byte",
+         "01-15-02  10:30AM       <DIR>" + std::string(34, ' ') + "far",
+         {std::string(24, ' ') + "far", "", -1, 1, 0, Timed(2002, 1, 15, 10, 30)}},
     };
     test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::dos);
 }
@@ -85,6 +108,7 @@ TEST(ExtendedDosTest, Rejected) {
         {"unknown suffix", "01-15-02  10:30XM                  5 x"},
         {"bad grouping", "01-15-02  10:30AM               1,23 x"},
         {"no name", "01-15-02  10:30AM                  5"},
+        {"one space after the size, no name", "01-15-02  10:30AM                  5 "},
         {"no size", "01-15-02  10:30AM"},
         {"a digit after the minutes", "01-15-02  10:301                  5 x"},
         {"a third colon", "01-15-02  10:30:                  5 x"},
@@ -92,6 +116,10 @@ TEST(ExtendedDosTest, Rejected) {
         {"a letter in the year", "01-15-0x  10:30AM                  5 x"},
         {"separators that differ", "01-15/02  10:30AM                  5 x"},
         {"a letter in a sixteen-digit size", "01-15-02  10:30AM   123456789012345x x"},
+        {"a colon in the day", "01-1:-02  10:30AM                  5 x"},
+        {"a high byte in the year", "01-15-0\xFA  10:30AM                  5 x"},
+        {"a separator in a year-first date's year", "20/2-01-15  14:30                  5 x"},
+        {"a suffix whose M has its high bit set", "01-15-02  10:30A\xCD                  5 x"},
     };
     test::ExpectRejected(std::begin(cases), std::end(cases));
 }
@@ -110,8 +138,8 @@ TEST(ExtendedDosTest, JoinedLines) {
          "Long Folder Name"},
         {"a file's name on a line of its own", "01-15-02  10:30AM   689\nLong File.txt\n",
          "Long File.txt"},
-        {"a name after a held line with IIS's padding", "01-15-02  10:30AM  <DIR>          \nLong\n",
-         "Long"},
+        {"a name after a held line with IIS's padding",
+         "01-15-02  10:30AM  <DIR>          \nLong\n", "Long"},
         {"a wrapped name that starts with a space", "01-15-02  10:30AM  <DIR>          \n  x y\n",
          "  x y"},
         {"a size with padding after it", "01-15-02  10:30AM   689 \nLong File.txt\n",

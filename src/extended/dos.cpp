@@ -6,6 +6,13 @@
 // Date, time (12- or 24-hour), size or a <DIR>-like marker, name.
 #include "extended/families.h"
 
+// Every call in the function inlined, but for those marked noinline.
+#if defined(__GNUC__) || defined(__clang__)
+#define FTPDIRLIST_FLATTEN __attribute__((flatten))
+#else
+#define FTPDIRLIST_FLATTEN
+#endif
+
 namespace ftpdirlist {
 namespace ext {
 
@@ -21,7 +28,12 @@ constexpr std::size_t kDirPadding = 10;
 // The date: year first when the first number has four digits, day first
 // with dots ("15.01.2002"), else month first unless the first number
 // exceeds 12 ("15/01/2002").
-bool ReadDate(std::string_view token, Stamp& stamp) {
+FTPDIRLIST_ALWAYS_INLINE bool ReadDate(std::string_view token, Stamp& stamp) {
+    // Two digits then "-" or "/", the usual start: month first, at once.
+    if (FTPDIRLIST_SHORTCUTS && token.size() > 2 && (token[2] == '-' || token[2] == '/') &&
+        fields::IsDigit(token[0]) && fields::IsDigit(token[1])) {
+        return fields::ReadNumericDate(token, fields::DateOrder::mdyOrDmy, "-/", stamp);
+    }
     std::size_t at = 0;
     while (at < token.size() && fields::IsDigit(token[at])) ++at;
     if (at == token.size()) return false;
@@ -33,20 +45,23 @@ bool ReadDate(std::string_view token, Stamp& stamp) {
 // The time: "14:30", "14:30:45", "10:30AM", "10:30pm", or "10:30" with
 // "AM"/"PM" as the next token, `suffix` (absent or not: `glued` tells
 // which was read).
-bool ReadTime(std::string_view token, std::string_view suffix, Stamp& stamp, bool& glued) {
-    // The clock ends at the first byte that is neither a digit nor ":";
-    // "hh:mm" then a suffix or nothing, the usual form, is found at once.
-    std::size_t clock = 0;
-    const bool usual = FTPDIRLIST_SHORTCUTS && token.size() >= 5 && token[2] == ':' &&
-                       fields::IsDigit(token[0]) && fields::IsDigit(token[1]) &&
-                       fields::IsDigit(token[3]) && fields::IsDigit(token[4]) &&
-                       (token.size() == 5 || (!fields::IsDigit(token[5]) && token[5] != ':'));
-    if (usual) clock = 5;
-    while (!usual && clock < token.size() &&
-           (fields::IsDigit(token[clock]) || token[clock] == ':')) {
-        ++clock;
+FTPDIRLIST_ALWAYS_INLINE bool ReadTime(std::string_view token, std::string_view suffix,
+                                       Stamp& stamp, bool& glued) {
+    // The clock ends at the first byte that is neither a digit nor ":".
+    // "hh:mm" then a suffix or nothing, the usual form, at once: five bytes
+    // that ReadClock reads are digits and ":" only, so that a sixth byte of
+    // neither kind ends them.
+    const bool usual = FTPDIRLIST_SHORTCUTS && token.size() >= 5 &&
+                       (token.size() == 5 || (!fields::IsDigit(token[5]) && token[5] != ':')) &&
+                       fields::ReadClock(token.substr(0, 5), stamp);
+    std::size_t clock = 5;
+    if (!usual) {
+        clock = 0;
+        while (clock < token.size() && (fields::IsDigit(token[clock]) || token[clock] == ':')) {
+            ++clock;
+        }
+        if (!fields::ReadClock(token.substr(0, clock), stamp)) return false;
     }
-    if (!fields::ReadClock(token.substr(0, clock), stamp)) return false;
     glued = true;
     if (clock != token.size()) return fields::ApplyMeridiem(token.substr(clock), stamp, true);
     if (suffix.data() != nullptr && fields::ApplyMeridiem(suffix, stamp)) {
@@ -104,31 +119,10 @@ FTPDIRLIST_NOINLINE bool ImpossibleDate(TokenWalker& tokens) {
            ((marker[0] == '<' && marker.back() == '>') || fields::ReadGroupedNumber(marker, bytes));
 }
 
-}  // namespace
-
-bool JoinSuppliesOnlyName(ParsedEntry& entry, std::string_view held) {
-    if (entry.extras.format != EntryFormat::dos) return true;
-    // The name starts at the joining space at the earliest (after a held
-    // line that ends in the ten spaces of IIS's <DIR> padding).
-    const char* joint = held.data() + held.size();
-    if (entry.name.data() < joint) return false;
-    std::size_t end = held.size();
-    while (end > 0 && held[end - 1] == ' ') --end;
-    std::size_t begin = end;
-    while (begin > 0 && held[begin - 1] != ' ') --begin;
-    const std::string_view last = held.substr(begin, end - begin);
-    std::int64_t size;
-    if (last.empty() ||
-        !((last[0] == '<' && last.back() == '>') || fields::ReadGroupedNumber(last, size))) {
-        return false;
-    }
-    // The joining space is no byte of the name: the wrapped line holds all
-    // of it, spaces it starts with included.
-    if (entry.name.data() == joint) entry.name.remove_prefix(1);
-    return true;
-}
-
-LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
+// Every line by the tokens as the walker finds them, one by one where
+// they do not lie in the first window.
+FTPDIRLIST_NOINLINE LineKind ReadOtherForms(std::string_view line, ListingState& state,
+                                            Today& today, ParsedEntry& entry) {
     TokenWalker tokens = TokensFor(line, state);
     // The first three tokens in one step when they lie in the first window,
     // as in the usual form.
@@ -171,6 +165,156 @@ LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, P
     if (entry.isLink) SplitTarget(entry);
     entry.extras.format = EntryFormat::dos;
     return LineKind::entry;
+}
+
+// The first 64 bytes of a line as bits, to find where its tokens start
+// and end: only a locator, which gives the tokens the walker gives (runs
+// of bytes that are no space).
+class FirstWindow {
+public:
+    static constexpr unsigned kNone = bytes::kWindow;
+
+    // `spaces`: bit i set when line[i] is a space (bits past the line's
+    // end ignored).
+    FirstWindow(std::uint64_t spaces, std::size_t size)
+        : spaces_(size < bytes::kWindow ? spaces | ~std::uint64_t{0} << size : spaces) {}
+
+    // The first space at or after `from` (below kNone), or the line's end
+    // when it lies in the window; kNone when neither does.
+    unsigned Space(unsigned from) const { return First(spaces_ >> from << from); }
+
+    // The first byte at or after `from` (below kNone) that is no space;
+    // kNone when the window holds none.
+    unsigned Token(unsigned from) const { return First(~spaces_ >> from << from); }
+
+private:
+    static unsigned First(std::uint64_t bits) {
+        return bits == 0 ? kNone : static_cast<unsigned>(bytes::LowestBit(bits));
+    }
+
+    std::uint64_t spaces_;  // bit i: line[i] is a space or lies past the line's end
+};
+
+// The usual forms, "01-15-02  10:30AM       <DIR>          name" and
+// "01-15-2002  10:30 PM          1,234 name", with the date at the line's
+// first byte and the tokens up to the size or marker in the first 64
+// bytes: FirstWindow locates them and every field is read by the same
+// readers as in ReadOtherForms, so that the line reads as it would there.
+// False, and `entry` untouched, for every other line (links and junctions
+// among them) and for a line whose date or time does not read:
+// ReadOtherForms then reads it.
+FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState& state,
+                                            Today& today, ParsedEntry& entry, LineKind& kind) {
+    if (line.empty() || !fields::IsDigit(line[0])) return false;
+    const char* p = line.data();
+    const std::size_t n = line.size();
+    // As far as the driver allows, with the spaces it found, for the line
+    // it handed over (as TokensFor); else within the line alone.
+    const ScanBounds& bounds = state.scan;
+    const bool handed = bounds.begin == p && bounds.end == p + n;
+    const char* readable = handed ? bounds.readable : p + n;
+    const FirstWindow window(
+        handed && bounds.spaces != nullptr
+            ? *bounds.spaces
+            : bytes::SpaceMask64(p, n < bytes::kWindow ? n : bytes::kWindow, readable),
+        n);
+    constexpr unsigned kNone = FirstWindow::kNone;
+    const unsigned dateEnd = window.Space(0);
+    if (dateEnd == kNone) return false;
+    const unsigned timeAt = window.Token(dateEnd);
+    if (timeAt == kNone) return false;
+    const unsigned timeEnd = window.Space(timeAt);
+    if (timeEnd == kNone) return false;
+    unsigned sizeAt = window.Token(timeEnd);
+    if (sizeAt == kNone) return false;
+    unsigned sizeEnd = window.Space(sizeAt);
+    if (sizeEnd == kNone) return false;
+    Stamp stamp;
+    bool glued = false;
+    if (!ReadDate({p, dateEnd}, stamp) ||
+        !ReadTime({p + timeAt, timeEnd - timeAt}, {p + sizeAt, sizeEnd - sizeAt}, stamp, glued)) {
+        return false;
+    }
+    if (!glued) {
+        // The token after the time was its AM or PM.
+        sizeAt = window.Token(sizeEnd);
+        if (sizeAt == kNone) return false;
+        sizeEnd = window.Space(sizeAt);
+        if (sizeEnd == kNone) return false;
+    }
+    const std::string_view size(p + sizeAt, sizeEnd - sizeAt);
+    std::string_view name;
+    std::int64_t bytes = -1;
+    if (size[0] == '<') {
+        // NameAfterDir: past the padding when it is all spaces, else from
+        // the first byte that is no space.
+        const unsigned nameAt = window.Token(sizeEnd);
+        if (!fields::EqualsFolded(size, "<dir>") || nameAt == kNone) return false;
+        const std::size_t from = nameAt <= sizeEnd + kDirPadding ? nameAt : sizeEnd + kDirPadding;
+        name = {p + from, n - from};
+    } else {
+        // The name after the size and one space, as AfterOneSpace gives it.
+        if (!fields::ReadGroupedNumber(size, bytes, readable) || n - sizeEnd < 2) {
+            return false;
+        }
+        name = {p + sizeEnd + 1, n - sizeEnd - 1};
+    }
+    entry.size = bytes;
+    entry.isDir = bytes < 0;
+    if (!StoreStamp(stamp, today, entry)) {
+        kind = SkipAs(state, ftpdir::SkipReason::impossibleDate);
+        return true;
+    }
+    entry.name = name;
+    entry.extras.format = EntryFormat::dos;
+    kind = LineKind::entry;
+    return true;
+}
+
+// A line that starts with a digit: the usual form, else other forms.
+// Flattened: the usual form's readers are inlined here whatever their
+// number of callers in this file.
+FTPDIRLIST_FLATTEN FTPDIRLIST_NOINLINE LineKind ReadDigitFirst(std::string_view line,
+                                                               ListingState& state, Today& today,
+                                                               ParsedEntry& entry) {
+    LineKind kind;
+    if (ReadUsualForm(line, state, today, entry, kind)) return kind;
+    return ReadOtherForms(line, state, today, entry);
+}
+
+}  // namespace
+
+LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
+    // A shortcut: a build without it reads every line as other forms.
+    if (FTPDIRLIST_SHORTCUTS && !line.empty() && line[0] != ' ') {
+        // Every form starts with a digit: a line that starts with another
+        // byte is none, as ReadOtherForms finds.
+        return fields::IsDigit(line[0]) ? ReadDigitFirst(line, state, today, entry)
+                                        : LineKind::none;
+    }
+    return ReadOtherForms(line, state, today, entry);
+}
+
+bool JoinSuppliesOnlyName(ParsedEntry& entry, std::string_view held) {
+    if (entry.extras.format != EntryFormat::dos) return true;
+    // The name starts at the joining space at the earliest (after a held
+    // line that ends in the ten spaces of IIS's <DIR> padding).
+    const char* joint = held.data() + held.size();
+    if (entry.name.data() < joint) return false;
+    std::size_t end = held.size();
+    while (end > 0 && held[end - 1] == ' ') --end;
+    std::size_t begin = end;
+    while (begin > 0 && held[begin - 1] != ' ') --begin;
+    const std::string_view last = held.substr(begin, end - begin);
+    std::int64_t size;
+    if (last.empty() ||
+        !((last[0] == '<' && last.back() == '>') || fields::ReadGroupedNumber(last, size))) {
+        return false;
+    }
+    // The joining space is no byte of the name: the wrapped line holds all
+    // of it, spaces it starts with included.
+    if (entry.name.data() == joint) entry.name.remove_prefix(1);
+    return true;
 }
 
 // ReadDate and ImpossibleDate both need the first token to start as a

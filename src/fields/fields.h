@@ -449,12 +449,44 @@ inline bool ReadUsual(std::string_view text, std::string_view separators,
     const std::size_t n = text.size();
     if (n != 8 && n != 10) return false;
     const char* p = text.data();
-    const bool yearFirst = n == 10 && !IsDigit(p[4]);
+    // A month or day first is followed by its separator, a year first by
+    // its third digit (and has ten bytes).
+    const bool yearFirst = IsDigit(p[2]);
+    if (yearFirst && n != 10) return false;
     const std::size_t first = yearFirst ? 4 : 2;
     const char separator = p[first];
-    if (p[first + 3] != separator || IsDigit(separator) || !IsSeparator(separator, separators)) {
+    if (p[first + 3] != separator || (yearFirst && IsDigit(separator)) ||
+        !IsSeparator(separator, separators)) {
         return false;
     }
+#if FTPDIRLIST_SWAR
+    // The eight bytes at p hold every pair but the last of a ten-byte
+    // date. With the separators made "0", one test tells whether all are
+    // digits, and one multiplication puts each pair's value at its first
+    // byte (10 * 9 + 9 fits in a byte: no byte carries into the next).
+    const std::uint64_t marks = yearFirst ? 0xFF0000FF00000000ull : 0x0000FF0000FF0000ull;
+    constexpr std::uint64_t kZeros = bytes::kOnes * '0';
+    std::uint64_t w = (bytes::Load8(p) & ~marks) | (kZeros & marks);
+    if (((w & (bytes::kOnes * 0xF0)) | (((w + bytes::kOnes * 6) & (bytes::kOnes * 0xF0)) >> 4)) !=
+        bytes::kOnes * 0x33) {
+        return false;
+    }
+    w -= kZeros;
+    w = w * 10 + (w >> 8);
+    const auto pair = [w](unsigned i) { return static_cast<int>((w >> (8 * i)) & 0xFF); };
+    int a = pair(0);
+    int b = pair(3);
+    int c = pair(6);
+    if (yearFirst) {
+        a = a * 100 + pair(2);
+        b = pair(5);
+        c = TwoDigits(p + 8);
+    } else if (n == 10) {
+        const int low = TwoDigits(p + 8);
+        c = low < 0 ? -1 : c * 100 + low;
+    }
+    if (c < 0) return false;
+#else
     // The pairs of digits at their places; TwoDigits gives -1 for a pair
     // that is not.
     int a = TwoDigits(p);
@@ -468,6 +500,7 @@ inline bool ReadUsual(std::string_view text, std::string_view separators,
         c = (c | low) < 0 ? -1 : c * 100 + low;
     }
     if ((a | b | c) < 0) return false;
+#endif
     numbers[0] = a;
     numbers[1] = b;
     numbers[2] = c;
@@ -481,21 +514,22 @@ inline bool ReadUsual(std::string_view text, std::string_view separators,
 inline bool Store(const std::int32_t (&numbers)[3], const std::size_t (&widths)[3], DateOrder order,
                   Stamp& stamp) {
     if (order == DateOrder::mdyOrDmy) order = numbers[0] > 12 ? DateOrder::dmy : DateOrder::mdy;
-    int y = 2;
-    int m = 0;
-    int d = 1;
-    if (order == DateOrder::ymd) {
-        y = 0;
-        m = 1;
-        d = 2;
-    } else if (order == DateOrder::dmy) {
-        m = 1;
-        d = 0;
-    }
-    if (widths[m] > 2 || widths[d] > 2 || !ValidDate(numbers[m], numbers[d])) return false;
-    stamp.year = WidenYear(numbers[y], widths[y]);
-    stamp.month = numbers[m];
-    stamp.day = numbers[d];
+    // The year comes first or last; month and day take the other two
+    // places, the day first in dmy. Chosen by value, not by index.
+    const bool yearFirst = order == DateOrder::ymd;
+    const bool dayFirst = order == DateOrder::dmy;
+    const std::int32_t year = yearFirst ? numbers[0] : numbers[2];
+    const std::size_t yearWidth = yearFirst ? widths[0] : widths[2];
+    const std::int32_t a = yearFirst ? numbers[1] : numbers[0];
+    const std::int32_t b = yearFirst ? numbers[2] : numbers[1];
+    const std::size_t aWidth = yearFirst ? widths[1] : widths[0];
+    const std::size_t bWidth = yearFirst ? widths[2] : widths[1];
+    const std::int32_t month = dayFirst ? b : a;
+    const std::int32_t day = dayFirst ? a : b;
+    if (aWidth > 2 || bWidth > 2 || !ValidDate(month, day)) return false;
+    stamp.year = WidenYear(year, yearWidth);
+    stamp.month = month;
+    stamp.day = day;
     return true;
 }
 
@@ -522,11 +556,22 @@ inline bool ReadGroupedNumber(std::string_view text, std::int64_t& value, const 
 }
 
 inline bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm) {
-    if (suffix.size() != 2 && !(shortForm && suffix.size() == 1)) return false;
-    if (suffix.size() == 2 && ToLower(suffix[1]) != 'm') return false;
-    const char letter = ToLower(suffix[0]);
-    if (letter != 'a' && letter != 'p') return false;
-    const bool pm = letter == 'p';
+    bool pm;
+    if (FTPDIRLIST_SHORTCUTS && suffix.size() == 2) {
+        // Both bytes at once: with 0x20 set, a byte equals "a", "p" or "m"
+        // exactly when it is that letter in either case.
+        const unsigned word = (static_cast<unsigned char>(suffix[0]) |
+                               static_cast<unsigned>(static_cast<unsigned char>(suffix[1])) << 8) |
+                              0x2020u;
+        pm = word == ('p' | 'm' << 8);
+        if (!pm && word != ('a' | 'm' << 8)) return false;
+    } else {
+        if (suffix.size() != 2 && !(shortForm && suffix.size() == 1)) return false;
+        if (suffix.size() == 2 && ToLower(suffix[1]) != 'm') return false;
+        const char letter = ToLower(suffix[0]);
+        if (letter != 'a' && letter != 'p') return false;
+        pm = letter == 'p';
+    }
     if (stamp.hour < 1 || stamp.hour > 12) return false;
     if (stamp.hour == 12) stamp.hour = 0;
     if (pm) stamp.hour += 12;
