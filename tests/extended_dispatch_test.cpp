@@ -131,5 +131,57 @@ TEST(ExtendedFilterTest, FiltersPassLinesAtTheirEdges) {
     }
 }
 
+// Lines of each family that lie at the edge of its FamilyFilter (a byte,
+// a token or a count the filter tests): the family reads each in a fresh
+// listing, and the dispatcher reads each as offering it to every family.
+TEST(ExtendedFilterTest, FamilyFiltersPassTheirFamilysLines) {
+    struct Case {
+        const char* reason;
+        std::string line;
+        EntryFormat family;
+    };
+    const Case cases[] = {
+        {"DOS: a four-digit year first", "2002-01-15  14:30  12 a", EntryFormat::dos},
+        {"DOS: a one-digit day before a dot", "5.01.2002  10:30  12 a", EntryFormat::dos},
+        {"DOS: slashes, a date that cannot exist", "04/31/02  10:30AM  <DIR>  x", EntryFormat::dos},
+        {"VMS: a name that starts with a digit", "1NOTES.TXT;2  3  15-JAN-2002 10:30:45.12", EntryFormat::vms},
+        {"VMS: the header", "Directory DISK$USER:[ALICE]", EntryFormat::vms},
+        {"VMS: the header in small letters", "directory DISK$USER:[ALICE]", EntryFormat::vms},
+        {"MLSD: an MLST line, one space first", " type=file;size=1024; notes.txt", EntryFormat::mlsd},
+        {"MLSD: capitals, digits, dots, dashes in a fact name", "Type=file;UNIX.mode2-x_y=0644; a b", EntryFormat::mlsd},
+        {"MLSD: one fact, no ';'", "type=dir notes", EntryFormat::mlsd},
+        {"OS/2: attribute letters A, H, S, R", "  36611  A H S R  04-23-103  10:57  a", EntryFormat::os2},
+        {"OS/2: DIR in small letters", "  0  dir  05-12-97  16:44  PSFONTS", EntryFormat::os2},
+        {"OS/2: a one-digit month", "  36611  4-23-103  10:57  a", EntryFormat::os2},
+        {"IBM i: an object type, three tokens", "ALICE  *MEM  LIB.FILE/MEMB.MBR", EntryFormat::ibmi},
+        {"IBM i: a size, six tokens", "ALICE  8192 01/15/02 10:30:45 *STMF a", EntryFormat::ibmi},
+        {"Windows CE: a three-letter month", "2048    Feb-28-1998  05:23:30   name <DIR>", EntryFormat::windowsCe},
+        {"Windows CE: a rule", "----  ----", EntryFormat::windowsCe},
+        {"Windows CE: titles in capitals", "SIZE  DATE  TIME  NAME", EntryFormat::windowsCe},
+        {"Nortel: five tokens", "a  1  06/03/04  Mon.  10:20:03", EntryFormat::nortel},
+        {"dls: a name, a size and words", "notes.txt  1024  A text file", EntryFormat::dls},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        ext::ListingState fresh;
+        EXPECT_EQ(ReadPlainly(c.line, fresh).format, c.family) << c.line;
+        ExpectFiltersPass(c.line);
+    }
+}
+
+// Lines next to a family's that its filter refuses, which no family reads
+// otherwise either: the filter refuses only what its reader would.
+TEST(ExtendedFilterTest, FamilyFiltersRefuseOnlyWhatTheirReadersRefuse) {
+    for (const char* line : {
+             "        1426  21-MAR-2022 19:41:37.98  [OPERATOR]  (RWED,RWED,RWED,RE)",
+             "PROJECT_5.LIS;1", "12345-01-02  10:30  12 a", "  =file;size=1; a",
+             "  type=file;size=1; a", "a  1  06/03/04  Mon.  10:20:03  b",
+             "ALICE  8192 01/15/02 10:30:45", "2048  28-Feb-1998  05:23:30  name",
+             "  36611  B  04-23-103  10:57  a", "226 Transfer complete, 66919 bytes"}) {
+        SCOPED_TRACE(line);
+        ExpectFiltersPass(line);
+    }
+}
+
 }  // namespace
 }  // namespace ftpdirlist

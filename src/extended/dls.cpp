@@ -103,5 +103,10 @@ LineKind ReadDlsLine(std::string_view line, ListingState& state, Today& today, P
     return LineKind::entry;
 }
 
+// The reader's first test.
+bool MayBeDlsLine(fields::TokenWalker&, std::size_t, const ListingState& state) {
+    return state.family == EntryFormat::unknown || state.family == EntryFormat::dls;
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist

@@ -173,5 +173,11 @@ LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, P
     return LineKind::entry;
 }
 
+// ReadDate and ImpossibleDate both need the first token to start as a
+// numeric date, whose first number has at most four digits.
+bool MayBeDosLine(TokenWalker& tokens, std::size_t, const ListingState&) {
+    return fields::NumericDateSeparator(tokens[0], "-/.") != 0;
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist

@@ -17,7 +17,8 @@
 // their column titles; an EPLF line starts with "+". Zero where the reader
 // refuses other lines cheaply itself. A family read after its column titles
 // alone has a second set, for a listing that has not shown them: what its
-// titles have.
+// titles have. A family with a FamilyFilter (next to its reader) is asked
+// it only for a line that FewestTokens lets through.
 #include "extended/families.h"
 
 namespace ftpdirlist {
@@ -33,11 +34,11 @@ constexpr FewestTokens kAny = {0, 0, 0, 0, 0, 0};
 
 const FamilyEntry kFamilies[] = {
     {EntryFormat::unixStyle, &ReadUnixLine, {N, 2, 2, 2, 2, N}},
-    {EntryFormat::dos, &ReadDosLine, {3, N, N, N, N, N}},
-    {EntryFormat::vms, &ReadVmsLine, {1, 1, 1, 1, 1, N}},
+    {EntryFormat::dos, &ReadDosLine, {3, N, N, N, N, N}, nullptr, {}, &MayBeDosLine},
+    {EntryFormat::vms, &ReadVmsLine, {1, 1, 1, 1, 1, N}, nullptr, {}, &MayBeVmsLine},
     // A first token of facts ending in ";", or a first byte "+": marks no
     // other family writes, refused after a few bytes.
-    {EntryFormat::mlsd, &ReadMlsdLine, kAny},
+    {EntryFormat::mlsd, &ReadMlsdLine, kAny, nullptr, {}, &MayBeMlsdLine},
     {EntryFormat::eplf, &ReadEplfLine, {N, N, N, N, 1, N}},
     // The mainframe listings that open with column titles read nothing
     // before them but the titles, words that start "Volume Unit Referred",
@@ -53,16 +54,16 @@ const FamilyEntry kFamilies[] = {
     // type "*STMF", attribute letters before an mm-dd-yy date, "Feb-28-1998",
     // "Apr 04, 2000", a group.user owner and an eight-letter attribute word,
     // a weekday "Thur." before the time, an octal mode with file-type bits.
-    {EntryFormat::ibmi, &ReadIbmiLine, {2, 2, 2, 2, 2, N}},
-    {EntryFormat::os2, &ReadOs2Line, {4, N, N, N, N, N}},
-    {EntryFormat::windowsCe, &ReadWindowsCeLine, {4, 4, 2, N, N, N}},
+    {EntryFormat::ibmi, &ReadIbmiLine, {2, 2, 2, 2, 2, N}, nullptr, {}, &MayBeIbmiLine},
+    {EntryFormat::os2, &ReadOs2Line, {4, N, N, N, N, N}, nullptr, {}, &MayBeOs2Line},
+    {EntryFormat::windowsCe, &ReadWindowsCeLine, {4, 4, 2, N, N, N}, nullptr, {}, &MayBeWinCeLine},
     {EntryFormat::vshell, &ReadVshellLine, {6, N, N, N, N, N}},
     {EntryFormat::os9, &ReadOs9Line, {7, 7, 2, N, N, N}},
-    {EntryFormat::nortel, &ReadNortelLine, {5, 5, 5, 5, 5, N}},
+    {EntryFormat::nortel, &ReadNortelLine, {5, 5, 5, 5, 5, N}, nullptr, {}, &MayBeNortelLine},
     {EntryFormat::unixNumeric, &ReadUnixNumericLine, {6, N, N, N, N, N}},
     // Last of all: "name  size  description" also fits Nortel, numeric Unix
     // and IBM i lines, and any line of a word and a number.
-    {EntryFormat::dls, &ReadDlsLine, kAny},
+    {EntryFormat::dls, &ReadDlsLine, kAny, nullptr, {}, &MayBeDlsLine},
 };
 
 const std::size_t kFamilyCount = sizeof kFamilies / sizeof kFamilies[0];

@@ -64,12 +64,17 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today, 
 // -1; <JUNCTION>, <SYMLINK> and <SYMLINKD> are links of size -1 whose
 // "[target]" after the name becomes extras.target.
 LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+// Its FamilyFilter: a first token that starts as a numeric date.
+bool MayBeDosLine(fields::TokenWalker& tokens, std::size_t count, const ListingState& state);
 
 // vms.cpp: VMS `DIRECTORY` lines, their "Directory" header (sets
 // state.vmsHeader) and "Total of" footers. The name keeps its ";version"
 // (a ".DIR" type is dropped and makes a directory); the size is the used
 // blocks x 512; extras.owner is the owner without its brackets.
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+// Its FamilyFilter: a versioned first token, or a listing that has shown
+// its header.
+bool MayBeVmsLine(fields::TokenWalker& tokens, std::size_t count, const ListingState& state);
 
 // Machine-readable facts and the listings of other server families. Each
 // fills the record with its format set and size -1 when the line gives
@@ -82,20 +87,28 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
 // which the driver drops like Unix ones. A line of a space and a name (an
 // empty fact list) is read only in a listing already known to be MLSD.
 LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+// Its FamilyFilter: a first fact name and its "=".
+bool MayBeMlsdLine(fields::TokenWalker& tokens, std::size_t count, const ListingState& state);
 
 // eplf.cpp: EPLF, "+i8388621.44468,m839956783,r,s10376,\tnotes".
 LineKind ReadEplfLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
 
 // os2.cpp: OS/2, "  36611      A    04-23-103   10:57  test1.file".
 LineKind ReadOs2Line(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+// Its FamilyFilter: a second token of attribute letters or a date.
+bool MayBeOs2Line(fields::TokenWalker& tokens, std::size_t count, const ListingState& state);
 
 // ibmi.cpp: IBM i, "ALICE  8192 01/15/02 10:30:45 *STMF notes.txt" and
 // "ALICE   *MEM   MYLIB.FILE/MEMB.MBR".
 LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+// Its FamilyFilter: an object type or a size second.
+bool MayBeIbmiLine(fields::TokenWalker& tokens, std::size_t count, const ListingState& state);
 
 // wince.cpp: Windows CE and VxWorks, "2048    Feb-28-1998  05:23:30   name <DIR>".
 LineKind ReadWindowsCeLine(std::string_view line, ListingState& state, Today& today,
                            ParsedEntry& entry);
+// Its FamilyFilter: a month name after a size, or a header's first token.
+bool MayBeWinCeLine(fields::TokenWalker& tokens, std::size_t count, const ListingState& state);
 
 // vshell.cpp: VShell, "206876  Apr 04, 2000 21:06 name".
 LineKind ReadVshellLine(std::string_view line, ListingState& state, Today& today,
@@ -108,10 +121,14 @@ LineKind ReadOs9Line(std::string_view line, ListingState& state, Today& today, P
 // tokens or more, so it reads only a listing not yet known to be another
 // family.
 LineKind ReadDlsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry);
+// Its FamilyFilter: a listing of no other family.
+bool MayBeDlsLine(fields::TokenWalker& tokens, std::size_t count, const ListingState& state);
 
 // nortel.cpp: Nortel, "name   1014196  06/03/04  Thur.   10:20:03".
 LineKind ReadNortelLine(std::string_view line, ListingState& state, Today& today,
                         ParsedEntry& entry);
+// Its FamilyFilter: five tokens, the second a number.
+bool MayBeNortelLine(fields::TokenWalker& tokens, std::size_t count, const ListingState& state);
 
 // unix_numeric.cpp: "0100644  500  101  12345  123456789  name".
 LineKind ReadUnixNumericLine(std::string_view line, ListingState& state, Today& today,

@@ -120,5 +120,13 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
     return LineKind::entry;
 }
 
+// The second token is the object type ("*" first), which a name follows,
+// or a size of digits alone (ReadNumber), which a date, a time, the type
+// and a name follow.
+bool MayBeIbmiLine(fields::TokenWalker& tokens, std::size_t count, const ListingState&) {
+    const std::string_view second = tokens[1];
+    return second[0] == '*' ? count >= 3 : count >= 6 && IsAllDigits(second);
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist

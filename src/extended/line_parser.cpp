@@ -1,5 +1,7 @@
 #include "extended/line_parser.h"
 
+#include <cassert>
+
 #include "extended/families.h"
 #include "parse/bytes.h"
 
@@ -34,55 +36,103 @@ LineKind Settle(LineKind kind, EntryFormat format, ListingState& state, ParsedEn
     return kind;
 }
 
-// What the dispatcher knows of a line before offering it to the families:
-// the class of its first byte that is no space and how many tokens it has,
-// counted up to kCounted (as many as any family needs).
-struct LineShape {
-    static constexpr std::size_t kCounted = 8;
-    // The member of FewestTokens for the line's first byte.
-    std::uint8_t FewestTokens::*first = &FewestTokens::blank;
-    std::size_t tokens = 0;
+// The first-byte classes of FewestTokens, in the order of its members.
+constexpr std::uint8_t FewestTokens::*kClasses[] = {&FewestTokens::digit, &FewestTokens::letter,
+                                                    &FewestTokens::dash,  &FewestTokens::high,
+                                                    &FewestTokens::other, &FewestTokens::blank};
+constexpr std::size_t kClassCount = sizeof kClasses / sizeof kClasses[0];
+constexpr std::size_t kBlank = kClassCount - 1;
 
-    // False only when no line that `family` takes in `state` can look like
-    // this one; `family` is not the listing's own.
-    bool Fits(const FamilyEntry& family, const ListingState& state) const {
-        const bool untitled = family.titles != nullptr && !(state.*family.titles);
-        return tokens >= (untitled ? family.untitled : family.fewest).*first;
+// The class of the first byte of a line's first token.
+std::size_t ClassOf(char byte) {
+    if (fields::IsDigit(byte)) return 0;
+    if (fields::IsLetter(byte)) return 1;
+    if (byte == '-') return 2;
+    return static_cast<unsigned char>(byte) >= 0x80 ? 3 : 4;
+}
+
+// Tokens are counted up to kCounted (as many as any family needs): a line
+// of more counts as kCounted.
+constexpr std::size_t kCounted = 8;
+
+// The families, as bits of kFamilies' places (bit i: kFamilies[i]), whose
+// FewestTokens let a line through, for each class of its first byte and
+// count of its tokens, found once. A family read only after its titles
+// has its bit by `untitled` in `beforeTitles`.
+struct ShapeMasks {
+    using Mask = std::uint64_t;
+    Mask fits[kClassCount][kCounted + 1] = {};
+    Mask beforeTitles[kClassCount][kCounted + 1] = {};
+    // The places of the families read only after their titles.
+    std::uint8_t titled[sizeof(Mask) * 8];
+    std::size_t titledCount = 0;
+
+    ShapeMasks() {
+        assert(kFamilyCount <= sizeof(Mask) * 8);
+        for (std::size_t i = 0; i < kFamilyCount; ++i) {
+            const FamilyEntry& family = kFamilies[i];
+            const Mask bit = Mask{1} << i;
+            if (family.titles != nullptr) titled[titledCount++] = static_cast<std::uint8_t>(i);
+            for (std::size_t c = 0; c < kClassCount; ++c) {
+                for (std::size_t n = 0; n <= kCounted; ++n) {
+                    if (n >= family.fewest.*kClasses[c]) fits[c][n] |= bit;
+                    const FewestTokens& before =
+                        family.titles != nullptr ? family.untitled : family.fewest;
+                    if (n >= before.*kClasses[c]) beforeTitles[c][n] |= bit;
+                }
+            }
+        }
+    }
+
+    // The families whose FewestTokens let the line through in `state`.
+    Mask For(std::size_t byteClass, std::size_t tokens, const ListingState& state) const {
+        Mask mask = beforeTitles[byteClass][tokens];
+        for (std::size_t k = 0; k < titledCount; ++k) {
+            const std::size_t i = titled[k];
+            if (state.*kFamilies[i].titles) {
+                const Mask bit = Mask{1} << i;
+                mask = (mask & ~bit) | (fits[byteClass][tokens] & bit);
+            }
+        }
+        return mask;
     }
 };
 
-std::uint8_t FewestTokens::*ClassOf(char byte) {
-    if (fields::IsDigit(byte)) return &FewestTokens::digit;
-    if (fields::IsLetter(byte)) return &FewestTokens::letter;
-    if (byte == '-') return &FewestTokens::dash;
-    return static_cast<unsigned char>(byte) >= 0x80 ? &FewestTokens::high : &FewestTokens::other;
-}
-
-// The shape of the line `tokens` walks.
-LineShape ShapeOf(fields::TokenWalker& tokens) {
-    LineShape shape;
-    shape.tokens = tokens.Count(LineShape::kCounted - 1);
-    if (shape.tokens != 0) shape.first = ClassOf(tokens[0][0]);
-    return shape;
-}
-
-// Offers the line to every family but `known` (the listing's own, which
-// refused it when `tried`), in the order of kFamilies. Out of line: a line
-// of the listing's own family never needs it.
-FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat known, bool tried,
-                                           ListingState& state, Today& today, ParsedEntry& entry) {
+// Offers the line to every family but `known` (the listing's own, at
+// `knownAt` in kFamilies, which refused it; kFamilyCount when it has no
+// reader), in the order of kFamilies. Out of line: a line of the listing's
+// own family never needs it.
+FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat known,
+                                           std::size_t knownAt, ListingState& state, Today& today,
+                                           ParsedEntry& entry) {
+    const bool tried = knownAt != kFamilyCount;
     bool first = !tried;
-    // A shortcut: a build without shortcuts offers the line to every family.
-    LineShape shape{nullptr, 0};
+    fields::TokenWalker tokens = TokensFor(line, state);
+    // A shortcut: the families whose FewestTokens and FamilyFilter refuse
+    // the line are not asked; a build without shortcuts offers the line to
+    // every family.
+    ShapeMasks::Mask candidates = ~ShapeMasks::Mask{0};
+    std::size_t count = 0;
     if (FTPDIRLIST_SHORTCUTS) {
-        fields::TokenWalker tokens = TokensFor(line, state);
-        shape = ShapeOf(tokens);
+        static const ShapeMasks masks;
+        count = tokens.Count(kCounted - 1);
+        candidates = masks.For(count != 0 ? ClassOf(tokens[0][0]) : kBlank, count, state);
+        if (tried) candidates &= ~(ShapeMasks::Mask{1} << knownAt);
     }
     LineKind kind = LineKind::none;
     for (std::size_t i = 0; i < kFamilyCount; ++i) {
+        if (FTPDIRLIST_SHORTCUTS) {
+            // Straight to the next family the shape lets through.
+            candidates &= ~ShapeMasks::Mask{0} << i;
+            if (candidates == 0) break;
+            i = bytes::LowestBit(candidates);
+        }
         const FamilyEntry& family = kFamilies[i];
-        if (family.format == known || (shape.first != nullptr && !shape.Fits(family, state)))
+        if (!FTPDIRLIST_SHORTCUTS && family.format == known) continue;
+        if (FTPDIRLIST_SHORTCUTS && family.mayRead != nullptr &&
+            !family.mayRead(tokens, count, state)) {
             continue;
+        }
         // A reader that refused the line may have filled part of the record.
         if (!first) entry.Reset();
         first = false;
@@ -108,7 +158,7 @@ LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& to
         const LineKind kind = kFamilies[knownAt].read(line, state, today, entry);
         if (kind != LineKind::none) return Settle(kind, known, state, entry);
     }
-    return OfferToOthers(line, known, knownAt != kFamilyCount, state, today, entry);
+    return OfferToOthers(line, known, knownAt, state, today, entry);
 }
 
 }  // namespace ext

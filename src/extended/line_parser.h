@@ -13,6 +13,9 @@
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
+namespace fields {
+class TokenWalker;
+}  // namespace fields
 namespace ext {
 
 // The readers' verdicts are the listing driver's.
@@ -90,6 +93,17 @@ struct FewestTokens {
     std::uint8_t blank;   // a line of spaces only
 };
 
+// A family's cheap first test of a line that its reader may take: false
+// only when the reader would return none for it in `state`. `tokens` walks
+// the line as the reader's own walker does (TokensFor) and has counted its
+// tokens as far as the dispatcher needs: `count`, which is the dispatcher's
+// kCounted for a line of that many tokens or more. Asked only for a line
+// that the family's FewestTokens lets through, so that it may take the
+// tokens those guarantee. Like FewestTokens, a consequence of the reader's
+// own tests, never a test of its own.
+using FamilyFilter = bool (*)(fields::TokenWalker& tokens, std::size_t count,
+                              const ListingState& state);
+
 // One family of the dispatch table.
 struct FamilyEntry {
     EntryFormat format;
@@ -100,6 +114,8 @@ struct FamilyEntry {
     // titles) has. Null for the other families.
     bool ListingState::*titles = nullptr;
     FewestTokens untitled = {};
+    // Asked after `fewest` fits, before the reader; null: no test of its own.
+    FamilyFilter mayRead = nullptr;
 };
 
 // Every family reader, in the order they are tried for a line that the

@@ -353,5 +353,15 @@ LineKind ReadMlsdLine(std::string_view line, ListingState& state, Today& today,
     return LineKind::entry;
 }
 
+// Outside a listing known to be MLSD the reader takes only facts: after
+// one space at most, a first fact whose name starts with a letter
+// (IsFactName) and ends at its "=" (FindFactEnd), both in the first token.
+bool MayBeMlsdLine(fields::TokenWalker& tokens, std::size_t, const ListingState& state) {
+    if (state.family == EntryFormat::mlsd) return true;
+    const std::string_view first = tokens[0];
+    return first.data() != nullptr && first.data() - tokens.Text().data() <= 1 &&
+           fields::IsLetter(first[0]) && first.find('=') != std::string_view::npos;
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist

@@ -55,5 +55,11 @@ LineKind ReadNortelLine(std::string_view line, ListingState& state, Today& today
     return LineKind::entry;
 }
 
+// Exactly five tokens (a time and nothing after it), the second a size of
+// digits alone (ReadNumber).
+bool MayBeNortelLine(fields::TokenWalker& tokens, std::size_t count, const ListingState&) {
+    return count == 5 && IsAllDigits(tokens[1]);
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist

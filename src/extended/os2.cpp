@@ -59,5 +59,17 @@ LineKind ReadOs2Line(std::string_view line, ListingState& state, Today& today, P
     return LineKind::entry;
 }
 
+// After the size come attribute tokens (IsAttributes: "dir" or the letters
+// A, H, S and R) or at once the mm-dd-yy date, which ReadNumericDate reads
+// only with a digit after its first "-".
+bool MayBeOs2Line(fields::TokenWalker& tokens, std::size_t, const ListingState&) {
+    const std::string_view second = tokens[1];
+    const char first = second[0];
+    if (first == 'A' || first == 'H' || first == 'S' || first == 'R' || (first | 0x20) == 'd')
+        return true;
+    const std::size_t at = fields::NumericDateSeparator(second, "-");
+    return at != 0 && at + 1 < second.size() && fields::IsDigit(second[at + 1]);
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist

@@ -246,5 +246,14 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
     return LineKind::entry;
 }
 
+// Before the listing is known to be VMS, ReadName takes only a first token
+// with a ";", and the one line without one that the reader takes is the
+// "Directory" header (footers are read only in a known listing).
+bool MayBeVmsLine(TokenWalker& tokens, std::size_t, const ListingState& state) {
+    const std::string_view first = tokens[0];
+    return state.vmsHeader || state.family == EntryFormat::vms ||
+           first.find(';') != std::string_view::npos || fields::EqualsFolded(first, "directory");
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist

@@ -63,5 +63,17 @@ LineKind ReadWindowsCeLine(std::string_view line, ListingState& state, Today& to
     return LineKind::entry;
 }
 
+// An entry's size is followed by a date whose month ReadMonthNameDayYear
+// ends at the first "-" and whose day of digits comes next; the other lines
+// the reader takes are a rule ("-" first) and the titles ("Size" first).
+bool MayBeWinCeLine(fields::TokenWalker& tokens, std::size_t, const ListingState&) {
+    const std::string_view first = tokens[0];
+    if (!fields::IsDigit(first[0])) return first[0] == '-' || fields::EqualsFolded(first, "size");
+    const std::string_view date = tokens[1];
+    const std::size_t dash = date.find('-');
+    return dash != std::string_view::npos && dash + 1 < date.size() &&
+           fields::IsDigit(date[dash + 1]);
+}
+
 }  // namespace ext
 }  // namespace ftpdirlist

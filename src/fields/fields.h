@@ -125,6 +125,19 @@ enum class DateOrder : std::uint8_t {
 inline bool ReadNumericDate(std::string_view text, DateOrder order, std::string_view separators,
                             Stamp& stamp);
 
+// Where a numeric date that ReadNumericDate or NumericDateShape may read
+// in `text` has its first separator: past a first number of 1 to 4
+// digits, a byte of `separators`. 0 when `text` does not start so.
+inline std::size_t NumericDateSeparator(std::string_view text, std::string_view separators) {
+    std::size_t at = 0;
+    while (at < text.size() && at < 5 && static_cast<unsigned char>(text[at] - '0') <= 9) ++at;
+    if (at == 0 || at > 4 || at == text.size()) return 0;
+    for (const char separator : separators) {
+        if (text[at] == separator) return at;
+    }
+    return 0;
+}
+
 // ReadNumericDate for every text, read number by number.
 bool ReadOtherNumericDate(std::string_view text, DateOrder order, std::string_view separators,
                           Stamp& stamp);

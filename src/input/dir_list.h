@@ -159,6 +159,7 @@ private:
     std::string pendingLine_;
     std::uint64_t pendingNumber_ = 0;
     bool hasPending_ = false;
+    // The held line and the next joined, then bytes that may be read past them.
     std::string joined_;
 
     std::uint64_t lineBreaks_ = 0;
@@ -463,12 +464,19 @@ void ListingDriver<LineParser>::EmitLine(const char* begin, std::size_t length,
 template <class LineParser>
 void ListingDriver<LineParser>::LineFailed(std::string_view line, std::uint64_t number) {
     if (hasPending_) {
-        joined_.assign(pendingLine_);
-        joined_.push_back(' ');
-        joined_.append(line.data(), line.size());
+        // The joined text is followed by bytes the readers may read past it
+        // (Line::readable), as the lines of a chunk are: a shortcut.
+        constexpr std::size_t kReadable = FTPDIRLIST_SHORTCUTS ? bytes::kWindow : 0;
+        const std::size_t held = pendingLine_.size();
+        const std::size_t length = held + 1 + line.size();
+        if (joined_.size() < length + kReadable) joined_.resize(length + kReadable);
+        char* text = &joined_[0];
+        std::memcpy(text, pendingLine_.data(), held);
+        text[held] = ' ';
+        if (!line.empty()) std::memcpy(text + held + 1, line.data(), line.size());
         // A joined text taken as a header is no join either.
-        if (TryLine(Line(joined_), nullptr, pendingNumber_, pendingLine_.size() + 1) ==
-            LineKind::entry) {
+        if (TryLine(Line(text, text + length, text + joined_.size()), nullptr, pendingNumber_,
+                    held + 1) == LineKind::entry) {
             hasPending_ = false;
             return;
         }
