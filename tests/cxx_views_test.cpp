@@ -290,4 +290,43 @@ INSTANTIATE_TEST_SUITE_P(Rows, ListingExtras, ::testing::ValuesIn(ExtrasCases())
                              return std::string(param.param.label);
                          });
 
+// The iterator walks the rows block by block: across every block's end,
+// in both dialects, it gives what indexing gives, each entry its own.
+TEST(ListingViews, IterateAcrossRowBlocks) {
+    std::string listing;
+    const std::size_t count = 3100;  // past the first two blocks of rows
+    for (std::size_t i = 0; i < count; ++i) {
+        listing += "-rw-r--r--   1 u" + std::to_string(i % 7) + " g 1 Jan 02  2020 f" +
+                   std::to_string(i) + "\r\n";
+    }
+    for (const Dialect dialect : {Dialect::extended, Dialect::classic}) {
+        const Listing entries = ftpdir::parse(listing, OptionsFor(dialect));
+        ASSERT_EQ(entries.size(), count);
+        std::size_t i = 0;
+        for (const EntryView& e : entries) {
+            ASSERT_EQ(e.name, "f" + std::to_string(i));
+            ASSERT_TRUE(e == entries[i]) << i;
+            ASSERT_EQ(e.owner, dialect == Dialect::extended ? "u" + std::to_string(i % 7) : "");
+            ++i;
+        }
+        EXPECT_EQ(i, count);
+    }
+}
+
+// Dates whose fields go beyond a byte (the classic dialect gives them as
+// the line writes them) come back whole.
+TEST(ListingViews, WideDatesComeBackWhole) {
+    const Listing entries = ftpdir::parse(
+        "-rw-r--r--   1 a b 1 Jan 300 2020 x\r\n-rw-r--r--   1 a b 1 Mar 3 12:345 y\r\n",
+        OptionsFor(Dialect::classic));
+    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_TRUE(entries[0].date.has_value());
+    EXPECT_EQ(*entries[0].date, (ftpdir::Date{2020, 1, 300}));
+    EXPECT_FALSE(entries[0].time.has_value());
+    ASSERT_TRUE(entries[1].date.has_value() && entries[1].time.has_value());
+    EXPECT_EQ(entries[1].date->month, 3);
+    EXPECT_EQ(entries[1].date->day, 3);
+    EXPECT_EQ(*entries[1].time, (ftpdir::Time{12, 345}));
+}
+
 }  // namespace

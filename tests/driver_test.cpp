@@ -444,4 +444,36 @@ TEST(Driver, VersionCollapseAndZeroCutLinesInBothDialects) {
     }
 }
 
+// Every line starts from a record as newly constructed: a reset leaves
+// nothing of the last line in any field, the extras included.
+TEST(Driver, ResetRecordIsNewlyConstructed) {
+    ParsedEntry entry;
+    entry.name = "name";
+    entry.attributes = "-rw-r--r--";
+    entry.size = 7;
+    entry.isDir = 1;
+    entry.isLink = 1;
+    entry.dateTime = {2001, 2, 3, 4, 5, 1, 1};
+    entry.extras.target = "t";
+    entry.extras.owner = "o";
+    entry.extras.group = "g";
+    entry.extras.facts = "type=file;";
+    entry.extras.second = 30;
+    entry.extras.utc = 1;
+    entry.extras.format = ftpdirlist::EntryFormat::mlsd;
+    entry.extras.padBeforeName = 1;
+    entry.Reset();
+    const ParsedEntry fresh;
+    const ftpdirlist::EntryExtras& x = entry.extras;
+    const ftpdirlist::EntryExtras& y = fresh.extras;
+    EXPECT_TRUE(entry.name.data() == nullptr && entry.name.empty());
+    EXPECT_TRUE(entry.attributes.empty() && entry.size == 0 && entry.isDir == 0 &&
+                entry.isLink == 0 && entry.dateTime == fresh.dateTime);
+    EXPECT_TRUE(x.target.empty() && x.owner.empty() && x.group.empty() && x.facts.empty());
+    EXPECT_EQ(x.second, y.second);
+    EXPECT_EQ(x.utc, y.utc);
+    EXPECT_EQ(x.format, y.format);
+    EXPECT_EQ(x.padBeforeName, y.padBeforeName);
+}
+
 }  // namespace

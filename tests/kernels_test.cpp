@@ -61,6 +61,45 @@ TEST(Kernels, FindLineStopFindsTheFirstLineEnd) {
     }
 }
 
+#if FTPDIRLIST_SSE2
+// The line window: the first line end or NUL wherever it lies (in the
+// chunks tested together, the two after them or beyond), past control
+// bytes that end nothing, and the spaces of the first 64 bytes.
+TEST(Kernels, LineWindowFindsTheLineStopAndTheSpaces) {
+    const char marks[] = {'\r', '\n', '\0', '\t', '\x01', ' '};
+    for (std::size_t length = bytes::kLineWindow; length <= kMaxLength; ++length) {
+        for (std::size_t at = 0; at <= length; ++at) {
+            for (const char mark : marks) {
+                for (const std::size_t gap : {std::size_t{1}, std::size_t{17}}) {
+                    // A second mark, a line end, follows the first.
+                    std::string text = Marked(length, 'x', mark, at);
+                    if (at + gap < length) text[at + gap] = '\n';
+                    for (std::size_t i = 0; i < length; i += 9) {
+                        if (text[i] == 'x') text[i] = ' ';
+                    }
+                    const HeapBytes bytes(text);
+                    const char* p = bytes.view().data();
+                    std::size_t want = 0;
+                    while (want < length && text[want] != '\r' && text[want] != '\n' &&
+                           text[want] != '\0') {
+                        ++want;
+                    }
+                    std::uint64_t wantSpaces = 0;
+                    for (std::size_t i = 0; i < 64; ++i) {
+                        wantSpaces |= std::uint64_t{text[i] == ' '} << i;
+                    }
+                    std::uint64_t spaces = 0;
+                    EXPECT_EQ(bytes::ScanWindow64(p, p + length, spaces) - p,
+                              static_cast<std::ptrdiff_t>(want))
+                        << "length " << length << " at " << at << " mark " << int{mark};
+                    EXPECT_EQ(spaces, wantSpaces) << "length " << length << " at " << at;
+                }
+            }
+        }
+    }
+}
+#endif
+
 TEST(Kernels, SpaceSearchesAndFindAgreeWithTheByteLoop) {
     for (std::size_t length = 0; length <= kMaxLength; ++length) {
         for (std::size_t at = 0; at <= length; ++at) {

@@ -30,12 +30,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#if defined(__GNUC__) || defined(__clang__)
+#define FTPDIRLIST_VIEW_UNLIKELY(x) __builtin_expect(!!(x), 0)
+#else
+#define FTPDIRLIST_VIEW_UNLIKELY(x) (x)
+#endif
 
 namespace ftpdir {
 
@@ -176,6 +183,61 @@ inline bool operator!=(const EntryView& a, const EntryView& b) noexcept { return
 inline bool operator!=(const EntryView& a, const Entry& b) noexcept { return !(a == b); }
 inline bool operator!=(const Entry& a, const EntryView& b) noexcept { return !(b == a); }
 
+namespace detail {
+
+// How a Listing stores an entry, as its iterator reads it: not part of the
+// API, and it changes with the library. A row's texts lie one after another
+// from `name`: the name, the attributes, then the extras' texts in the
+// order of their lengths in StoredExtras. The date packs into `stamp`
+// unless dateBits has kWideDate: then stamp holds the address of the whole
+// date, which the library reads out of line.
+struct StoredRow {
+    const char* name;
+    std::uint32_t nameLength;
+    std::uint32_t attributesLength;
+    std::int64_t size;
+    std::uint64_t stamp;  // the year in the low 32 bits, then month, day, hour, minute
+    std::int32_t version;
+    std::uint8_t isDir;
+    std::uint8_t isLink;
+    std::uint8_t dateBits;
+
+    static constexpr std::uint8_t kHasDate = 1;
+    static constexpr std::uint8_t kHasTime = 2;
+    static constexpr std::uint8_t kWideDate = 4;
+    static constexpr unsigned kMonthShift = 32;
+    static constexpr unsigned kDayShift = 40;
+    static constexpr unsigned kHourShift = 48;
+    static constexpr unsigned kMinuteShift = 56;
+};
+
+// What an extended row tells beyond the row, one per row of an extended
+// listing (none in a classic one).
+struct StoredExtras {
+    std::uint32_t targetLength;
+    std::uint32_t ownerLength;
+    std::uint32_t groupLength;
+    std::uint32_t factsLength;
+    std::int8_t second;  // -1: none
+    std::uint8_t utc;
+    Format format;
+};
+
+// Where the rows lie from one row on: `row` up to `end`, one block of
+// rows, each sizeof(StoredRow) bytes.
+struct RowSpan {
+    const unsigned char* row;
+    const unsigned char* end;
+};
+
+// A wide date as the view gives it.
+struct WideStamp {
+    std::optional<Date> date;
+    std::optional<Time> time;
+};
+
+}  // namespace detail
+
 // The entries of one listing, owning their memory. Move-only; a move keeps
 // every view into it valid, and leaves the moved-from listing empty.
 // Indexing and iterating build each EntryView from the stored row on the
@@ -194,7 +256,8 @@ public:
     // Entry `i`, which must be below size().
     EntryView operator[](std::size_t i) const noexcept {
         EntryView view;
-        Fill(i, view);
+        Fill(RowsFrom(i).row,
+             i < extrasCount_ ? extras_ + i * sizeof(detail::StoredExtras) : nullptr, view);
         return view;
     }
 
@@ -212,7 +275,14 @@ public:
         reference operator*() const noexcept { return current_; }
         pointer operator->() const noexcept { return &current_; }
         const_iterator& operator++() noexcept {
-            Load(index_ + 1);
+            ++index_;
+            row_ += sizeof(detail::StoredRow);
+            // rowsEnd_ ends the row's block or the listing, whichever comes first.
+            if (row_ == rowsEnd_) {
+                if (index_ == listing_->size_) return *this;
+                Step();
+            }
+            Load();
             return *this;
         }
         const_iterator operator++(int) noexcept {
@@ -229,15 +299,35 @@ public:
 
     private:
         friend class Listing;
-        const_iterator(const Listing* listing, std::size_t index) noexcept : listing_(listing) {
-            Load(index);
+        // At entry `index`; the end when it is size().
+        const_iterator(const Listing* listing, std::size_t index) noexcept
+            : listing_(listing),
+              index_(index),
+              extras_(listing->extras_),
+              extrasCount_(listing->extrasCount_) {
+            if (index_ < listing->size_) {
+                Step();
+                Load();
+            }
         }
-        void Load(std::size_t index) noexcept {
-            index_ = index;
-            if (index < listing_->size_) listing_->Fill(index, current_);
+        // The rows from index_ on, out of line: once a block.
+        void Step() noexcept {
+            const detail::RowSpan span = listing_->RowsFrom(index_);
+            row_ = span.row;
+            rowsEnd_ = span.end;
         }
+        void Load() noexcept {
+            Fill(row_,
+                 index_ < extrasCount_ ? extras_ + index_ * sizeof(detail::StoredExtras) : nullptr,
+                 current_);
+        }
+
         const Listing* listing_ = nullptr;
         std::size_t index_ = 0;
+        const unsigned char* row_ = nullptr;
+        const unsigned char* rowsEnd_ = nullptr;
+        const unsigned char* extras_ = nullptr;
+        std::size_t extrasCount_ = 0;
         EntryView current_;
     };
     using iterator = const_iterator;
@@ -253,11 +343,92 @@ private:
     friend class Parser;
     struct Table;
     explicit Listing(std::unique_ptr<Table> table) noexcept;
-    // Writes entry `i` (below size_) into `view`.
-    void Fill(std::size_t i, EntryView& view) const noexcept;
+    // The rows from row `i` (below size_) to the end of its block.
+    detail::RowSpan RowsFrom(std::size_t i) const noexcept;
+    // The date and time of a row whose date is wide.
+    static detail::WideStamp WideDate(std::uint64_t stamp) noexcept;
+    // Writes the entry of the stored row at `row`, with the extras at
+    // `extras` (null: none, as constructed), into `view`.
+    static void Fill(const unsigned char* row, const unsigned char* extras,
+                     EntryView& view) noexcept {
+        using Row = detail::StoredRow;
+        using Extras = detail::StoredExtras;
+        const char* const name = Read<const char*>(row, offsetof(Row, name));
+        const std::uint32_t nameLength = Read<std::uint32_t>(row, offsetof(Row, nameLength));
+        const std::uint32_t attributesLength =
+            Read<std::uint32_t>(row, offsetof(Row, attributesLength));
+        const std::uint64_t stamp = Read<std::uint64_t>(row, offsetof(Row, stamp));
+        const std::uint8_t dateBits = Read<std::uint8_t>(row, offsetof(Row, dateBits));
+        const char* at = name + nameLength + attributesLength;
+        TextView target;
+        TextView owner;
+        TextView group;
+        TextView facts;
+        std::optional<std::int32_t> second;
+        bool utc = false;
+        Format format = Format::unknown;
+        if (extras != nullptr) {
+            target = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, targetLength)));
+            owner = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, ownerLength)));
+            group = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, groupLength)));
+            facts = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, factsLength)));
+            const std::int8_t s = Read<std::int8_t>(extras, offsetof(Extras, second));
+            if (s >= 0) second = s;
+            utc = Read<std::uint8_t>(extras, offsetof(Extras, utc)) != 0;
+            format = Read<Format>(extras, offsetof(Extras, format));
+        }
+        std::optional<Date> date;
+        std::optional<Time> time;
+        if (FTPDIRLIST_VIEW_UNLIKELY((dateBits & Row::kWideDate) != 0)) {
+            const detail::WideStamp wide = WideDate(stamp);
+            date = wide.date;
+            time = wide.time;
+            if (time) time->second = second;
+        } else {
+            if ((dateBits & Row::kHasDate) != 0) {
+                date.emplace(Date{static_cast<std::int32_t>(static_cast<std::uint32_t>(stamp)),
+                                  Byte(stamp, Row::kMonthShift), Byte(stamp, Row::kDayShift)});
+            }
+            if ((dateBits & Row::kHasTime) != 0) {
+                time.emplace(Byte(stamp, Row::kHourShift), Byte(stamp, Row::kMinuteShift), second);
+            }
+        }
+        view = EntryView{std::string_view(name, nameLength),
+                         std::string_view(name + nameLength, attributesLength),
+                         Read<std::int64_t>(row, offsetof(Row, size)),
+                         Read<std::uint8_t>(row, offsetof(Row, isDir)) != 0,
+                         Read<std::uint8_t>(row, offsetof(Row, isLink)) != 0,
+                         date,
+                         time,
+                         target,
+                         owner,
+                         group,
+                         utc,
+                         format,
+                         facts};
+    }
+    // The T stored at `offset` bytes into `bytes`.
+    template <class T>
+    static T Read(const unsigned char* bytes, std::size_t offset) noexcept {
+        T value;
+        std::memcpy(&value, bytes + offset, sizeof value);
+        return value;
+    }
+    static std::int32_t Byte(std::uint64_t stamp, unsigned shift) noexcept {
+        return static_cast<std::int32_t>(stamp >> shift & 0xFF);
+    }
+    // The text of `length` bytes at `at`, and `at` moved past it.
+    static std::string_view Next(const char*& at, std::uint32_t length) noexcept {
+        const std::string_view text(at, length);
+        at += length;
+        return text;
+    }
 
     std::unique_ptr<Table> table_;
     std::size_t size_ = 0;
+    // The extras of the first extrasCount_ rows, one StoredExtras each.
+    const unsigned char* extras_ = nullptr;
+    std::size_t extrasCount_ = 0;
 };
 
 // Entry by entry, in order.
@@ -431,6 +602,7 @@ Listing parse(std::string_view listing, const Options& options = {});
 
 }  // namespace ftpdir
 
+#undef FTPDIRLIST_VIEW_UNLIKELY
 #endif  // C++17
 #undef FTPDIRLIST_CXX_LEVEL
 

@@ -1,6 +1,7 @@
 #include "ftpdirlist/ftpdirlist.hpp"
 
 #include <algorithm>
+#include <cstddef>
 #include <type_traits>
 #include <utility>
 
@@ -27,47 +28,87 @@ struct Listing::Table {
     bool extras;
 };
 
+// The views read the table's rows and extras in place, as the header lays
+// them out.
+namespace layout {
+using ftpdirlist::EntryRow;
+using ftpdirlist::StoredExtras;
+using Row = detail::StoredRow;
+using Extras = detail::StoredExtras;
+static_assert(sizeof(EntryRow) == sizeof(Row) && offsetof(EntryRow, name) == offsetof(Row, name) &&
+                  offsetof(EntryRow, nameLength) == offsetof(Row, nameLength) &&
+                  offsetof(EntryRow, attributesLength) == offsetof(Row, attributesLength) &&
+                  offsetof(EntryRow, size) == offsetof(Row, size) &&
+                  offsetof(EntryRow, stamp) == offsetof(Row, stamp) &&
+                  offsetof(EntryRow, isDir) == offsetof(Row, isDir) &&
+                  offsetof(EntryRow, isLink) == offsetof(Row, isLink) &&
+                  offsetof(EntryRow, dateBits) == offsetof(Row, dateBits),
+              "the header's row is the table's");
+static_assert(EntryRow::kHasDate == Row::kHasDate && EntryRow::kHasTime == Row::kHasTime &&
+                  EntryRow::kWideDate == Row::kWideDate &&
+                  EntryRow::kMonthShift == Row::kMonthShift &&
+                  EntryRow::kDayShift == Row::kDayShift &&
+                  EntryRow::kHourShift == Row::kHourShift &&
+                  EntryRow::kMinuteShift == Row::kMinuteShift,
+              "the header packs dates as the table does");
+static_assert(sizeof(StoredExtras) == sizeof(Extras) &&
+                  offsetof(StoredExtras, targetLength) == offsetof(Extras, targetLength) &&
+                  offsetof(StoredExtras, ownerLength) == offsetof(Extras, ownerLength) &&
+                  offsetof(StoredExtras, groupLength) == offsetof(Extras, groupLength) &&
+                  offsetof(StoredExtras, factsLength) == offsetof(Extras, factsLength) &&
+                  offsetof(StoredExtras, second) == offsetof(Extras, second) &&
+                  offsetof(StoredExtras, utc) == offsetof(Extras, utc) &&
+                  offsetof(StoredExtras, format) == offsetof(Extras, format),
+              "the header's extras are the table's");
+static_assert(std::is_trivially_copyable<EntryRow>::value &&
+                  std::is_trivially_copyable<StoredExtras>::value,
+              "the views copy their bytes");
+}  // namespace layout
+
 Listing::Listing() noexcept = default;
 Listing::~Listing() = default;
 Listing::Listing(std::unique_ptr<Table> table) noexcept
-    : table_(std::move(table)), size_(table_->rows.Size()) {}
+    : table_(std::move(table)), size_(table_->rows.Size()) {
+    const ftpdirlist::EntryTable& rows = table_->rows;
+    // A classic table has no extras.
+    if (table_->extras) {
+        extras_ = reinterpret_cast<const unsigned char*>(rows.ExtrasData());
+        extrasCount_ = std::min(rows.ExtrasCount(), size_);
+    }
+}
 Listing::Listing(Listing&& other) noexcept
-    : table_(std::move(other.table_)), size_(std::exchange(other.size_, 0)) {}
+    : table_(std::move(other.table_)),
+      size_(std::exchange(other.size_, 0)),
+      extras_(std::exchange(other.extras_, nullptr)),
+      extrasCount_(std::exchange(other.extrasCount_, 0)) {}
 Listing& Listing::operator=(Listing&& other) noexcept {
     if (this != &other) {
         table_ = std::move(other.table_);
         size_ = std::exchange(other.size_, 0);
+        extras_ = std::exchange(other.extras_, nullptr);
+        extrasCount_ = std::exchange(other.extrasCount_, 0);
     }
     return *this;
 }
 
-void Listing::Fill(std::size_t i, EntryView& view) const noexcept {
-    const ftpdirlist::EntryRow& row = table_->rows.Row(i);
-    view.name = row.Name();
-    view.attributes = std::string_view(row.AttributesData(), row.attributesLength);
-    view.size = row.size;
-    view.isDir = row.isDir != 0;
-    view.isLink = row.isLink != 0;
+detail::RowSpan Listing::RowsFrom(std::size_t i) const noexcept {
+    using ftpdirlist::RowBlocks;
+    const RowBlocks::Place place = RowBlocks::PlaceOf(i);
+    const std::size_t rows =
+        std::min(RowBlocks::RowsInBlock(place.block) - place.offset, size_ - i);
+    const auto* row = reinterpret_cast<const unsigned char*>(&table_->rows.Row(i));
+    return {row, row + rows * sizeof(ftpdirlist::EntryRow)};
+}
+
+detail::WideStamp Listing::WideDate(std::uint64_t stamp) noexcept {
+    ftpdirlist::EntryRow row{};
+    row.stamp = stamp;
+    row.dateBits = ftpdirlist::EntryRow::kWideDate;
     const ftpdirlist::FtpDateTime dt = row.DateTime();
-    if (dt.hasDate == 1) {
-        view.date = Date{dt.year, dt.month, dt.day};
-    } else {
-        view.date.reset();
-    }
-    if (dt.hasTime == 1) {
-        view.time = Time{dt.hour, dt.minute};
-    } else {
-        view.time.reset();
-    }
-    if (!table_->extras) return;  // a classic entry: the extras stay as constructed
-    const ftpdirlist::RowExtras x = table_->rows.Extras(i, row);
-    if (view.time && x.second >= 0) view.time->second = x.second;
-    view.target = x.target;
-    view.owner = x.owner;
-    view.group = x.group;
-    view.utc = x.utc != 0;
-    view.format = x.format;
-    view.facts = x.facts;
+    detail::WideStamp out;
+    if (dt.hasDate == 1) out.date = Date{dt.year, dt.month, dt.day};
+    if (dt.hasTime == 1) out.time = Time{dt.hour, dt.minute};
+    return out;
 }
 
 std::vector<Entry> Listing::toEntries() const {

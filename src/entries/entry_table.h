@@ -151,6 +151,12 @@ public:
         return out;
     }
 
+    // The stored extras of the first ExtrasCount() rows, one each in row
+    // order, for a reader that walks them in place (Extras() gives the
+    // same); ExtrasCount() may fall short of Size().
+    const StoredExtras* ExtrasData() const { return extras_.data(); }
+    std::size_t ExtrasCount() const { return extras_.size(); }
+
 private:
     static bool Storable(const ParsedEntry& entry) {
         constexpr std::size_t kMax = UINT32_MAX;

@@ -172,6 +172,12 @@ using CFtpDirList = ListingDriver<ClassicLineParser>;
 // The extended dialect's driver, the C++ API's default.
 using ExtendedDirList = ListingDriver<ext::ExtendedLineParser>;
 
+// "." or "..": the directory itself or its parent. The length first, as
+// few names are that short.
+inline bool IsDotName(std::string_view name) {
+    return name.size() - 1 < 2 && name[0] == '.' && name[name.size() - 1] == '.';
+}
+
 // Offers one text (a line, or a joined pair whose second line starts at
 // offset `second`) to the parser and stores the entry it yields, unless it
 // is "." or "..", which is reported as skipped at `number`. Returns the
@@ -202,9 +208,13 @@ FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line&
     // IBM i "." still narrows its date orders.
     if (style == LineStyle::vms) vmsListing_ = true;
     if constexpr (LineParser::kExtras) {
-        if (FTPDIRLIST_UNLIKELY(parser_.IbmiDateOrders() != ibmiOrders_)) RedateIbmi();
+        // The date orders narrow only as an IBM i entry is read.
+        if (FTPDIRLIST_UNLIKELY(record_.extras.format == EntryFormat::ibmi) &&
+            parser_.IbmiDateOrders() != ibmiOrders_) {
+            RedateIbmi();
+        }
     }
-    if (record_.name == "." || record_.name == "..") {
+    if (FTPDIRLIST_UNLIKELY(IsDotName(record_.name))) {
         // The line held before it goes first, so that the skipped lines stay
         // in order; a joined text holds no line before it.
         if (number != pendingNumber_) ReleasePending();
@@ -407,13 +417,12 @@ void ListingDriver<LineParser>::Scan(const char* p, const char* end) {
         const char* stop;
         const std::uint64_t* spaces = nullptr;
 #if FTPDIRLIST_SSE2
-        // The first 64 bytes give the line's first spaces and, for short
-        // lines, its end, in one pass.
-        bytes::Window64 window;
-        if (end - p >= 64) {
-            window = bytes::ScanWindow64(p);
-            spaces = &window.spaces;
-            stop = bytes::LineStopAfterWindow(p, end, window.low);
+        // The first bytes give the line's first spaces and, for most lines,
+        // its end, in one pass.
+        std::uint64_t window;
+        if (end - p >= bytes::kLineWindow) {
+            stop = bytes::ScanWindow64(p, end, window);
+            spaces = &window;
         } else {
             stop = bytes::FindLineStop<true>(p, end);
         }

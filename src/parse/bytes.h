@@ -211,40 +211,57 @@ FTPDIRLIST_ALWAYS_INLINE std::uint64_t SpaceMask64(const char* p, std::size_t n,
 }
 
 #if FTPDIRLIST_SSE2
-// The 64 bytes at p, all readable: bit i of `spaces` is set when p[i] is a
-// space, of `low` when p[i] is CR or below (every line end and the zero
-// byte among them).
-struct Window64 {
-    std::uint64_t spaces;
-    std::uint64_t low;
-};
-
-FTPDIRLIST_ALWAYS_INLINE Window64 ScanWindow64(const char* p) {
-    Window64 w{SpaceMask64(p, kWindow, p + kWindow), 0};
-    for (int at = 0; at < 64; at += 16) {
-        w.low |= static_cast<std::uint64_t>(LowBytes16(p + at)) << at;
-    }
-    return w;
+// Bit i set when v's byte i is CR or below, as LowBytes16.
+inline unsigned LowBytes16(__m128i v) {
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8('\r')), v)));
 }
 
-// The first line end or zero byte in [p, end), or end, where `low` is the
-// window's mask of the 64 bytes at p (end - p >= 64). Short lines end in
-// the window; most others within the next 16 bytes, tried here before the
-// loop of FindLineStop.
-FTPDIRLIST_ALWAYS_INLINE const char* LineStopAfterWindow(const char* p, const char* end,
-                                                         std::uint64_t low) {
-    const char* at = p + kWindow;
-    if (low != 0) {
-        at = p + LowestBit(low);
-    } else if (end - at >= 16) {
-        const unsigned next = LowBytes16(at);
-        if (next == 0) return FindLineStop<true>(at + 16, end);
-        at += LowestBit(next);
+// The first line end or zero byte in [p, end), or end, where end - p >=
+// kLineWindow; `spaces` gets bit i set when p[i] is a space, for the 64
+// bytes at p. Most lines end within 80 bytes: one test covers the first 48,
+// and the next two chunks are tried before the loop of FindLineStop.
+constexpr std::ptrdiff_t kLineWindow = 80;
+
+FTPDIRLIST_ALWAYS_INLINE const char* ScanWindow64(const char* p, const char* end,
+                                                  std::uint64_t& spaces) {
+    const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+    const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
+    const __m128i v3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48));
+    const __m128i blank = _mm_set1_epi8(' ');
+    const auto spacesOf = [&](__m128i v) {
+        return static_cast<std::uint64_t>(
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank))));
+    };
+    spaces = spacesOf(v0) | spacesOf(v1) << 16 | spacesOf(v2) << 32 | spacesOf(v3) << 48;
+    const char* at;
+    unsigned low;
+    // A byte at or below CR in one of the first three chunks leaves one
+    // at or below CR in their bytewise minimum.
+    if (LowBytes16(_mm_min_epu8(_mm_min_epu8(v0, v1), v2)) != 0) {
+        at = p;
+        low = LowBytes16(v0);
+        if (low == 0) {
+            at += 16;
+            low = LowBytes16(v1);
+            if (low == 0) {
+                at += 16;
+                low = LowBytes16(v2);
+            }
+        }
+    } else if ((low = LowBytes16(v3)) != 0) {
+        at = p + 48;
     } else {
-        return FindLineStop<true>(at, end);
+        at = p + kWindow;
+        low = LowBytes16(at);
+        if (low == 0) return FindLineStop<true>(at + 16, end);
     }
-    // A control byte that ends nothing: search on from it.
-    return IsLineStop<true>(*at) ? at : FindLineStop<true>(at, end);
+    at += LowestBit(low);
+    // A byte at or below CR ends the line when it is CR, LF or zero;
+    // another control byte ends nothing: search on from it.
+    constexpr unsigned kStops = 1u << '\r' | 1u << '\n' | 1u;
+    return (kStops >> static_cast<unsigned char>(*at) & 1u) != 0 ? at : FindLineStop<true>(at, end);
 }
 #endif
 
