@@ -154,8 +154,8 @@ public:
     // The stored extras of the first ExtrasCount() rows, one each in row
     // order, for a reader that walks them in place (Extras() gives the
     // same); ExtrasCount() may fall short of Size().
-    const StoredExtras* ExtrasData() const { return extras_.data(); }
-    std::size_t ExtrasCount() const { return extras_.size(); }
+    const StoredExtras* ExtrasData() const { return extras_.Data(); }
+    std::size_t ExtrasCount() const { return extras_.Size(); }
 
 private:
     static bool Storable(const ParsedEntry& entry) {

@@ -56,6 +56,8 @@ public:
 
     std::size_t Size() const { return size_; }
     std::size_t Capacity() const { return capacity_; }
+    // The slots taken, Size() of them in row order.
+    const StoredExtras* Data() const { return slots_; }
     StoredExtras& operator[](std::size_t index) { return slots_[index]; }
     const StoredExtras& operator[](std::size_t index) const { return slots_[index]; }
 
