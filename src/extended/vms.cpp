@@ -114,7 +114,7 @@ bool ValidProtection32(const char* p, std::size_t n) {
 // "(RWED,RWED,RE,)": four groups for system, owner, group and world, each
 // some of R, W, E and D in that order. May read up to `readable` (>= the
 // text's end): a text of up to 32 bytes is then read at once.
-bool ValidProtection(std::string_view text, const char* readable) {
+FTPDIRLIST_ALWAYS_INLINE bool ValidProtection(std::string_view text, const char* readable) {
     if (text.size() < 5 || text.front() != '(' || text.back() != ')') return false;
 #if FTPDIRLIST_SSE2
     if (text.size() <= 32 && readable - text.data() >= 33) {
@@ -194,7 +194,11 @@ std::size_t VersionSemicolon(std::string_view name) {
 // (any case) is a directory's, named without it.
 FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end, ParsedEntry& entry) {
     entry.name = name;
-    if (end > 4 && fields::EqualsFolded(name.substr(end - 4, 4), ".dir")) {
+    // ".dir" folded as EqualsFolded folds: the only bytes that OR 0x20
+    // makes "d", "i" or "r" are those letters in either case.
+    const auto folded = [name](std::size_t i) { return static_cast<char>(name[i] | 0x20); };
+    if (end > 4 && name[end - 4] == '.' && folded(end - 3) == 'd' && folded(end - 2) == 'i' &&
+        folded(end - 1) == 'r') {
         entry.isDir = 1;
         entry.nameScratch.assign(name.data(), end - 4);
         entry.nameScratch.append(name.data() + end, name.size() - end);
@@ -225,7 +229,8 @@ bool ReadName(std::string_view line, std::string_view name, bool known, ParsedEn
 // An owner in brackets, "[SYSTEM]" or "[GROUP,USER]", without them. A
 // protection in brackets (three commas) is refused. May read up to
 // `readable` (>= the token's end), where each comma is found in one step.
-bool ReadBracketOwner(std::string_view token, const char* readable, std::string_view& owner) {
+FTPDIRLIST_ALWAYS_INLINE bool ReadBracketOwner(std::string_view token, const char* readable,
+                                               std::string_view& owner) {
     if (token.size() < 3 || token.back() != ']') return false;
     const std::string_view inside = token.substr(1, token.size() - 2);
     std::size_t at = 0;
@@ -272,11 +277,11 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
         kind = LineKind::none;
         return true;
     }
-    // A version: the name is no header or footer, and ReadName takes it.
     const std::string_view name = tokens[0];
     const std::string_view size = tokens[1];
     const std::string_view owner = tokens[4];
     const std::size_t semicolon = VersionSemicolon(name);
+    // A version: the name is no header or footer, and ReadName takes it.
     if (semicolon == 0 || semicolon >= name.size() - 1 || !fields::IsDigit(size[0]) ||
         owner[0] != '[') {
         return false;
