@@ -118,6 +118,15 @@ TEST(ExtendedVmsTest, NearTheUsualForm) {
         {"two semicolons: the version after the last",
          "A;1;2 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection,
          {"A;1;2", kProtection, 1536, 0, 0, Timed(2002, 1, 15, 10, 30), "SYSTEM"}},
+        {"owner across the 64th byte",
+         "LONG_NAME_123456.DAT;12  1234/5000  15-JAN-2002 10:30:45.12  [GROUP1,OPERATOR]  "
+         "(RWED,RWED,RWED,RE)",
+         {"LONG_NAME_123456.DAT;12", "(RWED,RWED,RWED,RE)", 631808, 0, 0,
+          Timed(2002, 1, 15, 10, 30), "GROUP1,OPERATOR", "", "", 45}},
+        {"name longer than 64 bytes",
+         std::string(70, 'N') + ".TXT;1 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection,
+         {std::string(70, 'N') + ".TXT;1", kProtection, 1536, 0, 0, Timed(2002, 1, 15, 10, 30),
+          "SYSTEM"}},
         {"directory in lower case, used/allocated",
          "sub.dir;12 4/8 15-JAN-2002 10:30 [G,U] (RWED,RWED,RWED,RWED)",
          {"sub;12", "(RWED,RWED,RWED,RWED)", 2048, 1, 0, Timed(2002, 1, 15, 10, 30), "G,U"}},
@@ -132,6 +141,7 @@ TEST(ExtendedVmsTest, NearTheUsualForm) {
         {"version followed by a letter", "A.TXT;1X 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection},
         {"version alone", ";1 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection},
         {"name alone with spaces after it", "A.TXT;1   "},
+        {"name alone, longer than 64 bytes", std::string(70, 'N') + ".TXT;1"},
         {"a word alone", "Directory"},
     };
     test::ExpectRejected(std::begin(rejected), std::end(rejected));

@@ -264,13 +264,13 @@ bool IsBareOwner(std::string_view token) {
 
 // The usual forms, read from their places: a name alone, whose entry goes
 // on with its fields on the next line, and "NAME.TYPE;V  SIZE  DD-MMM-YYYY
-// HH:MM:SS.hh  [OWNER]  (RWED,RWED,RE,)" with its first five tokens in the
+// HH:MM:SS.hh  [OWNER]  (RWED,RWED,RE,)" with its first four tokens in the
 // first window. Each field is read by its one reader, as the walk reads it
 // at that place. False when the line has another form or a field of it
 // does not read: the walk then reads the line.
 bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, ParsedEntry& entry,
                    LineKind& kind) {
-    if (!tokens.TakeInWindow<5>()) {
+    if (!tokens.TakeInWindow<5>() && !tokens.TakeInWindow<4>()) {
         // One token is no header or footer (they have more) and no entry
         // (no date), whatever it holds.
         if (!tokens.TakeInWindow<1>() || tokens[1].data() != nullptr) return false;
@@ -280,6 +280,7 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
     const std::string_view name = tokens[0];
     const std::string_view size = tokens[1];
     const std::string_view owner = tokens[4];
+    if (owner.data() == nullptr) return false;
     const std::size_t semicolon = VersionSemicolon(name);
     // A version: the name is no header or footer, and ReadName takes it.
     if (semicolon == 0 || semicolon >= name.size() - 1 || !fields::IsDigit(size[0]) ||
