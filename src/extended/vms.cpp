@@ -282,7 +282,7 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
     const std::string_view owner = tokens[4];
     if (owner.data() == nullptr) return false;
     const std::size_t semicolon = VersionSemicolon(name);
-    // A version: the name is no header or footer, and ReadName takes it.
+    // A version, as ReadName reads it: the name is no header or footer.
     if (semicolon == 0 || semicolon >= name.size() - 1 || !fields::IsDigit(size[0]) ||
         owner[0] != '[') {
         return false;
@@ -359,8 +359,9 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
             if (!ValidProtection(token, tokens.Readable()) || i + 1 != n) return LineKind::none;
             entry.attributes = token;
         } else if (first == '[') {
-            if (haveOwner || !ReadBracketOwner(token, tokens.Readable(), entry.extras.owner))
+            if (haveOwner || !ReadBracketOwner(token, tokens.Readable(), entry.extras.owner)) {
                 return LineKind::none;
+            }
             haveOwner = true;
         } else if (!haveDate && Holds(token, '-')) {
             if (!fields::ReadDayMonthNameYear(token, '-', stamp)) {
