@@ -130,6 +130,14 @@ TEST(ExtendedVmsTest, NearTheUsualForm) {
         {"directory in lower case, used/allocated",
          "sub.dir;12 4/8 15-JAN-2002 10:30 [G,U] (RWED,RWED,RWED,RWED)",
          {"sub;12", "(RWED,RWED,RWED,RWED)", 2048, 1, 0, Timed(2002, 1, 15, 10, 30), "G,U"}},
+        {"29 February of a leap year, a leap second",
+         "A.TXT;1 3 29-FEB-2004 23:59:60.99 [SYSTEM] " + kProtection,
+         {"A.TXT;1", kProtection, 1536, 0, 0, Timed(2004, 2, 29, 23, 59), "SYSTEM", "", "", 60}},
+        {"24:00 on the last day of a year",
+         "A.TXT;1 3 31-DEC-2002 24:00:00.00 [SYSTEM] " + kProtection,
+         {"A.TXT;1", kProtection, 1536, 0, 0, Timed(2003, 1, 1, 0, 0), "SYSTEM", "", "", 0}},
+        {"a month name of another language", "A.TXT;1 3 15-OKT-2002 10:30 [SYSTEM] " + kProtection,
+         {"A.TXT;1", kProtection, 1536, 0, 0, Timed(2002, 10, 15, 10, 30), "SYSTEM"}},
     };
     test::ExpectEntries(std::begin(accepted), std::end(accepted), EntryFormat::vms);
     const RejectCase rejected[] = {

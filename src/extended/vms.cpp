@@ -267,9 +267,10 @@ bool IsBareOwner(std::string_view token) {
 // HH:MM:SS.hh  [OWNER]  (RWED,RWED,RE,)" with its first four tokens in the
 // first window. Each field is read by its one reader, as the walk reads it
 // at that place. False when the line has another form or a field of it
-// does not read: the walk then reads the line.
-bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, ParsedEntry& entry,
-                   LineKind& kind) {
+// does not read: the walk then reads the line. Inline: ReadVmsLine tries
+// it first on every line.
+FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today,
+                                            ParsedEntry& entry, LineKind& kind) {
     if (!tokens.TakeInWindow<5>() && !tokens.TakeInWindow<4>()) {
         // One token is no header or footer (they have more) and no entry
         // (no date), whatever it holds.
