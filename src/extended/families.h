@@ -27,8 +27,7 @@ FTPDIRLIST_ALWAYS_INLINE void PutStamp(const fields::Stamp& stamp, ParsedEntry& 
 }
 
 // StoreStamp for every stamp.
-inline FTPDIRLIST_NOINLINE bool StoreOtherStamp(const fields::Stamp& read, Today& today,
-                                                ParsedEntry& entry) {
+inline bool StoreOtherStamp(const fields::Stamp& read, Today& today, ParsedEntry& entry) {
     fields::Stamp stamp = read;
     const bool leapDay = stamp.month == 2 && stamp.day == 29;
     if (stamp.year < 0) {

@@ -606,31 +606,22 @@ FTPDIRLIST_ALWAYS_INLINE std::uint64_t DigitPairs(std::uint64_t digits) {
     return values * 10 + (values >> 8);
 }
 
-// "hh:mm" and "hh:mm:ss" with an optional fraction of up to 7 digits, valid
-// and with colons: read as ReadClock reads them, their digits and colons
-// tested in one word (and the fraction in another). False for any other
-// text, which ReadClock then reads.
+// "hh:mm:ss" with an optional fraction of up to 7 digits, valid and with
+// colons: read as ReadClock reads it, its digits and colons tested in one
+// word (and the fraction in another). False for any other text, which
+// ReadClock then reads.
 FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view text, Stamp& stamp) {
     const std::size_t n = text.size();
     const char* p = text.data();
-    std::uint64_t w;
-    if (n == 5) {
-        // The missing seconds as ":00".
-        std::uint32_t head;
-        std::memcpy(&head, p, sizeof head);
-        w = head | std::uint64_t{static_cast<unsigned char>(p[4])} << 32 | 0x30303Aull << 40;
-    } else if (n == 8 || (n - 10 <= 6 && p[8] == '.')) {
-        w = bytes::Load8(p);
-        if (n > 8) {
-            // The fraction's digits end the text; the bytes before them
-            // of the word at its end read as digits.
-            const std::uint64_t before = (std::uint64_t{1} << (8 * (17 - n))) - 1;
-            if (!AllDigitBytes((bytes::Load8(p + n - 8) & ~before) | (kZeros & before))) {
-                return false;
-            }
+    if (n != 8 && (n - 10 > 6 || p[8] != '.')) return false;
+    std::uint64_t w = bytes::Load8(p);
+    if (n > 8) {
+        // The fraction's digits end the text; the bytes before them of the
+        // word at its end read as digits.
+        const std::uint64_t before = (std::uint64_t{1} << (8 * (17 - n))) - 1;
+        if (!AllDigitBytes((bytes::Load8(p + n - 8) & ~before) | (kZeros & before))) {
+            return false;
         }
-    } else {
-        return false;
     }
     constexpr std::uint64_t kColonBytes = 0x0000FF0000FF0000ull;
     constexpr std::uint64_t kColons = 0x00003A00003A0000ull;
@@ -645,7 +636,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view text, Stamp& stamp) {
     if (hour > 23 || minute > 59 || second > 60) return false;
     stamp.hour = hour;
     stamp.minute = minute;
-    stamp.second = n == 5 ? -1 : second;
+    stamp.second = second;
     return true;
 }
 #endif
@@ -677,7 +668,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadDayAndYear(const char* p, int& day, int& year)
 
 inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
 #if FTPDIRLIST_SWAR
-    // A shortcut for the usual forms with colons.
+    // A shortcut for the usual form with seconds.
     if (usual_form::ReadClock(text, stamp)) return true;
 #endif
     // "hh:mm" (or "hh.mm"), the usual form, at once.
