@@ -11,6 +11,7 @@
 
 #include "fields/month_names.h"
 #include "model/calendar.h"
+#include "parse/month_map.h"
 #include "parse/today.h"
 #include "parse/bytes.h"
 #include "parse/tokens.h"
@@ -528,63 +529,15 @@ inline bool IsFraction(std::string_view text) {
 
 namespace usual_form {
 
-// The English month abbreviations, the names most listings write, found by
-// one compare: their three letters as one word with 0x20 set in every byte
-// (a letter in either case then matches it, and no other byte does) pick a
-// slot of kEnglishMonths by a multiplicative hash, whose key then equals
-// the word or no English month is named.
-struct EnglishMonth {
-    std::uint32_t key;  // 0 for an empty slot, which no word equals
-    std::uint8_t month;
-    std::uint8_t longest;  // calendar::LongestMonth(month)
-};
-
-constexpr std::uint32_t kEnglishMultiplier = 0x67E4;
-
-constexpr std::uint32_t EnglishKey(const char* p) {
-    return (static_cast<std::uint32_t>(static_cast<unsigned char>(p[0])) |
-            static_cast<std::uint32_t>(static_cast<unsigned char>(p[1])) << 8 |
-            static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 16) |
-           0x202020u;
-}
-
-constexpr std::uint32_t EnglishSlot(std::uint32_t key) {
-    return static_cast<std::uint32_t>(key * kEnglishMultiplier) >> 28;
-}
-
-struct EnglishMonths {
-    EnglishMonth slots[16] = {};
-    constexpr EnglishMonths() {
-        const char* names = "janfebmaraprmayjunjulaugsepoctnovdec";
-        for (int m = 1; m <= 12; ++m) {
-            const std::uint32_t key = EnglishKey(names + 3 * (m - 1));
-            slots[EnglishSlot(key)] = {key, static_cast<std::uint8_t>(m),
-                                       static_cast<std::uint8_t>(calendar::LongestMonth(m))};
-        }
-    }
-};
-
-inline constexpr EnglishMonths kEnglishMonths;
-
-constexpr bool EachMonthInItsOwnSlot() {
-    int filled = 0;
-    for (const EnglishMonth& slot : kEnglishMonths.slots) filled += slot.key != 0;
-    return filled == 12;
-}
-static_assert(EachMonthInItsOwnSlot(), "the hash gives each English month a slot of its own");
-
-// The English month whose three letters (any case) are at p, or month 0.
-// The four bytes at p must be readable.
-FTPDIRLIST_ALWAYS_INLINE EnglishMonth FindEnglishMonth(const char* p) {
-#if FTPDIRLIST_SWAR
-    std::uint32_t word;
-    std::memcpy(&word, p, sizeof word);
-    const std::uint32_t key = (word & 0xFFFFFFu) | 0x202020u;
-#else
-    const std::uint32_t key = EnglishKey(p);
-#endif
-    const EnglishMonth& slot = kEnglishMonths.slots[EnglishSlot(key)];
-    return slot.key == key ? slot : EnglishMonth{};
+// The English month whose three letters (any case) are at p, or 0: the
+// slot of the classic lookup's English keys (which agree with the whole
+// table) compared once. Setting 0x20 of each byte makes capitals small and
+// makes no other byte a small letter.
+FTPDIRLIST_ALWAYS_INLINE int FindEnglishMonth(const char* p) {
+    using namespace month_map_detail;
+    const std::uint32_t word = LoadWord3(p) | 0x202020u;
+    const EnglishSlot& slot = kEnglish.slots[EnglishSlotOf(word)];
+    return slot.word == word ? slot.month : 0;
 }
 
 #if FTPDIRLIST_SWAR
@@ -705,15 +658,12 @@ inline bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& s
         // "dd-MMM-yyyy" with digits where they belong: read at once, by
         // the same tests as ReadOtherDayMonthNameYear makes of its parts,
         // an English month name by one compare.
-        const usual_form::EnglishMonth english = usual_form::FindEnglishMonth(text.data() + 3);
-        int m = english.month;
-        if (m != 0) {
-            if (static_cast<unsigned>(day - 1) >= english.longest) return false;
-        } else {
+        int m = usual_form::FindEnglishMonth(text.data() + 3);
+        if (m == 0) {
             const std::string_view month = text.substr(3, 3);
             m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
-            if (!ValidDate(m, day)) return false;
         }
+        if (!ValidDate(m, day)) return false;
         stamp.year = year;
         stamp.month = m;
         stamp.day = day;
