@@ -108,6 +108,103 @@ TEST(ExtendedVmsTest, Rejected) {
     test::ExpectRejected(std::begin(cases), std::end(cases));
 }
 
+// Lines just outside the usual form ("NAME;V SIZE DATE TIME [OWNER]
+// (RIGHTS)", or a name alone) read as the general walk reads them.
+TEST(ExtendedVmsTest, NearTheUsualForm) {
+    const AcceptCase accepted[] = {
+        {"spaces after the protection",
+         "A.TXT;1  3  15-JAN-2002 10:30:45  [SYSTEM]  " + kProtection + "  ",
+         {"A.TXT;1", kProtection, 1536, 0, 0, Timed(2002, 1, 15, 10, 30), "SYSTEM", "", "", 45}},
+        {"two semicolons: the version after the last",
+         "A;1;2 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection,
+         {"A;1;2", kProtection, 1536, 0, 0, Timed(2002, 1, 15, 10, 30), "SYSTEM"}},
+        {"owner across the 64th byte",
+         "LONG_NAME_123456.DAT;12  1234/5000  15-JAN-2002 10:30:45.12  [GROUP1,OPERATOR]  "
+         "(RWED,RWED,RWED,RE)",
+         {"LONG_NAME_123456.DAT;12", "(RWED,RWED,RWED,RE)", 631808, 0, 0,
+          Timed(2002, 1, 15, 10, 30), "GROUP1,OPERATOR", "", "", 45}},
+        {"name longer than 64 bytes",
+         std::string(70, 'N') + ".TXT;1 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection,
+         {std::string(70, 'N') + ".TXT;1", kProtection, 1536, 0, 0, Timed(2002, 1, 15, 10, 30),
+          "SYSTEM"}},
+        {"directory in lower case, used/allocated",
+         "sub.dir;12 4/8 15-JAN-2002 10:30 [G,U] (RWED,RWED,RWED,RWED)",
+         {"sub;12", "(RWED,RWED,RWED,RWED)", 2048, 1, 0, Timed(2002, 1, 15, 10, 30), "G,U"}},
+        {"29 February of a leap year, a leap second",
+         "A.TXT;1 3 29-FEB-2004 23:59:60.99 [SYSTEM] " + kProtection,
+         {"A.TXT;1", kProtection, 1536, 0, 0, Timed(2004, 2, 29, 23, 59), "SYSTEM", "", "", 60}},
+        {"24:00 on the last day of a year",
+         "A.TXT;1 3 31-DEC-2002 24:00:00.00 [SYSTEM] " + kProtection,
+         {"A.TXT;1", kProtection, 1536, 0, 0, Timed(2003, 1, 1, 0, 0), "SYSTEM", "", "", 0}},
+        {"a month name of another language", "A.TXT;1 3 15-OKT-2002 10:30 [SYSTEM] " + kProtection,
+         {"A.TXT;1", kProtection, 1536, 0, 0, Timed(2002, 10, 15, 10, 30), "SYSTEM"}},
+    };
+    test::ExpectEntries(std::begin(accepted), std::end(accepted), EntryFormat::vms);
+    const RejectCase rejected[] = {
+        {"a seventh token", "A.TXT;1 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection + " X"},
+        {"size with a dash", "A.TXT;1 3-4 15-JAN-2002 10:30 [SYSTEM] " + kProtection},
+        {"protection in the owner's place",
+         "A.TXT;1 3 15-JAN-2002 10:30 [RWED,RWED,RE,] " + kProtection},
+        {"empty version", "A.TXT; 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection},
+        {"version followed by a letter", "A.TXT;1X 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection},
+        {"version alone", ";1 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection},
+        {"name alone with spaces after it", "A.TXT;1   "},
+        {"name alone, longer than 64 bytes", std::string(70, 'N') + ".TXT;1"},
+        {"a word alone", "Directory"},
+    };
+    test::ExpectRejected(std::begin(rejected), std::end(rejected));
+    const RejectCase impossible[] = {
+        {"no such day", "A.TXT;1 3 31-APR-2002 10:30 [SYSTEM] " + kProtection},
+        {"29 February of a common year", "A.TXT;1 3 29-FEB-2001 10:30 [SYSTEM] " + kProtection},
+    };
+    test::ExpectSkippedAs(std::begin(impossible), std::end(impossible),
+                          ftpdir::SkipReason::impossibleDate);
+}
+
+// The protection as a listing's line reads it, with bytes of the input
+// after the line (so that the reader may read many at a time), and as a
+// line of exactly its length: both must agree, and give `valid`.
+TEST(ExtendedVmsTest, ProtectionWithBytesAfterTheLine) {
+    struct Case {
+        const char* rights;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"(RWED,RWED,RE,)", true},
+        {"(,,,)", true},
+        {"(R,W,E,D)", true},
+        {"(RWED,RWED,RWED,RWED)", true},  // past 16 bytes
+        {"(RWED,RWED,RED,DW)", false},    // "DW" across the 16th byte
+        {"(RWED,RWED,RWED,WR)", false},
+        {"(RWDE,RWED,RE,)", false},
+        {"(RRED,,,)", false},
+        {"(RWED,RWED,RE)", false},
+        {"(RWED,RWED,RE,,)", false},
+        {"(RWEX,,,)", false},
+        {"(rwed,,,)", false},
+        {"(RWED,RWED,RWED,RWED,R)", false},
+        {"(RWED,RWED,RWED,RWED,,,,,,,,,,,,,)", false},  // longer than 32 bytes
+    };
+    for (const Case& c : cases) {
+        const std::string line = std::string("A.TXT;1 3 15-JAN-2002 10:30 [SYSTEM] ") + c.rights;
+        SCOPED_TRACE(line);
+        const test::HeapBytes input(line + "\r\n" + std::string(40, 'x'));
+        ext::ListingState state;
+        state.scan = {input.data(), input.data() + line.size(), input.data() + input.size(),
+                      nullptr};
+        ParsedEntry parsed;
+        Today today(test::kToday);
+        const ext::LineKind kind =
+            ext::ParseExtendedLine(input.view().substr(0, line.size()), state, today, parsed);
+        const test::ExtResult exact = test::ParseExt(line);
+        EXPECT_EQ(kind, exact.kind);
+        EXPECT_EQ(kind == ext::LineKind::entry, c.valid);
+        if (c.valid) {
+            EXPECT_EQ(parsed.attributes, c.rights);
+        }
+    }
+}
+
 TEST(ExtendedDispatchTest, ListingFamilyFirstThenTheOthers) {
     ext::ListingState state;
     test::ExtResult r = test::ParseExt("total 12", state);

@@ -222,6 +222,21 @@ TEST(FieldsTest, Clock) {
         {"seconds", "10:30:45", true, {-1, -1, -1, 10, 30, 45}},
         {"leap second", "23:59:60", true, {-1, -1, -1, 23, 59, 60}},
         {"fraction dropped", "10:30:45.123456789", true, {-1, -1, -1, 10, 30, 45}},
+        {"hundredths", "12:35:59.93", true, {-1, -1, -1, 12, 35, 59}},
+        {"one-digit fraction", "12:35:59.9", true, {-1, -1, -1, 12, 35, 59}},
+        {"seven-digit fraction", "12:35:59.9876543", true, {-1, -1, -1, 12, 35, 59}},
+        {"eight-digit fraction", "12:35:59.98765432", true, {-1, -1, -1, 12, 35, 59}},
+        {"midnight", "00:00:00", true, {-1, -1, -1, 0, 0, 0}},
+        {"last minute", "23:59", true, {-1, -1, -1, 23, 59, -1}},
+        {"24:00:00 with a fraction", "24:00:00.00", true, {-1, -1, -1, 24, 0, 0}},
+        {"one-digit hour with seconds", "9:05:30", true, {-1, -1, -1, 9, 5, 30}},
+        {"second 61", "23:59:61", false, {}},
+        {"letter in the fraction", "12:35:59.9x", false, {}},
+        {"letter early in a long fraction", "12:35:59.9x87654", false, {}},
+        {"fraction after a comma", "12:35:59,93", false, {}},
+        {"dashes for colons", "12-35-59", false, {}},
+        {"letter for a digit", "12:3x:59", false, {}},
+        {"third colon", "12:35:59:93", false, {}},
         {"midnight at the end of a day", "24:00", true, {-1, -1, -1, 24, 0, -1}},
         {"24:00:00", "24:00:00", true, {-1, -1, -1, 24, 0, 0}},
         {"24:01", "24:01", false, {}},
@@ -250,6 +265,52 @@ TEST(FieldsTest, Clock) {
         Stamp s;
         const bool ok = fields::ReadClock(HeapBytes(c.text).view(), s, true);
         ExpectStamp(c, ok, s);
+    }
+}
+
+TEST(FieldsTest, DayMonthNameYear) {
+    const StampCase cases[] = {
+        {"usual form", "17-JUN-2004", true, {2004, 6, 17}},
+        {"small letters", "17-jun-2004", true, {2004, 6, 17}},
+        {"mixed case", "17-jUn-2004", true, {2004, 6, 17}},
+        {"another language", "17-MAI-2004", true, {2004, 5, 17}},
+        {"another language, small letters", "03-okt-2004", true, {2004, 10, 3}},
+        {"one-digit day", "7-JUN-2004", true, {2004, 6, 7}},
+        {"two-digit year", "17-JUN-04", true, {2004, 6, 17}},
+        {"last day of April", "30-APR-2002", true, {2002, 4, 30}},
+        {"29 February in any year", "29-FEB-2003", true, {2003, 2, 29}},
+        {"31 April", "31-APR-2002", false, {}},
+        {"30 February", "30-FEB-2004", false, {}},
+        {"day 0", "00-JAN-2002", false, {}},
+        {"day 32", "32-DEC-2002", false, {}},
+        {"a letter with its high bit set", "17-J\xD5N-2004", false, {}},
+        {"no month name", "17-XYZ-2004", false, {}},
+        {"digits for the month", "17-006-2004", false, {}},
+        {"letter in the year", "17-JUN-20O4", false, {}},
+        {"letter in the day", "1O-JUN-2004", false, {}},
+        {"other separator", "17/JUN/2004", false, {}},
+    };
+    for (const StampCase& c : cases) {
+        Stamp s;
+        const bool ok = fields::ReadDayMonthNameYear(HeapBytes(c.text).view(), '-', s);
+        ExpectStamp(c, ok, s);
+    }
+    // Every English month in each case, as the month-name table reads it.
+    const char* const english[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    for (int m = 1; m <= 12; ++m) {
+        const std::string upper = english[m - 1];
+        std::string lower = upper;
+        for (char& ch : lower) ch = fields::ToLower(ch);
+        const std::string title = upper.substr(0, 1) + lower.substr(1);
+        for (const std::string& name : {upper, lower, title}) {
+            SCOPED_TRACE(name);
+            Stamp s;
+            ASSERT_TRUE(
+                fields::ReadDayMonthNameYear(HeapBytes("01-" + name + "-2002").view(), '-', s));
+            EXPECT_EQ(s.month, m);
+            EXPECT_EQ(LookupOtherMonthName(name).month, m);
+        }
     }
 }
 

@@ -10,24 +10,9 @@
 namespace ftpdirlist {
 namespace ext {
 
-// Stores a date read by the field readers in `entry`: a stamp without a year
-// (year -1) takes the extended dialect's year of a year-less date
-// (calendar::ExtendedYearOfYearlessDate), 24:00 becomes 00:00 of the next day
-// (fields::RollMidnight: every family reads 24:00 so, never as hour 24), and
-// hasTime and extras.second follow what the stamp gives (hour -1: no time).
-// The stamp's month and day must be valid for some year (the readers check
-// them before the year is known). False, and `entry` untouched, for 29
-// February of a given common year and when the day cannot be carried past
-// midnight.
-// Inline: every family stores a date per line.
-inline bool StoreStamp(const fields::Stamp& read, Today& today, ParsedEntry& entry) {
-    fields::Stamp stamp = read;
-    const bool leapDay = stamp.month == 2 && stamp.day == 29;
-    if (stamp.year < 0) {
-        stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());
-    }
-    if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
-    if (stamp.hour == 24 && !fields::RollMidnight(stamp)) return false;
+// The stores of StoreStamp, for a stamp whose year, day and hour need
+// nothing more.
+FTPDIRLIST_ALWAYS_INLINE void PutStamp(const fields::Stamp& stamp, ParsedEntry& entry) {
     FtpDateTime& dt = entry.dateTime;
     dt.year = stamp.year;
     dt.month = stamp.month;
@@ -39,7 +24,41 @@ inline bool StoreStamp(const fields::Stamp& read, Today& today, ParsedEntry& ent
         dt.hasTime = 1;
         entry.extras.second = static_cast<std::int8_t>(stamp.second);
     }
+}
+
+// StoreStamp for every stamp.
+inline bool StoreOtherStamp(const fields::Stamp& read, Today& today, ParsedEntry& entry) {
+    fields::Stamp stamp = read;
+    const bool leapDay = stamp.month == 2 && stamp.day == 29;
+    if (stamp.year < 0) {
+        stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());
+    }
+    if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
+    if (stamp.hour == 24 && !fields::RollMidnight(stamp)) return false;
+    PutStamp(stamp, entry);
     return true;
+}
+
+// Stores a date read by the field readers in `entry`: a stamp without a year
+// (year -1) takes the extended dialect's year of a year-less date
+// (calendar::ExtendedYearOfYearlessDate), 24:00 becomes 00:00 of the next day
+// (fields::RollMidnight: every family reads 24:00 so, never as hour 24), and
+// hasTime and extras.second follow what the stamp gives (hour -1: no time).
+// The stamp's month and day must be valid for some year (the readers check
+// them before the year is known). False, and `entry` untouched, for 29
+// February of a given common year and when the day cannot be carried past
+// midnight.
+// Inline: every family stores a date per line, most of them with a year
+// and neither 29 February nor 24:00.
+FTPDIRLIST_ALWAYS_INLINE bool StoreStamp(const fields::Stamp& read, Today& today,
+                                         ParsedEntry& entry) {
+    // A shortcut for the stamps that need no year, leap year or carry.
+    if (FTPDIRLIST_SHORTCUTS && read.year >= 0 && read.hour != 24 &&
+        !(read.month == 2 && read.day == 29)) {
+        PutStamp(read, entry);
+        return true;
+    }
+    return StoreOtherStamp(read, today, entry);
 }
 
 // The tokens of `line`, read as far as the driver allows and with the

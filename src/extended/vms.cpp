@@ -56,10 +56,73 @@ struct RightPlaces {
 };
 constexpr RightPlaces kRightPlaces;
 
+#if FTPDIRLIST_SSE2
+// The rights and commas among the 16 bytes at p, p[i] against p[i + 1]
+// (all 17 readable): bit i of `listed` is set when p[i] is one of R, W, E,
+// D and ",", of `commas` when it is ",", of `rising` when p[i + 1] is
+// placed after p[i] in "RWED". Each byte XOR 0x11 orders the rights as
+// "RWED" does, and the comma below them all.
+struct RightBits {
+    unsigned listed;
+    unsigned commas;
+    unsigned rising;
+};
+
+FTPDIRLIST_ALWAYS_INLINE RightBits RightBitsAt(const char* p) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+    const __m128i order = _mm_set1_epi8(0x11);
+    const __m128i comma = _mm_cmpeq_epi8(v, _mm_set1_epi8(','));
+    // "D" (0x44) and "E" (0x45) in one compare.
+    const __m128i listed = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(1)), _mm_set1_epi8('E')),
+                     _mm_cmpeq_epi8(v, _mm_set1_epi8('R'))),
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('W')), comma));
+    const __m128i rising = _mm_cmpgt_epi8(_mm_xor_si128(after, order), _mm_xor_si128(v, order));
+    return {static_cast<unsigned>(_mm_movemask_epi8(listed)),
+            static_cast<unsigned>(_mm_movemask_epi8(comma)),
+            static_cast<unsigned>(_mm_movemask_epi8(rising))};
+}
+
+// ValidProtection for a text of 5 to 32 bytes opened and closed by its
+// parentheses, with 33 bytes readable at p: all bytes inside at once. A
+// group's rights are in order when each right after a right is placed
+// after it.
+bool ValidProtection32(const char* p, std::size_t n) {
+    RightBits bits = RightBitsAt(p);
+    if (n > 17) {
+        const RightBits high = RightBitsAt(p + 16);
+        bits.listed |= high.listed << 16;
+        bits.commas |= high.commas << 16;
+        bits.rising |= high.rising << 16;
+    }
+    // The bytes inside, and the pairs of them.
+    const std::uint32_t inside = ((std::uint32_t{1} << (n - 1)) - 1) & ~std::uint32_t{1};
+    const std::uint32_t pairs = inside & (inside >> 1);
+    std::uint32_t commas = bits.commas & inside;
+    // A pair in order: rising, or the second byte a comma.
+    if ((bits.listed & inside) != inside || (~(bits.rising | commas >> 1) & pairs) != 0) {
+        return false;
+    }
+    // Three commas: two cleared leave one.
+    commas &= commas - 1;
+    commas &= commas - 1;
+    return commas != 0 && (commas & (commas - 1)) == 0;
+}
+#endif
+
 // "(RWED,RWED,RE,)": four groups for system, owner, group and world, each
-// some of R, W, E and D in that order.
-bool ValidProtection(std::string_view text) {
+// some of R, W, E and D in that order. May read up to `readable` (>= the
+// text's end): a text of up to 32 bytes is then read at once.
+FTPDIRLIST_ALWAYS_INLINE bool ValidProtection(std::string_view text, const char* readable) {
     if (text.size() < 5 || text.front() != '(' || text.back() != ')') return false;
+#if FTPDIRLIST_SSE2
+    if (text.size() <= 32 && readable - text.data() >= 33) {
+        return ValidProtection32(text.data(), text.size());
+    }
+#else
+    (void)readable;
+#endif
     int groups = 1;
     unsigned last = 0;  // the place of the group's last right, 0 at its start
     for (std::size_t i = 1; i + 1 < text.size(); ++i) {
@@ -102,11 +165,13 @@ bool ReadOtherBlocks(std::string_view token, std::int64_t& size) {
 }
 
 // Blocks, "12" or used/allocated "12/16", in bytes (the used blocks).
-// Inline: a line has one, most of them the used blocks alone.
-FTPDIRLIST_ALWAYS_INLINE bool ReadBlocks(std::string_view token, std::int64_t& size) {
+// Inline: a line has one, most of them the used blocks alone. May read up
+// to `readable` (>= the token's end).
+FTPDIRLIST_ALWAYS_INLINE bool ReadBlocks(std::string_view token, std::int64_t& size,
+                                         const char* readable) {
     std::int64_t blocks;
     // A shortcut for the usual form, the used blocks alone.
-    if (FTPDIRLIST_SHORTCUTS && fields::ReadNumber(token, blocks)) {
+    if (FTPDIRLIST_SHORTCUTS && fields::ReadNumber(token, blocks, readable)) {
         if (blocks > std::numeric_limits<std::int64_t>::max() / kBlockBytes) return false;
         size = blocks * kBlockBytes;
         return true;
@@ -114,42 +179,66 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadBlocks(std::string_view token, std::int64_t& s
     return ReadOtherBlocks(token, size);
 }
 
+// Where the name's version starts: the place of its last ";" when only
+// digits follow it (none included), std::string_view::npos when it has no
+// ";", name.size() when other bytes follow the last one.
+std::size_t VersionSemicolon(std::string_view name) {
+    // The digits that end the name, back to the byte before them.
+    std::size_t at = name.size();
+    while (at > 0 && fields::IsDigit(name[at - 1])) --at;
+    if (at > 0 && name[at - 1] == ';') return at - 1;
+    return name.find(';') == std::string_view::npos ? std::string_view::npos : name.size();
+}
+
+// The name whose base (without the version) ends at `end`; a ".DIR" type
+// (any case) is a directory's, named without it.
+FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end, ParsedEntry& entry) {
+    entry.name = name;
+    // ".dir" folded as EqualsFolded folds: the only bytes that OR 0x20
+    // makes "d", "i" or "r" are those letters in either case.
+    const auto folded = [name](std::size_t i) { return static_cast<char>(name[i] | 0x20); };
+    if (end > 4 && name[end - 4] == '.' && folded(end - 3) == 'd' && folded(end - 2) == 'i' &&
+        folded(end - 1) == 'r') {
+        entry.isDir = 1;
+        entry.nameScratch.assign(name.data(), end - 4);
+        entry.nameScratch.append(name.data() + end, name.size() - end);
+        entry.name = entry.nameScratch;
+    }
+}
+
 // The name: "NAME.TYPE;version", or without the version once the listing is
 // known to be VMS. A ".DIR" type (any case) is a directory, named without it.
 // A line that opens with spaces or a block count is the rest of an entry
 // whose name stood on the line before: no name of its own.
 bool ReadName(std::string_view line, std::string_view name, bool known, ParsedEntry& entry) {
-    const std::size_t semicolon = name.rfind(';');
-    std::string_view base = name;
+    const std::size_t semicolon = VersionSemicolon(name);
     if (semicolon != std::string_view::npos) {
-        const std::string_view version = name.substr(semicolon + 1);
-        if (semicolon == 0 || version.empty() || !IsAllDigits(version)) return false;
-        base = name.substr(0, semicolon);
-    } else {
-        std::int64_t blocks;
-        if (!known || line[0] == ' ' || name[0] == '(' || name[0] == '[' ||
-            ReadBlocks(name, blocks)) {
-            return false;
-        }
+        if (semicolon == 0 || semicolon >= name.size() - 1) return false;
+        TakeName(name, semicolon, entry);
+        return true;
     }
-    entry.name = name;
-    if (base.size() > 4 && fields::EqualsFolded(base.substr(base.size() - 4), ".dir")) {
-        entry.isDir = 1;
-        entry.nameScratch.assign(base.data(), base.size() - 4);
-        entry.nameScratch.append(name.data() + base.size(), name.size() - base.size());
-        entry.name = entry.nameScratch;
+    std::int64_t blocks;
+    if (!known || line[0] == ' ' || name[0] == '(' || name[0] == '[' ||
+        ReadBlocks(name, blocks, line.data() + line.size())) {
+        return false;
     }
+    TakeName(name, name.size(), entry);
     return true;
 }
 
 // An owner in brackets, "[SYSTEM]" or "[GROUP,USER]", without them. A
-// protection in brackets (three commas) is refused.
-bool ReadBracketOwner(std::string_view token, std::string_view& owner) {
+// protection in brackets (three commas) is refused. May read up to
+// `readable` (>= the token's end), where each comma is found in one step.
+FTPDIRLIST_ALWAYS_INLINE bool ReadBracketOwner(std::string_view token, const char* readable,
+                                               std::string_view& owner) {
     if (token.size() < 3 || token.back() != ']') return false;
     const std::string_view inside = token.substr(1, token.size() - 2);
-    int commas = 0;
-    for (const char ch : inside) {
-        if (ch == ',' && ++commas == 3) return false;
+    std::size_t at = 0;
+    for (int commas = 0;; ++commas) {
+        at += bytes::Find(inside.data() + at, inside.size() - at, readable, ',');
+        if (at == inside.size()) break;
+        if (commas == 2) return false;
+        ++at;
     }
     owner = inside;
     return true;
@@ -173,19 +262,77 @@ bool IsBareOwner(std::string_view token) {
     return !digits;
 }
 
+// The usual forms, read from their places: a name alone, whose entry goes
+// on with its fields on the next line, and "NAME.TYPE;V  SIZE  DD-MMM-YYYY
+// HH:MM:SS.hh  [OWNER]  (RWED,RWED,RE,)" with its first four tokens in the
+// first window. Each field is read by its one reader, as the walk reads it
+// at that place. False when the line has another form or a field of it
+// does not read: the walk then reads the line. Inline: ReadVmsLine tries
+// it first on every line.
+FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today,
+                                            ParsedEntry& entry, LineKind& kind) {
+    if (!tokens.TakeInWindow<5>() && !tokens.TakeInWindow<4>()) {
+        // One token is no header or footer (they have more) and no entry
+        // (no date), whatever it holds.
+        if (!tokens.TakeInWindow<1>() || tokens[1].data() != nullptr) return false;
+        kind = LineKind::none;
+        return true;
+    }
+    const std::string_view name = tokens[0];
+    const std::string_view size = tokens[1];
+    const std::string_view owner = tokens[4];
+    if (owner.data() == nullptr) return false;
+    const std::size_t semicolon = VersionSemicolon(name);
+    // A version, as ReadName reads it: the name is no header or footer.
+    if (semicolon == 0 || semicolon >= name.size() - 1 || !fields::IsDigit(size[0]) ||
+        owner[0] != '[') {
+        return false;
+    }
+    // The protection, the sixth and last token: the rest of the line, with
+    // no space in it.
+    const char* readable = tokens.Readable();
+    const std::string_view rights = tokens.AfterSpaces(owner);
+    if (rights.data() == nullptr || rights[0] != '(' ||
+        bytes::Find(rights.data(), rights.size(), readable, ' ') != rights.size()) {
+        return false;
+    }
+    Stamp stamp;
+    if (!ReadBlocks(size, entry.size, readable) ||
+        !fields::ReadDayMonthNameYear(tokens[2], '-', stamp) ||
+        !fields::ReadClock(tokens[3], stamp) ||
+        !ReadBracketOwner(owner, readable, entry.extras.owner) ||
+        !ValidProtection(rights, readable)) {
+        return false;
+    }
+    TakeName(name, semicolon, entry);
+    entry.attributes = rights;
+    if (!StoreStamp(stamp, today, entry)) {
+        kind = SkipAs(state, ftpdir::SkipReason::impossibleDate);
+        return true;
+    }
+    entry.extras.format = EntryFormat::vms;
+    kind = LineKind::entry;
+    return true;
+}
+
 }  // namespace
 
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
+    TokenWalker tokens = TokensFor(line, state);
+    const bool known = state.vmsHeader || state.family == EntryFormat::vms;
+    // A shortcut: a build without shortcuts reads every line by the walk.
+    LineKind kind;
+    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(tokens, state, today, entry, kind)) {
+        return kind;
+    }
     // An entry has at most kMaxTokens tokens; a line with one more is none
     // (unless a footer). The first five, or four, in one step when they lie
-    // in the first window, as in the usual forms.
-    TokenWalker tokens = TokensFor(line, state);
+    // in the first window.
     if (!tokens.TakeInWindow<5>()) tokens.TakeInWindow<4>();
     const std::size_t n = tokens.Count(kMaxTokens);
     if (n == 0) return LineKind::none;
 
     const std::string_view name = tokens[0];
-    const bool known = state.vmsHeader || state.family == EntryFormat::vms;
     if (!fields::IsDigit(name[0]) && name.find(';') == std::string_view::npos) {
         // No version: perhaps a header or footer.
         if (IsDirectoryHeader(tokens)) {
@@ -210,10 +357,12 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
         afterDate = false;
         if (first == '(') {
             // The protection ends the line.
-            if (!ValidProtection(token) || i + 1 != n) return LineKind::none;
+            if (!ValidProtection(token, tokens.Readable()) || i + 1 != n) return LineKind::none;
             entry.attributes = token;
         } else if (first == '[') {
-            if (haveOwner || !ReadBracketOwner(token, entry.extras.owner)) return LineKind::none;
+            if (haveOwner || !ReadBracketOwner(token, tokens.Readable(), entry.extras.owner)) {
+                return LineKind::none;
+            }
             haveOwner = true;
         } else if (!haveDate && Holds(token, '-')) {
             if (!fields::ReadDayMonthNameYear(token, '-', stamp)) {
@@ -228,7 +377,7 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
                 impossible = true;
             }
         } else if (!haveSize && fields::IsDigit(first)) {
-            if (!ReadBlocks(token, entry.size)) return LineKind::none;
+            if (!ReadBlocks(token, entry.size, tokens.Readable())) return LineKind::none;
             haveSize = true;
         } else if (!haveOwner && IsBareOwner(token)) {
             entry.extras.owner = token;  // an owner without brackets

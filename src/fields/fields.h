@@ -6,10 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "fields/month_names.h"
 #include "model/calendar.h"
+#include "parse/month_map.h"
 #include "parse/today.h"
 #include "parse/bytes.h"
 #include "parse/tokens.h"
@@ -583,7 +585,103 @@ inline bool IsFraction(std::string_view text) {
     return text.size() > 1 && text[0] == '.' && IsAllDigits({text.data() + 1, text.size() - 1});
 }
 
+namespace usual_form {
+
+// The English month whose three letters (any case) are at p, or 0: the
+// slot of the classic lookup's English keys (which agree with the whole
+// table) compared once. Setting 0x20 of each byte makes capitals small and
+// makes no other byte a small letter.
+FTPDIRLIST_ALWAYS_INLINE int FindEnglishMonth(const char* p) {
+    using namespace month_map_detail;
+    const std::uint32_t word = LoadWord3(p) | 0x202020u;
+    const EnglishSlot& slot = kEnglish.slots[EnglishSlotOf(word)];
+    return slot.word == word ? slot.month : 0;
+}
+
+#if FTPDIRLIST_SWAR
+constexpr std::uint64_t kZeros = 0x3030303030303030ull;
+
+// True when every byte of `w` is a decimal digit.
+FTPDIRLIST_ALWAYS_INLINE bool AllDigitBytes(std::uint64_t w) {
+    // Every byte 0x30-0x39: high nibble 3, and adding 6 does not carry out.
+    constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
+    return ((w & kHighNibbles) | (((w + 0x0606060606060606ull) & kHighNibbles) >> 4)) ==
+           0x3333333333333333ull;
+}
+
+// Each byte of a word of digits with the digit after it: byte i of the
+// result is the value of the two digits at i and i + 1 (no byte carries:
+// each is at most 99).
+FTPDIRLIST_ALWAYS_INLINE std::uint64_t DigitPairs(std::uint64_t digits) {
+    const std::uint64_t values = digits - kZeros;
+    return values * 10 + (values >> 8);
+}
+
+// "hh:mm:ss" with an optional fraction of up to 7 digits, valid and with
+// colons: read as ReadClock reads it, its digits and colons tested in one
+// word (and the fraction in another). False for any other text, which
+// ReadClock then reads.
+FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view text, Stamp& stamp) {
+    const std::size_t n = text.size();
+    const char* p = text.data();
+    if (n != 8 && (n - 10 > 6 || p[8] != '.')) return false;
+    std::uint64_t w = bytes::Load8(p);
+    if (n > 8) {
+        // The fraction's digits end the text; the bytes before them of the
+        // word at its end read as digits.
+        const std::uint64_t before = (std::uint64_t{1} << (8 * (17 - n))) - 1;
+        if (!AllDigitBytes((bytes::Load8(p + n - 8) & ~before) | (kZeros & before))) {
+            return false;
+        }
+    }
+    constexpr std::uint64_t kColonBytes = 0x0000FF0000FF0000ull;
+    constexpr std::uint64_t kColons = 0x00003A00003A0000ull;
+    if ((w & kColonBytes) != kColons) return false;
+    // The colons as "0", to test all bytes as digits.
+    w ^= kColons ^ (kZeros & kColonBytes);
+    if (!AllDigitBytes(w)) return false;
+    const std::uint64_t pairs = DigitPairs(w);
+    const int hour = static_cast<int>(pairs & 0xFF);
+    const int minute = static_cast<int>(pairs >> 24 & 0xFF);
+    const int second = static_cast<int>(pairs >> 48 & 0xFF);
+    if (hour > 23 || minute > 59 || second > 60) return false;
+    stamp.hour = hour;
+    stamp.minute = minute;
+    stamp.second = second;
+    return true;
+}
+#endif
+
+// The day and the four-digit year of "dd-MMM-yyyy" (11 bytes at p), or
+// false when they are not all digits.
+FTPDIRLIST_ALWAYS_INLINE bool ReadDayAndYear(const char* p, int& day, int& year) {
+#if FTPDIRLIST_SWAR
+    // "ddyyyy00" in one word: the day from the first, the year from the
+    // last four bytes.
+    const std::uint64_t digits = (bytes::Load8(p) & 0xFFFF) |
+                                 (bytes::Load8(p + 3) >> 16 & 0xFFFFFFFF0000ull) |
+                                 (kZeros & 0xFFFF000000000000ull);
+    if (!AllDigitBytes(digits)) return false;
+    const std::uint64_t pairs = DigitPairs(digits);
+    day = static_cast<int>(pairs & 0xFF);
+    year = static_cast<int>(pairs >> 16 & 0xFF) * 100 + static_cast<int>(pairs >> 32 & 0xFF);
+    return true;
+#else
+    day = TwoDigits(p);
+    const int high = TwoDigits(p + 7);
+    const int low = TwoDigits(p + 9);
+    year = high * 100 + low;
+    return (day | high | low) >= 0;
+#endif
+}
+
+}  // namespace usual_form
+
 inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
+#if FTPDIRLIST_SWAR
+    // A shortcut for the usual form with seconds.
+    if (usual_form::ReadClock(text, stamp)) return true;
+#endif
     // "hh:mm" (or "hh.mm"), the usual form, at once.
     if (text.size() == 5 && (text[2] == ':' || (dot && text[2] == '.'))) {
         const int hour = TwoDigits(text.data());
@@ -611,21 +709,23 @@ inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
 }
 
 inline bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp) {
-    if (FTPDIRLIST_SHORTCUTS && text.size() == 11 && text[2] == separator && text[6] == separator) {
+    int day;
+    int year;
+    if (FTPDIRLIST_SHORTCUTS && text.size() == 11 && text[2] == separator && text[6] == separator &&
+        usual_form::ReadDayAndYear(text.data(), day, year)) {
         // "dd-MMM-yyyy" with digits where they belong: read at once, by
-        // the same tests as ReadOtherDayMonthNameYear makes of its parts.
-        const int day = TwoDigits(text.data());
-        const int high = TwoDigits(text.data() + 7);
-        const int low = TwoDigits(text.data() + 9);
-        if ((day | high | low) >= 0) {
+        // the same tests as ReadOtherDayMonthNameYear makes of its parts,
+        // an English month name by one compare.
+        int m = usual_form::FindEnglishMonth(text.data() + 3);
+        if (m == 0) {
             const std::string_view month = text.substr(3, 3);
-            const int m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
-            if (!ValidDate(m, day)) return false;
-            stamp.year = high * 100 + low;
-            stamp.month = m;
-            stamp.day = day;
-            return true;
+            m = IsAllDigits(month) ? 0 : LookupMonthName(month).month;
         }
+        if (!ValidDate(m, day)) return false;
+        stamp.year = year;
+        stamp.month = m;
+        stamp.day = day;
+        return true;
     }
     return ReadOtherDayMonthNameYear(text, separator, stamp);
 }
