@@ -120,6 +120,19 @@ TEST(ExtendedDosTest, Rejected) {
         {"a high byte in the year", "01-15-0\xFA  10:30AM                  5 x"},
         {"a separator in a year-first date's year", "20/2-01-15  14:30                  5 x"},
         {"a suffix whose M has its high bit set", "01-15-02  10:30A\xCD                  5 x"},
+        // A name of spaces only is no name, in the usual form and in the
+        // others (spaces before the date, AM as its own token, a line whose
+        // first 64 bytes hold no name).
+        {"<DIR>, then spaces past the padding",
+         "01-15-02  10:30AM       <DIR>" + std::string(14, ' ')},
+        {"a size, then spaces", "01-15-02  10:30AM  1234   "},
+        {"year first, <DIR>, then spaces", "2002-01-15  14:30:45  <DIR>" + std::string(14, ' ')},
+        {"year first, a size, then spaces", "2002-01-15  14:30:45  1,234    "},
+        {"spaces before the date, <DIR>, then spaces",
+         "  01-15-02  10:30AM  <DIR>" + std::string(14, ' ')},
+        {"AM as its own token, a size, then spaces", "01/15/2002  10:30 AM  1,234  "},
+        {"a size, then spaces past the first 64 bytes",
+         "01-15-02  10:30AM  5" + std::string(70, ' ')},
     };
     test::ExpectRejected(std::begin(cases), std::end(cases));
 }
@@ -144,6 +157,9 @@ TEST(ExtendedDosTest, JoinedLines) {
          "  x y"},
         {"a size with padding after it", "01-15-02  10:30AM   689 \nLong File.txt\n",
          "Long File.txt"},
+        {"a name past more than IIS's padding", "01-15-02  10:30AM  <DIR>              \nLong\n",
+         nullptr},
+        {"a size with two spaces after it", "01-15-02  10:30AM   689  \nLong File.txt\n", nullptr},
         {"the marker and name after a date and time", "01-15-02  10:30AM\n<DIR>          pub\n",
          nullptr},
         {"the time, marker and name after a date", "01-15-02\n10:30AM       <DIR>          pub\n",

@@ -159,7 +159,10 @@ FTPDIRLIST_NOINLINE LineKind ReadOtherForms(std::string_view line, ListingState&
         }
         name = tokens.AfterOneSpace(size);
     }
-    if (name.data() == nullptr) return LineKind::none;
+    // A name of spaces only is no name: Windows refuses such names.
+    if (name.data() == nullptr || name.find_first_not_of(' ') == std::string_view::npos) {
+        return LineKind::none;
+    }
     if (!StoreStamp(stamp, today, entry)) return SkipAs(state, ftpdir::SkipReason::impossibleDate);
     entry.name = name;
     if (entry.isLink) SplitTarget(entry);
@@ -247,14 +250,17 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState&
     std::int64_t bytes = -1;
     if (size[0] == '<') {
         // NameAfterDir: past the padding when it is all spaces, else from
-        // the first byte that is no space.
+        // the first byte that is no space; a byte that is no space in the
+        // window, so that the name is no spaces only.
         const unsigned nameAt = window.Token(sizeEnd);
         if (!fields::EqualsFolded(size, "<dir>") || nameAt == kNone) return false;
         const std::size_t from = nameAt <= sizeEnd + kDirPadding ? nameAt : sizeEnd + kDirPadding;
         name = {p + from, n - from};
     } else {
-        // The name after the size and one space, as AfterOneSpace gives it.
-        if (!fields::ReadGroupedNumber(size, bytes, readable) || n - sizeEnd < 2) {
+        // The name after the size and one space, as AfterOneSpace gives it,
+        // when a byte that is no space follows in the window (else
+        // ReadOtherForms tells whether the name is spaces only).
+        if (window.Token(sizeEnd) == kNone || !fields::ReadGroupedNumber(size, bytes, readable)) {
             return false;
         }
         name = {p + sizeEnd + 1, n - sizeEnd - 1};

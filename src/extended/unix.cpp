@@ -236,52 +236,14 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadYear(std::string_view token, std::int32_t& yea
     return ReadMarkedYear(token, year);
 }
 
-// The English abbreviations, which most servers write, as three bytes in
-// one word (byte 0 lowest, small letters), each at its own slot of 16 by a
-// multiplication: one comparison tells the name. Setting 0x20 of each byte
-// makes capitals small and makes no other byte a small letter.
-constexpr std::uint32_t kEnglishSlotFactor = 0x67E4;
-
-constexpr std::uint32_t PackedName(const char* name) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(name[1])) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(name[2])) << 16;
-}
-
-constexpr std::uint32_t EnglishSlot(std::uint32_t packed) {
-    return static_cast<std::uint32_t>(packed * kEnglishSlotFactor) >> 28;
-}
-
-struct EnglishMonths {
-    std::uint32_t name[16] = {};  // 0: no name at the slot
-    std::uint8_t month[16] = {};
-    bool distinct = true;
-    constexpr EnglishMonths() {
-        const char* const kNames[12] = {"jan", "feb", "mar", "apr", "may", "jun",
-                                        "jul", "aug", "sep", "oct", "nov", "dec"};
-        for (int i = 0; i < 12; ++i) {
-            const std::uint32_t packed = PackedName(kNames[i]);
-            const std::uint32_t slot = EnglishSlot(packed);
-            distinct = distinct && name[slot] == 0;
-            name[slot] = packed;
-            month[slot] = static_cast<std::uint8_t>(i + 1);
-        }
-    }
-};
-
-constexpr EnglishMonths kEnglishMonths;
-static_assert(kEnglishMonths.distinct, "each English month name has a slot of its own");
-
 // A month name of any language and code page, with an optional final ',';
 // all-digit tokens are no month names here (they are days and years).
 FTPDIRLIST_ALWAYS_INLINE int ReadMonthName(std::string_view token) {
     if (FTPDIRLIST_SHORTCUTS && token.size() == 3) {
         // A shortcut: three letters hold no ',', '.' or digit; the English
         // names at once, other letters by the lookup of three letters.
-        const std::uint32_t packed = PackedName(token.data()) | 0x202020u;
-        const std::uint32_t slot = EnglishSlot(packed);
-        if (kEnglishMonths.name[slot] == packed) return kEnglishMonths.month[slot];
-        int month;
+        int month = fields::usual_form::FindEnglishMonth(token.data());
+        if (month != 0) return month;
         if (kThreeLetters.Find(token, month)) return month;
     }
     token = fields::DropLast(token, ',');
