@@ -27,11 +27,15 @@ std::size_t FamilyAt(EntryFormat format) {
     return places.of[static_cast<std::uint8_t>(format)];
 }
 
-// Records an accepted entry's family for the next lines.
-LineKind Settle(LineKind kind, EntryFormat format, ListingState& state, ParsedEntry& entry) {
+// Records an accepted entry's family (kFamilies[at]) and its reader for
+// the next lines.
+LineKind Settle(LineKind kind, std::size_t at, ListingState& state, ParsedEntry& entry) {
     if (kind == LineKind::entry) {
-        entry.extras.format = format;
-        state.family = format;
+        const FamilyEntry& family = kFamilies[at];
+        entry.extras.format = family.format;
+        state.family = family.format;
+        state.readerFamily = family.format;
+        state.reader = family.read;
     }
     return kind;
 }
@@ -138,7 +142,7 @@ FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat kn
         first = false;
         kind = family.read(line, state, today, entry);
         if (kind != LineKind::none) {
-            Settle(kind, family.format, state, entry);
+            Settle(kind, i, state, entry);
             break;
         }
     }
@@ -148,15 +152,13 @@ FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat kn
 
 }  // namespace
 
-LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
-                           ParsedEntry& entry) {
-    // The listing's own family first: one attempt per line for a listing of
-    // one family.
+LineKind ParseWithOtherFamilies(std::string_view line, bool ownRefused, ListingState& state,
+                                Today& today, ParsedEntry& entry) {
     const EntryFormat known = state.family;
     const std::size_t knownAt = FamilyAt(known);
-    if (knownAt != kFamilyCount) {
+    if (knownAt != kFamilyCount && !ownRefused) {
         const LineKind kind = kFamilies[knownAt].read(line, state, today, entry);
-        if (kind != LineKind::none) return Settle(kind, known, state, entry);
+        if (kind != LineKind::none) return Settle(kind, knownAt, state, entry);
     }
     return OfferToOthers(line, known, knownAt, state, today, entry);
 }

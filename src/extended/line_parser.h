@@ -24,7 +24,8 @@ using ftpdirlist::LineKind;
 // The line being read as the driver handed it over, for the family readers'
 // token walkers (TokensFor): how far past its end its buffer may be read,
 // and the spaces among its first 64 bytes when the driver found them. Set
-// for one line at a time; empty when only the line itself may be read.
+// by the caller of ParseExtendedLine for each line; empty when only the
+// line itself may be read.
 struct ScanBounds {
     const char* begin = nullptr;
     const char* end = nullptr;
@@ -36,6 +37,10 @@ struct ScanBounds {
 // bounds of the line being read.
 struct ListingState {
     ScanBounds scan;
+    // The reader of `readerFamily` in kFamilies, kept by ParseExtendedLine
+    // for the family of the last entry; null before the first.
+    LineKind (*reader)(std::string_view, ListingState&, Today&, ParsedEntry&) = nullptr;
+    EntryFormat readerFamily = EntryFormat::unknown;
     EntryFormat family = EntryFormat::unknown;  // the family of the last entry
     // Headers seen; some families are only read after their header.
     bool vmsHeader = false;    // "Directory DISK$USER:[NAME]"
@@ -123,16 +128,35 @@ struct FamilyEntry {
 extern const FamilyEntry kFamilies[];
 extern const std::size_t kFamilyCount;
 
+// ParseExtendedLine past the reader kept for the listing's family: the
+// reader of `state.family` unless `ownRefused` (it refused the line), then
+// every other reader.
+LineKind ParseWithOtherFamilies(std::string_view line, bool ownRefused, ListingState& state,
+                                Today& today, ParsedEntry& entry);
+
 // Reads one line of a listing: first with the reader of `state.family`,
 // then with every other reader of kFamilies in order. An accepted entry
 // sets `state.family` to its family; `entry.extras.format` tells it too.
 // Returns header for a header, footer or total line of any family, none
 // when no reader takes the line. `line` has no line end and keeps the spaces
 // the server wrote around it; `entry` comes newly reset and its texts view
-// `line` or its own scratch buffers. Never throws except std::bad_alloc
-// from growing a scratch buffer.
-LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
-                           ParsedEntry& entry);
+// `line` or its own scratch buffers; `state.scan` is set for `line`. Never
+// throws except std::bad_alloc from growing a scratch buffer.
+inline LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
+                                  ParsedEntry& entry) {
+    // A line of the listing's own family, the common case, is one call.
+    const EntryFormat known = state.family;
+    const bool kept = state.reader != nullptr && state.readerFamily == known;
+    if (kept) {
+        const LineKind kind = state.reader(line, state, today, entry);
+        if (kind == LineKind::entry) {
+            entry.extras.format = known;
+            state.family = known;
+        }
+        if (kind != LineKind::none) return kind;
+    }
+    return ParseWithOtherFamilies(line, kept, state, today, entry);
+}
 
 // False for an entry read from the line `held` joined with the next (which
 // starts one space after it) where its family joins only a line that lacks
@@ -174,7 +198,6 @@ public:
         state_.scan = {line.begin, line.end, line.readable, spaces};
         state_.skip = ftpdir::SkipReason::header;
         const LineKind kind = ParseExtendedLine(line.Text(), state_, today_, entry);
-        state_.scan = {};
         style = kind == LineKind::entry && entry.extras.format == EntryFormat::vms
                     ? LineStyle::vms
                     : LineStyle::other;

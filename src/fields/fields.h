@@ -324,9 +324,9 @@ public:
     // shortcut: operator[] finds the same tokens either way.
     template <int n>
     FTPDIRLIST_ALWAYS_INLINE bool TakeInWindow() {
-        std::string_view got[n];
-        if (count_ + n > kMaxTokens || !scanner_.TakeInWindow(got)) return false;
-        for (int k = 0; k < n; ++k) tokens_[count_ + k] = {got[k].data(), got[k].size()};
+        if (count_ + n > kMaxTokens || !scanner_.template TakeInWindowInto<n>(tokens_ + count_)) {
+            return false;
+        }
         count_ += n;
         return true;
     }

@@ -88,6 +88,13 @@ public:
     // moved. One step: the bit masks give all n at once.
     template <int n>
     FTPDIRLIST_ALWAYS_INLINE bool TakeInWindow(std::string_view (&out)[n]) {
+        return TakeInWindowInto<n>(out);
+    }
+
+    // TakeInWindow into out[0] to out[n - 1], of any type made from a data
+    // pointer and a size: a keeper of tokens gets them without a copy.
+    template <int n, typename Token>
+    FTPDIRLIST_ALWAYS_INLINE bool TakeInWindowInto(Token* out) {
 #if FTPDIRLIST_SHORTCUTS
         std::uint64_t starts = starts_;
         std::uint64_t ends = ends_;
@@ -98,12 +105,14 @@ public:
 #pragma GCC unroll 8
         for (int i = 1; i < n; ++i) left &= left - 1;
         if (left == 0) return false;
-        std::size_t stop = 0;
+        // Offsets within the window, unsigned: they widen to pointer size
+        // for free.
+        unsigned stop = 0;
 #pragma GCC unroll 8
         for (int i = 0; i < n; ++i) {
-            const std::size_t first = bytes::LowestBit(starts);
-            stop = bytes::LowestBit(ends) + 1;
-            out[i] = {base_ + first, stop - first};
+            const unsigned first = static_cast<unsigned>(bytes::LowestBit(starts));
+            stop = static_cast<unsigned>(bytes::LowestBit(ends)) + 1;
+            out[i] = Token{base_ + first, static_cast<std::size_t>(stop - first)};
             starts &= starts - 1;
             ends &= ends - 1;
         }
