@@ -48,14 +48,16 @@ inline bool StoreOtherStamp(const fields::Stamp& read, Today& today, ParsedEntry
 // them before the year is known). False, and `entry` untouched, for 29
 // February of a given common year and when the day cannot be carried past
 // midnight.
-// Inline: every family stores a date per line, most of them with a year
-// and neither 29 February nor 24:00.
+// Inline: every family stores a date per line, most of them neither 29
+// February nor 24:00.
 FTPDIRLIST_ALWAYS_INLINE bool StoreStamp(const fields::Stamp& read, Today& today,
                                          ParsedEntry& entry) {
-    // A shortcut for the stamps that need no year, leap year or carry.
-    if (FTPDIRLIST_SHORTCUTS && read.year >= 0 && read.hour != 24 &&
-        !(read.month == 2 && read.day == 29)) {
-        PutStamp(read, entry);
+    // A shortcut for the stamps that need no leap year or carry: a missing
+    // year from today's record of where the rule's year changes.
+    if (FTPDIRLIST_SHORTCUTS && read.hour != 24 && !(read.month == 2 && read.day == 29)) {
+        fields::Stamp stamp = read;
+        if (stamp.year < 0) stamp.year = today.ExtendedYearOfYearlessDate(stamp.month, stamp.day);
+        PutStamp(stamp, entry);
         return true;
     }
     return StoreOtherStamp(read, today, entry);

@@ -664,11 +664,6 @@ FTPDIRLIST_ALWAYS_INLINE LineKind FinishUndated(std::string_view name, char type
 FTPDIRLIST_ALWAYS_INLINE LineKind Finish(std::string_view name, bool narrow, char type, Stamp stamp,
                                          ListingState& state, Today& today, ParsedEntry& entry) {
     if (name.data() == nullptr) return LineKind::none;
-    // A shortcut: the year that StoreStamp gives a date without one, from
-    // today's record of where the rule's year changes.
-    if (FTPDIRLIST_SHORTCUTS && stamp.year < 0) {
-        stamp.year = today.ExtendedYearOfYearlessDate(stamp.month, stamp.day);
-    }
     // 29 February of a common year.
     if (!StoreStamp(stamp, today, entry)) return SkipAs(state, ftpdir::SkipReason::impossibleDate);
     if (narrow && !state.unpaddedDates) {
