@@ -4,6 +4,8 @@
 //   2002-01-15  14:30:45          1,234,567 report.txt
 //   15.01.2002  10:30 PM    <SYMLINKD>     docs [C:\Shared\docs]
 // Date, time (12- or 24-hour), size or a <DIR>-like marker, name.
+#include <cassert>
+
 #include "extended/families.h"
 
 // Every call in the function inlined, but for those marked noinline.
@@ -195,7 +197,9 @@ public:
     }
 
 private:
-    static unsigned First(std::uint64_t bits) { return static_cast<unsigned>(bytes::LowestBit(bits)); }
+    static unsigned First(std::uint64_t bits) {
+        return static_cast<unsigned>(bytes::LowestBit(bits));
+    }
 
     std::uint64_t spaces_;  // bit i: line[i] is a space or lies past the line's end; bit kNone set
 };
@@ -207,10 +211,10 @@ private:
 // readers as in ReadOtherForms, so that the line reads as it would there.
 // False, and `entry` untouched, for every other line (links and junctions
 // among them) and for a line whose date or time does not read:
-// ReadOtherForms then reads it.
+// ReadOtherForms then reads it. `line` starts with a digit.
 FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState& state,
                                             Today& today, ParsedEntry& entry, LineKind& kind) {
-    if (line.empty() || !fields::IsDigit(line[0])) return false;
+    assert(!line.empty() && fields::IsDigit(line[0]));
     const char* p = line.data();
     const std::size_t n = line.size();
     // As far as the driver allows, with the spaces it found, for the line
