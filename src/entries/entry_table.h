@@ -379,7 +379,10 @@ FTPDIRLIST_TABLE_INLINE bool EntryTable::AppendUsual(const ParsedEntry& entry) {
     if (!extras_.TakesNext(added)) return false;
     EntryRow& row = rows_.Next();
     if (!row.PackDate(entry.dateTime)) return false;
-    Write(row, entry, arena_.Take(total), 0, &extras_.TakeNext());
+    // Built aside, then stored whole once the texts are in place.
+    StoredExtras extras;
+    Write(row, entry, arena_.Take(total), 0, &extras);
+    extras_.TakeNext() = extras;
     rows_.Commit();
     return true;
 }
