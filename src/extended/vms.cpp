@@ -8,6 +8,7 @@
 // date, time, owner and protection follow in any order, the time right
 // after the date and the protection last.
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "extended/families.h"
@@ -198,9 +199,12 @@ FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end, P
     if (end > 4 && name[end - 4] == '.' && folded(end - 3) == 'd' && folded(end - 2) == 'i' &&
         folded(end - 1) == 'r') {
         entry.isDir = 1;
-        entry.nameScratch.assign(name.data(), end - 4);
-        entry.nameScratch.append(name.data() + end, name.size() - end);
-        entry.name = entry.nameScratch;
+        // The name copied whole, its version then moved over the type.
+        std::string& scratch = entry.nameScratch;
+        scratch.assign(name.data(), name.size());
+        std::memmove(&scratch[end - 4], &scratch[end], name.size() - end);
+        scratch.resize(name.size() - 4);
+        entry.name = scratch;
     }
 }
 
@@ -339,9 +343,9 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& 
 
 // The walk: each token after the name taken by its shape, in any order.
 // Out of line: the usual forms leave few lines to it.
-FTPDIRLIST_NOINLINE LineKind ReadOtherVmsLine(std::string_view line, TokenWalker& tokens,
-                                              ListingState& state, Today& today,
-                                              ParsedEntry& entry) {
+FTPDIRLIST_NOINLINE LineKind ReadOtherVmsLine(std::string_view line, ListingState& state,
+                                              Today& today, ParsedEntry& entry) {
+    TokenWalker tokens = TokensFor(line, state);
     const bool known = state.vmsHeader || state.family == EntryFormat::vms;
     // An entry has at most kMaxTokens tokens; a line with one more is none
     // (unless a footer). The first five, or four, in one step when they lie
@@ -416,13 +420,13 @@ FTPDIRLIST_NOINLINE LineKind ReadOtherVmsLine(std::string_view line, TokenWalker
 }  // namespace
 
 LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
-    TokenWalker tokens = TokensFor(line, state);
     // A shortcut: a build without shortcuts reads every line by the walk.
-    LineKind kind;
-    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(line, tokens, state, today, entry, kind)) {
-        return kind;
+    if (FTPDIRLIST_SHORTCUTS) {
+        TokenWalker tokens = TokensFor(line, state);
+        LineKind kind;
+        if (ReadUsualForm(line, tokens, state, today, entry, kind)) return kind;
     }
-    return ReadOtherVmsLine(line, tokens, state, today, entry);
+    return ReadOtherVmsLine(line, state, today, entry);
 }
 
 // Before the listing is known to be VMS, ReadName takes only a first token
