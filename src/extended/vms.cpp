@@ -185,7 +185,8 @@ std::size_t VersionSemicolon(std::string_view name) {
     // The digits that end the name, back to the byte before them.
     std::size_t at = name.size();
     while (at > 0 && fields::IsDigit(name[at - 1])) --at;
-    if (at > 0 && name[at - 1] == ';') return at - 1;
+    if (at == 0) return std::string_view::npos;  // all digits
+    if (name[at - 1] == ';') return at - 1;
     return name.find(';') == std::string_view::npos ? std::string_view::npos : name.size();
 }
 
@@ -193,11 +194,17 @@ std::size_t VersionSemicolon(std::string_view name) {
 // (any case) is a directory's, named without it.
 FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end, ParsedEntry& entry) {
     entry.name = name;
-    // ".dir" folded as EqualsFolded folds: the only bytes that OR 0x20
-    // makes "d", "i" or "r" are those letters in either case.
-    const auto folded = [name](std::size_t i) { return static_cast<char>(name[i] | 0x20); };
-    if (end > 4 && name[end - 4] == '.' && folded(end - 3) == 'd' && folded(end - 2) == 'i' &&
-        folded(end - 1) == 'r') {
+    if (end <= 4) return;
+    // ".dir" folded as EqualsFolded folds, the four bytes in one compare:
+    // the only bytes that OR 0x20 makes "d", "i" or "r" are those letters
+    // in either case ("." is compared as it is).
+    std::uint32_t type;
+    std::uint32_t dir;
+    std::uint32_t fold;
+    std::memcpy(&type, name.data() + end - 4, sizeof type);
+    std::memcpy(&dir, ".dir", sizeof dir);
+    std::memcpy(&fold, "\0\x20\x20\x20", sizeof fold);
+    if ((type | fold) == dir) {
         entry.isDir = 1;
         // The name copied whole, its version then moved over the type.
         std::string& scratch = entry.nameScratch;
