@@ -75,6 +75,7 @@ TEST(ExtendedVmsTest, NamesWithoutVersionInAKnownListing) {
     const RejectCase rest[] = {
         {"indented", "  NOTES.TXT 3 15-JAN-2002 10:30"},
         {"block count first", "1426  21-MAR-2002 19:41:37.98  [SYSTEM]  " + kProtection},
+        {"indented block count", "        1426  21-MAR-2002 19:41:37.98  [SYSTEM]  " + kProtection},
         {"used/allocated first", "12/16  21-MAR-2002 19:41:37.98"},
     };
     test::ExpectRejected(std::begin(rest), std::end(rest), known);
@@ -136,12 +137,24 @@ TEST(ExtendedVmsTest, NearTheUsualForm) {
         {"24:00 on the last day of a year",
          "A.TXT;1 3 31-DEC-2002 24:00:00.00 [SYSTEM] " + kProtection,
          {"A.TXT;1", kProtection, 1536, 0, 0, Timed(2003, 1, 1, 0, 0), "SYSTEM", "", "", 0}},
-        {"a month name of another language", "A.TXT;1 3 15-OKT-2002 10:30 [SYSTEM] " + kProtection,
+        {"a month name of another language",
+         "A.TXT;1 3 15-OKT-2002 10:30 [SYSTEM] " + kProtection,
          {"A.TXT;1", kProtection, 1536, 0, 0, Timed(2002, 10, 15, 10, 30), "SYSTEM"}},
+        {"indented, with a version",
+         "   A.TXT;1 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection,
+         {"A.TXT;1", kProtection, 1536, 0, 0, Timed(2002, 1, 15, 10, 30), "SYSTEM"}},
+        {"a byte that folds to the dot before DIR",
+         "A\x0E"
+         "DIR;1 3 15-JAN-2002 10:30 [SYSTEM] " +
+             kProtection,
+         {"A\x0E"
+          "DIR;1",
+          kProtection, 1536, 0, 0, Timed(2002, 1, 15, 10, 30), "SYSTEM"}},
     };
     test::ExpectEntries(std::begin(accepted), std::end(accepted), EntryFormat::vms);
     const RejectCase rejected[] = {
         {"a seventh token", "A.TXT;1 3 15-JAN-2002 10:30 [SYSTEM] " + kProtection + " X"},
+        {"a space inside the protection", "A.TXT;1 3 15-JAN-2002 10:30 [SYSTEM] (RWED, RWED,RE,)"},
         {"size with a dash", "A.TXT;1 3-4 15-JAN-2002 10:30 [SYSTEM] " + kProtection},
         {"protection in the owner's place",
          "A.TXT;1 3 15-JAN-2002 10:30 [RWED,RWED,RE,] " + kProtection},
@@ -181,6 +194,8 @@ TEST(ExtendedVmsTest, ProtectionWithBytesAfterTheLine) {
         {"(RWED,RWED,RE)", false},
         {"(RWED,RWED,RE,,)", false},
         {"(RWEX,,,)", false},
+        {"(RW)D,RWED,RE,)", false},  // a closing parenthesis inside
+        {"(RWED,RWED,RE,))", false},
         {"(rwed,,,)", false},
         {"(RWED,RWED,RWED,RWED,R)", false},
         {"(RWED,RWED,RWED,RWED,,,,,,,,,,,,,)", false},  // longer than 32 bytes

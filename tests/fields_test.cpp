@@ -203,6 +203,18 @@ struct StampCase {
     Stamp want;
 };
 
+// A text followed by 16 bytes that would read as more digits and
+// separators, the readers' bound at their end.
+struct PaddedText {
+    explicit PaddedText(std::string_view t)
+        : bytes(std::string(t) + ".9:99-9999:999999"),
+          text(bytes.data(), t.size()),
+          readable(bytes.data() + bytes.size()) {}
+    HeapBytes bytes;
+    std::string_view text;
+    const char* readable;
+};
+
 void ExpectStamp(const StampCase& c, bool ok, const Stamp& got) {
     SCOPED_TRACE(std::string(c.reason) + ": " + c.text);
     EXPECT_EQ(ok, c.ok);
@@ -254,6 +266,10 @@ TEST(FieldsTest, Clock) {
         Stamp s;
         const bool ok = fields::ReadClock(HeapBytes(c.text).view(), s);
         ExpectStamp(c, ok, s);
+        // With bytes to spare after the text, which must not be taken for it.
+        const PaddedText padded(c.text);
+        Stamp within;
+        ExpectStamp(c, fields::ReadClock(padded.text, within, padded.readable), within);
     }
     const StampCase dot[] = {
         {"dot form", "19.57", true, {-1, -1, -1, 19, 57, -1}},
@@ -294,6 +310,10 @@ TEST(FieldsTest, DayMonthNameYear) {
         Stamp s;
         const bool ok = fields::ReadDayMonthNameYear(HeapBytes(c.text).view(), '-', s);
         ExpectStamp(c, ok, s);
+        const PaddedText padded(c.text);
+        Stamp within;
+        ExpectStamp(c, fields::ReadDayMonthNameYear(padded.text, '-', within, padded.readable),
+                    within);
     }
     // Every English month in each case, as the month-name table reads it.
     const char* const english[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",

@@ -8,6 +8,7 @@
 // date, time, owner and protection follow in any order, the time right
 // after the date and the protection last.
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "extended/families.h"
@@ -58,14 +59,14 @@ constexpr RightPlaces kRightPlaces;
 
 #if FTPDIRLIST_SSE2
 // The rights and commas among the 16 bytes at p, p[i] against p[i + 1]
-// (all 17 readable): bit i of `listed` is set when p[i] is one of R, W, E,
-// D and ",", of `commas` when it is ",", of `rising` when p[i + 1] is
-// placed after p[i] in "RWED". Each byte XOR 0x11 orders the rights as
-// "RWED" does, and the comma below them all.
+// (all 17 readable): bit i of `fitting` is set when p[i] is one of R, W,
+// E, D and "," and p[i + 1] may follow it in a protection (a right placed
+// after it in "RWED", a comma, or the closing parenthesis), of `commas`
+// when p[i] is ",". Each byte XOR 0x11 orders the rights as "RWED" does,
+// and the comma below them all.
 struct RightBits {
-    unsigned listed;
+    unsigned fitting;
     unsigned commas;
-    unsigned rising;
 };
 
 FTPDIRLIST_ALWAYS_INLINE RightBits RightBitsAt(const char* p) {
@@ -79,32 +80,30 @@ FTPDIRLIST_ALWAYS_INLINE RightBits RightBitsAt(const char* p) {
                      _mm_cmpeq_epi8(v, _mm_set1_epi8('R'))),
         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('W')), comma));
     const __m128i rising = _mm_cmpgt_epi8(_mm_xor_si128(after, order), _mm_xor_si128(v, order));
-    return {static_cast<unsigned>(_mm_movemask_epi8(listed)),
-            static_cast<unsigned>(_mm_movemask_epi8(comma)),
-            static_cast<unsigned>(_mm_movemask_epi8(rising))};
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(after, _mm_set1_epi8(',')),
+                                      _mm_cmpeq_epi8(after, _mm_set1_epi8(')')));
+    const __m128i fitting = _mm_and_si128(listed, _mm_or_si128(rising, ends));
+    return {static_cast<unsigned>(_mm_movemask_epi8(fitting)),
+            static_cast<unsigned>(_mm_movemask_epi8(comma))};
 }
 
 // ValidProtection for a text of 5 to 32 bytes opened and closed by its
 // parentheses, with 33 bytes readable at p: all bytes inside at once. A
 // group's rights are in order when each right after a right is placed
-// after it.
-bool ValidProtection32(const char* p, std::size_t n) {
+// after it; a ")" inside is no right, so that only the last byte inside
+// may be followed by one.
+FTPDIRLIST_ALWAYS_INLINE bool ValidProtection32(const char* p, std::size_t n) {
     RightBits bits = RightBitsAt(p);
     if (n > 17) {
         const RightBits high = RightBitsAt(p + 16);
-        bits.listed |= high.listed << 16;
+        bits.fitting |= high.fitting << 16;
         bits.commas |= high.commas << 16;
-        bits.rising |= high.rising << 16;
     }
-    // The bytes inside, and the pairs of them.
+    // The bytes inside.
     const std::uint32_t inside = ((std::uint32_t{1} << (n - 1)) - 1) & ~std::uint32_t{1};
-    const std::uint32_t pairs = inside & (inside >> 1);
-    std::uint32_t commas = bits.commas & inside;
-    // A pair in order: rising, or the second byte a comma.
-    if ((bits.listed & inside) != inside || (~(bits.rising | commas >> 1) & pairs) != 0) {
-        return false;
-    }
+    if ((bits.fitting & inside) != inside) return false;
     // Three commas: two cleared leave one.
+    std::uint32_t commas = bits.commas & inside;
     commas &= commas - 1;
     commas &= commas - 1;
     return commas != 0 && (commas & (commas - 1)) == 0;
@@ -186,7 +185,8 @@ std::size_t VersionSemicolon(std::string_view name) {
     // The digits that end the name, back to the byte before them.
     std::size_t at = name.size();
     while (at > 0 && fields::IsDigit(name[at - 1])) --at;
-    if (at > 0 && name[at - 1] == ';') return at - 1;
+    if (at == 0) return std::string_view::npos;  // all digits
+    if (name[at - 1] == ';') return at - 1;
     return name.find(';') == std::string_view::npos ? std::string_view::npos : name.size();
 }
 
@@ -194,15 +194,24 @@ std::size_t VersionSemicolon(std::string_view name) {
 // (any case) is a directory's, named without it.
 FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end, ParsedEntry& entry) {
     entry.name = name;
-    // ".dir" folded as EqualsFolded folds: the only bytes that OR 0x20
-    // makes "d", "i" or "r" are those letters in either case.
-    const auto folded = [name](std::size_t i) { return static_cast<char>(name[i] | 0x20); };
-    if (end > 4 && name[end - 4] == '.' && folded(end - 3) == 'd' && folded(end - 2) == 'i' &&
-        folded(end - 1) == 'r') {
+    if (end <= 4) return;
+    // ".dir" folded as EqualsFolded folds, the four bytes in one compare:
+    // the only bytes that OR 0x20 makes "d", "i" or "r" are those letters
+    // in either case ("." is compared as it is).
+    std::uint32_t type;
+    std::uint32_t dir;
+    std::uint32_t fold;
+    std::memcpy(&type, name.data() + end - 4, sizeof type);
+    std::memcpy(&dir, ".dir", sizeof dir);
+    std::memcpy(&fold, "\0\x20\x20\x20", sizeof fold);
+    if ((type | fold) == dir) {
         entry.isDir = 1;
-        entry.nameScratch.assign(name.data(), end - 4);
-        entry.nameScratch.append(name.data() + end, name.size() - end);
-        entry.name = entry.nameScratch;
+        // The name copied whole, its version then moved over the type.
+        std::string& scratch = entry.nameScratch;
+        scratch.assign(name.data(), name.size());
+        std::memmove(&scratch[end - 4], &scratch[end], name.size() - end);
+        scratch.resize(name.size() - 4);
+        entry.name = scratch;
     }
 }
 
@@ -262,45 +271,69 @@ bool IsBareOwner(std::string_view token) {
     return !digits;
 }
 
+// The token of the line after `token` (one of its tokens), found in the
+// text without moving the walk; absent when only spaces follow.
+FTPDIRLIST_ALWAYS_INLINE std::string_view TokenAfter(const TokenWalker& tokens,
+                                                     std::string_view token) {
+    const std::string_view rest = tokens.AfterSpaces(token);
+    if (rest.data() == nullptr) return {};
+    return rest.substr(0, bytes::Find(rest.data(), rest.size(), tokens.Readable(), ' '));
+}
+
 // The usual forms, read from their places: a name alone, whose entry goes
-// on with its fields on the next line, and "NAME.TYPE;V  SIZE  DD-MMM-YYYY
-// HH:MM:SS.hh  [OWNER]  (RWED,RWED,RE,)" with its first four tokens in the
-// first window. Each field is read by its one reader, as the walk reads it
-// at that place. False when the line has another form or a field of it
-// does not read: the walk then reads the line. Inline: ReadVmsLine tries
-// it first on every line.
-FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today,
-                                            ParsedEntry& entry, LineKind& kind) {
-    if (!tokens.TakeInWindow<5>() && !tokens.TakeInWindow<4>()) {
+// on with its fields on the next line; that line, opened by spaces and a
+// block count, no entry of its own (as ReadName reads a first token without
+// a version there); and "NAME.TYPE;V  SIZE  DD-MMM-YYYY HH:MM:SS.hh
+// [OWNER]  (RWED,RWED,RE,)" with its first four tokens in the first
+// window. Each field is read by its one reader, as the walk reads it at
+// that place. False when the line has another form or a field of it does
+// not read: the walk then reads the line. Inline: ReadVmsLine tries it
+// first on every line.
+FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& tokens,
+                                            ListingState& state, Today& today, ParsedEntry& entry,
+                                            LineKind& kind) {
+    // The tokens are taken from a copy of the walk's scanner: a line of
+    // another form is then walked from its start.
+    TokenScanner scanner = tokens.Scanner();
+    std::string_view t[4];
+    if (!scanner.TakeInWindow(t)) {
         // One token is no header or footer (they have more) and no entry
         // (no date), whatever it holds.
-        if (!tokens.TakeInWindow<1>() || tokens[1].data() != nullptr) return false;
+        std::string_view first[1];
+        if (!scanner.TakeInWindow(first) || TokenAfter(tokens, first[0]).data() != nullptr) {
+            return false;
+        }
         kind = LineKind::none;
         return true;
     }
-    const std::string_view name = tokens[0];
-    const std::string_view size = tokens[1];
-    const std::string_view owner = tokens[4];
-    if (owner.data() == nullptr) return false;
+    const std::string_view name = t[0];
     const std::size_t semicolon = VersionSemicolon(name);
+    if (semicolon == std::string_view::npos) {
+        // A first token of digits is no header or footer.
+        if (line[0] != ' ' || !fields::IsDigit(name[0])) return false;
+        kind = LineKind::none;
+        return true;
+    }
+    const std::string_view size = t[1];
+    // The owner in the window, or found in the text after it.
+    std::string_view owner[1];
+    if (!scanner.TakeInWindow(owner)) owner[0] = TokenAfter(tokens, t[3]);
+    if (owner[0].data() == nullptr) return false;
     // A version, as ReadName reads it: the name is no header or footer.
     if (semicolon == 0 || semicolon >= name.size() - 1 || !fields::IsDigit(size[0]) ||
-        owner[0] != '[') {
+        owner[0][0] != '[') {
         return false;
     }
-    // The protection, the sixth and last token: the rest of the line, with
-    // no space in it.
+    // The protection, the sixth and last token: the rest of the line (a
+    // valid protection holds no space).
     const char* readable = tokens.Readable();
-    const std::string_view rights = tokens.AfterSpaces(owner);
-    if (rights.data() == nullptr || rights[0] != '(' ||
-        bytes::Find(rights.data(), rights.size(), readable, ' ') != rights.size()) {
-        return false;
-    }
+    const std::string_view rights = tokens.AfterSpaces(owner[0]);
+    if (rights.data() == nullptr || rights[0] != '(') return false;
     Stamp stamp;
     if (!ReadBlocks(size, entry.size, readable) ||
-        !fields::ReadDayMonthNameYear(tokens[2], '-', stamp) ||
-        !fields::ReadClock(tokens[3], stamp) ||
-        !ReadBracketOwner(owner, readable, entry.extras.owner) ||
+        !fields::ReadDayMonthNameYear(t[2], '-', stamp, readable) ||
+        !fields::ReadClock(t[3], stamp, readable) ||
+        !ReadBracketOwner(owner[0], readable, entry.extras.owner) ||
         !ValidProtection(rights, readable)) {
         return false;
     }
@@ -315,16 +348,12 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
     return true;
 }
 
-}  // namespace
-
-LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
+// The walk: each token after the name taken by its shape, in any order.
+// Out of line: the usual forms leave few lines to it.
+FTPDIRLIST_NOINLINE LineKind ReadOtherVmsLine(std::string_view line, ListingState& state,
+                                              Today& today, ParsedEntry& entry) {
     TokenWalker tokens = TokensFor(line, state);
     const bool known = state.vmsHeader || state.family == EntryFormat::vms;
-    // A shortcut: a build without shortcuts reads every line by the walk.
-    LineKind kind;
-    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(tokens, state, today, entry, kind)) {
-        return kind;
-    }
     // An entry has at most kMaxTokens tokens; a line with one more is none
     // (unless a footer). The first five, or four, in one step when they lie
     // in the first window.
@@ -393,6 +422,18 @@ LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, P
     }
     entry.extras.format = EntryFormat::vms;
     return LineKind::entry;
+}
+
+}  // namespace
+
+LineKind ReadVmsLine(std::string_view line, ListingState& state, Today& today, ParsedEntry& entry) {
+    // A shortcut: a build without shortcuts reads every line by the walk.
+    if (FTPDIRLIST_SHORTCUTS) {
+        TokenWalker tokens = TokensFor(line, state);
+        LineKind kind;
+        if (ReadUsualForm(line, tokens, state, today, entry, kind)) return kind;
+    }
+    return ReadOtherVmsLine(line, state, today, entry);
 }
 
 // Before the listing is known to be VMS, ReadName takes only a first token

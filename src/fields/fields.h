@@ -37,7 +37,8 @@ inline bool ReadNumber(std::string_view text, std::int64_t& value);
 
 // ReadNumber for a token that may be read up to `readable` (>= its end):
 // up to 16 digits are then read at once. Gives what ReadNumber gives.
-inline bool ReadNumber(std::string_view text, std::int64_t& value, const char* readable);
+FTPDIRLIST_ALWAYS_INLINE bool ReadNumber(std::string_view text, std::int64_t& value,
+                                         const char* readable);
 
 // ReadNumber for a 32-bit field.
 inline bool ReadNumber32(std::string_view text, std::int32_t& value);
@@ -92,6 +93,10 @@ inline std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
 // RollMidnight then makes them 00:00 of the next day.
 // Inline: every family reads a time per line, most of them "hh:mm".
 inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot = false);
+// ReadClock(text, stamp), reading up to `readable` (>= the text's end): a
+// usual "hh:mm:ss" with or without a fraction is then tested in one step.
+// Inline, its usual form in place: for a family's own usual form.
+FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view text, Stamp& stamp, const char* readable);
 
 // A clock time with an unpadded minute, "h:m" or "hh:m" ("0:5" is 00:05),
 // as some embedded servers write it. Validated; fills hour and minute.
@@ -166,6 +171,11 @@ bool ReadMonthDay(std::string_view text, std::string_view separators, Stamp& sta
 // Validated. Fills year, month and day.
 // Inline: the VMS family reads one per line, most of them "dd-MMM-yyyy".
 inline bool ReadDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
+// ReadDayMonthNameYear, reading up to `readable` (>= the text's end): a
+// "dd-MMM-yyyy" with an English month is then tested in one step. Inline,
+// its usual form in place: for a family's own usual form.
+FTPDIRLIST_ALWAYS_INLINE bool ReadDayMonthNameYear(std::string_view text, char separator,
+                                                   Stamp& stamp, const char* readable);
 
 // ReadDayMonthNameYear for every text, read part by part.
 bool ReadOtherDayMonthNameYear(std::string_view text, char separator, Stamp& stamp);
@@ -333,6 +343,10 @@ public:
         return true;
     }
 
+    // The scanner past the tokens found so far: a reader that takes tokens
+    // from it leaves the walk where it was.
+    TokenScanner Scanner() const { return scanner_; }
+
     // The line from the first byte of token i to its end, inner and
     // trailing spaces kept; absent when there is no token i.
     std::string_view From(std::size_t i) {
@@ -422,7 +436,8 @@ inline bool ReadNumber(std::string_view text, std::int64_t& value) {
     return true;
 }
 
-inline bool ReadNumber(std::string_view text, std::int64_t& value, const char* readable) {
+FTPDIRLIST_ALWAYS_INLINE bool ReadNumber(std::string_view text, std::int64_t& value,
+                                         const char* readable) {
     // A shortcut: ReadDigits reads what ReadNumber reads for 1 to 16 digits.
     if (FTPDIRLIST_SHORTCUTS && text.size() - 1 < 16) return ReadDigits(text, value, readable);
     return ReadNumber(text, value);
@@ -605,6 +620,19 @@ FTPDIRLIST_ALWAYS_INLINE int FindEnglishMonth(const char* p) {
     return slot.word == word ? slot.month : 0;
 }
 
+// The clock "hh:mm:ss" of a word whose bytes 0, 3 and 6 hold the values
+// of its digit pairs: stored when valid as a usual form (no hour 24).
+FTPDIRLIST_ALWAYS_INLINE bool StoreClockPairs(std::uint64_t pairs, Stamp& stamp) {
+    const int hour = static_cast<int>(pairs & 0xFF);
+    const int minute = static_cast<int>(pairs >> 24 & 0xFF);
+    const int second = static_cast<int>(pairs >> 48 & 0xFF);
+    if (hour > 23 || minute > 59 || second > 60) return false;
+    stamp.hour = hour;
+    stamp.minute = minute;
+    stamp.second = second;
+    return true;
+}
+
 #if FTPDIRLIST_SWAR
 constexpr std::uint64_t kZeros = 0x3030303030303030ull;
 
@@ -648,14 +676,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view text, Stamp& stamp) {
     w ^= kColons ^ (kZeros & kColonBytes);
     if (!AllDigitBytes(w)) return false;
     const std::uint64_t pairs = DigitPairs(w);
-    const int hour = static_cast<int>(pairs & 0xFF);
-    const int minute = static_cast<int>(pairs >> 24 & 0xFF);
-    const int second = static_cast<int>(pairs >> 48 & 0xFF);
-    if (hour > 23 || minute > 59 || second > 60) return false;
-    stamp.hour = hour;
-    stamp.minute = minute;
-    stamp.second = second;
-    return true;
+    return StoreClockPairs(pairs, stamp);
 }
 #endif
 
@@ -682,7 +703,92 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadDayAndYear(const char* p, int& day, int& year)
 #endif
 }
 
+#if FTPDIRLIST_SSE2
+// The 16 bytes at p XORed with `pattern`, and the mask of those then at
+// most their `limit` (bit i for byte i): a digit XOR "0" is 0 to 9, a
+// separator XOR itself is 0, a limit of 0xFF lets any byte pass.
+FTPDIRLIST_ALWAYS_INLINE unsigned ShapeMask(const char* p, __m128i pattern, __m128i limit,
+                                            __m128i& values) {
+    values = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), pattern);
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(values, limit), values)));
+}
+
+// The low 8 bytes of `v` as a word, the first in the low byte.
+FTPDIRLIST_ALWAYS_INLINE std::uint64_t LowWord(__m128i v) {
+    std::uint64_t w;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&w), v);
+    return w;
+}
+
+// usual_form::ReadClock with the 16 bytes at the text readable: its digits,
+// colons and fraction in one compare.
+FTPDIRLIST_ALWAYS_INLINE bool ReadClock16(std::string_view text, Stamp& stamp) {
+    const std::size_t n = text.size();
+    if (n != 8 && n - 10 > 6) return false;
+    __m128i values;
+    const unsigned shaped =
+        ShapeMask(text.data(),
+                  _mm_setr_epi8('0', '0', ':', '0', '0', ':', '0', '0', '.', '0', '0', '0', '0',
+                                '0', '0', '0'),
+                  _mm_setr_epi8(9, 9, 0, 9, 9, 0, 9, 9, 0, 9, 9, 9, 9, 9, 9, 9), values);
+    const unsigned all = (1u << n) - 1;
+    if ((shaped & all) != all) return false;
+    // Byte i: the two digits at i and i + 1 (the colons read as 0).
+    const std::uint64_t w = LowWord(values);
+    const std::uint64_t pairs = w * 10 + (w >> 8);
+    return StoreClockPairs(pairs, stamp);
+}
+
+// "dd-MMM-yyyy" (`separator` for "-") with the 16 bytes at the text
+// readable and an English month: day, separators and year in one compare.
+// False for any other text, which ReadDayMonthNameYear then reads.
+FTPDIRLIST_ALWAYS_INLINE bool ReadDayMonthNameYear16(std::string_view text, char separator,
+                                                     Stamp& stamp) {
+    if (text.size() != 11) return false;
+    const char s = separator;
+    __m128i values;
+    const unsigned shaped = ShapeMask(
+        text.data(), _mm_setr_epi8('0', '0', s, 0, 0, 0, s, '0', '0', '0', '0', 0, 0, 0, 0, 0),
+        _mm_setr_epi8(9, 9, 0, -1, -1, -1, 0, 9, 9, 9, 9, -1, -1, -1, -1, -1), values);
+    if (shaped != 0xFFFF) return false;
+    const int m = FindEnglishMonth(text.data() + 3);
+    const std::uint64_t low = LowWord(values);
+    const int day = static_cast<int>(low & 0xFF) * 10 + static_cast<int>(low >> 8 & 0xFF);
+    if (m == 0 || !ValidDate(m, day)) return false;
+    // The year's digits, two by two.
+    const std::uint64_t y = LowWord(_mm_srli_si128(values, 7));
+    const std::uint64_t pairs = y * 10 + (y >> 8);
+    stamp.year = static_cast<int>(pairs & 0xFF) * 100 + static_cast<int>(pairs >> 16 & 0xFF);
+    stamp.month = m;
+    stamp.day = day;
+    return true;
+}
+#endif
+
 }  // namespace usual_form
+
+FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view text, Stamp& stamp, const char* readable) {
+#if FTPDIRLIST_SSE2
+    if (readable - text.data() >= 16 && usual_form::ReadClock16(text, stamp)) return true;
+#else
+    (void)readable;
+#endif
+    return ReadClock(text, stamp);
+}
+
+FTPDIRLIST_ALWAYS_INLINE bool ReadDayMonthNameYear(std::string_view text, char separator,
+                                                   Stamp& stamp, const char* readable) {
+#if FTPDIRLIST_SSE2
+    if (readable - text.data() >= 16 &&
+        usual_form::ReadDayMonthNameYear16(text, separator, stamp)) {
+        return true;
+    }
+#else
+    (void)readable;
+#endif
+    return ReadDayMonthNameYear(text, separator, stamp);
+}
 
 inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
 #if FTPDIRLIST_SWAR
