@@ -424,6 +424,25 @@ TEST(ExtendedUnixTest, UsualFormEdges) {
         {"link with numeric owners",
          "lrwxrwxrwx 1 1001 1001 7 Jan 15 12:30 l -> t",
          {"l", "lrwxrwxrwx", 7, 0, 1, Timed(2002, 1, 15, 12, 30), "1001", "1001", "t"}},
+        {"one-letter type, owner and group",
+         "- rw-r--r-- alice staff 12 Jan 15 12:30 a",
+         {"a", "- rw-r--r--", 12, 0, 0, Timed(2002, 1, 15, 12, 30), "alice", "staff"}},
+        {"one-letter type, owner alone",
+         "- rw-r--r-- alice 12 Jan 15  2001 a",
+         {"a", "- rw-r--r--", 12, 0, 0, Dated(2001, 1, 15), "alice"}},
+        {"one-letter type, a number where the link count stands",
+         "- rw-r--r-- 1001 staff 12 Jan 15 12:30 a",
+         {"a", "- rw-r--r--", 12, 0, 0, Timed(2002, 1, 15, 12, 30), "staff"}},
+        {"one-letter type, day-first date",
+         "- rw-r--r-- alice staff 12 8. Dez 19:57 a",
+         {"a", "- rw-r--r--", 12, 0, 0, Timed(2001, 12, 8, 19, 57), "alice", "staff"}},
+        {"folder, no owner",
+         "drwxrwxrwx   folder   98 Jul 24 12:30 a",
+         {"a", "drwxrwxrwx", 98, 1, 0, Timed(2001, 7, 24, 12, 30)}},
+        {"no group, the name past the 64th byte",
+         "-rw-r--r--   1 alice        12345678 Apr  7 22:39 a-name-beyond-the-window.txt",
+         {"a-name-beyond-the-window.txt", "-rw-r--r--", 12345678, 0, 0, Timed(2002, 4, 7, 22, 39),
+          "alice"}},
     };
     test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
 
@@ -443,6 +462,7 @@ TEST(ExtendedUnixTest, UsualFormEdges) {
     const RejectCase rejected[] = {
         {"size past the largest", "-rw-r--r-- 1 u g 9223372036854775808 Jan  1 00:00 x"},
         {"numeric owners, no name", kNumeric + "512 Jan 15  2002"},
+        {"folder, a date that is none", "drwxrwxrwx   folder   98 Jul 2002 a b"},
     };
     test::ExpectRejected(std::begin(rejected), std::end(rejected));
 }
