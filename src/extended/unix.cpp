@@ -813,11 +813,12 @@ FTPDIRLIST_ALWAYS_INLINE bool UsualCandidate(const TokenWalker& tokens, std::siz
 // candidate dates before the date fail (NoDateAt), and the size before it
 // reads as a number. False when the line has another form (the walk then
 // reads it).
-bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, ParsedEntry& entry,
-                   LineKind& kind) {
+FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today,
+                                            ParsedEntry& entry, LineKind& kind) {
     // Seven tokens hold a date at token 4; the eighth, which a date at
     // token 5 ends with, may be a name that runs on past the window.
-    if (!tokens.TakeInWindow<8>() && !tokens.TakeInWindow<7>()) return false;
+    const bool eight = tokens.TakeInWindow<8>();
+    if (!eight && !tokens.TakeInWindow<7>()) return false;
     const std::string_view line = tokens.Text();
     const char* readable = tokens.Readable();
     const std::string_view mode = tokens.Found(0);
@@ -852,8 +853,17 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
         if (UsualCandidate(tokens, 3, readable)) return false;
         date = UsualCandidate(tokens, 4, readable) ? 4 : 5;
     }
-    const std::string_view size = tokens.Found(date - 1);
-    if (!fields::ReadNumber(size, entry.size, readable)) return false;
+    std::string_view size = tokens.Found(date - 1);
+    if (!fields::ReadNumber(size, entry.size, readable)) {
+        // A group of two tokens ("staff users 512 Jan 15 12:30"): the date
+        // follows the next token when DateMayFollow finds none after this one.
+        if (date != 5 || !eight || fields::IsDigit(size.front()) || fields::IsDigit(size.back())) {
+            return false;
+        }
+        date = 6;
+        size = tokens.Found(5);
+        if (!fields::ReadNumber(size, entry.size, readable)) return false;
+    }
     Stamp stamp;
     std::string_view name;
     bool narrow;
@@ -872,9 +882,11 @@ bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, Parse
         narrow = LeftAlignedYear(day, yearOrTime, stamp);
         name = tokens.AfterOneSpace(yearOrTime);
     }
-    // The owner and group as ReadOwnerAndGroup reads one or two tokens.
+    // The owner and group as ReadOwnerAndGroup reads one to three tokens
+    // (the last of three is no number: it fails as a size).
     if (date != 3) entry.extras.owner = tokens.Found(2);
     if (date == 5) entry.extras.group = tokens.Found(3);
+    if (date == 6) entry.extras.group = TokenWalker::Span(tokens.Found(3), tokens.Found(4));
     // Where the walk's ReadSizeAndOwners marks the size column: only once
     // the line is known to be read here, as the walk reaches it only with a
     // date read.
