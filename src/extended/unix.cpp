@@ -827,7 +827,6 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
     // its rights token, the owner.
     std::size_t date;
     if (ValidModeToken(mode)) {
-        if (mode[0] == 'c' || mode[0] == 'b') return false;
         entry.attributes = mode;
         if (second == "folder") {
             // ReadOwnerAndGroup finds no owner before the size.
@@ -854,7 +853,20 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
         date = UsualCandidate(tokens, 4, readable) ? 4 : 5;
     }
     std::string_view size = tokens.Found(date - 1);
-    if (!fields::ReadNumber(size, entry.size, readable)) {
+    std::size_t ownersEnd = date - 1;
+    if (mode[0] == 'c' || mode[0] == 'b') {
+        // A device: "major, minor" in place of the size, the date after
+        // the minor (DateMayFollow finds none after the major), as
+        // ReadSizeAndOwners reads them. Other forms take the walk.
+        if (date != 5 || !eight || size.back() != ',' ||
+            !IsAllDigits(size.substr(0, size.size() - 1)) || DateMayFollow(size) ||
+            !EndsInDigit(tokens.Found(5))) {
+            return false;
+        }
+        date = 6;
+        size = tokens.Found(5);
+        entry.size = -1;
+    } else if (!fields::ReadNumber(size, entry.size, readable)) {
         // A group of two tokens ("staff users 512 Jan 15 12:30"): the date
         // follows the next token when DateMayFollow finds none after this one.
         if (date != 5 || !eight || fields::IsDigit(size.front()) || fields::IsDigit(size.back())) {
@@ -862,6 +874,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
         }
         date = 6;
         size = tokens.Found(5);
+        ownersEnd = 5;
         if (!fields::ReadNumber(size, entry.size, readable)) return false;
     }
     Stamp stamp;
@@ -882,11 +895,11 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
         narrow = LeftAlignedYear(day, yearOrTime, stamp);
         name = tokens.AfterOneSpace(yearOrTime);
     }
-    // The owner and group as ReadOwnerAndGroup reads one to three tokens
-    // (the last of three is no number: it fails as a size).
-    if (date != 3) entry.extras.owner = tokens.Found(2);
-    if (date == 5) entry.extras.group = tokens.Found(3);
-    if (date == 6) entry.extras.group = TokenWalker::Span(tokens.Found(3), tokens.Found(4));
+    // The owner and group as ReadOwnerAndGroup reads none to three tokens
+    // from token 2 (the last of three is no number: it failed as a size).
+    if (ownersEnd > 2) entry.extras.owner = tokens.Found(2);
+    if (ownersEnd > 3)
+        entry.extras.group = TokenWalker::Span(tokens.Found(3), tokens.Found(ownersEnd - 1));
     // Where the walk's ReadSizeAndOwners marks the size column: only once
     // the line is known to be read here, as the walk reaches it only with a
     // date read.
