@@ -198,14 +198,16 @@ FTPDIRLIST_NOINLINE bool ReadMarkedDay(std::string_view token, std::int32_t& day
 // A day: digits with an optional day marker ("15日") or a final '.' or ','.
 FTPDIRLIST_ALWAYS_INLINE bool ReadDay(std::string_view token, std::int32_t& day) {
     if (!fields::IsDigit(token[0])) return false;
-    // The usual forms, one or two digits.
-    if (token.size() == 1) {
-        day = token[0] - '0';
-        return true;
-    }
-    if (token.size() == 2 && TwoDigits(token.data()) >= 0) {
-        day = TwoDigits(token.data());
-        return true;
+    // The usual forms, one or two digits, read alike: days of one and of
+    // two digits alternate in a listing.
+    if (token.size() <= 2) {
+        const unsigned first = static_cast<unsigned char>(token[0]) - '0';
+        const unsigned last = static_cast<unsigned char>(token.back()) - '0';
+        const unsigned two = static_cast<unsigned>(token.size()) - 1;
+        if (last <= 9) {
+            day = static_cast<std::int32_t>(first * (1 + 9 * two) + last * two);
+            return true;
+        }
     }
     return ReadMarkedDay(token, day);
 }
@@ -794,6 +796,16 @@ FTPDIRLIST_ALWAYS_INLINE bool NoDateAt(std::string_view first, std::string_view 
            (kLookUp && ReadMonthName(next) == 0);
 }
 
+// IsAllDigits(token) for a token of at least one byte, one or two bytes
+// (a link count, mostly) tested alike: counts of one and of two digits
+// alternate in a listing.
+FTPDIRLIST_ALWAYS_INLINE bool AllDigitsShort(std::string_view token) {
+    if (token.size() > 2) return IsAllDigits(token);
+    const unsigned first = static_cast<unsigned char>(token[0]) - '0';
+    const unsigned last = static_cast<unsigned char>(token.back()) - '0';
+    return (first <= 9) & (last <= 9);
+}
+
 // Whether the walk tries a date at token i of a usual line (the tokens up
 // to i + 2 found): after a token that starts or ends in a digit (those that
 // DateMayFollow takes among them), where NoDateAt leaves a date open.
@@ -831,7 +843,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
         if (second == "folder") {
             // ReadOwnerAndGroup finds no owner before the size.
             date = 3;
-        } else if (!IsAllDigits(second) ||
+        } else if (!AllDigitsShort(second) ||
                    !NoDateAt<true>(tokens.Found(2), tokens.Found(3), tokens.Found(4), readable)) {
             return false;
         }
