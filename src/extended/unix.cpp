@@ -827,10 +827,12 @@ FTPDIRLIST_ALWAYS_INLINE bool UsualCandidate(const TokenWalker& tokens, std::siz
 // reads it).
 FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today,
                                             ParsedEntry& entry, LineKind& kind) {
-    // Seven tokens hold a date at token 4; the eighth, which a date at
-    // token 5 ends with, may be a name that runs on past the window.
+    // Six tokens hold a date after "folder", seven a date at token 4; the
+    // last token a date needs may be followed by a name that runs on past
+    // the window.
     const bool eight = tokens.TakeInWindow<8>();
-    if (!eight && !tokens.TakeInWindow<7>()) return false;
+    const bool seven = eight || tokens.TakeInWindow<7>();
+    if (!seven && !tokens.TakeInWindow<6>()) return false;
     const std::string_view line = tokens.Text();
     const char* readable = tokens.Readable();
     const std::string_view mode = tokens.Found(0);
@@ -843,7 +845,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
         if (second == "folder") {
             // ReadOwnerAndGroup finds no owner before the size.
             date = 3;
-        } else if (!AllDigitsShort(second) ||
+        } else if (!seven || !AllDigitsShort(second) ||
                    !NoDateAt<true>(tokens.Found(2), tokens.Found(3), tokens.Found(4), readable)) {
             return false;
         }
@@ -853,8 +855,8 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
         // ReadOwnerAndGroup would take a number or "folder" there for the
         // link count.
         const std::string_view owner = tokens.Found(2);
-        if (mode.size() != 1 || !ReadMode(tokens, entry, modeEnd, counted) || IsAllDigits(owner) ||
-            owner == "folder") {
+        if (!seven || mode.size() != 1 || !ReadMode(tokens, entry, modeEnd, counted) ||
+            IsAllDigits(owner) || owner == "folder") {
             return false;
         }
     }
