@@ -198,14 +198,16 @@ FTPDIRLIST_NOINLINE bool ReadMarkedDay(std::string_view token, std::int32_t& day
 // A day: digits with an optional day marker ("15日") or a final '.' or ','.
 FTPDIRLIST_ALWAYS_INLINE bool ReadDay(std::string_view token, std::int32_t& day) {
     if (!fields::IsDigit(token[0])) return false;
-    // The usual forms, one or two digits.
-    if (token.size() == 1) {
-        day = token[0] - '0';
-        return true;
-    }
-    if (token.size() == 2 && TwoDigits(token.data()) >= 0) {
-        day = TwoDigits(token.data());
-        return true;
+    // The usual forms, one or two digits, read alike: days of one and of
+    // two digits alternate in a listing.
+    if (token.size() <= 2) {
+        const unsigned first = static_cast<unsigned char>(token[0]) - '0';
+        const unsigned last = static_cast<unsigned char>(token.back()) - '0';
+        const unsigned two = static_cast<unsigned>(token.size()) - 1;
+        if (last <= 9) {
+            day = static_cast<std::int32_t>(first * (1 + 9 * two) + last * two);
+            return true;
+        }
     }
     return ReadMarkedDay(token, day);
 }
@@ -284,6 +286,8 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadYearOrTime(std::string_view token, Stamp& stam
     if (token.data() == nullptr) return false;
     // A shortcut: four bytes that read as a year hold no clock time.
     if (FTPDIRLIST_SHORTCUTS && token.size() == 4 && ReadYear(token, stamp.year)) return true;
+    // A shortcut: ReadClock's usual form, kept inline.
+    if (FTPDIRLIST_SHORTCUTS && fields::usual_form::ReadHourMinute(token, stamp, true)) return true;
     if (fields::ReadClock(token, stamp, true)) return true;
     return ReadYear(token, stamp.year);
 }
@@ -792,62 +796,128 @@ FTPDIRLIST_ALWAYS_INLINE bool NoDateAt(std::string_view first, std::string_view 
            (kLookUp && ReadMonthName(next) == 0);
 }
 
+// IsAllDigits(token) for a token of at least one byte, one or two bytes
+// (a link count, mostly) tested alike: counts of one and of two digits
+// alternate in a listing.
+FTPDIRLIST_ALWAYS_INLINE bool AllDigitsShort(std::string_view token) {
+    if (token.size() > 2) return IsAllDigits(token);
+    const unsigned first = static_cast<unsigned char>(token[0]) - '0';
+    const unsigned last = static_cast<unsigned char>(token.back()) - '0';
+    return (first <= 9) & (last <= 9);
+}
+
+// Whether the walk tries a date at token i of a usual line (the tokens up
+// to i + 2 found): after a token that starts or ends in a digit (those that
+// DateMayFollow takes among them), where NoDateAt leaves a date open.
+FTPDIRLIST_ALWAYS_INLINE bool UsualCandidate(const TokenWalker& tokens, std::size_t i,
+                                             const char* readable) {
+    const std::string_view before = tokens.Found(i - 1);
+    return (fields::IsDigit(before.front()) || fields::IsDigit(before.back())) &&
+           !NoDateAt<true>(tokens.Found(i), tokens.Found(i + 1), tokens.Found(i + 2), readable);
+}
+
 // The usual forms, "mode links owner [group] size date name" with the date
 // month-first ("Jan 15 12:30") or starting with a digit ("15. Jan 12:30"),
-// found in one window: where the fields lie is known, and each is read by
-// the same readers as in the walk. It gives what the walk gives: the
-// walk's candidate dates before the date fail (NoDateAt), and the size
-// before it reads as a number. False when the line has another form (the
-// walk then reads it).
-bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today, ParsedEntry& entry,
-                   LineKind& kind) {
-    if (!tokens.TakeInWindow<8>()) return false;
-    std::string_view t[8];
-    for (std::size_t i = 0; i < 8; ++i) t[i] = tokens[i];
+// and the same after "folder" in place of link count, owner and group, or
+// after a one-letter type and its rights, without a link count; found in
+// one window: where the fields lie is known, and each is read by the same
+// readers as in the walk. It gives what the walk gives: the walk's
+// candidate dates before the date fail (NoDateAt), and the size before it
+// reads as a number. False when the line has another form (the walk then
+// reads it).
+FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& state, Today& today,
+                                            ParsedEntry& entry, LineKind& kind) {
+    // Six tokens hold a date after "folder", seven a date at token 4; the
+    // last token a date needs may be followed by a name that runs on past
+    // the window.
+    const bool eight = tokens.TakeInWindow<8>();
+    const bool seven = eight || tokens.TakeInWindow<7>();
+    if (!seven && !tokens.TakeInWindow<6>()) return false;
     const std::string_view line = tokens.Text();
     const char* readable = tokens.Readable();
-    const std::string_view mode = t[0];
-    if (!ValidModeToken(mode) || mode[0] == 'c' || mode[0] == 'b' || !IsAllDigits(t[1])) {
-        return false;
+    const std::string_view mode = tokens.Found(0);
+    const std::string_view second = tokens.Found(1);
+    // The mode, then a link count, "folder" or, after a one-letter type and
+    // its rights token, the owner.
+    std::size_t date;
+    if (ValidModeToken(mode)) {
+        entry.attributes = mode;
+        if (second == "folder") {
+            // ReadOwnerAndGroup finds no owner before the size.
+            date = 3;
+        } else if (!seven || !AllDigitsShort(second) ||
+                   !NoDateAt<true>(tokens.Found(2), tokens.Found(3), tokens.Found(4), readable)) {
+            return false;
+        }
+    } else {
+        std::size_t modeEnd;
+        bool counted = false;
+        // ReadOwnerAndGroup would take a number or "folder" there for the
+        // link count.
+        const std::string_view owner = tokens.Found(2);
+        if (!seven || mode.size() != 1 || !ReadMode(tokens, entry, modeEnd, counted) ||
+            IsAllDigits(owner) || owner == "folder") {
+            return false;
+        }
     }
-    // The date: token 5 after a group, 4 without one; the walk's first
-    // candidate, every token after one that starts or ends in a digit (those
-    // that DateMayFollow takes among them).
-    const auto candidate = [&t, readable](std::size_t i) {
-        const std::string_view before = t[i - 1];
-        return (fields::IsDigit(before.front()) || fields::IsDigit(before.back())) &&
-               !NoDateAt<true>(t[i], t[i + 1], t[i + 2], readable);
-    };
-    // After the link count (all digits) and after the owner: no usual form.
-    if (!NoDateAt<true>(t[2], t[3], t[4], readable) || candidate(3)) return false;
-    const std::size_t date = candidate(4) ? 4 : 5;
-    if (!fields::ReadNumber(t[date - 1], entry.size, readable)) return false;
+    if (second != "folder") {
+        // The date: token 5 after a group, 4 without one; the walk's first
+        // candidate (UsualCandidate).
+        if (UsualCandidate(tokens, 3, readable)) return false;
+        date = UsualCandidate(tokens, 4, readable) ? 4 : 5;
+    }
+    std::string_view size = tokens.Found(date - 1);
+    std::size_t ownersEnd = date - 1;
+    if (mode[0] == 'c' || mode[0] == 'b') {
+        // A device: "major, minor" in place of the size, the date after
+        // the minor (DateMayFollow finds none after the major), as
+        // ReadSizeAndOwners reads them. Other forms take the walk.
+        if (date != 5 || !eight || size.back() != ',' ||
+            !IsAllDigits(size.substr(0, size.size() - 1)) || DateMayFollow(size) ||
+            !EndsInDigit(tokens.Found(5))) {
+            return false;
+        }
+        date = 6;
+        size = tokens.Found(5);
+        entry.size = -1;
+    } else if (!fields::ReadNumber(size, entry.size, readable)) {
+        // A group of two tokens ("staff users 512 Jan 15 12:30"): the date
+        // follows the next token when DateMayFollow finds none after this one.
+        if (date != 5 || !eight || fields::IsDigit(size.front()) || fields::IsDigit(size.back())) {
+            return false;
+        }
+        date = 6;
+        size = tokens.Found(5);
+        ownersEnd = 5;
+        if (!fields::ReadNumber(size, entry.size, readable)) return false;
+    }
     Stamp stamp;
     std::string_view name;
     bool narrow;
-    if (fields::IsDigit(t[date][0])) {
+    const std::string_view first = tokens.Found(date);
+    if (fields::IsDigit(first[0])) {
         std::size_t last;
         if (!MatchDate(tokens, date, stamp, last, narrow)) return false;
         name = tokens.AfterOneSpace(tokens[last]);
     } else {
         // MatchDate for a date that starts with no digit: month-first.
-        const std::string_view yearOrTime = t[date + 2];
-        if (!ReadMonthFirst(t[date], t[date + 1], yearOrTime, stamp)) return false;
+        const std::string_view day = tokens.Found(date + 1);
+        const std::string_view yearOrTime = tokens[date + 2];
+        if (!ReadMonthFirst(first, day, yearOrTime, stamp)) return false;
         // "Oct 08, 2002 09:47": the walk reads the time after the year.
-        if (stamp.hour < 0 && t[date + 1].back() == ',') return false;
-        narrow = LeftAlignedYear(t[date + 1], yearOrTime, stamp);
+        if (stamp.hour < 0 && day.back() == ',') return false;
+        narrow = LeftAlignedYear(day, yearOrTime, stamp);
         name = tokens.AfterOneSpace(yearOrTime);
     }
-    // The owner and group as ReadOwnerAndGroup reads one or two tokens
-    // after a link count.
-    entry.attributes = mode;
-    entry.extras.owner = t[2];
-    if (date == 5) entry.extras.group = t[3];
+    // The owner and group as ReadOwnerAndGroup reads none to three tokens
+    // from token 2 (the last of three is no number: it failed as a size).
+    if (ownersEnd > 2) entry.extras.owner = tokens.Found(2);
+    if (ownersEnd > 3)
+        entry.extras.group = TokenWalker::Span(tokens.Found(3), tokens.Found(ownersEnd - 1));
     // Where the walk's ReadSizeAndOwners marks the size column: only once
     // the line is known to be read here, as the walk reaches it only with a
     // date read.
-    state.unixSizeEdge =
-        static_cast<std::size_t>(t[date - 1].data() + t[date - 1].size() - line.data());
+    state.unixSizeEdge = static_cast<std::size_t>(size.data() + size.size() - line.data());
     kind = Finish(name, narrow, mode[0], stamp, state, today, entry);
     return true;
 }

@@ -330,6 +330,13 @@ public:
         return count_ <= limit ? count_ : limit + 1;
     }
 
+    // Token i of those found so far (below the count that operator[] and
+    // TakeInWindow have reached), without operator[]'s test.
+    FTPDIRLIST_ALWAYS_INLINE std::string_view Found(std::size_t i) const {
+        assert(i < count_);
+        return {tokens_[i].data, tokens_[i].size};
+    }
+
     // Finds the next n tokens in one step when they all lie in the
     // scanner's current window (the first tokens of a short line): true,
     // and operator[] gives them; else false and nothing moved. Only a
@@ -680,6 +687,20 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadClock(std::string_view text, Stamp& stamp) {
 }
 #endif
 
+// "hh:mm" (or "hh.mm" when `dot` is set), valid: the usual form of
+// ReadClock, read at once, as ReadClock reads it. False for any other text.
+// Always inline, for the readers that call it before ReadClock.
+FTPDIRLIST_ALWAYS_INLINE bool ReadHourMinute(std::string_view text, Stamp& stamp, bool dot) {
+    if (text.size() != 5 || !(text[2] == ':' || (dot && text[2] == '.'))) return false;
+    const int hour = TwoDigits(text.data());
+    const int minute = TwoDigits(text.data() + 3);
+    if (hour < 0 || minute < 0 || hour >= 24 || minute >= 60) return false;
+    stamp.hour = hour;
+    stamp.minute = minute;
+    stamp.second = -1;
+    return true;
+}
+
 // The day and the four-digit year of "dd-MMM-yyyy" (11 bytes at p), or
 // false when they are not all digits.
 FTPDIRLIST_ALWAYS_INLINE bool ReadDayAndYear(const char* p, int& day, int& year) {
@@ -795,17 +816,8 @@ inline bool ReadClock(std::string_view text, Stamp& stamp, bool dot) {
     // A shortcut for the usual form with seconds.
     if (usual_form::ReadClock(text, stamp)) return true;
 #endif
-    // "hh:mm" (or "hh.mm"), the usual form, at once.
-    if (text.size() == 5 && (text[2] == ':' || (dot && text[2] == '.'))) {
-        const int hour = TwoDigits(text.data());
-        const int minute = TwoDigits(text.data() + 3);
-        if (hour >= 0 && minute >= 0 && hour < 24 && minute < 60) {
-            stamp.hour = hour;
-            stamp.minute = minute;
-            stamp.second = -1;
-            return true;
-        }
-    } else if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
+    if (usual_form::ReadHourMinute(text, stamp, dot)) return true;
+    if (text.size() >= 8 && text[2] == ':' && text[5] == ':') {
         // "hh:mm:ss" with an optional fraction, the other usual form.
         const int hour = TwoDigits(text.data());
         const int minute = TwoDigits(text.data() + 3);
