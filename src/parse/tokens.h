@@ -178,12 +178,11 @@ public:
                 starts &= starts - 1;
             }
             if (n >= most || scan.Last()) return n;
+            // A token at the window's top goes on at the next one's first
+            // byte when that is no space.
             const bool runsOn = (scan.ends_ >> (bytes::kWindow - 1)) != 0;
             scan.Load(scan.base_ + bytes::kWindow);
-            if (runsOn && (scan.starts_ & 1) != 0) {
-                scan.starts_ &= scan.starts_ - 1;
-                scan.ends_ &= scan.ends_ - 1;
-            }
+            if (runsOn) scan.starts_ &= ~std::uint64_t{1};
         }
 #else
         TokenScanner scan = *this;
