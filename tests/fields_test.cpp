@@ -594,12 +594,13 @@ SplitTokens Split(const std::string& text) {
 }
 
 TEST(FieldsTest, TokenWalkerFindsTheSameTokensEveryWay) {
-    // Tokens 1 to 9 bytes apart across two windows, the walker made over the
-    // line alone, with a bound past the line, and with the driver's space
-    // mask; tokens taken in order, out of order, after a TakeInWindow and
-    // counted.
+    // Tokens 1 to 9 bytes apart across two windows, and tokens that run
+    // across two and three windows, the walker made over the line alone,
+    // with a bound past the line, and with the driver's space mask; tokens
+    // taken in order, out of order, after a TakeInWindow and counted, with
+    // and without keeping them.
     for (std::size_t length = 0; length <= 140; length += 7) {
-        for (std::size_t gap = 1; gap <= 9; ++gap) {
+        for (const std::size_t gap : {1, 2, 3, 4, 5, 6, 7, 8, 9, 66, 130}) {
             std::string text(length, 'x');
             for (std::size_t i = gap % 4; i < length; i += gap) text[i] = ' ';
             const SplitTokens want = Split(text);
@@ -615,6 +616,8 @@ TEST(FieldsTest, TokenWalkerFindsTheSameTokensEveryWay) {
                                              : way % 3 == 1 ? fields::TokenWalker(bounded)
                                                             : fields::TokenWalker(bounded, &mask);
                 if (way >= 3) walker.TakeInWindow<3>();
+                EXPECT_EQ(walker.CountAhead(5), std::min<std::size_t>(want.tokens.size(), 6));
+                EXPECT_EQ(walker.CountAhead(20), std::min<std::size_t>(want.tokens.size(), 21));
                 const std::size_t kept =
                     std::min(want.tokens.size(), fields::TokenWalker::kMaxTokens);
                 if (kept > 2) {

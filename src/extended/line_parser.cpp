@@ -67,8 +67,9 @@ struct ShapeMasks {
     using Mask = std::uint64_t;
     Mask fits[kClassCount][kCounted + 1] = {};
     Mask beforeTitles[kClassCount][kCounted + 1] = {};
-    // The places of the families read only after their titles.
-    std::uint8_t titled[sizeof(Mask) * 8];
+    // The families read only after their titles: their flags and bits.
+    bool ListingState::*titles[sizeof(Mask) * 8] = {};
+    Mask titledBits[sizeof(Mask) * 8] = {};
     std::size_t titledCount = 0;
 
     ShapeMasks() {
@@ -76,7 +77,10 @@ struct ShapeMasks {
         for (std::size_t i = 0; i < kFamilyCount; ++i) {
             const FamilyEntry& family = kFamilies[i];
             const Mask bit = Mask{1} << i;
-            if (family.titles != nullptr) titled[titledCount++] = static_cast<std::uint8_t>(i);
+            if (family.titles != nullptr) {
+                titles[titledCount] = family.titles;
+                titledBits[titledCount++] = bit;
+            }
             for (std::size_t c = 0; c < kClassCount; ++c) {
                 for (std::size_t n = 0; n <= kCounted; ++n) {
                     if (n >= family.fewest.*kClasses[c]) fits[c][n] |= bit;
@@ -92,9 +96,8 @@ struct ShapeMasks {
     Mask For(std::size_t byteClass, std::size_t tokens, const ListingState& state) const {
         Mask mask = beforeTitles[byteClass][tokens];
         for (std::size_t k = 0; k < titledCount; ++k) {
-            const std::size_t i = titled[k];
-            if (state.*kFamilies[i].titles) {
-                const Mask bit = Mask{1} << i;
+            if (state.*titles[k]) {
+                const Mask bit = titledBits[k];
                 mask = (mask & ~bit) | (fits[byteClass][tokens] & bit);
             }
         }
@@ -104,49 +107,49 @@ struct ShapeMasks {
 
 // Offers the line to every family but `known` (the listing's own, at
 // `knownAt` in kFamilies, which refused it; kFamilyCount when it has no
-// reader), in the order of kFamilies. Out of line: a line of the listing's
-// own family never needs it.
-FTPDIRLIST_NOINLINE LineKind OfferToOthers(std::string_view line, EntryFormat known,
-                                           std::size_t knownAt, ListingState& state, Today& today,
-                                           ParsedEntry& entry) {
-    const bool tried = knownAt != kFamilyCount;
-    bool first = !tried;
-    fields::TokenWalker tokens = TokensFor(line, state);
+// reader), in the order of kFamilies. Inline: its one caller is out of
+// line already.
+FTPDIRLIST_ALWAYS_INLINE LineKind OfferToOthers(std::string_view line, EntryFormat known,
+                                                std::size_t knownAt, ListingState& state,
+                                                Today& today, ParsedEntry& entry) {
+    // A reader that refused the line may have filled part of the record.
+    bool dirty = knownAt != kFamilyCount;
+    LineKind kind = LineKind::none;
+    if (!FTPDIRLIST_SHORTCUTS) {
+        for (std::size_t i = 0; i < kFamilyCount; ++i) {
+            const FamilyEntry& family = kFamilies[i];
+            if (family.format == known) continue;
+            if (dirty) entry.Reset();
+            dirty = true;
+            kind = family.read(line, state, today, entry);
+            if (kind != LineKind::none) return Settle(kind, i, state, entry);
+        }
+        if (dirty) entry.Reset();
+        return kind;
+    }
     // A shortcut: the families whose FewestTokens and FamilyFilter refuse
     // the line are not asked; a build without shortcuts offers the line to
     // every family.
-    ShapeMasks::Mask candidates = ~ShapeMasks::Mask{0};
-    std::size_t count = 0;
-    if (FTPDIRLIST_SHORTCUTS) {
-        static const ShapeMasks masks;
-        count = tokens.Count(kCounted - 1);
-        candidates = masks.For(count != 0 ? ClassOf(tokens[0][0]) : kBlank, count, state);
-        if (tried) candidates &= ~(ShapeMasks::Mask{1} << knownAt);
-    }
-    LineKind kind = LineKind::none;
-    for (std::size_t i = 0; i < kFamilyCount; ++i) {
-        if (FTPDIRLIST_SHORTCUTS) {
-            // Straight to the next family the shape lets through.
-            candidates &= ~ShapeMasks::Mask{0} << i;
-            if (candidates == 0) break;
-            i = bytes::LowestBit(candidates);
-        }
+    static const ShapeMasks masks;
+    fields::TokenWalker tokens = TokensFor(line, state);
+    // The first two tokens, which the filters read, at once when they lie
+    // in the first window; the rest only counted.
+    if (!tokens.TakeInWindow<2>()) tokens.TakeInWindow<1>();
+    const std::size_t count = tokens.CountAhead(kCounted - 1);
+    ShapeMasks::Mask candidates =
+        masks.For(count != 0 ? ClassOf(tokens[0][0]) : kBlank, count, state);
+    if (dirty) candidates &= ~(ShapeMasks::Mask{1} << knownAt);
+    // Lowest bit first: the order of kFamilies.
+    for (; candidates != 0; candidates &= candidates - 1) {
+        const std::size_t i = bytes::LowestBit(candidates);
         const FamilyEntry& family = kFamilies[i];
-        if (!FTPDIRLIST_SHORTCUTS && family.format == known) continue;
-        if (FTPDIRLIST_SHORTCUTS && family.mayRead != nullptr &&
-            !family.mayRead(tokens, count, state)) {
-            continue;
-        }
-        // A reader that refused the line may have filled part of the record.
-        if (!first) entry.Reset();
-        first = false;
+        if (family.mayRead != nullptr && !family.mayRead(tokens, count, state)) continue;
+        if (dirty) entry.Reset();
+        dirty = true;
         kind = family.read(line, state, today, entry);
-        if (kind != LineKind::none) {
-            Settle(kind, i, state, entry);
-            break;
-        }
+        if (kind != LineKind::none) return Settle(kind, i, state, entry);
     }
-    if (kind == LineKind::none && !first) entry.Reset();
+    if (dirty) entry.Reset();
     return kind;
 }
 

@@ -360,7 +360,8 @@ bool MayBeMlsdLine(fields::TokenWalker& tokens, std::size_t, const ListingState&
     if (state.family == EntryFormat::mlsd) return true;
     const std::string_view first = tokens[0];
     return first.data() != nullptr && first.data() - tokens.Text().data() <= 1 &&
-           fields::IsLetter(first[0]) && first.find('=') != std::string_view::npos;
+           fields::IsLetter(first[0]) &&
+           bytes::Find(first.data(), first.size(), tokens.Readable(), '=') != first.size();
 }
 
 }  // namespace ext

@@ -10,6 +10,7 @@
 #include "extended/families.h"
 #include "extended/record.h"
 #include "fields/fields.h"
+#include "parse/bytes.h"
 #include "parse/tokens.h"
 
 namespace ftpdirlist {
@@ -70,9 +71,10 @@ bool MayBeWinCeLine(fields::TokenWalker& tokens, std::size_t, const ListingState
     const std::string_view first = tokens[0];
     if (!fields::IsDigit(first[0])) return first[0] == '-' || fields::EqualsFolded(first, "size");
     const std::string_view date = tokens[1];
-    const std::size_t dash = date.find('-');
-    return dash != std::string_view::npos && dash + 1 < date.size() &&
-           fields::IsDigit(date[dash + 1]);
+    if (date.data() == nullptr) return false;
+    // date.size() when it holds no "-".
+    const std::size_t dash = bytes::Find(date.data(), date.size(), tokens.Readable(), '-');
+    return dash + 1 < date.size() && fields::IsDigit(date[dash + 1]);
 }
 
 }  // namespace ext

@@ -337,6 +337,14 @@ public:
         return {tokens_[i].data, tokens_[i].size};
     }
 
+    // Count's answer without keeping the tokens: for a caller that needs
+    // the count and no more than the first tokens, which operator[] then
+    // finds.
+    std::size_t CountAhead(std::size_t limit) const {
+        if (count_ > limit) return limit + 1;
+        return count_ + scanner_.CountLeft(limit + 1 - count_);
+    }
+
     // Finds the next n tokens in one step when they all lie in the
     // scanner's current window (the first tokens of a short line): true,
     // and operator[] gives them; else false and nothing moved. Only a

@@ -155,12 +155,14 @@ private:
     // spaces only separates lines, whatever its length).
     bool carryBlank_ = false;
 
-    // A line that did not parse alone, kept to be tried joined with the next.
-    std::string pendingLine_;
+    // A line that did not parse alone, kept to be tried joined with the
+    // next: the first pendingSize_ bytes of joined_, where the join starts.
+    std::size_t pendingSize_ = 0;
     std::uint64_t pendingNumber_ = 0;
     bool hasPending_ = false;
     // The held line and the next joined, then bytes that may be read past them.
     std::string joined_;
+    std::string_view Held() const { return {joined_.data(), pendingSize_}; }
 
     std::uint64_t lineBreaks_ = 0;
     bool lastWasCR_ = false;
@@ -463,15 +465,15 @@ void ListingDriver<LineParser>::EmitLine(const char* begin, std::size_t length,
 // two neighbouring lines are ever joined.
 template <class LineParser>
 void ListingDriver<LineParser>::LineFailed(std::string_view line, std::uint64_t number) {
+    // The joined text is followed by bytes the readers may read past it
+    // (Line::readable), as the lines of a chunk are: a shortcut.
+    constexpr std::size_t kReadable = FTPDIRLIST_SHORTCUTS ? bytes::kWindow : 0;
     if (hasPending_) {
-        // The joined text is followed by bytes the readers may read past it
-        // (Line::readable), as the lines of a chunk are: a shortcut.
-        constexpr std::size_t kReadable = FTPDIRLIST_SHORTCUTS ? bytes::kWindow : 0;
-        const std::size_t held = pendingLine_.size();
+        // The held line is in place: the next goes on after one space.
+        const std::size_t held = pendingSize_;
         const std::size_t length = held + 1 + line.size();
         if (joined_.size() < length + kReadable) joined_.resize(length + kReadable);
         char* text = &joined_[0];
-        std::memcpy(text, pendingLine_.data(), held);
         text[held] = ' ';
         if (!line.empty()) std::memcpy(text + held + 1, line.data(), line.size());
         // A joined text taken as a header is no join either.
@@ -480,9 +482,11 @@ void ListingDriver<LineParser>::LineFailed(std::string_view line, std::uint64_t 
             hasPending_ = false;
             return;
         }
-        Skip(pendingLine_, pendingNumber_, SkipReason::notListingLine);
+        Skip(Held(), pendingNumber_, SkipReason::notListingLine);
     }
-    pendingLine_.assign(line.data(), line.size());
+    if (joined_.size() < line.size()) joined_.resize(line.size());
+    if (!line.empty()) std::memcpy(&joined_[0], line.data(), line.size());
+    pendingSize_ = line.size();
     pendingNumber_ = number;
     hasPending_ = true;
 }
@@ -490,7 +494,7 @@ void ListingDriver<LineParser>::LineFailed(std::string_view line, std::uint64_t 
 template <class LineParser>
 void ListingDriver<LineParser>::ReleasePending() {
     if (hasPending_) {
-        Skip(pendingLine_, pendingNumber_, SkipReason::notListingLine);
+        Skip(Held(), pendingNumber_, SkipReason::notListingLine);
         hasPending_ = false;
     }
 }

@@ -166,6 +166,31 @@ public:
     // The bound of what may be read: readers of a token may read up to it.
     const char* Readable() const { return readable_; }
 
+    // How many tokens are left to read, counting no further than `most`;
+    // the scanner does not move. Start bits are counted window by window,
+    // a token that runs on from the window before counted once.
+    std::size_t CountLeft(std::size_t most) const {
+        std::size_t n = 0;
+#if FTPDIRLIST_SHORTCUTS
+        TokenScanner scan = *this;
+        for (;;) {
+            for (std::uint64_t starts = scan.starts_; starts != 0 && n < most; ++n) {
+                starts &= starts - 1;
+            }
+            if (n >= most || scan.Last()) return n;
+            // A token at the window's top goes on at the next one's first
+            // byte when that is no space.
+            const bool runsOn = (scan.ends_ >> (bytes::kWindow - 1)) != 0;
+            scan.Load(scan.base_ + bytes::kWindow);
+            if (runsOn) scan.starts_ &= ~std::uint64_t{1};
+        }
+#else
+        TokenScanner scan = *this;
+        while (n < most && scan.Next().data() != nullptr) ++n;
+        return n;
+#endif
+    }
+
 private:
 #if FTPDIRLIST_SHORTCUTS
     bool Last() const { return end_ - base_ <= static_cast<std::ptrdiff_t>(bytes::kWindow); }
