@@ -677,3 +677,53 @@ TEST(EntryTable, DatesComeBackExactly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EntryTable, ExtendedAppendsAcrossBlocksKeepEveryField) {
+    // Enough rows and texts to fill several row and text blocks, with now
+    // and then an entry that needs more than the room at hand: a date that
+    // does not pack, a pad before the name, no texts at all, a long text.
+    using ftpdirlist::FtpDateTime;
+    constexpr int kRows = 5000;
+    std::vector<std::string> lines;  // " name", the pad's space first
+    std::vector<std::string> owners;
+    for (int i = 0; i < kRows; ++i) {
+        const std::size_t length = i % 53 == 0 ? 30000 : static_cast<std::size_t>(i % 40);
+        lines.push_back(" " + std::string(length, static_cast<char>('a' + i % 26)));
+        owners.push_back(i % 5 == 0 ? "" : "owner" + std::to_string(i));
+    }
+    const auto dateOf = [](int i) {
+        return i % 7 == 0 ? FtpDateTime{2001, 1, 300, 0, 0, 0, 1}
+                          : FtpDateTime{2001, 2, 3, 4, i % 60, 1, 1};
+    };
+    EntryTable table;
+    for (int i = 0; i < kRows; ++i) {
+        ParsedEntry e;
+        e.name = std::string_view(lines[i]).substr(1);
+        e.attributes = i % 3 == 0 ? "" : "-rw-r--r--";
+        e.size = i;
+        e.dateTime = dateOf(i);
+        e.extras.owner = owners[i];
+        e.extras.facts = i % 11 == 0 ? "type=file;" : "";
+        e.extras.padBeforeName = i % 13 == 0;
+        table.AddExtended(e, false, false);
+    }
+    for (const bool restored : {false, true}) {
+        if (restored) table.RestoreNamePads();
+        ASSERT_EQ(table.Size(), static_cast<std::size_t>(kRows));
+        for (int i = 0; i < kRows; ++i) {
+            SCOPED_TRACE(i);
+            const bool pad = restored && i % 13 == 0;
+            ASSERT_EQ(table.Row(i).Name(), std::string_view(lines[i]).substr(pad ? 0 : 1));
+            ASSERT_EQ(AttributesOf(table.Row(i)), i % 3 == 0 ? "" : "-rw-r--r--");
+            ASSERT_EQ(table.Row(i).size, i);
+            ASSERT_EQ(table.Row(i).DateTime(), dateOf(i));
+            ASSERT_EQ(table.Extras(i).owner, owners[i]);
+            ASSERT_EQ(table.Extras(i).facts, i % 11 == 0 ? "type=file;" : "");
+            ASSERT_EQ(table.Extras(i).second, -1);
+        }
+    }
+}
+
+}  // namespace

@@ -34,6 +34,13 @@ TEST(ExtendedDosTest, Accepted) {
         {"PM as its own token",
          "01/15/2002  12:05 PM                 5 noon",
          {"noon", "", 5, 0, 0, Timed(2002, 1, 15, 12, 5)}},
+        // Hours, years and centuries of the usual form against both halves
+        // of the day and both year widths.
+        {"12 PM is noon", "01-15-02  12:05PM  5 a", {"a", "", 5, 0, 0, Timed(2002, 1, 15, 12, 5)}},
+        {"11 PM", "01-15-69  11:59PM  5 a", {"a", "", 5, 0, 0, Timed(2069, 1, 15, 23, 59)}},
+        {"a four-digit year below the pivot's",
+         "12-31-1969  01:00AM  5 a",
+         {"a", "", 5, 0, 0, Timed(1969, 12, 31, 1, 0)}},
         {"seconds, year first, point-grouped size",
          "2002-01-15  14:30:45          1.234.567 report.txt",
          {"report.txt", "", 1234567, 0, 0, Timed(2002, 1, 15, 14, 30), "", "", "", 45}},
@@ -85,6 +92,9 @@ TEST(ExtendedDosTest, Accepted) {
          {"x", "", 5, 0, 0, Timed(2002, 1, 15, 10, 30)}},
         // At the edge of the first 64 bytes, where the tokens are found at
         // once.
+        {"a size that ends at the 62nd byte",
+         "01-15-02  10:30AM" + std::string(40, ' ') + "12345 name",
+         {"name", "", 12345, 0, 0, Timed(2002, 1, 15, 10, 30)}},
         {"a size that ends at the 63rd byte",
          "01-15-02  10:30AM" + std::string(41, ' ') + "12345 name",
          {"name", "", 12345, 0, 0, Timed(2002, 1, 15, 10, 30)}},

@@ -10,11 +10,7 @@ namespace {
 
 // The reference build compares names in arrival order, one lookup per
 // entry, with neither the previous-entry check nor deferred lookups.
-#if defined(FTPDIRLIST_REFERENCE) && FTPDIRLIST_REFERENCE
-constexpr bool kShortcuts = false;
-#else
-constexpr bool kShortcuts = true;
-#endif
+constexpr bool kShortcuts = kTableShortcuts;
 
 // A version as C's atoi reads it (leading white space, a sign, the digits
 // up to the first other byte), saturated to 32 bits.

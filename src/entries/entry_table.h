@@ -28,6 +28,15 @@
 
 namespace ftpdirlist {
 
+// The table's shortcuts: the previous-entry check and the deferred lookups
+// of VMS names, and the usual append. The reference build takes the general
+// path for every entry.
+#if defined(FTPDIRLIST_REFERENCE) && FTPDIRLIST_REFERENCE
+constexpr bool kTableShortcuts = false;
+#else
+constexpr bool kTableShortcuts = true;
+#endif
+
 // What an extended entry tells beyond its row, as the table gives it: the
 // texts are views into the table's arena, like the row's.
 struct RowExtras {
@@ -96,6 +105,7 @@ public:
             AddVersion<true>(entry);
             return;
         }
+        if (kTableShortcuts && AppendUsual(entry)) return;
         AppendExtended(entry);
     }
 
@@ -166,10 +176,9 @@ private:
     static bool StorableExtended(const ParsedEntry& entry) {
         constexpr std::size_t kMax = UINT32_MAX;
         const EntryExtras& x = entry.extras;
-        // Every length is at most their bitwise or: one compare when that is below the bound.
-        const std::size_t all = entry.name.size() | entry.attributes.size() | x.target.size() |
-                                x.owner.size() | x.group.size() | x.facts.size();
-        if (all < kMax) return true;
+        // Every length is at most their sum (texts in memory cannot wrap
+        // it): one compare when that is below the bound.
+        if (entry.name.size() + entry.attributes.size() + ExtrasBytes(x) < kMax) return true;
         return Storable(entry) && x.target.size() < kMax && x.owner.size() < kMax &&
                x.group.size() < kMax && x.facts.size() < kMax;
     }
@@ -193,19 +202,22 @@ private:
     // std::bad_alloc, before `row` or `extras` is touched.
     FTPDIRLIST_TABLE_INLINE void Fill(EntryRow& row, const ParsedEntry& entry, std::int32_t version,
                                       StoredExtras* extras = nullptr) {
+        std::size_t total = entry.name.size() + entry.attributes.size();
+        if (extras != nullptr) total += ExtrasBytes(entry.extras);
+        // An entry without texts takes no bytes. The date may throw too:
+        // `row` stays untouched until it is stored.
+        char* at = total != 0 ? arena_.Reserve(total) : nullptr;
+        StoreDate(row, entry.dateTime);
+        Write(row, entry, at, version, extras);
+    }
+    // Fill's part past the date and the reservation: copies the texts to
+    // `at`, reserved for them, and writes the rest of `row` and `extras`.
+    FTPDIRLIST_TABLE_INLINE static void Write(EntryRow& row, const ParsedEntry& entry, char* at,
+                                              std::int32_t version, StoredExtras* extras) {
         const std::size_t nameLength = entry.name.size();
         const std::size_t attributesLength = entry.attributes.size();
-        std::size_t total = nameLength + attributesLength;
-        if (extras != nullptr) total += ExtrasBytes(entry.extras);
-        // An entry without texts takes no bytes. The texts are copied before
-        // the date is stored, which may throw too: `row` stays untouched.
-        char* at = nullptr;
-        if (total != 0) {
-            at = arena_.Reserve(total);
-            bits::Copy(at, entry.name.data(), nameLength);
-            bits::Copy(at + nameLength, entry.attributes.data(), attributesLength);
-        }
-        StoreDate(row, entry.dateTime);
+        bits::Copy(at, entry.name.data(), nameLength);
+        bits::Copy(at + nameLength, entry.attributes.data(), attributesLength);
         row.name = at;
         row.nameLength = static_cast<std::uint32_t>(nameLength);
         row.attributesLength = static_cast<std::uint32_t>(attributesLength);
@@ -253,8 +265,14 @@ private:
     // without its version.
     template <bool kExtended>
     void Collapse(ParsedEntry& entry, std::int32_t version);
-    // AddExtended's append, of an entry that is not collapsed.
+    // AddExtended's append, of an entry that is not collapsed: the general
+    // path, for every entry AppendUsual does not take.
     void AppendExtended(ParsedEntry& entry);
+    // AppendExtended for the usual entry, which nothing on the way may make
+    // allocate: no lookup waits, no pad, its texts (some bytes, below
+    // 4 GiB) fit the arena's block, its row the row block, its extras the
+    // room, and its date packs. False, changing nothing, for any other.
+    bool AppendUsual(const ParsedEntry& entry);
     // Row `row` takes what `entry` (the same name) holds beyond the name;
     // with `extras`, their lengths go into `*stored`, which holds those of
     // the row's texts now (null: the row has none).
@@ -349,5 +367,24 @@ private:
     // arena just before it.
     std::vector<std::size_t> padded_;
 };
+
+FTPDIRLIST_TABLE_INLINE bool EntryTable::AppendUsual(const ParsedEntry& entry) {
+    const std::size_t total =
+        entry.name.size() + entry.attributes.size() + ExtrasBytes(entry.extras);
+    if (total - 1 >= UINT32_MAX - 1 || aheadCount_ != 0 || entry.extras.padBeforeName != 0 ||
+        !rows_.HasRoom() || !arena_.Fits(total)) {
+        return false;
+    }
+    const std::size_t added = rows_.Size();
+    if (!extras_.TakesNext(added)) return false;
+    EntryRow& row = rows_.Next();
+    if (!row.PackDate(entry.dateTime)) return false;
+    // Built aside, then stored whole once the texts are in place.
+    StoredExtras extras;
+    Write(row, entry, arena_.Take(total), 0, &extras);
+    extras_.TakeNext() = extras;
+    rows_.Commit();
+    return true;
+}
 
 }  // namespace ftpdirlist

@@ -167,6 +167,8 @@ public:
     void Reserve(std::size_t rows) {
         if (rows > static_cast<std::size_t>(end_ - next_) && !spare_) AddSpare();
     }
+    // Whether Next() finds its row in the current block, so cannot fail.
+    bool HasRoom() const { return next_ != end_; }
     void Commit() { ++next_; }
     // Keeps only the first `count` rows (no more than Size()) and lets the
     // blocks after theirs go. Never throws.

@@ -4,6 +4,8 @@
 //   2002-01-15  14:30:45          1,234,567 report.txt
 //   15.01.2002  10:30 PM    <SYMLINKD>     docs [C:\Shared\docs]
 // Date, time (12- or 24-hour), size or a <DIR>-like marker, name.
+#include <cassert>
+
 #include "extended/families.h"
 
 // Every call in the function inlined, but for those marked noinline.
@@ -170,45 +172,49 @@ FTPDIRLIST_NOINLINE LineKind ReadOtherForms(std::string_view line, ListingState&
     return LineKind::entry;
 }
 
-// The first 64 bytes of a line as bits, to find where its tokens start
+// The first 63 bytes of a line as bits, to find where its tokens start
 // and end: only a locator, which gives the tokens the walker gives (runs
-// of bytes that are no space).
+// of bytes that are no space). Byte 63 stands for every byte from there
+// on, so that each search finds a bit: no test of a found position but
+// the caller's against kNone.
 class FirstWindow {
 public:
-    static constexpr unsigned kNone = bytes::kWindow;
+    static constexpr unsigned kNone = bytes::kWindow - 1;
 
     // `spaces`: bit i set when line[i] is a space (bits past the line's
     // end ignored).
     FirstWindow(std::uint64_t spaces, std::size_t size)
-        : spaces_(size < bytes::kWindow ? spaces | ~std::uint64_t{0} << size : spaces) {}
+        : spaces_(spaces | ~std::uint64_t{0} << (size < kNone ? size : kNone)) {}
 
-    // The first space at or after `from` (below kNone), or the line's end
-    // when it lies in the window; kNone when neither does.
+    // The first space at or after `from`, or the line's end, when either
+    // lies in the window; else kNone (and kNone from kNone).
     unsigned Space(unsigned from) const { return First(spaces_ >> from << from); }
 
-    // The first byte at or after `from` (below kNone) that is no space;
-    // kNone when the window holds none.
-    unsigned Token(unsigned from) const { return First(~spaces_ >> from << from); }
+    // The first byte at or after `from` that is no space; kNone when the
+    // window holds none (and from kNone).
+    unsigned Token(unsigned from) const {
+        return First((~spaces_ | std::uint64_t{1} << kNone) >> from << from);
+    }
 
 private:
     static unsigned First(std::uint64_t bits) {
-        return bits == 0 ? kNone : static_cast<unsigned>(bytes::LowestBit(bits));
+        return static_cast<unsigned>(bytes::LowestBit(bits));
     }
 
-    std::uint64_t spaces_;  // bit i: line[i] is a space or lies past the line's end
+    std::uint64_t spaces_;  // bit i: line[i] is a space or lies past the line's end; bit kNone set
 };
 
 // The usual forms, "01-15-02  10:30AM       <DIR>          name" and
 // "01-15-2002  10:30 PM          1,234 name", with the date at the line's
-// first byte and the tokens up to the size or marker in the first 64
+// first byte and the tokens up to the size or marker in the first 63
 // bytes: FirstWindow locates them and every field is read by the same
 // readers as in ReadOtherForms, so that the line reads as it would there.
 // False, and `entry` untouched, for every other line (links and junctions
 // among them) and for a line whose date or time does not read:
-// ReadOtherForms then reads it.
+// ReadOtherForms then reads it. `line` starts with a digit.
 FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState& state,
                                             Today& today, ParsedEntry& entry, LineKind& kind) {
-    if (line.empty() || !fields::IsDigit(line[0])) return false;
+    assert(!line.empty() && fields::IsDigit(line[0]));
     const char* p = line.data();
     const std::size_t n = line.size();
     // As far as the driver allows, with the spaces it found, for the line
@@ -222,14 +228,11 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState&
             : bytes::SpaceMask64(p, n < bytes::kWindow ? n : bytes::kWindow, readable),
         n);
     constexpr unsigned kNone = FirstWindow::kNone;
+    // A search from kNone gives kNone: one test at the end of the chain.
     const unsigned dateEnd = window.Space(0);
-    if (dateEnd == kNone) return false;
     const unsigned timeAt = window.Token(dateEnd);
-    if (timeAt == kNone) return false;
     const unsigned timeEnd = window.Space(timeAt);
-    if (timeEnd == kNone) return false;
     unsigned sizeAt = window.Token(timeEnd);
-    if (sizeAt == kNone) return false;
     unsigned sizeEnd = window.Space(sizeAt);
     if (sizeEnd == kNone) return false;
     Stamp stamp;
@@ -241,7 +244,6 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState&
     if (!glued) {
         // The token after the time was its AM or PM.
         sizeAt = window.Token(sizeEnd);
-        if (sizeAt == kNone) return false;
         sizeEnd = window.Space(sizeAt);
         if (sizeEnd == kNone) return false;
     }

@@ -77,9 +77,11 @@ inline bool ValidClock(std::int32_t hour, std::int32_t minute, std::int32_t seco
 // three-digit years count from 1900 (103 is 2003); four-digit years stand
 // as they are. `digits` is the number of digits the year was written with.
 inline std::int32_t WidenYear(std::int32_t year, std::size_t digits) {
-    if (digits <= 2) return calendar::WidenTwoDigitYear(year, calendar::kExtendedPivot);
-    if (digits == 3) return 1900 + year;
-    return year;
+    // By arithmetic rather than a choice: a listing mixes two- and
+    // four-digit years.
+    const std::int32_t widened = calendar::WidenTwoDigitYear(year, calendar::kExtendedPivot);
+    return year + static_cast<std::int32_t>(digits <= 2) * (widened - year) +
+           static_cast<std::int32_t>(digits == 3) * 1900;
 }
 
 // A clock time: "hh:mm", "hh:mm:ss", an optional fraction after the
@@ -483,9 +485,13 @@ inline bool ReadUsual(std::string_view text, std::string_view separators,
         a = a * 100 + pair(2);
         b = pair(5);
         c = TwoDigits(p + 8);
-    } else if (n == 10) {
-        const int low = TwoDigits(p + 8);
-        c = low < 0 ? -1 : c * 100 + low;
+    } else {
+        // The last pair of the text is the year's (of "dd-dd-dd", already
+        // tested) or its low half (of "dd-dd-dddd"), read either way: the
+        // widths mix in a listing.
+        const int low = TwoDigits(p + n - 2);
+        c = c * static_cast<int>(n - 8) * 50 + low;
+        if (low < 0) return false;
     }
     if (c < 0) return false;
 #else
@@ -575,8 +581,9 @@ inline bool ApplyMeridiem(std::string_view suffix, Stamp& stamp, bool shortForm)
         pm = letter == 'p';
     }
     if (stamp.hour < 1 || stamp.hour > 12) return false;
-    if (stamp.hour == 12) stamp.hour = 0;
-    if (pm) stamp.hour += 12;
+    // 12 is the hour 0 of its half of the day; by arithmetic, since AM and
+    // PM alternate in a listing.
+    stamp.hour += 12 * (static_cast<int>(pm) - static_cast<int>(stamp.hour == 12));
     return true;
 }
 

@@ -56,7 +56,8 @@ inline constexpr std::int32_t kClassicPivot = 50;
 inline constexpr std::int32_t kExtendedPivot = 70;
 
 constexpr std::int32_t WidenTwoDigitYear(std::int32_t yy, std::int32_t pivot) {
-    return yy < pivot ? 2000 + yy : 1900 + yy;
+    // By arithmetic rather than a choice: a listing mixes both centuries.
+    return 1900 + yy + 100 * static_cast<std::int32_t>(yy < pivot);
 }
 
 // The classic year of a Unix-style entry that gives a time instead of a
