@@ -313,6 +313,47 @@ TEST(ListingViews, IterateAcrossRowBlocks) {
     }
 }
 
+// Each view is built from its own row alone: entries of every date shape
+// (none, a date, a date and time, with seconds), texts present or absent,
+// follow one another in every order without one taking a field of the
+// entry before it.
+TEST(ListingViews, NeighboursOfOtherShapesLeaveNothingBehind) {
+    const std::string lines[] = {
+        "type=file;size=5;modify=20200102030405;UNIX.owner=ann; withSeconds\r\n",
+        "type=file;size=6; noDate\r\n",
+        "-rw-r--r--   1 bob staff 7 Jan 02  2019 dateOnly\r\n",
+        "lrwxrwxrwx   1 cy wheel 8 Mar 15 14:30 dateAndTime -> elsewhere\r\n",
+    };
+    // Every line before and after every other, and after itself.
+    std::string listing;
+    std::vector<Entry> expected;
+    for (const std::string& first : lines) {
+        for (const std::string& second : lines) {
+            for (const std::string* line : {&first, &second}) {
+                listing += *line;
+                const Listing alone = ftpdir::parse(*line, OptionsFor(Dialect::extended));
+                ASSERT_EQ(alone.size(), 1u) << *line;
+                expected.push_back(alone[0]);
+            }
+        }
+    }
+    const Listing entries = ftpdir::parse(listing, OptionsFor(Dialect::extended));
+    ASSERT_EQ(entries.size(), expected.size());
+    std::size_t i = 0;
+    for (const EntryView& e : entries) {
+        EXPECT_TRUE(e == expected[i]) << i << ": " << expected[i].name;
+        ++i;
+    }
+    EXPECT_TRUE(entries == expected);
+    // Reading an entry twice through the iterator, or through a copy of it,
+    // gives it again.
+    auto it = std::next(entries.begin(), 3);
+    const auto copy = it;
+    EXPECT_TRUE(*it == expected[3] && *it == expected[3] && *copy == expected[3]);
+    ++it;
+    EXPECT_TRUE(*copy == expected[3] && *it == expected[4]);
+}
+
 // Dates whose fields go beyond a byte (the classic dialect gives them as
 // the line writes them) come back whole.
 TEST(ListingViews, WideDatesComeBackWhole) {

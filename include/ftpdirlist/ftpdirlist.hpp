@@ -223,11 +223,19 @@ struct StoredExtras {
     Format format;
 };
 
-// Where the rows lie from one row on: `row` up to `end`, one block of
-// rows, each sizeof(StoredRow) bytes.
+// The extras of a row that has none stored: what an entry without extras
+// reads (empty texts, no second, not UTC, Format::unknown).
+inline constexpr StoredExtras kNoExtras = {0, 0, 0, 0, -1, 0, Format::unknown};
+
+// Where the rows lie from one row on: `row` up to `end`, each
+// sizeof(StoredRow) bytes, within one block and all with stored extras or
+// all without; the first row's extras at `extras`, the next row's
+// `extrasStep` bytes on (0: every row reads kNoExtras).
 struct RowSpan {
     const unsigned char* row;
     const unsigned char* end;
+    const unsigned char* extras;
+    std::size_t extrasStep;
 };
 
 // A wide date as the view gives it.
@@ -256,13 +264,15 @@ public:
     // Entry `i`, which must be below size().
     EntryView operator[](std::size_t i) const noexcept {
         EntryView view;
-        Fill(RowsFrom(i).row,
-             i < extrasCount_ ? extras_ + i * sizeof(detail::StoredExtras) : nullptr, view);
+        const detail::RowSpan span = RowsFrom(i);
+        Fill(span.row, span.extras, view);
         return view;
     }
 
     // A forward iterator; the EntryView it refers to stays valid until the
-    // iterator moves or ends (its texts: while the listing lives).
+    // iterator moves or ends (its texts: while the listing lives). Reading
+    // it writes that view, so one iterator is used by one thread at a time
+    // (a listing may be read by many, each with its own iterators).
     class const_iterator {
     public:
         using iterator_category = std::forward_iterator_tag;
@@ -272,17 +282,23 @@ public:
         using reference = const EntryView&;
 
         const_iterator() noexcept = default;
-        reference operator*() const noexcept { return current_; }
-        pointer operator->() const noexcept { return &current_; }
+        // The entry is built from its row here, where it is read, rather
+        // than as the iterator moves.
+        reference operator*() const noexcept {
+            Fill(row_, extras_, current_);
+            return current_;
+        }
+        pointer operator->() const noexcept { return &**this; }
         const_iterator& operator++() noexcept {
             ++index_;
             row_ += sizeof(detail::StoredRow);
-            // rowsEnd_ ends the row's block or the listing, whichever comes first.
+            extras_ += extrasStep_;
+            // rowsEnd_ ends the rows of one block and one kind of extras, or
+            // the listing, whichever comes first.
             if (row_ == rowsEnd_) {
                 if (index_ == listing_->size_) return *this;
                 Step();
             }
-            Load();
             return *this;
         }
         const_iterator operator++(int) noexcept {
@@ -301,25 +317,16 @@ public:
         friend class Listing;
         // At entry `index`; the end when it is size().
         const_iterator(const Listing* listing, std::size_t index) noexcept
-            : listing_(listing),
-              index_(index),
-              extras_(listing->extras_),
-              extrasCount_(listing->extrasCount_) {
-            if (index_ < listing->size_) {
-                Step();
-                Load();
-            }
+            : listing_(listing), index_(index) {
+            if (index_ < listing->size_) Step();
         }
-        // The rows from index_ on, out of line: once a block.
+        // The rows from index_ on, out of line: once a span.
         void Step() noexcept {
             const detail::RowSpan span = listing_->RowsFrom(index_);
             row_ = span.row;
             rowsEnd_ = span.end;
-        }
-        void Load() noexcept {
-            Fill(row_,
-                 index_ < extrasCount_ ? extras_ + index_ * sizeof(detail::StoredExtras) : nullptr,
-                 current_);
+            extras_ = span.extras;
+            extrasStep_ = span.extrasStep;
         }
 
         const Listing* listing_ = nullptr;
@@ -327,8 +334,9 @@ public:
         const unsigned char* row_ = nullptr;
         const unsigned char* rowsEnd_ = nullptr;
         const unsigned char* extras_ = nullptr;
-        std::size_t extrasCount_ = 0;
-        EntryView current_;
+        std::size_t extrasStep_ = 0;
+        // The entry at row_, as the last operator* built it.
+        mutable EntryView current_;
     };
     using iterator = const_iterator;
 
@@ -348,7 +356,9 @@ private:
     // The date and time of a row whose date is wide.
     static detail::WideStamp WideDate(std::uint64_t stamp) noexcept;
     // Writes the entry of the stored row at `row`, with the extras at
-    // `extras` (null: none, as constructed), into `view`.
+    // `extras` (detail::kNoExtras for a row without), into `view`. Every
+    // field is written whatever the row holds, and an optional's flag is
+    // the row's bit, so that entries of different shapes take one path.
     static void Fill(const unsigned char* row, const unsigned char* extras,
                      EntryView& view) noexcept {
         using Row = detail::StoredRow;
@@ -359,53 +369,33 @@ private:
             Read<std::uint32_t>(row, offsetof(Row, attributesLength));
         const std::uint64_t stamp = Read<std::uint64_t>(row, offsetof(Row, stamp));
         const std::uint8_t dateBits = Read<std::uint8_t>(row, offsetof(Row, dateBits));
+        view.name = std::string_view(name, nameLength);
+        view.attributes = std::string_view(name + nameLength, attributesLength);
+        view.size = Read<std::int64_t>(row, offsetof(Row, size));
+        view.isDir = Read<std::uint8_t>(row, offsetof(Row, isDir)) != 0;
+        view.isLink = Read<std::uint8_t>(row, offsetof(Row, isLink)) != 0;
         const char* at = name + nameLength + attributesLength;
-        TextView target;
-        TextView owner;
-        TextView group;
-        TextView facts;
+        view.target = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, targetLength)));
+        view.owner = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, ownerLength)));
+        view.group = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, groupLength)));
+        view.facts = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, factsLength)));
+        view.utc = Read<std::uint8_t>(extras, offsetof(Extras, utc)) != 0;
+        view.format = Read<Format>(extras, offsetof(Extras, format));
+        const std::int8_t s = Read<std::int8_t>(extras, offsetof(Extras, second));
         std::optional<std::int32_t> second;
-        bool utc = false;
-        Format format = Format::unknown;
-        if (extras != nullptr) {
-            target = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, targetLength)));
-            owner = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, ownerLength)));
-            group = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, groupLength)));
-            facts = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, factsLength)));
-            const std::int8_t s = Read<std::int8_t>(extras, offsetof(Extras, second));
-            if (s >= 0) second = s;
-            utc = Read<std::uint8_t>(extras, offsetof(Extras, utc)) != 0;
-            format = Read<Format>(extras, offsetof(Extras, format));
-        }
-        std::optional<Date> date;
-        std::optional<Time> time;
+        if (s >= 0) second = s;
         if (FTPDIRLIST_VIEW_UNLIKELY((dateBits & Row::kWideDate) != 0)) {
             const detail::WideStamp wide = WideDate(stamp);
-            date = wide.date;
-            time = wide.time;
-            if (time) time->second = second;
-        } else {
-            if ((dateBits & Row::kHasDate) != 0) {
-                date.emplace(Date{static_cast<std::int32_t>(static_cast<std::uint32_t>(stamp)),
-                                  Byte(stamp, Row::kMonthShift), Byte(stamp, Row::kDayShift)});
-            }
-            if ((dateBits & Row::kHasTime) != 0) {
-                time.emplace(Byte(stamp, Row::kHourShift), Byte(stamp, Row::kMinuteShift), second);
-            }
+            view.date = wide.date;
+            view.time = wide.time;
+            if (view.time) view.time->second = second;
+            return;
         }
-        view = EntryView{std::string_view(name, nameLength),
-                         std::string_view(name + nameLength, attributesLength),
-                         Read<std::int64_t>(row, offsetof(Row, size)),
-                         Read<std::uint8_t>(row, offsetof(Row, isDir)) != 0,
-                         Read<std::uint8_t>(row, offsetof(Row, isLink)) != 0,
-                         date,
-                         time,
-                         target,
-                         owner,
-                         group,
-                         utc,
-                         format,
-                         facts};
+        view.date.emplace(Date{static_cast<std::int32_t>(static_cast<std::uint32_t>(stamp)),
+                               Byte(row, Row::kMonthShift), Byte(row, Row::kDayShift)});
+        if ((dateBits & Row::kHasDate) == 0) view.date.reset();
+        view.time.emplace(Byte(row, Row::kHourShift), Byte(row, Row::kMinuteShift), second);
+        if ((dateBits & Row::kHasTime) == 0) view.time.reset();
     }
     // The T stored at `offset` bytes into `bytes`.
     template <class T>
@@ -414,8 +404,15 @@ private:
         std::memcpy(&value, bytes + offset, sizeof value);
         return value;
     }
-    static std::int32_t Byte(std::uint64_t stamp, unsigned shift) noexcept {
-        return static_cast<std::int32_t>(stamp >> shift & 0xFF);
+    // The byte at `shift` of the packed stamp of the row at `row`.
+    static std::int32_t Byte(const unsigned char* row, unsigned shift) noexcept {
+        constexpr std::size_t kStamp = offsetof(detail::StoredRow, stamp);
+#if defined(__BYTE_ORDER__) && defined(__ORDER_LITTLE_ENDIAN__) && \
+    __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        return Read<std::uint8_t>(row, kStamp + shift / 8);
+#else
+        return static_cast<std::int32_t>(Read<std::uint64_t>(row, kStamp) >> shift & 0xFF);
+#endif
     }
     // The text of `length` bytes at `at`, and `at` moved past it.
     static std::string_view Next(const char*& at, std::uint32_t length) noexcept {

@@ -94,10 +94,16 @@ Listing& Listing::operator=(Listing&& other) noexcept {
 detail::RowSpan Listing::RowsFrom(std::size_t i) const noexcept {
     using ftpdirlist::RowBlocks;
     const RowBlocks::Place place = RowBlocks::PlaceOf(i);
-    const std::size_t rows =
-        std::min(RowBlocks::RowsInBlock(place.block) - place.offset, size_ - i);
+    std::size_t rows = std::min(RowBlocks::RowsInBlock(place.block) - place.offset, size_ - i);
+    const unsigned char* extras = reinterpret_cast<const unsigned char*>(&detail::kNoExtras);
+    std::size_t step = 0;
+    if (i < extrasCount_) {
+        rows = std::min(rows, extrasCount_ - i);
+        extras = extras_ + i * sizeof(detail::StoredExtras);
+        step = sizeof(detail::StoredExtras);
+    }
     const auto* row = reinterpret_cast<const unsigned char*>(&table_->rows.Row(i));
-    return {row, row + rows * sizeof(ftpdirlist::EntryRow)};
+    return {row, row + rows * sizeof(ftpdirlist::EntryRow), extras, step};
 }
 
 detail::WideStamp Listing::WideDate(std::uint64_t stamp) noexcept {
