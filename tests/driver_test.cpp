@@ -327,6 +327,45 @@ TEST(Driver, KeptSpacesReachTheParserAndBlankLinesStillSeparate) {
     }
 }
 
+TEST(Driver, SpacesAfterCrLfOpenTheNextLineInBothSpaceModes) {
+    struct Case {
+        const char* reason;
+        std::vector<std::string> chunks;
+        std::vector<std::string> kept;     // offered with kept spaces
+        std::vector<std::string> trimmed;  // offered without them
+        Skipped skippedKept;
+        Skipped skippedTrimmed;
+    } const cases[] = {
+        {"more spaces than a word, a blank line, and a tab after spaces",
+         {"E1\r\n          E2\r\n   \r\n  H1\r\n \tx\r\n"},
+         {"E1", "          E2", "  H1", " \tx"},
+         {"E1", "E2", "H1", "\tx"},
+         {{4, "  H1"}, {5, " \tx"}},
+         {{4, "H1"}, {5, "\tx"}}},
+        {"spaces after a CR LF run on into the next chunk",
+         {"E1\r\n   ", "  H1\r\n"},
+         {"E1", "     H1"},
+         {"E1", "H1"},
+         {{2, "     H1"}},
+         {{2, "H1"}}},
+        {"a lone LF after spaces still ends a line",
+         {"E1\r\n  \nH1\n"},
+         {"E1", "H1"},
+         {"E1", "H1"},
+         {{3, "H1"}},
+         {{3, "H1"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const DriverRun kept = DriveHeaders<true>(c.chunks);
+        EXPECT_EQ(kept.offered, c.kept);
+        EXPECT_EQ(kept.skipped, c.skippedKept);
+        const DriverRun trimmed = DriveHeaders<false>(c.chunks);
+        EXPECT_EQ(trimmed.offered, c.trimmed);
+        EXPECT_EQ(trimmed.skipped, c.skippedTrimmed);
+    }
+}
+
 TEST(Driver, IsReusableAfterFinish) {
     const std::string first =
         "-rw-r--r-- 1 u g 5 Jan 5 2002 a\r\nnot an entry\r\nX.TXT;1 1 1-JAN-2001 10:00 [U] (R)\r\n";

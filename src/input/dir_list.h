@@ -377,6 +377,16 @@ FTPDIRLIST_ALWAYS_INLINE const char* ListingDriver<LineParser>::SkipSeparators(
         lineStart = p + 2;
         return p + 2;
     }
+    // A line that opens with spaces, read past a word at a time.
+    if (end - p >= 3 && std::memcmp(p, "\r\n", 2) == 0 && p[2] == ' ') {
+        const char* first = bytes::SkipSpaces(p + 3, end);
+        if (first != end && static_cast<unsigned char>(*first) > ' ') {
+            ++lineBreaks_;
+            lastWasCR_ = false;
+            lineStart = p + 2;
+            return first;
+        }
+    }
 #endif
     for (; p != end; ++p) {
         const char ch = *p;
