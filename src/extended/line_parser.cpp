@@ -114,18 +114,20 @@ FTPDIRLIST_ALWAYS_INLINE LineKind OfferToOthers(std::string_view line, EntryForm
                                                 Today& today, ParsedEntry& entry) {
     // A reader that refused the line may have filled part of the record.
     bool dirty = knownAt != kFamilyCount;
-    LineKind kind = LineKind::none;
+    // The line offered to kFamilies[i], on a record reset when dirty.
+    const auto offer = [&](std::size_t i) {
+        if (dirty) entry.Reset();
+        dirty = true;
+        return kFamilies[i].read(line, state, today, entry);
+    };
     if (!FTPDIRLIST_SHORTCUTS) {
         for (std::size_t i = 0; i < kFamilyCount; ++i) {
-            const FamilyEntry& family = kFamilies[i];
-            if (family.format == known) continue;
-            if (dirty) entry.Reset();
-            dirty = true;
-            kind = family.read(line, state, today, entry);
+            if (kFamilies[i].format == known) continue;
+            const LineKind kind = offer(i);
             if (kind != LineKind::none) return Settle(kind, i, state, entry);
         }
         if (dirty) entry.Reset();
-        return kind;
+        return LineKind::none;
     }
     // A shortcut: the families whose FewestTokens and FamilyFilter refuse
     // the line are not asked; a build without shortcuts offers the line to
@@ -144,13 +146,11 @@ FTPDIRLIST_ALWAYS_INLINE LineKind OfferToOthers(std::string_view line, EntryForm
         const std::size_t i = bytes::LowestBit(candidates);
         const FamilyEntry& family = kFamilies[i];
         if (family.mayRead != nullptr && !family.mayRead(tokens, count, state)) continue;
-        if (dirty) entry.Reset();
-        dirty = true;
-        kind = family.read(line, state, today, entry);
+        const LineKind kind = offer(i);
         if (kind != LineKind::none) return Settle(kind, i, state, entry);
     }
     if (dirty) entry.Reset();
-    return kind;
+    return LineKind::none;
 }
 
 }  // namespace

@@ -465,6 +465,36 @@ inline bool ReadNumber32(std::string_view text, std::int32_t& value) {
     return true;
 }
 
+namespace usual_form {
+
+// The pairs of a word whose bytes are digit values (0 to 9): byte i of the
+// result is ten times byte i plus byte i + 1 (no byte carries: each is at
+// most 99).
+FTPDIRLIST_ALWAYS_INLINE std::uint64_t PairValues(std::uint64_t values) {
+    return values * 10 + (values >> 8);
+}
+
+#if FTPDIRLIST_SWAR
+constexpr std::uint64_t kZeros = 0x3030303030303030ull;
+
+// True when every byte of `w` is a decimal digit.
+FTPDIRLIST_ALWAYS_INLINE bool AllDigitBytes(std::uint64_t w) {
+    // Every byte 0x30-0x39: high nibble 3, and adding 6 does not carry out.
+    constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
+    return ((w & kHighNibbles) | (((w + 0x0606060606060606ull) & kHighNibbles) >> 4)) ==
+           0x3333333333333333ull;
+}
+
+// Each byte of a word of digits with the digit after it: byte i of the
+// result is the value of the two digits at i and i + 1 (no byte carries:
+// each is at most 99).
+FTPDIRLIST_ALWAYS_INLINE std::uint64_t DigitPairs(std::uint64_t digits) {
+    return PairValues(digits - kZeros);
+}
+#endif
+
+}  // namespace usual_form
+
 namespace numeric_date {
 
 // True when `ch` is one of the (one or two) bytes of `separators`.
@@ -499,14 +529,10 @@ inline bool ReadUsual(std::string_view text, std::string_view separators,
     // digits, and one multiplication puts each pair's value at its first
     // byte (10 * 9 + 9 fits in a byte: no byte carries into the next).
     const std::uint64_t marks = yearFirst ? 0xFF0000FF00000000ull : 0x0000FF0000FF0000ull;
-    constexpr std::uint64_t kZeros = bytes::kOnes * '0';
+    constexpr std::uint64_t kZeros = usual_form::kZeros;
     std::uint64_t w = (bytes::Load8(p) & ~marks) | (kZeros & marks);
-    if (((w & (bytes::kOnes * 0xF0)) | (((w + bytes::kOnes * 6) & (bytes::kOnes * 0xF0)) >> 4)) !=
-        bytes::kOnes * 0x33) {
-        return false;
-    }
-    w -= kZeros;
-    w = w * 10 + (w >> 8);
+    if (!usual_form::AllDigitBytes(w)) return false;
+    w = usual_form::DigitPairs(w);
     const auto pair = [w](unsigned i) { return static_cast<int>((w >> (8 * i)) & 0xFF); };
     int a = pair(0);
     int b = pair(3);
@@ -649,24 +675,6 @@ FTPDIRLIST_ALWAYS_INLINE bool StoreClockPairs(std::uint64_t pairs, Stamp& stamp)
 }
 
 #if FTPDIRLIST_SWAR
-constexpr std::uint64_t kZeros = 0x3030303030303030ull;
-
-// True when every byte of `w` is a decimal digit.
-FTPDIRLIST_ALWAYS_INLINE bool AllDigitBytes(std::uint64_t w) {
-    // Every byte 0x30-0x39: high nibble 3, and adding 6 does not carry out.
-    constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ull;
-    return ((w & kHighNibbles) | (((w + 0x0606060606060606ull) & kHighNibbles) >> 4)) ==
-           0x3333333333333333ull;
-}
-
-// Each byte of a word of digits with the digit after it: byte i of the
-// result is the value of the two digits at i and i + 1 (no byte carries:
-// each is at most 99).
-FTPDIRLIST_ALWAYS_INLINE std::uint64_t DigitPairs(std::uint64_t digits) {
-    const std::uint64_t values = digits - kZeros;
-    return values * 10 + (values >> 8);
-}
-
 // "hh:mm:ss" with an optional fraction of up to 7 digits, valid and with
 // colons: read as ReadClock reads it, its digits and colons tested in one
 // word (and the fraction in another). False for any other text, which
@@ -764,9 +772,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadClock16(std::string_view text, Stamp& stamp) {
     const unsigned all = (1u << n) - 1;
     if ((shaped & all) != all) return false;
     // Byte i: the two digits at i and i + 1 (the colons read as 0).
-    const std::uint64_t w = LowWord(values);
-    const std::uint64_t pairs = w * 10 + (w >> 8);
-    return StoreClockPairs(pairs, stamp);
+    return StoreClockPairs(PairValues(LowWord(values)), stamp);
 }
 
 // "dd-MMM-yyyy" (`separator` for "-") with the 16 bytes at the text
@@ -786,8 +792,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadDayMonthNameYear16(std::string_view text, char
     const int day = static_cast<int>(low & 0xFF) * 10 + static_cast<int>(low >> 8 & 0xFF);
     if (m == 0 || !ValidDate(m, day)) return false;
     // The year's digits, two by two.
-    const std::uint64_t y = LowWord(_mm_srli_si128(values, 7));
-    const std::uint64_t pairs = y * 10 + (y >> 8);
+    const std::uint64_t pairs = PairValues(LowWord(_mm_srli_si128(values, 7)));
     stamp.year = static_cast<int>(pairs & 0xFF) * 100 + static_cast<int>(pairs >> 16 & 0xFF);
     stamp.month = m;
     stamp.day = day;
