@@ -167,8 +167,13 @@ FTPDIRLIST_FLATTEN void EntryTable::Collapse(ParsedEntry& entry, std::int32_t ve
             ClearExtras(lookup.row);
             return;
         }
-        // What may fail (the slot) comes before the row changes.
-        Replace(stored, entry, version, extras, &ExtrasSlot(lookup.row));
+        // What may fail (the slot's block, the texts) comes before the row
+        // or the slots change. A row without a slot has no texts after its
+        // attributes.
+        extras_.Reserve(lookup.row + 1);
+        StoredExtras slot = lookup.row < extras_.Size() ? extras_[lookup.row] : StoredExtras{};
+        Replace(stored, entry, version, extras, &slot);
+        PutExtras(lookup.row, slot);
         return;
     }
     if (rows_.Size() >= std::numeric_limits<std::uint32_t>::max() - 1) return;
@@ -304,11 +309,11 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
 
 EntryRow& EntryTable::AppendWithExtras(const ParsedEntry& entry, std::int32_t version) {
     const std::size_t added = rows_.Size();
-    if (!extras_.Holds(added)) MakeExtrasRoom(added);
+    extras_.Reserve(added + 1);
     EntryRow& row = rows_.Next();
     StoredExtras extras;
     Fill(row, entry, version, &extras);
-    extras_.Put(added, extras);
+    PutExtras(added, extras);
     rows_.Commit();
     return row;
 }

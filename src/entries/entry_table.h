@@ -289,32 +289,19 @@ private:
     // &entry.extras.
     void AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash,
                   const EntryExtras* extras);
-    // Row `index`, stored, takes `extras`: the rows before it without a
-    // slot get theirs, as constructed. Within the blocks that
-    // extras_.Reserve(index + 1) allocated, never allocates.
+    // Slot `index` takes `extras`; the slots before it not yet taken are
+    // taken as constructed. Within the blocks that extras_.Reserve(index +
+    // 1) allocated: never allocates.
     void PutExtras(std::size_t index, const StoredExtras& extras) noexcept;
     // Row `stored` takes what `newer` (the same name) holds beyond the name
     // when newer's version is higher: true then. With `adopt` (newer has
     // extras after its attributes), stored takes newer's texts whole.
     bool Merge(EntryRow& stored, const EntryRow& newer, bool adopt) noexcept;
-    // The extras' slot of row `index`, a stored row, taken as constructed
-    // when the row has none yet. Throws only std::bad_alloc, changing
-    // nothing then.
-    StoredExtras& ExtrasSlot(std::size_t index) {
-        if (index >= extras_.Size()) extras_.Resize(index + 1);
-        return extras_[index];
-    }
-    // Makes extras_.Holds(index) true. Throws only std::bad_alloc, changing
-    // nothing then.
-    void MakeExtrasRoom(std::size_t index) {
-        extras_.Reserve(index + 1);
-        extras_.Resize(index);
-    }
     // A new row holding `entry` whole, with its extras (StorableExtended).
-    // What may fail comes first: room for the row's extras slot (every row
-    // before it has one), the row and its texts. The slot is taken with the
-    // row, so a row is never without one. Throws only std::bad_alloc,
-    // changing nothing then.
+    // What may fail comes first: the block of the row's extras slot, the
+    // row and its texts. The slot is taken with the row (every row before
+    // it gets one), so a row is never without one. Throws only
+    // std::bad_alloc, changing nothing then.
     EntryRow& AppendWithExtras(const ParsedEntry& entry, std::int32_t version);
     // Appends a copy of `row` of another table, with the copies of its
     // texts (the pad byte before its name too, with `pad`) and of `extras`

@@ -68,10 +68,8 @@ public:
     StoredExtras& operator[](std::size_t index) { return At(index); }
     const StoredExtras& operator[](std::size_t index) const { return At(index); }
 
-    // Whether slot `index` can be written by Put without allocating: it is
-    // within the blocks allocated, and every slot before it is taken.
-    bool Holds(std::size_t index) const { return index < room_ && index <= size_; }
-    // Writes slot `index` (Holds(index)), taking it when it is the next.
+    // Writes slot `index`, taking it when it is the next: every slot before
+    // it is taken, and its block is allocated (Reserve(index + 1)).
     void Put(std::size_t index, const StoredExtras& extras) {
         if (TakesNext(index)) {
             TakeNext(extras);
