@@ -337,7 +337,8 @@ TEST(OutOfMemory, FailedAddLeavesTheTableWhole) {
         for (long n = 1;; ++n) {
             EntryTable table;
             for (std::size_t i = 0; i < c.classic + c.extended; ++i) {
-                ParsedEntry e = entry(nameOf(i, 1), i >= c.classic);
+                const std::string name = nameOf(i, 1);
+                ParsedEntry e = entry(name, i >= c.classic);
                 if (i < c.classic) {
                     table.AddEntryAhead(e, c.vms);
                 } else {
