@@ -922,14 +922,11 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
     return true;
 }
 
-}  // namespace
-
-LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
-                      ParsedEntry& entry) {
-    // A shortcut: a build without shortcuts reads every line by the walk.
-    TokenWalker tokens = TokensFor(line, state);
-    LineKind kind;
-    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(tokens, state, today, entry, kind)) return kind;
+// Every line by the walk: the mode, the first tokens that read as a date
+// after a size, then the columns between them. Out of line: most lines are
+// read by the usual form, which stays small without it.
+FTPDIRLIST_NOINLINE LineKind ReadByWalk(TokenWalker& tokens, ListingState& state, Today& today,
+                                        ParsedEntry& entry) {
     const std::string_view mode = tokens[0];
     if (mode.data() == nullptr) return LineKind::none;
     std::size_t modeEnd;
@@ -967,6 +964,17 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
         return LineKind::none;
     }
     return Finish(tokens.AfterOneSpace(tokens[last]), narrow, type, stamp, state, today, entry);
+}
+
+}  // namespace
+
+LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
+                      ParsedEntry& entry) {
+    // A shortcut: a build without shortcuts reads every line by the walk.
+    TokenWalker tokens = TokensFor(line, state);
+    LineKind kind;
+    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(tokens, state, today, entry, kind)) return kind;
+    return ReadByWalk(tokens, state, today, entry);
 }
 
 }  // namespace ext
