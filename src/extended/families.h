@@ -28,8 +28,8 @@ FTPDIRLIST_ALWAYS_INLINE void PutStamp(const fields::Stamp& stamp, std::int32_t 
 }
 
 // StoreStamp for every stamp.
-inline bool StoreOtherStamp(const fields::Stamp& read, Today& today, ParsedEntry& entry) {
-    fields::Stamp stamp = read;
+// By value: the caller's stamp then need not live in memory.
+inline bool StoreOtherStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
     const bool leapDay = stamp.month == 2 && stamp.day == 29;
     if (stamp.year < 0) {
         stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());

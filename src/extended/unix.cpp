@@ -209,7 +209,11 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadDay(std::string_view token, std::int32_t& day)
             return true;
         }
     }
-    return ReadMarkedDay(token, day);
+    // Through a copy: the caller's stamp then need not live in memory.
+    std::int32_t marked = day;
+    const bool read = ReadMarkedDay(token, marked);
+    day = marked;
+    return read;
 }
 
 // The year of ReadYear past the usual form: with a year marker or a final
@@ -235,7 +239,11 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadYear(std::string_view token, std::int32_t& yea
         year = high * 100 + low;
         return true;
     }
-    return ReadMarkedYear(token, year);
+    // Through a copy, as in ReadDay.
+    std::int32_t marked = year;
+    const bool read = ReadMarkedYear(token, marked);
+    year = marked;
+    return read;
 }
 
 // A month name of any language and code page, with an optional final ',';
@@ -280,6 +288,22 @@ FTPDIRLIST_NOINLINE bool ReadUnpaddedTime(std::string_view token, Stamp& stamp) 
     return fields::ReadUnpaddedClock(token, stamp);
 }
 
+// `read` (a reader out of line) on a copy of `stamp`, copied back: the
+// caller's stamp then need not live in memory.
+template <typename Reader>
+FTPDIRLIST_ALWAYS_INLINE bool ReadIntoCopy(Reader read, std::string_view token, Stamp& stamp) {
+    Stamp copy = stamp;
+    const bool done = read(token, copy);
+    stamp = copy;
+    return done;
+}
+
+// ReadYearOrTime past its usual forms.
+FTPDIRLIST_NOINLINE bool ReadOtherYearOrTime(std::string_view token, Stamp& stamp) {
+    if (fields::ReadClock(token, stamp, true)) return true;
+    return ReadYear(token, stamp.year);
+}
+
 // What follows the day and month: a year, or a clock time ("19:57", or
 // "19.57" as some locales write it).
 FTPDIRLIST_ALWAYS_INLINE bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
@@ -288,8 +312,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadYearOrTime(std::string_view token, Stamp& stam
     if (FTPDIRLIST_SHORTCUTS && token.size() == 4 && ReadYear(token, stamp.year)) return true;
     // A shortcut: ReadClock's usual form, kept inline.
     if (FTPDIRLIST_SHORTCUTS && fields::usual_form::ReadHourMinute(token, stamp, true)) return true;
-    if (fields::ReadClock(token, stamp, true)) return true;
-    return ReadYear(token, stamp.year);
+    return ReadIntoCopy(ReadOtherYearOrTime, token, stamp);
 }
 
 // "+0100": the zone that `ls --full-time` prints after the time, dropped.
@@ -349,7 +372,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadMonthFirst(std::string_view month, std::string
     if (day.data() == nullptr || !ReadDay(day, stamp.day)) return false;
     stamp.month = ReadMonthName(month);
     return stamp.month != 0 && fields::ValidDate(stamp.month, stamp.day) &&
-           (ReadYearOrTime(yearOrTime, stamp) || ReadUnpaddedTime(yearOrTime, stamp));
+           (ReadYearOrTime(yearOrTime, stamp) || ReadIntoCopy(ReadUnpaddedTime, yearOrTime, stamp));
 }
 
 // ReadMonthFirst out of line, for the walk's many readings of a date.
@@ -897,7 +920,10 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
     const std::string_view first = tokens.Found(date);
     if (fields::IsDigit(first[0])) {
         std::size_t last;
-        if (!MatchDate(tokens, date, stamp, last, narrow)) return false;
+        // Into a stamp of its own, as ReadIntoCopy.
+        Stamp matched;
+        if (!MatchDate(tokens, date, matched, last, narrow)) return false;
+        stamp = matched;
         name = tokens.AfterOneSpace(tokens[last]);
     } else {
         // MatchDate for a date that starts with no digit: month-first.
