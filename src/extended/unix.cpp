@@ -860,6 +860,13 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
     const char* readable = tokens.Readable();
     const std::string_view mode = tokens.Found(0);
     const std::string_view second = tokens.Found(1);
+    // Tokens 2 and 3 (owner and group, mostly) that neither start nor end
+    // in a digit: no date is tried at tokens 3 and 4 (UsualCandidate), and
+    // NoDateAt leaves one open at token 2 only for a high byte in it.
+    const std::string_view owner = tokens.Found(2);
+    const std::string_view group = tokens.Found(3);
+    const bool plainOwners = !fields::IsDigit(owner.front()) && !fields::IsDigit(owner.back()) &&
+                             !fields::IsDigit(group.front()) && !fields::IsDigit(group.back());
     // The mode, then a link count, "folder" or, after a one-letter type and
     // its rights token, the owner.
     std::size_t date;
@@ -869,7 +876,8 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
             // ReadOwnerAndGroup finds no owner before the size.
             date = 3;
         } else if (!seven || !AllDigitsShort(second) ||
-                   !NoDateAt<true>(tokens.Found(2), tokens.Found(3), tokens.Found(4), readable)) {
+                   (plainOwners ? HasHighByte(owner, readable)
+                                : !NoDateAt<true>(owner, group, tokens.Found(4), readable))) {
             return false;
         }
     } else {
@@ -877,7 +885,6 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
         bool counted = false;
         // ReadOwnerAndGroup would take a number or "folder" there for the
         // link count.
-        const std::string_view owner = tokens.Found(2);
         if (!seven || mode.size() != 1 || !ReadMode(tokens, entry, modeEnd, counted) ||
             IsAllDigits(owner) || owner == "folder") {
             return false;
@@ -886,8 +893,12 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
     if (second != "folder") {
         // The date: token 5 after a group, 4 without one; the walk's first
         // candidate (UsualCandidate).
-        if (UsualCandidate(tokens, 3, readable)) return false;
-        date = UsualCandidate(tokens, 4, readable) ? 4 : 5;
+        if (plainOwners) {
+            date = 5;
+        } else {
+            if (UsualCandidate(tokens, 3, readable)) return false;
+            date = UsualCandidate(tokens, 4, readable) ? 4 : 5;
+        }
     }
     std::string_view size = tokens.Found(date - 1);
     std::size_t ownersEnd = date - 1;
