@@ -169,13 +169,24 @@ bool ReadOtherBlocks(std::string_view token, std::int64_t& size) {
 // to `readable` (>= the token's end).
 FTPDIRLIST_ALWAYS_INLINE bool ReadBlocks(std::string_view token, std::int64_t& size,
                                          const char* readable) {
-    std::int64_t blocks;
     // A shortcut for the usual form, the used blocks alone.
+#if FTPDIRLIST_SSE2
+    // Up to 16 digits, too few to overflow, read at once.
+    if (token.size() - 1 < 16 && readable - token.data() >= 16) {
+        const std::int64_t blocks = SixteenDigits(token.data(), token.size());
+        if (blocks >= 0) {
+            size = blocks * kBlockBytes;
+            return true;
+        }
+    }
+#else
+    std::int64_t blocks;
     if (FTPDIRLIST_SHORTCUTS && fields::ReadNumber(token, blocks, readable)) {
         if (blocks > std::numeric_limits<std::int64_t>::max() / kBlockBytes) return false;
         size = blocks * kBlockBytes;
         return true;
     }
+#endif
     return ReadOtherBlocks(token, size);
 }
 
@@ -352,26 +363,25 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& 
         kind = LineKind::none;
         return true;
     }
-    const std::string_view size = t[1];
-    // The owner, then the protection, the sixth and last token: the rest of
-    // the line (a valid protection holds no space).
-    const std::string_view owner = scanner.Next();
-    if (owner.data() == nullptr) return false;
-    const std::string_view rights = scanner.Rest();
     // A version, as ReadName reads it: the name is no header or footer.
-    if (semicolon == 0 || semicolon >= name.size() - 1 || owner[0] != '[' ||
-        rights.data() == nullptr) {
-        return false;
-    }
+    if (semicolon == 0 || semicolon >= name.size() - 1) return false;
     const char* readable = tokens.Readable();
     Stamp stamp;
-    if (!ReadBlocks(size, entry.size, readable) ||
+    if (!ReadBlocks(t[1], entry.size, readable) ||
         !fields::ReadDayMonthNameYear(t[2], '-', stamp, readable) ||
-        !fields::ReadClock(t[3], stamp, readable) ||
-        !ReadBracketOwner(owner, readable, entry.extras.owner) ||
-        !ValidProtection(rights, readable)) {
+        !fields::ReadClock(t[3], stamp, readable)) {
         return false;
     }
+    // The owner, then the protection, the sixth and last token: the rest of
+    // the line (a valid protection holds no space; ValidProtection refuses
+    // an absent one).
+    const std::string_view owner = scanner.Next();
+    if (owner.data() == nullptr || owner[0] != '[' ||
+        !ReadBracketOwner(owner, readable, entry.extras.owner)) {
+        return false;
+    }
+    const std::string_view rights = scanner.Rest();
+    if (!ValidProtection(rights, readable)) return false;
     TakeName(name, semicolon, readable, entry);
     entry.attributes = rights;
     if (!StoreStamp(stamp, today, entry)) {
