@@ -232,8 +232,8 @@ FTPDIRLIST_ALWAYS_INLINE void TakeDirName(std::string_view name, std::size_t end
 // The name whose base (without the version) ends at `end`; a ".DIR" type
 // (any case) is a directory's, named without it. May read up to
 // `readable` (>= the name's end).
-FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end,
-                                       const char* readable, ParsedEntry& entry) {
+FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end, const char* readable,
+                                       ParsedEntry& entry) {
     entry.name = name;
     if (end <= 4) return;
     // ".dir" folded as EqualsFolded folds, the four bytes in one compare:
@@ -415,7 +415,9 @@ FTPDIRLIST_NOINLINE LineKind ReadOtherVmsLine(std::string_view line, ListingStat
         }
         if (known && IsTotalFooter(tokens)) return SkipAs(state, ftpdir::SkipReason::total);
     }
-    if (n > kMaxTokens || !ReadName(line, name, known, tokens.Readable(), entry)) return LineKind::none;
+    if (n > kMaxTokens || !ReadName(line, name, known, tokens.Readable(), entry)) {
+        return LineKind::none;
+    }
 
     Stamp stamp;
     bool haveSize = false;
