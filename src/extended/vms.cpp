@@ -366,6 +366,9 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& 
     // A version, as ReadName reads it: the name is no header or footer.
     if (semicolon == 0 || semicolon >= name.size() - 1) return false;
     const char* readable = tokens.Readable();
+    // The name first, as the walk would take it: a line that the walk then
+    // reads gets the same name from it.
+    TakeName(name, semicolon, readable, entry);
     Stamp stamp;
     if (!ReadBlocks(t[1], entry.size, readable) ||
         !fields::ReadDayMonthNameYear(t[2], '-', stamp, readable) ||
@@ -382,7 +385,6 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& 
     }
     const std::string_view rights = scanner.Rest();
     if (!ValidProtection(rights, readable)) return false;
-    TakeName(name, semicolon, readable, entry);
     entry.attributes = rights;
     if (!StoreStamp(stamp, today, entry)) {
         kind = SkipAs(state, ftpdir::SkipReason::impossibleDate);
