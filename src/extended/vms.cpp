@@ -363,8 +363,10 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& 
         kind = LineKind::none;
         return true;
     }
-    // A version, as ReadName reads it: the name is no header or footer.
-    if (semicolon == 0 || semicolon >= name.size() - 1) return false;
+    // A version, as ReadName reads it (its ";" from the second byte to two
+    // before the end, in one unsigned compare): the name is no header or
+    // footer.
+    if (semicolon - 1 >= name.size() - 2) return false;
     const char* readable = tokens.Readable();
     // The name first, as the walk would take it: a line that the walk then
     // reads gets the same name from it.
