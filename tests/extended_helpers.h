@@ -39,6 +39,18 @@ struct ExtResult {
     EntryFormat format;
 };
 
+// A reader's verdict and the record it filled.
+inline ExtResult ResultOf(ext::LineKind kind, const ParsedEntry& parsed) {
+    const EntryExtras& x = parsed.extras;
+    return {kind,
+            ToEntry(parsed),
+            std::string(x.owner),
+            std::string(x.group),
+            std::string(x.target),
+            x.second,
+            x.format};
+}
+
 // Parses one line as a listing's line in `state` (updated), on `today`;
 // with `held`, a held line of that length joined with the next, as the
 // driver joins them (ExtendedLineParser::ParseJoined).
@@ -52,19 +64,39 @@ inline ExtResult ParseExt(std::string_view text, ext::ListingState& state, Local
         !ext::JoinSuppliesOnlyName(parsed, line.view().substr(0, held))) {
         kind = ext::LineKind::none;
     }
-    const EntryExtras& x = parsed.extras;
-    return {kind,
-            ToEntry(parsed),
-            std::string(x.owner),
-            std::string(x.group),
-            std::string(x.target),
-            x.second,
-            x.format};
+    return ResultOf(kind, parsed);
 }
 
 inline ExtResult ParseExt(std::string_view text) {
     ext::ListingState state;
     return ParseExt(text, state);
+}
+
+// ParseExt for a line as a listing's line: followed in its buffer by a line
+// end and `after` more bytes that the readers may read past it, into
+// `parsed` (reset first, as the driver resets its one record per line).
+inline ExtResult ParseExtInListing(std::string_view text, ParsedEntry& parsed,
+                                   std::size_t after = 48) {
+    const HeapBytes input(std::string(text) + "\r\n" + std::string(after, 'x'));
+    ext::ListingState state;
+    state.scan = {input.data(), input.data() + text.size(), input.data() + input.size(), nullptr};
+    parsed.Reset();
+    Today clock(kToday);
+    const ext::LineKind kind =
+        ext::ParseExtendedLine(input.view().substr(0, text.size()), state, clock, parsed);
+    return ResultOf(kind, parsed);
+}
+
+// The same result, field by field.
+inline void ExpectSameResult(const ExtResult& got, const ExtResult& want) {
+    EXPECT_EQ(got.kind, want.kind);
+    if (got.kind != ext::LineKind::entry || want.kind != ext::LineKind::entry) return;
+    EXPECT_EQ(got.entry, want.entry);
+    EXPECT_EQ(got.owner, want.owner);
+    EXPECT_EQ(got.group, want.group);
+    EXPECT_EQ(got.target, want.target);
+    EXPECT_EQ(got.second, want.second);
+    EXPECT_EQ(got.format, want.format);
 }
 
 struct AcceptCase {

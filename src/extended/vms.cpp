@@ -59,30 +59,31 @@ constexpr RightPlaces kRightPlaces;
 
 #if FTPDIRLIST_SSE2
 // The rights and commas among the 16 bytes at p, p[i] against p[i + 1]
-// (all 17 readable): bit i of `fitting` is set when p[i] is one of R, W,
-// E, D and "," and p[i + 1] may follow it in a protection (a right placed
-// after it in "RWED", a comma, or the closing parenthesis), of `commas`
-// when p[i] is ",". Each byte XOR 0x11 orders the rights as "RWED" does,
-// and the comma below them all.
+// (all 17 readable): bit i of `fitting` is set when p[i] is ",", or one of
+// R, W, E and D followed by a byte that may follow it in a protection (a
+// right placed after it in "RWED", a comma, or the closing parenthesis);
+// of `commas` when p[i] is ",". Each byte XOR 0x51, as a signed byte,
+// orders the rights as "RWED" does, the comma and the parenthesis above
+// them. A following byte of any other kind fits too: it is tested at its
+// own place.
 struct RightBits {
     unsigned fitting;
     unsigned commas;
 };
 
 FTPDIRLIST_ALWAYS_INLINE RightBits RightBitsAt(const char* p) {
+    const __m128i order = _mm_set1_epi8(0x51);
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-    const __m128i order = _mm_set1_epi8(0x11);
+    const __m128i placed = _mm_xor_si128(v, order);
+    const __m128i after =
+        _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1)), order);
     const __m128i comma = _mm_cmpeq_epi8(v, _mm_set1_epi8(','));
     // "D" (0x44) and "E" (0x45) in one compare.
-    const __m128i listed = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(1)), _mm_set1_epi8('E')),
-                     _mm_cmpeq_epi8(v, _mm_set1_epi8('R'))),
-        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('W')), comma));
-    const __m128i rising = _mm_cmpgt_epi8(_mm_xor_si128(after, order), _mm_xor_si128(v, order));
-    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(after, _mm_set1_epi8(',')),
-                                      _mm_cmpeq_epi8(after, _mm_set1_epi8(')')));
-    const __m128i fitting = _mm_and_si128(listed, _mm_or_si128(rising, ends));
+    const __m128i rights = _mm_or_si128(
+        _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(1)), _mm_set1_epi8('E')),
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('R')), _mm_cmpeq_epi8(v, _mm_set1_epi8('W'))));
+    const __m128i fitting =
+        _mm_or_si128(comma, _mm_and_si128(rights, _mm_cmpgt_epi8(after, placed)));
     return {static_cast<unsigned>(_mm_movemask_epi8(fitting)),
             static_cast<unsigned>(_mm_movemask_epi8(comma))};
 }
@@ -168,13 +169,24 @@ bool ReadOtherBlocks(std::string_view token, std::int64_t& size) {
 // to `readable` (>= the token's end).
 FTPDIRLIST_ALWAYS_INLINE bool ReadBlocks(std::string_view token, std::int64_t& size,
                                          const char* readable) {
-    std::int64_t blocks;
     // A shortcut for the usual form, the used blocks alone.
+#if FTPDIRLIST_SSE2
+    // Up to 16 digits, too few to overflow, read at once.
+    if (token.size() - 1 < 16 && readable - token.data() >= 16) {
+        const std::int64_t blocks = SixteenDigits(token.data(), token.size());
+        if (blocks >= 0) {
+            size = blocks * kBlockBytes;
+            return true;
+        }
+    }
+#else
+    std::int64_t blocks;
     if (FTPDIRLIST_SHORTCUTS && fields::ReadNumber(token, blocks, readable)) {
         if (blocks > std::numeric_limits<std::int64_t>::max() / kBlockBytes) return false;
         size = blocks * kBlockBytes;
         return true;
     }
+#endif
     return ReadOtherBlocks(token, size);
 }
 
@@ -190,9 +202,38 @@ std::size_t VersionSemicolon(std::string_view name) {
     return name.find(';') == std::string_view::npos ? std::string_view::npos : name.size();
 }
 
+// A directory's name, "NAME.DIR;V" without its type, "NAME;V", in the
+// record's scratch buffer: `end` is where the base ends (after the type).
+// May read up to `readable` (>= the name's end): with kDirScratch bytes
+// readable, a name of up to 32 bytes is copied by two moves of fixed size,
+// into a scratch buffer kept at least that long (the view is of its first
+// bytes).
+constexpr std::size_t kDirScratch = 48;
+FTPDIRLIST_ALWAYS_INLINE void TakeDirName(std::string_view name, std::size_t end,
+                                          const char* readable, ParsedEntry& entry) {
+    std::string& scratch = entry.nameScratch;
+    const std::size_t base = end - 4;
+    const std::size_t version = name.size() - end;
+    // A shortcut: the base's 32 bytes, then the version's 16 after it.
+    if (FTPDIRLIST_SHORTCUTS && name.size() <= 32 && version <= 16 &&
+        readable - name.data() >= static_cast<std::ptrdiff_t>(kDirScratch)) {
+        if (scratch.size() < kDirScratch) scratch.resize(kDirScratch);
+        char* out = &scratch[0];
+        std::memcpy(out, name.data(), 32);
+        std::memcpy(out + base, name.data() + end, 16);
+        entry.name = std::string_view(out, base + version);
+        return;
+    }
+    scratch.assign(name.data(), base);
+    scratch.append(name.data() + end, version);
+    entry.name = scratch;
+}
+
 // The name whose base (without the version) ends at `end`; a ".DIR" type
-// (any case) is a directory's, named without it.
-FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end, ParsedEntry& entry) {
+// (any case) is a directory's, named without it. May read up to
+// `readable` (>= the name's end).
+FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end, const char* readable,
+                                       ParsedEntry& entry) {
     entry.name = name;
     if (end <= 4) return;
     // ".dir" folded as EqualsFolded folds, the four bytes in one compare:
@@ -206,12 +247,7 @@ FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end, P
     std::memcpy(&fold, "\0\x20\x20\x20", sizeof fold);
     if ((type | fold) == dir) {
         entry.isDir = 1;
-        // The name copied whole, its version then moved over the type.
-        std::string& scratch = entry.nameScratch;
-        scratch.assign(name.data(), name.size());
-        std::memmove(&scratch[end - 4], &scratch[end], name.size() - end);
-        scratch.resize(name.size() - 4);
-        entry.name = scratch;
+        TakeDirName(name, end, readable, entry);
     }
 }
 
@@ -219,29 +255,53 @@ FTPDIRLIST_ALWAYS_INLINE void TakeName(std::string_view name, std::size_t end, P
 // known to be VMS. A ".DIR" type (any case) is a directory, named without it.
 // A line that opens with spaces or a block count is the rest of an entry
 // whose name stood on the line before: no name of its own.
-bool ReadName(std::string_view line, std::string_view name, bool known, ParsedEntry& entry) {
+// May read up to `readable` (>= the line's end).
+bool ReadName(std::string_view line, std::string_view name, bool known, const char* readable,
+              ParsedEntry& entry) {
     const std::size_t semicolon = VersionSemicolon(name);
     if (semicolon != std::string_view::npos) {
         if (semicolon == 0 || semicolon >= name.size() - 1) return false;
-        TakeName(name, semicolon, entry);
+        TakeName(name, semicolon, readable, entry);
         return true;
     }
     std::int64_t blocks;
     if (!known || line[0] == ' ' || name[0] == '(' || name[0] == '[' ||
-        ReadBlocks(name, blocks, line.data() + line.size())) {
+        ReadBlocks(name, blocks, readable)) {
         return false;
     }
-    TakeName(name, name.size(), entry);
+    TakeName(name, name.size(), readable, entry);
     return true;
 }
 
+#if FTPDIRLIST_SSE2
+// The commas among the n bytes at p (n <= 16, 16 bytes readable), bit i
+// for p[i].
+FTPDIRLIST_ALWAYS_INLINE unsigned CommasAt(const char* p, std::size_t n) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const unsigned commas =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(','))));
+    return commas & ((1u << n) - 1);
+}
+#endif
+
 // An owner in brackets, "[SYSTEM]" or "[GROUP,USER]", without them. A
 // protection in brackets (three commas) is refused. May read up to
-// `readable` (>= the token's end), where each comma is found in one step.
+// `readable` (>= the token's end): an owner of up to 16 bytes is then
+// read at once, a longer one a comma at a time.
 FTPDIRLIST_ALWAYS_INLINE bool ReadBracketOwner(std::string_view token, const char* readable,
                                                std::string_view& owner) {
     if (token.size() < 3 || token.back() != ']') return false;
-    const std::string_view inside = token.substr(1, token.size() - 2);
+    const std::string_view inside(token.data() + 1, token.size() - 2);
+#if FTPDIRLIST_SSE2
+    if (inside.size() <= 16 && readable - inside.data() >= 16) {
+        // At most two commas: two cleared leave none.
+        unsigned commas = CommasAt(inside.data(), inside.size());
+        commas &= commas - 1;
+        if ((commas & (commas - 1)) != 0) return false;
+        owner = inside;
+        return true;
+    }
+#endif
     std::size_t at = 0;
     for (int commas = 0;; ++commas) {
         at += bytes::Find(inside.data() + at, inside.size() - at, readable, ',');
@@ -271,15 +331,6 @@ bool IsBareOwner(std::string_view token) {
     return !digits;
 }
 
-// The token of the line after `token` (one of its tokens), found in the
-// text without moving the walk; absent when only spaces follow.
-FTPDIRLIST_ALWAYS_INLINE std::string_view TokenAfter(const TokenWalker& tokens,
-                                                     std::string_view token) {
-    const std::string_view rest = tokens.AfterSpaces(token);
-    if (rest.data() == nullptr) return {};
-    return rest.substr(0, bytes::Find(rest.data(), rest.size(), tokens.Readable(), ' '));
-}
-
 // The usual forms, read from their places: a name alone, whose entry goes
 // on with its fields on the next line; that line, opened by spaces and a
 // block count, no entry of its own (as ReadName reads a first token without
@@ -300,9 +351,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& 
         // One token is no header or footer (they have more) and no entry
         // (no date), whatever it holds.
         std::string_view first[1];
-        if (!scanner.TakeInWindow(first) || TokenAfter(tokens, first[0]).data() != nullptr) {
-            return false;
-        }
+        if (!scanner.TakeInWindow(first) || scanner.Rest().data() != nullptr) return false;
         kind = LineKind::none;
         return true;
     }
@@ -314,30 +363,30 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& 
         kind = LineKind::none;
         return true;
     }
-    const std::string_view size = t[1];
-    // The owner in the window, or found in the text after it.
-    std::string_view owner[1];
-    if (!scanner.TakeInWindow(owner)) owner[0] = TokenAfter(tokens, t[3]);
-    if (owner[0].data() == nullptr) return false;
-    // A version, as ReadName reads it: the name is no header or footer.
-    if (semicolon == 0 || semicolon >= name.size() - 1 || !fields::IsDigit(size[0]) ||
-        owner[0][0] != '[') {
-        return false;
-    }
-    // The protection, the sixth and last token: the rest of the line (a
-    // valid protection holds no space).
+    // A version, as ReadName reads it (its ";" from the second byte to two
+    // before the end, in one unsigned compare): the name is no header or
+    // footer.
+    if (semicolon - 1 >= name.size() - 2) return false;
     const char* readable = tokens.Readable();
-    const std::string_view rights = tokens.AfterSpaces(owner[0]);
-    if (rights.data() == nullptr || rights[0] != '(') return false;
+    // The name first, as the walk would take it: a line that the walk then
+    // reads gets the same name from it.
+    TakeName(name, semicolon, readable, entry);
     Stamp stamp;
-    if (!ReadBlocks(size, entry.size, readable) ||
+    if (!ReadBlocks(t[1], entry.size, readable) ||
         !fields::ReadDayMonthNameYear(t[2], '-', stamp, readable) ||
-        !fields::ReadClock(t[3], stamp, readable) ||
-        !ReadBracketOwner(owner[0], readable, entry.extras.owner) ||
-        !ValidProtection(rights, readable)) {
+        !fields::ReadClock(t[3], stamp, readable)) {
         return false;
     }
-    TakeName(name, semicolon, entry);
+    // The owner, then the protection, the sixth and last token: the rest of
+    // the line (a valid protection holds no space; ValidProtection refuses
+    // an absent one).
+    const std::string_view owner = scanner.Next();
+    if (owner.data() == nullptr || owner[0] != '[' ||
+        !ReadBracketOwner(owner, readable, entry.extras.owner)) {
+        return false;
+    }
+    const std::string_view rights = scanner.Rest();
+    if (!ValidProtection(rights, readable)) return false;
     entry.attributes = rights;
     if (!StoreStamp(stamp, today, entry)) {
         kind = SkipAs(state, ftpdir::SkipReason::impossibleDate);
@@ -370,7 +419,9 @@ FTPDIRLIST_NOINLINE LineKind ReadOtherVmsLine(std::string_view line, ListingStat
         }
         if (known && IsTotalFooter(tokens)) return SkipAs(state, ftpdir::SkipReason::total);
     }
-    if (n > kMaxTokens || !ReadName(line, name, known, entry)) return LineKind::none;
+    if (n > kMaxTokens || !ReadName(line, name, known, tokens.Readable(), entry)) {
+        return LineKind::none;
+    }
 
     Stamp stamp;
     bool haveSize = false;
