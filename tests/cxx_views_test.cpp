@@ -290,26 +290,47 @@ INSTANTIATE_TEST_SUITE_P(Rows, ListingExtras, ::testing::ValuesIn(ExtrasCases())
                              return std::string(param.param.label);
                          });
 
-// The iterator walks the rows block by block: across every block's end,
-// in both dialects, it gives what indexing gives, each entry its own.
+// The iterator walks the rows block by block, each with its extras' block:
+// across every block's end, in both dialects, whole or taken in two parts
+// (the rest then lies in a table of its own), it gives what indexing gives,
+// each entry its own.
 TEST(ListingViews, IterateAcrossRowBlocks) {
+    const std::size_t count = 7200;  // into the fourth block of rows
     std::string listing;
-    const std::size_t count = 3100;  // past the first two blocks of rows
+    std::vector<std::size_t> cuts;  // where the listing is cut into two appends
     for (std::size_t i = 0; i < count; ++i) {
-        listing += "-rw-r--r--   1 u" + std::to_string(i % 7) + " g 1 Jan 02  2020 f" +
-                   std::to_string(i) + "\r\n";
+        if (i == 1024 || i == 3100) cuts.push_back(listing.size());
+        listing += "-rw-r--r--   1 u" + std::to_string(i % 7) + " g" + std::to_string(i) +
+                   " 1 Jan 02  2020 f" + std::to_string(i) + "\r\n";
     }
-    for (const Dialect dialect : {Dialect::extended, Dialect::classic}) {
-        const Listing entries = ftpdir::parse(listing, OptionsFor(dialect));
-        ASSERT_EQ(entries.size(), count);
-        std::size_t i = 0;
+    const auto expectRows = [](const Listing& entries, std::size_t first, bool extended) {
+        std::size_t i = first;
         for (const EntryView& e : entries) {
             ASSERT_EQ(e.name, "f" + std::to_string(i));
-            ASSERT_TRUE(e == entries[i]) << i;
-            ASSERT_EQ(e.owner, dialect == Dialect::extended ? "u" + std::to_string(i % 7) : "");
+            ASSERT_TRUE(e == entries[i - first]) << i;
+            ASSERT_EQ(e.owner, extended ? "u" + std::to_string(i % 7) : "");
+            ASSERT_EQ(e.group, extended ? "g" + std::to_string(i) : "");
             ++i;
         }
-        EXPECT_EQ(i, count);
+        EXPECT_EQ(i, first + entries.size());
+    };
+    for (const Dialect dialect : {Dialect::extended, Dialect::classic}) {
+        const bool extended = dialect == Dialect::extended;
+        const Listing entries = ftpdir::parse(listing, OptionsFor(dialect));
+        ASSERT_EQ(entries.size(), count);
+        expectRows(entries, 0, extended);
+        if (!extended) continue;
+        for (const std::size_t cut : cuts) {
+            SCOPED_TRACE(cut);
+            ftpdir::Parser parser(OptionsFor(dialect));
+            parser.append(std::string_view(listing).substr(0, cut));
+            const Listing front = parser.takeReady();
+            parser.append(std::string_view(listing).substr(cut));
+            const Listing rest = parser.finish();
+            ASSERT_EQ(front.size() + rest.size(), count);
+            expectRows(front, 0, true);
+            expectRows(rest, front.size(), true);
+        }
     }
 }
 

@@ -727,3 +727,159 @@ TEST(EntryTable, ExtendedAppendsAcrossBlocksKeepEveryField) {
 }
 
 }  // namespace
+
+namespace {
+
+using ftpdirlist::StoredExtras;
+
+// Rows 0 to `rows` - 1 into `table`, row i of size i: extended (owner "o<i>",
+// second i % 60) where `extended(i)`, classic otherwise.
+void AddShaped(EntryTable& table, std::size_t rows, bool (*extended)(std::size_t)) {
+    for (std::size_t i = 0; i < rows; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        const std::string owner = "o" + std::to_string(i);
+        ParsedEntry e;
+        e.name = name;
+        e.size = static_cast<std::int64_t>(i);
+        if (!extended(i)) {
+            AddEntry(table, e, false);
+            continue;
+        }
+        e.extras.owner = owner;
+        e.extras.second = static_cast<std::int8_t>(i % 60);
+        table.AddExtended(e, false, false);
+    }
+    table.Settle();
+}
+
+// Row j of `table` is row `first` + j of the shape, with its own extras,
+// read through Extras() and, below ExtrasCount(), in the extras' block of
+// its row block at its offset.
+void ExpectShaped(const EntryTable& table, std::size_t first, std::size_t rows,
+                  bool (*extended)(std::size_t)) {
+    ASSERT_EQ(table.Size(), rows - first);
+    for (std::size_t j = 0; j < table.Size(); ++j) {
+        SCOPED_TRACE(first + j);
+        const std::size_t i = first + j;
+        const bool rich = extended(i);
+        const RowExtras x = table.Extras(j);
+        ASSERT_EQ(table.Row(j).size, static_cast<std::int64_t>(i));
+        ASSERT_EQ(x.owner, rich ? "o" + std::to_string(i) : "");
+        ASSERT_EQ(x.second, rich ? static_cast<std::int8_t>(i % 60) : -1);
+        if (j >= table.ExtrasCount()) continue;
+        const RowBlocks::Place place = RowBlocks::PlaceOf(j);
+        const StoredExtras& slot = table.ExtrasBlock(place.block)[place.offset];
+        ASSERT_EQ(slot.ownerLength, x.owner.size());
+        ASSERT_EQ(slot.second, x.second);
+    }
+}
+
+// The extras follow the rows' blocks: every row reads its own on both sides
+// of each block's end, whichever rows are classic, and a table handed over
+// in two parts at a block's end keeps them.
+TEST(EntryTable, ExtrasAcrossRowBlocks) {
+    constexpr std::size_t kFirst = RowBlocks::kFirstRows;  // block 1 starts here
+    constexpr std::size_t kThird = 3 * kFirst;             // block 2 starts here
+    constexpr std::size_t kRows = 7 * kFirst + 40;         // into block 3
+    struct Case {
+        const char* reason;
+        bool (*extended)(std::size_t);
+    };
+    const Case cases[] = {
+        {"extended throughout", [](std::size_t) { return true; }},
+        {"classic up to the second block", [](std::size_t i) { return i >= kFirst; }},
+        {"classic rows on the first block's end",
+         [](std::size_t i) { return i + 1 < kFirst || i > kFirst + 1; }},
+        {"one extended row after classic ones in three blocks",
+         [](std::size_t i) { return i == 7 * kFirst + 2; }},
+        {"extended up to the first block's end only", [](std::size_t i) { return i < kFirst; }},
+        {"every third row extended", [](std::size_t i) { return i % 3 == 1; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EntryTable table;
+        AddShaped(table, kRows, c.extended);
+        ExpectShaped(table, 0, kRows, c.extended);
+        // Every row up to the last extended one has a slot, and no other.
+        std::size_t slots = 0;
+        for (std::size_t i = 0; i < kRows; ++i) {
+            if (c.extended(i)) slots = i + 1;
+        }
+        EXPECT_EQ(table.ExtrasCount(), slots);
+
+        for (const std::size_t front : {kFirst - 1, kFirst, kFirst + 1, kThird}) {
+            SCOPED_TRACE(front);
+            EntryTable whole;
+            AddShaped(whole, kRows, c.extended);
+            const EntryTable taken = whole.TakeFront(front);
+            ExpectShaped(taken, 0, front, c.extended);
+            ExpectShaped(whole, front, kRows, c.extended);
+        }
+    }
+}
+
+// A newer version of a VMS file writes the extras of its first row, which
+// may lie blocks before the last one, by every path a version takes: its
+// lookup deferred, checked against the last name, compared with a row
+// already stored, a classic version clearing them, a classic row taking
+// its first extras; a new date leaves them alone.
+TEST(EntryTable, LaterVersionsWriteEarlierRowsExtras) {
+    constexpr std::size_t kNames = 3 * RowBlocks::kFirstRows + 30;
+    const std::size_t newer[] = {0, 1022, 1023, 1024, 1025, 3071, 3072, kNames - 1};
+    std::vector<std::string> owners(kNames);
+    EntryTable table;
+    const auto add = [&table, &owners](std::size_t k, int version, bool extended) {
+        const std::string name = "F" + std::to_string(k) + ";" + std::to_string(version);
+        const std::string owner = "v" + std::to_string(version) + "-" + std::to_string(k);
+        ParsedEntry e;
+        e.name = name;
+        e.size = version;
+        if (!extended) {
+            table.AddEntryAhead(e, true);
+            owners[k] = "";
+            return;
+        }
+        e.extras.owner = owner;
+        table.AddExtended(e, true, false);
+        owners[k] = owner;
+    };
+    for (std::size_t k = 0; k < kNames; ++k) add(k, 1, true);
+    for (const std::size_t k : newer) add(k, 2, true);  // deferred lookups
+    add(1024, 4, true);                                 // then the last name
+    add(1024, 3, true);                                 // a lower one, dropped
+    add(1024, 5, true);
+    table.Settle();
+    add(1024, 6, true);  // against the row stored
+    add(1025, 7, false);
+    table.Settle();
+    ASSERT_EQ(table.Size(), kNames);
+    const ftpdirlist::FtpDateTime date{2020, 1, 2, 3, 4, 1, 1};
+    table.RedateRow(1023, date);
+    for (std::size_t k = 0; k < kNames; ++k) {
+        SCOPED_TRACE(k);
+        ASSERT_EQ(table.Row(k).Name(), "F" + std::to_string(k));
+        ASSERT_EQ(table.Extras(k).owner, owners[k]);
+    }
+    EXPECT_EQ(table.Row(1024).version, 6);
+    EXPECT_EQ(table.Row(1025).version, 7);
+    EXPECT_EQ(table.Row(1023).DateTime(), date);
+
+    // Classic VMS rows over two blocks, then an extended version of one of
+    // the second block's: the rows before it get slots, as constructed.
+    EntryTable classic;
+    for (std::size_t k = 0; k < RowBlocks::kFirstRows + 100; ++k) {
+        AddNamed(classic, "C" + std::to_string(k) + ";1", true, 1);
+    }
+    ParsedEntry e;
+    e.name = "C1050;2";
+    e.extras.owner = "rich";
+    classic.AddExtended(e, true, false);
+    classic.Settle();
+    EXPECT_EQ(classic.ExtrasCount(), 1051u);
+    EXPECT_EQ(classic.Extras(1050).owner, "rich");
+    EXPECT_EQ(classic.Extras(1049).owner, "");
+    EXPECT_EQ(classic.Extras(1049).second, -1);
+    EXPECT_EQ(classic.Extras(0).owner, "");
+}
+
+}  // namespace

@@ -294,3 +294,84 @@ TEST(OutOfMemory, TakeReadyLosesNothing) {
     }
     EXPECT_GT(points, 3);  // the table, the rows and texts copied, the index
 }
+
+namespace {
+
+using ftpdirlist::EntryTable;
+using ftpdirlist::ParsedEntry;
+
+// An add that meets std::bad_alloc leaves the table as it was, whatever it
+// needed: the next block of rows and of extras, extras slots for the classic
+// rows before it, the texts, a VMS name's index; asked again, it takes the
+// entry.
+TEST(OutOfMemory, FailedAddLeavesTheTableWhole) {
+    struct Case {
+        const char* reason;
+        std::size_t classic;   // rows first stored without extras
+        std::size_t extended;  // then rows with
+        bool vms;              // the rows and the entry added are VMS versions
+    };
+    const Case cases[] = {
+        {"the first row of the second blocks", 0, 1024, false},
+        {"after classic rows filling two blocks", 3072, 0, false},
+        {"a VMS version awaiting its lookup, first of the second blocks", 0, 1024, true},
+        {"a VMS version of a classic row in the second block", 1100, 0, true},
+    };
+    const std::string owner(300, 'o');  // more than the texts' room at hand
+    const auto entry = [&owner](const std::string& name, bool extended) {
+        ParsedEntry e;
+        e.name = name;
+        e.size = 7;
+        if (extended) e.extras.owner = owner;
+        return e;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const auto nameOf = [&c](std::size_t i, int version) {
+            return "N" + std::to_string(i) + (c.vms ? ";" + std::to_string(version) : "");
+        };
+        // The last entry: a new row, or a later version of row 1050.
+        const std::string last =
+            c.vms && c.classic != 0 ? nameOf(1050, 2) : nameOf(c.classic + c.extended, 1);
+        long points = 0;
+        for (long n = 1;; ++n) {
+            EntryTable table;
+            for (std::size_t i = 0; i < c.classic + c.extended; ++i) {
+                const std::string name = nameOf(i, 1);
+                ParsedEntry e = entry(name, i >= c.classic);
+                if (i < c.classic) {
+                    table.AddEntryAhead(e, c.vms);
+                } else {
+                    table.AddExtended(e, c.vms, false);
+                }
+            }
+            table.Settle();
+            const std::vector<std::string> before = ftpdirlist::RowTexts(table);
+            const std::size_t slotsBefore = table.ExtrasCount();
+            ParsedEntry e = entry(last, true);
+            Arm(n);
+            try {
+                table.AddExtended(e, c.vms, false);
+                table.Settle();
+            } catch (const std::bad_alloc&) {
+            }
+            Disarm();
+            table.Settle();
+            if (!g_failed) {
+                EXPECT_EQ(table.Size(), before.size() + (c.vms && c.classic != 0 ? 0 : 1));
+                break;
+            }
+            ++points;
+            ASSERT_EQ(ftpdirlist::RowTexts(table), before) << "allocation " << n;
+            ASSERT_EQ(table.ExtrasCount(), slotsBefore) << "allocation " << n;
+            ParsedEntry again = entry(last, true);
+            table.AddExtended(again, c.vms, false);
+            table.Settle();
+            const std::size_t at = c.vms && c.classic != 0 ? 1050 : before.size();
+            ASSERT_EQ(table.Extras(at).owner, owner) << "allocation " << n;
+        }
+        EXPECT_GT(points, 0);
+    }
+}
+
+}  // namespace

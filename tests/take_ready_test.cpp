@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,28 +12,9 @@
 
 namespace {
 
-using ftpdirlist::EntryRow;
+using ftpdirlist::AddRowTexts;
 using ftpdirlist::EntryTable;
 using ftpdirlist::ExtendedDirList;
-using ftpdirlist::FtpDateTime;
-using ftpdirlist::RowExtras;
-
-// Every field of every row, extras included, one text a row.
-void AddRows(const EntryTable& table, std::vector<std::string>& rows) {
-    for (std::size_t i = 0; i < table.Size(); ++i) {
-        const EntryRow& r = table.Row(i);
-        const FtpDateTime dt = r.DateTime();
-        const RowExtras x = table.Extras(i);
-        std::ostringstream out;
-        out << '[' << r.Name() << "] [" << std::string_view(r.AttributesData(), r.attributesLength)
-            << "] " << r.size << ' ' << int{r.isDir} << int{r.isLink} << ' ' << r.version << ' '
-            << dt.year << '-' << dt.month << '-' << dt.day << ' ' << dt.hour << ':' << dt.minute
-            << ' ' << dt.hasDate << dt.hasTime << " [" << x.target << "] [" << x.owner << "] ["
-            << x.group << "] " << int{x.second} << ' ' << int{x.utc} << ' '
-            << static_cast<int>(x.format) << " [" << x.facts << ']';
-        rows.push_back(out.str());
-    }
-}
 
 struct Outcome {
     std::vector<std::string> rows;
@@ -54,9 +34,9 @@ Outcome Feed(Driver& driver, std::string_view listing, std::size_t chunk, bool t
         if (!take) continue;
         const EntryTable ready = driver.TakeReady();
         run.early += ready.Size();
-        AddRows(ready, run.rows);
+        AddRowTexts(ready, run.rows);
     }
-    AddRows(driver.Finish(), run.rows);
+    AddRowTexts(driver.Finish(), run.rows);
     driver.SetSkippedSink(nullptr);
     return run;
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,29 @@ inline std::vector<FtpDirEntry> Entries(const EntryTable& table) {
     std::vector<FtpDirEntry> out;
     for (std::size_t i = 0; i < table.Size(); ++i) out.push_back(ToEntry(table.Row(i)));
     return out;
+}
+
+// Every field of every row of `table`, extras included, one text a row,
+// appended to `rows`: what tests compare of tables that hold extras.
+inline void AddRowTexts(const EntryTable& table, std::vector<std::string>& rows) {
+    for (std::size_t i = 0; i < table.Size(); ++i) {
+        const EntryRow& r = table.Row(i);
+        const FtpDateTime dt = r.DateTime();
+        const RowExtras x = table.Extras(i);
+        std::ostringstream out;
+        out << '[' << r.Name() << "] [" << std::string_view(r.AttributesData(), r.attributesLength)
+            << "] " << r.size << ' ' << int{r.isDir} << int{r.isLink} << ' ' << r.version << ' '
+            << dt.year << '-' << dt.month << '-' << dt.day << ' ' << dt.hour << ':' << dt.minute
+            << ' ' << dt.hasDate << dt.hasTime << " [" << x.target << "] [" << x.owner << "] ["
+            << x.group << "] " << int{x.second} << ' ' << int{x.utc} << ' '
+            << static_cast<int>(x.format) << " [" << x.facts << ']';
+        rows.push_back(out.str());
+    }
+}
+inline std::vector<std::string> RowTexts(const EntryTable& table) {
+    std::vector<std::string> rows;
+    AddRowTexts(table, rows);
+    return rows;
 }
 
 // `text` with every byte outside printable ASCII (and the backslash) as \xHH.

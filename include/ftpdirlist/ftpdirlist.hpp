@@ -423,9 +423,6 @@ private:
 
     std::unique_ptr<Table> table_;
     std::size_t size_ = 0;
-    // The extras of the first extrasCount_ rows, one StoredExtras each.
-    const unsigned char* extras_ = nullptr;
-    std::size_t extrasCount_ = 0;
 };
 
 // Entry by entry, in order.

@@ -21,11 +21,9 @@ ftpdirlist::LocalDate ClampedToday(const Date& d) {
 
 }  // namespace
 
-// What a Listing owns: the table and whether its rows have extras (the
-// extended dialect filled it).
+// What a Listing owns: the table (a classic one has no extras).
 struct Listing::Table {
     ftpdirlist::EntryTable rows;
-    bool extras;
 };
 
 // The views read the table's rows and extras in place, as the header lays
@@ -68,41 +66,33 @@ static_assert(std::is_trivially_copyable<EntryRow>::value &&
 Listing::Listing() noexcept = default;
 Listing::~Listing() = default;
 Listing::Listing(std::unique_ptr<Table> table) noexcept
-    : table_(std::move(table)), size_(table_->rows.Size()) {
-    const ftpdirlist::EntryTable& rows = table_->rows;
-    // A classic table has no extras.
-    if (table_->extras) {
-        extras_ = reinterpret_cast<const unsigned char*>(rows.ExtrasData());
-        extrasCount_ = std::min(rows.ExtrasCount(), size_);
-    }
-}
+    : table_(std::move(table)), size_(table_->rows.Size()) {}
 Listing::Listing(Listing&& other) noexcept
-    : table_(std::move(other.table_)),
-      size_(std::exchange(other.size_, 0)),
-      extras_(std::exchange(other.extras_, nullptr)),
-      extrasCount_(std::exchange(other.extrasCount_, 0)) {}
+    : table_(std::move(other.table_)), size_(std::exchange(other.size_, 0)) {}
 Listing& Listing::operator=(Listing&& other) noexcept {
     if (this != &other) {
         table_ = std::move(other.table_);
         size_ = std::exchange(other.size_, 0);
-        extras_ = std::exchange(other.extras_, nullptr);
-        extrasCount_ = std::exchange(other.extrasCount_, 0);
     }
     return *this;
 }
 
 detail::RowSpan Listing::RowsFrom(std::size_t i) const noexcept {
     using ftpdirlist::RowBlocks;
+    const ftpdirlist::EntryTable& table = table_->rows;
     const RowBlocks::Place place = RowBlocks::PlaceOf(i);
     std::size_t rows = std::min(RowBlocks::RowsInBlock(place.block) - place.offset, size_ - i);
     const unsigned char* extras = reinterpret_cast<const unsigned char*>(&detail::kNoExtras);
     std::size_t step = 0;
-    if (i < extrasCount_) {
-        rows = std::min(rows, extrasCount_ - i);
-        extras = extras_ + i * sizeof(detail::StoredExtras);
+    const std::size_t extrasCount = std::min(table.ExtrasCount(), size_);
+    if (i < extrasCount) {
+        // The extras' block of the row block, at the same offset.
+        rows = std::min(rows, extrasCount - i);
+        extras =
+            reinterpret_cast<const unsigned char*>(table.ExtrasBlock(place.block) + place.offset);
         step = sizeof(detail::StoredExtras);
     }
-    const auto* row = reinterpret_cast<const unsigned char*>(&table_->rows.Row(i));
+    const auto* row = reinterpret_cast<const unsigned char*>(&table.Row(i));
     return {row, row + rows * sizeof(ftpdirlist::EntryRow), extras, step};
 }
 
@@ -230,11 +220,9 @@ struct Parser::Impl {
         auto table = std::make_unique<Listing::Table>();
         if (classic) {
             table->rows = classic->Finish();
-            table->extras = false;
             return table;
         }
         table->rows = extended->Finish();
-        table->extras = true;
         TrimSkipped();
         return table;
     }
@@ -246,7 +234,6 @@ struct Parser::Impl {
         if (!extended) return nullptr;
         auto table = std::make_unique<Listing::Table>();
         table->rows = extended->TakeReady();
-        table->extras = true;
         return table;
     }
 

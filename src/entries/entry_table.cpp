@@ -167,9 +167,13 @@ FTPDIRLIST_FLATTEN void EntryTable::Collapse(ParsedEntry& entry, std::int32_t ve
             ClearExtras(lookup.row);
             return;
         }
-        // What may fail (the slot) comes before the row changes.
-        MakeExtrasSlot(lookup.row);
-        Replace(stored, entry, version, extras, &extras_[lookup.row]);
+        // What may fail (the slot's block, the texts) comes before the row
+        // or the slots change. A row without a slot has no texts after its
+        // attributes.
+        extras_.Reserve(lookup.row + 1);
+        StoredExtras slot = lookup.row < extras_.Size() ? extras_[lookup.row] : StoredExtras{};
+        Replace(stored, entry, version, extras, &slot);
+        PutExtras(lookup.row, slot);
         return;
     }
     if (rows_.Size() >= std::numeric_limits<std::uint32_t>::max() - 1) return;
@@ -178,15 +182,8 @@ FTPDIRLIST_FLATTEN void EntryTable::Collapse(ParsedEntry& entry, std::int32_t ve
         lookup = index_.Find(entry.name, hash, rows_);
     }
     const std::size_t added = rows_.Size();
-    if (extras == nullptr) {
-        lastName_ = Append(entry, version).Name();
-    } else {
-        MakeExtrasSlot(added);
-        EntryRow& row = rows_.Next();
-        Fill(row, entry, version, &extras_[added]);
-        rows_.Commit();
-        lastName_ = row.Name();
-    }
+    lastName_ =
+        (extras == nullptr ? Append(entry, version) : AppendWithExtras(entry, version)).Name();
     index_.Put(lookup, added, hash);
     lastRow_ = added;
 }
@@ -204,10 +201,7 @@ void EntryTable::AddAhead(const ParsedEntry& entry, std::int32_t version, std::u
     // the waiting ones are settled, so that settling never allocates.
     if (index_.Full(aheadCount_ + 1)) index_.Grow();
     rows_.Reserve(aheadCount_ + 1);
-    if (extras != nullptr) {
-        const std::size_t slots = rows_.Size() + aheadCount_ + 1;
-        if (extras_.Capacity() < slots) ReserveExtras(slots);
-    }
+    if (extras != nullptr) extras_.Reserve(rows_.Size() + aheadCount_ + 1);
     AheadEntry& added = ahead_[(aheadFirst_ + aheadCount_) % kAhead];
     // An extended entry's extras (those of `entry`) go with its row.
     Fill(added.row, entry, version, extras != nullptr ? &added.extras : nullptr);
@@ -237,12 +231,12 @@ void EntryTable::SettleOldest() noexcept {
     }
     if (stores) {
         if (oldest.extended) {
-            // Within the capacity reserved when it arrived.
-            if (extras_.Holds(at)) {
-                extras_.Put(at, oldest.extras);
+            // Within the blocks reserved when it arrived; the usual slot is
+            // the next one.
+            if (extras_.TakesNext(at)) {
+                extras_.TakeNext(oldest.extras);
             } else {
-                extras_.Resize(at + 1);
-                extras_[at] = oldest.extras;
+                PutExtras(at, oldest.extras);
             }
         } else {
             ClearExtras(at);
@@ -253,6 +247,11 @@ void EntryTable::SettleOldest() noexcept {
         lastAhead_ = false;
         lastRow_ = at;
     }
+}
+
+void EntryTable::PutExtras(std::size_t index, const StoredExtras& extras) noexcept {
+    if (index > extras_.Size()) extras_.Resize(index);
+    extras_.Put(index, extras);
 }
 
 bool EntryTable::Merge(EntryRow& stored, const EntryRow& newer, bool adopt) noexcept {
@@ -308,45 +307,33 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
     row.isLink = entry.isLink;
 }
 
-void EntryTable::ReserveExtras(std::size_t slots) {
-    // A line that gives an entry is seldom under 40 bytes: room for the
-    // entries of the input announced, or twice the room so far.
-    const std::size_t expected = slots + expectedBytes_ / 40;
-    extras_.Reserve(std::max(expected, 2 * extras_.Capacity()));
-}
-
-void EntryTable::GrowExtras(std::size_t index) {
-    if (index >= extras_.Capacity()) ReserveExtras(index + 1);
-    extras_.Resize(index + 1);
+EntryRow& EntryTable::AppendWithExtras(const ParsedEntry& entry, std::int32_t version) {
+    const std::size_t added = rows_.Size();
+    extras_.Reserve(added + 1);
+    EntryRow& row = rows_.Next();
+    StoredExtras extras;
+    Fill(row, entry, version, &extras);
+    PutExtras(added, extras);
+    rows_.Commit();
+    return row;
 }
 
 void EntryTable::AppendExtended(ParsedEntry& entry) {
     if (!StorableExtended(entry)) return;
     Settle();
     const std::size_t added = rows_.Size();
-    // What may fail comes first: room for the row's extras slot (every row
-    // before it has one), for its pad's place, the row and its texts. The
-    // slot is taken with the row, so a row is never without one.
-    if (!extras_.Holds(added)) MakeExtrasRoom(added);
+    // What may fail comes first: the pad's place, then what
+    // AppendWithExtras needs.
     const bool pad = entry.extras.padBeforeName != 0;
     if (pad && padded_.size() == padded_.capacity()) padded_.reserve(padded_.size() * 2 + 8);
     // The space left out goes into the arena with the name, just before it.
     if (pad) entry.name = {entry.name.data() - 1, entry.name.size() + 1};
-    EntryRow& row = rows_.Next();
-    StoredExtras extras;
-    Fill(row, entry, 0, &extras);
-    extras_.Put(added, extras);
-    rows_.Commit();
+    EntryRow& row = AppendWithExtras(entry, 0);
     if (pad) {
         ++row.name;
         --row.nameLength;
         padded_.push_back(added);
     }
-}
-
-void EntryTable::MakeExtrasRoom(std::size_t index) {
-    if (index >= extras_.Capacity()) ReserveExtras(index + 1);
-    if (extras_.Size() < index) extras_.Resize(index);
 }
 
 void EntryTable::RestoreNamePads() noexcept {
@@ -378,7 +365,7 @@ EntryTable EntryTable::TakeFront(std::size_t count) {
     if (count == front.rows_.Size()) return front;
     // The rows after `count` now live here.
     front.rows_.Truncate(count);
-    if (front.extras_.Size() > count) front.extras_.Resize(count);
+    if (front.extras_.Size() > count) front.extras_.Truncate(count);
     front.padded_.erase(std::lower_bound(front.padded_.begin(), front.padded_.end(), count),
                         front.padded_.end());
     front.index_ = NameIndex();
@@ -424,7 +411,6 @@ void EntryTable::AppendCopy(const EntryRow& row, const RowExtras* extras, bool p
     entry.isDir = row.isDir;
     entry.isLink = row.isLink;
     entry.dateTime = row.DateTime();
-    StoredExtras* slot = nullptr;
     if (extras != nullptr) {
         entry.extras.target = extras->target;
         entry.extras.owner = extras->owner;
@@ -433,12 +419,9 @@ void EntryTable::AppendCopy(const EntryRow& row, const RowExtras* extras, bool p
         entry.extras.second = extras->second;
         entry.extras.utc = extras->utc;
         entry.extras.format = extras->format;
-        MakeExtrasSlot(rows_.Size());
-        slot = &extras_[rows_.Size()];
     }
-    EntryRow& copy = rows_.Next();
-    Fill(copy, entry, row.version, slot);
-    rows_.Commit();
+    EntryRow& copy =
+        extras != nullptr ? AppendWithExtras(entry, row.version) : Append(entry, row.version);
     if (pad) {
         ++copy.name;
         --copy.nameLength;

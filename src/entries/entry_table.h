@@ -161,10 +161,12 @@ public:
         return out;
     }
 
-    // The stored extras of the first ExtrasCount() rows, one each in row
-    // order, for a reader that walks them in place (Extras() gives the
-    // same); ExtrasCount() may fall short of Size().
-    const StoredExtras* ExtrasData() const { return extras_.Data(); }
+    // The stored extras of the rows of row block `block`, for a reader that
+    // walks them in place beside the rows (Extras() gives the same): the
+    // extras of a row at the row's offset in its block (RowBlocks::PlaceOf).
+    // Only the first ExtrasCount() rows have them, and ExtrasCount() may
+    // fall short of Size(); `block` holds a row below ExtrasCount().
+    const StoredExtras* ExtrasBlock(std::size_t block) const { return extras_.Block(block); }
     std::size_t ExtrasCount() const { return extras_.Size(); }
 
 private:
@@ -287,29 +289,20 @@ private:
     // &entry.extras.
     void AddAhead(const ParsedEntry& entry, std::int32_t version, std::uint32_t hash,
                   const EntryExtras* extras);
+    // Slot `index` takes `extras`; the slots before it not yet taken are
+    // taken as constructed. Within the blocks that extras_.Reserve(index +
+    // 1) allocated: never allocates.
+    void PutExtras(std::size_t index, const StoredExtras& extras) noexcept;
     // Row `stored` takes what `newer` (the same name) holds beyond the name
     // when newer's version is higher: true then. With `adopt` (newer has
     // extras after its attributes), stored takes newer's texts whole.
     bool Merge(EntryRow& stored, const EntryRow& newer, bool adopt) noexcept;
-    // Makes the extras' slot of row `index`: afterwards index <
-    // extras_.size(). Throws only std::bad_alloc, changing nothing then.
-    void MakeExtrasSlot(std::size_t index) {
-        // Rows arrive one at a time: the usual step is one more slot, in
-        // the room reserved.
-        if (extras_.TakesNext(index)) {
-            extras_.TakeNext();
-        } else if (index >= extras_.Size()) {
-            GrowExtras(index);
-        }
-    }
-    void GrowExtras(std::size_t index);
-    // Makes extras_.Holds(index) true. Throws only std::bad_alloc, changing
-    // nothing then.
-    void MakeExtrasRoom(std::size_t index);
-    // Room for `slots` extras at least, and for the rows the input that
-    // ExpectInput announced may give, so that a listing read at once seldom
-    // moves them.
-    void ReserveExtras(std::size_t slots);
+    // A new row holding `entry` whole, with its extras (StorableExtended).
+    // What may fail comes first: the block of the row's extras slot, the
+    // row and its texts. The slot is taken with the row (every row before
+    // it gets one), so a row is never without one. Throws only
+    // std::bad_alloc, changing nothing then.
+    EntryRow& AppendWithExtras(const ParsedEntry& entry, std::int32_t version);
     // Appends a copy of `row` of another table, with the copies of its
     // texts (the pad byte before its name too, with `pad`) and of `extras`
     // unless null.
@@ -361,7 +354,8 @@ private:
     std::size_t expectedBytes_ = 0;  // ExpectInput's hint
 
     // Extras of the rows up to the last extended one; empty in a classic
-    // table, so that classic tables pay nothing for them.
+    // table, so that classic tables pay nothing for them. Its blocks follow
+    // the rows' blocks.
     ExtrasColumn extras_;
     // The rows whose name follows a space left out as padding, kept in the
     // arena just before it.
@@ -382,7 +376,7 @@ FTPDIRLIST_TABLE_INLINE bool EntryTable::AppendUsual(const ParsedEntry& entry) {
     // Built aside, then stored whole once the texts are in place.
     StoredExtras extras;
     Write(row, entry, arena_.Take(total), 0, &extras);
-    extras_.TakeNext() = extras;
+    extras_.TakeNext(extras);
     rows_.Commit();
     return true;
 }

@@ -3,10 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <memory>
 #include <new>
 #include <type_traits>
+#include <vector>
 
+#include "entries/row_blocks.h"
 #include "model/entry.h"
 
 namespace ftpdirlist {
@@ -30,83 +32,103 @@ struct StoredExtras {
 };
 
 static_assert(sizeof(StoredExtras) <= 20, "extras stay within 20 bytes a row");
-// Slots are moved as bytes and never destroyed.
+// Blocks of slots are released without destroying the slots.
 static_assert(std::is_trivially_copyable<StoredExtras>::value &&
                   std::is_trivially_destructible<StoredExtras>::value,
               "extras are plain bytes");
 
-// Slots by row index. Its count and room are kept as counts, so that the
-// usual step, one slot more within the room, is one compare; the room past
-// Size() is raw memory, constructed only when a slot is taken.
+// Slots by row index, in blocks laid out as the rows' blocks are: the slot
+// of row i lies in block RowBlocks::PlaceOf(i).block at the same offset, so
+// a reader walking a row block walks its extras block beside it. A block is
+// allocated when a slot in it is first needed (a table whose rows need none
+// allocates none), is never moved or copied, and is freed without
+// destroying its slots. The room past Size() is raw memory, constructed
+// only when a slot is taken. The usual step, one slot more in the block at
+// hand, is one compare.
 class ExtrasColumn {
 public:
     ExtrasColumn() = default;
-    // Moves leave `other` empty and usable.
+    // Moves leave `other` empty and usable; the slots stay where they are.
     ExtrasColumn(ExtrasColumn&& other) noexcept { Steal(other); }
     ExtrasColumn& operator=(ExtrasColumn&& other) noexcept {
         if (this != &other) {
-            Free();
+            blocks_.clear();
             Steal(other);
         }
         return *this;
     }
     ExtrasColumn(const ExtrasColumn&) = delete;
     ExtrasColumn& operator=(const ExtrasColumn&) = delete;
-    ~ExtrasColumn() { Free(); }
 
     std::size_t Size() const { return size_; }
-    std::size_t Capacity() const { return capacity_; }
-    // The slots taken, Size() of them in row order.
-    const StoredExtras* Data() const { return slots_; }
-    StoredExtras& operator[](std::size_t index) { return slots_[index]; }
-    const StoredExtras& operator[](std::size_t index) const { return slots_[index]; }
+    // The slots of the rows of row block `block`, at the rows' offsets;
+    // those of rows below Size() are taken. `block` holds a row below Size().
+    const StoredExtras* Block(std::size_t block) const { return blocks_[block].get(); }
+    // Slot `index`, below Size().
+    StoredExtras& operator[](std::size_t index) { return At(index); }
+    const StoredExtras& operator[](std::size_t index) const { return At(index); }
 
-    // Whether slot `index` can be written by Put without allocating: it is
-    // within the room, and every slot before it is taken.
-    bool Holds(std::size_t index) const { return index < capacity_ && index <= size_; }
-    // Writes slot `index` (Holds(index)), taking it when it is the next.
+    // Writes slot `index`, taking it when it is the next: every slot before
+    // it is taken, and its block is allocated (Reserve(index + 1)).
     void Put(std::size_t index, const StoredExtras& extras) {
-        new (slots_ + index) StoredExtras(extras);
-        size_ += index == size_;
+        if (TakesNext(index)) {
+            TakeNext(extras);
+        } else if (index < size_) {
+            At(index) = extras;
+        } else {
+            Locate();  // the first slot of a block allocated ahead
+            TakeNext(extras);
+        }
     }
-    // Whether the slot of row `index`, the next one, can be taken within the room.
-    bool TakesNext(std::size_t index) const { return index == size_ && index < capacity_; }
+    // Whether the slot of row `index`, the next one, can be taken in the
+    // block at hand. False at a block's end, even when the next block is
+    // allocated: Put and Resize take that slot.
+    bool TakesNext(std::size_t index) const { return index == size_ && next_ != end_; }
     // Takes that slot, as constructed.
-    StoredExtras& TakeNext() { return *new (slots_ + size_++) StoredExtras; }
+    StoredExtras& TakeNext() {
+        ++size_;
+        return *new (next_++) StoredExtras;
+    }
+    // Takes that slot, holding `extras`.
+    void TakeNext(const StoredExtras& extras) {
+        ++size_;
+        new (next_++) StoredExtras(extras);
+    }
 
-    // Room for `count` slots at least. Throws std::bad_alloc, changing
-    // nothing then.
+    // Blocks for `count` slots at least. Throws std::bad_alloc, the slots
+    // unchanged then.
     void Reserve(std::size_t count) {
-        if (count <= capacity_) return;
-        auto* slots = static_cast<StoredExtras*>(::operator new(count * sizeof(StoredExtras)));
-        if (size_ != 0)
-            std::memcpy(static_cast<void*>(slots), slots_, size_ * sizeof(StoredExtras));
-        ::operator delete(slots_);
-        slots_ = slots;
-        capacity_ = count;
+        if (count > room_) Grow(count);
     }
-    // `count` slots, those added as constructed; within the room (Reserve)
-    // it never fails.
-    void Resize(std::size_t count) {
-        Reserve(count);
-        for (std::size_t i = size_; i < count; ++i) new (slots_ + i) StoredExtras;
-        size_ = count;
-    }
+    // `count` slots at least (no fewer than Size()), those added as
+    // constructed; within the blocks allocated (Reserve) it never fails.
+    void Resize(std::size_t count);
+    // Keeps only the first `count` slots (no more than Size()) and frees the
+    // blocks after theirs. Never throws.
+    void Truncate(std::size_t count) noexcept;
 
 private:
-    void Free() noexcept { ::operator delete(slots_); }
-    void Steal(ExtrasColumn& other) noexcept {
-        slots_ = other.slots_;
-        size_ = other.size_;
-        capacity_ = other.capacity_;
-        other.slots_ = nullptr;
-        other.size_ = 0;
-        other.capacity_ = 0;
+    StoredExtras& At(std::size_t index) const {
+        const RowBlocks::Place place = RowBlocks::PlaceOf(index);
+        return blocks_[place.block].get()[place.offset];
     }
+    // Reserve's allocating part, kept apart from it.
+    void Grow(std::size_t count);
+    // Points next_ and end_ into the block of slot Size(), if it is
+    // allocated; otherwise makes them equal.
+    void Locate() noexcept;
+    void Steal(ExtrasColumn& other) noexcept;
 
-    StoredExtras* slots_ = nullptr;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
+    struct FreeSlots {
+        void operator()(StoredExtras* slots) const { ::operator delete(slots); }
+    };
+    std::vector<std::unique_ptr<StoredExtras, FreeSlots>> blocks_;
+    std::size_t size_ = 0;  // the slots taken
+    std::size_t room_ = 0;  // the slots of the blocks allocated
+    // The slot Size() and the end of its block, when that block is
+    // allocated and Locate() or TakeNext() last set them; otherwise equal.
+    StoredExtras* next_ = nullptr;
+    StoredExtras* end_ = nullptr;
 };
 
 }  // namespace ftpdirlist
