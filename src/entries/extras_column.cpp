@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "entries/large_pages.h"
+
 namespace ftpdirlist {
 
 void ExtrasColumn::Resize(std::size_t count) {
@@ -32,6 +34,7 @@ void ExtrasColumn::Grow(std::size_t count) {
         // Owned before the list may grow: a failing growth frees it.
         std::unique_ptr<StoredExtras, FreeSlots> block(
             static_cast<StoredExtras*>(::operator new(slots * sizeof(StoredExtras))));
+        AdviseLargePages(block.get(), slots * sizeof(StoredExtras));
         blocks_.push_back(std::move(block));
         room_ += slots;
     }
