@@ -205,8 +205,7 @@ TEST(ExtendedVmsTest, ProtectionWithBytesAfterTheLine) {
         SCOPED_TRACE(line);
         const test::HeapBytes input(line + "\r\n" + std::string(40, 'x'));
         ext::ListingState state;
-        state.scan = {input.data(), input.data() + line.size(), input.data() + input.size(),
-                      nullptr};
+        state.scan = {input.data(), input.data() + input.size(), nullptr};
         ParsedEntry parsed;
         Today today(test::kToday);
         const ext::LineKind kind =

@@ -23,13 +23,14 @@ namespace ext {
 using ftpdirlist::LineKind;
 
 // The line being read as the driver handed it over, for the family readers'
-// token walkers (TokensFor): how far past its end its buffer may be read,
-// and the spaces among its first 64 bytes when the driver found them. Set
-// by the caller of ParseExtendedLine for each line; empty when only the
-// line itself may be read.
+// token walkers (TokensFor): where it starts, how far past its end its
+// buffer may be read, and the spaces among its first 64 bytes when the
+// driver found them. Set by the caller of ParseExtendedLine for each line;
+// empty when only the line itself may be read. A text that starts where
+// the line does is the line or a part of it that a reader cut at its end:
+// the bounds hold for it too.
 struct ScanBounds {
     const char* begin = nullptr;
-    const char* end = nullptr;
     const char* readable = nullptr;
     const std::uint64_t* spaces = nullptr;
 };
@@ -201,7 +202,7 @@ public:
     // versions are then collapsed, and other for every other line.
     LineKind Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry,
                    LineStyle& style) {
-        state_.scan = {line.begin, line.end, line.readable, spaces};
+        state_.scan = {line.begin, line.readable, spaces};
         state_.skip = ftpdir::SkipReason::header;
         const LineKind kind = ParseExtendedLine(line.Text(), state_, today_, entry);
         style = kind == LineKind::entry && entry.extras.format == EntryFormat::vms
