@@ -45,7 +45,7 @@ struct ListingState {
     LineKind (*reader)(std::string_view, ListingState&, Today&, ParsedEntry&) = nullptr;
     static constexpr EntryFormat kNoReader = static_cast<EntryFormat>(0xFF);
     EntryFormat readerFamily = kNoReader;
-    std::uint8_t readerAt = 0;  // the place of `reader` in kFamilies
+    std::uint8_t readerAt = 0;                  // the place of `reader` in kFamilies
     EntryFormat family = EntryFormat::unknown;  // the family of the last entry
     // Headers seen; some families are only read after their header.
     bool vmsHeader = false;    // "Directory DISK$USER:[NAME]"
