@@ -19,10 +19,13 @@
 //           listing, relative to the listing's size (run one way a process:
 //           the peak is the process's).
 // --speed   runs the C interface, ftpdir::parse classic and ftpdir::parse
-//           extended in turn, ROUNDS times, and prints the median MB/s of
-//           process CPU time of each (time spent waiting for a shared
-//           machine's other work is left out).
+//           extended in turn, ROUNDS times, and prints for each the median
+//           MB/s of process CPU time (time spent waiting for a shared
+//           machine's other work is left out) warm, memory reused from the
+//           round before, then cold, each parse in a fresh child process.
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <time.h>
 
 #include <algorithm>
@@ -30,6 +33,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,6 +42,10 @@
 #include "ftpdirlist/ftpdirlist.h"
 #include "ftpdirlist/ftpdirlist.hpp"
 #include "read_entries.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -133,30 +141,92 @@ double CpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
+// The MB/s of `seconds`, the median of a way's rounds.
+double MegabytesPerSecond(std::size_t bytes, std::vector<double> seconds) {
+    std::sort(seconds.begin(), seconds.end());
+    return static_cast<double>(bytes) / 1e6 / seconds[seconds.size() / 2];
+}
+
+// The process CPU seconds of one run of `run` in a child process forked
+// for it: the child starts from this process's memory as it was before any
+// parse, so every page the parse needs is fresh, as in a program that parses
+// one listing. Adds the run's checksum to `sum`. Negative when no child
+// could be had.
+double ColdSeconds(Way run, std::string_view listing, std::uint64_t& sum) {
+    struct Result {
+        double seconds;
+        std::uint64_t sum;
+    };
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        std::size_t count = 0;
+        const double start = CpuSeconds();
+        Result result{};
+        result.sum = run(listing, count);
+        result.seconds = CpuSeconds() - start;
+        const ssize_t written = write(pipeEnds[1], &result, sizeof result);
+        _exit(written == static_cast<ssize_t>(sizeof result) ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    Result result{-1, 0};
+    if (child < 0 || read(pipeEnds[0], &result, sizeof result) != sizeof result)
+        result.seconds = -1;
+    close(pipeEnds[0]);
+    if (child > 0) waitpid(child, nullptr, 0);
+    sum += result.sum;
+    return result.seconds;
+}
+
 // The ways of --speed, run in turn in every round so that a shared machine's
-// slow moments fall on all of them alike.
+// slow moments fall on all of them alike. Two figures a way:
+// - cold: one parse in a process of its own (ColdSeconds), first, while
+//   this process has parsed nothing;
+// - warm: parses again and again in this process, with the allocator told
+//   to keep what a round frees for the next (glibc: no trimming, mapped
+//   blocks only above 32 MiB), as a long-running client's heap does: the
+//   pages are the previous round's, so the figure is the parsing's own
+//   work. Each way's first round is not counted.
+// Which pages are fresh otherwise depends on what the ways before freed,
+// which would favour whichever runs after the largest.
 int Speed(std::string_view listing, int rounds) {
     struct Timed {
         const char* name;
         Way run;
-        std::vector<double> seconds;
+        std::vector<double> cold;
+        std::vector<double> warm;
     };
-    Timed ways[] = {{"c-interface", RunCInterface, {}},
-                    {"cxx-classic", RunCxxClassic, {}},
-                    {"cxx-extended", RunCxxExtended, {}}};
+    Timed ways[] = {{"c-interface", RunCInterface, {}, {}},
+                    {"cxx-classic", RunCxxClassic, {}, {}},
+                    {"cxx-extended", RunCxxExtended, {}, {}}};
     std::uint64_t sum = 0;
     for (int round = 0; round < rounds; ++round) {
+        for (Timed& way : ways) {
+            const double seconds = ColdSeconds(way.run, listing, sum);
+            if (seconds < 0) {
+                std::fprintf(stderr, "cannot run a child process\n");
+                return 1;
+            }
+            way.cold.push_back(seconds);
+        }
+    }
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
+#endif
+    for (int round = 0; round <= rounds; ++round) {
         for (Timed& way : ways) {
             std::size_t count = 0;
             const double start = CpuSeconds();
             sum += way.run(listing, count);
-            way.seconds.push_back(CpuSeconds() - start);
+            if (round > 0) way.warm.push_back(CpuSeconds() - start);
         }
     }
-    for (Timed& way : ways) {
-        std::sort(way.seconds.begin(), way.seconds.end());
-        const double median = way.seconds[way.seconds.size() / 2];
-        std::printf("%s %.1f\n", way.name, static_cast<double>(listing.size()) / 1e6 / median);
+    for (const Timed& way : ways) {
+        std::printf("%s %.1f %.1f\n", way.name, MegabytesPerSecond(listing.size(), way.warm),
+                    MegabytesPerSecond(listing.size(), way.cold));
     }
     std::printf("checksum %" PRIu64 "\n", sum);
     return 0;

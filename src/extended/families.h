@@ -10,11 +10,12 @@
 namespace ftpdirlist {
 namespace ext {
 
-// The stores of StoreStamp, for a stamp whose year, day and hour need
-// nothing more.
-FTPDIRLIST_ALWAYS_INLINE void PutStamp(const fields::Stamp& stamp, ParsedEntry& entry) {
+// The stores of StoreStamp, for a stamp whose day and hour need nothing
+// more, in `year`.
+FTPDIRLIST_ALWAYS_INLINE void PutStamp(const fields::Stamp& stamp, std::int32_t year,
+                                       ParsedEntry& entry) {
     FtpDateTime& dt = entry.dateTime;
-    dt.year = stamp.year;
+    dt.year = year;
     dt.month = stamp.month;
     dt.day = stamp.day;
     dt.hasDate = 1;
@@ -27,15 +28,15 @@ FTPDIRLIST_ALWAYS_INLINE void PutStamp(const fields::Stamp& stamp, ParsedEntry& 
 }
 
 // StoreStamp for every stamp.
-inline bool StoreOtherStamp(const fields::Stamp& read, Today& today, ParsedEntry& entry) {
-    fields::Stamp stamp = read;
+// By value: the caller's stamp then need not live in memory.
+inline bool StoreOtherStamp(fields::Stamp stamp, Today& today, ParsedEntry& entry) {
     const bool leapDay = stamp.month == 2 && stamp.day == 29;
     if (stamp.year < 0) {
         stamp.year = calendar::ExtendedYearOfYearlessDate(stamp.month, stamp.day, today.Get());
     }
     if (leapDay && !calendar::IsLeapYear(stamp.year)) return false;
     if (stamp.hour == 24 && !fields::RollMidnight(stamp)) return false;
-    PutStamp(stamp, entry);
+    PutStamp(stamp, stamp.year, entry);
     return true;
 }
 
@@ -55,9 +56,9 @@ FTPDIRLIST_ALWAYS_INLINE bool StoreStamp(const fields::Stamp& read, Today& today
     // A shortcut for the stamps that need no leap year or carry: a missing
     // year from today's record of where the rule's year changes.
     if (FTPDIRLIST_SHORTCUTS && read.hour != 24 && !(read.month == 2 && read.day == 29)) {
-        fields::Stamp stamp = read;
-        if (stamp.year < 0) stamp.year = today.ExtendedYearOfYearlessDate(stamp.month, stamp.day);
-        PutStamp(stamp, entry);
+        const std::int32_t year =
+            read.year < 0 ? today.ExtendedYearOfYearlessDate(read.month, read.day) : read.year;
+        PutStamp(read, year, entry);
         return true;
     }
     return StoreOtherStamp(read, today, entry);

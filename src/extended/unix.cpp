@@ -209,7 +209,11 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadDay(std::string_view token, std::int32_t& day)
             return true;
         }
     }
-    return ReadMarkedDay(token, day);
+    // Through a copy: the caller's stamp then need not live in memory.
+    std::int32_t marked = day;
+    const bool read = ReadMarkedDay(token, marked);
+    day = marked;
+    return read;
 }
 
 // The year of ReadYear past the usual form: with a year marker or a final
@@ -235,7 +239,11 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadYear(std::string_view token, std::int32_t& yea
         year = high * 100 + low;
         return true;
     }
-    return ReadMarkedYear(token, year);
+    // Through a copy, as in ReadDay.
+    std::int32_t marked = year;
+    const bool read = ReadMarkedYear(token, marked);
+    year = marked;
+    return read;
 }
 
 // A month name of any language and code page, with an optional final ',';
@@ -280,6 +288,22 @@ FTPDIRLIST_NOINLINE bool ReadUnpaddedTime(std::string_view token, Stamp& stamp) 
     return fields::ReadUnpaddedClock(token, stamp);
 }
 
+// `read` (a reader out of line) on a copy of `stamp`, copied back: the
+// caller's stamp then need not live in memory.
+template <typename Reader>
+FTPDIRLIST_ALWAYS_INLINE bool ReadIntoCopy(Reader read, std::string_view token, Stamp& stamp) {
+    Stamp copy = stamp;
+    const bool done = read(token, copy);
+    stamp = copy;
+    return done;
+}
+
+// ReadYearOrTime past its usual forms.
+FTPDIRLIST_NOINLINE bool ReadOtherYearOrTime(std::string_view token, Stamp& stamp) {
+    if (fields::ReadClock(token, stamp, true)) return true;
+    return ReadYear(token, stamp.year);
+}
+
 // What follows the day and month: a year, or a clock time ("19:57", or
 // "19.57" as some locales write it).
 FTPDIRLIST_ALWAYS_INLINE bool ReadYearOrTime(std::string_view token, Stamp& stamp) {
@@ -288,8 +312,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadYearOrTime(std::string_view token, Stamp& stam
     if (FTPDIRLIST_SHORTCUTS && token.size() == 4 && ReadYear(token, stamp.year)) return true;
     // A shortcut: ReadClock's usual form, kept inline.
     if (FTPDIRLIST_SHORTCUTS && fields::usual_form::ReadHourMinute(token, stamp, true)) return true;
-    if (fields::ReadClock(token, stamp, true)) return true;
-    return ReadYear(token, stamp.year);
+    return ReadIntoCopy(ReadOtherYearOrTime, token, stamp);
 }
 
 // "+0100": the zone that `ls --full-time` prints after the time, dropped.
@@ -349,7 +372,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadMonthFirst(std::string_view month, std::string
     if (day.data() == nullptr || !ReadDay(day, stamp.day)) return false;
     stamp.month = ReadMonthName(month);
     return stamp.month != 0 && fields::ValidDate(stamp.month, stamp.day) &&
-           (ReadYearOrTime(yearOrTime, stamp) || ReadUnpaddedTime(yearOrTime, stamp));
+           (ReadYearOrTime(yearOrTime, stamp) || ReadIntoCopy(ReadUnpaddedTime, yearOrTime, stamp));
 }
 
 // ReadMonthFirst out of line, for the walk's many readings of a date.
@@ -837,6 +860,13 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
     const char* readable = tokens.Readable();
     const std::string_view mode = tokens.Found(0);
     const std::string_view second = tokens.Found(1);
+    // Tokens 2 and 3 (owner and group, mostly) that neither start nor end
+    // in a digit: no date is tried at tokens 3 and 4 (UsualCandidate), and
+    // NoDateAt leaves one open at token 2 only for a high byte in it.
+    const std::string_view owner = tokens.Found(2);
+    const std::string_view group = tokens.Found(3);
+    const bool plainOwners = !fields::IsDigit(owner.front()) && !fields::IsDigit(owner.back()) &&
+                             !fields::IsDigit(group.front()) && !fields::IsDigit(group.back());
     // The mode, then a link count, "folder" or, after a one-letter type and
     // its rights token, the owner.
     std::size_t date;
@@ -846,7 +876,8 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
             // ReadOwnerAndGroup finds no owner before the size.
             date = 3;
         } else if (!seven || !AllDigitsShort(second) ||
-                   !NoDateAt<true>(tokens.Found(2), tokens.Found(3), tokens.Found(4), readable)) {
+                   (plainOwners ? HasHighByte(owner, readable)
+                                : !NoDateAt<true>(owner, group, tokens.Found(4), readable))) {
             return false;
         }
     } else {
@@ -854,7 +885,6 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
         bool counted = false;
         // ReadOwnerAndGroup would take a number or "folder" there for the
         // link count.
-        const std::string_view owner = tokens.Found(2);
         if (!seven || mode.size() != 1 || !ReadMode(tokens, entry, modeEnd, counted) ||
             IsAllDigits(owner) || owner == "folder") {
             return false;
@@ -863,8 +893,12 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
     if (second != "folder") {
         // The date: token 5 after a group, 4 without one; the walk's first
         // candidate (UsualCandidate).
-        if (UsualCandidate(tokens, 3, readable)) return false;
-        date = UsualCandidate(tokens, 4, readable) ? 4 : 5;
+        if (plainOwners) {
+            date = 5;
+        } else {
+            if (UsualCandidate(tokens, 3, readable)) return false;
+            date = UsualCandidate(tokens, 4, readable) ? 4 : 5;
+        }
     }
     std::string_view size = tokens.Found(date - 1);
     std::size_t ownersEnd = date - 1;
@@ -897,7 +931,10 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
     const std::string_view first = tokens.Found(date);
     if (fields::IsDigit(first[0])) {
         std::size_t last;
-        if (!MatchDate(tokens, date, stamp, last, narrow)) return false;
+        // Into a stamp of its own, as ReadIntoCopy.
+        Stamp matched;
+        if (!MatchDate(tokens, date, matched, last, narrow)) return false;
+        stamp = matched;
         name = tokens.AfterOneSpace(tokens[last]);
     } else {
         // MatchDate for a date that starts with no digit: month-first.
@@ -922,14 +959,11 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
     return true;
 }
 
-}  // namespace
-
-LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
-                      ParsedEntry& entry) {
-    // A shortcut: a build without shortcuts reads every line by the walk.
-    TokenWalker tokens = TokensFor(line, state);
-    LineKind kind;
-    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(tokens, state, today, entry, kind)) return kind;
+// Every line by the walk: the mode, the first tokens that read as a date
+// after a size, then the columns between them. Out of line: most lines are
+// read by the usual form, which stays small without it.
+FTPDIRLIST_NOINLINE LineKind ReadByWalk(TokenWalker& tokens, ListingState& state, Today& today,
+                                        ParsedEntry& entry) {
     const std::string_view mode = tokens[0];
     if (mode.data() == nullptr) return LineKind::none;
     std::size_t modeEnd;
@@ -967,6 +1001,17 @@ LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
         return LineKind::none;
     }
     return Finish(tokens.AfterOneSpace(tokens[last]), narrow, type, stamp, state, today, entry);
+}
+
+}  // namespace
+
+LineKind ReadUnixLine(std::string_view line, ListingState& state, Today& today,
+                      ParsedEntry& entry) {
+    // A shortcut: a build without shortcuts reads every line by the walk.
+    TokenWalker tokens = TokensFor(line, state);
+    LineKind kind;
+    if (FTPDIRLIST_SHORTCUTS && ReadUsualForm(tokens, state, today, entry, kind)) return kind;
+    return ReadByWalk(tokens, state, today, entry);
 }
 
 }  // namespace ext
