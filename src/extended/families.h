@@ -71,7 +71,7 @@ inline fields::TokenWalker TokensFor(std::string_view line, const ListingState& 
     const ScanBounds& bounds = state.scan;
 
     if (bounds.begin == line.data()) {
-        return fields::TokenWalker(Line(line.data(), line.data() + line.size(), bounds.readable),
+        return fields::TokenWalker(Line(bounds.begin, line.data() + line.size(), bounds.readable),
                                    bounds.spaces);
     }
     return fields::TokenWalker(line);
