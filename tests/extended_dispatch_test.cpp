@@ -48,10 +48,30 @@ Plain ReadPlainly(std::string_view line, ext::ListingState& state) {
     return {};
 }
 
+// A listing whose last entry the dispatcher read from `first`: its family's
+// reader is kept and asked first.
+ext::ListingState KeptState(const char* first) {
+    ext::ListingState state;
+    const test::HeapBytes line{std::string(first)};
+    ParsedEntry entry;
+    Today today(test::kToday);
+    EXPECT_EQ(ext::ParseExtendedLine(line.view(), state, today, entry), ext::LineKind::entry)
+        << first;
+    return state;
+}
+
 // The dispatcher and the plain reading agree on `text` in every state.
 void ExpectFiltersPass(const std::string& text) {
     const test::HeapBytes line(text);
-    std::vector<ext::ListingState> starts = {ext::ListingState{}};
+    static const std::vector<ext::ListingState> kept = {
+        KeptState("-rw-r--r-- 1 u g 5 Jan 15  2002 a"),
+        KeptState("01-15-02  10:30AM  12 a"),
+        KeptState("A.TXT;1  3  15-JAN-2002 10:30:45.12  [SYSTEM]  (RWED,RWED,RE,)"),
+        KeptState("type=file;size=1; a"),
+        KeptState("notes.txt  1024  A text file"),
+    };
+    std::vector<ext::ListingState> starts = kept;
+    starts.push_back(ext::ListingState{});
     for (std::size_t i = 0; i < ext::kFamilyCount; ++i) {
         starts.push_back(OpenState(ext::kFamilies[i].format));
         // Of the family, no titles seen: the titled families' other filter.
@@ -122,6 +142,13 @@ TEST(ExtendedFilterTest, FiltersPassLinesAtTheirEdges) {
         {"load library titles, three words", "Name Size TTR"},
         {"JES titles, two words", "JOBNAME JOBID"},
         {"Guardian titles, three words", "File Code EOF"},
+        {"MLSD facts alone, one token", "type=dir;"},
+        {"facts whose first name starts with a digit", "9type=file;size=1; a"},
+        {"facts whose first name starts with a byte above 0x7F", "\xC3\xA9=1;size=1; a"},
+        {"facts after two spaces", "  type=file;size=1; a"},
+        {"a dls name and size, two tokens", "notes.txt  1024"},
+        {"a dls name alone", "notes.txt"},
+        {"a dls line after a space", " notes.txt  1024  A text file"},
         {"a line longer than one 64-byte window",
          std::string(70, ' ') + "-rw-r--r-- 1 owner group 512 Jan 15 2002 far.txt"},
     };

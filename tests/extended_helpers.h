@@ -79,7 +79,7 @@ inline ExtResult ParseExtInListing(std::string_view text, ParsedEntry& parsed,
                                    std::size_t after = 48) {
     const HeapBytes input(std::string(text) + "\r\n" + std::string(after, 'x'));
     ext::ListingState state;
-    state.scan = {input.data(), input.data() + text.size(), input.data() + input.size(), nullptr};
+    state.scan = {input.data(), input.data() + input.size(), nullptr};
     parsed.Reset();
     Today clock(kToday);
     const ext::LineKind kind =

@@ -220,7 +220,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, ListingState&
     // As far as the driver allows, with the spaces it found, for the line
     // it handed over (as TokensFor); else within the line alone.
     const ScanBounds& bounds = state.scan;
-    const bool handed = bounds.begin == p && bounds.end == p + n;
+    const bool handed = bounds.begin == p;
     const char* readable = handed ? bounds.readable : p + n;
     const FirstWindow window(
         handed && bounds.spaces != nullptr

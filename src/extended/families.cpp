@@ -10,8 +10,9 @@
 // reader has already refused for its mode. Families added later come after
 // these three, so that a line one of the three reads keeps its reading.
 //
-// Beside each reader, what every line it takes has (FewestTokens), from its
-// own tests: a Unix mode or `total` word never starts with a digit; DOS,
+// Beside each reader, what every line it takes in another family's listing
+// has (FewestTokens), from its own tests: a Unix mode or `total` word never
+// starts with a digit; DOS,
 // OS/2, VShell and numeric Unix entries start with a number, and so do
 // those of Windows CE and OS-9, whose other lines are a rule of dashes or
 // their column titles; an EPLF line starts with "+". Zero where the reader
@@ -37,8 +38,9 @@ const FamilyEntry kFamilies[] = {
     {EntryFormat::dos, &ReadDosLine, {3, N, N, N, N, N}, nullptr, {}, &MayBeDosLine},
     {EntryFormat::vms, &ReadVmsLine, {1, 1, 1, 1, 1, N}, nullptr, {}, &MayBeVmsLine},
     // A first token of facts ending in ";", or a first byte "+": marks no
-    // other family writes, refused after a few bytes.
-    {EntryFormat::mlsd, &ReadMlsdLine, kAny, nullptr, {}, &MayBeMlsdLine},
+    // other family writes, refused after a few bytes. Outside an MLSD
+    // listing the first fact's name starts with a letter.
+    {EntryFormat::mlsd, &ReadMlsdLine, {N, 1, N, N, N, N}, nullptr, {}, &MayBeMlsdLine},
     {EntryFormat::eplf, &ReadEplfLine, {N, N, N, N, 1, N}},
     // The mainframe listings that open with column titles read nothing
     // before them but the titles, words that start "Volume Unit Referred",
@@ -62,8 +64,9 @@ const FamilyEntry kFamilies[] = {
     {EntryFormat::nortel, &ReadNortelLine, {5, 5, 5, 5, 5, N}, nullptr, {}, &MayBeNortelLine},
     {EntryFormat::unixNumeric, &ReadUnixNumericLine, {6, N, N, N, N, N}},
     // Last of all: "name  size  description" also fits Nortel, numeric Unix
-    // and IBM i lines, and any line of a word and a number.
-    {EntryFormat::dls, &ReadDlsLine, kAny, nullptr, {}, &MayBeDlsLine},
+    // and IBM i lines, and any line of a word and a number. Outside a DLS
+    // listing a line has both.
+    {EntryFormat::dls, &ReadDlsLine, {2, 2, 2, 2, 2, N}, nullptr, {}, &MayBeDlsLine},
 };
 
 const std::size_t kFamilyCount = sizeof kFamilies / sizeof kFamilies[0];

@@ -65,13 +65,14 @@ FTPDIRLIST_ALWAYS_INLINE bool StoreStamp(const fields::Stamp& read, Today& today
 }
 
 // The tokens of `line`, read as far as the driver allows and with the
-// spaces it found when `line` is the line the driver handed over
-// (state.scan); else read within the line alone.
+// spaces it found when `line` is the line the driver handed over or a part
+// of it from its start (state.scan); else read within the line alone.
 inline fields::TokenWalker TokensFor(std::string_view line, const ListingState& state) {
     const ScanBounds& bounds = state.scan;
 
-    if (bounds.begin == line.data() && bounds.end == line.data() + line.size()) {
-        return fields::TokenWalker(Line(bounds.begin, bounds.end, bounds.readable), bounds.spaces);
+    if (bounds.begin == line.data()) {
+        return fields::TokenWalker(Line(bounds.begin, line.data() + line.size(), bounds.readable),
+                                   bounds.spaces);
     }
     return fields::TokenWalker(line);
 }

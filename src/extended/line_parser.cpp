@@ -36,6 +36,7 @@ LineKind Settle(LineKind kind, std::size_t at, ListingState& state, ParsedEntry&
         state.family = family.format;
         state.readerFamily = family.format;
         state.reader = family.read;
+        state.readerAt = static_cast<std::uint8_t>(at);
     }
     return kind;
 }
@@ -78,6 +79,10 @@ struct ShapeMasks {
             const FamilyEntry& family = kFamilies[i];
             const Mask bit = Mask{1} << i;
             if (family.titles != nullptr) {
+                assert(family.titles == &ListingState::mvsDatasets ||
+                       family.titles == &ListingState::mvsMembers ||
+                       family.titles == &ListingState::jesJobs ||
+                       family.titles == &ListingState::guardian);
                 titles[titledCount] = family.titles;
                 titledBits[titledCount++] = bit;
             }
@@ -95,6 +100,9 @@ struct ShapeMasks {
     // The families whose FewestTokens let the line through in `state`.
     Mask For(std::size_t byteClass, std::size_t tokens, const ListingState& state) const {
         Mask mask = beforeTitles[byteClass][tokens];
+        // Most listings show no titles: one test for all of them (the flags
+        // that the families' `titles` name, as the constructor checks).
+        if (!(state.mvsDatasets | state.mvsMembers | state.jesJobs | state.guardian)) return mask;
         for (std::size_t k = 0; k < titledCount; ++k) {
             if (state.*titles[k]) {
                 const Mask bit = titledBits[k];
@@ -126,7 +134,6 @@ FTPDIRLIST_ALWAYS_INLINE LineKind OfferToOthers(std::string_view line, EntryForm
             const LineKind kind = offer(i);
             if (kind != LineKind::none) return Settle(kind, i, state, entry);
         }
-        if (dirty) entry.Reset();
         return LineKind::none;
     }
     // A shortcut: the families whose FewestTokens and FamilyFilter refuse
@@ -149,7 +156,6 @@ FTPDIRLIST_ALWAYS_INLINE LineKind OfferToOthers(std::string_view line, EntryForm
         const LineKind kind = offer(i);
         if (kind != LineKind::none) return Settle(kind, i, state, entry);
     }
-    if (dirty) entry.Reset();
     return LineKind::none;
 }
 
@@ -158,7 +164,7 @@ FTPDIRLIST_ALWAYS_INLINE LineKind OfferToOthers(std::string_view line, EntryForm
 LineKind ParseWithOtherFamilies(std::string_view line, bool ownRefused, ListingState& state,
                                 Today& today, ParsedEntry& entry) {
     const EntryFormat known = state.family;
-    const std::size_t knownAt = FamilyAt(known);
+    const std::size_t knownAt = known == state.readerFamily ? state.readerAt : FamilyAt(known);
     if (knownAt != kFamilyCount && !ownRefused) {
         const LineKind kind = kFamilies[knownAt].read(line, state, today, entry);
         if (kind != LineKind::none) return Settle(kind, knownAt, state, entry);

@@ -2,6 +2,7 @@
 // family the listing has used so far first.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -22,13 +23,14 @@ namespace ext {
 using ftpdirlist::LineKind;
 
 // The line being read as the driver handed it over, for the family readers'
-// token walkers (TokensFor): how far past its end its buffer may be read,
-// and the spaces among its first 64 bytes when the driver found them. Set
-// by the caller of ParseExtendedLine for each line; empty when only the
-// line itself may be read.
+// token walkers (TokensFor): where it starts, how far past its end its
+// buffer may be read, and the spaces among its first 64 bytes when the
+// driver found them. Set by the caller of ParseExtendedLine for each line;
+// empty when only the line itself may be read. A text that starts where
+// the line does is the line or a part of it that a reader cut at its end:
+// the bounds hold for it too.
 struct ScanBounds {
     const char* begin = nullptr;
-    const char* end = nullptr;
     const char* readable = nullptr;
     const std::uint64_t* spaces = nullptr;
 };
@@ -38,9 +40,12 @@ struct ScanBounds {
 struct ListingState {
     ScanBounds scan;
     // The reader of `readerFamily` in kFamilies, kept by ParseExtendedLine
-    // for the family of the last entry; null before the first.
+    // for the family of the last entry; before the first, null with
+    // kNoReader, which no family has.
     LineKind (*reader)(std::string_view, ListingState&, Today&, ParsedEntry&) = nullptr;
-    EntryFormat readerFamily = EntryFormat::unknown;
+    static constexpr EntryFormat kNoReader = static_cast<EntryFormat>(0xFF);
+    EntryFormat readerFamily = kNoReader;
+    std::uint8_t readerAt = 0;                  // the place of `reader` in kFamilies
     EntryFormat family = EntryFormat::unknown;  // the family of the last entry
     // Headers seen; some families are only read after their header.
     bool vmsHeader = false;    // "Directory DISK$USER:[NAME]"
@@ -82,12 +87,13 @@ inline LineKind SkipAs(ListingState& state, ftpdir::SkipReason reason) {
 using FamilyReader = LineKind (*)(std::string_view line, ListingState& state, Today& today,
                                   ParsedEntry& entry);
 
-// What every line a family's reader takes (as an entry or a header) has:
-// at least so many space-separated tokens, by the class of its first byte
-// that is no space (kNever: no such line starts so). These are consequences
-// of the reader's own tests, never tests of their own: they only spare a
-// call that would return none, and a build without shortcuts offers every
-// line to every family.
+// What every line a family's reader takes (as an entry or a header) in a
+// listing not of that family has: at least so many space-separated tokens,
+// by the class of its first byte that is no space (kNever: no such line
+// starts so). Only such listings ask: the listing's own family reads a line
+// before the others, unfiltered. These are consequences of the reader's own
+// tests, never tests of their own: they only spare a call that would return
+// none, and a build without shortcuts offers every line to every family.
 struct FewestTokens {
     static constexpr std::uint8_t kNever = 0xFF;
     std::uint8_t digit;   // '0' to '9'
@@ -140,22 +146,23 @@ LineKind ParseWithOtherFamilies(std::string_view line, bool ownRefused, ListingS
 // Returns header for a header, footer or total line of any family, none
 // when no reader takes the line. `line` has no line end and keeps the spaces
 // the server wrote around it; `entry` comes newly reset and its texts view
-// `line` or its own scratch buffers; `state.scan` is set for `line`. Never
-// throws except std::bad_alloc from growing a scratch buffer.
+// `line` or its own scratch buffers (for none it holds what the readers that
+// refused the line left: reset it before reading it again); `state.scan` is
+// set for `line`. Never throws except std::bad_alloc from growing a scratch
+// buffer.
 inline LineKind ParseExtendedLine(std::string_view line, ListingState& state, Today& today,
                                   ParsedEntry& entry) {
-    // A line of the listing's own family, the common case, is one call.
+    // A line of the listing's own family, the common case, is one call. Its
+    // reader sets the entry's format, and an entry leaves the listing's
+    // family as it was: nothing to record.
     const EntryFormat known = state.family;
-    const bool kept = state.reader != nullptr && state.readerFamily == known;
-    if (kept) {
+    if (state.readerFamily == known) {
         const LineKind kind = state.reader(line, state, today, entry);
-        if (kind == LineKind::entry) {
-            entry.extras.format = known;
-            state.family = known;
-        }
+        assert(kind != LineKind::entry || (entry.extras.format == known && state.family == known));
         if (kind != LineKind::none) return kind;
+        return ParseWithOtherFamilies(line, true, state, today, entry);
     }
-    return ParseWithOtherFamilies(line, kept, state, today, entry);
+    return ParseWithOtherFamilies(line, false, state, today, entry);
 }
 
 // False for an entry read from the line `held` joined with the next (which
@@ -195,7 +202,7 @@ public:
     // versions are then collapsed, and other for every other line.
     LineKind Parse(const Line& line, const std::uint64_t* spaces, ParsedEntry& entry,
                    LineStyle& style) {
-        state_.scan = {line.begin, line.end, line.readable, spaces};
+        state_.scan = {line.begin, line.readable, spaces};
         state_.skip = ftpdir::SkipReason::header;
         const LineKind kind = ParseExtendedLine(line.Text(), state_, today_, entry);
         style = kind == LineKind::entry && entry.extras.format == EntryFormat::vms

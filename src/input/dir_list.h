@@ -206,10 +206,12 @@ FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line&
         verdict = parser_.Parse(line, spaces, record_, style);
     }
     if (verdict != LineKind::entry) return verdict;
-    // Before the name test: a VMS-style "." still marks the listing, an
-    // IBM i "." still narrows its date orders.
-    if (style == LineStyle::vms) vmsListing_ = true;
-    if constexpr (LineParser::kExtras) {
+    // Before the name test: a VMS-style "." still marks the listing (whose
+    // every entry then collapses: without kExtras only), an IBM i "." still
+    // narrows its date orders.
+    if constexpr (!LineParser::kExtras) {
+        if (style == LineStyle::vms) vmsListing_ = true;
+    } else {
         // The date orders narrow only as an IBM i entry is read.
         if (FTPDIRLIST_UNLIKELY(record_.extras.format == EntryFormat::ibmi) &&
             parser_.IbmiDateOrders() != ibmiOrders_) {
