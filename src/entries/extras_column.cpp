@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "entries/large_pages.h"
-
 namespace ftpdirlist {
 
 void ExtrasColumn::Resize(std::size_t count) {
@@ -30,13 +28,8 @@ void ExtrasColumn::Truncate(std::size_t count) noexcept {
 
 void ExtrasColumn::Grow(std::size_t count) {
     while (room_ < count) {
-        const std::size_t slots = RowBlocks::RowsInBlock(blocks_.size());
-        // Owned before the list may grow: a failing growth frees it.
-        std::unique_ptr<StoredExtras, FreeSlots> block(
-            static_cast<StoredExtras*>(::operator new(slots * sizeof(StoredExtras))));
-        AdviseLargePages(block.get(), slots * sizeof(StoredExtras));
-        blocks_.push_back(std::move(block));
-        room_ += slots;
+        AddLayoutBlock(blocks_);
+        room_ += RowBlocks::RowsInBlock(blocks_.size() - 1);
     }
     if (next_ == end_) Locate();
 }

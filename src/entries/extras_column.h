@@ -119,10 +119,7 @@ private:
     void Locate() noexcept;
     void Steal(ExtrasColumn& other) noexcept;
 
-    struct FreeSlots {
-        void operator()(StoredExtras* slots) const { ::operator delete(slots); }
-    };
-    std::vector<std::unique_ptr<StoredExtras, FreeSlots>> blocks_;
+    std::vector<LayoutBlock<StoredExtras>> blocks_;
     std::size_t size_ = 0;  // the slots taken
     std::size_t room_ = 0;  // the slots of the blocks allocated
     // The slot Size() and the end of its block, when that block is

@@ -25,13 +25,14 @@ RowBlocks& RowBlocks::operator=(RowBlocks&& other) noexcept {
     return *this;
 }
 
+void* NewLayoutBlock(std::size_t bytes) {
+    void* block = ::operator new(bytes);
+    AdviseLargePages(block, bytes);
+    return block;
+}
+
 void RowBlocks::AddSpare() {
-    const std::size_t rows = RowsInBlock(blocks_.size());
-    // Owned before the vector may grow: a failing growth frees it.
-    std::unique_ptr<EntryRow, FreeRows> block(
-        static_cast<EntryRow*>(::operator new(rows * sizeof(EntryRow))));
-    AdviseLargePages(block.get(), rows * sizeof(EntryRow));
-    blocks_.push_back(std::move(block));
+    AddLayoutBlock(blocks_);
     spare_ = true;
 }
 

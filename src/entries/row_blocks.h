@@ -103,6 +103,14 @@ static_assert(offsetof(FtpDateTime, day) == offsetof(FtpDateTime, month) + 4 &&
 // Blocks of rows are released without destroying the rows.
 static_assert(std::is_trivially_destructible<EntryRow>::value, "rows are never destroyed");
 
+// A block of the rows' layout (RowBlocks::RowsInBlock items of one kind):
+// raw memory, released without destroying what it holds.
+struct FreeBlock {
+    void operator()(void* block) const noexcept { ::operator delete(block); }
+};
+template <class T>
+using LayoutBlock = std::unique_ptr<T, FreeBlock>;
+
 // Rows in arrival order. Blocks double from kFirstRows rows up to kMaxRows
 // rows, then stay at kMaxRows: a large table is a few big allocations, which
 // the system can back with large pages (fewer page faults), and a small one
@@ -188,10 +196,7 @@ private:
         spare_ = false;
     }
 
-    struct FreeRows {
-        void operator()(EntryRow* rows) const { ::operator delete(rows); }
-    };
-    std::vector<std::unique_ptr<EntryRow, FreeRows>> blocks_;
+    std::vector<LayoutBlock<EntryRow>> blocks_;
     // One pointer test per row in Next() and one increment in Commit(): the
     // count of rows is derived, never kept per row.
     EntryRow* next_ = nullptr;      // the next free row of the last begun block
@@ -199,5 +204,19 @@ private:
     std::size_t blockRowsEnd_ = 0;  // the rows of the begun blocks, slack included
     bool spare_ = false;            // the last block is allocated ahead, not yet begun
 };
+
+// Raw memory of `bytes` for a block of the rows' layout, hinted for large
+// pages. Throws std::bad_alloc.
+void* NewLayoutBlock(std::size_t bytes);
+
+// Appends to `blocks` (block b holding the items of row block b) the next
+// block of the rows' layout. Throws std::bad_alloc, `blocks` unchanged then.
+template <class T>
+void AddLayoutBlock(std::vector<LayoutBlock<T>>& blocks) {
+    const std::size_t items = RowBlocks::RowsInBlock(blocks.size());
+    // Owned before the list may grow: a failing growth frees it.
+    LayoutBlock<T> block(static_cast<T*>(NewLayoutBlock(items * sizeof(T))));
+    blocks.push_back(std::move(block));
+}
 
 }  // namespace ftpdirlist
