@@ -350,6 +350,10 @@ TEST(IbmiLine, Rejected) {
                    {"30 February in every order", "QSYS 77824 02/30/00 15:09:55 *DIR x"},
                    {"type in small letters", "ALICE *mem x"},
                    {"no name", "ALICE *MEM"},
+                   {"owner in small letters", "alice *MEM x"},
+                   {"owner of eleven letters", "ABCDEFGHIJK *MEM x"},
+                   {"owner starting with a digit", "1ALICE *MEM x"},
+                   {"owner of control and high bytes", "\x06\x92" "4 *A x"},
                    {"type without '*'", "ALICE 8192 01/15/02 10:30:45 STMF x"},
                    {"a Unix line", "-rw-r--r-- 1 ftp ftp 12 Jan 15 2002 x"},
                });

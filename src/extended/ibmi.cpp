@@ -34,6 +34,22 @@ bool IsObjectType(std::string_view token) {
     return true;
 }
 
+// A user profile's name, as IBM i writes the owner: at most ten capitals,
+// digits and "$#@_", the first no digit or "_". Random bytes seldom give
+// one, so that a line of them is no member line.
+bool IsProfileName(std::string_view token) {
+    if (token.empty() || token.size() > 10 || fields::IsDigit(token[0]) || token[0] == '_') {
+        return false;
+    }
+    for (const char ch : token) {
+        if (!fields::IsUpper(ch) && !fields::IsDigit(ch) && ch != '$' && ch != '#' && ch != '@' &&
+            ch != '_') {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Objects that hold others: directories, libraries, files (of members),
 // folders.
 bool IsContainer(std::string_view type) {
@@ -90,7 +106,7 @@ LineKind ReadIbmiLine(std::string_view line, ListingState& state, Today& today,
     const std::string_view owner = tokens[0];
     std::size_t type = 1;  // the object type's token
     std::string_view token = tokens[type];
-    if (owner.empty() || token.empty()) return LineKind::none;
+    if (!IsProfileName(owner) || token.empty()) return LineKind::none;
 
     entry.size = -1;
     std::uint8_t orders = state.ibmiDateOrders != 0 ? state.ibmiDateOrders : kAllOrders;
