@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -732,38 +733,53 @@ namespace {
 
 using ftpdirlist::StoredExtras;
 
-// Rows 0 to `rows` - 1 into `table`, row i of size i: extended (owner "o<i>",
-// second i % 60) where `extended(i)`, classic otherwise.
-void AddShaped(EntryTable& table, std::size_t rows, bool (*extended)(std::size_t)) {
+// What row i of a shaped table holds: classic, extended with nothing
+// beyond its format (a DOS line's), or extended with owner "o<i>" and
+// second i % 60.
+enum class Kind { classic, plain, rich };
+using Shape = std::function<Kind(std::size_t)>;
+
+// Rows 0 to `rows` - 1 into `table`, row i of size i and of kind shape(i);
+// now and then a plain row's name follows a pad (the general path).
+void AddShaped(EntryTable& table, std::size_t rows, const Shape& shape) {
     for (std::size_t i = 0; i < rows; ++i) {
-        const std::string name = "f" + std::to_string(i);
+        const std::string name = " f" + std::to_string(i);
         const std::string owner = "o" + std::to_string(i);
         ParsedEntry e;
-        e.name = name;
+        e.name = std::string_view(name).substr(1);
         e.size = static_cast<std::int64_t>(i);
-        if (!extended(i)) {
+        const Kind kind = shape(i);
+        if (kind == Kind::classic) {
             AddEntry(table, e, false);
             continue;
         }
-        e.extras.owner = owner;
-        e.extras.second = static_cast<std::int8_t>(i % 60);
+        e.extras.format = ftpdirlist::EntryFormat::dos;
+        if (kind == Kind::rich) {
+            e.extras.owner = owner;
+            e.extras.second = static_cast<std::int8_t>(i % 60);
+        } else if (i % 97 == 5) {
+            e.extras.padBeforeName = 1;
+        }
         table.AddExtended(e, false, false);
     }
     table.Settle();
 }
 
-// Row j of `table` is row `first` + j of the shape, with its own extras,
-// read through Extras() and, below ExtrasCount(), in the extras' block of
-// its row block at its offset.
+// Row j of `table` is row `first` + j of the shape, with its own format and
+// extras, read through Extras() and, below ExtrasCount(), in the extras'
+// block of its row block at its offset.
 void ExpectShaped(const EntryTable& table, std::size_t first, std::size_t rows,
-                  bool (*extended)(std::size_t)) {
+                  const Shape& shape) {
     ASSERT_EQ(table.Size(), rows - first);
     for (std::size_t j = 0; j < table.Size(); ++j) {
         SCOPED_TRACE(first + j);
         const std::size_t i = first + j;
-        const bool rich = extended(i);
+        const Kind kind = shape(i);
+        const bool rich = kind == Kind::rich;
         const RowExtras x = table.Extras(j);
         ASSERT_EQ(table.Row(j).size, static_cast<std::int64_t>(i));
+        ASSERT_EQ(x.format, kind == Kind::classic ? ftpdirlist::EntryFormat::unknown
+                                                  : ftpdirlist::EntryFormat::dos);
         ASSERT_EQ(x.owner, rich ? "o" + std::to_string(i) : "");
         ASSERT_EQ(x.second, rich ? static_cast<std::int8_t>(i % 60) : -1);
         if (j >= table.ExtrasCount()) continue;
@@ -772,6 +788,18 @@ void ExpectShaped(const EntryTable& table, std::size_t first, std::size_t rows,
         ASSERT_EQ(slot.ownerLength, x.owner.size());
         ASSERT_EQ(slot.second, x.second);
     }
+}
+
+// `table` built in two parts at `front` reads as shaped.
+void ExpectShapedInParts(std::size_t rows, std::size_t front, const Shape& shape) {
+    SCOPED_TRACE(front);
+    EntryTable whole;
+    AddShaped(whole, rows, shape);
+    EntryTable taken = whole.TakeFront(front);
+    taken.RestoreNamePads();
+    whole.RestoreNamePads();
+    ExpectShaped(taken, 0, front, shape);
+    ExpectShaped(whole, front, rows, shape);
 }
 
 // The extras follow the rows' blocks: every row reads its own on both sides
@@ -797,23 +825,60 @@ TEST(EntryTable, ExtrasAcrossRowBlocks) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
+        const Shape shape = [&c](std::size_t i) {
+            return c.extended(i) ? Kind::rich : Kind::classic;
+        };
         EntryTable table;
-        AddShaped(table, kRows, c.extended);
-        ExpectShaped(table, 0, kRows, c.extended);
+        AddShaped(table, kRows, shape);
+        ExpectShaped(table, 0, kRows, shape);
         // Every row up to the last extended one has a slot, and no other.
         std::size_t slots = 0;
         for (std::size_t i = 0; i < kRows; ++i) {
             if (c.extended(i)) slots = i + 1;
         }
         EXPECT_EQ(table.ExtrasCount(), slots);
-
         for (const std::size_t front : {kFirst - 1, kFirst, kFirst + 1, kThird}) {
-            SCOPED_TRACE(front);
-            EntryTable whole;
-            AddShaped(whole, kRows, c.extended);
-            const EntryTable taken = whole.TakeFront(front);
-            ExpectShaped(taken, 0, front, c.extended);
-            ExpectShaped(whole, front, kRows, c.extended);
+            ExpectShapedInParts(kRows, front, shape);
+        }
+    }
+}
+
+// An extended row whose extras tell nothing but its format keeps the
+// format in its row: a table of such rows allocates no extras, and beside
+// rows with extras every row reads its own, handed over in parts too.
+TEST(EntryTable, RowsWithOnlyAFormatNeedNoExtras) {
+    constexpr std::size_t kFirst = RowBlocks::kFirstRows;
+    constexpr std::size_t kRows = 3 * kFirst + 40;  // into block 2
+    struct Case {
+        const char* reason;
+        Kind (*kind)(std::size_t);
+        std::size_t slotsAtLeast;  // the rows up to the last rich one
+        bool noSlots;
+    };
+    const Case cases[] = {
+        {"plain throughout", [](std::size_t) { return Kind::plain; }, 0, true},
+        {"plain and classic", [](std::size_t i) { return i % 2 ? Kind::plain : Kind::classic; },
+         0, true},
+        {"one rich row in the second block",
+         [](std::size_t i) { return i == kFirst + 7 ? Kind::rich : Kind::plain; }, kFirst + 8,
+         false},
+        {"rich up to the first block's end, then plain",
+         [](std::size_t i) { return i < kFirst ? Kind::rich : Kind::plain; }, kFirst, false},
+        {"every third row rich",
+         [](std::size_t i) { return i % 3 == 0 ? Kind::rich : Kind::plain; }, kRows - 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EntryTable table;
+        AddShaped(table, kRows, c.kind);
+        table.RestoreNamePads();
+        ExpectShaped(table, 0, kRows, c.kind);
+        EXPECT_GE(table.ExtrasCount(), c.slotsAtLeast);
+        if (c.noSlots) {
+            EXPECT_EQ(table.ExtrasCount(), 0u);
+        }
+        for (const std::size_t front : {kFirst - 1, kFirst + 1}) {
+            ExpectShapedInParts(kRows, front, c.kind);
         }
     }
 }

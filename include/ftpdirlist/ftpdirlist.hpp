@@ -201,6 +201,7 @@ struct StoredRow {
     std::uint8_t isDir;
     std::uint8_t isLink;
     std::uint8_t dateBits;
+    Format format;
 
     static constexpr std::uint8_t kHasDate = 1;
     static constexpr std::uint8_t kHasTime = 2;
@@ -211,8 +212,8 @@ struct StoredRow {
     static constexpr unsigned kMinuteShift = 56;
 };
 
-// What an extended row tells beyond the row, one per row of an extended
-// listing (none in a classic one).
+// What an extended row tells beyond the row and its format; the rows that
+// have none stored read kNoExtras.
 struct StoredExtras {
     std::uint32_t targetLength;
     std::uint32_t ownerLength;
@@ -220,12 +221,10 @@ struct StoredExtras {
     std::uint32_t factsLength;
     std::int8_t second;  // -1: none
     std::uint8_t utc;
-    Format format;
 };
 
-// The extras of a row that has none stored: what an entry without extras
-// reads (empty texts, no second, not UTC, Format::unknown).
-inline constexpr StoredExtras kNoExtras = {0, 0, 0, 0, -1, 0, Format::unknown};
+// The extras of a row that has none stored: empty texts, no second, not UTC.
+inline constexpr StoredExtras kNoExtras = {0, 0, 0, 0, -1, 0};
 
 // Where the rows lie from one row on: `row` up to `end`, each
 // sizeof(StoredRow) bytes, within one block and all with stored extras or
@@ -380,7 +379,7 @@ private:
         view.group = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, groupLength)));
         view.facts = Next(at, Read<std::uint32_t>(extras, offsetof(Extras, factsLength)));
         view.utc = Read<std::uint8_t>(extras, offsetof(Extras, utc)) != 0;
-        view.format = Read<Format>(extras, offsetof(Extras, format));
+        view.format = Read<Format>(row, offsetof(Row, format));
         const std::int8_t s = Read<std::int8_t>(extras, offsetof(Extras, second));
         std::optional<std::int32_t> second;
         if (s >= 0) second = s;

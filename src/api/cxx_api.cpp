@@ -40,7 +40,8 @@ static_assert(sizeof(EntryRow) == sizeof(Row) && offsetof(EntryRow, name) == off
                   offsetof(EntryRow, stamp) == offsetof(Row, stamp) &&
                   offsetof(EntryRow, isDir) == offsetof(Row, isDir) &&
                   offsetof(EntryRow, isLink) == offsetof(Row, isLink) &&
-                  offsetof(EntryRow, dateBits) == offsetof(Row, dateBits),
+                  offsetof(EntryRow, dateBits) == offsetof(Row, dateBits) &&
+                  offsetof(EntryRow, format) == offsetof(Row, format),
               "the header's row is the table's");
 static_assert(EntryRow::kHasDate == Row::kHasDate && EntryRow::kHasTime == Row::kHasTime &&
                   EntryRow::kWideDate == Row::kWideDate &&
@@ -55,8 +56,7 @@ static_assert(sizeof(StoredExtras) == sizeof(Extras) &&
                   offsetof(StoredExtras, groupLength) == offsetof(Extras, groupLength) &&
                   offsetof(StoredExtras, factsLength) == offsetof(Extras, factsLength) &&
                   offsetof(StoredExtras, second) == offsetof(Extras, second) &&
-                  offsetof(StoredExtras, utc) == offsetof(Extras, utc) &&
-                  offsetof(StoredExtras, format) == offsetof(Extras, format),
+                  offsetof(StoredExtras, utc) == offsetof(Extras, utc),
               "the header's extras are the table's");
 static_assert(std::is_trivially_copyable<EntryRow>::value &&
                   std::is_trivially_copyable<StoredExtras>::value,

@@ -274,6 +274,7 @@ bool EntryTable::Merge(EntryRow& stored, const EntryRow& newer, bool adopt) noex
     stored.version = newer.version;
     stored.isDir = newer.isDir;
     stored.isLink = newer.isLink;
+    stored.format = newer.format;
     return true;
 }
 
@@ -305,15 +306,18 @@ void EntryTable::Replace(EntryRow& row, const ParsedEntry& entry, std::int32_t v
     row.version = version;
     row.isDir = entry.isDir;
     row.isLink = entry.isLink;
+    row.format = extras != nullptr ? extras->format : EntryFormat::unknown;
 }
 
 EntryRow& EntryTable::AppendWithExtras(const ParsedEntry& entry, std::int32_t version) {
     const std::size_t added = rows_.Size();
-    extras_.Reserve(added + 1);
+    const bool slot =
+        extras_.TakesNext(added) || !Plain(entry.extras, ExtrasBytes(entry.extras));
+    if (slot) extras_.Reserve(added + 1);
     EntryRow& row = rows_.Next();
     StoredExtras extras;
     Fill(row, entry, version, &extras);
-    PutExtras(added, extras);
+    if (slot) PutExtras(added, extras);
     rows_.Commit();
     return row;
 }
@@ -384,8 +388,10 @@ void EntryTable::CopyRowsTo(EntryTable& rest, std::size_t from) const {
             rest.padded_.push_back(rest.rows_.Size());
             ++pad;
         }
+        // An extended row without a slot still has its format.
         const RowExtras extras = Extras(i);
-        rest.AppendCopy(row, i < extras_.Size() ? &extras : nullptr, padded);
+        const bool extended = i < extras_.Size() || row.format != EntryFormat::unknown;
+        rest.AppendCopy(row, extended ? &extras : nullptr, padded);
         if (!index_.Built() || i < firstIndexed_) continue;
         const std::uint32_t hash = NameIndex::Hash(row.Name());
         if (index_.Find(row.Name(), hash, rows_).row != i) continue;

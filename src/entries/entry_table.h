@@ -143,21 +143,21 @@ public:
         return rows_.At(index);
     }
     // The extras of row `index`: as constructed for rows stored by
-    // AddEntryAhead.
+    // AddEntryAhead, and but for the format for rows without a slot.
     RowExtras Extras(std::size_t index) const { return Extras(index, Row(index)); }
     // The same for `row`, which is Row(index).
     RowExtras Extras(std::size_t index, const EntryRow& row) const {
-        if (index >= extras_.Size()) return RowExtras{};
+        RowExtras out;
+        out.format = row.format;
+        if (index >= extras_.Size()) return out;
         const StoredExtras& x = extras_[index];
         const char* at = row.AttributesData() + row.attributesLength;
-        RowExtras out;
         out.target = Next(at, x.targetLength);
         out.owner = Next(at, x.ownerLength);
         out.group = Next(at, x.groupLength);
         out.facts = Next(at, x.factsLength);
         out.second = x.second;
         out.utc = x.utc;
-        out.format = x.format;
         return out;
     }
 
@@ -165,7 +165,9 @@ public:
     // walks them in place beside the rows (Extras() gives the same): the
     // extras of a row at the row's offset in its block (RowBlocks::PlaceOf).
     // Only the first ExtrasCount() rows have them, and ExtrasCount() may
-    // fall short of Size(); `block` holds a row below ExtrasCount().
+    // fall short of Size(): a row stored without extras, or with extras
+    // that tell nothing but the format, takes no slot unless the slots
+    // reach it already; `block` holds a row below ExtrasCount().
     const StoredExtras* ExtrasBlock(std::size_t block) const { return extras_.Block(block); }
     std::size_t ExtrasCount() const { return extras_.Size(); }
 
@@ -213,7 +215,8 @@ private:
         Write(row, entry, at, version, extras);
     }
     // Fill's part past the date and the reservation: copies the texts to
-    // `at`, reserved for them, and writes the rest of `row` and `extras`.
+    // `at`, reserved for them, and writes the rest of `row` and `extras`;
+    // the row's format is the entry's with `extras`, unknown without.
     FTPDIRLIST_TABLE_INLINE static void Write(EntryRow& row, const ParsedEntry& entry, char* at,
                                               std::int32_t version, StoredExtras* extras) {
         const std::size_t nameLength = entry.name.size();
@@ -227,6 +230,7 @@ private:
         row.version = version;
         row.isDir = entry.isDir;
         row.isLink = entry.isLink;
+        row.format = extras != nullptr ? entry.extras.format : EntryFormat::unknown;
         if (extras != nullptr)
             PlaceExtras(at + nameLength + attributesLength, entry.extras, *extras);
     }
@@ -234,7 +238,7 @@ private:
         return x.target.size() + x.owner.size() + x.group.size() + x.facts.size();
     }
     // Copies the texts of `from` to `to`, reserved for them, and writes
-    // their lengths and the other extras into `stored`.
+    // their lengths and the other extras but the format into `stored`.
     static void PlaceExtras(char* to, const EntryExtras& from, StoredExtras& stored) {
         stored.targetLength = Place(to, from.target);
         stored.ownerLength = Place(to, from.owner);
@@ -242,7 +246,11 @@ private:
         stored.factsLength = Place(to, from.facts);
         stored.second = from.second;
         stored.utc = from.utc;
-        stored.format = from.format;
+    }
+    // Whether `x` tells nothing beyond the format: a row holding it needs no
+    // slot.
+    static bool Plain(const EntryExtras& x, std::size_t textBytes) {
+        return StoredExtras::Plain(textBytes, x.second, x.utc);
     }
     // Copies `text` to `to`, reserved for it, and moves `to` past it; its
     // length (below 4 GiB: StorableExtended).
@@ -273,7 +281,8 @@ private:
     // AppendExtended for the usual entry, which nothing on the way may make
     // allocate: no lookup waits, no pad, its texts (some bytes, below
     // 4 GiB) fit the arena's block, its row the row block, its extras the
-    // room, and its date packs. False, changing nothing, for any other.
+    // room (or they are plain and take no slot), and its date packs. False,
+    // changing nothing, for any other.
     bool AppendUsual(const ParsedEntry& entry);
     // Row `row` takes what `entry` (the same name) holds beyond the name;
     // with `extras`, their lengths go into `*stored`, which holds those of
@@ -300,8 +309,9 @@ private:
     // A new row holding `entry` whole, with its extras (StorableExtended).
     // What may fail comes first: the block of the row's extras slot, the
     // row and its texts. The slot is taken with the row (every row before
-    // it gets one), so a row is never without one. Throws only
-    // std::bad_alloc, changing nothing then.
+    // it gets one), unless the extras are plain and the slots do not reach
+    // the row: then the row has none. Throws only std::bad_alloc, changing
+    // nothing then.
     EntryRow& AppendWithExtras(const ParsedEntry& entry, std::int32_t version);
     // Appends a copy of `row` of another table, with the copies of its
     // texts (the pad byte before its name too, with `pad`) and of `extras`
@@ -310,7 +320,8 @@ private:
     // Copies rows `from` on into `rest`, a new table, the rows this table's
     // index holds into rest's index.
     void CopyRowsTo(EntryTable& rest, std::size_t from) const;
-    // Row `index` now holds a classic entry: no extras.
+    // Row `index` now holds a classic entry: no extras (Replace made its
+    // format unknown).
     void ClearExtras(std::size_t index) {
         if (index < extras_.Size()) extras_[index] = StoredExtras{};
     }
@@ -363,20 +374,24 @@ private:
 };
 
 FTPDIRLIST_TABLE_INLINE bool EntryTable::AppendUsual(const ParsedEntry& entry) {
-    const std::size_t total =
-        entry.name.size() + entry.attributes.size() + ExtrasBytes(entry.extras);
+    const std::size_t extrasBytes = ExtrasBytes(entry.extras);
+    const std::size_t total = entry.name.size() + entry.attributes.size() + extrasBytes;
     if (total - 1 >= UINT32_MAX - 1 || aheadCount_ != 0 || entry.extras.padBeforeName != 0 ||
         !rows_.HasRoom() || !arena_.Fits(total)) {
         return false;
     }
     const std::size_t added = rows_.Size();
-    if (!extras_.TakesNext(added)) return false;
+    // Plain extras (a DOS line's) take a slot only where the slots are
+    // dense already, so that a table of such rows allocates none and one
+    // that has slots gets no gap to fill.
+    const bool slot = extras_.TakesNext(added);
+    if (!slot && !Plain(entry.extras, extrasBytes)) return false;
     EntryRow& row = rows_.Next();
     if (!row.PackDate(entry.dateTime)) return false;
     // Built aside, then stored whole once the texts are in place.
     StoredExtras extras;
     Write(row, entry, arena_.Take(total), 0, &extras);
-    extras_.TakeNext(extras);
+    if (slot) extras_.TakeNext(extras);
     rows_.Commit();
     return true;
 }

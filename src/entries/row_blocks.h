@@ -33,6 +33,10 @@ struct EntryRow {
     std::uint8_t isDir;
     std::uint8_t isLink;
     std::uint8_t dateBits;
+    // The family of the entry's line; unknown for a classic entry. Kept in
+    // the row, not the extras, so that a row whose extras tell nothing else
+    // needs no extras at all.
+    EntryFormat format;
 
     static constexpr std::uint8_t kHasDate = 1;
     static constexpr std::uint8_t kHasTime = 2;
