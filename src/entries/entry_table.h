@@ -276,7 +276,7 @@ private:
                                                  TextWindow window) {
         if (text.size() <= TextWindow::kTextSpan && window.Holds(text.data())) {
             std::memcpy(to, text.data(), TextWindow::kTextSpan);
-        } else {
+        } else if (!text.empty()) {  // as a DOS line's attributes are
             bits::Copy(to, text.data(), text.size());
         }
     }
@@ -445,10 +445,23 @@ FTPDIRLIST_TABLE_INLINE bool EntryTable::AppendUsual(const ParsedEntry& entry, T
     if (!slot && !Plain(entry.extras, extrasBytes)) return false;
     EntryRow& row = rows_.Next();
     if (!row.PackDate(entry.dateTime)) return false;
-    // Built aside, then stored whole once the texts are in place.
-    StoredExtras extras;
-    Write<true>(row, entry, arena_.Take(total), 0, &extras, window);
-    if (slot) extras_.TakeNext(extras);
+    char* const at = arena_.Take(total);
+    Write<true>(row, entry, at, 0, nullptr, window);
+    row.format = entry.extras.format;
+    if (slot) {
+        // The slot holds the texts' lengths, known before they are copied.
+        const EntryExtras& x = entry.extras;
+        const auto length = [](std::string_view text) {
+            return static_cast<std::uint32_t>(text.size());
+        };
+        extras_.TakeNext(StoredExtras{length(x.target), length(x.owner), length(x.group),
+                                      length(x.facts), x.second, x.utc});
+        char* to = at + entry.name.size() + entry.attributes.size();
+        Place<true>(to, x.target, window);
+        Place<true>(to, x.owner, window);
+        Place<true>(to, x.group, window);
+        Place<true>(to, x.facts, window);
+    }
     rows_.Commit();
     return true;
 }
