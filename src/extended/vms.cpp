@@ -92,14 +92,14 @@ FTPDIRLIST_ALWAYS_INLINE RightBits RightBitsAt(const char* p) {
 // parentheses, with 33 bytes readable at p: all bytes inside at once. A
 // group's rights are in order when each right after a right is placed
 // after it; a ")" inside is no right, so that only the last byte inside
-// may be followed by one.
+// may be followed by one. Both halves are read whatever the length (the
+// bits past the text are masked off): the usual protections lie on both
+// sides of 17 bytes, so a test of the length would go either way.
 FTPDIRLIST_ALWAYS_INLINE bool ValidProtection32(const char* p, std::size_t n) {
     RightBits bits = RightBitsAt(p);
-    if (n > 17) {
-        const RightBits high = RightBitsAt(p + 16);
-        bits.fitting |= high.fitting << 16;
-        bits.commas |= high.commas << 16;
-    }
+    const RightBits high = RightBitsAt(p + 16);
+    bits.fitting |= high.fitting << 16;
+    bits.commas |= high.commas << 16;
     // The bytes inside.
     const std::uint32_t inside = ((std::uint32_t{1} << (n - 1)) - 1) & ~std::uint32_t{1};
     if ((bits.fitting & inside) != inside) return false;
