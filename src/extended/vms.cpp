@@ -356,7 +356,10 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& 
         return true;
     }
     const std::string_view name = t[0];
-    const std::size_t semicolon = VersionSemicolon(name);
+    // A version of one digit, the most usual, where VersionSemicolon finds it.
+    const bool oneDigit = name.size() >= 3 && name[name.size() - 2] == ';' &&
+                          fields::IsDigit(name[name.size() - 1]);
+    const std::size_t semicolon = oneDigit ? name.size() - 2 : VersionSemicolon(name);
     if (semicolon == std::string_view::npos) {
         // A first token of digits is no header or footer.
         if (line[0] != ' ' || !fields::IsDigit(name[0])) return false;
