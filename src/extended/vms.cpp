@@ -357,8 +357,8 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& 
     }
     const std::string_view name = t[0];
     // A version of one digit, the most usual, where VersionSemicolon finds it.
-    const bool oneDigit = name.size() >= 3 && name[name.size() - 2] == ';' &&
-                          fields::IsDigit(name[name.size() - 1]);
+    const bool oneDigit =
+        name.size() >= 3 && name[name.size() - 2] == ';' && fields::IsDigit(name[name.size() - 1]);
     const std::size_t semicolon = oneDigit ? name.size() - 2 : VersionSemicolon(name);
     if (semicolon == std::string_view::npos) {
         // A first token of digits is no header or footer.
