@@ -149,7 +149,7 @@ TEST(ExtendedDosTest, Rejected) {
 
 // A held line is joined with the next so that a name wrapped onto a line
 // of its own is read; the join gives a DOS entry only when the held line
-// lacks nothing but its name.
+// lacks nothing but its name, and never a dls entry.
 TEST(ExtendedDosTest, JoinedLines) {
     struct Case {
         const char* reason;
@@ -175,6 +175,10 @@ TEST(ExtendedDosTest, JoinedLines) {
         {"the time, marker and name after a date", "01-15-02\n10:30AM       <DIR>          pub\n",
          nullptr},
         {"a size and name after a date and time", "01-15-02  10:30AM\n689 iisstart.htm\n", nullptr},
+        {"a dls name and size, then a line after a space", "notes.txt  1024\n A text file\n",
+         nullptr},
+        {"bytes and a number, then a line after a space", "\x90\x15_\xba\xe6  1\r F\xf9|\x1bK\r",
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);

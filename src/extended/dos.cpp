@@ -304,6 +304,10 @@ LineKind ReadDosLine(std::string_view line, ListingState& state, Today& today, P
 }
 
 bool JoinSuppliesOnlyName(ParsedEntry& entry, std::string_view held) {
+    // A dls line is whole on its own line, and a line that starts with a
+    // space continues the description above it (the dls reader skips it):
+    // joined, almost any word and number would read as an entry.
+    if (entry.extras.format == EntryFormat::dls) return false;
     if (entry.extras.format != EntryFormat::dos) return true;
     // The name starts at the joining space at the earliest (after a held
     // line that ends in the ten spaces of IIS's <DIR> padding).

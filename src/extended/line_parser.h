@@ -171,7 +171,8 @@ inline LineKind ParseExtendedLine(std::string_view line, ListingState& state, To
 // all lie in the held line, which ends with the marker or size, so that
 // two lines that are no DOS lines never make one. A DOS name that starts
 // at the joining space loses it (the held line ended in the column's
-// padding): the name is the next line's text.
+// padding): the name is the next line's text. A join never gives a dls
+// entry: its lines are whole.
 bool JoinSuppliesOnlyName(ParsedEntry& entry, std::string_view held);
 
 // An IBM i entry's date and time texts (ListingState::ibmiDate and
