@@ -91,12 +91,17 @@ TEST(ExtendedUnixFormsTest, UsualFormEdges) {
         {"yearless date a month and a day ahead",
          kFile + "100 Apr 11 10:30 a",
          {"a", "-rw-r--r--", 100, 0, 0, Timed(2001, 4, 11, 10, 30), "alice", "staff"}},
+        {"day of one digit with a dot",
+         kFile + "100 Jan 5.  2001 a",
+         {"a", "-rw-r--r--", 100, 0, 0, Dated(2001, 1, 5), "alice", "staff"}},
     };
     test::ExpectEntries(std::begin(cases), std::end(cases), EntryFormat::unixStyle);
     const RejectCase refused[] = {
         {"rights letter of another place", "-rxwr--r-- 1 alice staff 100 Jan 15  2001 a"},
         {"no letter for the last right", "-rw-r--r-z 1 alice staff 100 Jan 15  2001 a"},
         {"three letters, no month", kFile + "100 Jbn 15  2001 a"},
+        {"day of two bytes, a letter first", kFile + "100 Jan x5  2001 a"},
+        {"year with a letter first", kFile + "100 Jan 15 x001 a"},
     };
     test::ExpectRejected(std::begin(refused), std::end(refused));
 }

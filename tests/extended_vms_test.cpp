@@ -192,6 +192,9 @@ TEST(ExtendedVmsTest, ProtectionWithBytesAfterTheLine) {
         {"(R,W,E,D)", true},
         {"(RWED,RWED,RWED,RWED)", true},  // past 16 bytes
         {"(RWED,RWED,RED,DW)", false},    // "DW" across the 16th byte
+        {"(RWED,RWED,RWE,D)", true},      // 17 bytes: the first half reads them all
+        {"(RWED,RWED,RWED,D)", true},     // 18: the second half reads the last right
+        {"(RWED,RWED,RWE,DR)", false},    // ... "DR" across the halves
         {"(RWED,RWED,RWED,WR)", false},
         {"(RWDE,RWED,RE,)", false},
         {"(RRED,,,)", false},

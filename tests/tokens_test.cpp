@@ -103,6 +103,8 @@ TEST(TokenScanner, TakesTokensInTheWindowOnlyWhenAllAreThere) {
         {"none", "   ", false},
         {"the third past the window", "a bb" + pad + pad + "ccc", false},
         {"the third ends at the window's top", "a" + pad + "bb " + test::Repeat('c', 10), true},
+        {"the third ends at the window's top, the line goes on",
+         "a" + pad + "bb " + test::Repeat('c', 10) + " d", false},
         {"the third runs on past the window", "a" + pad + "bb " + test::Repeat('c', 20), false},
     };
     for (const Case& c : cases) {

@@ -6,6 +6,8 @@ namespace ftpdirlist {
 
 NameIndex::NameIndex(NameIndex&& other) noexcept
     : slots_(std::move(other.slots_)),
+      mask_(std::exchange(other.mask_, 0)),
+      half_(std::exchange(other.half_, 0)),
       used_(std::exchange(other.used_, 0)),
       built_(std::exchange(other.built_, false)) {}
 
@@ -13,6 +15,8 @@ NameIndex& NameIndex::operator=(NameIndex&& other) noexcept {
     if (this != &other) {
         slots_ = std::move(other.slots_);
         other.slots_.clear();
+        mask_ = std::exchange(other.mask_, 0);
+        half_ = std::exchange(other.half_, 0);
         used_ = std::exchange(other.used_, 0);
         built_ = std::exchange(other.built_, false);
     }
@@ -24,6 +28,7 @@ void NameIndex::Rehash(std::size_t slotCount) {
     // failed allocation leaves the index whole.
     Slots old(slotCount, Slot{0, 0});
     old.swap(slots_);
+    SetSize();
     // The names are distinct: each goes to the first empty slot of its
     // probe sequence, found by the hash alone.
     const std::size_t mask = slots_.size() - 1;
@@ -40,6 +45,7 @@ void NameIndex::Build(const RowBlocks& rows, std::size_t indexed, std::size_t ex
     const std::size_t names = indexed > expected ? indexed : expected;
     while (slotCount < names * 2) slotCount *= 2;
     slots_.assign(slotCount, Slot{0, 0});
+    SetSize();
     used_ = 0;
     built_ = true;  // only once the slots exist: a failed allocation leaves it unbuilt
     // Rows stored before the table started collapsing keep their whole

@@ -73,7 +73,8 @@ public:
     // the cache; only a hint.
     void Prefetch(std::uint32_t hash) const {
 #if defined(__GNUC__)
-        if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+        // An empty index has a null data() and mask 0: a hint for nothing.
+        __builtin_prefetch(slots_.data() + (hash & mask_));
 #else
         (void)hash;
 #endif
@@ -81,7 +82,7 @@ public:
     // Whether `more` names would fill the index beyond half. Grow() then
     // doubles it (the slots of earlier lookups are void), before the rows are
     // stored, so that a failed growth leaves no row outside the index.
-    bool Full(std::size_t more = 1) const { return (used_ + more) * 2 > slots_.size(); }
+    bool Full(std::size_t more = 1) const { return used_ + more > half_; }
     void Grow();
     // Adds `row`, whose name has hash `hash` and was looked up last, at the
     // slot that lookup gave.
@@ -99,17 +100,26 @@ private:
 
     // The slot of `name`, or the empty slot where it belongs.
     std::size_t Probe(std::string_view name, std::uint32_t hash, const RowBlocks& rows) const {
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            const Slot& slot = slots_[i];
+        const Slot* const slots = slots_.data();
+        for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+            const Slot& slot = slots[i];
             if (slot.row == 0) return i;
             if (slot.hash == hash && bits::SameBytes(rows.At(slot.row - 1).Name(), name)) return i;
         }
     }
     void Rehash(std::size_t slotCount);
+    // mask_ and half_ for the slots now held.
+    void SetSize() {
+        mask_ = slots_.empty() ? 0 : slots_.size() - 1;
+        half_ = slots_.size() / 2;
+    }
 
     using Slots = std::vector<Slot, LargePageAllocator<Slot>>;
     Slots slots_;  // a power of two, at most half full
+    // The slots' count less one (0 while there are none) and half of it,
+    // kept beside them for the lookups.
+    std::size_t mask_ = 0;
+    std::size_t half_ = 0;
     std::size_t used_ = 0;
     bool built_ = false;
 };

@@ -46,6 +46,14 @@ constexpr TypeLetters kTypeLetters;
 
 bool IsTypeLetter(char ch) { return kTypeLetters.is[static_cast<unsigned char>(ch)]; }
 
+// 1 for the directory's type letter, 0 for every other byte.
+struct DirectoryLetter {
+    std::uint8_t is[256] = {};
+    constexpr DirectoryLetter() { is[static_cast<unsigned char>('d')] = 1; }
+};
+
+constexpr DirectoryLetter kDirectoryLetter;
+
 // The nine rights characters: r, w and x of owner, group and others, with
 // setuid, setgid, sticky and mandatory-locking letters where ls puts them.
 constexpr std::string_view kRightsAllowed[9] = {"r-",     "w-", "x-sS", "r-",  "w-",
@@ -197,18 +205,18 @@ FTPDIRLIST_NOINLINE bool ReadMarkedDay(std::string_view token, std::int32_t& day
 
 // A day: digits with an optional day marker ("15日") or a final '.' or ','.
 FTPDIRLIST_ALWAYS_INLINE bool ReadDay(std::string_view token, std::int32_t& day) {
-    if (!fields::IsDigit(token[0])) return false;
     // The usual forms, one or two digits, read alike: days of one and of
     // two digits alternate in a listing.
     if (token.size() <= 2) {
         const unsigned first = static_cast<unsigned char>(token[0]) - '0';
         const unsigned last = static_cast<unsigned char>(token.back()) - '0';
         const unsigned two = static_cast<unsigned>(token.size()) - 1;
-        if (last <= 9) {
+        if ((first <= 9) & (last <= 9)) {
             day = static_cast<std::int32_t>(first * (1 + 9 * two) + last * two);
             return true;
         }
     }
+    if (!fields::IsDigit(token[0])) return false;
     // Through a copy: the caller's stamp then need not live in memory.
     std::int32_t marked = day;
     const bool read = ReadMarkedDay(token, marked);
@@ -231,7 +239,6 @@ FTPDIRLIST_NOINLINE bool ReadMarkedYear(std::string_view token, std::int32_t& ye
 
 // A year: four digits with an optional year marker ("2002年") or final '.'.
 FTPDIRLIST_ALWAYS_INLINE bool ReadYear(std::string_view token, std::int32_t& year) {
-    if (!fields::IsDigit(token[0])) return false;
     if (token.size() == 4) {  // the usual form
         const int high = TwoDigits(token.data());
         const int low = TwoDigits(token.data() + 2);
@@ -239,6 +246,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadYear(std::string_view token, std::int32_t& yea
         year = high * 100 + low;
         return true;
     }
+    if (!fields::IsDigit(token[0])) return false;
     // Through a copy, as in ReadDay.
     std::int32_t marked = year;
     const bool read = ReadMarkedYear(token, marked);
@@ -669,7 +677,9 @@ bool IsTotalLine(TokenWalker& tokens) {
 FTPDIRLIST_ALWAYS_INLINE LineKind FinishUndated(std::string_view name, char type,
                                                 ParsedEntry& entry) {
     if (name.data() == nullptr) return LineKind::none;
-    entry.isDir = type == 'd' ? 1 : 0;
+    // By a table rather than a choice: files and directories mix in a
+    // listing.
+    entry.isDir = kDirectoryLetter.is[static_cast<unsigned char>(type)];
     if (type == 'l') {
         entry.isLink = 1;
         const std::size_t arrow = name.find(kLinkArrow);
@@ -942,7 +952,7 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(TokenWalker& tokens, ListingState& s
         const std::string_view yearOrTime = tokens[date + 2];
         if (!ReadMonthFirst(first, day, yearOrTime, stamp)) return false;
         // "Oct 08, 2002 09:47": the walk reads the time after the year.
-        if (stamp.hour < 0 && day.back() == ',') return false;
+        if (day.back() == ',' && stamp.hour < 0) return false;
         narrow = LeftAlignedYear(day, yearOrTime, stamp);
         name = tokens.AfterOneSpace(yearOrTime);
     }

@@ -92,14 +92,14 @@ FTPDIRLIST_ALWAYS_INLINE RightBits RightBitsAt(const char* p) {
 // parentheses, with 33 bytes readable at p: all bytes inside at once. A
 // group's rights are in order when each right after a right is placed
 // after it; a ")" inside is no right, so that only the last byte inside
-// may be followed by one.
+// may be followed by one. Both halves are read whatever the length (the
+// bits past the text are masked off): the usual protections lie on both
+// sides of 17 bytes, so a test of the length would go either way.
 FTPDIRLIST_ALWAYS_INLINE bool ValidProtection32(const char* p, std::size_t n) {
     RightBits bits = RightBitsAt(p);
-    if (n > 17) {
-        const RightBits high = RightBitsAt(p + 16);
-        bits.fitting |= high.fitting << 16;
-        bits.commas |= high.commas << 16;
-    }
+    const RightBits high = RightBitsAt(p + 16);
+    bits.fitting |= high.fitting << 16;
+    bits.commas |= high.commas << 16;
     // The bytes inside.
     const std::uint32_t inside = ((std::uint32_t{1} << (n - 1)) - 1) & ~std::uint32_t{1};
     if ((bits.fitting & inside) != inside) return false;
@@ -356,7 +356,10 @@ FTPDIRLIST_ALWAYS_INLINE bool ReadUsualForm(std::string_view line, TokenWalker& 
         return true;
     }
     const std::string_view name = t[0];
-    const std::size_t semicolon = VersionSemicolon(name);
+    // A version of one digit, the most usual, where VersionSemicolon finds it.
+    const bool oneDigit =
+        name.size() >= 3 && name[name.size() - 2] == ';' && fields::IsDigit(name[name.size() - 1]);
+    const std::size_t semicolon = oneDigit ? name.size() - 2 : VersionSemicolon(name);
     if (semicolon == std::string_view::npos) {
         // A first token of digits is no header or footer.
         if (line[0] != ' ' || !fields::IsDigit(name[0])) return false;

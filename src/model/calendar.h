@@ -27,11 +27,14 @@ constexpr bool IsLeapYear(std::int64_t year) {
     return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
 }
 
+// The days of each month, February's of a leap year: LongestMonth's table.
+inline constexpr std::uint8_t kLongestMonthDays[12] = {31, 29, 31, 30, 31, 30,
+                                                       31, 31, 30, 31, 30, 31};
+
 // Days in `month` (1-12) of a date that names no year: February has 29,
 // since such a date may name 29 February of a leap year. 0 for other months.
 constexpr int LongestMonth(std::int32_t month) {
-    constexpr std::uint8_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month >= 1 && month <= 12 ? kDays[month - 1] : 0;
+    return month >= 1 && month <= 12 ? kLongestMonthDays[month - 1] : 0;
 }
 
 // Days in `month` (1-12) of `year`; 0 for other months.

@@ -33,9 +33,9 @@ struct Line {
 
 // The tokens of a line: bytes up to the next space (0x20, the only
 // separator), after skipping spaces; a token is never empty. The spaces of
-// 64 bytes at a time become one bit mask, and each token is then a few bit
-// operations. Reads only what the Line allows. The reference build walks
-// the bytes one at a time instead.
+// 64 bytes at a time become one bit mask of the token edges, and each token
+// is then a few bit operations. Reads only what the Line allows. The
+// reference build walks the bytes one at a time instead.
 class TokenScanner {
 public:
     // `spaces`, unless null: the spaces among the 64 bytes at line.begin,
@@ -57,20 +57,21 @@ public:
     // The next token; a view with a null data() when only spaces are left.
     FTPDIRLIST_ALWAYS_INLINE std::string_view Next() {
 #if FTPDIRLIST_SHORTCUTS
-        while (FTPDIRLIST_UNLIKELY(starts_ == 0)) {
+        while (FTPDIRLIST_UNLIKELY(edges_ == 0)) {
             if (Last()) return {};
             Load(base_ + bytes::kWindow);
         }
-        const std::size_t first = bytes::LowestBit(starts_);
-        const std::size_t stop = bytes::LowestBit(ends_) + 1;
-        starts_ &= starts_ - 1;
-        ends_ &= ends_ - 1;
+        const std::size_t first = bytes::LowestBit(edges_);
         const char* begin = base_ + first;
-        // A token that reaches the window's top may go on in the next.
-        if (FTPDIRLIST_UNLIKELY(stop == bytes::kWindow) && !Last()) {
-            return {begin, static_cast<std::size_t>(LongTokenEnd() - begin)};
+        const std::uint64_t after = edges_ & (edges_ - 1);
+        // No stop in the window: the token reaches its top, and may go on
+        // in the next.
+        if (FTPDIRLIST_UNLIKELY(after == 0)) {
+            edges_ = 0;
+            return {begin, static_cast<std::size_t>(TopTokenEnd() - begin)};
         }
-        return {begin, stop - first};
+        edges_ = after & (after - 1);
+        return {begin, bytes::LowestBit(after) - first};
 #else
         const char* begin = bytes::SkipSpaces(base_, end_);
         if (begin == end_) {
@@ -83,9 +84,10 @@ public:
 #endif
     }
 
-    // The next n tokens when they all lie in the current window: true, the
+    // The next n tokens when they all lie in the current window (a token
+    // that reaches its top does only when the line ends there): true, the
     // tokens in `out` and the scanner past them; else false and nothing
-    // moved. One step: the bit masks give all n at once.
+    // moved. One step: the edge mask gives all n at once.
     template <int n>
     FTPDIRLIST_ALWAYS_INLINE bool TakeInWindow(std::string_view (&out)[n]) {
         return TakeInWindowInto<n>(out);
@@ -96,30 +98,31 @@ public:
     template <int n, typename Token>
     FTPDIRLIST_ALWAYS_INLINE bool TakeInWindowInto(Token* out) {
 #if FTPDIRLIST_SHORTCUTS
-        std::uint64_t starts = starts_;
-        std::uint64_t ends = ends_;
-        // The window holds n more tokens when n - 1 of its start bits
-        // cleared leave one: one test for all n (starts and ends have as
-        // many bits, one of each per token).
-        std::uint64_t left = starts;
-#pragma GCC unroll 8
-        for (int i = 1; i < n; ++i) left &= left - 1;
+        std::uint64_t edges = edges_;
+        // The window holds n more tokens when 2n - 2 of its edges cleared
+        // leave one, the n-th token's start: one test for all n, whose
+        // clearing is the taking's own.
+        std::uint64_t left = edges;
+#pragma GCC unroll 32
+        for (int i = 2; i < 2 * n; ++i) left &= left - 1;
         if (left == 0) return false;
-        // Offsets within the window, unsigned: they widen to pointer size
-        // for free.
-        unsigned stop = 0;
-#pragma GCC unroll 8
+#pragma GCC unroll 16
         for (int i = 0; i < n; ++i) {
-            const unsigned first = static_cast<unsigned>(bytes::LowestBit(starts));
-            stop = static_cast<unsigned>(bytes::LowestBit(ends)) + 1;
-            out[i] = Token{base_ + first, static_cast<std::size_t>(stop - first)};
-            starts &= starts - 1;
-            ends &= ends - 1;
+            const std::size_t first = bytes::LowestBit(edges);
+            edges &= edges - 1;
+            std::size_t stop;
+            if (i == n - 1 && FTPDIRLIST_UNLIKELY(edges == 0)) {
+                // The last token reaches the window's top: it ends there
+                // only when the line does.
+                if (!Last()) return false;
+                stop = bytes::kWindow;
+            } else {
+                stop = bytes::LowestBit(edges);
+                edges &= edges - 1;
+            }
+            out[i] = Token{base_ + first, stop - first};
         }
-        // Only the last token can run on into the next window.
-        if (stop == bytes::kWindow && !Last()) return false;
-        starts_ = starts;
-        ends_ = ends;
+        edges_ = edges;
         return true;
 #else
         (void)out;
@@ -146,14 +149,13 @@ public:
     FTPDIRLIST_ALWAYS_INLINE std::string_view Rest() {
 #if FTPDIRLIST_SHORTCUTS
         const char* begin;
-        if (starts_ != 0) {
-            begin = base_ + bytes::LowestBit(starts_);
+        if (edges_ != 0) {
+            begin = base_ + bytes::LowestBit(edges_);
         } else {
             // No window is needed for the rest: skip the spaces that open it.
             begin = Last() ? end_ : bytes::SkipSpaces(base_ + bytes::kWindow, end_);
         }
-        starts_ = 0;
-        ends_ = 0;
+        edges_ = 0;
         base_ = end_;
 #else
         const char* begin = bytes::SkipSpaces(base_, end_);
@@ -167,22 +169,39 @@ public:
     const char* Readable() const { return readable_; }
 
     // How many tokens are left to read, counting no further than `most`;
-    // the scanner does not move. Start bits are counted window by window,
-    // a token that runs on from the window before counted once.
+    // the scanner does not move. Tokens are counted window by window by
+    // their edges, a token that runs on from the window before counted once.
     std::size_t CountLeft(std::size_t most) const {
         std::size_t n = 0;
 #if FTPDIRLIST_SHORTCUTS
         TokenScanner scan = *this;
+        bool runsOn = false;  // the last token counted reached the window's top
         for (;;) {
-            for (std::uint64_t starts = scan.starts_; starts != 0 && n < most; ++n) {
-                starts &= starts - 1;
+            std::uint64_t edges = scan.edges_;
+            // A token at the window's top goes on at the next one's first
+            // byte when that is no space: its start there is none, and its
+            // stop, when in this window, ends it.
+            if (runsOn && (edges & 1) != 0) {
+                edges &= edges - 1;
+                if (edges == 0) {
+                    if (scan.Last()) return n;
+                    scan.Load(scan.base_ + bytes::kWindow);
+                    continue;
+                }
+                edges &= edges - 1;
+            }
+            runsOn = false;
+            while (edges != 0 && n < most) {
+                ++n;
+                edges &= edges - 1;
+                if (edges == 0) {
+                    runsOn = true;
+                    break;
+                }
+                edges &= edges - 1;
             }
             if (n >= most || scan.Last()) return n;
-            // A token at the window's top goes on at the next one's first
-            // byte when that is no space.
-            const bool runsOn = (scan.ends_ >> (bytes::kWindow - 1)) != 0;
             scan.Load(scan.base_ + bytes::kWindow);
-            if (runsOn) scan.starts_ &= ~std::uint64_t{1};
         }
 #else
         TokenScanner scan = *this;
@@ -195,13 +214,13 @@ private:
 #if FTPDIRLIST_SHORTCUTS
     bool Last() const { return end_ - base_ <= static_cast<std::ptrdiff_t>(bytes::kWindow); }
 
-    // Token bits of the window at base_, cut at the line's end: where each
-    // token starts and where it ends (its last byte).
+    // The edges of the window at base_, cut at the line's end: a bit at
+    // each byte that differs from the one before in being a space (the
+    // bytes before the window and from the line's end on count as spaces).
     FTPDIRLIST_ALWAYS_INLINE void SetBits(std::uint64_t nonSpace) {
         const std::size_t n = static_cast<std::size_t>(end_ - base_);
         if (n < bytes::kWindow) nonSpace &= (std::uint64_t{1} << n) - 1;
-        starts_ = nonSpace & ~(nonSpace << 1);
-        ends_ = nonSpace & ~(nonSpace >> 1);
+        edges_ = nonSpace ^ (nonSpace << 1);
     }
 
     // Sets the window to [base, base + 64), cut at end_.
@@ -215,15 +234,18 @@ private:
     // The end of a token whose bytes run to the top of the window: the first
     // space of a later window, or the line's end. The scanner is left after
     // it.
-    FTPDIRLIST_ALWAYS_INLINE const char* LongTokenEnd() {
+    FTPDIRLIST_ALWAYS_INLINE const char* TopTokenEnd() {
         for (;;) {
+            if (Last()) return end_;
             Load(base_ + bytes::kWindow);
             // A byte at 0 goes on with the token; a space there ended it.
-            if ((starts_ & 1) == 0) return base_;
-            const std::size_t stop = bytes::LowestBit(ends_) + 1;
-            starts_ &= starts_ - 1;
-            ends_ &= ends_ - 1;
-            if (stop != bytes::kWindow || Last()) return base_ + stop;
+            if ((edges_ & 1) == 0) return base_;
+            const std::uint64_t after = edges_ & (edges_ - 1);
+            edges_ = 0;
+            if (after != 0) {
+                edges_ = after & (after - 1);
+                return base_ + bytes::LowestBit(after);
+            }
         }
     }
 #endif
@@ -232,8 +254,10 @@ private:
     const char* readable_;
     const char* base_;  // the window's first byte (the reference build: the read position)
 #if FTPDIRLIST_SHORTCUTS
-    std::uint64_t starts_ = 0;  // bit i: a token not yet read starts at base_[i]
-    std::uint64_t ends_ = 0;    // bit i: ... and ends at base_[i]
+    // The edges of the tokens not yet read, two a token: bit i where one
+    // starts at base_[i], and where one ends before base_[i]; a token that
+    // reaches the window's top has its start only.
+    std::uint64_t edges_ = 0;
 #endif
 };
 
