@@ -290,6 +290,41 @@ INSTANTIATE_TEST_SUITE_P(Rows, ListingExtras, ::testing::ValuesIn(ExtrasCases())
                              return std::string(param.param.label);
                          });
 
+// Texts of the lengths around the span the table copies short texts in, the
+// last ending where the listing does: whole, and cut at every byte (each
+// chunk a heap copy of its own length), every text comes back as written.
+TEST(ListingViews, TextsAroundTheCopySpanComeBackWhole) {
+    std::string listing;
+    std::vector<Entry> expected;
+    for (std::size_t length : {1, 3, 4, 8, 15, 16, 17, 31, 32, 33, 40}) {
+        Entry e;
+        e.name = Repeat('n', length);
+        e.owner = Repeat('o', length);
+        e.group = Repeat('g', 41 - length);
+        e.attributes = "-rw-r--r--";
+        listing +=
+            "-rw-r--r--   1 " + e.owner + " " + e.group + "  1 Jan 01  2020 " + e.name + "\r\n";
+        expected.push_back(e);
+    }
+    listing.resize(listing.size() - 2);  // the last line ends the listing
+    const auto expectTexts = [&](const std::vector<Entry>& got, const std::string& how) {
+        ASSERT_EQ(got.size(), expected.size()) << how;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].name, expected[i].name) << how << ", entry " << i;
+            EXPECT_EQ(got[i].attributes, expected[i].attributes) << how << ", entry " << i;
+            EXPECT_EQ(got[i].owner, expected[i].owner) << how << ", entry " << i;
+            EXPECT_EQ(got[i].group, expected[i].group) << how << ", entry " << i;
+        }
+    };
+    const testsupport::HeapBytes whole(listing);
+    expectTexts(ftpdir::parse(whole.view(), OptionsFor(Dialect::extended)).toEntries(), "whole");
+    for (std::size_t cut = 1; cut < listing.size(); ++cut) {
+        expectTexts(
+            testsupport::ParseInChunks(listing, {cut}, OptionsFor(Dialect::extended)).entries,
+            "cut at " + std::to_string(cut));
+    }
+}
+
 // The iterator walks the rows block by block, each with its extras' block:
 // across every block's end, in both dialects, whole or taken in two parts
 // (the rest then lies in a table of its own), it gives what indexing gives,

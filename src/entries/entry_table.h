@@ -37,6 +37,31 @@ constexpr bool kTableShortcuts = false;
 constexpr bool kTableShortcuts = true;
 #endif
 
+// Where the texts of an entry may be read past their ends: the bytes from
+// `begin` up to `readable` (the buffer of the entry's line). A text that
+// lies there with kTextSpan bytes readable from its start is copied as
+// kTextSpan bytes whatever its length, at most: one way for every short text
+// instead of one per length. The default window holds no text.
+struct TextWindow {
+    static constexpr std::size_t kTextSpan = 32;
+    TextWindow() = default;
+    TextWindow(const char* begin, const char* readable) {
+        if (begin != nullptr && readable - begin >= static_cast<std::ptrdiff_t>(kTextSpan)) {
+            first_ = reinterpret_cast<std::uintptr_t>(begin);
+            starts_ = static_cast<std::uintptr_t>(readable - begin) - kTextSpan + 1;
+        }
+    }
+    // Whether the kTextSpan bytes at `text` lie in the window.
+    bool Holds(const char* text) const {
+        return reinterpret_cast<std::uintptr_t>(text) - first_ < starts_;
+    }
+
+private:
+    std::uintptr_t first_ = 0;
+    // How many addresses from first_ on have kTextSpan bytes in the window.
+    std::uintptr_t starts_ = 0;
+};
+
 // What an extended entry tells beyond its row, as the table gives it: the
 // texts are views into the table's arena, like the row's.
 struct RowExtras {
@@ -100,12 +125,14 @@ public:
     // (version 0) instead of dropped. So the result does not depend on where
     // the lines of other families stand. A replaced row takes the new
     // entry's extras too.
-    void AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions) {
+    // `window`: where the entry's texts may be read past their ends.
+    FTPDIRLIST_TABLE_INLINE void AddExtended(ParsedEntry& entry, bool vmsLine, bool keepVersions,
+                                             TextWindow window = TextWindow()) {
         if (vmsLine && !keepVersions) {
             AddVersion<true>(entry);
             return;
         }
-        if (kTableShortcuts && AppendUsual(entry)) return;
+        if (kTableShortcuts && AppendUsual(entry, window)) return;
         AppendExtended(entry);
     }
 
@@ -217,12 +244,21 @@ private:
     // Fill's part past the date and the reservation: copies the texts to
     // `at`, reserved for them, and writes the rest of `row` and `extras`;
     // the row's format is the entry's with `extras`, unknown without.
+    // The texts go in the order they lie in: a span copied from `window`
+    // may run past its text's end into the next text's place, never back.
+    template <bool kSpans = false>
     FTPDIRLIST_TABLE_INLINE static void Write(EntryRow& row, const ParsedEntry& entry, char* at,
-                                              std::int32_t version, StoredExtras* extras) {
+                                              std::int32_t version, StoredExtras* extras,
+                                              TextWindow window = TextWindow()) {
         const std::size_t nameLength = entry.name.size();
         const std::size_t attributesLength = entry.attributes.size();
-        bits::Copy(at, entry.name.data(), nameLength);
-        bits::Copy(at + nameLength, entry.attributes.data(), attributesLength);
+        if constexpr (kSpans) {
+            CopySpan(at, entry.name, window);
+            CopySpan(at + nameLength, entry.attributes, window);
+        } else {
+            bits::Copy(at, entry.name.data(), nameLength);
+            bits::Copy(at + nameLength, entry.attributes.data(), attributesLength);
+        }
         row.name = at;
         row.nameLength = static_cast<std::uint32_t>(nameLength);
         row.attributesLength = static_cast<std::uint32_t>(attributesLength);
@@ -232,18 +268,31 @@ private:
         row.isLink = entry.isLink;
         row.format = extras != nullptr ? entry.extras.format : EntryFormat::unknown;
         if (extras != nullptr)
-            PlaceExtras(at + nameLength + attributesLength, entry.extras, *extras);
+            PlaceExtras<kSpans>(at + nameLength + attributesLength, entry.extras, *extras, window);
+    }
+    // Copies `text` to `to`, as a span when `window` holds it: up to
+    // TextWindow::kTextSpan bytes at `to` are written.
+    FTPDIRLIST_TABLE_INLINE static void CopySpan(char* to, std::string_view text,
+                                                 TextWindow window) {
+        if (text.size() <= TextWindow::kTextSpan && window.Holds(text.data())) {
+            std::memcpy(to, text.data(), TextWindow::kTextSpan);
+        } else if (!text.empty()) {  // as a DOS line's attributes are
+            bits::Copy(to, text.data(), text.size());
+        }
     }
     static std::size_t ExtrasBytes(const EntryExtras& x) {
         return x.target.size() + x.owner.size() + x.group.size() + x.facts.size();
     }
     // Copies the texts of `from` to `to`, reserved for them, and writes
     // their lengths and the other extras but the format into `stored`.
-    static void PlaceExtras(char* to, const EntryExtras& from, StoredExtras& stored) {
-        stored.targetLength = Place(to, from.target);
-        stored.ownerLength = Place(to, from.owner);
-        stored.groupLength = Place(to, from.group);
-        stored.factsLength = Place(to, from.facts);
+    template <bool kSpans = false>
+    FTPDIRLIST_TABLE_INLINE static void PlaceExtras(char* to, const EntryExtras& from,
+                                                    StoredExtras& stored,
+                                                    TextWindow window = TextWindow()) {
+        stored.targetLength = Place<kSpans>(to, from.target, window);
+        stored.ownerLength = Place<kSpans>(to, from.owner, window);
+        stored.groupLength = Place<kSpans>(to, from.group, window);
+        stored.factsLength = Place<kSpans>(to, from.facts, window);
         stored.second = from.second;
         stored.utc = from.utc;
     }
@@ -254,9 +303,15 @@ private:
     }
     // Copies `text` to `to`, reserved for it, and moves `to` past it; its
     // length (below 4 GiB: StorableExtended).
-    static std::uint32_t Place(char*& to, std::string_view text) {
+    template <bool kSpans>
+    FTPDIRLIST_TABLE_INLINE static std::uint32_t Place(char*& to, std::string_view text,
+                                                       TextWindow window) {
         if (text.empty()) return 0;  // as most targets and facts are
-        bits::Copy(to, text.data(), text.size());
+        if constexpr (kSpans) {
+            CopySpan(to, text, window);
+        } else {
+            bits::Copy(to, text.data(), text.size());
+        }
         to += text.size();
         return static_cast<std::uint32_t>(text.size());
     }
@@ -282,8 +337,9 @@ private:
     // allocate: no lookup waits, no pad, its texts (some bytes, below
     // 4 GiB) fit the arena's block, its row the row block, its extras the
     // room (or they are plain and take no slot), and its date packs. False,
-    // changing nothing, for any other.
-    bool AppendUsual(const ParsedEntry& entry);
+    // changing nothing, for any other. The texts in `window` are copied in
+    // spans (TextWindow), for which the arena's block keeps room.
+    bool AppendUsual(const ParsedEntry& entry, TextWindow window);
     // Row `row` takes what `entry` (the same name) holds beyond the name;
     // with `extras`, their lengths go into `*stored`, which holds those of
     // the row's texts now (null: the row has none).
@@ -373,11 +429,12 @@ private:
     std::vector<std::size_t> padded_;
 };
 
-FTPDIRLIST_TABLE_INLINE bool EntryTable::AppendUsual(const ParsedEntry& entry) {
+FTPDIRLIST_TABLE_INLINE bool EntryTable::AppendUsual(const ParsedEntry& entry, TextWindow window) {
     const std::size_t extrasBytes = ExtrasBytes(entry.extras);
     const std::size_t total = entry.name.size() + entry.attributes.size() + extrasBytes;
+    // Room for a span past the last text.
     if (total - 1 >= UINT32_MAX - 1 || aheadCount_ != 0 || entry.extras.padBeforeName != 0 ||
-        !rows_.HasRoom() || !arena_.Fits(total)) {
+        !rows_.HasRoom() || !arena_.Fits(total + TextWindow::kTextSpan)) {
         return false;
     }
     const std::size_t added = rows_.Size();
@@ -388,10 +445,23 @@ FTPDIRLIST_TABLE_INLINE bool EntryTable::AppendUsual(const ParsedEntry& entry) {
     if (!slot && !Plain(entry.extras, extrasBytes)) return false;
     EntryRow& row = rows_.Next();
     if (!row.PackDate(entry.dateTime)) return false;
-    // Built aside, then stored whole once the texts are in place.
-    StoredExtras extras;
-    Write(row, entry, arena_.Take(total), 0, &extras);
-    if (slot) extras_.TakeNext(extras);
+    char* const at = arena_.Take(total);
+    Write<true>(row, entry, at, 0, nullptr, window);
+    row.format = entry.extras.format;
+    if (slot) {
+        // The slot holds the texts' lengths, known before they are copied.
+        const EntryExtras& x = entry.extras;
+        const auto length = [](std::string_view text) {
+            return static_cast<std::uint32_t>(text.size());
+        };
+        extras_.TakeNext(StoredExtras{length(x.target), length(x.owner), length(x.group),
+                                      length(x.facts), x.second, x.utc});
+        char* to = at + entry.name.size() + entry.attributes.size();
+        Place<true>(to, x.target, window);
+        Place<true>(to, x.owner, window);
+        Place<true>(to, x.group, window);
+        Place<true>(to, x.facts, window);
+    }
     rows_.Commit();
     return true;
 }

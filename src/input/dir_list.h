@@ -111,16 +111,16 @@ private:
     const char* SkipSeparators(const char* p, const char* end, const char*& lineStart);
     void EmitLine(const char* begin, std::size_t length, std::uint64_t number);
     void EmitText(const Line& line, bool cutAtZero, std::uint64_t number,
-                  const std::uint64_t* spaces);
+                  const std::uint64_t* spaces, TextWindow window);
     void LineFailed(std::string_view line, std::uint64_t number);
     LineKind TryLine(const Line& line, const std::uint64_t* spaces, std::uint64_t number,
-                     std::size_t second = 0);
+                     TextWindow window, std::size_t second = 0);
     void Skip(std::string_view text, std::uint64_t number, SkipReason reason);
     void ReleasePending();
     void Carry(const char* begin, const char* end, std::uint64_t number, bool blank);
     void TooLong(std::string_view start, std::uint64_t number);
     void EmitCarry();
-    void StoreExtended(bool vmsLine);
+    void StoreExtended(bool vmsLine, TextWindow window);
     void RedateIbmi();
 
     static constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1);
@@ -183,11 +183,13 @@ inline bool IsDotName(std::string_view name) {
 // Offers one text (a line, or a joined pair whose second line starts at
 // offset `second`) to the parser and stores the entry it yields, unless it
 // is "." or "..", which is reported as skipped at `number`. Returns the
-// parser's verdict.
+// parser's verdict. `window`: the bytes around the text that may be read,
+// the buffer it lies in (EntryTable::AddExtended).
 template <class LineParser>
 FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line& line,
                                                                      const std::uint64_t* spaces,
                                                                      std::uint64_t number,
+                                                                     TextWindow window,
                                                                      std::size_t second) {
     // Every line starts from a fresh record, so nothing of an earlier line
     // leaks into this one; the extras of a parser that never writes them
@@ -228,7 +230,7 @@ FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line&
     if constexpr (LineParser::kExtras) {
         // The entries of VMS-style lines collapse among themselves, wherever
         // lines of other families stand.
-        StoreExtended(style == LineStyle::vms);
+        StoreExtended(style == LineStyle::vms, window);
     } else {
         // From the first accepted VMS-style line on, every entry collapses,
         // against every entry stored before.
@@ -237,16 +239,17 @@ FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line&
     return verdict;
 }
 
-// Stores record_ (with kExtras), keeping the texts of an IBM i date that a
-// later line may still read in another order.
+// Stores record_ (with kExtras), read from a text in `window`, keeping the texts of an IBM i date
+// that a later line may still read in another order.
 template <class LineParser>
-FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::StoreExtended(bool vmsLine) {
+FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::StoreExtended(bool vmsLine,
+                                                                       TextWindow window) {
     if constexpr (LineParser::kExtras) {
         std::string_view date;
         std::string_view time;
         if (!FTPDIRLIST_UNLIKELY(record_.extras.format == EntryFormat::ibmi) ||
             !parser_.UndecidedIbmiDate(date, time)) {
-            entries_.AddExtended(record_, vmsLine, parser_.KeepVersions());
+            entries_.AddExtended(record_, vmsLine, parser_.KeepVersions(), window);
             return;
         }
         entries_.Settle();
@@ -278,7 +281,8 @@ void ListingDriver<LineParser>::RedateIbmi() {
 template <class LineParser>
 FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::EmitText(const Line& line, bool cutAtZero,
                                                                   std::uint64_t number,
-                                                                  const std::uint64_t* spaces) {
+                                                                  const std::uint64_t* spaces,
+                                                                  TextWindow window) {
     const char* end = line.end;
     if constexpr (!LineParser::kKeepSpaces) {
         // A zero byte ends the line's text; trailing spaces go only when the
@@ -296,7 +300,7 @@ FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::EmitText(const Line& li
         if (cutAtZero && bytes::SkipSpaces(line.begin, end) == end) return;
     }
     const Line text(line.begin, end, line.readable);
-    const LineKind verdict = TryLine(text, spaces, number);
+    const LineKind verdict = TryLine(text, spaces, number, window);
     if (verdict == LineKind::none) {
         LineFailed(text.Text(), number);
         return;
@@ -412,6 +416,9 @@ FTPDIRLIST_ALWAYS_INLINE const char* ListingDriver<LineParser>::SkipSeparators(
 
 template <class LineParser>
 void ListingDriver<LineParser>::Scan(const char* p, const char* end) {
+    // Every line of the chunk lies in it: one window for all (the table
+    // reads it for extended entries only).
+    const TextWindow texts = LineParser::kExtras ? TextWindow(p, end) : TextWindow();
     for (;;) {
         // Line ends, empty lines and (unless kept) leading spaces separate
         // lines.
@@ -453,7 +460,7 @@ void ListingDriver<LineParser>::Scan(const char* p, const char* end) {
         if (FTPDIRLIST_UNLIKELY(static_cast<std::size_t>(eol - p) > maxLine_)) {
             TooLong({p, maxLine_}, number);
         } else {
-            EmitText(Line(p, stop, end), stop != eol, number, spaces);
+            EmitText(Line(p, stop, end), stop != eol, number, spaces, texts);
         }
         p = eol;
     }
@@ -469,7 +476,8 @@ void ListingDriver<LineParser>::EmitLine(const char* begin, std::size_t length,
         if (nul == nullptr && bytes::SkipSpaces(begin, begin + length) == begin + length) return;
     }
     if (nul != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
-    EmitText(Line(begin, begin + length, begin + length), nul != nullptr, number, nullptr);
+    EmitText(Line(begin, begin + length, begin + length), nul != nullptr, number, nullptr,
+             TextWindow(begin, begin + length));
 }
 
 // A line that fails alone is kept and tried once more joined with the next
@@ -490,7 +498,7 @@ void ListingDriver<LineParser>::LineFailed(std::string_view line, std::uint64_t 
         if (!line.empty()) std::memcpy(text + held + 1, line.data(), line.size());
         // A joined text taken as a header is no join either.
         if (TryLine(Line(text, text + length, text + joined_.size()), nullptr, pendingNumber_,
-                    held + 1) == LineKind::entry) {
+                    TextWindow(text, text + joined_.size()), held + 1) == LineKind::entry) {
             hasPending_ = false;
             return;
         }
