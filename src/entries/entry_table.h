@@ -289,31 +289,43 @@ private:
     FTPDIRLIST_TABLE_INLINE static void PlaceExtras(char* to, const EntryExtras& from,
                                                     StoredExtras& stored,
                                                     TextWindow window = TextWindow()) {
-        stored.targetLength = Place<kSpans>(to, from.target, window);
-        stored.ownerLength = Place<kSpans>(to, from.owner, window);
-        stored.groupLength = Place<kSpans>(to, from.group, window);
-        stored.factsLength = Place<kSpans>(to, from.facts, window);
-        stored.second = from.second;
-        stored.utc = from.utc;
+        stored = Stored(from);
+        PlaceTexts<kSpans>(to, from, window);
+    }
+    // What the slot of `x` holds: its texts' lengths (below 4 GiB:
+    // StorableExtended), known before the texts are copied, and the rest but
+    // the format.
+    static StoredExtras Stored(const EntryExtras& x) {
+        const auto length = [](std::string_view text) {
+            return static_cast<std::uint32_t>(text.size());
+        };
+        return {length(x.target), length(x.owner), length(x.group),
+                length(x.facts),  x.second,        x.utc};
+    }
+    // Copies the texts of `from` to `to`, reserved for them, in their order.
+    template <bool kSpans>
+    FTPDIRLIST_TABLE_INLINE static void PlaceTexts(char* to, const EntryExtras& from,
+                                                   TextWindow window) {
+        Place<kSpans>(to, from.target, window);
+        Place<kSpans>(to, from.owner, window);
+        Place<kSpans>(to, from.group, window);
+        Place<kSpans>(to, from.facts, window);
     }
     // Whether `x` tells nothing beyond the format: a row holding it needs no
     // slot.
     static bool Plain(const EntryExtras& x, std::size_t textBytes) {
-        return StoredExtras::Plain(textBytes, x.second, x.utc);
+        return (textBytes | x.utc) == 0 && x.second < 0;
     }
-    // Copies `text` to `to`, reserved for it, and moves `to` past it; its
-    // length (below 4 GiB: StorableExtended).
+    // Copies `text` to `to`, reserved for it, and moves `to` past it.
     template <bool kSpans>
-    FTPDIRLIST_TABLE_INLINE static std::uint32_t Place(char*& to, std::string_view text,
-                                                       TextWindow window) {
-        if (text.empty()) return 0;  // as most targets and facts are
+    FTPDIRLIST_TABLE_INLINE static void Place(char*& to, std::string_view text, TextWindow window) {
+        if (text.empty()) return;  // as most targets and facts are
         if constexpr (kSpans) {
             CopySpan(to, text, window);
         } else {
             bits::Copy(to, text.data(), text.size());
         }
         to += text.size();
-        return static_cast<std::uint32_t>(text.size());
     }
     // The one append path: a new row holding `entry` whole.
     EntryRow& Append(const ParsedEntry& entry, std::int32_t version) {
@@ -447,20 +459,11 @@ FTPDIRLIST_TABLE_INLINE bool EntryTable::AppendUsual(const ParsedEntry& entry, T
     if (!row.PackDate(entry.dateTime)) return false;
     char* const at = arena_.Take(total);
     Write<true>(row, entry, at, 0, nullptr, window);
-    row.format = entry.extras.format;
+    row.format = entry.extras.format;  // an extended row's, with a slot or without
+    // A plain row without a slot has no extras' texts to copy.
     if (slot) {
-        // The slot holds the texts' lengths, known before they are copied.
-        const EntryExtras& x = entry.extras;
-        const auto length = [](std::string_view text) {
-            return static_cast<std::uint32_t>(text.size());
-        };
-        extras_.TakeNext(StoredExtras{length(x.target), length(x.owner), length(x.group),
-                                      length(x.facts), x.second, x.utc});
-        char* to = at + entry.name.size() + entry.attributes.size();
-        Place<true>(to, x.target, window);
-        Place<true>(to, x.owner, window);
-        Place<true>(to, x.group, window);
-        Place<true>(to, x.facts, window);
+        extras_.TakeNext(Stored(entry.extras));
+        PlaceTexts<true>(at + entry.name.size() + entry.attributes.size(), entry.extras, window);
     }
     rows_.Commit();
     return true;

@@ -14,8 +14,9 @@
 namespace ftpdirlist {
 
 // What a row of an extended table tells beyond the row (its format is in
-// the row): lengths only. The texts follow the row's name and attributes in the row's one reservation,
-// in this order, so their addresses follow from the lengths.
+// the row): lengths only. The texts follow the row's name and attributes
+// in the row's one reservation, in this order, so their addresses follow
+// from the lengths.
 struct StoredExtras {
     std::uint32_t targetLength = 0;
     std::uint32_t ownerLength = 0;
@@ -27,10 +28,6 @@ struct StoredExtras {
     // The bytes of the texts, after the row's attributes.
     std::size_t TextBytes() const {
         return std::size_t{targetLength} + ownerLength + groupLength + factsLength;
-    }
-    // Whether these are the extras of a row that has none (as constructed).
-    static bool Plain(std::size_t textBytes, std::int8_t second, std::uint8_t utc) {
-        return (textBytes | utc) == 0 && second < 0;
     }
 };
 

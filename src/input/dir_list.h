@@ -239,8 +239,8 @@ FTPDIRLIST_ALWAYS_INLINE LineKind ListingDriver<LineParser>::TryLine(const Line&
     return verdict;
 }
 
-// Stores record_ (with kExtras), read from a text in `window`, keeping the texts of an IBM i date
-// that a later line may still read in another order.
+// Stores record_ (with kExtras), read from a text in `window`, keeping the
+// texts of an IBM i date that a later line may still read in another order.
 template <class LineParser>
 FTPDIRLIST_ALWAYS_INLINE void ListingDriver<LineParser>::StoreExtended(bool vmsLine,
                                                                        TextWindow window) {
